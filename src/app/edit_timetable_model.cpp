@@ -1,0 +1,1 @@
+#include "app/edit_timetable_model.h"

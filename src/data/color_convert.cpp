@@ -1,0 +1,1 @@
+#include "data/color_convert.h"

@@ -1,0 +1,1 @@
+#include "data/common_helpers.h"

@@ -1,0 +1,1 @@
+#include "data/db_func.h"

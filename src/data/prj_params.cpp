@@ -1,0 +1,1 @@
+#include "data/prj_params.h"

@@ -1,0 +1,1 @@
+#include "data/table_files.h"

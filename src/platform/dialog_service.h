@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Every message box, question, file or folder dialog, shell open and clipboard access
+// of the program goes through this one service, so tests can script the answers.
+class DialogService
+{
+public:
+    enum class Answer { Yes, No, Cancel };
+
+    virtual ~DialogService() = default;
+
+    // A plain message box with an OK button.
+    virtual void showMessage(const QString &text) = 0;
+    // An error box with a title and the error icon.
+    virtual void showError(const QString &title, const QString &text) = 0;
+    // A confirmation with Yes and No; true for Yes.
+    virtual bool askYesNo(const QString &text) = 0;
+    // A confirmation with Yes, No and Cancel.
+    virtual Answer askYesNoCancel(const QString &text) = 0;
+    virtual void beep() = 0;
+
+    // File dialogs return the chosen full path, empty when cancelled. The filter has
+    // the form "Description|*.ext" of the program's dialogs.
+    virtual QString getOpenFileName(const QString &title, const QString &dir, const QString &filter,
+                                    const QString &defaultExt) = 0;
+    virtual QString getSaveFileName(const QString &title, const QString &dir, const QString &filter,
+                                    const QString &defaultExt) = 0;
+    virtual QString getExistingDirectory(const QString &title, const QString &dir) = 0;
+
+    // Opens a document or address with the desktop's program for it; false when that failed.
+    virtual bool shellOpen(const QString &target) = 0;
+
+    virtual QString clipboardText() = 0;
+    virtual void setClipboardText(const QString &text) = 0;
+};
+
+// The service in use. Until one is installed, a silent one answers No and cancels.
+DialogService &dialogs();
+// Installs a service (not owned); nullptr returns to the silent one.
+void setDialogService(DialogService *service);

@@ -1,0 +1,84 @@
+#include "platform/qt_dialog_service.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace {
+
+QWidget *activeWindow() { return QApplication::activeWindow(); }
+
+QString withDefaultExt(const QString &name, const QString &ext)
+{
+    if (name.isEmpty() || ext.isEmpty() || !QFileInfo(name).suffix().isEmpty())
+        return name;
+    return name + QLatin1Char('.') + ext;
+}
+
+} // namespace
+
+QString toQtFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList result;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        result << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+    return result.join(QLatin1String(";;"));
+}
+
+void QtDialogService::showMessage(const QString &text)
+{
+    QMessageBox::information(activeWindow(), QApplication::applicationName(), text, QMessageBox::Ok);
+}
+
+void QtDialogService::showError(const QString &title, const QString &text)
+{
+    QMessageBox::critical(activeWindow(), title, text, QMessageBox::Ok);
+}
+
+bool QtDialogService::askYesNo(const QString &text)
+{
+    return QMessageBox::question(activeWindow(), QApplication::applicationName(), text,
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+DialogService::Answer QtDialogService::askYesNoCancel(const QString &text)
+{
+    const auto r = QMessageBox::question(activeWindow(), QApplication::applicationName(), text,
+                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                         QMessageBox::Cancel);
+    return r == QMessageBox::Yes ? Answer::Yes : (r == QMessageBox::No ? Answer::No : Answer::Cancel);
+}
+
+void QtDialogService::beep() { QApplication::beep(); }
+
+QString QtDialogService::getOpenFileName(const QString &title, const QString &dir, const QString &filter,
+                                         const QString &defaultExt)
+{
+    return withDefaultExt(QFileDialog::getOpenFileName(activeWindow(), title, dir, toQtFilter(filter)), defaultExt);
+}
+
+QString QtDialogService::getSaveFileName(const QString &title, const QString &dir, const QString &filter,
+                                         const QString &defaultExt)
+{
+    return withDefaultExt(QFileDialog::getSaveFileName(activeWindow(), title, dir, toQtFilter(filter)), defaultExt);
+}
+
+QString QtDialogService::getExistingDirectory(const QString &title, const QString &dir)
+{
+    return QFileDialog::getExistingDirectory(activeWindow(), title, dir);
+}
+
+bool QtDialogService::shellOpen(const QString &target)
+{
+    const QUrl url = target.contains(QLatin1String("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
+    return QDesktopServices::openUrl(url);
+}
+
+QString QtDialogService::clipboardText() { return QApplication::clipboard()->text(); }
+
+void QtDialogService::setClipboardText(const QString &text) { QApplication::clipboard()->setText(text); }

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/dialog_service.h"
+
+// The dialog service of the running program: Qt message boxes and dialogs.
+class QtDialogService : public DialogService
+{
+public:
+    void showMessage(const QString &text) override;
+    void showError(const QString &title, const QString &text) override;
+    bool askYesNo(const QString &text) override;
+    Answer askYesNoCancel(const QString &text) override;
+    void beep() override;
+    QString getOpenFileName(const QString &title, const QString &dir, const QString &filter,
+                            const QString &defaultExt) override;
+    QString getSaveFileName(const QString &title, const QString &dir, const QString &filter,
+                            const QString &defaultExt) override;
+    QString getExistingDirectory(const QString &title, const QString &dir) override;
+    bool shellOpen(const QString &target) override;
+    QString clipboardText() override;
+    void setClipboardText(const QString &text) override;
+};
+
+// "VOZ-Projekt|*.ppr" becomes "VOZ-Projekt (*.ppr)"; pairs are joined by ";;".
+QString toQtFilter(const QString &filter);

@@ -1,0 +1,230 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <memory>
+#include <set>
+#include <stdexcept>
+#include <vector>
+
+// The in-memory table every part of the program keeps its data in: typed fields,
+// named indexes that set the walk order and allow key search, "Field = value" filters
+// and the row operations append/edit/post/delete. A closed table keeps its rows.
+//
+// Cursor rules (the table routines walk tables while editing and deleting):
+// - post() leaves the cursor on the posted row, at its place in the active order;
+// - cancel() of an append returns to the row that was current before;
+// - remove() moves the cursor to the row that followed the deleted one in the active
+//   order; when the deleted row was the last, eof() becomes true and the cursor stays
+//   on the new last row; so `while (!t.eof()) { if (...) t.remove(); else t.next(); }`
+//   visits every row once;
+// - next() on the last row sets eof() and stays there; prior() on the first sets bof().
+
+enum class FieldType { String, Smallint, Integer, AutoInc, Boolean, Float, Unknown };
+
+struct FieldDef {
+    QString name;
+    FieldType type = FieldType::String;
+    int size = 0; // maximum length of a String field
+};
+
+struct IndexDef {
+    QString name;
+    QString fields; // field names separated by ";"
+    bool unique = false;
+};
+
+class TableError : public std::runtime_error
+{
+public:
+    explicit TableError(const QString &message) : std::runtime_error(message.toStdString()) {}
+};
+
+class Table;
+
+// A view of one field of the current row (or of the row being edited).
+class Field
+{
+public:
+    Field(Table *table, int index) : m_table(table), m_index(index) {}
+
+    const QString &fieldName() const;
+    FieldType dataType() const;
+    int size() const;
+    int index() const { return m_index; }
+
+    bool isNull() const;
+    QVariant value() const; // invalid QVariant for null
+
+    // Conversions never throw: text that is not a number reads as 0.
+    QString asString() const;
+    int asInteger() const;
+    double asFloat() const;
+    bool asBoolean() const;
+
+    // Setting needs the table in edit or append state; the value is converted to the
+    // field's type, and a String is cut to the field's size.
+    void setValue(const QVariant &value);
+    void setString(const QString &value);
+    void setInteger(int value);
+    void setFloat(double value);
+    void setBoolean(bool value);
+    void clear(); // set to null
+
+private:
+    Table *m_table;
+    int m_index;
+};
+
+class Table
+{
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+
+    explicit Table(QString name = QString());
+    ~Table();
+    Table(const Table &) = delete;
+    Table &operator=(const Table &) = delete;
+
+    const QString &name() const { return m_name; }
+
+    // --- definitions (changed while the table is closed; createDataSet applies them)
+    QVector<FieldDef> &fieldDefs() { return m_fieldDefs; }
+    const QVector<FieldDef> &fieldDefs() const { return m_fieldDefs; }
+    void addFieldDef(const QString &name, FieldType type, int size = 0);
+    int fieldDefIndex(const QString &name) const; // case-insensitive, -1 when missing
+    QVector<IndexDef> &indexDefs() { return m_indexDefs; }
+    const QVector<IndexDef> &indexDefs() const { return m_indexDefs; }
+    void addIndexDef(const QString &name, const QString &fields, bool unique = false);
+
+    // Throws away all rows and makes the fields from the field definitions; the table
+    // is open afterwards. Throws TableError for a field of unknown type.
+    void createDataSet();
+    // Empties the table but keeps its fields.
+    void emptyDataSet();
+
+    // --- state
+    void open();
+    void close();
+    bool active() const { return m_state != State::Inactive; }
+    State state() const { return m_state; }
+
+    // --- fields of the created table
+    int fieldCount() const { return static_cast<int>(m_fields.size()); }
+    Field field(int index);
+    Field fieldByName(const QString &name); // throws TableError when missing
+    int findFieldIndex(const QString &name) const; // case-insensitive, -1 when missing
+    const FieldDef &fieldAt(int index) const { return m_fields[index]; }
+
+    // --- active index and key search
+    void setIndexName(const QString &name); // empty: natural (append) order
+    const QString &indexName() const { return m_indexName; }
+    // Searches the active index for the leading key fields; moves there when found.
+    bool findKey(const QVariantList &key);
+    // Moves to the first row whose key is not below the given one.
+    void findNearest(const QVariantList &key);
+    // Linear search in the active order for the given field values.
+    bool locate(const QStringList &fields, const QVariantList &values);
+
+    // --- filter
+    void setFilter(const QString &expression); // throws TableError when it does not parse
+    const QString &filter() const { return m_filterText; }
+    void setFiltered(bool on);
+    bool filtered() const { return m_filtered; }
+
+    // --- navigation (rows that the filter hides are skipped)
+    void first();
+    void last();
+    void next();
+    void prior();
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    bool isEmpty() const;
+    int recordCount() const;
+
+    // --- row operations
+    void append();
+    void insert(); // same as append: new rows take their place from the active order
+    void edit();
+    void post(); // throws TableError when a unique index already holds the key
+    void cancel();
+    void remove(); // the current row
+
+    // All rows, whatever the filter.
+    int rowCount() const { return m_rows ? static_cast<int>(m_rows->size()) : 0; }
+
+private:
+    friend class Field;
+    struct Row {
+        quint64 seq = 0;
+        std::vector<QVariant> values;
+    };
+    struct IndexOrder {
+        const Table *table = nullptr;
+        std::vector<int> columns;
+        bool operator()(const Row *a, const Row *b) const;
+    };
+    using RowSet = std::set<Row *, IndexOrder>;
+    struct Index {
+        IndexDef def;
+        std::vector<int> columns;
+        std::unique_ptr<RowSet> rows;
+    };
+    struct Condition {
+        int column;
+        bool notEqual;
+        QVariant value;
+    };
+    struct FilterTerm { // conditions joined by "and"; terms joined by "or"
+        std::vector<Condition> conditions;
+    };
+
+    void checkActive() const;
+    void checkEditing() const;
+    const QVariant &currentValue(int column) const;
+    QVariant &bufferValue(int column);
+    QVariant convert(int column, const QVariant &value) const;
+    bool matchesFilter(const Row *row) const;
+    RowSet &order() const;
+    RowSet::iterator firstVisible(RowSet::iterator it) const;
+    void moveTo(Row *row);
+    void indexInsert(Row *row);
+    void indexErase(Row *row);
+    void checkUnique(const Row &candidate, const Row *self) const;
+    int compareKeys(const Row *row, const std::vector<int> &columns, const QVariantList &key) const;
+    Index *activeIndex() const;
+    void clearRows();
+    std::vector<int> columnsOf(const QString &fields) const;
+    void rebuildIndexes();
+
+    QString m_name;
+    QVector<FieldDef> m_fieldDefs;
+    QVector<IndexDef> m_indexDefs;
+    QVector<FieldDef> m_fields;
+    std::vector<Index> m_indexes;
+    std::unique_ptr<RowSet> m_rows; // natural order
+    QString m_indexName;
+    QString m_filterText;
+    std::vector<FilterTerm> m_filterTerms;
+    bool m_filtered = false;
+    State m_state = State::Inactive;
+    Row *m_current = nullptr;
+    bool m_eof = true;
+    bool m_bof = true;
+    Row m_buffer;
+    Row *m_beforeAppend = nullptr;
+    quint64 m_nextSeq = 1;
+};
+
+// Order of stored values: null first, numbers by value, texts case-sensitive.
+int compareValues(const QVariant &a, const QVariant &b);
+
+// The general form of a number with up to 15 significant digits and a decimal point.
+QString formatFloat(double value);
+
+// Locale-independent conversions that report failure instead of throwing.
+bool parseInteger(const QString &text, int &value);
+bool parseFloat(const QString &text, double &value);
