@@ -1,9 +1,580 @@
 #include "app/Main.h"
 
-#include <QApplication>
+#include "app/create_website.h"
+#include "app/edit_line_network_plans.h"
+#include "app/edit_linemap_lines.h"
+#include "app/edit_lines.h"
+#include "app/edit_linestations.h"
+#include "app/edit_project.h"
+#include "app/edit_stations.h"
+#include "app/edit_timetable.h"
+#include "app/fehlerkorrektur.h"
+#include "app/first_save_dlg.h"
+#include "app/query.h"
+#include "app/showinfo.h"
+#include "app/translations.h"
+#include "app/web_copy.h"
+#include "app/webview.h"
+#include "data/data_module_1.h"
+#include "data/db_func.h"
+#include "data/main_globals.h"
+#include "data/table_files.h"
+#include "platform/dialog_service.h"
+#include "platform/qt_dialog_service.h"
+#include "web/web_loader.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QScreen>
+#include <QStatusTipEvent>
+#include <QStyle>
+
+#include <exception>
+
+#ifndef KORVALIN_VERSION
+#define KORVALIN_VERSION ""
+#endif
+
+TfmMain *fmMain = nullptr;
+
+namespace {
+
+const QString homePage = QStringLiteral("https://korvalin.example.org/");
+const QString contactPage = QStringLiteral("https://korvalin.example.org/kontakt.htm");
+
+QStringList g_createdForms;
+
+// A menu item bound to an action: it shows the action's text, enabled and visible state
+// and runs the action. Only what changed on the action is passed on, so a text given to
+// the item itself stays until the action's own text changes.
+class ActionLink : public QObject
+{
+public:
+    ActionLink(QAction *item, QAction *action) : QObject(item), m_item(item), m_action(action)
+    {
+        m_item->setText(action->text());
+        m_item->setStatusTip(action->statusTip());
+        m_item->setEnabled(action->isEnabled());
+        m_item->setVisible(action->isVisible());
+        remember();
+        connect(action, &QAction::changed, this, &ActionLink::actionChanged);
+        connect(item, &QAction::triggered, action, &QAction::trigger);
+    }
+
+private:
+    void remember()
+    {
+        m_text = m_action->text();
+        m_enabled = m_action->isEnabled();
+        m_visible = m_action->isVisible();
+    }
+    void actionChanged()
+    {
+        if (m_action->text() != m_text)
+            m_item->setText(m_action->text());
+        if (m_action->isEnabled() != m_enabled)
+            m_item->setEnabled(m_action->isEnabled());
+        if (m_action->isVisible() != m_visible)
+            m_item->setVisible(m_action->isVisible());
+        remember();
+    }
+
+    QAction *m_item;
+    QAction *m_action;
+    QString m_text;
+    bool m_enabled = true;
+    bool m_visible = true;
+};
+
+// A table that is loaded anew starts without rows, so a file that is missing or cannot be
+// read never leaves the rows of the project opened before.
+void emptyTable(Table &table)
+{
+    table.close();
+    table.emptyDataSet();
+}
+
+// Reads a project file into a scratch table: a file that cannot be read must not touch the
+// open project.
+bool projectFileReadable(const QString &fileName)
+{
+    Table probe(dm1->cdsProject.name());
+    probe.fieldDefs() = dm1->cdsProject.fieldDefs();
+    return QFileInfo(fileName).isFile() && LoadPtfFile(fileName, probe);
+}
+
+bool folderHoldsProject(const QString &dir)
+{
+    return !QDir(dir).entryList({QStringLiteral("*.ppr"), QStringLiteral("*.ptf")}, QDir::Files).isEmpty();
+}
+
+template <class T> void createForm(T *&global, const char *className)
+{
+    global = new T;
+    g_createdForms << QLatin1String(className);
+}
+
+template <class T> void destroyForm(T *&global)
+{
+    delete global;
+    global = nullptr;
+}
+
+} // namespace
+
+KorvalinApplication::KorvalinApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+
+bool KorvalinApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &e) {
+        dialogs().showError(applicationName(), QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+TfmMain::TfmMain(QWidget *parent) : QMainWindow(parent)
+{
+    setupUi(this);
+    N1 = FileMenu->insertSeparator(FileExitItem);
+    N1->setObjectName(QStringLiteral("N1"));
+    N2 = HelpMenu->insertSeparator(Info1);
+    N2->setObjectName(QStringLiteral("N2"));
+    new ActionLink(MICreateWebsite, aCreateWebsite);
+    new ActionLink(Handbuch1, aHandbook);
+    new ActionLink(Handbuch2, aWebsite);
+    new ActionLink(Info1, aAbout);
+
+    sbNew->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    sbOpen->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    sbSave->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    sbSaveAs->setIcon(style()->standardIcon(QStyle::SP_DriveFDIcon));
+    sbWebView->setIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
+    sbTimeTableInformation->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    sbQueryForShow->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+
+    connect(FileNewItem, &QAction::triggered, this, &TfmMain::FileNew);
+    connect(sbNew, &QToolButton::clicked, this, &TfmMain::FileNew);
+    connect(FileOpenItem, &QAction::triggered, this, &TfmMain::FileOpen);
+    connect(sbOpen, &QToolButton::clicked, this, &TfmMain::FileOpen);
+    connect(FileSaveItem, &QAction::triggered, this, &TfmMain::FileSave);
+    connect(sbSave, &QToolButton::clicked, this, &TfmMain::FileSave);
+    connect(FileSaveAsItem, &QAction::triggered, this, &TfmMain::FileSaveAs);
+    connect(sbSaveAs, &QToolButton::clicked, this, &TfmMain::FileSaveAs);
+    connect(FileExitItem, &QAction::triggered, this, &TfmMain::FileExit);
+    connect(sbEditProject, &QToolButton::clicked, this, &TfmMain::sbEditProjectClick);
+    connect(sbEditStations, &QToolButton::clicked, this, &TfmMain::sbEditStationsClick);
+    connect(sbEditLines, &QToolButton::clicked, this, &TfmMain::sbEditLinesClick);
+    connect(sbAssignStations, &QToolButton::clicked, this, &TfmMain::sbAssignStationsClick);
+    connect(sbEditTimeTable, &QToolButton::clicked, this, &TfmMain::sbEditTimeTableClick);
+    connect(sbEditLineNetworkPlans, &QToolButton::clicked, this, &TfmMain::sbEditLineNetworkPlansClick);
+    connect(sbWebView, &QToolButton::clicked, this, &TfmMain::sbWebViewClick);
+    connect(sbTimeTableInformation, &QToolButton::clicked, this, &TfmMain::sbTimeTableInformationClick);
+    connect(sbQueryForShow, &QToolButton::clicked, this, &TfmMain::sbTimeTableInformationClick);
+    connect(sbQuery, &QToolButton::clicked, this, &TfmMain::sbQueryClick);
+    connect(sbContact, &QToolButton::clicked, this, &TfmMain::sbContactClick);
+    connect(aHandbook, &QAction::triggered, this, &TfmMain::aHandbookExecute);
+    connect(aWebsite, &QAction::triggered, this, &TfmMain::aWebsiteExecute);
+    connect(aAbout, &QAction::triggered, this, &TfmMain::aAboutExecute);
+    connect(aCreateWebsite, &QAction::triggered, this, &TfmMain::aCreateWebsiteExecute);
+
+    FormCreate();
+}
+
+void TfmMain::FormCreate()
+{
+    // Hints of every window go to this status line.
+    qApp->installEventFilter(this);
+    GetProgInfo();
+    QCoreApplication::setApplicationName(ProductTitle + QLatin1Char(' ') + ProgVersion);
+    sbTimeTableInformation->setVisible(true);
+    // The work panel sits in the window's layout and shrinks with it.
+    setFixedSize(width(), height() - 50);
+    sbQueryForShow->setVisible(false);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TfmMain::GetProgInfo()
+{
+    ProgramDir = QCoreApplication::applicationDirPath();
+    if (!ProgramDir.endsWith(QLatin1Char('/')))
+        ProgramDir += QLatin1Char('/');
+    ProductTitle = QStringLiteral("Korvalin Pro");
+    DefaultPrefsFile = ProgramDir + QStringLiteral("default_prefs.ptf");
+    DefaultProjectFile = ProgramDir + QStringLiteral("default_project_pro.ppr");
+    DefaultDayGroupsFile = ProgramDir + QStringLiteral("default_daygroups.ptf");
+    DefaultLineMapPrefsFile = ProgramDir + QStringLiteral("line_map_prefs.ptf");
+    ProgType = QStringLiteral("Desktop");
+    ProgVersion = QStringLiteral("0.0.0");
+    // The version of the build; a build without one keeps "0.0.0".
+    const QString version = QStringLiteral(KORVALIN_VERSION);
+    if (!version.isEmpty())
+        ProgVersion = version;
+}
+
+bool TfmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        ShowHint(static_cast<QStatusTipEvent *>(event)->tip());
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfmMain::ShowHint(const QString &hint)
+{
+    StatusLine->showMessage(hint);
+}
+
+QToolButton *TfmMain::workButton(WorkButton button) const
+{
+    switch (button) {
+    case WorkButton::EditProject:
+        return sbEditProject;
+    case WorkButton::EditStations:
+        return sbEditStations;
+    case WorkButton::EditLines:
+        return sbEditLines;
+    case WorkButton::AssignStations:
+        return sbAssignStations;
+    case WorkButton::EditTimeTable:
+        return sbEditTimeTable;
+    case WorkButton::EditLineNetworkPlans:
+        return sbEditLineNetworkPlans;
+    }
+    return sbEditProject;
+}
+
+void TfmMain::showWorkButton(WorkButton button)
+{
+    workButton(button)->setVisible(true);
+}
+
+void TfmMain::FileNew()
+{
+    DlgFirstSave->exec();
+    const QString fileName = dialogs().getSaveFileName(SaveDialogPrj.Title, SaveDialogPrj.FileName,
+                                                       SaveDialogPrj.Filter, SaveDialogPrj.DefaultExt);
+    // Cancelled: the open project stays as it was, work buttons included.
+    if (fileName.isEmpty())
+        return;
+    SaveDialogPrj.FileName = fileName;
+    // Asked before any table is touched: No leaves the open project and the folder alone.
+    const QString dir = ExtractProjectDir(fileName);
+    if (folderHoldsProject(dir) &&
+        !dialogs().askYesNo(QStringLiteral("The folder %1 already contains project files - Overwrite them?").arg(dir)))
+        return;
+    NewProject();
+    ProjectFileName = fileName;
+    ProjectDir = dir;
+    SaveProjectFile();
+    SaveDayGroups();
+    SetPrefsProjectName();
+    SavePrefs();
+    if (!WriteWebLoaderPage())
+        dialogs().showMessage(
+            QStringLiteral("Error saving the file %1").arg(ProjectDir + QStringLiteral("/webloader.htm")));
+    OpenDialogPrj.FileName = fileName;
+    setWindowTitle(ProductTitle + QStringLiteral(":  ") + fileName);
+    paWorkChoice->setVisible(true);
+    sbEditProject->setEnabled(true);
+}
+
+void TfmMain::NewProject()
+{
+    emptyTable(dm1->cdsProject);
+    LoadProjectFile(DefaultProjectFile);
+    emptyTable(dm1->cdsPrefs);
+    LoadPrefs(DefaultPrefsFile);
+    emptyTable(dm1->cdsDayGroups);
+    LoadDayGroups(DefaultDayGroupsFile);
+    CreateEmptyStations();
+    CreateEmptyLines();
+    CreateEmptyNewStations();
+    CreateEmptyLineStations();
+    CreateEmptyLineConnections();
+    CreateEmptyIntervals();
+    CreateEmptyTimeTableConnections();
+    CreateEmptyLineGraphic();
+    CreateEmptyLineMaps();
+    CreateEmptyLineMapPrefs();
+    paWorkChoice->setVisible(true);
+    sbEditProject->setVisible(true);
+    sbEditStations->setVisible(true);
+    sbEditLines->setVisible(false);
+    sbAssignStations->setVisible(false);
+    sbEditLineNetworkPlans->setVisible(false);
+    sbEditTimeTable->setVisible(false);
+    MIProject->setEnabled(true);
+}
+
+void TfmMain::FileOpen()
+{
+    const QString fileName = dialogs().getOpenFileName(OpenDialogPrj.Title, OpenDialogPrj.FileName,
+                                                       OpenDialogPrj.Filter, OpenDialogPrj.DefaultExt);
+    if (fileName.isEmpty())
+        return;
+    OpenDialogPrj.FileName = fileName;
+    LoadProject(fileName);
+}
+
+void TfmMain::LoadProject(const QString &fileName)
+{
+    // An unreadable project file ends the open here, with the project opened before untouched.
+    if (!projectFileReadable(fileName)) {
+        dialogs().showMessage(QStringLiteral("Project-File %1 not found").arg(fileName));
+        return;
+    }
+    emptyTable(dm1->cdsProject);
+    LoadProjectFile(fileName);
+    ProjectFileName = fileName;
+    ProjectDir = ExtractProjectDir(fileName);
+    SaveDialogPrj.FileName = fileName;
+    setWindowTitle(ProductTitle + QStringLiteral(":  ") + fileName);
+    sbEditStations->setVisible(true);
+    sbEditProject->setVisible(true);
+
+    const QString prefsFile = ProjectDir + QStringLiteral("/prefs.ptf");
+    emptyTable(dm1->cdsPrefs);
+    if (QFileInfo::exists(prefsFile)) {
+        LoadPrefs(prefsFile);
+    } else {
+        LoadPrefs(DefaultPrefsFile);
+        SavePrefs();
+    }
+    emptyTable(dm1->cdsDayGroups);
+    LoadDayGroups(ProjectDir + QStringLiteral("/daygroups.ptf"));
+
+    const auto exists = [](const char *file) {
+        return QFileInfo::exists(ProjectDir + QLatin1Char('/') + QLatin1String(file));
+    };
+    CreateEmptyStations();
+    if (exists("stations.ptf"))
+        LoadStations();
+    sbEditLines->setVisible(exists("stations.ptf"));
+    CreateEmptyLines();
+    if (exists("lines.ptf"))
+        LoadLines();
+    sbAssignStations->setVisible(exists("lines.ptf"));
+    CreateEmptyNewStations();
+    if (exists("newstations.ptf"))
+        LoadNewStations();
+    CreateEmptyLineStations();
+    if (exists("line_stations.ptf"))
+        LoadLineStations();
+    sbEditTimeTable->setVisible(exists("line_stations.ptf"));
+    sbEditLineNetworkPlans->setVisible(exists("line_stations.ptf"));
+    CreateEmptyLineConnections();
+    if (exists("line_connections.ptf"))
+        LoadLineConnections();
+    CreateEmptyIntervals();
+    if (exists("intervals.ptf"))
+        LoadIntervals();
+    CreateEmptyLineGraphic();
+    if (exists("line_graphic.ptf"))
+        LoadLineGraphic();
+    CreateEmptyTimeTableConnections();
+
+    paWorkChoice->setVisible(true);
+    MIProject->setEnabled(true);
+}
+
+void TfmMain::FileSave()
+{
+    if (ProjectFileName.isEmpty())
+        FileSaveAs();
+}
+
+void TfmMain::FileSaveAs()
+{
+    const QString fileName = dialogs().getSaveFileName(SaveDialogPrj.Title, SaveDialogPrj.FileName,
+                                                       SaveDialogPrj.Filter, SaveDialogPrj.DefaultExt);
+    if (fileName.isEmpty())
+        return;
+    SaveDialogPrj.FileName = fileName;
+    ProjectFileName = fileName;
+    OpenDialogPrj.FileName = fileName;
+    setWindowTitle(ProductTitle + QStringLiteral(": ") + fileName);
+}
+
+void TfmMain::FileExit()
+{
+    close();
+}
+
+void TfmMain::sbEditProjectClick()
+{
+    fmEditProject->exec();
+}
+
+void TfmMain::sbEditStationsClick()
+{
+    fmEditStations->exec();
+}
+
+void TfmMain::sbEditLinesClick()
+{
+    fmEditLines->exec();
+}
+
+void TfmMain::sbAssignStationsClick()
+{
+    fmEditLineStations->exec();
+}
+
+void TfmMain::sbEditTimeTableClick()
+{
+    fmEditTimeTable->exec();
+}
+
+void TfmMain::sbEditLineNetworkPlansClick()
+{
+    // The tables that all plans share; each starts empty, so a file that cannot be read
+    // leaves no plan of the project opened before.
+    const auto exists = [](const char *file) {
+        return QFileInfo::exists(ProjectDir + QLatin1Char('/') + QLatin1String(file));
+    };
+    const auto loadOrCreate = [&](const char *file, auto load, auto createEmpty) {
+        createEmpty();
+        if (exists(file))
+            load();
+    };
+    LoadLineMapPrefs(exists("line_map_prefs.ptf") ? ProjectDir + QStringLiteral("/line_map_prefs.ptf")
+                                                  : DefaultLineMapPrefsFile);
+    loadOrCreate("line_maps.ptf", LoadLineMaps, CreateEmptyLineMaps);
+    loadOrCreate("line_map_lines.ptf", LoadLineMapLines, CreateEmptyLineMapLines);
+    loadOrCreate("line_map_line_sections.ptf", LoadLineMapLineSections, CreateEmptyLineMapLineSections);
+    loadOrCreate("line_map_line_intersections.ptf", LoadLineMapLineIntersections, CreateEmptyLineMapLineConnections);
+    loadOrCreate("line_map_line_text_visible.ptf", LoadLineMapLineTextVisible, CreateEmptyLineMapLineTextVisible);
+    loadOrCreate("line_map_line_text_color.ptf", LoadLineMapLineTextColor, CreateEmptyLineMapLineTextColor);
+    loadOrCreate("line_map_line_text_offset.ptf", LoadLineMapLineTextOffset, CreateEmptyLineMapLineTextOffset);
+    fmEditLineNetworkPlans->exec();
+}
+
+void TfmMain::sbWebViewClick()
+{
+    if (ProjectFileName.isEmpty()) {
+        dialogs().showMessage(QStringLiteral("No project loaded"));
+        return;
+    }
+    if (!WriteWebLoaderPage()) {
+        dialogs().showMessage(
+            QStringLiteral("Error saving the file %1").arg(ProjectDir + QStringLiteral("/webloader.htm")));
+        return;
+    }
+    WebPreviewURL = LocalFileAddress(ProjectDir + QStringLiteral("/webloader.htm"));
+    // The viewer window stands in only when the desktop cannot open the page.
+    if (!dialogs().shellOpen(WebPreviewURL))
+        fmWebView->show();
+}
+
+void TfmMain::sbTimeTableInformationClick()
+{
+    if (ProjectFileName.isEmpty()) {
+        dialogs().showMessage(QStringLiteral("No project loaded"));
+        return;
+    }
+    fmQuery->exec();
+}
+
+// The button is hidden for good; the window it once opened is gone.
+void TfmMain::sbQueryClick() {}
+
+void TfmMain::sbContactClick()
+{
+    dialogs().shellOpen(contactPage);
+}
+
+void TfmMain::aHandbookExecute()
+{
+    const QString manual = ProgramDir + QStringLiteral("Korvalin Pro Manual.pdf");
+    if (dialogs().shellOpen(manual))
+        return;
+    dialogs().showError(QStringLiteral("Fehler"),
+                        QFileInfo::exists(manual)
+                            ? QStringLiteral("No application is associated with the specified file for this operation.")
+                            : QStringLiteral("The system cannot find the file specified."));
+}
+
+void TfmMain::aWebsiteExecute()
+{
+    dialogs().shellOpen(homePage);
+}
+
+void TfmMain::aAboutExecute()
+{
+    AboutBox->exec();
+}
+
+void TfmMain::aCreateWebsiteExecute()
+{
+    fmCreateWebsite->exec();
+}
+
+const QStringList &CreatedForms()
+{
+    return g_createdForms;
+}
+
+void CreateForms()
+{
+    g_createdForms.clear();
+    createForm(fmMain, "TfmMain");
+    createForm(fmEditStations, "TfmEditStations");
+    createForm(fmEditProject, "TfmEditProject");
+    createForm(DlgFirstSave, "TDlgFirstSave");
+    createForm(fmEditLines, "TfmEditLines");
+    createForm(fmEditLineStations, "TfmEditLineStations");
+    createForm(fmEditTimeTable, "TfmEditTimeTable");
+    createForm(fmWebCopy, "TfmWebCopy");
+    createForm(fmEditLineMapLines, "TfmEditLineMapLines");
+    createForm(fmEditLineNetworkPlans, "TfmEditLineNetworkPlans");
+    createForm(fmFehlerkorrektur, "TfmFehlerkorrektur");
+    createForm(AboutBox, "TAboutBox");
+    createForm(fmCreateWebsite, "TfmCreateWebsite");
+    createForm(fmQuery, "TfmQuery");
+    createForm(dm1, "Tdm1");
+    createForm(fmWebView, "TfmWebView");
+    // The program ends with the main window, whatever other window is still open.
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w != fmMain)
+            w->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+}
+
+void DestroyForms()
+{
+    destroyForm(fmWebView);
+    destroyForm(dm1);
+    destroyForm(fmQuery);
+    destroyForm(fmCreateWebsite);
+    destroyForm(AboutBox);
+    destroyForm(fmFehlerkorrektur);
+    destroyForm(fmEditLineNetworkPlans);
+    destroyForm(fmEditLineMapLines);
+    destroyForm(fmWebCopy);
+    destroyForm(fmEditTimeTable);
+    destroyForm(fmEditLineStations);
+    destroyForm(fmEditLines);
+    destroyForm(DlgFirstSave);
+    destroyForm(fmEditProject);
+    destroyForm(fmEditStations);
+    destroyForm(fmMain);
+    g_createdForms.clear();
+}
 
 int ProgramMain(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    return 0;
+    KorvalinApplication app(argc, argv);
+    static QtDialogService dialogService;
+    setDialogService(&dialogService);
+    CreateForms();
+    SetEnglishCaptions();
+    fmMain->show();
+    const int result = app.exec();
+    DestroyForms();
+    setDialogService(nullptr);
+    return result;
 }

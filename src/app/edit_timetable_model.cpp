@@ -1,1 +1,602 @@
 #include "app/edit_timetable_model.h"
+
+#include "data/common_helpers.h"
+#include "data/prj_params.h"
+#include "platform/dialog_service.h"
+
+#include <climits>
+
+namespace {
+
+const QString MinSuffix = QStringLiteral("Min");
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// A whole number with an optional sign and nothing else. Typed and loaded texts can be of
+// any length, so a number that does not fit in an int is simply no number.
+bool parseInt(const QString &Text, int &Value)
+{
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < Text.size() && (Text[i] == QLatin1Char('-') || Text[i] == QLatin1Char('+'))) {
+        negative = Text[i] == QLatin1Char('-');
+        ++i;
+    }
+    if (i == Text.size())
+        return false;
+    qint64 v = 0;
+    for (; i < Text.size(); ++i) {
+        if (!isDigit(Text[i]))
+            return false;
+        v = v * 10 + (Text[i].unicode() - '0');
+        if (v > qint64(INT_MAX) + 1)
+            return false;
+    }
+    if (negative)
+        v = -v;
+    if (v < INT_MIN || v > INT_MAX)
+        return false;
+    Value = int(v);
+    return true;
+}
+
+int intOrMinusOne(const QString &Text)
+{
+    int v;
+    return parseInt(Text, v) ? v : -1;
+}
+
+bool allDigits(const QString &Text)
+{
+    for (QChar c : Text)
+        if (!isDigit(c))
+            return false;
+    return !Text.isEmpty();
+}
+
+QString intervalText(int Minutes)
+{
+    return QString::number(Minutes) + QLatin1Char(' ') + MinSuffix;
+}
+
+} // namespace
+
+QString MinutesToTime(int Minutes)
+{
+    if (Minutes < 0) // -1440 would otherwise come out as 00:00
+        return QString();
+    const int rest = Minutes % 1440;
+    return TimeTableModel::FormatTime(rest / 60, rest % 60);
+}
+
+TimeTableModel::TimeTableModel() : sgTimeTable(ColCount, FirstStopRow + 1)
+{
+    sgTimeTable.setFixedCols(2);
+    sgTimeTable.setFixedRows(2);
+    sgTimeTable.setDefaultColWidth(48);
+    sgTimeTable.setDefaultRowHeight(18);
+    sgTimeTable.setColWidth(0, 20);
+    sgTimeTable.setColWidth(1, 140);
+    for (int c = FirstTripCol; c < ColCount; ++c)
+        sgTimeTable.setCell(c, 0, QString::number(c - 1));
+    sgTimeTable.setCell(1, 1, QStringLiteral("Stations"));
+    sgTimeTable.setCurrent(FirstTripCol, FirstStopRow);
+}
+
+void TimeTableModel::EditOn()
+{
+    TimeTableModified = true;
+    if (SaveButtonVisible)
+        SaveButtonVisible(true);
+}
+
+void TimeTableModel::EditOff()
+{
+    TimeTableModified = false;
+    if (SaveButtonVisible)
+        SaveButtonVisible(false);
+}
+
+QString TimeTableModel::FormatTime(int Hour, int Minute)
+{
+    if (Hour < 0 || Hour > 23 || Minute < 0 || Minute > 59)
+        return QString();
+    return QStringLiteral("%1:%2").arg(Hour, 2, 10, QLatin1Char('0')).arg(Minute, 2, 10, QLatin1Char('0'));
+}
+
+bool TimeTableModel::ParseTime(const QString &Text, int &Hour, int &Minute)
+{
+    const qsizetype p = Text.indexOf(QLatin1Char(':')); // 0-based
+    if (p < 1 || p + 1 >= Text.size() || Text.size() < 3)
+        return false;
+    Hour = intOrMinusOne(Text.left(p));
+    Minute = intOrMinusOne(Text.mid(p + 1));
+    return Hour >= 0 && Hour <= 23 && Minute >= 0 && Minute <= 59;
+}
+
+int TimeTableModel::TimeToMinutes(const QString &Text)
+{
+    int hour, minute;
+    if (!ParseTime(Text, hour, minute))
+        return -1;
+    return hour * 60 + minute;
+}
+
+int TimeTableModel::StringToInterval(const QString &Text)
+{
+    const QString t = Text.trimmed();
+    if (!t.endsWith(MinSuffix) || t.size() < 4)
+        return -1;
+    return intOrMinusOne(t.left(t.size() - 4));
+}
+
+int TimeTableModel::GetTimeStringState(const QString &Text)
+{
+    const QString t = Text.trimmed();
+    if (t.isEmpty())
+        return StateEmpty;
+    if (t.size() >= 5 && t.endsWith(MinSuffix) && t[t.size() - 4] == QLatin1Char(' ')) {
+        int minutes;
+        if (parseInt(t.left(t.size() - 4), minutes) && minutes >= 0)
+            return StateInterval;
+    }
+    int hour, minute;
+    return ParseTime(t, hour, minute) ? StateTime : StateInvalid;
+}
+
+int TimeTableModel::GetCellState(int Col, int Row) const
+{
+    return GetTimeStringState(sgTimeTable.cell(Col, Row));
+}
+
+// Columns Col-1 down to 1: the station column takes part, so a trip cell with nothing but
+// the station to its left sees an invalid text there.
+int TimeTableModel::FindPrevCellInRow(int Col, int Row, int &FoundCol) const
+{
+    for (int c = Col - 1; c >= 1; --c) {
+        const int state = GetCellState(c, Row);
+        if (state != StateEmpty) {
+            FoundCol = c;
+            return state;
+        }
+    }
+    FoundCol = -1;
+    return StateEmpty;
+}
+
+bool TimeTableModel::FindPrevTimeInColumn(int Col, int Row, int &Hour, int &Minute) const
+{
+    for (int r = Row - 1; r >= FirstStopRow; --r)
+        if (ParseTime(sgTimeTable.cell(Col, r).trimmed(), Hour, Minute))
+            return true;
+    return false;
+}
+
+// The earlier trips, nearest first; in each the rows from Row upwards.
+bool TimeTableModel::FindPrevTime(int Col, int Row, int &Hour, int &Minute) const
+{
+    for (int c = Col - 1; c >= FirstTripCol; --c)
+        for (int r = Row; r >= FirstStopRow; --r)
+            if (ParseTime(sgTimeTable.cell(c, r).trimmed(), Hour, Minute))
+                return true;
+    return false;
+}
+
+bool TimeTableModel::FindPrevTimeInRow(int Col, int Row, int &Hour, int &Minute) const
+{
+    for (int c = Col - 1; c >= FirstTripCol; --c)
+        if (ParseTime(sgTimeTable.cell(c, Row).trimmed(), Hour, Minute))
+            return true;
+    return false;
+}
+
+bool TimeTableModel::ValidateTime(int Col, int Row, int Hour, int Minute) const
+{
+    if (Hour < 0 || Hour > 23 || Minute < 0 || Minute > 59)
+        return false;
+    const int newTime = Hour * 60 + Minute;
+    if (GetCellState(Col - 1, Row) == StateInterval) {
+        // The time closes the interval block: it must lie a whole number of intervals after
+        // the time that opens it. A 0-minute interval can close nothing.
+        int h, m;
+        if (Col < 3 || !FindPrevTimeInRow(Col - 1, Row, h, m))
+            return false;
+        const int interval = StringToInterval(sgTimeTable.cell(Col - 1, Row));
+        const int diff = newTime - (h * 60 + m);
+        if (interval <= 0 || diff <= 0 || diff % interval != 0)
+            return false;
+    }
+    int h, m;
+    if (FindPrevTimeInColumn(Col, Row, h, m)) {
+        int drive = newTime - (h * 60 + m);
+        if (drive < 0)
+            drive += 1440;
+        if (drive > PrjParams.MaxDriveMinutes)
+            return false;
+    }
+    return true;
+}
+
+// An interval of 0 minutes is refused: no time could follow it.
+bool TimeTableModel::CanEnterInterval(int Col, int Row, int Minutes) const
+{
+    if (Minutes < 1 || Minutes > 1439 || Col < FirstTripCol)
+        return false;
+    int found;
+    const int state = FindPrevCellInRow(Col, Row, found);
+    return state == StateTime || state == StateEmpty;
+}
+
+void TimeTableModel::FillInterval(int Col, int Row, int Minutes)
+{
+    if (Col < FirstTripCol)
+        return;
+    for (int r = Row; r <= lastRow(); ++r) {
+        int found;
+        sgTimeTable.setCell(Col, r, FindPrevCellInRow(Col, r, found) == StateTime ? intervalText(Minutes) : QString());
+    }
+}
+
+bool TimeTableModel::CheckCellAbove(int Col, int Row) const
+{
+    if (Row - 1 < FirstStopRow)
+        return false;
+    const int state = GetCellState(Col, Row - 1);
+    return state == StateTime || state == StateEmpty;
+}
+
+bool TimeTableModel::FindIntervalAbove(int Col, int Row) const
+{
+    return Row - 1 >= FirstStopRow && GetCellState(Col, Row - 1) == StateInterval;
+}
+
+bool TimeTableModel::CopyTripShifted(int Col, int Row, QStringList &List, int SourceCol) const
+{
+    if (Row < FirstStopRow || Row > lastRow() || Col < FirstTripCol || Col > lastCol() || SourceCol < FirstTripCol ||
+        SourceCol > lastCol() || SourceCol == Col)
+        return false;
+
+    bool intervalAbove = false;
+    bool timeAbove = false;
+    bool offsetFound = false;
+    int offset = 0;
+    for (int r = Row - 1; r >= FirstStopRow; --r) {
+        const int source = TimeToMinutes(sgTimeTable.cell(SourceCol, r).trimmed());
+        if (source < 0) {
+            if (GetCellState(SourceCol, r) == StateInterval)
+                intervalAbove = true;
+            continue;
+        }
+        timeAbove = true;
+        const int current = TimeToMinutes(sgTimeTable.cell(Col, r).trimmed());
+        if (current < 0)
+            continue;
+        offset = current - source;
+        if (offset < 0)
+            return false;
+        offsetFound = true;
+        break;
+    }
+
+    for (int r = Row; r <= lastRow(); ++r) {
+        const QString text = sgTimeTable.cell(SourceCol, r);
+        switch (GetTimeStringState(text)) {
+        case StateTime: {
+            if (!offsetFound || intervalAbove)
+                return false;
+            const int shifted = TimeToMinutes(text.trimmed()) + offset;
+            List << FormatTime((shifted / 60) % 24, shifted % 60);
+            break;
+        }
+        case StateInterval:
+            if (timeAbove)
+                return false;
+            List << text;
+            break;
+        case StateEmpty:
+            List << text;
+            break;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+// The time an entry without its own hour builds on: above in the same trip, else in the
+// earlier trips.
+bool TimeTableModel::findReferenceTime(int Col, int Row, int &Hour, int &Minute, bool &FromEarlierTrip) const
+{
+    FromEarlierTrip = false;
+    if (FindPrevTimeInColumn(Col, Row, Hour, Minute))
+        return true;
+    FromEarlierTrip = true;
+    return FindPrevTime(Col, Row, Hour, Minute);
+}
+
+bool TimeTableModel::InterpretCell()
+{
+    const int col = sgTimeTable.col();
+    const int row = sgTimeTable.row();
+    const QString text = sgTimeTable.cell(col, row).trimmed();
+
+    if (FillDone) {
+        FillDone = false;
+        return true;
+    }
+
+    bool valid = true;
+    bool filled = false; // the entry wrote several cells itself
+    QString result;
+    const QChar first = text.isEmpty() ? QChar() : text[0];
+
+    if (text.isEmpty()) {
+        // no stop here
+    } else if (first == QLatin1Char('a') || first == QLatin1Char('A') ||
+               (text.size() >= 4 && text.right(3).compare(QLatin1String("min"), Qt::CaseInsensitive) == 0)) {
+        const QString number = (first == QLatin1Char('a') || first == QLatin1Char('A'))
+                                   ? text.mid(1).trimmed()
+                                   : text.left(text.size() - 3).trimmed();
+        const int minutes = intOrMinusOne(number);
+        valid = CanEnterInterval(col, row, minutes);
+        if (valid) {
+            result = intervalText(minutes);
+            if (row < lastRow() && dialogs().askYesNo(QStringLiteral("Apply to all further stations?"))) {
+                FillInterval(col, row, minutes);
+                if (EnterPressed && col < lastCol()) {
+                    FillDone = true;
+                    filled = true;
+                }
+            }
+        }
+    } else if (first == QLatin1Char('=') || first == QLatin1Char('S') || first == QLatin1Char('s')) {
+        if (text.size() == 1) {
+            valid = CheckCellAbove(col, row) || FindIntervalAbove(col, row);
+            if (valid)
+                result = sgTimeTable.cell(col, row - 1);
+        } else {
+            int trip = 0;
+            QStringList lines;
+            // Trip N stands in column N + 1; a number naming no trip column is no source.
+            valid = parseInt(text.mid(1).trimmed(), trip) && trip >= 1 && trip + 1 <= lastCol() &&
+                    CopyTripShifted(col, row, lines, trip + 1);
+            if (valid) {
+                for (int i = 0; i < lines.size(); ++i)
+                    sgTimeTable.setCell(col, row + i, lines[i]);
+                FillDone = true;
+                filled = true;
+            }
+        }
+    } else if (first == QLatin1Char('+')) {
+        int add = -1;
+        int hour = 0, minute = 0;
+        bool earlier = false;
+        valid = parseInt(text.mid(1).trimmed(), add) && add >= 0 && add <= 1439 &&
+                findReferenceTime(col, row, hour, minute, earlier);
+        if (valid) {
+            const int newMinute = (minute + add) % 60;
+            const int newHour = (hour + (minute + add) / 60) % 24;
+            valid = ValidateTime(col, row, newHour, newMinute);
+            result = FormatTime(newHour, newMinute);
+        }
+    } else if (!isDigit(first)) {
+        valid = false;
+    } else if (text.size() >= 3) {
+        QString digits = text;
+        qsizetype p = text.indexOf(QLatin1Char(':')) + 1; // 1-based, 0 = none
+        if (p == 0)
+            p = text.indexOf(QLatin1Char('.')) + 1;
+        if (p > 0) {
+            if (p == 1 || p > 3 || p == text.size()) {
+                valid = false;
+            } else {
+                digits = p == 2 ? QLatin1Char('0') + text.left(1) + text.mid(2) : text.left(2) + text.mid(3);
+                if (digits.size() == 3)
+                    digits += QLatin1Char('0');
+            }
+        }
+        int v = 0;
+        valid = valid && allDigits(digits) && parseInt(digits, v);
+        if (valid) {
+            valid = ValidateTime(col, row, v / 100, v % 100);
+            result = FormatTime(v / 100, v % 100);
+        }
+    } else {
+        int m = -1;
+        int hour = 0, minute = 0;
+        bool earlier = false;
+        valid = parseInt(text, m) && m >= 0 && m <= 59 && findReferenceTime(col, row, hour, minute, earlier);
+        if (valid) {
+            if (m < minute || (m == minute && earlier))
+                hour = (hour + 1) % 24;
+            valid = ValidateTime(col, row, hour, m);
+            result = FormatTime(hour, m);
+        }
+    }
+
+    if (filled)
+        return false;
+    if (valid)
+        sgTimeTable.setCell(col, row, result);
+    else if (OldCellSaved)
+        sgTimeTable.setCell(col, row, OldCellText);
+    return valid;
+}
+
+bool TimeTableModel::KeyPress(QChar Key)
+{
+    EnterPressed = Key == QChar(13);
+    if (EnterPressed) {
+        const int col = sgTimeTable.col();
+        const int row = sgTimeTable.row();
+        if (row < lastRow())
+            SelectCell(col, row + 1);
+        else if (col < lastCol())
+            SelectCell(col + 1, FirstStopRow);
+        EditOn();
+        return false;
+    }
+    if (!OldCellSaved) {
+        OldCellText = sgTimeTable.cell(sgTimeTable.col(), sgTimeTable.row());
+        OldCellSaved = true;
+    }
+    EditOn();
+    return true;
+}
+
+void TimeTableModel::DeleteKeyDown()
+{
+    OldCellText = sgTimeTable.cell(sgTimeTable.col(), sgTimeTable.row());
+    OldCellSaved = true;
+    EditOn();
+}
+
+bool TimeTableModel::SelectCell(int Col, int Row)
+{
+    if (Col == sgTimeTable.col() && Row == sgTimeTable.row())
+        return true;
+    if (InterpretCell()) {
+        OldCellSaved = false;
+        sgTimeTable.setCurrent(Col, Row);
+        return true;
+    }
+    if (EnterPressed && FillDone) {
+        // A fill confirmed with Enter goes on in the next trip; that move skips the
+        // interpretation of the filled cell.
+        EnterPressed = false;
+        if (sgTimeTable.col() < lastCol())
+            SelectCell(sgTimeTable.col() + 1, FirstStopRow);
+        return false;
+    }
+    dialogs().beep();
+    return false;
+}
+
+// Both changes of the stop rows show the save button, as every other edit does: the rows
+// are saved with the trips.
+void TimeTableModel::MarkerClick(int Row)
+{
+    if (Row < FirstStopRow || Row > lastRow())
+        return;
+    const QString marker = sgTimeTable.cell(0, Row);
+    if (marker == QLatin1String("+")) {
+        GridInsertRow(sgTimeTable, Row);
+        sgTimeTable.setCell(0, Row, QStringLiteral("-"));
+        sgTimeTable.setCell(0, Row + 1, QStringLiteral("-"));
+        sgTimeTable.setCell(1, Row, sgTimeTable.cell(1, Row + 1));
+        if (dialogs().askYesNoCancel(QStringLiteral("Insert same values?")) == DialogService::Answer::Yes)
+            for (int c = FirstTripCol; c < sgTimeTable.colCount(); ++c)
+                sgTimeTable.setCell(c, Row, sgTimeTable.cell(c, Row + 1));
+        EditOn();
+    } else if (marker == QLatin1String("-")) {
+        const QString station = sgTimeTable.cell(1, Row);
+        if (Row - 1 >= FirstStopRow && sgTimeTable.cell(1, Row - 1) == station)
+            sgTimeTable.setCell(0, Row - 1, QStringLiteral("+"));
+        else if (Row + 1 <= lastRow() && sgTimeTable.cell(1, Row + 1) == station)
+            sgTimeTable.setCell(0, Row + 1, QStringLiteral("+"));
+        GridDeleteRow(sgTimeTable, Row);
+        EditOn();
+    }
+}
+
+void TimeTableModel::SetMarkers()
+{
+    for (int r = FirstStopRow; r <= lastRow(); ++r) {
+        const QString station = sgTimeTable.cell(1, r);
+        const bool twice = (r + 1 <= lastRow() && sgTimeTable.cell(1, r + 1) == station) ||
+                           (r - 1 >= FirstStopRow && sgTimeTable.cell(1, r - 1) == station);
+        sgTimeTable.setCell(0, r, twice ? QStringLiteral("-") : QStringLiteral("+"));
+    }
+}
+
+void TimeTableModel::MoveTripColumn(int From, int To)
+{
+    if (From < FirstTripCol || To < FirstTripCol || From > lastCol() || To > lastCol() || From == To)
+        return;
+    QStringList moved;
+    for (int r = 0; r < sgTimeTable.rowCount(); ++r)
+        moved << sgTimeTable.cell(From, r);
+    const int step = From < To ? 1 : -1;
+    for (int c = From; c != To; c += step)
+        for (int r = 0; r < sgTimeTable.rowCount(); ++r)
+            sgTimeTable.setCell(c, r, sgTimeTable.cell(c + step, r));
+    for (int r = 0; r < sgTimeTable.rowCount(); ++r)
+        sgTimeTable.setCell(To, r, moved[r]);
+    for (int c = FirstTripCol; c < sgTimeTable.colCount(); ++c)
+        sgTimeTable.setCell(c, 0, QString::number(c - 1));
+    EditOn();
+}
+
+TimeTableModel::CheckResult TimeTableModel::CheckTimeTable()
+{
+    CheckResult result;
+    QList<int> pairStarts;
+    for (int r = FirstStopRow + 1; r <= lastRow(); ++r)
+        if (sgTimeTable.cell(1, r) == sgTimeTable.cell(1, r - 1))
+            pairStarts << r - 1;
+
+    auto filled = [this](int c, int r) {
+        const int state = GetCellState(c, r);
+        return state == StateTime || state == StateInterval;
+    };
+    auto markError = [this, &result](int c, int r) {
+        sgTimeTable.setCell(c, r, sgTimeTable.cell(c, r).replace(QLatin1Char(':'), QLatin1Char('*')));
+        ++result.errors;
+    };
+    auto move = [this, &result](int c, int from, int to) {
+        sgTimeTable.setCell(c, to, sgTimeTable.cell(c, from));
+        sgTimeTable.setCell(c, from, QString());
+        ++result.corrections;
+    };
+
+    for (int c = FirstTripCol; c <= lastCol(); ++c) {
+        int first = -1;
+        int last = -1;
+        for (int r = FirstStopRow; r <= lastRow(); ++r) {
+            if (GetCellState(c, r) == StateInvalid)
+                ++result.errors;
+            if (filled(c, r)) {
+                if (first < 0)
+                    first = r;
+                last = r;
+            }
+        }
+        if (first < 0)
+            continue;
+        if (first == last) {
+            markError(c, first); // a trip that stops only once
+            continue;
+        }
+        for (int d : pairStarts) {
+            if (d < first || d >= last)
+                continue;
+            const QString upper = sgTimeTable.cell(c, d).trimmed();
+            const QString lower = sgTimeTable.cell(c, d + 1).trimmed();
+            if (d == first) {
+                if (!filled(c, d + 1))
+                    move(c, d, d + 1);
+                else if (upper != lower)
+                    markError(c, d);
+                else
+                    move(c, d, d + 1);
+            } else if (d + 1 == last) {
+                if (!filled(c, d))
+                    move(c, d + 1, d);
+                else if (upper != lower)
+                    markError(c, d + 1);
+                else
+                    move(c, d + 1, d);
+            } else if (filled(c, d) && GetCellState(c, d + 1) == StateEmpty) {
+                sgTimeTable.setCell(c, d + 1, sgTimeTable.cell(c, d));
+                ++result.corrections;
+            } else if (GetCellState(c, d) == StateEmpty && filled(c, d + 1)) {
+                sgTimeTable.setCell(c, d, sgTimeTable.cell(c, d + 1));
+                ++result.corrections;
+            }
+        }
+    }
+    return result;
+}

@@ -1,1 +1,567 @@
 #include "data/db_func.h"
+
+#include "data/data_module_1.h"
+#include "data/db_func_p.h"
+#include "data/main_globals.h"
+#include "data/prj_params.h"
+#include "data/table_files.h"
+#include "platform/ansi.h"
+#include "platform/dialog_service.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+using namespace dbfunc;
+
+namespace {
+
+void createEmpty(Table &table, bool leaveOpen)
+{
+    guarded(table, [&] {
+        table.close();
+        table.createDataSet();
+        if (!leaveOpen)
+            table.close();
+    });
+}
+
+bool loadFile(const QString &path, Table &table)
+{
+    return guarded(table, false, [&] { return LoadPtfFile(path, table); });
+}
+
+bool saveFile(const QString &path, Table &table)
+{
+    return guarded(table, false, [&] { return SavePtfFile(path, kQuote, table); });
+}
+
+void loadMaster(Table &table, const QString &file, const QString &message, const QString &argument)
+{
+    if (!loadFile(projectFile(file), table))
+        dialogs().showMessage(message.arg(argument));
+}
+
+// Rows whose name is empty are dropped before the stations or lines are written; a failure
+// while dropping them must not stop the save.
+bool saveWithoutEmptyNames(Table &table, const QString &nameField, const QString &file)
+{
+    guarded(table, [&] {
+        table.setIndexName(QStringLiteral("idxID"));
+        table.open();
+        table.first();
+        while (!table.eof()) {
+            if (table.fieldByName(nameField).asString().isEmpty())
+                table.remove();
+            else
+                table.next();
+        }
+    });
+    return saveFile(projectFile(file), table);
+}
+
+// The per-plan and line-label tables are written closed and used open.
+bool saveClosedAndReopen(Table &table, const QString &indexName, const QString &file)
+{
+    guarded(table, [&] {
+        if (!indexName.isEmpty())
+            table.setIndexName(indexName);
+        table.close();
+    });
+    const bool ok = saveFile(projectFile(file), table);
+    guarded(table, [&] { table.open(); });
+    return ok;
+}
+
+QString planFile(const char *prefix, int lineMapID)
+{
+    return QLatin1String(prefix) + QString::number(lineMapID) + QStringLiteral(".ptf");
+}
+
+// A missing per-plan file gives an empty, open table.
+bool loadPlanTable(Table &table, const QString &path, void (*createEmptyTable)(), const QString &failMessage)
+{
+    guarded(table, [&] { table.close(); });
+    if (!QFileInfo::exists(path)) {
+        createEmptyTable();
+        return true;
+    }
+    if (!loadFile(path, table)) {
+        dialogs().showMessage(failMessage);
+        return false;
+    }
+    guarded(table, [&] { table.open(); });
+    return true;
+}
+
+// Older per-plan station-name files call the offsets LineDistanceH/V. The columns are read by
+// position, so a folder that cannot be written keeps the old names and still loads right.
+void migrateIndividualPrefsNames(const QString &path)
+{
+    QStringList lines;
+    if (!ansi::readLines(path, lines) || lines.size() < 3)
+        return;
+    if (!lines[2].contains(QLatin1String("LineDistanceH")))
+        return;
+    lines[2].replace(QLatin1String("LineDistanceH"), QLatin1String("OffsetX"));
+    lines[2].replace(QLatin1String("LineDistanceV"), QLatin1String("OffsetY"));
+    ansi::writeLines(path, lines);
+}
+
+bool loadIndividualPrefs(Table &table, const char *prefix, int lineMapID, void (*createEmptyTable)())
+{
+    const QString path = projectFile(planFile(prefix, lineMapID));
+    guarded(table, [&] { table.close(); });
+    if (QFileInfo::exists(path))
+        migrateIndividualPrefsNames(path);
+    return loadPlanTable(table, path, createEmptyTable, QStringLiteral("Fehler beim laden der Datei: ") + path);
+}
+
+bool loadLineText(Table &table, const QString &file, void (*createEmptyTable)())
+{
+    return loadPlanTable(table, projectFile(file), createEmptyTable,
+                         QStringLiteral("Datei %1 nicht gefunden!").arg(file));
+}
+
+const QStringList &lineMapPrefsDefaults()
+{
+    static const QStringList defaults = {
+        QStringLiteral("LineTextPosStart=true"),
+        QStringLiteral("LineTextPosEnd=true"),
+        QStringLiteral("LineTextPosOther=false"),
+        QStringLiteral("LineTextFontCharset=1"),
+        QStringLiteral("LineTextFontName=Arial"),
+        QStringLiteral("LineTextFontSize=8"),
+        QStringLiteral("LineTextFontStyleBold=false"),
+        QStringLiteral("LineTextFontStyleItalic=false"),
+        QStringLiteral("LineTextFontStyleUnderline=false"),
+        QStringLiteral("LineTextFontStyleStrikeOut=false"),
+        QStringLiteral("LineTextDefaultColor=true"),
+        QStringLiteral("LineTextColorRed=0"),
+        QStringLiteral("LineTextColorGreen=0"),
+        QStringLiteral("LineTextColorBlue=0"),
+        QStringLiteral("LineTextDefaultBackgroundColor=false"),
+        QStringLiteral("LineTextBackgroundColorRed=255"),
+        QStringLiteral("LineTextBackgroundColorGreen=255"),
+        QStringLiteral("LineTextBackgroundColorBlue=255"),
+        QStringLiteral("LineTextDistance=0"),
+    };
+    return defaults;
+}
+
+// Old plan settings named the station-name offsets "distances", measured the other way round
+// on one axis per direction class.
+bool migrateLineMapPrefsNames(QStringList &lines)
+{
+    if (lines.size() < 3 || !lines[2].contains(QLatin1String("StationWELineDistanceH")))
+        return false;
+    static const char *const renames[][2] = {
+        {"StationWELineDistanceH", "StationWEOffsetX"},     {"StationWELineDistanceV", "StationWEOffsetY"},
+        {"StationNSLineDistanceH", "StationNSOffsetX"},     {"StationNSLineDistanceV", "StationNSOffsetY"},
+        {"StationNWSELineDistanceH", "StationNWSEOffsetX"}, {"StationNWSELineDistanceV", "StationNWSEOffsetY"},
+        {"StationSWNELineDistanceH", "StationSWNEOffsetX"}, {"StationSWNELineDistanceV", "StationSWNEOffsetY"},
+        {"MultiStationDistanceH", "MultiStationOffsetX"},   {"MultiStationDistanceV", "MultiStationOffsetY"},
+    };
+    for (const auto &r : renames)
+        lines[2].replace(QLatin1String(r[0]), QLatin1String(r[1]));
+    return true;
+}
+
+void negateWhen(Table &table, const char *positionField, int position, const char *offsetField)
+{
+    if (table.fieldByName(QLatin1String(positionField)).asInteger() != position)
+        return;
+    Field offset = table.fieldByName(QLatin1String(offsetField));
+    if (offset.isNull())
+        return;
+    const int v = offset.asInteger();
+    offset.setInteger(v == std::numeric_limits<int>::min() ? v : -v);
+}
+
+void turnMigratedOffsetSigns(Table &table)
+{
+    table.open();
+    table.first();
+    while (!table.eof()) {
+        table.edit();
+        negateWhen(table, "StationWEPosition", 1, "StationWEOffsetY");
+        negateWhen(table, "StationNSPosition", 1, "StationNSOffsetX");
+        negateWhen(table, "StationNWSEPosition", 1, "StationNWSEOffsetX");
+        negateWhen(table, "StationSWNEPosition", 0, "StationSWNEOffsetX");
+        table.post();
+        table.next();
+    }
+}
+
+// The file name and extension of a path written with either separator or after a drive colon.
+QString fileNamePart(const QString &path)
+{
+    const qsizetype cut = std::max({path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')),
+                                    path.lastIndexOf(QLatin1Char(':'))});
+    return path.mid(cut + 1);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- create empty
+
+void CreateEmptyStations() { createEmpty(dm1->cdsStations, false); }
+void CreateEmptyLines() { createEmpty(dm1->cdsLines, false); }
+void CreateEmptyNewStations() { createEmpty(dm1->cdsNewStations, false); }
+void CreateEmptyLineStations() { createEmpty(dm1->cdsLineStations, false); }
+void CreateEmptyLineConnections() { createEmpty(dm1->cdsLineConnections, false); }
+void CreateEmptyIntervals() { createEmpty(dm1->cdsIntervals, false); }
+void CreateEmptyTimeTableConnections() { createEmpty(dm1->cdsTimeTableConnections, false); }
+void CreateEmptyLineGraphic() { createEmpty(dm1->cdsLineGraphic, false); }
+void CreateEmptyLineMaps() { createEmpty(dm1->cdsLineMaps, false); }
+void CreateEmptyLineMapPrefs() { createEmpty(dm1->cdsLineMapPrefs, false); }
+bool CreateEmptyLineMapLines()
+{
+    createEmpty(dm1->cdsLineMapLines, false);
+    return true;
+}
+void CreateEmptyLineMapLineSections() { createEmpty(dm1->cdsLineMapLineSections, false); }
+void CreateEmptyLineMapLineConnections() { createEmpty(dm1->cdsLineMapLineConnections, false); }
+void CreateEmptyLineMapStations() { createEmpty(dm1->cdsLineMapStations, true); }
+void CreateEmptyLineMapIndividualStationPrefs() { createEmpty(dm1->cdsLineMapIndividualStationPrefs, true); }
+void CreateEmptyLineMapIndividualMultiStationPrefs()
+{
+    createEmpty(dm1->cdsLineMapIndividualMultiStationPrefs, true);
+}
+void CreateEmptyLineMapLineTextVisible() { createEmpty(dm1->cdsLineMapLineTextVisible, true); }
+void CreateEmptyLineMapLineTextColor() { createEmpty(dm1->cdsLineMapLineTextColor, true); }
+void CreateEmptyLineMapLineTextOffset() { createEmpty(dm1->cdsLineMapLineTextOffset, true); }
+
+// ---------------------------------------------------------------- master loads
+
+void LoadStations()
+{
+    loadMaster(dm1->cdsStations, QStringLiteral("stations.ptf"), QStringLiteral("Station-File %1 not found"),
+               QStringLiteral("stations.ptf"));
+}
+
+void LoadLines()
+{
+    loadMaster(dm1->cdsLines, QStringLiteral("lines.ptf"), QStringLiteral("Line-File %1 not found"),
+               QStringLiteral("lines.ptf"));
+}
+
+void LoadNewStations()
+{
+    if (!QFileInfo::exists(projectFile(QStringLiteral("newstations.ptf"))))
+        return;
+    loadMaster(dm1->cdsNewStations, QStringLiteral("newstations.ptf"),
+               QStringLiteral("File %1 (new stations) not found"), QStringLiteral("(newstations.ptf)"));
+}
+
+void LoadLineStations()
+{
+    loadMaster(dm1->cdsLineStations, QStringLiteral("line_stations.ptf"),
+               QStringLiteral("File %1 (lines-stations connections) not found"), QStringLiteral("line_stations.ptf"));
+}
+
+void LoadLineConnections()
+{
+    loadMaster(dm1->cdsLineConnections, QStringLiteral("line_connections.ptf"),
+               QStringLiteral("File %1 (line-connections) not found"), QStringLiteral("line_connections.ptf"));
+}
+
+void LoadIntervals()
+{
+    loadMaster(dm1->cdsIntervals, QStringLiteral("intervals.ptf"), QStringLiteral("Interval-File %1 not found"),
+               QStringLiteral("intervals.ptf"));
+}
+
+void LoadLineGraphic()
+{
+    loadMaster(dm1->cdsLineGraphic, QStringLiteral("line_graphic.ptf"),
+               QStringLiteral("File %1 (line-graphic) not found"), QStringLiteral("line_graphic.ptf"));
+}
+
+void LoadLineMaps()
+{
+    loadMaster(dm1->cdsLineMaps, QStringLiteral("line_maps.ptf"), QStringLiteral("File %1 (line-maps) not found"),
+               QStringLiteral("line_maps.ptf"));
+}
+
+void LoadDayGroups(const QString &Path)
+{
+    if (!loadFile(Path, dm1->cdsDayGroups))
+        dialogs().showMessage(QStringLiteral("Daygroups-File %1 not found").arg(QStringLiteral("daygroups.ptf")));
+}
+
+// ---------------------------------------------------------------- project file and preferences
+
+void LoadProjectFile(const QString &Path)
+{
+    Table &t = dm1->cdsProject;
+    if (!loadFile(Path, t))
+        dialogs().showMessage(QStringLiteral("Project-File %1 not found").arg(Path));
+    // Whatever the reader left decides the limit; no row or a null gives 0.
+    guarded(t, [&] {
+        t.open();
+        t.first();
+        PrjParams.MaxDriveMinutes = t.fieldByName(QStringLiteral("MaxDriveMinutes")).asInteger();
+        t.close();
+    });
+}
+
+QString FormatLastSave(const QDateTime &time) { return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+
+bool SaveProjectFile()
+{
+    Table &t = dm1->cdsProject;
+    guarded(t, [&] {
+        t.open();
+        t.first();
+        t.edit();
+        t.fieldByName(QStringLiteral("DataStandard")).setString(QStringLiteral("Korvalin Pro"));
+        t.fieldByName(QStringLiteral("DataVersion")).setString(QStringLiteral("1.0"));
+        t.fieldByName(QStringLiteral("PTFVersion")).setString(QStringLiteral("1.0"));
+        t.fieldByName(QStringLiteral("ProgName")).setString(ProductTitle);
+        t.fieldByName(QStringLiteral("ProgVersion")).setString(ProgVersion);
+        t.fieldByName(QStringLiteral("ProgType")).setString(ProgType);
+        t.fieldByName(QStringLiteral("LastSave")).setString(FormatLastSave(QDateTime::currentDateTime()));
+        t.post();
+    });
+    const bool ok = saveFile(ProjectFileName, t);
+    if (!ok)
+        dialogs().showMessage(QStringLiteral("Error saving the project file %1").arg(ProjectFileName));
+    return ok;
+}
+
+void LoadPrefs(const QString &Path)
+{
+    // A preferences file without a ProjectName column takes the project file's name.
+    const QStringList defaults = {QStringLiteral("ProjectName=") + fileNamePart(ProjectFileName)};
+    Table &t = dm1->cdsPrefs;
+    if (!guarded(t, false, [&] { return ImportPtfFile(Path, t, &defaults, false); }))
+        dialogs().showMessage(QStringLiteral("Preferences file (%1) not found").arg(QStringLiteral("prefs.ptf")));
+}
+
+bool SavePrefs()
+{
+    const bool ok = saveFile(projectFile(QStringLiteral("prefs.ptf")), dm1->cdsPrefs);
+    if (!ok)
+        dialogs().showMessage(QStringLiteral("Error saving the preferences file %1").arg(QStringLiteral("prefs.ptf")));
+    return ok;
+}
+
+void SetPrefsProjectName()
+{
+    Table &t = dm1->cdsPrefs;
+    guarded(t, [&] {
+        t.open();
+        t.first();
+        t.edit();
+        t.fieldByName(QStringLiteral("ProjectName")).setString(fileNamePart(ProjectFileName));
+        t.post();
+        t.close();
+    });
+}
+
+// ---------------------------------------------------------------- saves
+
+bool SaveDayGroups()
+{
+    const QString path = projectFile(QStringLiteral("daygroups.ptf"));
+    const bool ok = saveFile(path, dm1->cdsDayGroups);
+    if (!ok)
+        dialogs().showMessage(QStringLiteral("Error saving the daygroup-file %1").arg(path));
+    return ok;
+}
+
+bool SaveStations()
+{
+    return saveWithoutEmptyNames(dm1->cdsStations, QStringLiteral("Station"), QStringLiteral("stations.ptf"));
+}
+
+bool SaveLines() { return saveWithoutEmptyNames(dm1->cdsLines, QStringLiteral("Line"), QStringLiteral("lines.ptf")); }
+
+bool SaveNewStations() { return saveFile(projectFile(QStringLiteral("newstations.ptf")), dm1->cdsNewStations); }
+bool SaveLineStations() { return saveFile(projectFile(QStringLiteral("line_stations.ptf")), dm1->cdsLineStations); }
+
+bool SaveLineConnections()
+{
+    const QString path = projectFile(QStringLiteral("line_connections.ptf"));
+    const bool ok = saveFile(path, dm1->cdsLineConnections);
+    if (!ok)
+        dialogs().showMessage(QStringLiteral("Error saving the lineconnections, file %1").arg(path));
+    return ok;
+}
+
+bool SaveLineGraphic() { return saveFile(projectFile(QStringLiteral("line_graphic.ptf")), dm1->cdsLineGraphic); }
+bool SaveLineMaps() { return saveFile(projectFile(QStringLiteral("line_maps.ptf")), dm1->cdsLineMaps); }
+bool SaveLineMapPrefs() { return saveFile(projectFile(QStringLiteral("line_map_prefs.ptf")), dm1->cdsLineMapPrefs); }
+bool SaveLineMapLines() { return saveFile(projectFile(QStringLiteral("line_map_lines.ptf")), dm1->cdsLineMapLines); }
+
+bool SaveLineMapLineSections()
+{
+    return saveFile(projectFile(QStringLiteral("line_map_line_sections.ptf")), dm1->cdsLineMapLineSections);
+}
+
+bool SaveLineMapLineIntersections()
+{
+    return saveFile(projectFile(QStringLiteral("line_map_line_intersections.ptf")), dm1->cdsLineMapLineConnections);
+}
+
+bool SaveLineMapStations(int LineMapID)
+{
+    return saveClosedAndReopen(dm1->cdsLineMapStations, QString(), planFile("lms_", LineMapID));
+}
+
+bool SaveLineMapIndividualStationPrefs(int LineMapID)
+{
+    return saveClosedAndReopen(dm1->cdsLineMapIndividualStationPrefs, QStringLiteral("idxLineIDTypeValue"),
+                               planFile("lmisp_", LineMapID));
+}
+
+bool SaveLineMapIndividualMultiStationPrefs(int LineMapID)
+{
+    return saveClosedAndReopen(dm1->cdsLineMapIndividualMultiStationPrefs, QStringLiteral("idxStationID"),
+                               planFile("lmimsp_", LineMapID));
+}
+
+bool SaveLineMapLineTextVisible()
+{
+    return saveClosedAndReopen(dm1->cdsLineMapLineTextVisible, QStringLiteral("idxMapLine"),
+                               QStringLiteral("line_map_line_text_visible.ptf"));
+}
+
+bool SaveLineMapLineTextColor()
+{
+    return saveClosedAndReopen(dm1->cdsLineMapLineTextColor, QStringLiteral("idxMapLine"),
+                               QStringLiteral("line_map_line_text_color.ptf"));
+}
+
+bool SaveLineMapLineTextOffset()
+{
+    return saveClosedAndReopen(dm1->cdsLineMapLineTextOffset, QStringLiteral("idxMapLine"),
+                               QStringLiteral("line_map_line_text_offset.ptf"));
+}
+
+// ---------------------------------------------------------------- line-map loads
+
+bool LoadLineMapPrefs(const QString &Path)
+{
+    Table &t = dm1->cdsLineMapPrefs;
+    const QString failMessage =
+        QStringLiteral("File %1 (line-map-preferences) not found").arg(QStringLiteral("line_map_prefs.ptf"));
+
+    // A file with the old column names is imported from a renamed copy; the file itself is
+    // rewritten only after the offsets are corrected, so names and values change together.
+    QString source = Path;
+    std::optional<QTemporaryDir> scratch;
+    QStringList lines;
+    const bool migrated = QFileInfo::exists(Path) && ansi::readLines(Path, lines) && migrateLineMapPrefsNames(lines);
+    if (migrated) {
+        scratch.emplace();
+        source = scratch->filePath(QStringLiteral("line_map_prefs.ptf"));
+        if (!scratch->isValid() || !ansi::writeLines(source, lines)) {
+            dialogs().showMessage(failMessage);
+            return false;
+        }
+    }
+
+    if (!guarded(t, false, [&] { return ImportPtfFile(source, t, &lineMapPrefsDefaults(), false); })) {
+        dialogs().showMessage(failMessage);
+        return false;
+    }
+    if (migrated) {
+        guarded(t, [&] {
+            turnMigratedOffsetSigns(t);
+            // A folder that cannot be written (the program folder) keeps the old file; the
+            // table is migrated all the same and the next load migrates the file again.
+            SavePtfFile(Path, kQuote, t);
+        });
+        guarded(t, [&] { t.close(); });
+    }
+    return true;
+}
+
+bool LoadLineMapLines()
+{
+    static const QStringList defaults = {QStringLiteral("VehicleDefaultColor=true"),
+                                         QStringLiteral("VehicleColorRed=0"), QStringLiteral("VehicleColorGreen=0"),
+                                         QStringLiteral("VehicleColorBlue=0")};
+    Table &t = dm1->cdsLineMapLines;
+    const QString path = projectFile(QStringLiteral("line_map_lines.ptf"));
+    if (!guarded(t, false, [&] { return ImportPtfFile(path, t, &defaults, false); })) {
+        dialogs().showMessage(QStringLiteral("File %1 not found").arg(QStringLiteral("line_map_lines.ptf")));
+        return false;
+    }
+    return true;
+}
+
+bool LoadLineMapLineSections()
+{
+    if (loadFile(projectFile(QStringLiteral("line_map_line_sections.ptf")), dm1->cdsLineMapLineSections))
+        return true;
+    dialogs().showMessage(QStringLiteral("File %1 not found").arg(QStringLiteral("line_map_line_sections.ptf")));
+    return false;
+}
+
+bool LoadLineMapLineIntersections()
+{
+    if (loadFile(projectFile(QStringLiteral("line_map_line_intersections.ptf")), dm1->cdsLineMapLineConnections))
+        return true;
+    dialogs().showMessage(QStringLiteral("File %1 not found").arg(QStringLiteral("line_map_line_intersections.ptf")));
+    return false;
+}
+
+bool LoadOrCreateLineMapLines()
+{
+    if (!QFileInfo::exists(projectFile(QStringLiteral("line_map_lines.ptf"))))
+        return CreateEmptyLineMapLines();
+    return LoadLineMapLines();
+}
+
+bool LoadLineMapStations(int LineMapID)
+{
+    const QString path = projectFile(planFile("lms_", LineMapID));
+    return loadPlanTable(dm1->cdsLineMapStations, path, &CreateEmptyLineMapStations,
+                         QStringLiteral("Fehler beim laden der Datei: ") + path);
+}
+
+bool LoadLineMapIndividualStationPrefs(int LineMapID)
+{
+    return loadIndividualPrefs(dm1->cdsLineMapIndividualStationPrefs, "lmisp_", LineMapID,
+                               &CreateEmptyLineMapIndividualStationPrefs);
+}
+
+bool LoadLineMapIndividualMultiStationPrefs(int LineMapID)
+{
+    return loadIndividualPrefs(dm1->cdsLineMapIndividualMultiStationPrefs, "lmimsp_", LineMapID,
+                               &CreateEmptyLineMapIndividualMultiStationPrefs);
+}
+
+bool LoadLineMapLineTextVisible()
+{
+    return loadLineText(dm1->cdsLineMapLineTextVisible, QStringLiteral("line_map_line_text_visible.ptf"),
+                        &CreateEmptyLineMapLineTextVisible);
+}
+
+bool LoadLineMapLineTextColor()
+{
+    return loadLineText(dm1->cdsLineMapLineTextColor, QStringLiteral("line_map_line_text_color.ptf"),
+                        &CreateEmptyLineMapLineTextColor);
+}
+
+bool LoadLineMapLineTextOffset()
+{
+    return loadLineText(dm1->cdsLineMapLineTextOffset, QStringLiteral("line_map_line_text_offset.ptf"),
+                        &CreateEmptyLineMapLineTextOffset);
+}
+
+void CloseLineMapStations()
+{
+    guarded(dm1->cdsLineMapStations, [] { dm1->cdsLineMapStations.close(); });
+}
+
+void CloseLineMapIndividualStationPrefs()
+{
+    guarded(dm1->cdsLineMapIndividualStationPrefs, [] { dm1->cdsLineMapIndividualStationPrefs.close(); });
+}

@@ -1,1 +1,3 @@
 #include "data/prj_params.h"
+
+TPrjParams PrjParams;

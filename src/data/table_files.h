@@ -7,21 +7,31 @@
 
 // Reader and writer of the Portable Table Format: each table file is at the same time a
 // JavaScript statement appending the table to the array porTables, so the website reads it.
+// None of these routines throws: every failure is a false result.
 
-// Writes the table (in its active index order) to the file, replacing it atomically.
+// Writes the table (in its active index order) to the file, replacing it atomically: when the
+// file cannot be written the result is false and the old file stays as it was.
 bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table);
 
-// Splits one line into items "s=text", "b=true|false", "u=null", "n=number".
+// Splits one line into items "s=text", "b=true|false", "u=null", "n=number"; false on a syntax
+// error, with the items found before it left in the list.
 bool ParsePtfValueLine(const QString &Line, QStringList &Items);
 
-// Replaces the table's rows with the file's records, column by position.
+// Replaces the table's rows with the file's records, column by position; a table without field
+// definitions gets them from the file. False without a message for a missing or too short file,
+// with "Error by load PTF-File: <file>" for a damaged one. Leaves the table closed.
 bool LoadPtfFile(const QString &FileName, Table &table);
 
-// Makes the table's fields from the file (trip tables), then loads the rows.
+// Makes the table's fields from the file (trip tables), then loads the rows. Leaves the table
+// closed; false without a message when the file cannot be read or is damaged.
 bool LoadPtfFileStructure(const QString &FileName, Table &table);
 
-// Loads by column name; Defaults are "Column=value" lines for columns the file lacks.
+// Loads by column name; Defaults are "Column=value" lines for columns the file lacks. Leaves the
+// table closed; false (with the table emptied) when the file cannot be read or a value does not
+// convert.
 bool ImportPtfFile(const QString &FileName, Table &table, const QStringList *Defaults, bool AddMissing);
 
-// Rebuilds the columns from "Old;New;Type;Size" lines and copies the rows.
+// Rebuilds the columns from "Old;New;Type;Size" lines and copies the rows; leaves the table open
+// without indexes. False, with the table closed and unchanged, for a line that names no column
+// of the table or does not make a valid column.
 bool RestructureTable(Table &table, const QStringList &SpecLines);

@@ -99,11 +99,17 @@ bool writeLines(const QString &fileName, const QStringList &lines)
     qsizetype size = 0;
     for (const QString &line : lines)
         size += line.size() + 2;
-    QByteArray bytes;
-    bytes.reserve(size);
+    // Encoded straight into the one buffer: a table file has a line per row.
+    QByteArray bytes(size, Qt::Uninitialized);
+    char *out = bytes.data();
     for (const QString &line : lines) {
-        bytes += encode(line);
-        bytes += "\r\n";
+        const QChar *in = line.constData();
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            const char16_t c = in[i].unicode();
+            *out++ = c < 0x80 ? static_cast<char>(c) : encodeChar(c);
+        }
+        *out++ = '\r';
+        *out++ = '\n';
     }
     return writeFileAtomically(fileName, bytes);
 }

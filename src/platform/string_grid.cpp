@@ -1,5 +1,7 @@
 #include "platform/string_grid.h"
 
+#include <algorithm>
+
 StringGrid::StringGrid(int colCount, int rowCount)
 {
     setColCount(colCount);
@@ -42,7 +44,10 @@ void StringGrid::setCell(int col, int row, const QString &text)
     m_cells[index(col, row)] = text;
 }
 
-void StringGrid::setDefaultColWidth(int width) { m_defaultColWidth = width; }
+void StringGrid::setDefaultColWidth(int width)
+{
+    m_defaultColWidth = width;
+}
 
 int StringGrid::colWidth(int col) const
 {

@@ -21,7 +21,12 @@
 //   order; when the deleted row was the last, eof() becomes true and the cursor stays
 //   on the new last row; so `while (!t.eof()) { if (...) t.remove(); else t.next(); }`
 //   visits every row once;
-// - next() on the last row sets eof() and stays there; prior() on the first sets bof().
+// - next() on the last row sets eof() and stays there; prior() on the first sets bof();
+// - a post that changes the active index's key moves the row to its new place, and a walk
+//   goes on from there (rows between the old and the new place are skipped or met again);
+// - a row that a post puts outside the filter stays current until the cursor moves on;
+// - navigation, key search, locate and a change of index or filter first post a pending
+//   append or edit, as the old dataset did.
 
 enum class FieldType { String, Smallint, Integer, AutoInc, Boolean, Float, Unknown };
 
@@ -66,7 +71,8 @@ public:
     bool asBoolean() const;
 
     // Setting needs the table in edit or append state; the value is converted to the
-    // field's type, and a String is cut to the field's size.
+    // field's type, and a String is cut to the field's size. An empty text clears a field
+    // that is not a String field.
     void setValue(const QVariant &value);
     void setString(const QString &value);
     void setInteger(int value);
@@ -115,7 +121,7 @@ public:
     // --- fields of the created table
     int fieldCount() const { return static_cast<int>(m_fields.size()); }
     Field field(int index);
-    Field fieldByName(const QString &name); // throws TableError when missing
+    Field fieldByName(const QString &name);        // throws TableError when missing
     int findFieldIndex(const QString &name) const; // case-insensitive, -1 when missing
     const FieldDef &fieldAt(int index) const { return m_fields[index]; }
 
@@ -130,6 +136,8 @@ public:
     bool locate(const QStringList &fields, const QVariantList &values);
 
     // --- filter
+    // "Field = value" comparisons ("<>" too), joined by "and" (binding first) and "or"; values
+    // may be quoted with ' or ". Values take the field's type; a null matches no comparison.
     void setFilter(const QString &expression); // throws TableError when it does not parse
     const QString &filter() const { return m_filterText; }
     void setFiltered(bool on);
@@ -184,17 +192,26 @@ private:
 
     void checkActive() const;
     void checkEditing() const;
+    void checkBrowseMode(); // posts a pending append or edit
+    std::vector<FilterTerm> parseFilter(const QString &expression) const;
     const QVariant &currentValue(int column) const;
     QVariant &bufferValue(int column);
-    QVariant convert(int column, const QVariant &value) const;
+    // A value searched for (key, locate, filter) is not cut to the field's size: a longer
+    // text must find nothing rather than a row that holds its first characters.
+    enum class Purpose { Store, Search };
+    QVariant convert(int column, const QVariant &value, Purpose purpose = Purpose::Store) const;
     bool matchesFilter(const Row *row) const;
     RowSet &order() const;
     RowSet::iterator firstVisible(RowSet::iterator it) const;
     void moveTo(Row *row);
+    void setPosition(RowSet::iterator it);
+    RowSet::iterator currentPosition();
+    void resolveActiveIndex();
     void indexInsert(Row *row);
     void indexErase(Row *row);
     void checkUnique(const Row &candidate, const Row *self) const;
-    int compareKeys(const Row *row, const std::vector<int> &columns, const QVariantList &key) const;
+    static int compareRows(const Row *a, const Row *b, const std::vector<int> &columns);
+    bool keyProbe(const Index &idx, const QVariantList &key, Row &probe) const;
     Index *activeIndex() const;
     void clearRows();
     std::vector<int> columnsOf(const QString &fields) const;
@@ -207,6 +224,11 @@ private:
     std::vector<Index> m_indexes;
     std::unique_ptr<RowSet> m_rows; // natural order
     QString m_indexName;
+    int m_activeIndex = -1; // into m_indexes
+    // The current row's place in the order it was found in; m_posSet null when unknown.
+    RowSet *m_posSet = nullptr;
+    RowSet::iterator m_pos;
+    Row *m_posRow = nullptr;
     QString m_filterText;
     std::vector<FilterTerm> m_filterTerms;
     bool m_filtered = false;

@@ -1,1 +1,576 @@
+#include "data/table_files.h"
+
+#include "platform/ansi.h"
+#include "support/scripted_dialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+
+#include <clocale>
+
+namespace {
+
+// Fixtures are written with LF for readability; table files end their lines with CR LF.
+QByteArray crlf(const char *text)
+{
+    QByteArray bytes = ansi::encode(QString::fromUtf8(text));
+    bytes.replace("\n", "\r\n");
+    return bytes;
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QString items(const QString &line, bool *ok = nullptr)
+{
+    QStringList list{QStringLiteral("left over")};
+    const bool result = ParsePtfValueLine(line, list);
+    if (ok)
+        *ok = result;
+    return list.join(QLatin1Char('|'));
+}
+
+void defineStations(Table &t)
+{
+    t.addFieldDef(QStringLiteral("ID"), FieldType::Integer);
+    t.addFieldDef(QStringLiteral("Station"), FieldType::String, 64);
+}
+
+void addStation(Table &t, const QVariant &id, const QVariant &name)
+{
+    t.append();
+    t.field(0).setValue(id);
+    t.field(1).setValue(name);
+    t.post();
+}
+
+// The rows of a table as text, nulls as <null>, one row per line.
+QString dump(Table &t)
+{
+    const bool wasActive = t.active();
+    t.open();
+    QStringList rows;
+    for (t.first(); !t.eof(); t.next()) {
+        QStringList values;
+        for (int j = 0; j < t.fieldCount(); ++j)
+            values << (t.field(j).isNull() ? QStringLiteral("<null>") : t.field(j).asString());
+        rows << values.join(QLatin1Char('|'));
+    }
+    if (!wasActive)
+        t.close();
+    return rows.join(QLatin1Char('\n'));
+}
+
+QString defsText(const Table &t)
+{
+    QStringList out;
+    for (const FieldDef &d : t.fieldDefs())
+        out << QStringLiteral("%1:%2:%3").arg(d.name).arg(static_cast<int>(d.type)).arg(d.size);
+    return out.join(QLatin1Char(' '));
+}
+
+class TableFilesTest : public ::testing::Test
+{
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QString fixture(const QString &name, const char *text)
+    {
+        writeBytes(path(name), crlf(text));
+        return path(name);
+    }
+
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+};
+
+} // namespace
+
+TEST(PtfTokenizer, ItemsOfValueLines)
+{
+    EXPECT_EQ(items(QStringLiteral("1,\"Bahnhof\",null,true,false,-2.5,1E20,")),
+              QStringLiteral("n=1|s=Bahnhof|u=null|b=true|b=false|n=-2.5|n=1E20"));
+    // Escapes: two backslashes give one, backslash + quote a quote; other characters keep theirs.
+    EXPECT_EQ(items(QStringLiteral(R"("a\\b\"c","x\ny","a\,b","a\ b",)")),
+              QStringLiteral(R"(s=a\b"c|s=x\ny|s=a\,b|s=a\ b)"));
+    // Either quote character opens a string; the other one is plain text inside it.
+    EXPECT_EQ(items(QStringLiteral(R"('it"s',"it's",'a\'b',)")), QStringLiteral(R"(s=it"s|s=it's|s=a'b)"));
+    // Blanks outside quotes vanish, also inside a value; control characters are trimmed.
+    EXPECT_EQ(items(QStringLiteral(" 1 2 , \" x \" ,\t5\t,")), QStringLiteral("n=12|s= x |n=5"));
+    EXPECT_EQ(items(QStringLiteral("\"\",,,\"a,b\",")), QStringLiteral("s=|s=a,b"));
+    EXPECT_EQ(items(QStringLiteral("\"ID\",\"1\",\"2\",")), QStringLiteral("s=ID|s=1|s=2"));
+    EXPECT_EQ(items(QStringLiteral(".5,5.,+3,1e-3,")), QStringLiteral("n=.5|n=5.|n=+3|n=1e-3"));
+
+    // Header, array and count lines hold no comma outside quotes: no items, no error.
+    bool ok = false;
+    EXPECT_EQ(items(QStringLiteral("/* Portable Table Format 1.0 */"), &ok), QString());
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(items(QStringLiteral("porTables[porTables.length] = new Array("), &ok), QString());
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(items(QStringLiteral("2);"), &ok), QString());
+    EXPECT_TRUE(ok);
+    // A value without its comma and an unclosed string are dropped without an error.
+    EXPECT_EQ(items(QStringLiteral("1,2"), &ok), QStringLiteral("n=1"));
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(items(QStringLiteral("1,\"abc,"), &ok), QStringLiteral("n=1"));
+    EXPECT_TRUE(ok);
+
+    // Errors stop the line; the items before stay.
+    EXPECT_EQ(items(QStringLiteral("1,abc,2,"), &ok), QStringLiteral("n=1"));
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(items(QStringLiteral("1,True,"), &ok), QStringLiteral("n=1"));
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(items(QStringLiteral("\"a\",\\,"), &ok), QStringLiteral("s=a"));
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(items(QStringLiteral("1,2,3"), &ok), QStringLiteral("n=1|n=2"));
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(items(QStringLiteral("1e,"), &ok), QString());
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(items(QStringLiteral("nan,inf,"), &ok), QString());
+    EXPECT_FALSE(ok);
+}
+
+TEST_F(TableFilesTest, WritesTheFileLayoutAndValueEncodings)
+{
+    Table t;
+    t.addFieldDef(QStringLiteral("ID"), FieldType::Integer);
+    t.addFieldDef(QStringLiteral("Station"), FieldType::String, 64);
+    t.addFieldDef(QStringLiteral("Value"), FieldType::Float);
+    t.addFieldDef(QStringLiteral("Flag"), FieldType::Boolean);
+    t.addFieldDef(QStringLiteral("Small"), FieldType::Smallint);
+    t.createDataSet();
+    const QVariantList rows[] = {
+        {1, QStringLiteral("Nord"), 0.1, true, -7},
+        {2, QVariant(), 1e20, false, QVariant()},
+        {-3, QString(), -2.5, QVariant(), 0},
+        {4, QStringLiteral(R"(C:\Bahn "Süd")"), 1439.0, true, 1},
+        {5, QStringLiteral("x"), 0.00001, true, 1},
+        {6, QStringLiteral("y"), 123456.789, true, 1},
+        {7, QStringLiteral("z"), 1e15, true, 1},
+    };
+    for (const QVariantList &r : rows) {
+        t.append();
+        for (int j = 0; j < r.size(); ++j)
+            t.field(j).setValue(r[j]);
+        t.post();
+    }
+    t.close();
+    ASSERT_TRUE(SavePtfFile(path(QStringLiteral("t.ptf")), QLatin1Char('"'), t));
+    EXPECT_FALSE(t.active()); // closed as it was found
+    const QByteArray expected = crlf(R"(/* Portable Table Format 1.0 */
+porTables[porTables.length] = new Array(
+"ID","Station","Value","Flag","Small",
+1,"Nord",0.1,true,-7,
+2,null,1E20,false,null,
+-3,"",-2.5,null,0,
+4,"C:\\Bahn \"Süd\"",1439,true,1,
+5,"x",1E-5,true,1,
+6,"y",123456.789,true,1,
+7,"z",1E15,true,1,
+5);
+)");
+    EXPECT_EQ(readBytes(path(QStringLiteral("t.ptf"))), expected);
+
+    // The writer walks the active index; an open table stays open.
+    t.addIndexDef(QStringLiteral("idxID"), QStringLiteral("ID"));
+    t.open();
+    t.setIndexName(QStringLiteral("idxID"));
+    ASSERT_TRUE(SavePtfFile(path(QStringLiteral("t.ptf")), QLatin1Char('"'), t));
+    EXPECT_TRUE(t.active());
+    const QStringList lines = QString::fromLatin1(readBytes(path(QStringLiteral("t.ptf")))).split(QStringLiteral("\r\n"));
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("-3,")));
+}
+
+TEST_F(TableFilesTest, EmptyTableWritesFourLinesAndReadsBackEmpty)
+{
+    Table t;
+    defineStations(t);
+    t.createDataSet();
+    ASSERT_TRUE(SavePtfFile(path(QStringLiteral("s.ptf")), QLatin1Char('"'), t));
+    EXPECT_EQ(readBytes(path(QStringLiteral("s.ptf"))),
+              crlf("/* Portable Table Format 1.0 */\nporTables[porTables.length] = new Array(\n\"ID\",\"Station\",\n2);\n"));
+
+    Table back;
+    defineStations(back);
+    ASSERT_TRUE(LoadPtfFile(path(QStringLiteral("s.ptf")), back));
+    EXPECT_FALSE(back.active());
+    EXPECT_EQ(back.rowCount(), 0);
+
+    // A table without fields gives an empty names line.
+    Table none;
+    ASSERT_TRUE(SavePtfFile(path(QStringLiteral("n.ptf")), QLatin1Char('"'), none));
+    EXPECT_EQ(readBytes(path(QStringLiteral("n.ptf"))),
+              crlf("/* Portable Table Format 1.0 */\nporTables[porTables.length] = new Array(\n\n0);\n"));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(TableFilesTest, ValuesSurviveAWriteAndALoad)
+{
+    Table t;
+    defineStations(t);
+    t.addFieldDef(QStringLiteral("Dist"), FieldType::Float);
+    t.addFieldDef(QStringLiteral("Open"), FieldType::Boolean);
+    t.createDataSet();
+    const QString tricky = QStringLiteral(R"(a\b"c\\d""e\)") + QChar(0x20AC) + QStringLiteral("äöüß'");
+    addStation(t, 1, tricky);
+    addStation(t, 2, QString());
+    addStation(t, 3, QVariant());
+    addStation(t, 4, QStringLiteral("null")); // the text, not the null literal
+    t.first();
+    t.edit();
+    t.field(2).setFloat(-0.125);
+    t.field(3).setBoolean(true);
+    t.post();
+    ASSERT_TRUE(SavePtfFile(path(QStringLiteral("s.ptf")), QLatin1Char('"'), t));
+
+    Table back;
+    defineStations(back);
+    back.addFieldDef(QStringLiteral("Dist"), FieldType::Float);
+    back.addFieldDef(QStringLiteral("Open"), FieldType::Boolean);
+    ASSERT_TRUE(LoadPtfFile(path(QStringLiteral("s.ptf")), back));
+    back.open();
+    EXPECT_EQ(back.field(1).asString(), tricky);
+    EXPECT_EQ(back.field(2).asFloat(), -0.125);
+    EXPECT_TRUE(back.field(3).asBoolean());
+    back.next();
+    EXPECT_FALSE(back.field(1).isNull());
+    EXPECT_EQ(back.field(1).asString(), QString());
+    EXPECT_TRUE(back.field(2).isNull());
+    back.next();
+    EXPECT_TRUE(back.field(1).isNull());
+    back.next();
+    EXPECT_FALSE(back.field(1).isNull());
+    EXPECT_EQ(back.field(1).asString(), QStringLiteral("null"));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(TableFilesTest, FloatsUseADecimalPointWhateverTheLocale)
+{
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    // The C library's locale too, where a comma locale is installed.
+    const std::string cLocale = std::setlocale(LC_ALL, nullptr);
+    for (const char *name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8"}) {
+        if (std::setlocale(LC_ALL, name))
+            break;
+    }
+    Table t;
+    t.addFieldDef(QStringLiteral("V"), FieldType::Float);
+    t.createDataSet();
+    for (double v : {2.5, -0.001, 1.5e-7, 12345678.25}) {
+        t.append();
+        t.field(0).setFloat(v);
+        t.post();
+    }
+    const bool saved1 = SavePtfFile(path(QStringLiteral("f.ptf")), QLatin1Char('"'), t);
+    Table back;
+    back.addFieldDef(QStringLiteral("V"), FieldType::Float);
+    const bool loaded = LoadPtfFile(path(QStringLiteral("f.ptf")), back);
+    std::setlocale(LC_ALL, cLocale.c_str());
+    QLocale::setDefault(saved);
+
+    ASSERT_TRUE(saved1);
+    EXPECT_TRUE(readBytes(path(QStringLiteral("f.ptf"))).contains(crlf("2.5,\n-0.001,\n1.5E-7,\n12345678.25,\n")));
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(dump(back), QStringLiteral("2.5\n-0.001\n1.5E-7\n12345678.25"));
+}
+
+TEST_F(TableFilesTest, LoadSkipsBadRecordsAndFillsShortOnes)
+{
+    const QString file = fixture(QStringLiteral("s.ptf"), R"(/* Portable Table Format 1.0 */
+porTables[porTables.length] = new Array(
+"ID","Station",
+1,"Nord",
+2,Süd,
+3 4,"Mitte" ,
+5,
+null,"Ost",
+2);
+)");
+    Table t;
+    defineStations(t);
+    t.createDataSet();
+    addStation(t, 99, QStringLiteral("old row")); // every load replaces the rows
+    ASSERT_TRUE(LoadPtfFile(file, t));
+    EXPECT_EQ(dump(t), QStringLiteral("1|Nord\n34|Mitte\n5|<null>\n<null>|Ost"));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(TableFilesTest, LoadFailuresAndTheirMessages)
+{
+    Table t;
+    defineStations(t);
+    t.createDataSet();
+    addStation(t, 99, QStringLiteral("kept"));
+
+    // Missing file, fewer than 4 lines, empty file: false, no message, table untouched.
+    EXPECT_FALSE(LoadPtfFile(path(QStringLiteral("missing.ptf")), t));
+    EXPECT_FALSE(LoadPtfFile(fixture(QStringLiteral("short.ptf"), "/* Portable Table Format 1.0 */\n\"ID\",\n"), t));
+    EXPECT_FALSE(LoadPtfFile(fixture(QStringLiteral("empty.ptf"), ""), t));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(dump(t), QStringLiteral("99|kept"));
+
+    // More values than fields: the message, and the rows posted before the damaged one.
+    const QString wide = fixture(QStringLiteral("wide.ptf"), "a\nb\n\"ID\",\"Station\",\n1,\"A\",\n2,\"B\",3,\n"
+                                                             "4,\"D\",\n2);\n");
+    EXPECT_FALSE(LoadPtfFile(wide, t));
+    EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Error by load PTF-File: ") + wide});
+    EXPECT_FALSE(t.active());
+    EXPECT_EQ(dump(t), QStringLiteral("1|A"));
+
+    // A number that the integer column cannot take, and a text that is no number.
+    dialogs.messages.clear();
+    const QString frac = fixture(QStringLiteral("frac.ptf"), "a\nb\n\"ID\",\n1.5,\n1);\n");
+    EXPECT_FALSE(LoadPtfFile(frac, t));
+    const QString text = fixture(QStringLiteral("text.ptf"), "a\nb\n\"ID\",\n\"x\",\n1);\n");
+    EXPECT_FALSE(LoadPtfFile(text, t));
+    const QString huge = fixture(QStringLiteral("huge.ptf"), "a\nb\n\"ID\",\n99999999999,\n1);\n");
+    EXPECT_FALSE(LoadPtfFile(huge, t));
+    EXPECT_EQ(dialogs.messages.size(), 3);
+
+    // A folder, and a file beyond any table's size, are damaged files too.
+    dialogs.messages.clear();
+    QDir(dir.path()).mkdir(QStringLiteral("folder.ptf"));
+    EXPECT_FALSE(LoadPtfFile(path(QStringLiteral("folder.ptf")), t));
+    QFile big(path(QStringLiteral("big.ptf")));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(33 * 1024 * 1024));
+    big.close();
+    EXPECT_FALSE(LoadPtfFile(big.fileName(), t));
+    EXPECT_EQ(dialogs.messages.size(), 2);
+    EXPECT_FALSE(LoadPtfFileStructure(big.fileName(), t));
+}
+
+TEST_F(TableFilesTest, LongTextsWidenTheirColumn)
+{
+    const QString name49 = QString(49, QLatin1Char('x'));
+    const QString file = fixture(QStringLiteral("s.ptf"), "a\nb\n\"ID\",\"Station\",\n1,\"short\",\n2,null,\n2);\n");
+    QByteArray bytes = readBytes(file);
+    bytes.replace("\"short\"", "\"" + name49.toLatin1() + "\"");
+    writeBytes(file, bytes);
+    Table t;
+    defineStations(t);
+    ASSERT_TRUE(LoadPtfFile(file, t));
+    EXPECT_EQ(t.fieldDefs()[1].size, 65);
+    t.open();
+    EXPECT_EQ(t.field(1).asString(), name49);
+}
+
+TEST_F(TableFilesTest, LoadWithoutDefinitionsTakesThemFromTheFile)
+{
+    const QString file = fixture(QStringLiteral("ttc.ptf"), R"(a
+b
+"StationID","Name","Stop","Note",
+7,"Nord",true,null,
+8,"Süd",false,12,
+4);
+)");
+    Table t;
+    t.addIndexDef(QStringLiteral("idxStation"), QStringLiteral("StationID"));
+    ASSERT_TRUE(LoadPtfFile(file, t));
+    // Types from the first record; a null there leaves a text column.
+    EXPECT_EQ(defsText(t), QStringLiteral("StationID:5:16 Name:0:20 Stop:4:16 Note:0:20"));
+    EXPECT_EQ(dump(t), QStringLiteral("7|Nord|True|<null>\n8|Süd|False|12"));
+
+    Table broken;
+    const QString bad = fixture(QStringLiteral("bad.ptf"), "a\nb\n\"ID\",x,\n1,\n1);\n");
+    EXPECT_FALSE(LoadPtfFile(bad, broken));
+    EXPECT_EQ(dialogs.messages,
+              (QStringList{QStringLiteral("PTF Load Error"), QStringLiteral("Error by load PTF-File: ") + bad}));
+}
+
+TEST_F(TableFilesTest, StructureLoadTypesColumnsFromAllRecords)
+{
+    const QString file = fixture(QStringLiteral("tt_1.ptf"), R"(a
+b
+"ID","1","2","3","Name","Flag",
+1,480,-1,null,"A",null,
+2,540,-1,null,null,false,
+3,600,-999,null,"a longer name here",true,
+6);
+)");
+    Table t;
+    t.addFieldDef(QStringLiteral("Old"), FieldType::Integer);
+    t.addIndexDef(QStringLiteral("idxOld"), QStringLiteral("Old"));
+    t.createDataSet();
+    t.setIndexName(QStringLiteral("idxOld"));
+    ASSERT_TRUE(LoadPtfFileStructure(file, t));
+    EXPECT_FALSE(t.active());
+    EXPECT_TRUE(t.indexDefs().isEmpty());
+    EXPECT_TRUE(t.indexName().isEmpty());
+    EXPECT_EQ(defsText(t), QStringLiteral("ID:5:16 1:5:16 2:5:16 3:0:16 Name:0:34 Flag:4:16"));
+    EXPECT_EQ(dump(t), QStringLiteral("1|480|-1|<null>|A|<null>\n2|540|-1|<null>|<null>|False\n"
+                                      "3|600|-999|<null>|a longer name here|True"));
+
+    // No records: every column a text of 16.
+    ASSERT_TRUE(LoadPtfFileStructure(fixture(QStringLiteral("e.ptf"), "a\nb\n\"ID\",\"1\",\n2);\n"), t));
+    EXPECT_EQ(defsText(t), QStringLiteral("ID:0:16 1:0:16"));
+
+    // Damage: a Boolean in a column that a number typed makes the load fail, without a message.
+    EXPECT_FALSE(LoadPtfFileStructure(fixture(QStringLiteral("m.ptf"), "a\nb\n\"A\",\n5,\ntrue,\n1);\n"), t));
+    EXPECT_FALSE(LoadPtfFileStructure(fixture(QStringLiteral("x.ptf"), "a\nb\n\"A\",\n1,2,\n1);\n"), t));
+    EXPECT_FALSE(LoadPtfFileStructure(path(QStringLiteral("missing.ptf")), t));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_FALSE(LoadPtfFileStructure(fixture(QStringLiteral("n.ptf"), "a\nb\nID,\n1);\n"), t));
+    EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("PTF Load Error")});
+}
+
+TEST_F(TableFilesTest, ImportByNameWithDefaults)
+{
+    const QString file = fixture(QStringLiteral("prefs.ptf"), R"(a
+b
+"lineid","ColorRed","Extra","Note",
+1,255,2.5,"x",
+2,null,null,null,
+4);
+)");
+    Table t;
+    t.addFieldDef(QStringLiteral("LineID"), FieldType::Integer);
+    t.addFieldDef(QStringLiteral("ColorRed"), FieldType::Integer);
+    t.addFieldDef(QStringLiteral("Visible"), FieldType::Boolean);
+    t.addFieldDef(QStringLiteral("Caption"), FieldType::String, 20);
+    t.addFieldDef(QStringLiteral("Width"), FieldType::Integer);
+    const QStringList defaults{QStringLiteral("ColorRed=7"), QStringLiteral("visible=TRUE"),
+                               QStringLiteral("Caption=Linie=1"), QStringLiteral("Other=3")};
+    ASSERT_TRUE(ImportPtfFile(file, t, &defaults, false));
+    EXPECT_FALSE(t.active());
+    // A null of the file gives 0, not the default; the missing columns take their defaults.
+    EXPECT_EQ(dump(t), QStringLiteral("1|255|True|Linie=1|<null>\n2|0|True|Linie=1|<null>"));
+
+    // New columns with their type: a number column keeps its numbers.
+    ASSERT_TRUE(ImportPtfFile(file, t, nullptr, true));
+    EXPECT_EQ(defsText(t).section(QLatin1Char(' '), 5),
+              QStringLiteral("Extra:5:16 Note:0:17"));
+    EXPECT_EQ(dump(t), QStringLiteral("1|255|<null>|<null>|<null>|2.5|x\n2|0|<null>|<null>|<null>|0|"));
+
+    // A default that does not convert, or a missing file: false, the table emptied.
+    const QStringList badDefault{QStringLiteral("Width=wide")};
+    EXPECT_FALSE(ImportPtfFile(file, t, &badDefault, false));
+    EXPECT_FALSE(ImportPtfFile(path(QStringLiteral("missing.ptf")), t, &defaults, false));
+    EXPECT_EQ(t.rowCount(), 0);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(TableFilesTest, RestructureKeepsRenamesAndAddsColumns)
+{
+    auto trips = [] {
+        auto t = std::make_unique<Table>(QStringLiteral("cdsTimeTable"));
+        for (const char *name : {"ID", "1", "2", "3"})
+            t->addFieldDef(QString::fromLatin1(name), FieldType::Float);
+        t->addIndexDef(QStringLiteral("idxID"), QStringLiteral("ID"));
+        t->createDataSet();
+        for (int r = 1; r <= 2; ++r) {
+            t->append();
+            for (int j = 0; j < 4; ++j)
+                t->field(j).setFloat(j == 0 ? r : r * 100 + j);
+            t->post();
+        }
+        t->close();
+        return t;
+    };
+
+    auto t = trips();
+    ASSERT_TRUE(RestructureTable(*t, {QStringLiteral("ID"), QStringLiteral("1;"), QStringLiteral(";2;6")}));
+    EXPECT_TRUE(t->active());
+    EXPECT_TRUE(t->indexDefs().isEmpty());
+    EXPECT_EQ(defsText(*t), QStringLiteral("ID:5:0 1:5:0 2:5:0"));
+    EXPECT_EQ(dump(*t), QStringLiteral("1|101|<null>\n2|201|<null>"));
+
+    t = trips();
+    ASSERT_TRUE(RestructureTable(*t, {QStringLiteral("ID"), QStringLiteral("3;2")}));
+    EXPECT_EQ(defsText(*t), QStringLiteral("ID:5:0 2:5:0"));
+    EXPECT_EQ(dump(*t), QStringLiteral("1|103\n2|203"));
+
+    // Rename with a new type and size converts the values.
+    t = trips();
+    ASSERT_TRUE(RestructureTable(*t, {QStringLiteral("ID;Key;3"), QStringLiteral("1;Text;1;8")}));
+    EXPECT_EQ(defsText(*t), QStringLiteral("Key:2:0 Text:0:8"));
+    EXPECT_EQ(dump(*t), QStringLiteral("1|101\n2|201"));
+
+    // Each bad line leaves the table closed and unchanged.
+    for (const QStringList &bad : {QStringList{QStringLiteral("ID"), QStringLiteral("9")},
+                                   QStringList{QString()}, QStringList{QStringLiteral(";")},
+                                   QStringList{QStringLiteral(";New")}, QStringList{QStringLiteral(";New;99")},
+                                   QStringList{QStringLiteral(";New;x")}, QStringList{QStringLiteral("1;A;6;big")}}) {
+        t = trips();
+        EXPECT_FALSE(RestructureTable(*t, bad)) << bad.join(QLatin1Char('/')).toStdString();
+        EXPECT_FALSE(t->active());
+        EXPECT_EQ(defsText(*t), QStringLiteral("ID:5:0 1:5:0 2:5:0 3:5:0"));
+        EXPECT_EQ(t->indexDefs().size(), 1);
+        EXPECT_EQ(dump(*t), QStringLiteral("1|101|102|103\n2|201|202|203"));
+    }
+
+    // A text that the new integer column cannot take: false, nothing changed.
+    Table s;
+    defineStations(s);
+    s.createDataSet();
+    addStation(s, 1, QStringLiteral("Nord"));
+    EXPECT_FALSE(RestructureTable(s, {QStringLiteral("Station;Number;3")}));
+    EXPECT_EQ(dump(s), QStringLiteral("1|Nord"));
+}
+
+TEST_F(TableFilesTest, ALineBreakInATextSplitsTheRecord)
+{
+    Table t;
+    defineStations(t);
+    t.createDataSet();
+    addStation(t, 1, QStringLiteral("Erste\r\nZweite"));
+    addStation(t, 2, QStringLiteral("B"));
+    ASSERT_TRUE(SavePtfFile(path(QStringLiteral("s.ptf")), QLatin1Char('"'), t));
+    EXPECT_TRUE(readBytes(path(QStringLiteral("s.ptf"))).contains(crlf("1,\"Erste\nZweite\",\n2,\"B\",\n")));
+    ASSERT_TRUE(LoadPtfFile(path(QStringLiteral("s.ptf")), t));
+    // The first half keeps only the 1; the second opens a string that never closes: a row of nulls.
+    EXPECT_EQ(dump(t), QStringLiteral("1|<null>\n<null>|<null>\n2|B"));
+}
+
+TEST_F(TableFilesTest, AFailedSaveKeepsTheOldFile)
+{
+    Table t;
+    defineStations(t);
+    t.createDataSet();
+    addStation(t, 1, QStringLiteral("A"));
+
+    // A file name so long that no temporary file can be made beside it: the rename never
+    // happens and the old file stays whole.
+    const QString longName = path(QString(250, QLatin1Char('t')));
+    writeBytes(longName, "old contents");
+    EXPECT_FALSE(SavePtfFile(longName, QLatin1Char('"'), t));
+    EXPECT_EQ(readBytes(longName), QByteArray("old contents"));
+
+    // A folder in the target's place, and a folder that does not exist.
+    QDir(dir.path()).mkdir(QStringLiteral("sub.ptf"));
+    EXPECT_FALSE(SavePtfFile(path(QStringLiteral("sub.ptf")), QLatin1Char('"'), t));
+    EXPECT_TRUE(QFileInfo(path(QStringLiteral("sub.ptf"))).isDir());
+    EXPECT_FALSE(SavePtfFile(path(QStringLiteral("none/s.ptf")), QLatin1Char('"'), t));
+
+    // A read-only folder (not read-only for a superuser, who can write anyway).
+    const QString folder = path(QStringLiteral("ro"));
+    QDir(dir.path()).mkdir(QStringLiteral("ro"));
+    const QString file = folder + QStringLiteral("/s.ptf");
+    writeBytes(file, "old contents");
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    QFile probe(folder + QStringLiteral("/probe"));
+    const bool writable = probe.open(QIODevice::WriteOnly);
+    if (!writable) {
+        EXPECT_FALSE(SavePtfFile(file, QLatin1Char('"'), t));
+        EXPECT_EQ(readBytes(file), QByteArray("old contents"));
+    }
+    probe.close();
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_TRUE(t.active());
+    EXPECT_EQ(dump(t), QStringLiteral("1|A"));
+}

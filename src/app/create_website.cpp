@@ -1,0 +1,8 @@
+#include "app/create_website.h"
+
+TfmCreateWebsite *fmCreateWebsite = nullptr;
+
+TfmCreateWebsite::TfmCreateWebsite(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("fmCreateWebsite"));
+}

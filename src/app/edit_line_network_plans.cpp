@@ -1,0 +1,8 @@
+#include "app/edit_line_network_plans.h"
+
+TfmEditLineNetworkPlans *fmEditLineNetworkPlans = nullptr;
+
+TfmEditLineNetworkPlans::TfmEditLineNetworkPlans(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("fmEditLineNetworkPlans"));
+}

@@ -1,0 +1,8 @@
+#include "app/edit_linemap_lines.h"
+
+TfmEditLineMapLines *fmEditLineMapLines = nullptr;
+
+TfmEditLineMapLines::TfmEditLineMapLines(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("fmEditLineMapLines"));
+}

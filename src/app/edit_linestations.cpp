@@ -1,0 +1,8 @@
+#include "app/edit_linestations.h"
+
+TfmEditLineStations *fmEditLineStations = nullptr;
+
+TfmEditLineStations::TfmEditLineStations(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("fmEditLineStations"));
+}

@@ -1,0 +1,8 @@
+#include "app/web_copy.h"
+
+TfmWebCopy *fmWebCopy = nullptr;
+
+TfmWebCopy::TfmWebCopy(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("fmWebCopy"));
+}

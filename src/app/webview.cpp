@@ -1,0 +1,8 @@
+#include "app/webview.h"
+
+TfmWebView *fmWebView = nullptr;
+
+TfmWebView::TfmWebView(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("fmWebView"));
+}

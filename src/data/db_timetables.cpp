@@ -1,0 +1,602 @@
+#include "data/db_timetables.h"
+
+#include "data/data_module_1.h"
+#include "data/db_distances.h"
+#include "data/db_func.h"
+#include "data/db_func_p.h"
+#include "data/table_files.h"
+
+#include "platform/table.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <vector>
+
+using dbfunc::kQuote;
+using dbfunc::projectFile;
+
+namespace {
+
+const QString kID = QStringLiteral("ID");
+const QString kStationID = QStringLiteral("StationID");
+const QString kDayGroupID = QStringLiteral("DayGroupID");
+const QString kDirection = QStringLiteral("Direction");
+const QString kPosition = QStringLiteral("Position");
+
+QString timeTableFile(int lineConnectionID)
+{
+    return projectFile(QStringLiteral("tt_%1.ptf").arg(lineConnectionID));
+}
+
+QString timeTableConnectionsFile(int lineID)
+{
+    return projectFile(QStringLiteral("ttc_%1.ptf").arg(lineID));
+}
+
+bool removeFile(const QString &fileName)
+{
+    return QFileInfo(fileName).isFile() && QFile::remove(fileName);
+}
+
+// The ID of the line connection of (line, day group, direction); -1 when there is none.
+int findLineConnection(int lineID, int dayGroupID, int direction)
+{
+    Table &lc = dm1->cdsLineConnections;
+    lc.open();
+    lc.setFiltered(false);
+    lc.setIndexName(QStringLiteral("idxAll"));
+    if (!lc.findKey({lineID, dayGroupID, direction}))
+        return -1;
+    return lc.fieldByName(kID).asInteger();
+}
+
+bool isStopRowOf(Table &ttc, int dayGroupID, int direction)
+{
+    Field g = ttc.fieldByName(kDayGroupID);
+    Field d = ttc.fieldByName(kDirection);
+    return !g.isNull() && !d.isNull() && g.asInteger() == dayGroupID && d.asInteger() == direction;
+}
+
+// Deletes the trips that serve no stop and numbers the others 1, 2, ... in their old ID order;
+// the added columns then get -1 in every trip. An added column is still null while the trips are
+// tested, so no trip is dropped in a pass that added a stop.
+void renumberTrips(Table &trips, const QStringList &added)
+{
+    trips.setFiltered(false);
+    trips.setIndexName(QString());
+    const int idColumn = trips.findFieldIndex(kID);
+    if (idColumn < 0)
+        throw TableError(QStringLiteral("Trip table without ID column"));
+    QVector<int> addedColumns;
+    for (const QString &name : added)
+        addedColumns << trips.findFieldIndex(name);
+
+    struct Trip {
+        QVariant id;
+        bool drop = true;
+        int newId = 0;
+    };
+    std::vector<Trip> list;
+    for (trips.first(); !trips.eof(); trips.next()) {
+        Trip t;
+        t.id = trips.field(idColumn).value();
+        for (int c = 0; c < trips.fieldCount() && t.drop; ++c) {
+            if (c == idColumn)
+                continue;
+            const QVariant v = trips.field(c).value();
+            t.drop = v.isValid() && TripCellValue(v) == -1;
+        }
+        list.push_back(t);
+    }
+    std::vector<size_t> order(list.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return compareValues(list[a].id, list[b].id) < 0; });
+    int next = 1;
+    for (size_t i : order) {
+        if (!list[i].drop)
+            list[i].newId = next++;
+    }
+
+    size_t i = 0;
+    for (trips.first(); !trips.eof() && i < list.size(); ++i) {
+        const Trip &t = list[i];
+        if (t.drop) {
+            trips.remove(); // the cursor moves on to the next trip
+            continue;
+        }
+        if (!addedColumns.isEmpty() || compareValues(t.id, QVariant(double(t.newId))) != 0) {
+            trips.edit();
+            trips.field(idColumn).setFloat(t.newId);
+            for (int c : addedColumns) {
+                if (c >= 0)
+                    trips.field(c).setFloat(-1);
+            }
+            trips.post();
+        }
+        trips.next();
+    }
+}
+
+// True when the list keeps every column of the table under its own name and type: the
+// restructure would copy the table unchanged.
+bool isIdentity(const Table &table, const QStringList &specLines)
+{
+    if (specLines.size() != table.fieldCount())
+        return false;
+    for (int c = 0; c < specLines.size(); ++c) {
+        const QString &line = specLines[c];
+        const QString &name = table.fieldAt(c).name;
+        if (line != name && line != name + QLatin1Char(';') + name)
+            return false;
+    }
+    return true;
+}
+
+// The distances section of a timetable as BuildDistances reads it back from the files just
+// written: stations of the stop rows, cells of the trips in ID order.
+DistancesSection distancesOf(Table &trips, const QVector<int> &stations)
+{
+    const int n = stations.size();
+    QVector<int> columns(n);
+    for (int k = 0; k < n; ++k)
+        columns[k] = trips.findFieldIndex(QString::number(k + 1));
+    QVector<QVector<int>> cells;
+    for (trips.first(); !trips.eof(); trips.next()) {
+        QVector<int> trip(n, -1);
+        for (int k = 0; k < n; ++k)
+            trip[k] = columns[k] < 0 ? -1 : TripCellValue(trips.field(columns[k]).value());
+        cells << trip;
+    }
+    return ComputeDistances(stations, cells);
+}
+
+// One timetable of the line follows the new station list: trip file first, then its stop rows.
+// The stop rows of the line are read only once (loadStopRows); afterwards the table holds what
+// was written. Section gets the rebuilt distances; it stays empty when there is no stop row left.
+bool applyStationsToTimeTable(int lineID, int lineConnectionID, int dayGroupID, int direction,
+                              const QVector<int> &stations, bool loadStopRows, DistancesSection &section)
+{
+    if (loadStopRows && !LoadTimeTableConnections(lineID))
+        return false;
+    if (!LoadTimeTable(lineConnectionID))
+        return false;
+    Table &ttc = dm1->cdsTimeTableConnections;
+    Table &tt = dm1->cdsTimeTable;
+    try {
+        ttc.open();
+        ttc.setFiltered(false);
+        ttc.setIndexName(QStringLiteral("idxStation"));
+        QVector<TimeTableStopRow> stopRows;
+        for (ttc.first(); !ttc.eof(); ttc.next()) {
+            if (isStopRowOf(ttc, dayGroupID, direction))
+                stopRows << TimeTableStopRow{ttc.fieldByName(kStationID).asInteger(),
+                                             ttc.fieldByName(kPosition).asInteger()};
+        }
+        QVector<int> travel = stations;
+        if (direction == 2)
+            std::reverse(travel.begin(), travel.end());
+        const TimeTableRestructure plan = PlanTimeTableRestructure(stopRows, travel);
+
+        tt.open();
+        if (!isIdentity(tt, plan.specLines) && !RestructureTable(tt, plan.specLines))
+            return false;
+        renumberTrips(tt, plan.added);
+        tt.addIndexDef(QStringLiteral("idxID"), kID);
+        tt.setIndexName(QStringLiteral("idxID"));
+        if (!SavePtfFile(timeTableFile(lineConnectionID), kQuote, tt))
+            return false;
+        section = plan.placed.isEmpty() ? DistancesSection() : distancesOf(tt, plan.placed);
+
+        ttc.first();
+        while (!ttc.eof()) {
+            if (isStopRowOf(ttc, dayGroupID, direction))
+                ttc.remove();
+            else
+                ttc.next();
+        }
+        for (int k = 0; k < plan.placed.size(); ++k) {
+            ttc.append();
+            ttc.fieldByName(kStationID).setInteger(plan.placed[k]);
+            ttc.fieldByName(kDayGroupID).setInteger(dayGroupID);
+            ttc.fieldByName(kDirection).setInteger(direction);
+            ttc.fieldByName(kPosition).setInteger(k + 1);
+            ttc.post();
+        }
+        return SavePtfFile(timeTableConnectionsFile(lineID), kQuote, ttc);
+    } catch (const std::exception &) {
+        tt.cancel();
+        ttc.cancel();
+        return false;
+    }
+}
+
+bool replaceLineStations(int lineID, const QVector<int> &stations)
+{
+    Table &ls = dm1->cdsLineStations;
+    const bool wasActive = ls.active();
+    const bool wasFiltered = ls.filtered();
+    bool ok = false;
+    try {
+        ls.open();
+        ls.setFiltered(false); // the file must get the rows of every line
+        ls.setIndexName(QStringLiteral("idxLineID"));
+        while (ls.findKey({lineID}))
+            ls.remove();
+        for (int k = 0; k < stations.size(); ++k) {
+            ls.append();
+            ls.fieldByName(QStringLiteral("LineID")).setInteger(lineID);
+            ls.fieldByName(QStringLiteral("LineStationNumber")).setInteger(k + 1);
+            ls.fieldByName(kStationID).setInteger(stations[k]);
+            ls.post();
+        }
+        ls.setIndexName(QStringLiteral("idxLineStations"));
+        ok = SavePtfFile(projectFile(QStringLiteral("line_stations.ptf")), kQuote, ls);
+        ls.setFiltered(wasFiltered);
+    } catch (const std::exception &) {
+        ls.cancel();
+        ok = false;
+    }
+    if (!wasActive)
+        ls.close();
+    return ok;
+}
+
+} // namespace
+
+int TripCellValue(const QVariant &value)
+{
+    double d = 0;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+        return value.toInt();
+    case QMetaType::LongLong: {
+        const qlonglong v = value.toLongLong();
+        if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+            return -1;
+        return static_cast<int>(v);
+    }
+    case QMetaType::Double:
+    case QMetaType::Float:
+        d = value.toDouble();
+        break;
+    case QMetaType::QString:
+        if (!parseFloat(value.toString(), d))
+            return -1;
+        break;
+    default: // null, Boolean: no time
+        return -1;
+    }
+    if (!std::isfinite(d))
+        return -1;
+    const double r = std::round(d);
+    if (r < std::numeric_limits<int>::min() || r > std::numeric_limits<int>::max())
+        return -1;
+    return static_cast<int>(r);
+}
+
+void NormalizeTripTable(Table &table)
+{
+    table.open();
+    table.setFiltered(false);
+    table.setIndexName(QString());
+    const int idColumn = table.findFieldIndex(kID);
+    const int columns = table.fieldCount();
+    bool retype = false;
+    for (int c = 0; c < columns; ++c)
+        retype = retype || (c != idColumn && table.fieldAt(c).type != FieldType::Float);
+
+    if (!retype) {
+        for (table.first(); !table.eof(); table.next()) {
+            bool editing = false;
+            for (int c = 0; c < columns; ++c) {
+                if (c == idColumn || !table.field(c).isNull())
+                    continue;
+                if (!editing) {
+                    table.edit();
+                    editing = true;
+                }
+                table.field(c).setFloat(-1);
+            }
+            if (editing)
+                table.post();
+        }
+        return;
+    }
+
+    // A column that held no number in the file was read as text: make it Float again.
+    std::vector<std::vector<QVariant>> rows;
+    for (table.first(); !table.eof(); table.next()) {
+        std::vector<QVariant> row(columns);
+        for (int c = 0; c < columns; ++c) {
+            const QVariant v = table.field(c).value();
+            row[c] = c == idColumn ? v : QVariant(double(TripCellValue(v)));
+        }
+        rows.push_back(std::move(row));
+    }
+    QVector<FieldDef> defs;
+    for (int c = 0; c < columns; ++c) {
+        FieldDef d = table.fieldAt(c);
+        if (c != idColumn) {
+            d.type = FieldType::Float;
+            d.size = 0;
+        }
+        defs << d;
+    }
+    table.close();
+    table.fieldDefs() = defs;
+    table.createDataSet();
+    for (const std::vector<QVariant> &row : rows) {
+        table.append();
+        for (int c = 0; c < columns; ++c)
+            table.field(c).setValue(row[c]);
+        table.post();
+    }
+}
+
+TimeTableRestructure PlanTimeTableRestructure(const QVector<TimeTableStopRow> &StopRows, const QVector<int> &Stations)
+{
+    // Rows of one station stand together, in position order, so "the next row of the station"
+    // is its next stop row along the trip.
+    QVector<TimeTableStopRow> rows = StopRows;
+    std::stable_sort(rows.begin(), rows.end(), [](const TimeTableStopRow &a, const TimeTableStopRow &b) {
+        return a.stationID != b.stationID ? a.stationID < b.stationID : a.position < b.position;
+    });
+    const int rowCount = rows.size();
+    QVector<bool> used(rowCount, false);
+
+    TimeTableRestructure plan;
+    plan.specLines << kID;
+    int matched = 0;
+    bool havePrevious = false;
+    int previous = 0;
+    for (int station : Stations) {
+        int found = -1;
+        if ((!havePrevious || previous != station) && matched < rowCount) {
+            auto it = std::lower_bound(rows.begin(), rows.end(), station,
+                                       [](const TimeTableStopRow &r, int s) { return r.stationID < s; });
+            // A station that a circle line serves twice takes its next unused stop row.
+            for (int i = int(it - rows.begin()); i < rowCount && rows[i].stationID == station; ++i) {
+                if (!used[i] && rows[i].position > 0) {
+                    found = i;
+                    break;
+                }
+            }
+        }
+        if (found >= 0) {
+            const int p = rows[found].position;
+            used[found] = true;
+            plan.placed << station;
+            plan.specLines << QStringLiteral("%1;%2").arg(p).arg(plan.placed.size());
+            int count = 1;
+            // Arrival and departure rows of one station stand next to each other and stay together.
+            const int second = found + 1;
+            if (second < rowCount && rows[second].stationID == station && !used[second] &&
+                qint64(rows[second].position) == qint64(p) + 1) {
+                used[second] = true;
+                plan.placed << station;
+                plan.specLines << QStringLiteral("%1;%2").arg(rows[second].position).arg(plan.placed.size());
+                count = 2;
+            }
+            matched += count;
+        } else if (!plan.placed.isEmpty() && plan.placed.last() == station) {
+            // the same station twice in a row in the list gets no column of its own
+        } else {
+            plan.placed << station;
+            const QString name = QString::number(plan.placed.size());
+            plan.added << name;
+            plan.specLines << QStringLiteral(";%1;6").arg(name);
+        }
+        havePrevious = true;
+        previous = station;
+    }
+    return plan;
+}
+
+bool LoadTimeTableConnections(int LineID)
+{
+    Table &t = dm1->cdsTimeTableConnections;
+    return dbfunc::guarded(t, false, [&] { return LoadPtfFile(timeTableConnectionsFile(LineID), t); });
+}
+
+bool LoadTimeTable(int LineConnectionID)
+{
+    const QString file = timeTableFile(LineConnectionID);
+    if (!QFileInfo(file).isFile())
+        return false;
+    Table &t = dm1->cdsTimeTable;
+    return dbfunc::guarded(t, false, [&] {
+        if (!LoadPtfFileStructure(file, t))
+            return false;
+        NormalizeTripTable(t);
+        t.close();
+        return true;
+    });
+}
+
+bool DeleteTimeTableFile(int LineConnectionID)
+{
+    return removeFile(timeTableFile(LineConnectionID));
+}
+
+bool DeleteTimeTableConnectionsFile(int LineID)
+{
+    return removeFile(timeTableConnectionsFile(LineID));
+}
+
+bool DeleteTimeTableConnections(int DayGroupID, int Direction)
+{
+    Table &t = dm1->cdsTimeTableConnections;
+    dbfunc::guarded(t, [&] {
+        t.open();
+        t.setIndexName(QStringLiteral("idxDD"));
+        while (t.findKey({DayGroupID, Direction}))
+            t.remove();
+    });
+    return true;
+}
+
+bool DeleteTimeTableColumn(int LineID, int Direction, int DayGroupID, int Position)
+{
+    const int lineConnectionID =
+        dbfunc::guarded(dm1->cdsLineConnections, -1, [&] { return findLineConnection(LineID, DayGroupID, Direction); });
+    if (lineConnectionID < 0)
+        return false;
+    const QString file = timeTableFile(lineConnectionID);
+    if (!QFileInfo(file).isFile())
+        return false;
+    Table trips(QStringLiteral("cdsTimeTableColumns"));
+    try {
+        if (!LoadPtfFileStructure(file, trips))
+            return false;
+        const int dropped = trips.findFieldIndex(QString::number(Position));
+        if (dropped < 0) // a stop row past the last column has no column left to remove
+            return Position > trips.fieldCount();
+        NormalizeTripTable(trips);
+        QStringList spec;
+        for (int j = 0; j < trips.fieldCount(); ++j) {
+            const QString name = trips.fieldAt(j).name;
+            if (j < dropped)
+                spec << name;
+            else if (j > dropped)
+                spec << name + QLatin1Char(';') + QString::number(j - 1);
+        }
+        if (!RestructureTable(trips, spec))
+            return false;
+        trips.addIndexDef(QStringLiteral("idxID"), kID);
+        trips.setIndexName(QStringLiteral("idxID"));
+        return SavePtfFile(file, kQuote, trips);
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+bool DeleteStationFromTimeTables(int LineID, int StationID)
+{
+    // A line whose timetables were never saved has nothing to remove.
+    if (!QFileInfo::exists(timeTableConnectionsFile(LineID)))
+        return true;
+    if (!LoadTimeTableConnections(LineID))
+        return false;
+    Table &ttc = dm1->cdsTimeTableConnections;
+    QVector<int> noted;
+    int deleted = 0;
+    bool ok = true;
+    try {
+        ttc.open();
+        ttc.setFiltered(false);
+        ttc.setIndexName(QStringLiteral("idxStation"));
+        while (ok && ttc.findKey({StationID})) {
+            const int direction = ttc.fieldByName(kDirection).asInteger();
+            const int dayGroupID = ttc.fieldByName(kDayGroupID).asInteger();
+            const int position = ttc.fieldByName(kPosition).asInteger();
+            ok = DeleteTimeTableColumn(LineID, direction, dayGroupID, position);
+            if (ok) {
+                const int id = dbfunc::guarded(dm1->cdsLineConnections, -1,
+                                               [&] { return findLineConnection(LineID, dayGroupID, direction); });
+                ok = id >= 0;
+                if (ok && !noted.contains(id))
+                    noted << id;
+            }
+            if (!ok)
+                break;
+            ttc.remove();
+            ++deleted;
+            for (ttc.first(); !ttc.eof(); ttc.next()) {
+                if (!isStopRowOf(ttc, dayGroupID, direction))
+                    continue;
+                Field p = ttc.fieldByName(kPosition);
+                if (!p.isNull() && p.asInteger() > position) {
+                    ttc.edit();
+                    p.setInteger(p.asInteger() - 1);
+                    ttc.post();
+                }
+            }
+        }
+    } catch (const std::exception &) {
+        ttc.cancel();
+        ok = false;
+    }
+    if (deleted == 0)
+        return ok;
+
+    // The trip files already lost their columns: the stop rows must follow them even when a
+    // later timetable failed.
+    bool written = dbfunc::guarded(ttc, false, [&] {
+        ttc.setIndexName(QStringLiteral("idxSDD"));
+        return SavePtfFile(timeTableConnectionsFile(LineID), kQuote, ttc);
+    });
+    if (written) {
+        for (int id : noted)
+            written = BuildDistances(id) && written;
+    }
+    return ok && written;
+}
+
+bool ApplyLineStationsToTimeTables(int LineID, const QStringList &StationNames)
+{
+    QVector<int> stations;
+    for (const QString &name : StationNames)
+        stations << GetStationIDByName(name);
+
+    Table &lc = dm1->cdsLineConnections;
+    struct Connection {
+        int id;
+        int dayGroupID;
+        int direction;
+    };
+    QVector<Connection> connections;
+    bool ok = dbfunc::guarded(lc, false, [&] {
+        lc.open();
+        lc.setFiltered(false);
+        lc.setIndexName(QStringLiteral("idxID"));
+        for (lc.first(); !lc.eof(); lc.next()) {
+            Field line = lc.fieldByName(QStringLiteral("LineID"));
+            Field group = lc.fieldByName(kDayGroupID);
+            Field direction = lc.fieldByName(kDirection);
+            if (line.isNull() || group.isNull() || direction.isNull() || line.asInteger() != LineID)
+                continue;
+            connections << Connection{lc.fieldByName(kID).asInteger(), group.asInteger(), direction.asInteger()};
+        }
+        return true;
+    });
+
+    // The sections are rebuilt from the tables just written (what BuildDistances would read back)
+    // and only once every timetable follows the list; all of them go into the file in one write.
+    QVector<QPair<int, DistancesSection>> sections;
+    for (const Connection &c : connections) {
+        if (!ok)
+            break;
+        DistancesSection section;
+        ok = applyStationsToTimeTable(LineID, c.id, c.dayGroupID, c.direction, stations, sections.isEmpty(), section);
+        sections.append({c.id, section});
+    }
+    if (ok) {
+        // A timetable left without stop rows has no section: the sections before it are written.
+        for (int i = 0; i < sections.size() && ok; ++i) {
+            if (sections[i].second.distance1.isEmpty()) {
+                sections.resize(i);
+                ok = false;
+            }
+        }
+        if (!sections.isEmpty() && !WriteDistancesSections(sections))
+            ok = false;
+    }
+    if (ok)
+        ok = replaceLineStations(LineID, stations);
+
+    dbfunc::guarded(lc, [&] {
+        lc.setFiltered(false);
+        dm1->cdsTimeTableConnections.setFiltered(false);
+        lc.close();
+        dm1->cdsTimeTableConnections.close();
+        dm1->cdsTimeTable.close();
+    });
+    return ok;
+}

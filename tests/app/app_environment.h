@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/Main.h"
+#include "app/translations.h"
+#include "data/main_globals.h"
+
+#include <gtest/gtest.h>
+
+// The window tests need the program's application object. Each test then starts from a fresh
+// start-up: every window made in order and the English texts set, as before the message loop.
+class AppEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "app_tests";
+        static char *argv[] = {name, nullptr};
+        m_app = new KorvalinApplication(argc, argv);
+    }
+    void TearDown() override
+    {
+        delete m_app;
+        m_app = nullptr;
+    }
+
+private:
+    KorvalinApplication *m_app = nullptr;
+};
+
+inline ::testing::Environment *const appEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+
+class StartedProgram : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ProjectFileName.clear();
+        ProjectDir.clear();
+        WebPreviewURL.clear();
+        CreateForms();
+        SetEnglishCaptions();
+    }
+    void TearDown() override { DestroyForms(); }
+};

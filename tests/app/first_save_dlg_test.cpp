@@ -1,0 +1,22 @@
+#include "app/first_save_dlg.h"
+
+#include "app/app_environment.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+TEST(FirstSaveNotice, GermanDesignTextsAndOkClosesIt)
+{
+    TDlgFirstSave notice;
+    EXPECT_EQ(notice.windowTitle(), "Hinweis");
+    auto *info = notice.findChild<QPlainTextEdit *>(QStringLiteral("mInfo"));
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->toPlainText(), "Ein neues Projekt muss vor dem Bearbeiten gespeichert werden");
+    EXPECT_TRUE(info->isReadOnly());
+
+    auto *ok = notice.findChild<QPushButton *>(QStringLiteral("BitBtn1"));
+    ASSERT_NE(ok, nullptr);
+    QTimer::singleShot(0, ok, &QPushButton::click);
+    EXPECT_EQ(notice.exec(), QDialog::Accepted);
+}
