@@ -459,15 +459,15 @@ bool DeleteTimeTableColumn(int LineID, int Direction, int DayGroupID, int Positi
         if (dropped < 0) // a stop row past the last column has no column left to remove
             return Position > trips.fieldCount();
         NormalizeTripTable(trips);
-        QStringList spec;
+        QStringList restructure;
         for (int j = 0; j < trips.fieldCount(); ++j) {
             const QString name = trips.fieldAt(j).name;
             if (j < dropped)
-                spec << name;
+                restructure << name;
             else if (j > dropped)
-                spec << name + QLatin1Char(';') + QString::number(j - 1);
+                restructure << name + QLatin1Char(';') + QString::number(j - 1);
         }
-        if (!RestructureTable(trips, spec))
+        if (!RestructureTable(trips, restructure))
             return false;
         trips.addIndexDef(QStringLiteral("idxID"), kID);
         trips.setIndexName(QStringLiteral("idxID"));

@@ -154,20 +154,38 @@ void appendText(LineBuffer &line, const QString &text, char16_t quote)
 
 // ---------------------------------------------------------------- tokenizer
 
-// The items of one value line. The unescaped texts share one buffer that is kept from line to
-// line, so a whole file is tokenized without an allocation per value.
+// The items of value lines. Items are appended line after line and their unescaped texts share
+// one buffer, so a whole file is tokenized once, without an allocation per value.
 class PtfTokens
 {
 public:
     struct Item {
-        char16_t kind; // 's', 'b', 'u' or 'n'
-        bool whole;    // an 'n' item of up to 15 digits, without point or exponent
+        double number; // the value of an 'n' item
         qsizetype start;
         qsizetype length;
-        double number; // the value of an 'n' item
+        char16_t kind; // 's', 'b', 'u' or 'n'
+        bool whole;    // an 'n' item of up to 15 digits, without point or exponent
     };
 
-    bool parse(QStringView line);
+    void clear()
+    {
+        m_items.clear();
+        m_used = 0;
+    }
+    void reserve(qsizetype characters, qsizetype items)
+    {
+        m_text.reserve(characters);
+        m_items.reserve(items);
+    }
+    // Appends the items of one line; false on a syntax error, with the items before it kept.
+    bool append(QStringView line);
+    bool parse(QStringView line)
+    {
+        clear();
+        return append(line);
+    }
+    void dropFrom(qsizetype item) { m_items.resize(item); }
+
     qsizetype count() const { return static_cast<qsizetype>(m_items.size()); }
     const Item &item(qsizetype i) const { return m_items[i]; }
     char16_t kind(qsizetype i) const { return m_items[i].kind; }
@@ -175,9 +193,11 @@ public:
     QStringView text(const Item &item) const { return QStringView(m_text.data() + item.start, item.length); }
 
 private:
+    bool scan(const char16_t *in, qsizetype n, qsizetype &length);
     bool addPlainValue(qsizetype start, qsizetype end);
 
     std::vector<char16_t> m_text;
+    qsizetype m_used = 0; // of m_text
     std::vector<Item> m_items;
 };
 
@@ -202,17 +222,22 @@ qsizetype scanWholeNumber(const char16_t *in, qsizetype from, qsizetype n, doubl
     return k;
 }
 
-bool PtfTokens::parse(QStringView line)
+bool PtfTokens::append(QStringView line)
 {
-    m_items.clear();
-    const qsizetype n = line.size();
     // Unescaping never makes a text longer than the line it came from.
-    if (m_text.size() < static_cast<size_t>(n))
-        m_text.resize(n);
-    const char16_t *in = line.utf16();
+    const size_t needed = static_cast<size_t>(m_used + line.size());
+    if (m_text.size() < needed)
+        m_text.resize(needed);
+    qsizetype length = m_used;
+    const bool ok = scan(line.utf16(), line.size(), length);
+    m_used = length;
+    return ok;
+}
+
+bool PtfTokens::scan(const char16_t *in, qsizetype n, qsizetype &length)
+{
     char16_t *out = m_text.data();
-    qsizetype length = 0; // of the buffer
-    qsizetype start = 0;  // of the current text
+    qsizetype start = length; // of the current text
     qsizetype i = 0;
     while (i < n) {
         const char16_t c = in[i++];
@@ -252,7 +277,7 @@ bool PtfTokens::parse(QStringView line)
             }
             if (!closed)
                 return true; // an unclosed string is dropped
-            m_items.push_back(Item{u's', false, start, length - start, 0.0});
+            m_items.push_back(Item{0.0, start, length - start, u's', false});
             start = length;
             break;
         }
@@ -262,9 +287,9 @@ bool PtfTokens::parse(QStringView line)
                 const qsizetype comma = scanWholeNumber(in, i - 1, n, number);
                 if (comma >= 0) {
                     const qsizetype size = comma - (i - 1);
-                    std::copy(in + i - 1, in + comma, out + length);
-                    m_items.push_back(Item{u'n', true, length, size, number});
-                    length += size;
+                    m_items.push_back(Item{number, length, size, u'n', true});
+                    for (qsizetype k = i - 1; k < comma; ++k)
+                        out[length++] = in[k];
                     start = length;
                     i = comma + 1;
                     break;
@@ -288,7 +313,7 @@ bool PtfTokens::addPlainValue(qsizetype start, qsizetype end)
     if (start == end)
         return true; // the comma after a string, or an empty value
     const QStringView value(t + start, end - start);
-    Item item{u'n', false, start, end - start, 0.0};
+    Item item{0.0, start, end - start, u'n', false};
     switch (t[start]) {
     case u't':
     case u'f':
@@ -343,6 +368,42 @@ void checkCellCount(const QStringList &lines, qsizetype columns)
         throw TableError(QStringLiteral("Table file too large"));
 }
 
+// The record lines of a file, tokenized once for both passes of a loader. A line that does not
+// parse keeps no items and is skipped by both.
+class PtfRecords
+{
+public:
+    struct Line {
+        qsizetype first;
+        qsizetype count;
+        bool ok;
+    };
+
+    explicit PtfRecords(const QStringList &lines)
+    {
+        const qsizetype last = lines.size() - 1;
+        qsizetype characters = 0;
+        for (qsizetype l = 3; l < last; ++l)
+            characters += lines[l].size();
+        m_tokens.reserve(characters, characters / 4);
+        m_lines.reserve(std::max<qsizetype>(last - 3, 0));
+        for (qsizetype l = 3; l < last; ++l) {
+            const qsizetype first = m_tokens.count();
+            const bool ok = m_tokens.append(lines[l]);
+            if (!ok)
+                m_tokens.dropFrom(first);
+            m_lines.push_back(Line{first, m_tokens.count() - first, ok});
+        }
+    }
+
+    const std::vector<Line> &lines() const { return m_lines; }
+    const PtfTokens &tokens() const { return m_tokens; }
+
+private:
+    PtfTokens m_tokens;
+    std::vector<Line> m_lines;
+};
+
 // Sets a field of the row being appended from an item.
 void setFieldFromItem(Field field, FieldType type, const PtfTokens &tokens, const PtfTokens::Item &item)
 {
@@ -381,23 +442,22 @@ void setFieldFromItem(Field field, FieldType type, const PtfTokens &tokens, cons
 }
 
 // Appends one row per record line that parses; the table is open.
-void loadRecords(const QStringList &lines, Table &table)
+void loadRecords(const PtfRecords &records, Table &table)
 {
     std::vector<FieldType> types;
     for (int j = 0; j < table.fieldCount(); ++j)
         types.push_back(table.fieldAt(j).type);
     const qsizetype columns = table.fieldCount();
-    PtfTokens tokens;
-    const qsizetype last = lines.size() - 1;
-    for (qsizetype l = 3; l < last; ++l) {
-        if (!tokens.parse(lines[l]))
+    const PtfTokens &tokens = records.tokens();
+    for (const PtfRecords::Line &line : records.lines()) {
+        if (!line.ok)
             continue;
-        if (tokens.count() > columns)
+        if (line.count > columns)
             throw TableError(QStringLiteral("More values than fields in %1").arg(table.name()));
         table.append();
-        for (qsizetype i = 0; i < tokens.count(); ++i) {
+        for (qsizetype i = 0; i < line.count; ++i) {
             const int j = static_cast<int>(i);
-            setFieldFromItem(table.field(j), types[j], tokens, tokens.item(i));
+            setFieldFromItem(table.field(j), types[j], tokens, tokens.item(line.first + i));
         }
         table.post();
     }
@@ -699,38 +759,35 @@ bool LoadPtfFile(const QString &FileName, Table &table)
     try {
         table.close();
         QVector<FieldDef> &defs = table.fieldDefs();
-        PtfTokens tokens;
         if (defs.isEmpty()) {
             if (!makeStringDefs(lines[2], defs))
                 throw TableError(QStringLiteral("Names line does not parse"));
             // The first record sets the types; a null there leaves the column a text column, so
             // that a file whose first row has a null still loads.
-            if (tokens.parse(lines[3])) {
-                for (qsizetype i = 0; i < tokens.count() && i < defs.size(); ++i) {
-                    if (tokens.kind(i) == u'b')
+            PtfTokens first;
+            if (first.parse(lines[3])) {
+                for (qsizetype i = 0; i < first.count() && i < defs.size(); ++i) {
+                    if (first.kind(i) == u'b')
                         defs[i].type = FieldType::Boolean;
-                    else if (tokens.kind(i) == u'n')
+                    else if (first.kind(i) == u'n')
                         defs[i].type = FieldType::Float;
                 }
             }
         }
         checkCellCount(lines, defs.size());
+        const PtfRecords records(lines);
         // A text longer than its column makes the column wider rather than being cut.
-        const bool hasText = std::any_of(defs.cbegin(), defs.cend(),
-                                         [](const FieldDef &d) { return d.type == FieldType::String; });
-        const qsizetype last = hasText ? lines.size() - 1 : 0;
-        for (qsizetype l = 3; l < last; ++l) {
-            if (!tokens.parse(lines[l]))
-                continue;
-            for (qsizetype i = 0; i < tokens.count() && i < defs.size(); ++i) {
+        const PtfTokens &tokens = records.tokens();
+        for (const PtfRecords::Line &line : records.lines()) {
+            for (qsizetype i = 0; i < line.count && i < defs.size(); ++i) {
                 if (defs[i].type == FieldType::String)
-                    widenTo(defs[i], tokens.text(i).size());
+                    widenTo(defs[i], tokens.item(line.first + i).length);
             }
         }
         table.close();
         table.createDataSet();
         created = true;
-        loadRecords(lines, table);
+        loadRecords(records, table);
         table.close();
         return true;
     } catch (const std::exception &) {
@@ -759,38 +816,28 @@ bool LoadPtfFileStructure(const QString &FileName, Table &table)
             return false;
         }
         checkCellCount(lines, defs.size());
+        const PtfRecords records(lines);
         // A column is Float or Boolean from its first number or Boolean literal; a column of
         // texts and nulls only stays a text column as wide as its longest text + 16.
-        PtfTokens tokens;
-        const qsizetype last = lines.size() - 1;
+        const PtfTokens &tokens = records.tokens();
         qsizetype textColumns = defs.size();
-        for (qsizetype l = 3; l < last && textColumns > 0; ++l) {
-            if (!tokens.parse(lines[l]))
-                continue;
-            for (qsizetype i = 0; i < tokens.count() && i < defs.size(); ++i) {
+        for (auto line = records.lines().cbegin(); line != records.lines().cend() && textColumns > 0; ++line) {
+            for (qsizetype i = 0; i < line->count && i < defs.size(); ++i) {
                 FieldDef &def = defs[i];
                 if (def.type != FieldType::String)
                     continue;
-                switch (tokens.kind(i)) {
-                case u'b':
-                    def.type = FieldType::Boolean;
+                const PtfTokens::Item &item = tokens.item(line->first + i);
+                if (item.kind == u'b' || item.kind == u'n') {
+                    def.type = item.kind == u'b' ? FieldType::Boolean : FieldType::Float;
                     --textColumns;
-                    break;
-                case u'n':
-                    def.type = FieldType::Float;
-                    --textColumns;
-                    break;
-                case u's':
-                    widenTo(def, tokens.text(i).size());
-                    break;
-                default:
-                    break;
+                } else if (item.kind == u's') {
+                    widenTo(def, item.length);
                 }
             }
         }
         table.createDataSet();
         created = true;
-        loadRecords(lines, table);
+        loadRecords(records, table);
         table.close();
         return true;
     } catch (const std::exception &) {
