@@ -49,8 +49,8 @@ void makeStationTable(Table &t)
 {
     defineStations(t);
     t.createDataSet();
-    const QString names[] = {QStringLiteral("Hauptbahnhof"), QStringLiteral(R"(Markt "Süd")"),
-                             QStringLiteral(R"(Depot\Halle 3)"), QStringLiteral("Überseering"),
+    const QString names[] = {QStringLiteral("Hauptbahnhof"),        QStringLiteral(R"(Markt "Süd")"),
+                             QStringLiteral(R"(Depot\Halle 3)"),    QStringLiteral("Überseering"),
                              QStringLiteral("Straße des 17. Juni"), QStringLiteral("Café l'Étoile")};
     for (int id = 1; id <= 15000; ++id) {
         t.append();

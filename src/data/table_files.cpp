@@ -1,5 +1,6 @@
 #include "data/table_files.h"
 
+#include "data/ptf_tokens.h"
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
 
@@ -8,9 +9,7 @@
 #include <QSet>
 
 #include <algorithm>
-#include <charconv>
 #include <limits>
-#include <string>
 #include <vector>
 
 namespace {
@@ -26,320 +25,6 @@ constexpr qint64 kMaxCells = 16 * 1024 * 1024;
 void showLoadError(const QString &fileName)
 {
     dialogs().showMessage(QStringLiteral("Error by load PTF-File: ") + fileName);
-}
-
-// ---------------------------------------------------------------- numbers
-
-// Whole numbers, as the writer puts times, IDs and counts, are nearly every value of a file;
-// they skip the general conversion, which gives the same results.
-bool simpleWholeNumber(QStringView s, bool &negative, quint64 &magnitude)
-{
-    qsizetype i = 0;
-    negative = !s.isEmpty() && s[0] == u'-';
-    if (negative)
-        ++i;
-    const qsizetype digits = s.size() - i;
-    if (digits < 1 || digits > 15)
-        return false;
-    magnitude = 0;
-    for (; i < s.size(); ++i) {
-        const char16_t c = s[i].unicode();
-        if (c < u'0' || c > u'9')
-            return false;
-        magnitude = magnitude * 10 + (c - u'0');
-    }
-    return true;
-}
-
-bool toDouble(QStringView s, double &value)
-{
-    bool negative = false;
-    quint64 magnitude = 0;
-    if (simpleWholeNumber(s, negative, magnitude)) {
-        value = negative ? -static_cast<double>(magnitude) : static_cast<double>(magnitude);
-        return true;
-    }
-    return parseFloat(s.toString(), value);
-}
-
-bool toInteger(QStringView s, int &value)
-{
-    bool negative = false;
-    quint64 magnitude = 0;
-    if (simpleWholeNumber(s, negative, magnitude)) {
-        const qint64 v = negative ? -static_cast<qint64>(magnitude) : static_cast<qint64>(magnitude);
-        if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
-            return false;
-        value = static_cast<int>(v);
-        return true;
-    }
-    return parseInteger(s.toString(), value);
-}
-
-// ---------------------------------------------------------------- writing
-
-// A record line is built in one buffer that is kept from row to row. Each value makes room for
-// its longest text first and then writes its characters without further checks.
-class LineBuffer
-{
-public:
-    void clear() { m_size = 0; }
-    char16_t *room(qsizetype count)
-    {
-        if (m_size + count > static_cast<qsizetype>(m_data.size()))
-            m_data.resize(std::max<size_t>(m_data.size() * 2, m_size + count));
-        return m_data.data() + m_size;
-    }
-    void commit(const char16_t *end) { m_size = end - m_data.data(); }
-    QString toString() const { return QString(reinterpret_cast<const QChar *>(m_data.data()), m_size); }
-
-private:
-    std::vector<char16_t> m_data;
-    qsizetype m_size = 0;
-};
-
-// Room enough for any integer.
-constexpr qsizetype kNumberRoom = 24;
-
-char16_t *writeInteger(char16_t *out, qint64 value)
-{
-    char digits[kNumberRoom];
-    const char *end = std::to_chars(digits, digits + kNumberRoom, value).ptr;
-    return std::copy(static_cast<const char *>(digits), end, out);
-}
-
-void appendValue(LineBuffer &line, qint64 value)
-{
-    char16_t *p = writeInteger(line.room(kNumberRoom + 1), value);
-    *p++ = u',';
-    line.commit(p);
-}
-
-void appendValue(LineBuffer &line, double value)
-{
-    // Whole numbers (times, IDs) give the same text as formatFloat, without its general path.
-    if (value > -1e15 && value < 1e15 && value == static_cast<double>(static_cast<qint64>(value)))
-        return appendValue(line, static_cast<qint64>(value));
-    const QString text = formatFloat(value);
-    char16_t *p = line.room(text.size() + 1);
-    p = std::copy_n(reinterpret_cast<const char16_t *>(text.constData()), text.size(), p);
-    *p++ = u',';
-    line.commit(p);
-}
-
-void appendValue(LineBuffer &line, QStringView literal)
-{
-    char16_t *p = std::copy_n(literal.utf16(), literal.size(), line.room(literal.size() + 1));
-    *p++ = u',';
-    line.commit(p);
-}
-
-// The text in quotes, every backslash doubled and every quote character escaped.
-void appendText(LineBuffer &line, const QString &text, char16_t quote)
-{
-    const char16_t *s = reinterpret_cast<const char16_t *>(text.constData());
-    const qsizetype n = text.size();
-    char16_t *p = line.room(2 * n + 3);
-    *p++ = quote;
-    for (qsizetype k = 0; k < n; ++k) {
-        const char16_t c = s[k];
-        if (c == u'\\' || c == quote)
-            *p++ = u'\\';
-        *p++ = c;
-    }
-    *p++ = quote;
-    *p++ = u',';
-    line.commit(p);
-}
-
-// ---------------------------------------------------------------- tokenizer
-
-// The items of value lines. Items are appended line after line and their unescaped texts share
-// one buffer, so a whole file is tokenized once, without an allocation per value.
-class PtfTokens
-{
-public:
-    struct Item {
-        double number; // the value of an 'n' item
-        qsizetype start;
-        qsizetype length;
-        char16_t kind; // 's', 'b', 'u' or 'n'
-        bool whole;    // an 'n' item of up to 15 digits, without point or exponent
-    };
-
-    void clear()
-    {
-        m_items.clear();
-        m_used = 0;
-    }
-    void reserve(qsizetype characters, qsizetype items)
-    {
-        m_text.reserve(characters);
-        m_items.reserve(items);
-    }
-    // Appends the items of one line; false on a syntax error, with the items before it kept.
-    bool append(QStringView line);
-    bool parse(QStringView line)
-    {
-        clear();
-        return append(line);
-    }
-    void dropFrom(qsizetype item) { m_items.resize(item); }
-
-    qsizetype count() const { return static_cast<qsizetype>(m_items.size()); }
-    const Item &item(qsizetype i) const { return m_items[i]; }
-    char16_t kind(qsizetype i) const { return m_items[i].kind; }
-    QStringView text(qsizetype i) const { return text(m_items[i]); }
-    QStringView text(const Item &item) const { return QStringView(m_text.data() + item.start, item.length); }
-
-private:
-    bool scan(const char16_t *in, qsizetype n, qsizetype &length);
-    bool addPlainValue(qsizetype start, qsizetype end);
-
-    std::vector<char16_t> m_text;
-    qsizetype m_used = 0; // of m_text
-    std::vector<Item> m_items;
-};
-
-// The common value, a whole number right before its comma, read straight from the line: the
-// position of the comma, or -1 when the value takes the general path.
-qsizetype scanWholeNumber(const char16_t *in, qsizetype from, qsizetype n, double &number)
-{
-    qsizetype k = from;
-    const bool negative = in[k] == u'-';
-    if (negative)
-        ++k;
-    const qsizetype first = k;
-    quint64 magnitude = 0;
-    while (k < n && k - first < 16 && in[k] >= u'0' && in[k] <= u'9') {
-        magnitude = magnitude * 10 + (in[k] - u'0');
-        ++k;
-    }
-    const qsizetype digits = k - first;
-    if (digits < 1 || digits > 15 || k >= n || in[k] != u',')
-        return -1;
-    number = negative ? -static_cast<double>(magnitude) : static_cast<double>(magnitude);
-    return k;
-}
-
-bool PtfTokens::append(QStringView line)
-{
-    // Unescaping never makes a text longer than the line it came from.
-    const size_t needed = static_cast<size_t>(m_used + line.size());
-    if (m_text.size() < needed)
-        m_text.resize(needed);
-    qsizetype length = m_used;
-    const bool ok = scan(line.utf16(), line.size(), length);
-    m_used = length;
-    return ok;
-}
-
-bool PtfTokens::scan(const char16_t *in, qsizetype n, qsizetype &length)
-{
-    char16_t *out = m_text.data();
-    qsizetype start = length; // of the current text
-    qsizetype i = 0;
-    while (i < n) {
-        const char16_t c = in[i++];
-        switch (c) {
-        case u' ':
-            break; // blanks outside quotes vanish, also inside a value
-        case u',':
-            if (!addPlainValue(start, length))
-                return false;
-            start = length;
-            break;
-        case u'\\':
-            return false;
-        case u'"':
-        case u'\'': {
-            // Inside a string only its own quote character and the backslash mean something.
-            const char16_t quote = c;
-            bool closed = false;
-            while (i < n) {
-                const char16_t d = in[i++];
-                if (d == quote) {
-                    closed = true;
-                    break;
-                }
-                if (d != u'\\') {
-                    out[length++] = d;
-                    continue;
-                }
-                if (i == n)
-                    break;
-                // Two backslashes give one and a backslash makes a quote character plain text;
-                // before anything else the backslash stays.
-                const char16_t e = in[i++];
-                if (e != u'\\' && e != u'"' && e != u'\'')
-                    out[length++] = u'\\';
-                out[length++] = e;
-            }
-            if (!closed)
-                return true; // an unclosed string is dropped
-            m_items.push_back(Item{0.0, start, length - start, u's', false});
-            start = length;
-            break;
-        }
-        default:
-            if (length == start && ((c >= u'0' && c <= u'9') || c == u'-')) {
-                double number = 0;
-                const qsizetype comma = scanWholeNumber(in, i - 1, n, number);
-                if (comma >= 0) {
-                    const qsizetype size = comma - (i - 1);
-                    m_items.push_back(Item{number, length, size, u'n', true});
-                    for (qsizetype k = i - 1; k < comma; ++k)
-                        out[length++] = in[k];
-                    start = length;
-                    i = comma + 1;
-                    break;
-                }
-            }
-            out[length++] = c;
-            break;
-        }
-    }
-    // A value without its comma is dropped.
-    return true;
-}
-
-bool PtfTokens::addPlainValue(qsizetype start, qsizetype end)
-{
-    const char16_t *t = m_text.data();
-    while (start < end && t[start] <= 32)
-        ++start;
-    while (end > start && t[end - 1] <= 32)
-        --end;
-    if (start == end)
-        return true; // the comma after a string, or an empty value
-    const QStringView value(t + start, end - start);
-    Item item{0.0, start, end - start, u'n', false};
-    switch (t[start]) {
-    case u't':
-    case u'f':
-    case u'n':
-        // Only the three literals start with one of these letters.
-        if (value == u"true" || value == u"false")
-            item.kind = u'b';
-        else if (value == u"null")
-            item.kind = u'u';
-        else
-            return false;
-        break;
-    default: {
-        bool negative = false;
-        quint64 magnitude = 0;
-        if (simpleWholeNumber(value, negative, magnitude)) {
-            item.whole = true;
-            item.number = negative ? -static_cast<double>(magnitude) : static_cast<double>(magnitude);
-        } else if (!parseFloat(value.toString(), item.number)) {
-            return false;
-        }
-        break;
-    }
-    }
-    m_items.push_back(item);
-    return true;
 }
 
 // ---------------------------------------------------------------- reading
@@ -360,7 +45,10 @@ ReadResult readTableFile(const QString &fileName, QStringList &lines)
 }
 
 // Record lines are lines 3 .. n-2; the last line holds the field count.
-qsizetype recordCount(const QStringList &lines) { return lines.size() - 4; }
+qsizetype recordCount(const QStringList &lines)
+{
+    return lines.size() - 4;
+}
 
 void checkCellCount(const QStringList &lines, qsizetype columns)
 {
@@ -368,44 +56,8 @@ void checkCellCount(const QStringList &lines, qsizetype columns)
         throw TableError(QStringLiteral("Table file too large"));
 }
 
-// The record lines of a file, tokenized once for both passes of a loader. A line that does not
-// parse keeps no items and is skipped by both.
-class PtfRecords
-{
-public:
-    struct Line {
-        qsizetype first;
-        qsizetype count;
-        bool ok;
-    };
-
-    explicit PtfRecords(const QStringList &lines)
-    {
-        const qsizetype last = lines.size() - 1;
-        qsizetype characters = 0;
-        for (qsizetype l = 3; l < last; ++l)
-            characters += lines[l].size();
-        m_tokens.reserve(characters, characters / 4);
-        m_lines.reserve(std::max<qsizetype>(last - 3, 0));
-        for (qsizetype l = 3; l < last; ++l) {
-            const qsizetype first = m_tokens.count();
-            const bool ok = m_tokens.append(lines[l]);
-            if (!ok)
-                m_tokens.dropFrom(first);
-            m_lines.push_back(Line{first, m_tokens.count() - first, ok});
-        }
-    }
-
-    const std::vector<Line> &lines() const { return m_lines; }
-    const PtfTokens &tokens() const { return m_tokens; }
-
-private:
-    PtfTokens m_tokens;
-    std::vector<Line> m_lines;
-};
-
 // Sets a field of the row being appended from an item.
-void setFieldFromItem(Field field, FieldType type, const PtfTokens &tokens, const PtfTokens::Item &item)
+void setFieldFromItem(Field &field, FieldType type, const PtfTokens &tokens, const PtfTokens::Item &item)
 {
     // Only the null literal clears: a quoted "null" is the text null. The new row is null already.
     if (item.kind == u'u')
@@ -418,12 +70,12 @@ void setFieldFromItem(Field field, FieldType type, const PtfTokens &tokens, cons
     case FieldType::Integer:
     case FieldType::AutoInc: {
         int value = 0;
-        if (item.whole && item.number >= std::numeric_limits<int>::min() &&
-            item.number <= std::numeric_limits<int>::max())
-            value = static_cast<int>(item.number);
-        else if (item.whole || !toInteger(tokens.text(item), value))
+        const bool ok = item.whole ? item.number >= std::numeric_limits<int>::min() &&
+                                         item.number <= std::numeric_limits<int>::max()
+                                   : parseInteger(tokens.text(item).toString(), value);
+        if (!ok)
             throw TableError(QStringLiteral("'%1' is not a valid integer value").arg(tokens.text(item)));
-        field.setInteger(value);
+        field.setInteger(item.whole ? static_cast<int>(item.number) : value);
         break;
     }
     case FieldType::Boolean:
@@ -431,7 +83,7 @@ void setFieldFromItem(Field field, FieldType type, const PtfTokens &tokens, cons
         break;
     case FieldType::Float: {
         double value = item.number;
-        if (item.kind != u'n' && !toDouble(tokens.text(item), value))
+        if (item.kind != u'n' && !parseFloat(tokens.text(item).toString(), value))
             throw TableError(QStringLiteral("'%1' is not a valid floating point value").arg(tokens.text(item)));
         field.setFloat(value);
         break;
@@ -444,9 +96,13 @@ void setFieldFromItem(Field field, FieldType type, const PtfTokens &tokens, cons
 // Appends one row per record line that parses; the table is open.
 void loadRecords(const PtfRecords &records, Table &table)
 {
+    // A field stands for its column in whatever row is current, so one per column will do.
+    std::vector<Field> fields;
     std::vector<FieldType> types;
-    for (int j = 0; j < table.fieldCount(); ++j)
+    for (int j = 0; j < table.fieldCount(); ++j) {
+        fields.push_back(table.field(j));
         types.push_back(table.fieldAt(j).type);
+    }
     const qsizetype columns = table.fieldCount();
     const PtfTokens &tokens = records.tokens();
     for (const PtfRecords::Line &line : records.lines()) {
@@ -455,10 +111,8 @@ void loadRecords(const PtfRecords &records, Table &table)
         if (line.count > columns)
             throw TableError(QStringLiteral("More values than fields in %1").arg(table.name()));
         table.append();
-        for (qsizetype i = 0; i < line.count; ++i) {
-            const int j = static_cast<int>(i);
-            setFieldFromItem(table.field(j), types[j], tokens, tokens.item(line.first + i));
-        }
+        for (qsizetype i = 0; i < line.count; ++i)
+            setFieldFromItem(fields[i], types[i], tokens, tokens.item(line.first + i));
         table.post();
     }
 }
@@ -687,42 +341,43 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
         table.open();
         table.first();
         const int columns = static_cast<int>(defs.size());
+        std::vector<Field> fields; // one per column stands for it in every row
         std::vector<FieldType> types;
-        for (int j = 0; j < columns; ++j)
-            types.push_back(table.field(j).dataType()); // throws when the definitions outnumber the fields
+        for (int j = 0; j < columns; ++j) {
+            fields.push_back(table.field(j)); // throws when the definitions outnumber the fields
+            types.push_back(fields.back().dataType());
+        }
         const char16_t quote = QuoteChar.unicode();
-        LineBuffer line;
+        PtfLineBuilder line;
         while (!table.eof()) {
             line.clear();
             for (int j = 0; j < columns; ++j) {
-                const Field field = table.field(j);
+                const Field &field = fields[j];
                 // The stored value has the field's type; the conversions are only a safety net.
                 const QVariant value = field.value();
                 if (!value.isValid()) {
-                    appendValue(line, u"null");
+                    line.addNull();
                     continue;
                 }
                 const int typeId = value.typeId();
                 switch (types[j]) {
                 case FieldType::String:
-                    appendText(line,
-                               typeId == QMetaType::QString ? *static_cast<const QString *>(value.constData())
-                                                            : field.asString(),
-                               quote);
+                    line.addText(typeId == QMetaType::QString ? *static_cast<const QString *>(value.constData())
+                                                              : field.asString(),
+                                 quote);
                     break;
                 case FieldType::Smallint:
                 case FieldType::Integer:
                 case FieldType::AutoInc:
-                    appendValue(line, static_cast<qint64>(typeId == QMetaType::Int
-                                                              ? *static_cast<const int *>(value.constData())
-                                                              : field.asInteger()));
+                    line.addInteger(typeId == QMetaType::Int ? *static_cast<const int *>(value.constData())
+                                                             : field.asInteger());
                     break;
                 case FieldType::Boolean:
-                    appendValue(line, field.asBoolean() ? QStringView(u"true") : QStringView(u"false"));
+                    line.addBoolean(field.asBoolean());
                     break;
                 case FieldType::Float:
-                    appendValue(line, typeId == QMetaType::Double ? *static_cast<const double *>(value.constData())
-                                                                  : field.asFloat());
+                    line.addFloat(typeId == QMetaType::Double ? *static_cast<const double *>(value.constData())
+                                                              : field.asFloat());
                     break;
                 case FieldType::Unknown:
                     break; // nothing, not even the comma
@@ -862,8 +517,8 @@ bool ImportPtfFile(const QString &FileName, Table &table, const QStringList *Def
             // Names compare without case, as the lookups below do; adding a column that differs
             // only in case would make it unreachable by name.
             QHash<QString, int> known;
-            for (int i = 0; i < defs.size(); ++i)
-                known.insert(defs[i].name.toCaseFolded(), i);
+            for (int i = static_cast<int>(defs.size()) - 1; i >= 0; --i)
+                known.insert(defs[i].name.toCaseFolded(), i); // the first of a name wins, as in fieldDefIndex
             if (AddMissing) {
                 bool added = false;
                 for (const FieldDef &def : sourceDefs) {

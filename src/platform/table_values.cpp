@@ -209,7 +209,7 @@ void Field::setValue(const QVariant &value)
 // no conversion (the result is the one convert() gives).
 void Field::setString(const QString &value)
 {
-    const FieldDef &f = m_table->m_fields[m_index];
+    const FieldDef &f = m_table->fieldAt(m_index);
     if (f.type != FieldType::String || (f.size > 0 && value.size() > f.size))
         return setValue(QVariant(value));
     m_table->checkEditing();
@@ -217,7 +217,7 @@ void Field::setString(const QString &value)
 }
 void Field::setInteger(int value)
 {
-    const FieldType type = dataType();
+    const FieldType type = m_table->fieldAt(m_index).type;
     if (type != FieldType::Integer && type != FieldType::AutoInc)
         return setValue(QVariant(value));
     m_table->checkEditing();
@@ -225,14 +225,14 @@ void Field::setInteger(int value)
 }
 void Field::setFloat(double value)
 {
-    if (dataType() != FieldType::Float)
+    if (m_table->fieldAt(m_index).type != FieldType::Float)
         return setValue(QVariant(value));
     m_table->checkEditing();
     m_table->bufferValue(m_index) = QVariant(value);
 }
 void Field::setBoolean(bool value)
 {
-    if (dataType() != FieldType::Boolean)
+    if (m_table->fieldAt(m_index).type != FieldType::Boolean)
         return setValue(QVariant(value));
     m_table->checkEditing();
     m_table->bufferValue(m_index) = QVariant(value);

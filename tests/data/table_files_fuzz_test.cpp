@@ -16,16 +16,15 @@
 namespace {
 
 // Characters that matter to the format, and some that should not.
-const char16_t kAlphabet[] = {u'"', u'\'', u'\\', u',', u' ', u'\t', u'0', u'1', u'5', u'9', u'-', u'+',
-                              u'.', u'e', u'E', u'a', u'n', u'u', u'l', u't', u'r', u'f', u's', 0,
-                              0xFC, 0x20AC, 0xD800, u'\r', u'\n', u';', u'(', u')'};
+const char16_t kAlphabet[] = {u'"', u'\'', u'\\', u',',   u' ',   u'\t', u'0',  u'1', u'5', u'9', u'-',
+                              u'+', u'.',  u'e',  u'E',   u'a',   u'n',  u'u',  u'l', u't', u'r', u'f',
+                              u's', 0,     0xFC,  0x20AC, 0xD800, u'\r', u'\n', u';', u'(', u')'};
 
 // Texts the writer stores unchanged: Windows-1252 characters except the line ends.
-const char16_t kTextAlphabet[] = {u'"', u'\'', u'\\', u',', u' ', u'\t', u'A', u'z', u'0', u'9', u'-', u'.',
-                                  0,    0x81,  0xA0,  0xC4, 0xDF, 0xFC, 0xFF, 0x20AC, 0x0160, 0x2122};
+const char16_t kTextAlphabet[] = {u'"', u'\'', u'\\', u',', u' ', u'\t', u'A', u'z', u'0',   u'9',   u'-',
+                                  u'.', 0,     0x81,  0xA0, 0xC4, 0xDF,  0xFC, 0xFF, 0x20AC, 0x0160, 0x2122};
 
-template <size_t N>
-QString randomText(std::mt19937 &rng, const char16_t (&alphabet)[N], int maxLength)
+template <size_t N> QString randomText(std::mt19937 &rng, const char16_t (&alphabet)[N], int maxLength)
 {
     const int length = std::uniform_int_distribution<int>(0, maxLength)(rng);
     QString s(length, Qt::Uninitialized);

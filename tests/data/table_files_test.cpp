@@ -154,12 +154,9 @@ TEST_F(TableFilesTest, WritesTheFileLayoutAndValueEncodings)
     t.addFieldDef(QStringLiteral("Small"), FieldType::Smallint);
     t.createDataSet();
     const QVariantList rows[] = {
-        {1, QStringLiteral("Nord"), 0.1, true, -7},
-        {2, QVariant(), 1e20, false, QVariant()},
-        {-3, QString(), -2.5, QVariant(), 0},
-        {4, QStringLiteral(R"(C:\Bahn "Süd")"), 1439.0, true, 1},
-        {5, QStringLiteral("x"), 0.00001, true, 1},
-        {6, QStringLiteral("y"), 123456.789, true, 1},
+        {1, QStringLiteral("Nord"), 0.1, true, -7}, {2, QVariant(), 1e20, false, QVariant()},
+        {-3, QString(), -2.5, QVariant(), 0},       {4, QStringLiteral(R"(C:\Bahn "Süd")"), 1439.0, true, 1},
+        {5, QStringLiteral("x"), 0.00001, true, 1}, {6, QStringLiteral("y"), 123456.789, true, 1},
         {7, QStringLiteral("z"), 1e15, true, 1},
     };
     for (const QVariantList &r : rows) {
@@ -191,8 +188,48 @@ porTables[porTables.length] = new Array(
     t.setIndexName(QStringLiteral("idxID"));
     ASSERT_TRUE(SavePtfFile(path(QStringLiteral("t.ptf")), QLatin1Char('"'), t));
     EXPECT_TRUE(t.active());
-    const QStringList lines = QString::fromLatin1(readBytes(path(QStringLiteral("t.ptf")))).split(QStringLiteral("\r\n"));
+    const QStringList lines =
+        QString::fromLatin1(readBytes(path(QStringLiteral("t.ptf")))).split(QStringLiteral("\r\n"));
     EXPECT_TRUE(lines[3].startsWith(QStringLiteral("-3,")));
+}
+
+TEST_F(TableFilesTest, NumbersAtTheirLimits)
+{
+    Table t;
+    t.addFieldDef(QStringLiteral("I"), FieldType::Integer);
+    t.addFieldDef(QStringLiteral("F"), FieldType::Float);
+    t.createDataSet();
+    const std::pair<int, double> rows[] = {{2147483647, 999999999999999.0},
+                                           {-2147483647 - 1, -123456789012345.0},
+                                           {-9, 1234567890123456.0},
+                                           {100, 0.000123},
+                                           {0, -0.0}};
+    for (const auto &[i, f] : rows) {
+        t.append();
+        t.field(0).setInteger(i);
+        t.field(1).setFloat(f);
+        t.post();
+    }
+    ASSERT_TRUE(SavePtfFile(path(QStringLiteral("n.ptf")), QLatin1Char('"'), t));
+    EXPECT_TRUE(readBytes(path(QStringLiteral("n.ptf")))
+                    .contains(crlf("2147483647,999999999999999,\n-2147483648,-123456789012345,\n"
+                                   "-9,1.23456789012346E15,\n100,0.000123,\n0,0,\n")));
+    Table back;
+    back.addFieldDef(QStringLiteral("I"), FieldType::Integer);
+    back.addFieldDef(QStringLiteral("F"), FieldType::Float);
+    ASSERT_TRUE(LoadPtfFile(path(QStringLiteral("n.ptf")), back));
+    EXPECT_EQ(dump(back), QStringLiteral("2147483647|999999999999999\n-2147483648|-123456789012345\n"
+                                         "-9|1.23456789012346E15\n100|0.000123\n0|0"));
+
+    // Integer columns take whole numbers only, written in any way a number may be written.
+    const QString forms = fixture(QStringLiteral("f.ptf"), "a\nb\n\"I\",\n007,\n+3,\n- 4,\n2);\n");
+    ASSERT_TRUE(LoadPtfFile(forms, back));
+    EXPECT_EQ(dump(back), QStringLiteral("7|<null>\n3|<null>\n-4|<null>"));
+    for (const char *bad : {"2147483648,", "1e3,", "1234567890123456,"}) {
+        const QByteArray text = QByteArray("a\nb\n\"I\",\n") + bad + "\n2);\n";
+        EXPECT_FALSE(LoadPtfFile(fixture(QStringLiteral("b.ptf"), text.constData()), back)) << bad;
+    }
+    EXPECT_EQ(dialogs.messages.size(), 3);
 }
 
 TEST_F(TableFilesTest, EmptyTableWritesFourLinesAndReadsBackEmpty)
@@ -201,8 +238,9 @@ TEST_F(TableFilesTest, EmptyTableWritesFourLinesAndReadsBackEmpty)
     defineStations(t);
     t.createDataSet();
     ASSERT_TRUE(SavePtfFile(path(QStringLiteral("s.ptf")), QLatin1Char('"'), t));
-    EXPECT_EQ(readBytes(path(QStringLiteral("s.ptf"))),
-              crlf("/* Portable Table Format 1.0 */\nporTables[porTables.length] = new Array(\n\"ID\",\"Station\",\n2);\n"));
+    EXPECT_EQ(
+        readBytes(path(QStringLiteral("s.ptf"))),
+        crlf("/* Portable Table Format 1.0 */\nporTables[porTables.length] = new Array(\n\"ID\",\"Station\",\n2);\n"));
 
     Table back;
     defineStations(back);
@@ -453,8 +491,7 @@ b
 
     // New columns with their type: a number column keeps its numbers.
     ASSERT_TRUE(ImportPtfFile(file, t, nullptr, true));
-    EXPECT_EQ(defsText(t).section(QLatin1Char(' '), 5),
-              QStringLiteral("Extra:5:16 Note:0:17"));
+    EXPECT_EQ(defsText(t).section(QLatin1Char(' '), 5), QStringLiteral("Extra:5:16 Note:0:17"));
     EXPECT_EQ(dump(t), QStringLiteral("1|255|<null>|<null>|<null>|2.5|x\n2|0|<null>|<null>|<null>|0|"));
 
     // A default that does not convert, or a missing file: false, the table emptied.
@@ -502,10 +539,10 @@ TEST_F(TableFilesTest, RestructureKeepsRenamesAndAddsColumns)
     EXPECT_EQ(dump(*t), QStringLiteral("1|101\n2|201"));
 
     // Each bad line leaves the table closed and unchanged.
-    for (const QStringList &bad : {QStringList{QStringLiteral("ID"), QStringLiteral("9")},
-                                   QStringList{QString()}, QStringList{QStringLiteral(";")},
-                                   QStringList{QStringLiteral(";New")}, QStringList{QStringLiteral(";New;99")},
-                                   QStringList{QStringLiteral(";New;x")}, QStringList{QStringLiteral("1;A;6;big")}}) {
+    for (const QStringList &bad :
+         {QStringList{QStringLiteral("ID"), QStringLiteral("9")}, QStringList{QString()},
+          QStringList{QStringLiteral(";")}, QStringList{QStringLiteral(";New")}, QStringList{QStringLiteral(";New;99")},
+          QStringList{QStringLiteral(";New;x")}, QStringList{QStringLiteral("1;A;6;big")}}) {
         t = trips();
         EXPECT_FALSE(RestructureTable(*t, bad)) << bad.join(QLatin1Char('/')).toStdString();
         EXPECT_FALSE(t->active());

@@ -1,0 +1,227 @@
+#include "data/ptf_tokens.h"
+
+#include "platform/table.h"
+
+namespace {
+
+// Room enough for any integer and its comma.
+constexpr qsizetype kNumberRoom = 24;
+
+char16_t *writeInteger(char16_t *out, qint64 value)
+{
+    static constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                     "8081828384858687888990919293949596979899";
+    quint64 m = static_cast<quint64>(value);
+    if (value < 0) {
+        *out++ = u'-';
+        m = 0 - m;
+    }
+    // Written backwards from the end, which the digit count gives; times and IDs have few digits.
+    int count = m < 10 ? 1 : m < 100 ? 2 : m < 1000 ? 3 : 4;
+    for (quint64 limit = 10000; count < 20 && m >= limit; limit *= 10)
+        ++count;
+    char16_t *const end = out + count;
+    char16_t *p = end;
+    while (m >= 100) {
+        const unsigned pair = static_cast<unsigned>(m % 100) * 2;
+        m /= 100;
+        *--p = static_cast<char16_t>(kPairs[pair + 1]);
+        *--p = static_cast<char16_t>(kPairs[pair]);
+    }
+    if (m >= 10) {
+        *--p = static_cast<char16_t>(kPairs[m * 2 + 1]);
+        *--p = static_cast<char16_t>(kPairs[m * 2]);
+    } else {
+        *--p = static_cast<char16_t>(u'0' + m);
+    }
+    return end;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- PtfTokens
+
+bool PtfTokens::append(QStringView line)
+{
+    // Unescaping never makes a text longer than the line it came from.
+    const size_t needed = static_cast<size_t>(m_used + line.size());
+    if (m_text.size() < needed)
+        m_text.resize(needed);
+    qsizetype length = m_used;
+    const bool ok = scan(line.utf16(), line.size(), length);
+    m_used = length;
+    return ok;
+}
+
+bool PtfTokens::scan(const char16_t *in, qsizetype n, qsizetype &length)
+{
+    char16_t *out = m_text.data();
+    qsizetype start = length; // of the current text
+    qsizetype i = 0;
+    while (i < n) {
+        const char16_t c = in[i++];
+        switch (c) {
+        case u' ':
+            break; // blanks outside quotes vanish, also inside a value
+        case u',':
+            if (!addPlainValue(start, length))
+                return false;
+            start = length;
+            break;
+        case u'\\':
+            return false;
+        case u'"':
+        case u'\'': {
+            // Inside a string only its own quote character and the backslash mean something.
+            const char16_t quote = c;
+            bool closed = false;
+            while (i < n) {
+                const char16_t d = in[i++];
+                if (d == quote) {
+                    closed = true;
+                    break;
+                }
+                if (d != u'\\') {
+                    out[length++] = d;
+                    continue;
+                }
+                if (i == n)
+                    break;
+                // Two backslashes give one and a backslash makes a quote character plain text;
+                // before anything else, a blank included, the backslash stays.
+                const char16_t e = in[i++];
+                if (e != u'\\' && e != u'"' && e != u'\'')
+                    out[length++] = u'\\';
+                out[length++] = e;
+            }
+            if (!closed)
+                return true; // an unclosed string is dropped
+            m_items.push_back(Item{0.0, start, length - start, u's', false});
+            start = length;
+            break;
+        }
+        default:
+            if (length == start && ((c >= u'0' && c <= u'9') || c == u'-')) {
+                // The common value, a whole number right before its comma, read in one go; when it
+                // is not one, the characters written here are written again below.
+                qsizetype k = i - 1;
+                char16_t *o = out + length;
+                const bool negative = c == u'-';
+                if (negative)
+                    *o++ = in[k++];
+                const qsizetype first = k;
+                const qsizetype limit = std::min(n, first + 16);
+                quint64 magnitude = 0;
+                while (k < limit) {
+                    const unsigned digit = in[k] - u'0';
+                    if (digit > 9)
+                        break;
+                    magnitude = magnitude * 10 + digit;
+                    *o++ = in[k++];
+                }
+                const qsizetype digits = k - first;
+                if (digits >= 1 && digits <= 15 && k < n && in[k] == u',') {
+                    const double number = negative ? -static_cast<double>(magnitude) : static_cast<double>(magnitude);
+                    m_items.push_back(Item{number, length, k - (i - 1), u'n', true});
+                    length += k - (i - 1);
+                    start = length;
+                    i = k + 1;
+                    break;
+                }
+            }
+            out[length++] = c;
+            break;
+        }
+    }
+    // A value without its comma is dropped.
+    return true;
+}
+
+bool PtfTokens::addPlainValue(qsizetype start, qsizetype end)
+{
+    const char16_t *t = m_text.data();
+    while (start < end && t[start] <= 32)
+        ++start;
+    while (end > start && t[end - 1] <= 32)
+        --end;
+    if (start == end)
+        return true; // the comma after a string, or an empty value
+    const QStringView value(t + start, end - start);
+    Item item{0.0, start, end - start, u'n', false};
+    switch (t[start]) {
+    case u't':
+    case u'f':
+    case u'n':
+        // Only the three literals start with one of these letters.
+        if (value == u"true" || value == u"false")
+            item.kind = u'b';
+        else if (value == u"null")
+            item.kind = u'u';
+        else
+            return false;
+        break;
+    default:
+        if (!parseFloat(value.toString(), item.number))
+            return false;
+        break;
+    }
+    m_items.push_back(item);
+    return true;
+}
+
+// ---------------------------------------------------------------- PtfRecords
+
+PtfRecords::PtfRecords(const QStringList &lines)
+{
+    const qsizetype last = lines.size() - 1;
+    qsizetype characters = 0;
+    for (qsizetype l = 3; l < last; ++l)
+        characters += lines[l].size();
+    m_tokens.reserve(characters, characters / 4);
+    m_lines.reserve(std::max<qsizetype>(last - 3, 0));
+    for (qsizetype l = 3; l < last; ++l) {
+        const qsizetype first = m_tokens.count();
+        const bool ok = m_tokens.append(lines[l]);
+        if (!ok)
+            m_tokens.dropFrom(first);
+        m_lines.push_back(Line{first, m_tokens.count() - first, ok});
+    }
+}
+
+// ---------------------------------------------------------------- PtfLineBuilder
+
+void PtfLineBuilder::addLiteral(QStringView literal)
+{
+    commit(std::copy_n(literal.utf16(), literal.size(), room(literal.size() + 1)));
+}
+
+void PtfLineBuilder::addInteger(qint64 value)
+{
+    commit(writeInteger(room(kNumberRoom), value));
+}
+
+void PtfLineBuilder::addFloat(double value)
+{
+    // Whole numbers (times, IDs) have the text of formatFloat without its general path.
+    if (value > -1e15 && value < 1e15 && value == static_cast<double>(static_cast<qint64>(value)))
+        return addInteger(static_cast<qint64>(value));
+    const QString text = formatFloat(value);
+    commit(std::copy_n(reinterpret_cast<const char16_t *>(text.constData()), text.size(), room(text.size() + 1)));
+}
+
+void PtfLineBuilder::addText(const QString &text, char16_t quote)
+{
+    const char16_t *s = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype n = text.size();
+    char16_t *p = room(2 * n + 3);
+    *p++ = quote;
+    for (qsizetype k = 0; k < n; ++k) {
+        const char16_t c = s[k];
+        if (c == u'\\' || c == quote)
+            *p++ = u'\\';
+        *p++ = c;
+    }
+    *p++ = quote;
+    commit(p);
+}

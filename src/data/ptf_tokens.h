@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <algorithm>
+#include <vector>
+
+// The text level of the table files: the tokenizer of value lines and the builder of record
+// lines. Both keep their buffers from line to line, so a whole file is read or written without
+// an allocation per value.
+
+// The items of value lines: 's' a quoted string (unescaped), 'b' true or false, 'u' null, 'n' a
+// number as written. Items are appended line after line and their texts share one buffer.
+class PtfTokens
+{
+public:
+    struct Item {
+        double number; // the value of an 'n' item
+        qsizetype start;
+        qsizetype length;
+        char16_t kind;
+        bool whole; // an 'n' item of up to 15 digits, without point, exponent or blanks
+    };
+
+    void clear()
+    {
+        m_items.clear();
+        m_used = 0;
+    }
+    void reserve(qsizetype characters, qsizetype items)
+    {
+        m_text.reserve(characters);
+        m_items.reserve(items);
+    }
+    // Appends the items of one line; false on a syntax error, with the items before it kept.
+    bool append(QStringView line);
+    bool parse(QStringView line)
+    {
+        clear();
+        return append(line);
+    }
+    void dropFrom(qsizetype item) { m_items.resize(item); }
+
+    qsizetype count() const { return static_cast<qsizetype>(m_items.size()); }
+    const Item &item(qsizetype i) const { return m_items[i]; }
+    char16_t kind(qsizetype i) const { return m_items[i].kind; }
+    QStringView text(qsizetype i) const { return text(m_items[i]); }
+    QStringView text(const Item &item) const { return QStringView(m_text.data() + item.start, item.length); }
+
+private:
+    bool scan(const char16_t *in, qsizetype n, qsizetype &length);
+    bool addPlainValue(qsizetype start, qsizetype end);
+
+    std::vector<char16_t> m_text;
+    qsizetype m_used = 0; // of m_text
+    std::vector<Item> m_items;
+};
+
+// The record lines of a file (lines 3 .. n-2), tokenized once for both passes of a loader. A
+// line that does not parse keeps no items.
+class PtfRecords
+{
+public:
+    struct Line {
+        qsizetype first;
+        qsizetype count;
+        bool ok;
+    };
+
+    explicit PtfRecords(const QStringList &lines);
+
+    const std::vector<Line> &lines() const { return m_lines; }
+    const PtfTokens &tokens() const { return m_tokens; }
+
+private:
+    PtfTokens m_tokens;
+    std::vector<Line> m_lines;
+};
+
+// One record line: each value followed by a comma.
+class PtfLineBuilder
+{
+public:
+    void clear() { m_size = 0; }
+    void addNull() { addLiteral(u"null"); }
+    void addBoolean(bool value) { addLiteral(value ? QStringView(u"true") : QStringView(u"false")); }
+    void addInteger(qint64 value);
+    // The general form of formatFloat: up to 15 significant digits, decimal point.
+    void addFloat(double value);
+    // In quotes, every backslash doubled and every quote character escaped.
+    void addText(const QString &text, char16_t quote);
+    QString toString() const { return QString(reinterpret_cast<const QChar *>(m_data.data()), m_size); }
+
+private:
+    void addLiteral(QStringView literal);
+    // Makes room for count characters and returns where they go; commit() ends the value.
+    char16_t *room(qsizetype count)
+    {
+        if (m_size + count > static_cast<qsizetype>(m_data.size()))
+            m_data.resize(std::max<size_t>(m_data.size() * 2, static_cast<size_t>(m_size + count)));
+        return m_data.data() + m_size;
+    }
+    void commit(char16_t *end)
+    {
+        *end++ = u',';
+        m_size = end - m_data.data();
+    }
+
+    std::vector<char16_t> m_data;
+    qsizetype m_size = 0;
+};
