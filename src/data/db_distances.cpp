@@ -114,7 +114,7 @@ bool readTimeTable(const ConnectionKey &key, QVector<int> &stations, QVector<QVe
         for (tt.first(); !tt.eof(); tt.next()) {
             QVector<int> cells(n);
             for (int k = 0; k < n; ++k)
-                cells[k] = TripCellValue(tt.field(columns[k]).value());
+                cells[k] = TripCellValue(tt.field(columns[k]));
             trips << cells;
         }
         tt.close();

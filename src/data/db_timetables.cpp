@@ -88,8 +88,8 @@ void renumberTrips(Table &trips, const QStringList &added)
         for (int c = 0; c < trips.fieldCount() && t.drop; ++c) {
             if (c == idColumn)
                 continue;
-            const QVariant v = trips.field(c).value();
-            t.drop = v.isValid() && TripCellValue(v) == -1;
+            const Field cell = trips.field(c);
+            t.drop = !cell.isNull() && TripCellValue(cell) == -1;
         }
         list.push_back(t);
     }
@@ -151,7 +151,7 @@ DistancesSection distancesOf(Table &trips, const QVector<int> &stations)
     for (trips.first(); !trips.eof(); trips.next()) {
         QVector<int> trip(n, -1);
         for (int k = 0; k < n; ++k)
-            trip[k] = columns[k] < 0 ? -1 : TripCellValue(trips.field(columns[k]).value());
+            trip[k] = columns[k] < 0 ? -1 : TripCellValue(trips.field(columns[k]));
         cells << trip;
     }
     return ComputeDistances(stations, cells);
@@ -250,6 +250,20 @@ bool replaceLineStations(int lineID, const QVector<int> &stations)
 
 } // namespace
 
+namespace {
+
+int roundedTripCell(double d)
+{
+    if (!std::isfinite(d))
+        return -1;
+    const double r = std::round(d);
+    if (r < std::numeric_limits<int>::min() || r > std::numeric_limits<int>::max())
+        return -1;
+    return static_cast<int>(r);
+}
+
+} // namespace
+
 int TripCellValue(const QVariant &value)
 {
     double d = 0;
@@ -273,12 +287,28 @@ int TripCellValue(const QVariant &value)
     default: // null, Boolean: no time
         return -1;
     }
-    if (!std::isfinite(d))
+    return roundedTripCell(d);
+}
+
+int TripCellValue(const Field &field)
+{
+    // A stored value has its field's type; only a text needs the general conversion.
+    if (field.isNull())
         return -1;
-    const double r = std::round(d);
-    if (r < std::numeric_limits<int>::min() || r > std::numeric_limits<int>::max())
+    switch (field.dataType()) {
+    case FieldType::Float:
+        return roundedTripCell(field.asFloat());
+    case FieldType::Smallint:
+    case FieldType::Integer:
+    case FieldType::AutoInc:
+        return field.asInteger();
+    case FieldType::Boolean:
         return -1;
-    return static_cast<int>(r);
+    case FieldType::String:
+    case FieldType::Unknown:
+        break;
+    }
+    return TripCellValue(field.value());
 }
 
 void NormalizeTripTable(Table &table)

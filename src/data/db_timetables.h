@@ -5,6 +5,7 @@
 #include <QVariant>
 #include <QVector>
 
+class Field;
 class Table;
 
 // A line's timetables live in the project folder as one stop-row file per line
@@ -45,6 +46,8 @@ bool ApplyLineStationsToTimeTables(int LineID, const QStringList &StationNames);
 // reference. A null cell, a text that is no number and a number beyond the integer range all
 // read as -1.
 int TripCellValue(const QVariant &value);
+// The same for the current value of a field, read without making a QVariant.
+int TripCellValue(const Field &field);
 
 // Turns every stop column of a trip table into Float and every unreadable cell into -1, so
 // that a later restructure cannot make 00:00 of a cell that had no value. Rows keep their order.

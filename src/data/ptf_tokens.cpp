@@ -1,41 +1,65 @@
 #include "data/ptf_tokens.h"
 
+#include "platform/ansi.h"
 #include "platform/table.h"
+
+#include <cstring>
+#include <utility>
 
 namespace {
 
 // Room enough for any integer and its comma.
 constexpr qsizetype kNumberRoom = 24;
 
-char16_t *writeInteger(char16_t *out, qint64 value)
+char *writeInteger(char *out, qint64 value)
 {
     static constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
                                      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
                                      "8081828384858687888990919293949596979899";
     quint64 m = static_cast<quint64>(value);
     if (value < 0) {
-        *out++ = u'-';
+        *out++ = '-';
         m = 0 - m;
     }
     // Written backwards from the end, which the digit count gives; times and IDs have few digits.
     int count = m < 10 ? 1 : m < 100 ? 2 : m < 1000 ? 3 : 4;
     for (quint64 limit = 10000; count < 20 && m >= limit; limit *= 10)
         ++count;
-    char16_t *const end = out + count;
-    char16_t *p = end;
+    char *const end = out + count;
+    char *p = end;
     while (m >= 100) {
         const unsigned pair = static_cast<unsigned>(m % 100) * 2;
         m /= 100;
-        *--p = static_cast<char16_t>(kPairs[pair + 1]);
-        *--p = static_cast<char16_t>(kPairs[pair]);
+        *--p = kPairs[pair + 1];
+        *--p = kPairs[pair];
     }
     if (m >= 10) {
-        *--p = static_cast<char16_t>(kPairs[m * 2 + 1]);
-        *--p = static_cast<char16_t>(kPairs[m * 2]);
+        *--p = kPairs[m * 2 + 1];
+        *--p = kPairs[m * 2];
     } else {
-        *--p = static_cast<char16_t>(u'0' + m);
+        *--p = static_cast<char>('0' + m);
     }
     return end;
+}
+
+// Where the characters of a string that stand for themselves end: at the quote character, a
+// backslash or the end of the line. Texts are long runs of them, tested four at a time.
+qsizetype plainRun(const char16_t *in, qsizetype i, qsizetype n, char16_t quote)
+{
+    auto holds = [](quint64 w, quint64 c) {
+        const quint64 x = w ^ (c * 0x0001000100010001ULL);
+        return ((x - 0x0001000100010001ULL) & ~x & 0x8000800080008000ULL) != 0;
+    };
+    while (n - i >= 4) {
+        quint64 w;
+        std::memcpy(&w, in + i, sizeof w);
+        if (holds(w, quote) || holds(w, u'\\'))
+            break;
+        i += 4;
+    }
+    while (i < n && in[i] != quote && in[i] != u'\\')
+        ++i;
+    return i;
 }
 
 } // namespace
@@ -46,8 +70,8 @@ bool PtfTokens::append(QStringView line)
 {
     // Unescaping never makes a text longer than the line it came from.
     const size_t needed = static_cast<size_t>(m_used + line.size());
-    if (m_text.size() < needed)
-        m_text.resize(needed);
+    if (static_cast<size_t>(m_text.size()) < needed)
+        m_text.resize(static_cast<qsizetype>(needed));
     qsizetype length = m_used;
     const bool ok = scan(line.utf16(), line.size(), length);
     m_used = length;
@@ -56,7 +80,7 @@ bool PtfTokens::append(QStringView line)
 
 bool PtfTokens::scan(const char16_t *in, qsizetype n, qsizetype &length)
 {
-    char16_t *out = m_text.data();
+    auto *out = reinterpret_cast<char16_t *>(m_text.data());
     qsizetype start = length; // of the current text
     qsizetype i = 0;
     while (i < n) {
@@ -77,6 +101,12 @@ bool PtfTokens::scan(const char16_t *in, qsizetype n, qsizetype &length)
             const char16_t quote = c;
             bool closed = false;
             while (i < n) {
+                const qsizetype plain = plainRun(in, i, n, quote);
+                std::copy(in + i, in + plain, out + length);
+                length += plain - i;
+                i = plain;
+                if (i == n)
+                    break;
                 const char16_t d = in[i++];
                 if (d == quote) {
                     closed = true;
@@ -140,7 +170,7 @@ bool PtfTokens::scan(const char16_t *in, qsizetype n, qsizetype &length)
 
 bool PtfTokens::addPlainValue(qsizetype start, qsizetype end)
 {
-    const char16_t *t = m_text.data();
+    const auto *t = reinterpret_cast<const char16_t *>(m_text.constData());
     while (start < end && t[start] <= 32)
         ++start;
     while (end > start && t[end - 1] <= 32)
@@ -172,9 +202,9 @@ bool PtfTokens::addPlainValue(qsizetype start, qsizetype end)
 
 // ---------------------------------------------------------------- PtfRecords
 
-PtfRecords::PtfRecords(const QStringList &lines)
+PtfRecords::PtfRecords(const std::vector<QStringView> &lines)
 {
-    const qsizetype last = lines.size() - 1;
+    const qsizetype last = static_cast<qsizetype>(lines.size()) - 1;
     qsizetype characters = 0;
     for (qsizetype l = 3; l < last; ++l)
         characters += lines[l].size();
@@ -189,39 +219,73 @@ PtfRecords::PtfRecords(const QStringList &lines)
     }
 }
 
-// ---------------------------------------------------------------- PtfLineBuilder
+// ---------------------------------------------------------------- PtfFileBuilder
 
-void PtfLineBuilder::addLiteral(QStringView literal)
+namespace {
+
+char *encodeLine(const char16_t *in, qsizetype n, char *out)
 {
-    commit(std::copy_n(literal.utf16(), literal.size(), room(literal.size() + 1)));
+    for (qsizetype k = 0; k < n; ++k)
+        *out++ = in[k] < 0x80 ? static_cast<char>(in[k]) : ansi::encodeChar(in[k]);
+    return out;
 }
 
-void PtfLineBuilder::addInteger(qint64 value)
+} // namespace
+
+void PtfFileBuilder::addLine(QStringView line)
+{
+    char *p = encodeLine(line.utf16(), line.size(), room(line.size() + 2));
+    *p++ = '\r';
+    *p++ = '\n';
+    m_size = p - m_data.data();
+}
+
+void PtfFileBuilder::endLine()
+{
+    char *p = room(2);
+    *p++ = '\r';
+    *p++ = '\n';
+    m_size = p - m_data.data();
+}
+
+QByteArray PtfFileBuilder::take()
+{
+    m_data.truncate(m_size);
+    m_size = 0;
+    return std::exchange(m_data, QByteArray());
+}
+
+void PtfFileBuilder::addLiteral(std::string_view literal)
+{
+    commit(std::copy_n(literal.data(), literal.size(), room(static_cast<qsizetype>(literal.size()) + 1)));
+}
+
+void PtfFileBuilder::addInteger(qint64 value)
 {
     commit(writeInteger(room(kNumberRoom), value));
 }
 
-void PtfLineBuilder::addFloat(double value)
+void PtfFileBuilder::addFloat(double value)
 {
     // Whole numbers (times, IDs) have the text of formatFloat without its general path.
     if (value > -1e15 && value < 1e15 && value == static_cast<double>(static_cast<qint64>(value)))
         return addInteger(static_cast<qint64>(value));
     const QString text = formatFloat(value);
-    commit(std::copy_n(reinterpret_cast<const char16_t *>(text.constData()), text.size(), room(text.size() + 1)));
+    commit(encodeLine(reinterpret_cast<const char16_t *>(text.constData()), text.size(), room(text.size() + 1)));
 }
 
-void PtfLineBuilder::addText(const QString &text, char16_t quote)
+void PtfFileBuilder::addText(QStringView text, char16_t quote)
 {
-    const char16_t *s = reinterpret_cast<const char16_t *>(text.constData());
+    const char16_t *s = text.utf16();
     const qsizetype n = text.size();
-    char16_t *p = room(2 * n + 3);
-    *p++ = quote;
+    char *p = room(2 * n + 3);
+    *p++ = ansi::encodeChar(quote);
     for (qsizetype k = 0; k < n; ++k) {
         const char16_t c = s[k];
         if (c == u'\\' || c == quote)
-            *p++ = u'\\';
-        *p++ = c;
+            *p++ = '\\';
+        *p++ = c < 0x80 ? static_cast<char>(c) : ansi::encodeChar(c);
     }
-    *p++ = quote;
+    *p++ = ansi::encodeChar(quote);
     commit(p);
 }

@@ -1,15 +1,17 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
-// The text level of the table files: the tokenizer of value lines and the builder of record
-// lines. Both keep their buffers from line to line, so a whole file is read or written without
-// an allocation per value.
+// The text level of the table files: the tokenizer of value lines and the builder of a file's
+// text. Both keep one buffer for the whole file, so a file is read or written without an
+// allocation per line or value.
 
 // The items of value lines: 's' a quoted string (unescaped), 'b' true or false, 'u' null, 'n' a
 // number as written. Items are appended line after line and their texts share one buffer.
@@ -47,13 +49,13 @@ public:
     const Item &item(qsizetype i) const { return m_items[i]; }
     char16_t kind(qsizetype i) const { return m_items[i].kind; }
     QStringView text(qsizetype i) const { return text(m_items[i]); }
-    QStringView text(const Item &item) const { return QStringView(m_text.data() + item.start, item.length); }
+    QStringView text(const Item &item) const { return QStringView(m_text.constData() + item.start, item.length); }
 
 private:
     bool scan(const char16_t *in, qsizetype n, qsizetype &length);
     bool addPlainValue(qsizetype start, qsizetype end);
 
-    std::vector<char16_t> m_text;
+    QString m_text;       // grows without filling, unlike a vector
     qsizetype m_used = 0; // of m_text
     std::vector<Item> m_items;
 };
@@ -69,7 +71,9 @@ public:
         bool ok;
     };
 
-    explicit PtfRecords(const QStringList &lines);
+    // The lines of a whole file, at least 4 (the record lines are all but the first three and
+    // the last).
+    explicit PtfRecords(const std::vector<QStringView> &lines);
 
     const std::vector<Line> &lines() const { return m_lines; }
     const PtfTokens &tokens() const { return m_tokens; }
@@ -79,35 +83,38 @@ private:
     std::vector<Line> m_lines;
 };
 
-// One record line: each value followed by a comma.
-class PtfLineBuilder
+// The bytes of a file: lines ended by CR LF; in a record line each value followed by a comma.
+// Texts are encoded as they are added, so the file is built in one pass.
+class PtfFileBuilder
 {
 public:
-    void clear() { m_size = 0; }
-    void addNull() { addLiteral(u"null"); }
-    void addBoolean(bool value) { addLiteral(value ? QStringView(u"true") : QStringView(u"false")); }
+    void addLine(QStringView line);
+    void endLine();
+    void addNull() { addLiteral("null"); }
+    void addBoolean(bool value) { addLiteral(value ? std::string_view("true") : std::string_view("false")); }
     void addInteger(qint64 value);
     // The general form of formatFloat: up to 15 significant digits, decimal point.
     void addFloat(double value);
     // In quotes, every backslash doubled and every quote character escaped.
-    void addText(const QString &text, char16_t quote);
-    QString toString() const { return QString(reinterpret_cast<const QChar *>(m_data.data()), m_size); }
+    void addText(QStringView text, char16_t quote);
+    // The file's bytes; the builder is empty afterwards.
+    QByteArray take();
 
 private:
-    void addLiteral(QStringView literal);
-    // Makes room for count characters and returns where they go; commit() ends the value.
-    char16_t *room(qsizetype count)
+    void addLiteral(std::string_view literal);
+    // Makes room for count bytes and returns where they go; commit() ends the value.
+    char *room(qsizetype count)
     {
-        if (m_size + count > static_cast<qsizetype>(m_data.size()))
-            m_data.resize(std::max<size_t>(m_data.size() * 2, static_cast<size_t>(m_size + count)));
+        if (m_size + count > m_data.size())
+            m_data.resize(std::max(m_data.size() * 2, m_size + count)); // QByteArray grows without filling
         return m_data.data() + m_size;
     }
-    void commit(char16_t *end)
+    void commit(char *end)
     {
-        *end++ = u',';
+        *end++ = ',';
         m_size = end - m_data.data();
     }
 
-    std::vector<char16_t> m_data;
+    QByteArray m_data;
     qsizetype m_size = 0;
 };

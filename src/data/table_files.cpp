@@ -31,7 +31,13 @@ void showLoadError(const QString &fileName)
 
 enum class ReadResult { Ok, Missing, TooShort, Unreadable };
 
-ReadResult readTableFile(const QString &fileName, QStringList &lines)
+// A file read whole: its text and its lines as views into it.
+struct FileLines {
+    QString text;
+    std::vector<QStringView> lines;
+};
+
+ReadResult readTableFile(const QString &fileName, FileLines &file)
 {
     const QFileInfo info(fileName);
     if (!info.exists())
@@ -39,20 +45,17 @@ ReadResult readTableFile(const QString &fileName, QStringList &lines)
     // Only regular files: a device or pipe could be read without end.
     if (!info.isFile() || info.size() > kMaxFileBytes)
         return ReadResult::Unreadable;
-    if (!ansi::readLines(fileName, lines))
+    if (!ansi::readText(fileName, file.text))
         return ReadResult::Unreadable;
-    return lines.size() < 4 ? ReadResult::TooShort : ReadResult::Ok;
+    file.lines = ansi::splitLineViews(file.text);
+    return file.lines.size() < 4 ? ReadResult::TooShort : ReadResult::Ok;
 }
 
 // Record lines are lines 3 .. n-2; the last line holds the field count.
-qsizetype recordCount(const QStringList &lines)
+void checkCellCount(const std::vector<QStringView> &lines, qsizetype columns)
 {
-    return lines.size() - 4;
-}
-
-void checkCellCount(const QStringList &lines, qsizetype columns)
-{
-    if (recordCount(lines) * std::max<qsizetype>(columns, 1) > kMaxCells)
+    const qsizetype records = static_cast<qsizetype>(lines.size()) - 4;
+    if (records * std::max<qsizetype>(columns, 1) > kMaxCells)
         throw TableError(QStringLiteral("Table file too large"));
 }
 
@@ -117,7 +120,7 @@ void loadRecords(const PtfRecords &records, Table &table)
     }
 }
 
-bool makeStringDefs(const QString &namesLine, QVector<FieldDef> &defs)
+bool makeStringDefs(QStringView namesLine, QVector<FieldDef> &defs)
 {
     PtfTokens tokens;
     if (!tokens.parse(namesLine)) {
@@ -183,7 +186,7 @@ void setFieldFromText(Field field, const QString &text)
 }
 
 // Copies a value into a field of another type: a null arrives as an empty text, 0 or false.
-void copyConverted(Field from, Field to)
+void copyConverted(const Field &from, Field to)
 {
     if (from.isNull()) {
         switch (to.dataType()) {
@@ -210,6 +213,31 @@ void copyConverted(Field from, Field to)
         setFieldFromText(to, from.asString());
         return;
     }
+    switch (to.dataType()) {
+    case FieldType::String:
+        to.setString(from.asString());
+        break;
+    case FieldType::Smallint:
+    case FieldType::Integer:
+    case FieldType::AutoInc:
+        to.setInteger(from.asInteger());
+        break;
+    case FieldType::Boolean:
+        to.setBoolean(from.asBoolean());
+        break;
+    case FieldType::Float:
+        to.setFloat(from.asFloat());
+        break;
+    case FieldType::Unknown:
+        break;
+    }
+}
+
+// Copies a value into a field of the same type; the row being appended is null already.
+void copySameType(const Field &from, Field to)
+{
+    if (from.isNull())
+        return;
     switch (to.dataType()) {
     case FieldType::String:
         to.setString(from.asString());
@@ -328,15 +356,15 @@ bool ParsePtfValueLine(const QString &Line, QStringList &Items)
 bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
 {
     const bool wasActive = table.active();
-    QStringList lines;
+    PtfFileBuilder text;
     try {
         const QVector<FieldDef> &defs = table.fieldDefs();
-        lines.reserve(table.rowCount() + 4);
-        lines << kHeaderLine << kArrayLine;
+        text.addLine(kHeaderLine);
+        text.addLine(kArrayLine);
         QString names;
         for (const FieldDef &def : defs)
             names.append(QuoteChar).append(def.name).append(QuoteChar).append(QLatin1Char(','));
-        lines << names;
+        text.addLine(names);
 
         table.open();
         table.first();
@@ -348,45 +376,37 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
             types.push_back(fields.back().dataType());
         }
         const char16_t quote = QuoteChar.unicode();
-        PtfLineBuilder line;
         while (!table.eof()) {
-            line.clear();
             for (int j = 0; j < columns; ++j) {
                 const Field &field = fields[j];
-                // The stored value has the field's type; the conversions are only a safety net.
-                const QVariant value = field.value();
-                if (!value.isValid()) {
-                    line.addNull();
+                if (field.isNull()) {
+                    text.addNull();
                     continue;
                 }
-                const int typeId = value.typeId();
+                // The stored value has the field's type, so these read it without a conversion.
                 switch (types[j]) {
                 case FieldType::String:
-                    line.addText(typeId == QMetaType::QString ? *static_cast<const QString *>(value.constData())
-                                                              : field.asString(),
-                                 quote);
+                    text.addText(field.asString(), quote);
                     break;
                 case FieldType::Smallint:
                 case FieldType::Integer:
                 case FieldType::AutoInc:
-                    line.addInteger(typeId == QMetaType::Int ? *static_cast<const int *>(value.constData())
-                                                             : field.asInteger());
+                    text.addInteger(field.asInteger());
                     break;
                 case FieldType::Boolean:
-                    line.addBoolean(field.asBoolean());
+                    text.addBoolean(field.asBoolean());
                     break;
                 case FieldType::Float:
-                    line.addFloat(typeId == QMetaType::Double ? *static_cast<const double *>(value.constData())
-                                                              : field.asFloat());
+                    text.addFloat(field.asFloat());
                     break;
                 case FieldType::Unknown:
                     break; // nothing, not even the comma
                 }
             }
-            lines << line.toString();
+            text.endLine();
             table.next();
         }
-        lines << QString::number(columns) + QStringLiteral(");");
+        text.addLine(QString::number(columns) + QStringLiteral(");"));
     } catch (const std::exception &) {
         if (!wasActive)
             table.close();
@@ -394,13 +414,13 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
     }
     if (!wasActive)
         table.close();
-    return ansi::writeLines(FileName, lines);
+    return ansi::writeFileAtomically(FileName, text.take());
 }
 
 bool LoadPtfFile(const QString &FileName, Table &table)
 {
-    QStringList lines;
-    switch (readTableFile(FileName, lines)) {
+    FileLines file;
+    switch (readTableFile(FileName, file)) {
     case ReadResult::Missing:
     case ReadResult::TooShort:
         return false;
@@ -410,6 +430,7 @@ bool LoadPtfFile(const QString &FileName, Table &table)
     case ReadResult::Ok:
         break;
     }
+    const std::vector<QStringView> &lines = file.lines;
     bool created = false;
     try {
         table.close();
@@ -456,9 +477,10 @@ bool LoadPtfFile(const QString &FileName, Table &table)
 
 bool LoadPtfFileStructure(const QString &FileName, Table &table)
 {
-    QStringList lines;
-    if (readTableFile(FileName, lines) != ReadResult::Ok)
+    FileLines file;
+    if (readTableFile(FileName, file) != ReadResult::Ok)
         return false;
+    const std::vector<QStringView> &lines = file.lines;
     bool created = false;
     try {
         table.close();
@@ -589,12 +611,16 @@ bool RestructureTable(Table &table, const QStringList &SpecLines)
             return false;
         rebuilt.createDataSet();
         table.open();
+        // Column j of the new table takes column sources[j] of the old one (-1: added, null).
+        std::vector<std::pair<Field, Field>> copies;
+        for (int j = 0; j < static_cast<int>(sources.size()); ++j) {
+            if (sources[j] >= 0)
+                copies.emplace_back(table.field(sources[j]), rebuilt.field(j));
+        }
         for (table.first(); !table.eof(); table.next()) {
             rebuilt.append();
-            for (int j = 0; j < static_cast<int>(sources.size()); ++j) {
-                if (sources[j] >= 0)
-                    copyConverted(table.field(sources[j]), rebuilt.field(j));
-            }
+            for (const auto &[from, to] : copies)
+                copyConverted(from, to);
             rebuilt.post();
         }
         // Every row converted: only now is the table itself changed.
@@ -603,10 +629,13 @@ bool RestructureTable(Table &table, const QStringList &SpecLines)
         table.setIndexName(QString());
         table.indexDefs().clear();
         table.createDataSet();
+        copies.clear();
+        for (int j = 0; j < rebuilt.fieldCount(); ++j)
+            copies.emplace_back(rebuilt.field(j), table.field(j));
         for (rebuilt.first(); !rebuilt.eof(); rebuilt.next()) {
             table.append();
-            for (int j = 0; j < rebuilt.fieldCount(); ++j)
-                table.field(j).setValue(rebuilt.field(j).value());
+            for (const auto &[from, to] : copies)
+                copySameType(from, to);
             table.post();
         }
         table.first();

@@ -4,6 +4,7 @@
 #include <QSaveFile>
 
 #include <array>
+#include <cstring>
 
 namespace ansi {
 
@@ -16,6 +17,8 @@ constexpr std::array<char16_t, 32> kHighTable = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+} // namespace
+
 char encodeChar(char16_t c)
 {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
@@ -27,50 +30,115 @@ char encodeChar(char16_t c)
     return '?';
 }
 
+namespace {
+
+// Windows-1252 differs from Latin-1 only in 0x80..0x9F: Qt's fast Latin-1 conversion does the
+// bulk, and only the characters from 0x80 up are looked at one by one. Text is almost all
+// ASCII, so the searches for them (and for line ends) test eight bytes at a time.
+
+quint64 loadWord(const void *p)
+{
+    quint64 w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+qsizetype skipAsciiBytes(const unsigned char *in, qsizetype i, qsizetype n)
+{
+    while (n - i >= 8 && (loadWord(in + i) & 0x8080808080808080ULL) == 0)
+        i += 8;
+    while (i < n && in[i] < 0x80)
+        ++i;
+    return i;
+}
+
+qsizetype skipAsciiChars(const char16_t *in, qsizetype i, qsizetype n)
+{
+    while (n - i >= 4 && (loadWord(in + i) & 0xFF80FF80FF80FF80ULL) == 0)
+        i += 4;
+    while (i < n && in[i] < 0x80)
+        ++i;
+    return i;
+}
+
+// True when one of the four characters in w is c.
+bool holdsChar(quint64 w, quint64 c)
+{
+    const quint64 x = w ^ (c * 0x0001000100010001ULL);
+    return ((x - 0x0001000100010001ULL) & ~x & 0x8000800080008000ULL) != 0;
+}
+
+qsizetype findLineEnd(const char16_t *in, qsizetype i, qsizetype n)
+{
+    while (n - i >= 4) {
+        const quint64 w = loadWord(in + i);
+        if (holdsChar(w, u'\r') || holdsChar(w, u'\n'))
+            break;
+        i += 4;
+    }
+    while (i < n && in[i] != u'\r' && in[i] != u'\n')
+        ++i;
+    return i;
+}
+
 } // namespace
 
 QString decode(const QByteArray &bytes)
 {
-    QString result(bytes.size(), Qt::Uninitialized);
-    QChar *out = result.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        out[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHighTable[b - 0x80]) : QChar(b);
+    QString result = QString::fromLatin1(bytes);
+    const auto *in = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    QChar *out = nullptr;
+    for (qsizetype i = skipAsciiBytes(in, 0, n); i < n; i = skipAsciiBytes(in, i + 1, n)) {
+        if (in[i] < 0xA0) {
+            if (!out)
+                out = result.data();
+            out[i] = QChar(kHighTable[in[i] - 0x80]);
+        }
     }
     return result;
 }
 
-QByteArray encode(const QString &text)
+QByteArray encode(QStringView text)
 {
-    QByteArray result(text.size(), Qt::Uninitialized);
-    char *out = result.data();
-    const QChar *in = text.constData();
-    for (qsizetype i = 0; i < text.size(); ++i)
-        out[i] = encodeChar(in[i].unicode());
+    QByteArray result = text.toLatin1();
+    const char16_t *in = text.utf16();
+    const qsizetype n = text.size();
+    char *out = nullptr;
+    for (qsizetype i = skipAsciiChars(in, 0, n); i < n; i = skipAsciiChars(in, i + 1, n)) {
+        if (!out)
+            out = result.data();
+        out[i] = encodeChar(in[i]);
+    }
     return result;
+}
+
+std::vector<QStringView> splitLineViews(QStringView text)
+{
+    std::vector<QStringView> lines;
+    const char16_t *data = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = findLineEnd(data, 0, n); i < n; i = findLineEnd(data, start, n)) {
+        lines.emplace_back(data + start, i - start);
+        if (data[i] == u'\r' && i + 1 < n && data[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.emplace_back(data + start, n - start);
+    return lines;
 }
 
 QStringList splitLines(const QString &text)
 {
     QStringList lines;
-    const QChar *data = text.constData();
-    const qsizetype n = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = data[i].unicode();
-        if (c == u'\r' || c == u'\n') {
-            lines.append(text.mid(start, i - start));
-            if (c == u'\r' && i + 1 < n && data[i + 1] == u'\n')
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < n)
-        lines.append(text.mid(start));
+    for (QStringView line : splitLineViews(text))
+        lines.append(line.toString());
     return lines;
 }
 
-bool readLines(const QString &fileName, QStringList &lines)
+bool readText(const QString &fileName, QString &text)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
@@ -78,7 +146,16 @@ bool readLines(const QString &fileName, QStringList &lines)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return false;
-    lines = splitLines(decode(bytes));
+    text = decode(bytes);
+    return true;
+}
+
+bool readLines(const QString &fileName, QStringList &lines)
+{
+    QString text;
+    if (!readText(fileName, text))
+        return false;
+    lines = splitLines(text);
     return true;
 }
 
@@ -94,24 +171,21 @@ bool writeFileAtomically(const QString &fileName, const QByteArray &bytes)
     return file.commit();
 }
 
+bool writeText(const QString &fileName, QStringView text)
+{
+    return writeFileAtomically(fileName, encode(text));
+}
+
 bool writeLines(const QString &fileName, const QStringList &lines)
 {
     qsizetype size = 0;
     for (const QString &line : lines)
         size += line.size() + 2;
-    // Encoded straight into the one buffer: a table file has a line per row.
-    QByteArray bytes(size, Qt::Uninitialized);
-    char *out = bytes.data();
-    for (const QString &line : lines) {
-        const QChar *in = line.constData();
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            const char16_t c = in[i].unicode();
-            *out++ = c < 0x80 ? static_cast<char>(c) : encodeChar(c);
-        }
-        *out++ = '\r';
-        *out++ = '\n';
-    }
-    return writeFileAtomically(fileName, bytes);
+    QString text;
+    text.reserve(size);
+    for (const QString &line : lines)
+        text.append(line).append(u"\r\n");
+    return writeText(fileName, text);
 }
 
 } // namespace ansi

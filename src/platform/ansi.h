@@ -3,23 +3,35 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+
+#include <vector>
 
 // Table and INI files are Windows-1252 text with CR LF line ends, so that projects
 // made on Windows open unchanged. Every byte value maps to one character and back.
 namespace ansi {
 
 QString decode(const QByteArray &bytes);
-QByteArray encode(const QString &text);
+QByteArray encode(QStringView text);
+// One character; '?' for a character the code page lacks.
+char encodeChar(char16_t c);
 
 // Splits at CR LF, lone CR or lone LF; a final line end does not start another line.
 QStringList splitLines(const QString &text);
+// The same lines as views into the text, which must outlive them.
+std::vector<QStringView> splitLineViews(QStringView text);
 
 // Reads a whole text file; false when it cannot be opened or read.
 bool readLines(const QString &fileName, QStringList &lines);
+// The whole file as one text, for readers that take its lines as views.
+bool readText(const QString &fileName, QString &text);
 
 // Writes every line followed by CR LF into a temporary file beside the target and
 // renames it over the target, so a failed write never leaves a half-written file.
 bool writeLines(const QString &fileName, const QStringList &lines);
+
+// The same for a text that holds its own line ends.
+bool writeText(const QString &fileName, QStringView text);
 
 // The same atomic replacement for raw bytes.
 bool writeFileAtomically(const QString &fileName, const QByteArray &bytes);

@@ -1,13 +1,17 @@
 #include "platform/table.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 
 // ---------------------------------------------------------------- Table
 
 bool Table::IndexOrder::operator()(const Row *a, const Row *b) const
 {
+    const TableCell *x = a->cells();
+    const TableCell *y = b->cells();
     for (int c : columns) {
-        const int r = compareValues(a->values[c], b->values[c]);
+        const int r = compareCells(x[c], y[c]);
         if (r != 0)
             return r < 0;
     }
@@ -16,7 +20,8 @@ bool Table::IndexOrder::operator()(const Row *a, const Row *b) const
 
 Table::Table(QString name) : m_name(std::move(name))
 {
-    m_rows = std::make_unique<RowSet>(IndexOrder{this, {}});
+    m_anchor.prev = m_anchor.next = &m_anchor;
+    m_rowPool.reset(sizeof(Row));
 }
 
 Table::~Table()
@@ -24,19 +29,80 @@ Table::~Table()
     clearRows();
 }
 
+Table::Row *Table::newRow()
+{
+    static_assert(sizeof(Row) % alignof(TableCell) == 0 && alignof(TableCell) <= BlockPool::kAlignment,
+                  "the cells follow the row header");
+    Row *row = new (m_rowPool.allocate()) Row{{nullptr, nullptr}, 0};
+    auto *cells = reinterpret_cast<TableCell *>(row + 1);
+    for (qsizetype c = 0; c < m_fields.size(); ++c)
+        new (cells + c) TableCell();
+    return row;
+}
+
+void Table::freeRow(Row *row)
+{
+    TableCell *cells = row->cells();
+    for (qsizetype c = 0; c < m_fields.size(); ++c)
+        cells[c].~TableCell();
+    m_rowPool.deallocate(row);
+}
+
+void Table::linkRow(Row *row)
+{
+    row->prev = m_anchor.prev;
+    row->next = &m_anchor;
+    m_anchor.prev->next = row;
+    m_anchor.prev = row;
+    ++m_rowCount;
+    // New rows have the highest sequence number and often the highest key: the hint makes
+    // appending a sorted file linear.
+    for (Index &idx : m_indexes)
+        idx.rows->insert(idx.rows->end(), row);
+}
+
+void Table::unlinkRow(Row *row)
+{
+    m_posOrder = nullptr;
+    for (Index &idx : m_indexes)
+        idx.rows->erase(row);
+    row->prev->next = row->next;
+    row->next->prev = row->prev;
+    --m_rowCount;
+}
+
+// Every row goes at once: the pools forget their blocks, and only cells holding texts are
+// destroyed one by one.
 void Table::clearRows()
 {
     for (Index &idx : m_indexes)
         idx.rows->clear();
-    if (m_rows) {
-        for (Row *r : *m_rows)
-            delete r;
-        m_rows->clear();
+    if (m_hasStrings) {
+        for (Link *l = m_anchor.next; l != &m_anchor; l = l->next) {
+            TableCell *cells = static_cast<Row *>(l)->cells();
+            for (qsizetype c = 0; c < m_fields.size(); ++c)
+                cells[c].~TableCell();
+        }
     }
+    if (m_buffer)
+        freeRow(m_buffer);
+    m_buffer = nullptr;
+    m_anchor.prev = m_anchor.next = &m_anchor;
+    m_rowCount = 0;
+    m_rowPool.reset();
+    m_nodePool.reset();
     m_current = nullptr;
     m_beforeAppend = nullptr;
-    m_posSet = nullptr;
+    m_posOrder = nullptr;
     m_eof = m_bof = true;
+}
+
+std::unique_ptr<Table::RowSet> Table::makeIndexSet(const std::vector<int> &columns)
+{
+    auto set = std::make_unique<RowSet>(IndexOrder{columns}, PoolAllocator<Row *>(&m_nodePool));
+    for (Link *l = m_anchor.next; l != &m_anchor; l = l->next)
+        set->insert(set->end(), static_cast<Row *>(l));
+    return set;
 }
 
 void Table::addFieldDef(const QString &name, FieldType type, int size)
@@ -59,9 +125,7 @@ void Table::addIndexDef(const QString &name, const QString &fields, bool unique)
         Index idx;
         idx.def = IndexDef{name, fields, unique};
         idx.columns = columnsOf(fields); // throws before anything changed
-        idx.rows = std::make_unique<RowSet>(IndexOrder{this, idx.columns});
-        for (Row *r : *m_rows)
-            idx.rows->insert(r);
+        idx.rows = makeIndexSet(idx.columns);
         m_indexes.push_back(std::move(idx));
         resolveActiveIndex();
     }
@@ -89,13 +153,16 @@ void Table::createDataSet()
     m_state = State::Inactive;
     clearRows();
     m_fields = m_fieldDefs;
+    m_hasStrings =
+        std::any_of(m_fields.cbegin(), m_fields.cend(), [](const FieldDef &d) { return d.type == FieldType::String; });
+    m_rowPool.reset(sizeof(Row) + static_cast<size_t>(m_fields.size()) * sizeof(TableCell));
     m_nextSeq = 1;
     rebuildIndexes();
     // A filter names fields; the new fields may stand at other places.
     try {
         m_filterTerms = parseFilter(m_filterText);
     } catch (const TableError &) {
-        m_filterTerms.assign(1, FilterTerm{{Condition{-1, false, QVariant()}}}); // shows no row
+        m_filterTerms.assign(1, FilterTerm{{Condition{-1, false, TableCell()}}}); // shows no row
     }
     if (!m_indexName.isEmpty() && !activeIndex())
         m_indexName.clear();
@@ -109,9 +176,7 @@ void Table::rebuildIndexes()
         Index idx;
         idx.def = d;
         idx.columns = columnsOf(d.fields);
-        idx.rows = std::make_unique<RowSet>(IndexOrder{this, idx.columns});
-        for (Row *r : *m_rows)
-            idx.rows->insert(r);
+        idx.rows = makeIndexSet(idx.columns);
         m_indexes.push_back(std::move(idx));
     }
     resolveActiveIndex();
@@ -141,11 +206,9 @@ void Table::close()
     m_state = State::Inactive;
 }
 
-Field Table::field(int index)
+void Table::throwFieldIndex(int index) const
 {
-    if (index < 0 || index >= m_fields.size())
-        throw TableError(QStringLiteral("Field index %1 out of range in %2").arg(index).arg(m_name));
-    return Field(this, index);
+    throw TableError(QStringLiteral("Field index %1 out of range in %2").arg(index).arg(m_name));
 }
 
 Field Table::fieldByName(const QString &name)
@@ -177,21 +240,13 @@ void Table::checkEditing() const
         throw TableError(QStringLiteral("Dataset not in edit or insert mode (%1)").arg(m_name));
 }
 
-const QVariant &Table::currentValue(int column) const
+TableCell &Table::bufferCell(int column)
 {
-    static const QVariant null;
+    checkEditing();
+    // A field kept from before the table was made anew may point past its fields.
     if (column < 0 || column >= m_fields.size())
-        return null;
-    if (m_state == State::Edit || m_state == State::Insert)
-        return m_buffer.values[column];
-    if (!m_current)
-        return null;
-    return m_current->values[column];
-}
-
-QVariant &Table::bufferValue(int column)
-{
-    return m_buffer.values[column];
+        throwFieldIndex(column);
+    return m_buffer->cells()[column];
 }
 
 Table::Index *Table::activeIndex() const
@@ -203,7 +258,7 @@ Table::Index *Table::activeIndex() const
 void Table::resolveActiveIndex()
 {
     m_activeIndex = -1;
-    m_posSet = nullptr;
+    m_posOrder = nullptr;
     if (m_indexName.isEmpty())
         return;
     for (size_t i = 0; i < m_indexes.size(); ++i) {
@@ -214,11 +269,32 @@ void Table::resolveActiveIndex()
     }
 }
 
-Table::RowSet &Table::order() const
+Table::Place Table::beginPlace()
 {
     if (Index *idx = activeIndex())
-        return *idx->rows;
-    return *m_rows;
+        return Place(idx->rows.get(), idx->rows->begin());
+    return Place(&m_anchor, m_anchor.next);
+}
+
+Table::Place Table::endPlace()
+{
+    if (Index *idx = activeIndex())
+        return Place(idx->rows.get(), idx->rows->end());
+    return Place(&m_anchor, &m_anchor);
+}
+
+Table::Place Table::placeOf(Row *row)
+{
+    if (Index *idx = activeIndex())
+        return Place(idx->rows.get(), idx->rows->find(row));
+    return Place(&m_anchor, row);
+}
+
+const void *Table::orderKey() const
+{
+    if (Index *idx = activeIndex())
+        return idx->rows.get();
+    return &m_anchor;
 }
 
 void Table::setIndexName(const QString &name)
@@ -245,14 +321,12 @@ void Table::checkBrowseMode()
         post();
 }
 
-bool Table::keyProbe(const Index &idx, const QVariantList &key, Row &probe) const
+bool Table::keyProbe(const Index &idx, const QVariantList &key, Row *probe) const
 {
-    probe.seq = 0;
-    probe.values.assign(m_fields.size(), QVariant());
     const size_t n = std::min(idx.columns.size(), static_cast<size_t>(key.size()));
     for (size_t i = 0; i < n; ++i) {
         try {
-            probe.values[idx.columns[i]] = convert(idx.columns[i], key[static_cast<qsizetype>(i)], Purpose::Search);
+            probe->cells()[idx.columns[i]] = convert(idx.columns[i], key[static_cast<qsizetype>(i)], Purpose::Search);
         } catch (const TableError &) {
             return false; // a key that the field cannot hold is in no row
         }
@@ -262,8 +336,10 @@ bool Table::keyProbe(const Index &idx, const QVariantList &key, Row &probe) cons
 
 int Table::compareRows(const Row *a, const Row *b, const std::vector<int> &columns)
 {
+    const TableCell *x = a->cells();
+    const TableCell *y = b->cells();
     for (int c : columns) {
-        const int r = compareValues(a->values[c], b->values[c]);
+        const int r = compareCells(x[c], y[c]);
         if (r != 0)
             return r;
     }
@@ -277,16 +353,16 @@ bool Table::findKey(const QVariantList &key)
     Index *idx = activeIndex();
     if (!idx)
         throw TableError(QStringLiteral("No index active in %1").arg(m_name));
-    Row probe;
-    if (!keyProbe(*idx, key, probe))
+    ScratchRow probe(*this);
+    if (!keyProbe(*idx, key, probe.get()))
         return false;
     const size_t n = std::min(idx->columns.size(), static_cast<size_t>(key.size()));
     const std::vector<int> keyColumns(idx->columns.begin(), idx->columns.begin() + static_cast<ptrdiff_t>(n));
-    for (auto it = idx->rows->lower_bound(&probe); it != idx->rows->end(); ++it) {
-        if (compareRows(*it, &probe, keyColumns) != 0)
+    for (auto it = idx->rows->lower_bound(probe.get()); it != idx->rows->end(); ++it) {
+        if (compareRows(*it, probe.get(), keyColumns) != 0)
             break;
         if (matchesFilter(*it)) {
-            setPosition(it);
+            setPosition(Place(idx->rows.get(), it));
             m_eof = m_bof = false;
             return true;
         }
@@ -301,11 +377,11 @@ void Table::findNearest(const QVariantList &key)
     Index *idx = activeIndex();
     if (!idx)
         throw TableError(QStringLiteral("No index active in %1").arg(m_name));
-    Row probe;
-    if (!keyProbe(*idx, key, probe))
+    ScratchRow probe(*this);
+    if (!keyProbe(*idx, key, probe.get()))
         return;
-    auto it = firstVisible(idx->rows->lower_bound(&probe));
-    if (it == idx->rows->end()) {
+    const Place it = firstVisible(Place(idx->rows.get(), idx->rows->lower_bound(probe.get())));
+    if (it.atEnd()) {
         last();
     } else {
         setPosition(it);
@@ -318,24 +394,25 @@ bool Table::locate(const QStringList &fields, const QVariantList &values)
     checkActive();
     checkBrowseMode();
     std::vector<int> cols;
-    QVariantList wanted;
+    std::vector<TableCell> wanted;
     for (qsizetype i = 0; i < fields.size() && i < values.size(); ++i) {
         const int c = findFieldIndex(fields[i]);
         if (c < 0)
             throw TableError(QStringLiteral("Field '%1' not found in %2").arg(fields[i], m_name));
         cols.push_back(c);
         try {
-            wanted.append(convert(c, values[i], Purpose::Search));
+            wanted.push_back(convert(c, values[i], Purpose::Search));
         } catch (const TableError &) {
             return false;
         }
     }
-    for (Row *r : order()) {
+    for (Place p = beginPlace(); !p.atEnd(); p.next()) {
+        Row *r = p.row();
         if (!matchesFilter(r))
             continue;
         bool all = true;
         for (size_t i = 0; i < cols.size() && all; ++i)
-            all = compareValues(r->values[cols[i]], wanted[static_cast<qsizetype>(i)]) == 0;
+            all = compareCells(r->cells()[cols[i]], wanted[i]) == 0;
         if (all) {
             moveTo(r);
             return true;
@@ -346,12 +423,11 @@ bool Table::locate(const QStringList &fields, const QVariantList &values)
 
 // ---------------------------------------------------------------- navigation
 
-Table::RowSet::iterator Table::firstVisible(RowSet::iterator it) const
+Table::Place Table::firstVisible(Place place) const
 {
-    RowSet &o = order();
-    while (it != o.end() && !matchesFilter(*it))
-        ++it;
-    return it;
+    while (!place.atEnd() && !matchesFilter(place.row()))
+        place.next();
+    return place;
 }
 
 void Table::moveTo(Row *row)
@@ -360,21 +436,22 @@ void Table::moveTo(Row *row)
     m_eof = m_bof = false;
 }
 
-void Table::setPosition(RowSet::iterator it)
+void Table::setPosition(const Place &place)
 {
-    m_current = *it;
-    m_pos = it;
-    m_posSet = &order();
+    m_current = place.row();
+    m_pos = place;
+    m_posOrder = orderKey();
     m_posRow = m_current;
 }
 
 // The current row's place in the active order; remembered, so a walk costs no search per step.
-Table::RowSet::iterator Table::currentPosition()
+Table::Place Table::currentPosition()
 {
-    RowSet &o = order();
-    if (m_posSet != &o || m_posRow != m_current) {
-        m_pos = o.find(m_current);
-        m_posSet = &o;
+    if (!activeIndex())
+        return Place(&m_anchor, m_current);
+    if (m_posOrder != orderKey() || m_posRow != m_current) {
+        m_pos = placeOf(m_current);
+        m_posOrder = orderKey();
         m_posRow = m_current;
     }
     return m_pos;
@@ -383,8 +460,8 @@ Table::RowSet::iterator Table::currentPosition()
 void Table::first()
 {
     checkBrowseMode();
-    auto it = firstVisible(order().begin());
-    if (it == order().end()) {
+    const Place it = firstVisible(beginPlace());
+    if (it.atEnd()) {
         m_current = nullptr;
         m_eof = m_bof = true;
         return;
@@ -397,10 +474,9 @@ void Table::first()
 void Table::last()
 {
     checkBrowseMode();
-    RowSet &o = order();
-    for (auto it = o.end(); it != o.begin();) {
-        --it;
-        if (matchesFilter(*it)) {
+    for (Place it = endPlace(); !it.atBegin();) {
+        it.prior();
+        if (matchesFilter(it.row())) {
             setPosition(it);
             m_eof = true;
             m_bof = false;
@@ -418,11 +494,12 @@ void Table::next()
         m_eof = true;
         return;
     }
-    RowSet &o = order();
-    auto it = currentPosition();
-    if (it != o.end())
-        it = firstVisible(std::next(it));
-    if (it == o.end()) {
+    Place it = currentPosition();
+    if (!it.atEnd()) {
+        it.next();
+        it = firstVisible(it);
+    }
+    if (it.atEnd()) {
         m_eof = true;
         return;
     }
@@ -437,11 +514,10 @@ void Table::prior()
         m_bof = true;
         return;
     }
-    RowSet &o = order();
-    auto it = currentPosition();
-    while (it != o.begin()) {
-        --it;
-        if (matchesFilter(*it)) {
+    Place it = currentPosition();
+    while (!it.atBegin()) {
+        it.prior();
+        if (matchesFilter(it.row())) {
             setPosition(it);
             m_eof = m_bof = false;
             return;
@@ -453,9 +529,9 @@ void Table::prior()
 bool Table::isEmpty() const
 {
     if (!m_filtered || m_filterTerms.empty())
-        return m_rows->empty();
-    for (const Row *r : *m_rows) {
-        if (matchesFilter(r))
+        return m_rowCount == 0;
+    for (const Link *l = m_anchor.next; l != &m_anchor; l = l->next) {
+        if (matchesFilter(static_cast<const Row *>(l)))
             return false;
     }
     return true;
@@ -464,10 +540,10 @@ bool Table::isEmpty() const
 int Table::recordCount() const
 {
     if (!m_filtered || m_filterTerms.empty())
-        return static_cast<int>(m_rows->size());
+        return m_rowCount;
     int n = 0;
-    for (const Row *r : *m_rows)
-        n += matchesFilter(r) ? 1 : 0;
+    for (const Link *l = m_anchor.next; l != &m_anchor; l = l->next)
+        n += matchesFilter(static_cast<const Row *>(l)) ? 1 : 0;
     return n;
 }
 
@@ -479,8 +555,8 @@ void Table::append()
     if (m_state == State::Edit || m_state == State::Insert)
         post();
     m_beforeAppend = m_current;
-    m_buffer.seq = 0;
-    m_buffer.values.assign(m_fields.size(), QVariant());
+    if (!m_buffer)
+        m_buffer = newRow();
     m_state = State::Insert;
 }
 
@@ -496,8 +572,12 @@ void Table::edit()
         return;
     if (!m_current) // an empty table edits a new row, as the dataset of old did
         return append();
-    m_buffer.seq = m_current->seq;
-    m_buffer.values = m_current->values;
+    if (!m_buffer)
+        m_buffer = newRow();
+    const TableCell *from = m_current->cells();
+    TableCell *to = m_buffer->cells();
+    for (qsizetype c = 0; c < m_fields.size(); ++c)
+        to[c] = from[c];
     m_state = State::Edit;
 }
 
@@ -506,11 +586,10 @@ void Table::checkUnique(const Row &candidate, const Row *self) const
     for (const Index &idx : m_indexes) {
         if (!idx.def.unique)
             continue;
-        Row probe;
-        probe.seq = 0;
-        probe.values = candidate.values;
-        for (auto it = idx.rows->lower_bound(&probe); it != idx.rows->end(); ++it) {
-            if (compareRows(*it, &probe, idx.columns) != 0)
+        // The candidate's sequence number is 0, so the search finds the first row of its key.
+        Row *probe = const_cast<Row *>(&candidate);
+        for (auto it = idx.rows->lower_bound(probe); it != idx.rows->end(); ++it) {
+            if (compareRows(*it, probe, idx.columns) != 0)
                 break;
             if (*it != self)
                 throw TableError(QStringLiteral("Key violation in %1 (index %2)").arg(m_name, idx.def.name));
@@ -518,38 +597,38 @@ void Table::checkUnique(const Row &candidate, const Row *self) const
     }
 }
 
-void Table::indexInsert(Row *row)
-{
-    // New rows have the highest sequence number: the hint makes appending a whole file linear.
-    m_rows->insert(m_rows->end(), row);
-    for (Index &idx : m_indexes)
-        idx.rows->insert(row);
-}
-
-void Table::indexErase(Row *row)
-{
-    m_posSet = nullptr;
-    for (Index &idx : m_indexes)
-        idx.rows->erase(row);
-    m_rows->erase(row);
-}
-
 void Table::post()
 {
     if (m_state == State::Insert) {
-        checkUnique(m_buffer, nullptr);
-        auto *row = new Row;
+        checkUnique(*m_buffer, nullptr);
+        // The buffer becomes the row; the next append takes a fresh block.
+        Row *row = m_buffer;
+        m_buffer = nullptr;
         row->seq = m_nextSeq++;
-        row->values = std::move(m_buffer.values);
-        indexInsert(row);
+        linkRow(row);
         m_state = State::Browse;
         m_beforeAppend = nullptr;
         moveTo(row);
     } else if (m_state == State::Edit) {
-        checkUnique(m_buffer, m_current);
-        indexErase(m_current);
-        m_current->values = std::move(m_buffer.values);
-        indexInsert(m_current);
+        checkUnique(*m_buffer, m_current);
+        // Only the indexes whose key changes move the row; it keeps its natural place.
+        QVarLengthArray<bool, 8> moved(static_cast<qsizetype>(m_indexes.size()));
+        for (size_t i = 0; i < m_indexes.size(); ++i) {
+            Index &idx = m_indexes[i];
+            moved[i] = compareRows(m_current, m_buffer, idx.columns) != 0;
+            if (moved[i]) {
+                idx.rows->erase(m_current);
+                m_posOrder = nullptr;
+            }
+        }
+        TableCell *to = m_current->cells();
+        TableCell *from = m_buffer->cells();
+        for (qsizetype c = 0; c < m_fields.size(); ++c)
+            to[c] = std::move(from[c]); // leaves the buffer null
+        for (size_t i = 0; i < m_indexes.size(); ++i) {
+            if (moved[i])
+                m_indexes[i].rows->insert(m_current);
+        }
         m_state = State::Browse;
         moveTo(m_current);
     }
@@ -564,7 +643,11 @@ void Table::cancel()
     }
     if (m_state == State::Insert || m_state == State::Edit)
         m_state = State::Browse;
-    m_buffer.values.clear();
+    if (m_buffer) {
+        TableCell *cells = m_buffer->cells();
+        for (qsizetype c = 0; c < m_fields.size(); ++c)
+            cells[c].clear();
+    }
 }
 
 void Table::remove()
@@ -579,24 +662,25 @@ void Table::remove()
     if (!m_current)
         throw TableError(QStringLiteral("Cannot delete from an empty dataset (%1)").arg(m_name));
     Row *gone = m_current;
-    RowSet &o = order();
-    auto it = o.find(gone);
+    const Place it = placeOf(gone);
     Row *following = nullptr;
     Row *preceding = nullptr;
-    if (it != o.end()) {
-        auto n = firstVisible(std::next(it));
-        if (n != o.end())
-            following = *n;
-        for (auto p = it; p != o.begin();) {
-            --p;
-            if (matchesFilter(*p)) {
-                preceding = *p;
+    if (!it.atEnd()) {
+        Place n = it;
+        n.next();
+        n = firstVisible(n);
+        if (!n.atEnd())
+            following = n.row();
+        for (Place p = it; !p.atBegin();) {
+            p.prior();
+            if (matchesFilter(p.row())) {
+                preceding = p.row();
                 break;
             }
         }
     }
-    indexErase(gone);
-    delete gone;
+    unlinkRow(gone);
+    freeRow(gone);
     if (following) {
         moveTo(following);
     } else if (preceding) {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "platform/table_storage.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
 
 #include <memory>
+#include <new>
 #include <set>
 #include <stdexcept>
 #include <vector>
@@ -120,7 +123,12 @@ public:
 
     // --- fields of the created table
     int fieldCount() const { return static_cast<int>(m_fields.size()); }
-    Field field(int index);
+    Field field(int index)
+    {
+        if (index < 0 || index >= m_fields.size())
+            throwFieldIndex(index);
+        return Field(this, index);
+    }
     Field fieldByName(const QString &name);        // throws TableError when missing
     int findFieldIndex(const QString &name) const; // case-insensitive, -1 when missing
     const FieldDef &fieldAt(int index) const { return m_fields[index]; }
@@ -162,72 +170,145 @@ public:
     void remove(); // the current row
 
     // All rows, whatever the filter.
-    int rowCount() const { return m_rows ? static_cast<int>(m_rows->size()) : 0; }
+    int rowCount() const { return m_rowCount; }
 
 private:
     friend class Field;
-    struct Row {
-        quint64 seq = 0;
-        std::vector<QVariant> values;
+    struct Link {
+        Link *prev;
+        Link *next;
+    };
+    // A row and its cells, one block of the row pool; the links put it in the natural order.
+    struct Row : Link {
+        quint64 seq;
+        TableCell *cells() { return std::launder(reinterpret_cast<TableCell *>(this + 1)); }
+        const TableCell *cells() const { return std::launder(reinterpret_cast<const TableCell *>(this + 1)); }
     };
     struct IndexOrder {
-        const Table *table = nullptr;
         std::vector<int> columns;
         bool operator()(const Row *a, const Row *b) const;
     };
-    using RowSet = std::set<Row *, IndexOrder>;
+    using RowSet = std::set<Row *, IndexOrder, PoolAllocator<Row *>>;
     struct Index {
         IndexDef def;
         std::vector<int> columns;
         std::unique_ptr<RowSet> rows;
     };
+    // A place in the active order: an iterator of the active index, or a row of the natural
+    // ring, whose anchor stands for the end.
+    class Place
+    {
+    public:
+        Place() = default;
+        Place(RowSet *set, RowSet::iterator it) : m_set(set), m_it(it) {}
+        Place(Link *anchor, Link *link) : m_anchor(anchor), m_link(link) {}
+        bool atEnd() const { return m_set ? m_it == m_set->end() : m_link == m_anchor; }
+        bool atBegin() const { return m_set ? m_it == m_set->begin() : m_link == m_anchor->next; }
+        Row *row() const { return m_set ? *m_it : static_cast<Row *>(m_link); }
+        void next()
+        {
+            if (m_set)
+                ++m_it;
+            else
+                m_link = m_link->next;
+        }
+        void prior()
+        {
+            if (m_set)
+                --m_it;
+            else
+                m_link = m_link->prev;
+        }
+
+    private:
+        RowSet *m_set = nullptr;
+        RowSet::iterator m_it;
+        Link *m_anchor = nullptr;
+        Link *m_link = nullptr;
+    };
     struct Condition {
         int column;
         bool notEqual;
-        QVariant value;
+        TableCell value;
     };
     struct FilterTerm { // conditions joined by "and"; terms joined by "or"
         std::vector<Condition> conditions;
     };
+    // A row block handed back to the pool when it goes out of scope (search probes).
+    class ScratchRow
+    {
+    public:
+        explicit ScratchRow(Table &table) : m_table(table), m_row(table.newRow()) {}
+        ~ScratchRow() { m_table.freeRow(m_row); }
+        ScratchRow(const ScratchRow &) = delete;
+        ScratchRow &operator=(const ScratchRow &) = delete;
+        Row *get() const { return m_row; }
 
+    private:
+        Table &m_table;
+        Row *m_row;
+    };
+
+    [[noreturn]] void throwFieldIndex(int index) const;
     void checkActive() const;
     void checkEditing() const;
     void checkBrowseMode(); // posts a pending append or edit
     std::vector<FilterTerm> parseFilter(const QString &expression) const;
-    const QVariant &currentValue(int column) const;
-    QVariant &bufferValue(int column);
+    const TableCell &currentCell(int column) const
+    {
+        static const TableCell null;
+        if (column < 0 || column >= m_fields.size())
+            return null;
+        if (m_state == State::Edit || m_state == State::Insert)
+            return m_buffer->cells()[column];
+        return m_current ? m_current->cells()[column] : null;
+    }
+    TableCell &bufferCell(int column); // throws unless editing
     // A value searched for (key, locate, filter) is not cut to the field's size: a longer
     // text must find nothing rather than a row that holds its first characters.
     enum class Purpose { Store, Search };
-    QVariant convert(int column, const QVariant &value, Purpose purpose = Purpose::Store) const;
+    TableCell convert(int column, const QVariant &value, Purpose purpose = Purpose::Store) const;
     bool matchesFilter(const Row *row) const;
-    RowSet &order() const;
-    RowSet::iterator firstVisible(RowSet::iterator it) const;
+    Place beginPlace();
+    Place endPlace();
+    Place placeOf(Row *row);
+    const void *orderKey() const;
+    Place firstVisible(Place place) const;
     void moveTo(Row *row);
-    void setPosition(RowSet::iterator it);
-    RowSet::iterator currentPosition();
+    void setPosition(const Place &place);
+    Place currentPosition();
     void resolveActiveIndex();
-    void indexInsert(Row *row);
-    void indexErase(Row *row);
+    Row *newRow(); // every cell null
+    void freeRow(Row *row);
+    void linkRow(Row *row);   // at the end of the natural order and into every index
+    void unlinkRow(Row *row); // out of every order
     void checkUnique(const Row &candidate, const Row *self) const;
     static int compareRows(const Row *a, const Row *b, const std::vector<int> &columns);
-    bool keyProbe(const Index &idx, const QVariantList &key, Row &probe) const;
+    bool keyProbe(const Index &idx, const QVariantList &key, Row *probe) const;
     Index *activeIndex() const;
     void clearRows();
     std::vector<int> columnsOf(const QString &fields) const;
+    std::unique_ptr<RowSet> makeIndexSet(const std::vector<int> &columns);
     void rebuildIndexes();
+
+    // First, so that they outlive the rows and index sets that live in them.
+    BlockPool m_rowPool;
+    BlockPool m_nodePool;
 
     QString m_name;
     QVector<FieldDef> m_fieldDefs;
     QVector<IndexDef> m_indexDefs;
     QVector<FieldDef> m_fields;
+    bool m_hasStrings = false; // of m_fields: only then do rows hold cells that need destroying
     std::vector<Index> m_indexes;
-    std::unique_ptr<RowSet> m_rows; // natural order
+    Link m_anchor; // the natural (append) order is a ring through every row
+    int m_rowCount = 0;
     QString m_indexName;
     int m_activeIndex = -1; // into m_indexes
-    // The current row's place in the order it was found in; m_posSet null when unknown.
-    RowSet *m_posSet = nullptr;
-    RowSet::iterator m_pos;
+    // The current row's place in the active index, remembered so a walk costs no search per
+    // step; m_posOrder null when unknown.
+    const void *m_posOrder = nullptr;
+    Place m_pos;
     Row *m_posRow = nullptr;
     QString m_filterText;
     std::vector<FilterTerm> m_filterTerms;
@@ -236,7 +317,8 @@ private:
     Row *m_current = nullptr;
     bool m_eof = true;
     bool m_bof = true;
-    Row m_buffer;
+    // The row being appended or the values of the row being edited; all null in between.
+    Row *m_buffer = nullptr;
     Row *m_beforeAppend = nullptr;
     quint64 m_nextSeq = 1;
 };
@@ -250,3 +332,29 @@ QString formatFloat(double value);
 // Locale-independent conversions that report failure instead of throwing.
 bool parseInteger(const QString &text, int &value);
 bool parseFloat(const QString &text, double &value);
+
+// Walks of whole tables ask these for every cell.
+inline const QString &Field::fieldName() const
+{
+    return m_table->m_fields[m_index].name;
+}
+inline FieldType Field::dataType() const
+{
+    return m_table->m_fields[m_index].type;
+}
+inline int Field::size() const
+{
+    return m_table->m_fields[m_index].size;
+}
+inline bool Field::isNull() const
+{
+    return m_table->currentCell(m_index).isNull();
+}
+inline double Field::asFloat() const
+{
+    const TableCell &v = m_table->currentCell(m_index);
+    if (v.isNumeric())
+        return v.number();
+    double d = 0;
+    return v.kind() == TableCell::Kind::String && parseFloat(v.string(), d) ? d : 0.0;
+}

@@ -57,15 +57,15 @@ std::vector<Table::FilterTerm> Table::parseFilter(const QString &expression) con
             const int col = findFieldIndex(tokens[i]);
             if (col < 0 && !m_fields.isEmpty())
                 throw TableError(QStringLiteral("Field '%1' not found in %2").arg(tokens[i], m_name));
-            Condition c{col, tokens[i + 1] == QLatin1String("<>"), QVariant(tokens[i + 2])};
+            Condition c{col, tokens[i + 1] == QLatin1String("<>"), TableCell(tokens[i + 2])};
             if (col >= 0) {
                 // The value takes the field's type, so a text field compares texts ("05" is not 5).
                 try {
-                    c.value = convert(col, c.value, Purpose::Search);
+                    c.value = convert(col, QVariant(tokens[i + 2]), Purpose::Search);
                 } catch (const TableError &) {
                     throw TableError(QStringLiteral("Filter expression not understood: %1").arg(expression));
                 }
-                if (!c.value.isValid())
+                if (c.value.isNull())
                     throw TableError(QStringLiteral("Filter expression not understood: %1").arg(expression));
             }
             terms.back().conditions.push_back(c);
@@ -99,16 +99,16 @@ bool Table::matchesFilter(const Row *row) const
     for (const FilterTerm &term : m_filterTerms) {
         bool all = true;
         for (const Condition &c : term.conditions) {
-            if (c.column < 0 || c.column >= static_cast<int>(row->values.size())) {
+            if (c.column < 0 || c.column >= m_fields.size()) {
                 all = false;
                 break;
             }
-            const QVariant &v = row->values[c.column];
-            if (!v.isValid()) { // a null equals nothing and differs from nothing
+            const TableCell &v = row->cells()[c.column];
+            if (v.isNull()) { // a null equals nothing and differs from nothing
                 all = false;
                 break;
             }
-            const bool equal = compareValues(v, c.value) == 0;
+            const bool equal = compareCells(v, c.value) == 0;
             if (equal == c.notEqual) {
                 all = false;
                 break;

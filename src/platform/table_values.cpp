@@ -119,139 +119,119 @@ bool parseFloat(const QString &text, double &value)
 
 // ---------------------------------------------------------------- Field
 
-const QString &Field::fieldName() const
-{
-    return m_table->m_fields[m_index].name;
-}
-FieldType Field::dataType() const
-{
-    return m_table->m_fields[m_index].type;
-}
-int Field::size() const
-{
-    return m_table->m_fields[m_index].size;
-}
-
-bool Field::isNull() const
-{
-    return !m_table->currentValue(m_index).isValid();
-}
 QVariant Field::value() const
 {
-    return m_table->currentValue(m_index);
+    return m_table->currentCell(m_index).toVariant();
 }
 
 QString Field::asString() const
 {
-    const QVariant &v = m_table->currentValue(m_index);
-    if (!v.isValid())
-        return QString();
-    switch (v.typeId()) {
-    case QMetaType::Double:
-        return formatFloat(v.toDouble());
-    case QMetaType::Bool:
-        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    default:
-        return v.toString();
+    const TableCell &v = m_table->currentCell(m_index);
+    switch (v.kind()) {
+    case TableCell::Kind::Null:
+        break;
+    case TableCell::Kind::Integer:
+        return QString::number(v.integer());
+    case TableCell::Kind::Float:
+        return formatFloat(v.number());
+    case TableCell::Kind::Boolean:
+        return v.boolean() ? QStringLiteral("True") : QStringLiteral("False");
+    case TableCell::Kind::String:
+        return v.string();
     }
+    return QString();
 }
 
 int Field::asInteger() const
 {
-    const QVariant &v = m_table->currentValue(m_index);
-    if (!v.isValid())
-        return 0;
-    switch (v.typeId()) {
-    case QMetaType::Int:
-        return v.toInt();
-    case QMetaType::Bool:
-        return v.toBool() ? 1 : 0;
-    case QMetaType::Double: {
-        const double d = std::round(v.toDouble());
+    const TableCell &v = m_table->currentCell(m_index);
+    switch (v.kind()) {
+    case TableCell::Kind::Null:
+        break;
+    case TableCell::Kind::Integer:
+        return v.integer();
+    case TableCell::Kind::Boolean:
+        return v.boolean() ? 1 : 0;
+    case TableCell::Kind::Float: {
+        const double d = std::round(v.number());
         if (d >= std::numeric_limits<int>::min() && d <= std::numeric_limits<int>::max())
             return static_cast<int>(d);
         return 0;
     }
-    default: {
+    case TableCell::Kind::String: {
         int i = 0;
-        return parseInteger(v.toString(), i) ? i : 0;
+        return parseInteger(v.string(), i) ? i : 0;
     }
     }
-}
-
-double Field::asFloat() const
-{
-    const QVariant &v = m_table->currentValue(m_index);
-    if (!v.isValid())
-        return 0.0;
-    if (isNumeric(v))
-        return v.toDouble();
-    double d = 0;
-    return parseFloat(v.toString(), d) ? d : 0.0;
+    return 0;
 }
 
 bool Field::asBoolean() const
 {
-    const QVariant &v = m_table->currentValue(m_index);
-    if (!v.isValid())
+    const TableCell &v = m_table->currentCell(m_index);
+    if (v.isNull())
         return false;
-    if (isNumeric(v))
-        return v.toDouble() != 0.0;
-    return v.toString().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+    if (v.isNumeric())
+        return v.number() != 0.0;
+    return v.string().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
 }
 
 void Field::setValue(const QVariant &value)
 {
-    m_table->checkEditing();
-    m_table->bufferValue(m_index) = m_table->convert(m_index, value);
+    TableCell &cell = m_table->bufferCell(m_index);
+    cell = m_table->convert(m_index, value);
 }
 // Loading a table file sets every value through these: a value of the field's own type needs
 // no conversion (the result is the one convert() gives).
 void Field::setString(const QString &value)
 {
+    TableCell &cell = m_table->bufferCell(m_index);
     const FieldDef &f = m_table->fieldAt(m_index);
     if (f.type != FieldType::String || (f.size > 0 && value.size() > f.size))
-        return setValue(QVariant(value));
-    m_table->checkEditing();
-    m_table->bufferValue(m_index) = QVariant(value);
+        cell = m_table->convert(m_index, QVariant(value));
+    else
+        cell.setString(value);
 }
 void Field::setInteger(int value)
 {
+    TableCell &cell = m_table->bufferCell(m_index);
     const FieldType type = m_table->fieldAt(m_index).type;
     if (type != FieldType::Integer && type != FieldType::AutoInc)
-        return setValue(QVariant(value));
-    m_table->checkEditing();
-    m_table->bufferValue(m_index) = QVariant(value);
+        cell = m_table->convert(m_index, QVariant(value));
+    else
+        cell.setInteger(value);
 }
 void Field::setFloat(double value)
 {
+    TableCell &cell = m_table->bufferCell(m_index);
     if (m_table->fieldAt(m_index).type != FieldType::Float)
-        return setValue(QVariant(value));
-    m_table->checkEditing();
-    m_table->bufferValue(m_index) = QVariant(value);
+        cell = m_table->convert(m_index, QVariant(value));
+    else
+        cell.setFloat(value);
 }
 void Field::setBoolean(bool value)
 {
+    TableCell &cell = m_table->bufferCell(m_index);
     if (m_table->fieldAt(m_index).type != FieldType::Boolean)
-        return setValue(QVariant(value));
-    m_table->checkEditing();
-    m_table->bufferValue(m_index) = QVariant(value);
+        cell = m_table->convert(m_index, QVariant(value));
+    else
+        cell.setBoolean(value);
 }
 void Field::clear()
 {
-    setValue(QVariant());
+    m_table->bufferCell(m_index).clear();
 }
 
 // ---------------------------------------------------------------- conversion
 
-QVariant Table::convert(int column, const QVariant &value, Purpose purpose) const
+TableCell Table::convert(int column, const QVariant &value, Purpose purpose) const
 {
     if (!value.isValid())
-        return QVariant();
+        return TableCell();
     const FieldDef &f = m_fields[column];
     // As in the old dataset, an empty text clears a field that is not a text field.
     if (f.type != FieldType::String && value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty())
-        return QVariant();
+        return TableCell();
     switch (f.type) {
     case FieldType::String: {
         QString s = value.typeId() == QMetaType::Double ? formatFloat(value.toDouble())
@@ -260,7 +240,7 @@ QVariant Table::convert(int column, const QVariant &value, Purpose purpose) cons
                         : value.toString();
         if (purpose == Purpose::Store && f.size > 0 && s.size() > f.size)
             s.truncate(f.size);
-        return s;
+        return TableCell(std::move(s));
     }
     case FieldType::Smallint:
     case FieldType::Integer:
@@ -278,22 +258,22 @@ QVariant Table::convert(int column, const QVariant &value, Purpose purpose) cons
         }
         if (f.type == FieldType::Smallint && (i < -32768 || i > 32767))
             throw TableError(QStringLiteral("Value %1 out of range for field '%2'").arg(i).arg(f.name));
-        return i;
+        return TableCell(i);
     }
     case FieldType::Boolean:
         if (isNumeric(value))
-            return value.toDouble() != 0.0;
-        return value.toString().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+            return TableCell(value.toDouble() != 0.0);
+        return TableCell(value.toString().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0);
     case FieldType::Float: {
         if (isNumeric(value))
-            return value.toDouble();
+            return TableCell(value.toDouble());
         double d = 0;
         if (!parseFloat(value.toString(), d))
             throw TableError(QStringLiteral("'%1' is not a valid floating point value").arg(value.toString()));
-        return d;
+        return TableCell(d);
     }
     case FieldType::Unknown:
         break;
     }
-    return QVariant();
+    return TableCell();
 }

@@ -3,96 +3,60 @@
 #include "app/app_environment.h"
 #include "app/edit_stations.h"
 #include "app/webview.h"
-#include "data/data_module_1.h"
-#include "data/main_globals.h"
 #include "data/prj_params.h"
-#include "platform/ansi.h"
-#include "support/scripted_dialogs.h"
+#include "support/project_folder.h"
 
 #include <QDialog>
 #include <QDir>
-#include <QFile>
 #include <QMenu>
-#include <QRegularExpression>
 #include <QStatusBar>
 #include <QStatusTipEvent>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 
 namespace {
 
-template <class T = QWidget> T *control(const char *name)
+template <class T = QWidget> T *control(const QString &name)
 {
-    T *c = fmMain->findChild<T *>(QLatin1String(name));
-    EXPECT_NE(c, nullptr) << name;
+    T *c = fmMain->findChild<T *>(name);
+    EXPECT_NE(c, nullptr) << name.toStdString();
     return c;
 }
+const auto click = [](const QString &name) { control<QToolButton>(name)->click(); };
+const auto shown = [](const QString &name) { return !control(name)->isHidden(); };
 
-void click(const char *name)
-{
-    control<QToolButton>(name)->click();
-}
-
-bool shown(const char *name)
-{
-    return !control(name)->isHidden();
-}
+const QStringList allWorkButtons{"sbEditProject",    "sbEditStations",  "sbEditLines",
+                                 "sbAssignStations", "sbEditTimeTable", "sbEditLineNetworkPlans"};
 
 // The work buttons that are shown, top to bottom.
 QStringList shownWorkButtons()
 {
     QStringList result;
-    for (const char *name : {"sbEditProject", "sbEditStations", "sbEditLines", "sbAssignStations", "sbEditTimeTable",
-                             "sbEditLineNetworkPlans"}) {
+    for (const QString &name : allWorkButtons) {
         if (shown(name))
-            result << QLatin1String(name);
+            result << name;
     }
     return result;
 }
 
-// Table file fixtures: a header line, the array line, the names, the rows and the field count.
-void writeFile(const QString &fileName, const QStringList &lines)
+void writeProjectFile(const QString &fileName, int maxDriveMinutes)
 {
-    ASSERT_TRUE(ansi::writeLines(fileName, lines));
+    writePtf(fileName,
+             {"DataStandard", "DataVersion", "PTFVersion", "ProgName", "ProgVersion", "ProgType", "MaxDriveMinutes",
+              "LastSave"},
+             {QStringLiteral(R"("Korvalin Pro","1.0","1.0","Korvalin Pro","0.0.0","Desktop",%1,"2020-01-02 03:04:05")")
+                  .arg(maxDriveMinutes)});
 }
 
-QStringList ptf(const QString &names, const QStringList &rows, int fieldCount)
+QStringList column(Table &table, const QString &field)
 {
-    return QStringList{QStringLiteral("/* Portable Table Format 1.0 */"),
-                       QStringLiteral("porTables[porTables.length] = new Array("), names} +
-           rows + QStringList{QString::number(fieldCount) + QStringLiteral(");")};
-}
-
-QStringList projectFile(int maxDriveMinutes)
-{
-    return ptf(
-        QStringLiteral(
-            R"("DataStandard","DataVersion","PTFVersion","ProgName","ProgVersion","ProgType","MaxDriveMinutes","LastSave",)"),
-        {QStringLiteral(R"("Korvalin Pro","1.0","1.0","Korvalin Pro","0.0.0","Desktop",%1,"2020-01-02 03:04:05",)")
-             .arg(maxDriveMinutes)},
-        8);
-}
-
-QStringList column(Table &table, const char *field)
-{
-    QStringList result;
-    table.open();
-    for (table.first(); !table.eof(); table.next())
-        result << table.fieldByName(QLatin1String(field)).asString();
-    table.close();
-    return result;
+    const QString rows = dumpRows(table, {field});
+    return rows.isEmpty() ? QStringList() : rows.split(" | ");
 }
 
 QStringList filesIn(const QString &dir)
 {
     return QDir(dir).entryList(QDir::Files, QDir::Name);
-}
-
-QByteArray contentOf(const QString &fileName)
-{
-    QFile f(fileName);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Presses OK on the next modal window as soon as it runs; remembers which window it was.
@@ -123,66 +87,36 @@ TEST_F(MainWindow, StartUpMakesEveryWindowInOrderAndShowsNoProject)
                                            "TfmEditLines", "TfmEditLineStations", "TfmEditTimeTable", "TfmWebCopy",
                                            "TfmEditLineMapLines", "TfmEditLineNetworkPlans", "TfmFehlerkorrektur",
                                            "TAboutBox", "TfmCreateWebsite", "TfmQuery", "Tdm1", "TfmWebView"}));
-    ASSERT_NE(dm1, nullptr);
-    ASSERT_NE(fmWebView, nullptr);
-
     EXPECT_EQ(fmMain->windowTitle(), "Korvalin Pro");
-    EXPECT_EQ(fmMain->size(), QSize(318, 497));
-    EXPECT_EQ(fmMain->minimumSize(), fmMain->maximumSize());
+    EXPECT_EQ(QCoreApplication::applicationName(), "Korvalin Pro " + ProgVersion);
 
     EXPECT_FALSE(control<QMenu>("MIProject")->isEnabled());
     EXPECT_TRUE(shownWorkButtons().isEmpty());
-    EXPECT_TRUE(shown("paWorkChoice"));
-    EXPECT_TRUE(shown("sbContact"));
-    EXPECT_EQ(control<QToolButton>("sbContact")->text(), "Kontakt (Fehler melden, Verbesserungsvorschläge ...)");
-    EXPECT_TRUE(shown("sbTimeTableInformation"));
-    EXPECT_TRUE(shown("sbWebView"));
-    EXPECT_FALSE(shown("sbQueryForShow"));
-    EXPECT_FALSE(shown("sbQuery"));
-    for (const char *name : {"sbSave", "sbSaveAs"}) {
+    for (const char *name : {"paWorkChoice", "sbContact", "sbTimeTableInformation", "sbWebView"})
+        EXPECT_TRUE(shown(name)) << name;
+    for (const char *name : {"sbQueryForShow", "sbQuery", "sbSave", "sbSaveAs"})
         EXPECT_FALSE(shown(name)) << name;
-        EXPECT_FALSE(control(name)->isEnabled()) << name;
-    }
-    EXPECT_FALSE(control<QAction>("FileSaveItem")->isVisible());
-    EXPECT_FALSE(control<QAction>("FileSaveAsItem")->isVisible());
 }
 
-TEST_F(MainWindow, ProgramInfoAndApplicationTitle)
-{
-    EXPECT_EQ(ProgramDir, QCoreApplication::applicationDirPath() + "/");
-    EXPECT_EQ(ProductTitle, "Korvalin Pro");
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(ProgVersion).hasMatch())
-        << ProgVersion.toStdString();
-    EXPECT_FALSE(ProgType.isEmpty());
-    EXPECT_EQ(QCoreApplication::applicationName(), "Korvalin Pro " + ProgVersion);
-    EXPECT_EQ(DefaultProjectFile, ProgramDir + "default_project_pro.ppr");
-    EXPECT_EQ(DefaultPrefsFile, ProgramDir + "default_prefs.ptf");
-    EXPECT_EQ(DefaultDayGroupsFile, ProgramDir + "default_daygroups.ptf");
-    EXPECT_EQ(DefaultLineMapPrefsFile, ProgramDir + "line_map_prefs.ptf");
-}
-
-TEST_F(MainWindow, PreviewAndTimetableInformationNeedAProject)
+TEST_F(MainWindow, PreviewWritesTheLoaderPageAndOpensItsAddress)
 {
     ScriptedDialogs d;
     click("sbWebView");
     click("sbTimeTableInformation");
     EXPECT_EQ(d.messages, QStringList({"No project loaded", "No project loaded"}));
     EXPECT_TRUE(d.opened.isEmpty());
-    EXPECT_TRUE(WebPreviewURL.isEmpty());
-}
 
-TEST_F(MainWindow, PreviewWritesTheLoaderPageAndOpensItsAddress)
-{
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     ProjectDir = dir.path() + "/Mein Projekt";
-    ASSERT_TRUE(QDir().mkpath(ProjectDir));
     ProjectFileName = ProjectDir + "/netz.ppr";
+    d.messages.clear();
+    click("sbWebView"); // the folder is not there yet
+    EXPECT_EQ(d.messages, QStringList{"Error saving the file " + ProjectDir + "/webloader.htm"});
+    EXPECT_TRUE(d.opened.isEmpty());
 
-    ScriptedDialogs d;
+    ASSERT_TRUE(QDir().mkpath(ProjectDir));
     click("sbWebView");
-    ASSERT_TRUE(dir.path().startsWith('/'));
-    const QString expected = "file://" + dir.path() + "/Mein Projekt/webloader.htm";
+    const QString expected = "file://" + ProjectDir + "/webloader.htm";
     EXPECT_EQ(WebPreviewURL, expected);
     EXPECT_EQ(d.opened, QStringList{expected});
     EXPECT_TRUE(QFile::exists(ProjectDir + "/webloader.htm"));
@@ -193,18 +127,7 @@ TEST_F(MainWindow, PreviewWritesTheLoaderPageAndOpensItsAddress)
     click("sbWebView");
     EXPECT_FALSE(fmWebView->isHidden());
     fmWebView->hide();
-    EXPECT_TRUE(d.messages.isEmpty());
-}
-
-TEST_F(MainWindow, PreviewReportsALoaderPageThatCannotBeWritten)
-{
-    QTemporaryDir dir;
-    ProjectDir = dir.path() + "/missing";
-    ProjectFileName = ProjectDir + "/netz.ppr";
-    ScriptedDialogs d;
-    click("sbWebView");
-    EXPECT_EQ(d.messages, QStringList{"Error saving the file " + ProjectDir + "/webloader.htm"});
-    EXPECT_TRUE(d.opened.isEmpty());
+    EXPECT_EQ(d.messages.size(), 1);
 }
 
 TEST_F(MainWindow, ManualThatCannotBeOpenedShowsTheErrorInABoxTitledFehler)
@@ -215,22 +138,16 @@ TEST_F(MainWindow, ManualThatCannotBeOpenedShowsTheErrorInABoxTitledFehler)
     EXPECT_EQ(d.opened, QStringList{ProgramDir + "Korvalin Pro Manual.pdf"});
     ASSERT_EQ(d.errors.size(), 1);
     EXPECT_TRUE(d.errors[0].startsWith("Fehler: ")) << d.errors[0].toStdString();
-
     d.shellResult = true;
     control<QAction>("aHandbook")->trigger();
     EXPECT_EQ(d.errors.size(), 1);
-    EXPECT_EQ(d.opened.size(), 2);
 }
 
 TEST_F(MainWindow, HintsOfEveryWindowGoToTheStatusLine)
 {
     auto *statusLine = control<QStatusBar>("StatusLine");
-    QStatusTipEvent tip(control<QToolButton>("sbNew")->statusTip());
-    QCoreApplication::sendEvent(control("sbNew"), &tip);
-    EXPECT_EQ(statusLine->currentMessage(), "New");
-
-    QStatusTipEvent editorTip(QStringLiteral("Stationen bearbeiten"));
-    QCoreApplication::sendEvent(fmEditStations, &editorTip);
+    QStatusTipEvent tip(QStringLiteral("Stationen bearbeiten"));
+    QCoreApplication::sendEvent(fmEditStations, &tip);
     EXPECT_EQ(statusLine->currentMessage(), "Stationen bearbeiten");
 }
 
@@ -257,253 +174,147 @@ protected:
         DefaultProjectFile = program + "/default_project_pro.ppr";
         DefaultPrefsFile = program + "/default_prefs.ptf";
         DefaultDayGroupsFile = program + "/default_daygroups.ptf";
-        writeFile(DefaultProjectFile, projectFile(720));
-        writeFile(DefaultPrefsFile, ptf(R"("ProjectName","LineColorRed","LineColorGreen","LineColorBlue",)",
-                                        {R"("Neues Projekt",0,0,255,)"}, 4));
-        writeFile(DefaultDayGroupsFile, ptf(R"("ID","Group","Days","Text",)",
-                                            {R"(1,"Mo-Fr","12345","Werktags",)", R"(2,"Sa","6","Samstag",)"}, 4));
+        writeProjectFile(DefaultProjectFile, 720);
+        writePtf(DefaultPrefsFile, kPrefsNames, {R"("Neues Projekt",0,0,255)"});
+        writePtf(DefaultDayGroupsFile, kDayGroupNames, {R"(1,"Mo-Fr","12345","Werktags")", R"(2,"Sa","6","Samstag")"});
     }
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
+    QString makeFolder(const QString &name)
+    {
+        const QString dir = path(name);
+        EXPECT_TRUE(QDir().mkpath(dir));
+        return dir;
+    }
+
     // Project A: stations, lines and line stations, MaxDriveMinutes 90.
     QString makeProjectA()
     {
-        const QString dir = path("A");
-        EXPECT_TRUE(QDir().mkpath(dir));
-        writeFile(dir + "/a.ppr", projectFile(90));
-        writeFile(dir + "/prefs.ptf", ptf(R"("ProjectName","LineColorRed","LineColorGreen","LineColorBlue",)",
-                                          {R"("a.ppr",10,20,30,)"}, 4));
-        writeFile(dir + "/daygroups.ptf", ptf(R"("ID","Group","Days","Text",)", {R"(1,"Sonntag","7","So",)"}, 4));
-        writeFile(dir + "/stations.ptf", ptf(R"("ID","Station",)", {R"(1,"Nordbahnhof",)", R"(2,"Markt",)"}, 2));
-        writeFile(dir + "/lines.ptf", ptf(R"("ID","Line",)", {R"(1,"Linie 4",)"}, 2));
-        writeFile(dir + "/line_stations.ptf",
-                  ptf(R"("LineID","LineStationNumber","StationID",)", {"1,1,1,", "1,2,2,"}, 3));
+        const QString dir = makeFolder("A");
+        writeProjectFile(dir + "/a.ppr", 90);
+        writePtf(dir + "/prefs.ptf", kPrefsNames, {R"("a.ppr",10,20,30)"});
+        writePtf(dir + "/daygroups.ptf", kDayGroupNames, {R"(1,"Sonntag","7","So")"});
+        writePtf(dir + "/stations.ptf", {"ID", "Station"}, {R"(1,"Nordbahnhof")", R"(2,"Markt")"});
+        writePtf(dir + "/lines.ptf", {"ID", "Line"}, {R"(1,"Linie 4")"});
+        writePtf(dir + "/line_stations.ptf", kLineStationNames, {"1,1,1", "1,2,2"});
         return dir + "/a.ppr";
     }
 
-    void openProject(ScriptedDialogs &d, const QString &fileName)
+    void openProject(const QString &fileName)
     {
         d.fileNames.push_back(fileName);
         click("sbOpen");
     }
 
+    void newProject(const QString &fileName, QString *notice = nullptr)
+    {
+        d.fileNames.push_back(fileName);
+        acceptNextModal(notice);
+        click("sbNew");
+    }
+
+    // The state of project A as it was opened.
+    void expectProjectAOpen(const QString &a)
+    {
+        EXPECT_EQ(ProjectFileName, a);
+        EXPECT_EQ(ProjectDir, ExtractProjectDir(a));
+        EXPECT_EQ(fmMain->windowTitle(), "Korvalin Pro:  " + a);
+        EXPECT_EQ(PrjParams.MaxDriveMinutes, 90);
+        EXPECT_EQ(column(dm1->cdsStations, "Station"), QStringList({"Nordbahnhof", "Markt"}));
+        EXPECT_EQ(column(dm1->cdsDayGroups, "Group"), QStringList{"Sonntag"});
+        EXPECT_EQ(shownWorkButtons(), allWorkButtons);
+    }
+
+    const QStringList kPrefsNames{"ProjectName", "LineColorRed", "LineColorGreen", "LineColorBlue"};
+    const QStringList kDayGroupNames{"ID", "Group", "Days", "Text"};
+    const QStringList kLineStationNames{"LineID", "LineStationNumber", "StationID"};
     QTemporaryDir m_dir;
+    ScriptedDialogs d;
 };
 
-TEST_F(ProjectCommands, NewWritesFourFilesAndShowsTheProjectAndStationButtons)
+TEST_F(ProjectCommands, NewLeavesTheOpenProjectWhenCancelledOrRefusedElseWritesFourFiles)
 {
-    ScriptedDialogs d;
-    openProject(d, makeProjectA());
-    ASSERT_EQ(column(dm1->cdsStations, "Station").size(), 2);
+    const QString a = makeProjectA();
+    openProject(a);
+    expectProjectAOpen(a);
+    const QString dirA = ExtractProjectDir(a);
+    const QStringList filesBefore = filesIn(dirA);
+    const QByteArray projectBefore = fileBytes(a);
 
-    const QString dir = path("neu");
-    ASSERT_TRUE(QDir().mkpath(dir));
-    d.fileNames.push_back(dir + "/netz.ppr");
     QString notice;
-    acceptNextModal(&notice);
-    click("sbNew");
-
+    newProject(QString(), &notice);
     EXPECT_EQ(notice, "DlgFirstSave");
+    expectProjectAOpen(a);
+    EXPECT_TRUE(shown("paWorkChoice"));
+
+    // A folder that holds a project is asked about; No writes nothing.
+    d.answers.push_back(DialogService::Answer::No);
+    newProject(dirA + "/b.ppr");
+    ASSERT_EQ(d.questions.size(), 1);
+    EXPECT_TRUE(d.questions[0].contains(dirA)) << d.questions[0].toStdString();
+    EXPECT_EQ(filesIn(dirA), filesBefore);
+    EXPECT_EQ(fileBytes(a), projectBefore);
+    expectProjectAOpen(a);
+    d.answers.push_back(DialogService::Answer::Yes);
+    newProject(dirA + "/b.ppr");
+    EXPECT_EQ(ProjectFileName, dirA + "/b.ppr");
+    // The defaults are the new project's; the tables of project A are gone.
+    EXPECT_EQ(column(dm1->cdsDayGroups, "Group"), QStringList({"Mo-Fr", "Sa"}));
+    EXPECT_EQ(PrjParams.MaxDriveMinutes, 720);
+    EXPECT_TRUE(column(dm1->cdsStations, "Station").isEmpty());
+
+    // An empty folder is not asked about.
+    const QString dir = makeFolder("neu");
+    newProject(dir + "/netz.ppr");
+    EXPECT_EQ(d.questions.size(), 2);
     EXPECT_EQ(filesIn(dir), QStringList({"daygroups.ptf", "netz.ppr", "prefs.ptf", "webloader.htm"}));
     EXPECT_EQ(ProjectFileName, dir + "/netz.ppr");
     EXPECT_EQ(ProjectDir, dir);
     EXPECT_EQ(fmMain->windowTitle(), "Korvalin Pro:  " + dir + "/netz.ppr");
-    EXPECT_EQ(fmMain->OpenDialogPrj.FileName, dir + "/netz.ppr");
     EXPECT_TRUE(control<QMenu>("MIProject")->isEnabled());
     EXPECT_EQ(shownWorkButtons(), QStringList({"sbEditProject", "sbEditStations"}));
-
-    // The defaults are the new project's; the tables of project A are gone.
-    EXPECT_EQ(column(dm1->cdsDayGroups, "Group"), QStringList({"Mo-Fr", "Sa"}));
-    EXPECT_EQ(column(dm1->cdsPrefs, "ProjectName"), QStringList{"netz.ppr"});
-    EXPECT_EQ(PrjParams.MaxDriveMinutes, 720);
-    EXPECT_TRUE(column(dm1->cdsStations, "Station").isEmpty());
-    EXPECT_TRUE(column(dm1->cdsLines, "Line").isEmpty());
-    EXPECT_TRUE(column(dm1->cdsLineStations, "StationID").isEmpty());
-    EXPECT_TRUE(ansi::decode(contentOf(dir + "/prefs.ptf")).contains("\"netz.ppr\",0,0,255,"));
-    EXPECT_TRUE(ansi::decode(contentOf(dir + "/netz.ppr"))
-                    .contains("\"Korvalin Pro\",\"1.0\",\"1.0\",\"Korvalin Pro\",\"" + ProgVersion));
+    EXPECT_TRUE(ansi::decode(fileBytes(dir + "/prefs.ptf")).contains("\"netz.ppr\",0,0,255,"));
     EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();
-    EXPECT_TRUE(d.questions.isEmpty());
 }
 
-TEST_F(ProjectCommands, CancellingNewKeepsTheOpenProjectUsable)
+TEST_F(ProjectCommands, OpenShowsTheButtonsOfTheFilesThatExist)
 {
-    ScriptedDialogs d;
-    const QString a = makeProjectA();
-    openProject(d, a);
-    const QString caption = fmMain->windowTitle();
-
-    d.fileNames.push_back(QString());
-    acceptNextModal();
-    click("sbNew");
-
-    EXPECT_EQ(ProjectFileName, a);
-    EXPECT_EQ(fmMain->windowTitle(), caption);
-    EXPECT_TRUE(shown("paWorkChoice"));
-    EXPECT_EQ(shownWorkButtons().size(), 6);
-    EXPECT_EQ(column(dm1->cdsStations, "Station"), QStringList({"Nordbahnhof", "Markt"}));
-}
-
-TEST_F(ProjectCommands, NewAsksBeforeWritingIntoAFolderThatHoldsAProject)
-{
-    ScriptedDialogs d;
-    const QString a = makeProjectA();
-    openProject(d, a);
-    const QString dirA = ExtractProjectDir(a);
-    const QStringList filesBefore = filesIn(dirA);
-    const QByteArray projectBefore = contentOf(a);
-    const QByteArray dayGroupsBefore = contentOf(dirA + "/daygroups.ptf");
-
-    // No: nothing is written and project A stays open as it was.
-    d.fileNames.push_back(dirA + "/b.ppr");
-    d.answers.push_back(DialogService::Answer::No);
-    acceptNextModal();
-    click("sbNew");
-    ASSERT_EQ(d.questions.size(), 1);
-    EXPECT_TRUE(d.questions[0].contains(dirA)) << d.questions[0].toStdString();
-    EXPECT_TRUE(d.questions[0].endsWith('?'));
-    EXPECT_EQ(filesIn(dirA), filesBefore);
-    EXPECT_EQ(contentOf(a), projectBefore);
-    EXPECT_EQ(contentOf(dirA + "/daygroups.ptf"), dayGroupsBefore);
-    EXPECT_EQ(ProjectFileName, a);
-    EXPECT_EQ(column(dm1->cdsStations, "Station"), QStringList({"Nordbahnhof", "Markt"}));
-    EXPECT_EQ(column(dm1->cdsDayGroups, "Group"), QStringList{"Sonntag"});
-    EXPECT_EQ(PrjParams.MaxDriveMinutes, 90);
-    EXPECT_EQ(shownWorkButtons().size(), 6);
-
-    // Yes: the new project is made there.
-    d.fileNames.push_back(dirA + "/b.ppr");
-    d.answers.push_back(DialogService::Answer::Yes);
-    acceptNextModal();
-    click("sbNew");
-    EXPECT_EQ(d.questions.size(), 2);
-    EXPECT_EQ(ProjectFileName, dirA + "/b.ppr");
-    EXPECT_TRUE(QFile::exists(dirA + "/b.ppr"));
-    EXPECT_EQ(column(dm1->cdsDayGroups, "Group"), QStringList({"Mo-Fr", "Sa"}));
-
-    // An empty folder is not asked about.
-    const QString empty = path("leer");
-    ASSERT_TRUE(QDir().mkpath(empty));
-    d.fileNames.push_back(empty + "/c.ppr");
-    acceptNextModal();
-    click("sbNew");
-    EXPECT_EQ(d.questions.size(), 2);
-    EXPECT_EQ(ProjectFileName, empty + "/c.ppr");
-}
-
-TEST_F(ProjectCommands, OpenOfAFolderWithOnlyTheProjectFile)
-{
-    const QString dir = path("nur");
-    ASSERT_TRUE(QDir().mkpath(dir));
-    writeFile(dir + "/p.ppr", projectFile(45));
-
-    ScriptedDialogs d;
-    openProject(d, dir + "/p.ppr");
-    EXPECT_EQ(ProjectFileName, dir + "/p.ppr");
+    const QString dir = makeFolder("nur");
+    writeProjectFile(dir + "/p.ppr", 45);
+    openProject(dir + "/p.ppr");
     EXPECT_EQ(ProjectDir, dir);
     EXPECT_EQ(fmMain->windowTitle(), "Korvalin Pro:  " + dir + "/p.ppr");
-    EXPECT_EQ(fmMain->SaveDialogPrj.FileName, dir + "/p.ppr");
     EXPECT_EQ(PrjParams.MaxDriveMinutes, 45);
     EXPECT_EQ(d.messages, QStringList{"Daygroups-File daygroups.ptf not found"});
+    // The program folder's preferences are written into the project.
     EXPECT_EQ(filesIn(dir), QStringList({"p.ppr", "prefs.ptf"}));
-    EXPECT_TRUE(ansi::decode(contentOf(dir + "/prefs.ptf")).contains("\"Neues Projekt\",0,0,255,"));
+    EXPECT_TRUE(ansi::decode(fileBytes(dir + "/prefs.ptf")).contains("\"Neues Projekt\",0,0,255,"));
     EXPECT_EQ(shownWorkButtons(), QStringList({"sbEditProject", "sbEditStations"}));
     EXPECT_TRUE(control<QMenu>("MIProject")->isEnabled());
-    EXPECT_TRUE(column(dm1->cdsStations, "Station").isEmpty());
-    EXPECT_TRUE(column(dm1->cdsDayGroups, "Group").isEmpty());
-}
 
-TEST_F(ProjectCommands, OpenLoadsTheTablesAndShowsTheButtonsOfExistingFiles)
-{
-    ScriptedDialogs d;
+    writePtf(dir + "/stations.ptf", {"ID", "Station"}, {R"(7,"Hafen")"});
+    openProject(dir + "/p.ppr");
+    EXPECT_EQ(shownWorkButtons(), QStringList({"sbEditProject", "sbEditStations", "sbEditLines"}));
+    EXPECT_EQ(column(dm1->cdsStations, "Station"), QStringList{"Hafen"});
+
     const QString a = makeProjectA();
-    openProject(d, a);
-    EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();
-    EXPECT_EQ(shownWorkButtons(), QStringList({"sbEditProject", "sbEditStations", "sbEditLines", "sbAssignStations",
-                                               "sbEditTimeTable", "sbEditLineNetworkPlans"}));
-    EXPECT_EQ(column(dm1->cdsStations, "Station"), QStringList({"Nordbahnhof", "Markt"}));
+    openProject(a);
+    expectProjectAOpen(a);
     EXPECT_EQ(column(dm1->cdsLines, "Line"), QStringList{"Linie 4"});
     EXPECT_EQ(column(dm1->cdsPrefs, "LineColorGreen"), QStringList{"20"});
-    EXPECT_EQ(PrjParams.MaxDriveMinutes, 90);
-    EXPECT_EQ(filesIn(ExtractProjectDir(a)).size(), 6); // prefs.ptf exists and is not rewritten
 
-    // Only stations: the lines button follows, the later ones stay hidden.
-    const QString dir = path("S");
-    ASSERT_TRUE(QDir().mkpath(dir));
-    writeFile(dir + "/s.ppr", projectFile(60));
-    writeFile(dir + "/daygroups.ptf", ptf(R"("ID","Group","Days","Text",)", {}, 4));
-    writeFile(dir + "/stations.ptf", ptf(R"("ID","Station",)", {R"(7,"Hafen",)"}, 2));
-    openProject(d, dir + "/s.ppr");
-    EXPECT_EQ(shownWorkButtons(), QStringList({"sbEditProject", "sbEditStations", "sbEditLines"}));
-
-    // A cancelled open dialog changes nothing.
-    d.fileNames.push_back(QString());
-    click("sbOpen");
-    EXPECT_EQ(ProjectFileName, dir + "/s.ppr");
+    openProject(QString()); // cancelled
+    EXPECT_EQ(ProjectFileName, a);
 }
 
 TEST_F(ProjectCommands, OpenStartsEveryLoadedTableEmpty)
 {
-    ScriptedDialogs d;
-    openProject(d, makeProjectA());
-
-    // Project B: a stations file cut short, a damaged lines file, a day-group file cut short.
-    const QString dir = path("B");
-    ASSERT_TRUE(QDir().mkpath(dir));
-    writeFile(dir + "/b.ppr", projectFile(30));
-    writeFile(dir + "/daygroups.ptf", QStringList{"/* Portable Table Format 1.0 */"});
-    writeFile(dir + "/stations.ptf", ptf(R"("ID","Station",)", {}, 2).mid(0, 3));
-    writeFile(dir + "/lines.ptf", ptf(R"("ID","Line",)", {R"(5,"Bus 9",7,8,)"}, 2));
-    writeFile(dir + "/line_stations.ptf", ptf(R"("LineID","LineStationNumber","StationID",)", {}, 3));
-    openProject(d, dir + "/b.ppr");
-
-    EXPECT_EQ(ProjectFileName, dir + "/b.ppr");
-    EXPECT_TRUE(column(dm1->cdsStations, "Station").isEmpty());
-    EXPECT_FALSE(column(dm1->cdsLines, "Line").contains("Linie 4"));
-    EXPECT_TRUE(column(dm1->cdsLineStations, "StationID").isEmpty());
-    EXPECT_TRUE(column(dm1->cdsDayGroups, "Group").isEmpty());
-    EXPECT_EQ(column(dm1->cdsPrefs, "ProjectName"), QStringList{"Neues Projekt"});
-    EXPECT_TRUE(d.messages.contains("Line-File lines.ptf not found")) << d.messages.join('|').toStdString();
-    EXPECT_TRUE(d.messages.contains("Daygroups-File daygroups.ptf not found"));
-    EXPECT_TRUE(d.messages.contains("Station-File stations.ptf not found"));
-    EXPECT_EQ(shownWorkButtons().size(), 6);
-}
-
-TEST_F(ProjectCommands, AnUnreadableProjectFileLeavesTheOpenProjectAsItWas)
-{
-    ScriptedDialogs d;
-    const QString a = makeProjectA();
-    openProject(d, a);
-    const QString caption = fmMain->windowTitle();
-
-    const QString dir = path("kaputt");
-    ASSERT_TRUE(QDir().mkpath(dir));
-    writeFile(dir + "/k.ppr", {"/* Portable Table Format 1.0 */", "porTables[porTables.length] = new Array("});
-    writeFile(dir + "/stations.ptf", ptf(R"("ID","Station",)", {R"(9,"Fremd",)"}, 2));
-    for (const QString &bad : {dir + "/k.ppr", dir + "/fehlt.ppr"}) {
-        d.messages.clear();
-        openProject(d, bad);
-        EXPECT_EQ(d.messages, QStringList{"Project-File " + bad + " not found"});
-        EXPECT_EQ(ProjectFileName, a);
-        EXPECT_EQ(ProjectDir, ExtractProjectDir(a));
-        EXPECT_EQ(fmMain->windowTitle(), caption);
-        EXPECT_EQ(PrjParams.MaxDriveMinutes, 90);
-        EXPECT_EQ(column(dm1->cdsStations, "Station"), QStringList({"Nordbahnhof", "Markt"}));
-        EXPECT_EQ(column(dm1->cdsProject, "MaxDriveMinutes"), QStringList{"90"});
-        EXPECT_EQ(shownWorkButtons().size(), 6);
-    }
-    EXPECT_EQ(filesIn(dir), QStringList({"k.ppr", "stations.ptf"}));
-}
-
-TEST_F(ProjectCommands, LineMapsButtonLoadsThePlansOfTheOpenProjectOnly)
-{
     DefaultLineMapPrefsFile = path("program/line_map_prefs.ptf");
-    writeFile(DefaultLineMapPrefsFile, ptf(R"("LineMapID",)", {"1,"}, 1));
-    ScriptedDialogs d;
+    writePtf(DefaultLineMapPrefsFile, {"LineMapID"}, {"1"});
     const QString a = makeProjectA();
-    writeFile(ExtractProjectDir(a) + "/line_maps.ptf", ptf(R"("ID","Name",)", {R"(1,"Gesamtnetz",)"}, 2));
-    openProject(d, a);
+    writePtf(ExtractProjectDir(a) + "/line_maps.ptf", {"ID", "Name"}, {R"(1,"Gesamtnetz")"});
+    openProject(a);
     QString window;
     acceptNextModal(&window);
     click("sbEditLineNetworkPlans");
@@ -511,14 +322,45 @@ TEST_F(ProjectCommands, LineMapsButtonLoadsThePlansOfTheOpenProjectOnly)
     EXPECT_EQ(column(dm1->cdsLineMaps, "Name"), QStringList{"Gesamtnetz"});
     EXPECT_EQ(column(dm1->cdsLineMapPrefs, "LineMapID"), QStringList{"1"});
 
-    // Project B has no plans: none of A's are left.
-    const QString dir = path("B");
-    ASSERT_TRUE(QDir().mkpath(dir));
-    writeFile(dir + "/b.ppr", projectFile(30));
-    writeFile(dir + "/line_stations.ptf", ptf(R"("LineID","LineStationNumber","StationID",)", {}, 3));
-    writeFile(dir + "/line_maps.ptf", ptf(R"("ID","Name",)", {}, 2).mid(0, 2));
-    openProject(d, dir + "/b.ppr");
+    // Project B: files cut short or damaged; none of A's rows may be left in their tables.
+    const QString dir = makeFolder("B");
+    writeProjectFile(dir + "/b.ppr", 30);
+    ASSERT_TRUE(ansi::writeLines(dir + "/daygroups.ptf", {"/* Portable Table Format 1.0 */"}));
+    ASSERT_TRUE(ansi::writeLines(dir + "/stations.ptf", ptfLines({"ID", "Station"}, {}).mid(0, 3)));
+    writePtf(dir + "/lines.ptf", {"ID", "Line"}, {R"(5,"Bus 9",7,8)"});
+    writePtf(dir + "/line_stations.ptf", kLineStationNames, {});
+    ASSERT_TRUE(ansi::writeLines(dir + "/line_maps.ptf", ptfLines({"ID", "Name"}, {}).mid(0, 2)));
+    openProject(dir + "/b.ppr");
+
+    EXPECT_EQ(ProjectFileName, dir + "/b.ppr");
+    EXPECT_TRUE(column(dm1->cdsStations, "Station").isEmpty());
+    EXPECT_FALSE(column(dm1->cdsLines, "Line").contains("Linie 4"));
+    EXPECT_TRUE(column(dm1->cdsLineStations, "StationID").isEmpty());
+    EXPECT_TRUE(column(dm1->cdsDayGroups, "Group").isEmpty());
+    EXPECT_EQ(column(dm1->cdsPrefs, "ProjectName"), QStringList{"Neues Projekt"});
+    for (const char *message : {"Line-File lines.ptf not found", "Daygroups-File daygroups.ptf not found",
+                                "Station-File stations.ptf not found"})
+        EXPECT_TRUE(d.messages.contains(message)) << d.messages.join('|').toStdString();
+    EXPECT_EQ(shownWorkButtons(), allWorkButtons);
     acceptNextModal();
     click("sbEditLineNetworkPlans");
     EXPECT_TRUE(column(dm1->cdsLineMaps, "Name").isEmpty());
+}
+
+TEST_F(ProjectCommands, AnUnreadableProjectFileLeavesTheOpenProjectAsItWas)
+{
+    const QString a = makeProjectA();
+    openProject(a);
+
+    const QString dir = makeFolder("kaputt");
+    ASSERT_TRUE(ansi::writeLines(dir + "/k.ppr", ptfLines({}, {}).mid(0, 2)));
+    writePtf(dir + "/stations.ptf", {"ID", "Station"}, {R"(9,"Fremd")"});
+    for (const QString &bad : {dir + "/k.ppr", dir + "/fehlt.ppr"}) {
+        d.messages.clear();
+        openProject(bad);
+        EXPECT_EQ(d.messages, QStringList{"Project-File " + bad + " not found"});
+        expectProjectAOpen(a);
+        EXPECT_EQ(column(dm1->cdsProject, "MaxDriveMinutes"), QStringList{"90"});
+    }
+    EXPECT_EQ(filesIn(dir), QStringList({"k.ppr", "stations.ptf"}));
 }

@@ -6,40 +6,34 @@
 
 namespace {
 
-const QChar Backspace(8);
-
-QChar filtered(void (*filter)(QChar &), QChar key)
+// Each key after the filter, "_" for a dropped one.
+QString filtered(const std::function<void(QChar &)> &filter, const char *keys)
 {
-    filter(key);
-    return key;
-}
-
-QChar decimal(const QString &text, QChar key)
-{
-    DecimalKeyFilter(text, key);
-    return key;
-}
-
-// The grid as text, one line per row, cells separated by "|".
-QString dump(const StringGrid &grid)
-{
-    QStringList rows;
-    for (int r = 0; r < grid.rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < grid.colCount(); ++c)
-            cells << grid.cell(c, r);
-        rows << cells.join(QLatin1Char('|'));
+    QString result;
+    for (const char *key = keys; *key; ++key) {
+        QChar k = QLatin1Char(*key);
+        filter(k);
+        result += k.isNull() ? QLatin1Char('_') : k;
     }
-    return rows.join(QLatin1Char('\n'));
+    return result;
 }
 
-StringGrid numberedGrid(int cols, int rows)
+// A grid whose cells hold their row and column; after the change, one line per row.
+QString changed(int cols, int rows, void (*change)(StringGrid &, int), int index)
 {
     StringGrid grid(cols, rows);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c)
             grid.setCell(c, r, QString::number(r) + QString::number(c));
-    return grid;
+    change(grid, index);
+    QStringList lines;
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < grid.colCount(); ++c)
+            cells << grid.cell(c, r);
+        lines << cells.join(QLatin1Char('|'));
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -47,120 +41,80 @@ StringGrid numberedGrid(int cols, int rows)
 TEST(KeyFilters, SimpleFilters)
 {
     int focusMoves = 0;
-    QChar key(13);
-    EnterToNextControl([&] { ++focusMoves; }, key);
-    EXPECT_TRUE(key.isNull());
-    key = QLatin1Char('x');
-    EnterToNextControl([&] { ++focusMoves; }, key);
-    EXPECT_EQ(key, QLatin1Char('x'));
+    EXPECT_EQ(filtered([&](QChar &k) { EnterToNextControl([&] { ++focusMoves; }, k); }, "\rx"), "_x");
     EXPECT_EQ(focusMoves, 1);
-
-    EXPECT_EQ(filtered(DigitKeyFilter, QLatin1Char('7')), QLatin1Char('7'));
-    EXPECT_EQ(filtered(DigitKeyFilter, Backspace), Backspace);
-    EXPECT_TRUE(filtered(DigitKeyFilter, QLatin1Char('-')).isNull());
-
-    EXPECT_EQ(decimal(QStringLiteral("12"), QLatin1Char('.')), QLatin1Char(','));
-    EXPECT_TRUE(decimal(QStringLiteral("1,2"), QLatin1Char(',')).isNull());
-    EXPECT_TRUE(decimal(QStringLiteral("1,2"), QLatin1Char('.')).isNull());
-    EXPECT_EQ(decimal(QStringLiteral("1,2"), Backspace), Backspace);
-
-    EXPECT_EQ(filtered(HexKeyFilter, QLatin1Char('c')), QLatin1Char('C'));
-    EXPECT_EQ(filtered(HexKeyFilter, QLatin1Char('F')), QLatin1Char('F'));
-    EXPECT_TRUE(filtered(HexKeyFilter, QLatin1Char('g')).isNull());
+    EXPECT_EQ(filtered(DigitKeyFilter, "07-a\b"), "07__\b");
+    // A point is entered as the decimal comma, and neither goes in a second time.
+    EXPECT_EQ(filtered([](QChar &k) { DecimalKeyFilter("12", k); }, ".,5a"), ",,5_");
+    EXPECT_EQ(filtered([](QChar &k) { DecimalKeyFilter("1,2", k); }, ".,5\b"), "__5\b");
+    EXPECT_EQ(filtered(HexKeyFilter, "cF9g\b"), "CF9_\b");
 }
 
 TEST(KeyFilters, IntegerKeyFilter)
 {
     // The field after the key as "text|caret|key", the key "0" when dropped.
-    auto after = [](const char *text, int caret, int selStart, int selLength, char key) {
+    auto field = [](const char *text, int caret, int selStart, int selLength, char key) {
         EditField edit{QString::fromLatin1(text), caret, selStart, selLength};
         QChar k = QLatin1Char(key);
         IntegerKeyFilter(edit.text, &edit, k);
         EXPECT_FALSE(edit.hasSelectedText());
         return QStringLiteral("%1|%2|%3").arg(edit.text).arg(edit.cursorPosition).arg(k.isNull() ? QChar('0') : k);
     };
-    EXPECT_EQ(after("12", 2, 0, 0, '-'), QStringLiteral("12|0|-"));   // the minus goes in front
-    EXPECT_EQ(after("-12", 3, 0, 0, '-'), QStringLiteral("-12|3|0")); // only once
-    EXPECT_EQ(after("-12", 3, 0, 0, 'x'), QStringLiteral("-12|3|0"));
-    EXPECT_EQ(after("-12", 0, 0, 0, '5'), QStringLiteral("-12|1|5"));   // never in front of the minus
-    EXPECT_EQ(after("-1234", 4, 2, 2, '9'), QStringLiteral("-14|2|9")); // the selection goes first
-    EXPECT_EQ(after("-12", 3, 0, 3, '4'), QStringLiteral("|0|4"));
-    EXPECT_EQ(after("12345", 4, 1, 3, '\b'), QStringLiteral("15|1|0")); // backspace deletes the selection only
+    EXPECT_EQ(field("12", 2, 0, 0, '-'), "12|0|-");   // the minus goes in front
+    EXPECT_EQ(field("-12", 3, 0, 0, '-'), "-12|3|0"); // only once
+    EXPECT_EQ(field("-12", 3, 0, 0, 'x'), "-12|3|0");
+    EXPECT_EQ(field("-12", 0, 0, 0, '5'), "-12|1|5");   // never in front of the minus
+    EXPECT_EQ(field("-1234", 4, 2, 2, '9'), "-14|2|9"); // the selection goes first
+    EXPECT_EQ(field("-12", 3, 0, 3, '4'), "|0|4");
+    EXPECT_EQ(field("12345", 4, 1, 3, '\b'), "15|1|0"); // backspace deletes the selection only
 
-    QChar key = QLatin1Char('-');
-    IntegerKeyFilter(QStringLiteral("3"), nullptr, key);
+    QChar key = QLatin1Char('-'); // not an edit field
+    IntegerKeyFilter("3", nullptr, key);
     EXPECT_EQ(key, QLatin1Char('-'));
 }
 
-TEST(IntArrays, IndexOfAndSort)
+TEST(IntArraysAndStrings, IndexOfSortSplitAndUpperFirst)
 {
     QList<int> values{5, 3, 9, 3, -1};
     EXPECT_EQ(IntArrayIndexOf(values, 3), 1);
     EXPECT_EQ(IntArrayIndexOf(values, 7), -1);
-    EXPECT_EQ(IntArrayIndexOf({}, 7), -1);
     SortIntArray(values);
     EXPECT_EQ(values, (QList<int>{-1, 3, 3, 5, 9}));
-    QList<int> empty;
-    SortIntArray(empty);
-    EXPECT_TRUE(empty.isEmpty());
-}
 
-TEST(Strings, SplitStringAndUpperFirst)
-{
-    QStringList list{QStringLiteral("kept")};
-    EXPECT_EQ(SplitString(QStringLiteral(";5;6"), list, QLatin1Char(';')), 3);
-    EXPECT_EQ(list, (QStringList{QStringLiteral("kept"), QString(), QStringLiteral("5"), QStringLiteral("6")}));
+    // The list is appended to, not cleared.
+    QStringList list{"kept"};
+    EXPECT_EQ(SplitString(";5;6", list, QLatin1Char(';')), 3);
+    EXPECT_EQ(list, (QStringList{"kept", "", "5", "6"}));
+    for (const auto &[text, pieces] : {std::pair{"a;;b", 3}, {"a;b;", 2}, {"", 0}}) {
+        QStringList l;
+        EXPECT_EQ(SplitString(text, l, QLatin1Char(';')), pieces) << text;
+        EXPECT_EQ(l.size(), pieces) << text;
+    }
 
-    list.clear();
-    EXPECT_EQ(SplitString(QStringLiteral("a;;b"), list, QLatin1Char(';')), 3);
-    EXPECT_EQ(list, (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")}));
-    list.clear();
-    EXPECT_EQ(SplitString(QStringLiteral("a;b;"), list, QLatin1Char(';')), 2);
-    EXPECT_EQ(SplitString(QString(), list, QLatin1Char(';')), 0);
-    EXPECT_EQ(list.size(), 2);
-
-    EXPECT_EQ(UpperFirst(QStringLiteral("above")), QStringLiteral("Above"));
-    EXPECT_EQ(UpperFirst(QString()), QString());
+    EXPECT_EQ(UpperFirst("above"), "Above");
+    EXPECT_EQ(UpperFirst(""), "");
 }
 
 TEST(StringGrids, ClearInsertDelete)
 {
-    StringGrid grid = numberedGrid(3, 3);
-    ClearGridCells(grid);
-    EXPECT_EQ(dump(grid), QStringLiteral("00|01|02\n10||\n20||"));
-
-    grid = numberedGrid(2, 3);
-    GridInsertRow(grid, 1);
-    EXPECT_EQ(dump(grid), QStringLiteral("00|01\n|\n10|11\n20|21"));
-    GridDeleteRow(grid, 1);
-    EXPECT_EQ(dump(grid), QStringLiteral("00|01\n10|11\n20|21"));
-    GridInsertRow(grid, 3); // after the last row
-    EXPECT_EQ(dump(grid), QStringLiteral("00|01\n10|11\n20|21\n|"));
-
-    grid = numberedGrid(3, 2);
-    GridInsertCol(grid, 0);
-    EXPECT_EQ(dump(grid), QStringLiteral("|00|01|02\n|10|11|12"));
-
-    grid = numberedGrid(5, 2);
-    GridDeleteCol(grid, 4);
-    EXPECT_EQ(dump(grid), QStringLiteral("00|01|02|03\n10|11|12|13"));
-    grid = numberedGrid(5, 2);
-    GridDeleteCol(grid, 0);
-    EXPECT_EQ(dump(grid), QStringLiteral("01|02|03|04\n11|12|13|14"));
-
-    GridDeleteRow(grid, 7);
-    GridDeleteCol(grid, -1);
-    EXPECT_EQ(grid.rowCount(), 2);
-    EXPECT_EQ(grid.colCount(), 4);
+    EXPECT_EQ(changed(
+                  3, 3, [](StringGrid &g, int) { ClearGridCells(g); }, 0),
+              "00|01|02\n10||\n20||");
+    EXPECT_EQ(changed(2, 3, GridInsertRow, 1), "00|01\n|\n10|11\n20|21");
+    EXPECT_EQ(changed(2, 3, GridInsertRow, 3), "00|01\n10|11\n20|21\n|"); // after the last row
+    EXPECT_EQ(changed(2, 3, GridDeleteRow, 1), "00|01\n20|21");
+    EXPECT_EQ(changed(3, 2, GridInsertCol, 0), "|00|01|02\n|10|11|12");
+    EXPECT_EQ(changed(5, 2, GridDeleteCol, 4), "00|01|02|03\n10|11|12|13");
+    EXPECT_EQ(changed(5, 2, GridDeleteCol, 0), "01|02|03|04\n11|12|13|14");
+    // An index outside the grid changes nothing.
+    EXPECT_EQ(changed(2, 2, GridDeleteRow, 7), "00|01\n10|11");
+    EXPECT_EQ(changed(2, 2, GridDeleteCol, -1), "00|01\n10|11");
 }
 
 TEST(Arithmetic, LeastCommonMultiple)
 {
-    EXPECT_EQ(LeastCommonMultiple(4, 6), 12);
-    EXPECT_EQ(LeastCommonMultiple(6, 4), 12);
-    EXPECT_EQ(LeastCommonMultiple(5, 5), 5);
-    EXPECT_EQ(LeastCommonMultiple(1, 7), 7);
-    EXPECT_EQ(LeastCommonMultiple(9998, 9997), 9998 * 9997);
+    for (const auto &[a, b, lcm] : {std::tuple{4, 6, 12}, {6, 4, 12}, {5, 5, 5}, {1, 7, 7}, {9998, 9997, 9998 * 9997}})
+        EXPECT_EQ(LeastCommonMultiple(a, b), lcm) << a << " " << b;
     EXPECT_THROW(LeastCommonMultiple(2147483647, 2147483646), std::range_error);
     EXPECT_THROW(LeastCommonMultiple(0, 5), std::invalid_argument);
     EXPECT_THROW(LeastCommonMultiple(5, -3), std::invalid_argument);

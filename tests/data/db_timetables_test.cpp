@@ -1,15 +1,10 @@
-#include "data/data_module_1.h"
 #include "data/db_timetables.h"
-#include "data/main_globals.h"
-#include "data/table_files.h"
 
+#include "data/table_files.h"
 #include "platform/ini_file.h"
-#include "support/scripted_dialogs.h"
+#include "support/project_folder.h"
 
 #include <QFile>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <map>
@@ -26,72 +21,19 @@ QVector<TimeTableStopRow> stops(const QVector<int> &stations)
     return rows;
 }
 
-// Line 5 (A, B, C, ...) has line connections 1 (day group 1, direction 1) and 2 (day group 1,
+// Line 5 (A, B, C) has line connections 1 (day group 1, direction 1) and 2 (day group 1,
 // direction 2); line 6 (D, A) has none.
-class TimetableFiles : public ::testing::Test
+class TimetableFiles : public ProjectFolder
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        ProjectDir = dir.path();
-        dm1 = &module;
-        Table &st = module.cdsStations;
-        st.createDataSet();
-        const std::map<int, QString> names{{A, "A"}, {B, "B"}, {C, "C"}, {D, "D"}, {X, "X"}};
-        for (const auto &[id, name] : names) {
-            st.append();
-            st.fieldByName("ID").setInteger(id);
-            st.fieldByName("Station").setString(name);
-            st.post();
-        }
-        Table &lc = module.cdsLineConnections;
-        lc.createDataSet();
-        for (const QVector<int> &r : QVector<QVector<int>>{{1, 5, 1, 1}, {2, 5, 1, 2}}) {
-            lc.append();
-            lc.fieldByName("ID").setInteger(r[0]);
-            lc.fieldByName("LineID").setInteger(r[1]);
-            lc.fieldByName("DayGroupID").setInteger(r[2]);
-            lc.fieldByName("Direction").setInteger(r[3]);
-            lc.post();
-        }
-        Table &ls = module.cdsLineStations;
-        ls.createDataSet();
-        for (const QVector<int> &r : QVector<QVector<int>>{{5, 1, A}, {5, 2, B}, {5, 3, C}, {6, 1, D}, {6, 2, A}}) {
-            ls.append();
-            ls.fieldByName("LineID").setInteger(r[0]);
-            ls.fieldByName("LineStationNumber").setInteger(r[1]);
-            ls.fieldByName("StationID").setInteger(r[2]);
-            ls.post();
-        }
-    }
-    void TearDown() override
-    {
-        dm1 = nullptr;
-        ProjectDir.clear();
-    }
-
-    QString path(const QString &name) const { return dir.filePath(name); }
-
-    void writeFile(const QString &name, const QStringList &lines)
-    {
-        QFile f(path(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        for (const QString &line : lines)
-            f.write(line.toLatin1() + "\r\n");
-    }
-
-    void writePtf(const QString &name, const QStringList &columns, const QStringList &records)
-    {
-        QStringList lines{"/* Portable Table Format 1.0 */", "porTables[porTables.length] = new Array("};
-        QString names;
-        for (const QString &c : columns)
-            names += '"' + c + "\",";
-        lines << names;
-        for (const QString &r : records)
-            lines << r + ',';
-        lines << QString::number(columns.size()) + ");";
-        writeFile(name, lines);
+        ProjectFolder::SetUp();
+        appendRows(m_module.cdsStations, {"ID", "Station"}, {{A, "A"}, {B, "B"}, {C, "C"}, {D, "D"}, {X, "X"}});
+        appendRows(m_module.cdsLineConnections, {"ID", "LineID", "DayGroupID", "Direction"},
+                   {{1, 5, 1, 1}, {2, 5, 1, 2}});
+        appendRows(m_module.cdsLineStations, {"LineID", "LineStationNumber", "StationID"},
+                   {{5, 1, A}, {5, 2, B}, {5, 3, C}, {6, 1, D}, {6, 2, A}});
     }
 
     // Stop rows as (day group, direction, stations in position order), written in this order.
@@ -102,7 +44,8 @@ protected:
             for (int i = 0; i < stations.size(); ++i)
                 records << QStringLiteral("%1,%2,%3,%4").arg(stations[i]).arg(group).arg(direction).arg(i + 1);
         }
-        writePtf(QStringLiteral("ttc_%1.ptf").arg(line), {"StationID", "DayGroupID", "Direction", "Position"}, records);
+        writePtf(path(QStringLiteral("ttc_%1.ptf").arg(line)), {"StationID", "DayGroupID", "Direction", "Position"},
+                 records);
     }
 
     void writeTrips(int connection, int stopColumns, const QStringList &records)
@@ -110,27 +53,19 @@ protected:
         QStringList columns{"ID"};
         for (int k = 1; k <= stopColumns; ++k)
             columns << QString::number(k);
-        writePtf(QStringLiteral("tt_%1.ptf").arg(connection), columns, records);
+        writePtf(path(QStringLiteral("tt_%1.ptf").arg(connection)), columns, records);
     }
 
-    // A table file as lines of values ("null" for null), its names line first.
+    // A table file as lines: its names, then the values of each row ("null" for null).
     QStringList dump(const QString &name)
     {
         Table t;
-        if (!QFile::exists(path(name)) || !LoadPtfFileStructure(path(name), t))
+        if (!LoadPtfFileStructure(path(name), t))
             return {"<unreadable>"};
-        t.open();
-        QStringList out, names;
-        for (int c = 0; c < t.fieldCount(); ++c)
-            names << t.fieldAt(c).name;
-        out << names.join(',');
-        for (t.first(); !t.eof(); t.next()) {
-            QStringList values;
-            for (int c = 0; c < t.fieldCount(); ++c)
-                values << (t.field(c).isNull() ? QStringLiteral("null") : formatFloat(t.field(c).asFloat()));
-            out << values.join(',');
-        }
-        return out;
+        QStringList names;
+        for (const FieldDef &f : t.fieldDefs())
+            names << f.name;
+        return QStringList{names.join(',')} + dumpRows(t, names).split(" | ");
     }
     QStringList trips(int connection) { return dump(QStringLiteral("tt_%1.ptf").arg(connection)); }
 
@@ -138,9 +73,8 @@ protected:
     QString stopRows(int line, int group, int direction)
     {
         std::map<int, int> byPosition;
-        const QStringList rows = dump(QStringLiteral("ttc_%1.ptf").arg(line));
-        for (int i = 1; i < rows.size(); ++i) {
-            const QStringList v = rows[i].split(',');
+        for (const QString &row : dump(QStringLiteral("ttc_%1.ptf").arg(line)).mid(1)) {
+            const QStringList v = row.split(',');
             if (v[1].toInt() == group && v[2].toInt() == direction)
                 byPosition[v[3].toInt()] = v[0].toInt();
         }
@@ -150,69 +84,76 @@ protected:
         return out.join(' ');
     }
 
-    QByteArray bytes(const QString &name)
+    QString distance1(int connection) const
     {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+        return IniFile(path("distances.ini")).readString(QString::number(connection), "distance1");
     }
-
-    QString distance1(int connection)
-    {
-        IniFile ini;
-        if (!ini.load(path("distances.ini")))
-            return "<no file>";
-        return ini.readString(QString::number(connection), "distance1", "<none>");
-    }
-
-    QTemporaryDir dir;
-    Tdm1 module;
-    ScriptedDialogs dialogs;
 };
 
 } // namespace
 
 TEST(TripCellValue, NullTextAndHugeNumbersAreNoStop)
 {
-    EXPECT_EQ(TripCellValue(QVariant()), -1);
     EXPECT_EQ(TripCellValue(QVariant(480.0)), 480);
     EXPECT_EQ(TripCellValue(QVariant(479.6)), 480);
     EXPECT_EQ(TripCellValue(QVariant(-3.0)), -3);
     EXPECT_EQ(TripCellValue(QVariant(5)), 5);
-    EXPECT_EQ(TripCellValue(QVariant(QStringLiteral("12"))), 12);
-    EXPECT_EQ(TripCellValue(QVariant(QStringLiteral("abc"))), -1);
-    EXPECT_EQ(TripCellValue(QVariant(1e20)), -1);
-    EXPECT_EQ(TripCellValue(QVariant(-1e20)), -1);
-    EXPECT_EQ(TripCellValue(QVariant(std::nan(""))), -1);
-    EXPECT_EQ(TripCellValue(QVariant(qlonglong(1) << 40)), -1);
-    EXPECT_EQ(TripCellValue(QVariant(true)), -1);
+    EXPECT_EQ(TripCellValue(QVariant("12")), 12);
+    for (const QVariant &v : {QVariant(), QVariant("abc"), QVariant(1e20), QVariant(-1e20), QVariant(std::nan("")),
+                              QVariant(qlonglong(1) << 40), QVariant(true)})
+        EXPECT_EQ(TripCellValue(v), -1) << v.toString().toStdString();
+}
+
+// Walks of trip tables read cells through their fields: the same values as from a QVariant.
+TEST(TripCellValue, FieldsOfEveryTypeReadAsTheirValue)
+{
+    Table t;
+    t.addFieldDef(QStringLiteral("F"), FieldType::Float);
+    t.addFieldDef(QStringLiteral("I"), FieldType::Integer);
+    t.addFieldDef(QStringLiteral("S"), FieldType::String, 20);
+    t.addFieldDef(QStringLiteral("B"), FieldType::Boolean);
+    t.createDataSet();
+    const QVariantList rows[] = {{479.6, 5, QStringLiteral("12"), true},
+                                 {1e20, -7, QStringLiteral("abc"), false},
+                                 {QVariant(), QVariant(), QVariant(), QVariant()},
+                                 {-3.0, 0, QStringLiteral(" 2.5e2 "), true}};
+    for (const QVariantList &row : rows) {
+        t.append();
+        for (int c = 0; c < row.size(); ++c)
+            t.field(c).setValue(row[c]);
+        t.post();
+        for (int c = 0; c < row.size(); ++c)
+            EXPECT_EQ(TripCellValue(t.field(c)), TripCellValue(t.field(c).value()))
+                << c << ' ' << row[c].toString().toStdString();
+    }
+    t.first();
+    EXPECT_EQ(TripCellValue(t.field(0)), 480);
+    EXPECT_EQ(TripCellValue(t.field(2)), 12);
 }
 
 TEST(PlanTimeTableRestructure, ListsForChangedStationLists)
 {
-    auto lines = [](const QVector<TimeTableStopRow> &rows, const QVector<int> &list) {
-        return PlanTimeTableRestructure(rows, list).specLines.join(' ');
+    const struct {
+        QVector<TimeTableStopRow> rows;
+        QVector<int> list;
+        const char *expected;
+    } cases[] = {
+        {stops({A, B, C}), {A, C}, "ID 1;1 3;2"},                  // B leaves: C moves down
+        {stops({A, B, C}), {A, B, C, D}, "ID 1;1 2;2 3;3 ;4;6"},   // D is new: an empty Float column
+        {stops({B, A}), {B, A}, "ID 1;1 2;2"},                     // direction 2, walked backwards
+        {stops({A, B, B, C}), {A, B, C}, "ID 1;1 2;2 3;3 4;4"},    // arrival and departure stay together
+        {stops({A, B}), {A, A, B}, "ID 1;1 2;2"},                  // twice in a row: one column
+        {{{C, 3}, {A, 1}, {B, 2}}, {A, C, B}, "ID 1;1 3;2 2;3"},   // rows in any order, reordered
+        {stops({A, B}), {A, X, B}, "ID 1;1 ;2;6 2;3"},             // new in the middle
+        {stops({A, B, C, A}), {A, B, C, A}, "ID 1;1 2;2 3;3 4;4"}, // a circle keeps both visits
+        {stops({A, B, C, A}), {A, B, C}, "ID 1;1 2;2 3;3"},
     };
-    // B leaves: its column goes, C moves down.
-    EXPECT_EQ(lines(stops({A, B, C}), {A, C}), "ID 1;1 3;2");
-    // D is new: an empty Float column at the end.
+    for (const auto &c : cases)
+        EXPECT_EQ(PlanTimeTableRestructure(c.rows, c.list).specLines.join(' '), c.expected) << c.expected;
+
     const TimeTableRestructure added = PlanTimeTableRestructure(stops({A, B, C}), {A, B, C, D});
-    EXPECT_EQ(added.specLines.join(' '), "ID 1;1 2;2 3;3 ;4;6");
     EXPECT_EQ(added.added, QStringList{"4"});
     EXPECT_EQ(added.placed, (QVector<int>{A, B, C, D}));
-    // Direction 2 walks the list backwards: stop rows B, A stay B, A.
-    const TimeTableRestructure back = PlanTimeTableRestructure(stops({B, A}), {B, A});
-    EXPECT_EQ(back.specLines.join(' '), "ID 1;1 2;2");
-    EXPECT_EQ(back.placed, (QVector<int>{B, A}));
-    // Arrival and departure rows of one station stay together.
-    EXPECT_EQ(lines(stops({A, B, B, C}), {A, B, C}), "ID 1;1 2;2 3;3 4;4");
-    // A station listed twice in a row gets one column.
-    EXPECT_EQ(lines(stops({A, B}), {A, A, B}), "ID 1;1 2;2");
-    // The rows can stand in any order; new stations in the middle and reordered stations.
-    EXPECT_EQ(lines({{C, 3}, {A, 1}, {B, 2}}, {A, C, B}), "ID 1;1 3;2 2;3");
-    EXPECT_EQ(lines(stops({A, B}), {A, X, B}), "ID 1;1 ;2;6 2;3");
-    // A circle line keeps both visits of its first station apart.
-    EXPECT_EQ(lines(stops({A, B, C, A}), {A, B, C, A}), "ID 1;1 2;2 3;3 4;4");
-    EXPECT_EQ(lines(stops({A, B, C, A}), {A, B, C}), "ID 1;1 2;2 3;3");
 }
 
 TEST_F(TimetableFiles, LoadReadsNullCellsAsNoStop)
@@ -221,21 +162,17 @@ TEST_F(TimetableFiles, LoadReadsNullCellsAsNoStop)
     EXPECT_FALSE(LoadTimeTable(1));
 
     writeStopRows(5, {{1, 1, {A, B, C}}});
-    // Column 3 holds only nulls, so the reader makes it a text column.
+    // Column 3 holds only nulls, so the reader would make it a text column.
     writeTrips(1, 3, {"1,480,null,null", "2,500,510,null"});
     ASSERT_TRUE(LoadTimeTableConnections(5));
-    EXPECT_EQ(module.cdsTimeTableConnections.rowCount(), 3);
+    EXPECT_EQ(m_module.cdsTimeTableConnections.rowCount(), 3);
     ASSERT_TRUE(LoadTimeTable(1));
-    Table &tt = module.cdsTimeTable;
+    Table &tt = m_module.cdsTimeTable;
     tt.open();
     EXPECT_EQ(tt.fieldAt(3).type, FieldType::Float);
-    tt.first();
-    EXPECT_EQ(tt.fieldByName("2").asInteger(), -1);
-    EXPECT_EQ(tt.fieldByName("3").asInteger(), -1);
-    tt.next();
-    EXPECT_EQ(tt.fieldByName("2").asInteger(), 510);
-    EXPECT_EQ(tt.fieldByName("3").asInteger(), -1);
-    EXPECT_TRUE(dialogs.messages.isEmpty());
+    tt.close();
+    EXPECT_EQ(dumpRows(tt, {"ID", "1", "2", "3"}), "1,480,-1,-1 | 2,500,510,-1");
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
 }
 
 TEST_F(TimetableFiles, DeleteFilesAndStopRows)
@@ -246,16 +183,12 @@ TEST_F(TimetableFiles, DeleteFilesAndStopRows)
     EXPECT_FALSE(QFile::exists(path("tt_1.ptf")));
     EXPECT_FALSE(DeleteTimeTableFile(1));
 
+    // Only the table changes; the caller writes the file.
     const QByteArray before = bytes("ttc_5.ptf");
     ASSERT_TRUE(LoadTimeTableConnections(5));
     EXPECT_TRUE(DeleteTimeTableConnections(1, 2));
-    Table &ttc = module.cdsTimeTableConnections;
-    ttc.open();
-    ttc.setIndexName("");
-    int rows = 0;
-    for (ttc.first(); !ttc.eof(); ttc.next(), ++rows)
-        EXPECT_EQ(ttc.fieldByName("Direction").asInteger(), 1);
-    EXPECT_EQ(rows, 2);
+    m_module.cdsTimeTableConnections.setIndexName("");
+    EXPECT_EQ(dumpRows(m_module.cdsTimeTableConnections, {"Direction"}), "1 | 1");
     EXPECT_EQ(bytes("ttc_5.ptf"), before);
 
     EXPECT_TRUE(DeleteTimeTableConnectionsFile(5));
@@ -274,8 +207,6 @@ TEST_F(TimetableFiles, DeleteColumnMovesLaterColumnsDown)
     EXPECT_FALSE(DeleteTimeTableColumn(5, 1, 1, 4));
     EXPECT_FALSE(DeleteTimeTableColumn(5, 1, 1, 0));
     EXPECT_TRUE(DeleteTimeTableColumn(5, 1, 1, 9));
-    EXPECT_EQ(bytes("tt_1.ptf"), before);
-
     // No line connection of day group 7; line connection 2 without trip file.
     EXPECT_FALSE(DeleteTimeTableColumn(5, 1, 7, 1));
     EXPECT_FALSE(DeleteTimeTableColumn(5, 2, 1, 1));
@@ -289,39 +220,20 @@ TEST_F(TimetableFiles, DeleteStationClosesTheGapInEveryTimetable)
     writeTrips(1, 5, {"1,480,485,490,495,500", "2,600,-1,610,-1,620"});
     writeTrips(2, 5, {"1,700,705,710,715,720"});
     ASSERT_TRUE(DeleteStationFromTimeTables(5, X));
-
     EXPECT_EQ(stopRows(5, 1, 1), "1=1 2=2 3=3 4=4");
     EXPECT_EQ(stopRows(5, 1, 2), "1=4 2=3 3=2 4=1");
     EXPECT_EQ(trips(1), (QStringList{"ID,1,2,3,4", "1,480,485,495,500", "2,600,-1,-1,620"}));
     EXPECT_EQ(trips(2), (QStringList{"ID,1,2,3,4", "1,700,705,715,720"}));
     EXPECT_EQ(distance1(1), "1,5,2,10,3,5,4");
     EXPECT_EQ(distance1(2), "4,5,3,10,2,5,1");
-}
 
-TEST_F(TimetableFiles, DeleteStationStandingTwice)
-{
+    // A station standing twice loses both its rows.
     writeStopRows(5, {{1, 1, {A, B, X, X, C}}});
     writeTrips(1, 5, {"1,480,485,490,491,500"});
     ASSERT_TRUE(DeleteStationFromTimeTables(5, X));
     EXPECT_EQ(stopRows(5, 1, 1), "1=1 2=2 3=3");
     EXPECT_EQ(trips(1), (QStringList{"ID,1,2,3", "1,480,485,500"}));
     EXPECT_EQ(distance1(1), "1,5,2,15,3");
-}
-
-TEST_F(TimetableFiles, DeleteStationFailureIsReported)
-{
-    // A line whose timetables were never saved has nothing to lose.
-    EXPECT_TRUE(DeleteStationFromTimeTables(5, X));
-    EXPECT_FALSE(QFile::exists(path("ttc_5.ptf")));
-
-    // The direction-2 trip file is missing: the direction-1 timetable is done and its stop rows
-    // written, but the result says that the station is still there.
-    writeStopRows(5, {{1, 1, {A, X, C}}, {1, 2, {C, X, A}}});
-    writeTrips(1, 3, {"1,480,485,490"});
-    EXPECT_FALSE(DeleteStationFromTimeTables(5, X));
-    EXPECT_EQ(stopRows(5, 1, 1), "1=1 2=3");
-    EXPECT_EQ(stopRows(5, 1, 2), "1=3 2=9 3=1");
-    EXPECT_EQ(trips(1), (QStringList{"ID,1,2", "1,480,490"}));
 }
 
 TEST_F(TimetableFiles, ApplyRemovedStationDropsColumnAndEmptyTrips)
@@ -358,9 +270,11 @@ TEST_F(TimetableFiles, ApplyNewStationAddsEmptyStopAndKeepsEveryTrip)
     EXPECT_EQ(distance1(2), "4,9999,3,5,2,5,1");
 }
 
-TEST_F(TimetableFiles, ApplyWithoutTimetablesOrWithAMissingTripFile)
+TEST_F(TimetableFiles, LinesWithoutTimetablesOrWithAMissingTripFile)
 {
-    // Line 6 has no line connection: only its station rows change.
+    // Nothing saved yet: nothing to lose; without line connections only the station rows change.
+    EXPECT_TRUE(DeleteStationFromTimeTables(5, X));
+    EXPECT_FALSE(QFile::exists(path("ttc_5.ptf")));
     ASSERT_TRUE(ApplyLineStationsToTimeTables(6, {"D", "B"}));
     EXPECT_EQ(dump("line_stations.ptf"),
               (QStringList{"LineID,LineStationNumber,StationID", "5,1,1", "5,2,2", "5,3,3", "6,1,4", "6,2,2"}));
@@ -368,8 +282,15 @@ TEST_F(TimetableFiles, ApplyWithoutTimetablesOrWithAMissingTripFile)
     EXPECT_FALSE(QFile::exists(path("distances.ini")));
     QFile::remove(path("line_stations.ptf"));
 
-    // The direction-2 trip file is missing: direction 1 already follows the list, the station
-    // rows of the line do not.
+    // The direction-2 trip file is missing: direction 1 is done and its stop rows written, but
+    // the result says the work is not, and the line's station rows stay as they were.
+    writeStopRows(5, {{1, 1, {A, X, C}}, {1, 2, {C, X, A}}});
+    writeTrips(1, 3, {"1,480,485,490"});
+    EXPECT_FALSE(DeleteStationFromTimeTables(5, X));
+    EXPECT_EQ(stopRows(5, 1, 1), "1=1 2=3");
+    EXPECT_EQ(stopRows(5, 1, 2), "1=3 2=9 3=1");
+    EXPECT_EQ(trips(1), (QStringList{"ID,1,2", "1,480,490"}));
+
     writeStopRows(5, {{1, 1, {A, B, C}}, {1, 2, {C, B, A}}});
     writeTrips(1, 3, {"1,480,485,490"});
     EXPECT_FALSE(ApplyLineStationsToTimeTables(5, {"A", "C"}));

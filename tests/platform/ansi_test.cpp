@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <ostream>
@@ -99,6 +100,47 @@ TEST(Ansi, CrLfAndLoneCrOrLfAllEndLines)
     ASSERT_TRUE(ansi::readLines(name, lines));
     EXPECT_EQ(lines, (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three"),
                                   QStringLiteral("föur")}));
+}
+
+// Long texts are searched eight bytes at a time for line ends and characters from 0x80 up:
+// wherever such a character stands, the result is that of one character at a time.
+TEST(Ansi, SpecialCharactersAtEveryPlaceOfALongText)
+{
+    const QByteArray all = allBytes();
+    for (int at = 0; at < 40; ++at) {
+        for (const char special : {'\r', '\n', '\x80', '\x9F', '\xA0', '\xFC', '\xFF'}) {
+            QByteArray bytes(40, 'a');
+            bytes[at] = special;
+            bytes[39 - at / 2] = '\x8A'; // a second one further on
+            const QString text = ansi::decode(bytes);
+            ASSERT_EQ(text.size(), bytes.size());
+            for (qsizetype i = 0; i < bytes.size(); ++i)
+                ASSERT_EQ(text[i], ansi::decode(QByteArray(1, bytes[i]))[0]) << at << ' ' << i;
+            ASSERT_EQ(ansi::encode(text), bytes) << at;
+
+            // CR LF, lone CR and lone LF end lines; a final line end starts none.
+            const QString lines = text + QStringLiteral("\r\n") + text;
+            QStringList expectedLines = lines.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+            if (lines.endsWith(QLatin1Char('\r')) || lines.endsWith(QLatin1Char('\n')))
+                expectedLines.removeLast();
+            QStringList fromViews;
+            for (QStringView v : ansi::splitLineViews(lines))
+                fromViews << v.toString();
+            ASSERT_EQ(fromViews, expectedLines) << at;
+            ASSERT_EQ(ansi::splitLines(lines), expectedLines) << at;
+        }
+    }
+    // Characters outside the code page anywhere in a long text become question marks.
+    QString wide(37, QLatin1Char('b'));
+    wide[0] = QChar(0x4E2D);
+    wide[17] = QChar(0x20AC);
+    wide[36] = QChar(0x0100);
+    QByteArray expected(37, 'b');
+    expected[0] = '?';
+    expected[17] = '\x80';
+    expected[36] = '?';
+    EXPECT_EQ(ansi::encode(wide), expected);
+    EXPECT_EQ(ansi::decode(all + all).mid(256), ansi::decode(all));
 }
 
 } // namespace

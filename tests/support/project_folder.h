@@ -1,0 +1,103 @@
+#pragma once
+
+#include "data/data_module_1.h"
+#include "data/main_globals.h"
+#include "platform/ansi.h"
+#include "support/scripted_dialogs.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+// The lines of a table file: the header, the quoted names, one line per row (values as they
+// stand in the file, the final comma added) and the field count; a test that wants a damaged
+// file gives a count of its own.
+inline QStringList ptfLines(const QStringList &names, const QStringList &rows, int fieldCount = -1)
+{
+    QString nameLine;
+    for (const QString &name : names)
+        nameLine += QLatin1Char('"') + name + QStringLiteral("\",");
+    QStringList lines{QStringLiteral("/* Portable Table Format 1.0 */"),
+                      QStringLiteral("porTables[porTables.length] = new Array("), nameLine};
+    for (const QString &row : rows)
+        lines << row + QLatin1Char(',');
+    lines << QString::number(fieldCount < 0 ? names.size() : fieldCount) + QStringLiteral(");");
+    return lines;
+}
+
+inline void writePtf(const QString &fileName, const QStringList &names, const QStringList &rows, int fieldCount = -1)
+{
+    ASSERT_TRUE(ansi::writeLines(fileName, ptfLines(names, rows, fieldCount))) << fileName.toStdString();
+}
+
+inline QByteArray fileBytes(const QString &fileName)
+{
+    QFile f(fileName);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// The rows of a table in its active order: values joined by ",", rows by " | ", null as "null".
+inline QString dumpRows(Table &t, const QStringList &fields)
+{
+    const bool wasOpen = t.active();
+    t.open();
+    QStringList rows;
+    for (t.first(); !t.eof(); t.next()) {
+        QStringList values;
+        for (const QString &f : fields)
+            values << (t.fieldByName(f).isNull() ? QStringLiteral("null") : t.fieldByName(f).asString());
+        rows << values.join(QLatin1Char(','));
+    }
+    if (!wasOpen)
+        t.close();
+    return rows.join(QStringLiteral(" | "));
+}
+
+inline void appendRows(Table &t, const QStringList &fields, const QList<QVariantList> &rows)
+{
+    const bool wasOpen = t.active();
+    t.open();
+    for (const QVariantList &row : rows) {
+        t.append();
+        for (int i = 0; i < fields.size(); ++i)
+            t.fieldByName(fields[i]).setValue(row[i]);
+        t.post();
+    }
+    if (!wasOpen)
+        t.close();
+}
+
+// Each test gets a project folder of its own as ProjectDir, a project file name in it, a fresh
+// data module as dm1 and scripted dialogs.
+class ProjectFolder : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        dm1 = &m_module;
+        ProjectDir = m_dir.path();
+        ProjectFileName = path(QStringLiteral("city.ppr"));
+    }
+    void TearDown() override
+    {
+        dm1 = nullptr;
+        ProjectDir.clear();
+        ProjectFileName.clear();
+    }
+
+    QString path(const QString &file) const { return m_dir.filePath(file); }
+    QByteArray bytes(const QString &file) const { return fileBytes(path(file)); }
+
+    QTemporaryDir m_dir;
+    Tdm1 m_module;
+    ScriptedDialogs m_dialogs;
+};
