@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 // Timetable file maintenance and the distances file belong to the same family of routines.
 #include "data/db_distances.h"
@@ -118,4 +119,6 @@ bool AddNewStation(int StationID);
 bool ClearNewStations();
 bool SetLineGraphicColor(int LineID, int Red, int Green, int Blue);
 bool SetLineStations(int LineID, const QStringList &StationNames);
+// The same with the station IDs already known; a table that was open stays open.
+bool setLineStationIds(int LineID, const QVector<int> &StationIDs);
 void SetPrefsProjectName(); // in memory only; the caller saves prefs.ptf

@@ -271,29 +271,37 @@ bool SetLineGraphicColor(int LineID, int Red, int Green, int Blue)
     });
 }
 
+bool setLineStationIds(int LineID, const QVector<int> &StationIDs)
+{
+    Table &t = dm1->cdsLineStations;
+    const bool wasActive = t.active();
+    const bool saved = guarded(t, false, [&] {
+        Unfiltered all(t); // the file gets the rows of every line
+        t.open();
+        t.setIndexName(QStringLiteral("idxLineID"));
+        while (t.findKey({LineID}))
+            t.remove();
+        for (int k = 0; k < StationIDs.size(); ++k) {
+            t.append();
+            t.fieldByName(QStringLiteral("LineID")).setInteger(LineID);
+            t.fieldByName(QStringLiteral("LineStationNumber")).setInteger(k + 1);
+            t.fieldByName(QStringLiteral("StationID")).setInteger(StationIDs[k]);
+            t.post();
+        }
+        return writeTable(t, QStringLiteral("line_stations.ptf"));
+    });
+    if (!wasActive)
+        t.close();
+    return saved;
+}
+
 bool SetLineStations(int LineID, const QStringList &StationNames)
 {
     QVector<int> ids;
     ids.reserve(StationNames.size());
     for (const QString &name : StationNames)
         ids.append(GetStationIDByName(name));
-
-    Table &t = dm1->cdsLineStations;
-    return guarded(t, false, [&] {
-        Unfiltered all(t);
-        t.open();
-        t.setIndexName(QStringLiteral("idxLineID"));
-        while (t.findKey({LineID}))
-            t.remove();
-        for (int k = 0; k < ids.size(); ++k) {
-            t.append();
-            t.fieldByName(QStringLiteral("LineID")).setInteger(LineID);
-            t.fieldByName(QStringLiteral("LineStationNumber")).setInteger(k + 1);
-            t.fieldByName(QStringLiteral("StationID")).setInteger(ids[k]);
-            t.post();
-        }
-        const bool saved = writeTable(t, QStringLiteral("line_stations.ptf"));
-        t.close();
-        return saved;
-    });
+    const bool saved = setLineStationIds(LineID, ids);
+    dm1->cdsLineStations.close();
+    return saved;
 }

@@ -217,41 +217,6 @@ bool applyStationsToTimeTable(int lineID, int lineConnectionID, int dayGroupID, 
     }
 }
 
-bool replaceLineStations(int lineID, const QVector<int> &stations)
-{
-    Table &ls = dm1->cdsLineStations;
-    const bool wasActive = ls.active();
-    const bool wasFiltered = ls.filtered();
-    bool ok = false;
-    try {
-        ls.open();
-        ls.setFiltered(false); // the file must get the rows of every line
-        ls.setIndexName(QStringLiteral("idxLineID"));
-        while (ls.findKey({lineID}))
-            ls.remove();
-        for (int k = 0; k < stations.size(); ++k) {
-            ls.append();
-            ls.fieldByName(QStringLiteral("LineID")).setInteger(lineID);
-            ls.fieldByName(QStringLiteral("LineStationNumber")).setInteger(k + 1);
-            ls.fieldByName(kStationID).setInteger(stations[k]);
-            ls.post();
-        }
-        ls.setIndexName(QStringLiteral("idxLineStations"));
-        ok = SavePtfFile(projectFile(QStringLiteral("line_stations.ptf")), kQuote, ls);
-        ls.setFiltered(wasFiltered);
-    } catch (const std::exception &) {
-        ls.cancel();
-        ok = false;
-    }
-    if (!wasActive)
-        ls.close();
-    return ok;
-}
-
-} // namespace
-
-namespace {
-
 int roundedTripCell(double d)
 {
     if (!std::isfinite(d))
@@ -619,7 +584,7 @@ bool ApplyLineStationsToTimeTables(int LineID, const QStringList &StationNames)
             ok = false;
     }
     if (ok)
-        ok = replaceLineStations(LineID, stations);
+        ok = setLineStationIds(LineID, stations);
 
     dbfunc::guarded(lc, [&] {
         lc.setFiltered(false);

@@ -1,5 +1,7 @@
 #include "data/table_files.h"
 
+#include "data/common_helpers.h"
+
 #include "data/ptf_tokens.h"
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
@@ -185,56 +187,9 @@ void setFieldFromText(Field field, const QString &text)
     }
 }
 
-// Copies a value into a field of another type: a null arrives as an empty text, 0 or false.
-void copyConverted(const Field &from, Field to)
-{
-    if (from.isNull()) {
-        switch (to.dataType()) {
-        case FieldType::String:
-            to.setString(QString());
-            break;
-        case FieldType::Smallint:
-        case FieldType::Integer:
-        case FieldType::AutoInc:
-            to.setInteger(0);
-            break;
-        case FieldType::Boolean:
-            to.setBoolean(false);
-            break;
-        case FieldType::Float:
-            to.setFloat(0.0);
-            break;
-        case FieldType::Unknown:
-            break;
-        }
-        return;
-    }
-    if (from.dataType() == FieldType::String) {
-        setFieldFromText(to, from.asString());
-        return;
-    }
-    switch (to.dataType()) {
-    case FieldType::String:
-        to.setString(from.asString());
-        break;
-    case FieldType::Smallint:
-    case FieldType::Integer:
-    case FieldType::AutoInc:
-        to.setInteger(from.asInteger());
-        break;
-    case FieldType::Boolean:
-        to.setBoolean(from.asBoolean());
-        break;
-    case FieldType::Float:
-        to.setFloat(from.asFloat());
-        break;
-    case FieldType::Unknown:
-        break;
-    }
-}
-
-// Copies a value into a field of the same type; the row being appended is null already.
-void copySameType(const Field &from, Field to)
+// Copies a value converted by the target field's type; a null stays null (the row being
+// appended is null already).
+void copyValue(const Field &from, Field to)
 {
     if (from.isNull())
         return;
@@ -258,12 +213,24 @@ void copySameType(const Field &from, Field to)
     }
 }
 
+// Copies a value into a field of another type: a null arrives as an empty text, 0 or false.
+void copyConverted(const Field &from, Field to)
+{
+    if (from.isNull()) {
+        setFieldFromText(to, to.dataType() == FieldType::String ? QString() : QStringLiteral("0"));
+        return;
+    }
+    if (from.dataType() == FieldType::String)
+        setFieldFromText(to, from.asString());
+    else
+        copyValue(from, to);
+}
+
 // The pieces of a line split at ";": an empty last piece does not count.
 QStringList specPieces(const QString &line)
 {
-    QStringList pieces = line.split(QLatin1Char(';'));
-    if (!pieces.isEmpty() && pieces.last().isEmpty())
-        pieces.removeLast();
+    QStringList pieces;
+    SplitString(line, pieces, QLatin1Char(';'));
     return pieces;
 }
 
@@ -635,7 +602,7 @@ bool RestructureTable(Table &table, const QStringList &SpecLines)
         for (rebuilt.first(); !rebuilt.eof(); rebuilt.next()) {
             table.append();
             for (const auto &[from, to] : copies)
-                copySameType(from, to);
+                copyValue(from, to);
             table.post();
         }
         table.first();
