@@ -3,8 +3,7 @@
 #include "data/common_helpers.h"
 #include "data/prj_params.h"
 #include "platform/dialog_service.h"
-
-#include <climits>
+#include "platform/table.h"
 
 namespace {
 
@@ -15,32 +14,13 @@ bool isDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-// A whole number with an optional sign and nothing else. Typed and loaded texts can be of
-// any length, so a number that does not fit in an int is simply no number.
+// A whole number with an optional sign and nothing else, blanks included. Typed and loaded
+// texts can be of any length, so a number that does not fit in an int is simply no number.
 bool parseInt(const QString &Text, int &Value)
 {
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < Text.size() && (Text[i] == QLatin1Char('-') || Text[i] == QLatin1Char('+'))) {
-        negative = Text[i] == QLatin1Char('-');
-        ++i;
-    }
-    if (i == Text.size())
+    if (Text.isEmpty() || Text.front().isSpace() || Text.back().isSpace())
         return false;
-    qint64 v = 0;
-    for (; i < Text.size(); ++i) {
-        if (!isDigit(Text[i]))
-            return false;
-        v = v * 10 + (Text[i].unicode() - '0');
-        if (v > qint64(INT_MAX) + 1)
-            return false;
-    }
-    if (negative)
-        v = -v;
-    if (v < INT_MIN || v > INT_MAX)
-        return false;
-    Value = int(v);
-    return true;
+    return parseInteger(Text, Value);
 }
 
 int intOrMinusOne(const QString &Text)

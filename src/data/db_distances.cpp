@@ -52,25 +52,19 @@ bool readLineConnection(int lineConnectionID, ConnectionKey &key)
 {
     Table &lc = dm1->cdsLineConnections;
     const bool wasActive = lc.active();
-    const bool wasFiltered = lc.filtered();
-    bool found = false;
-    try {
+    const bool found = dbfunc::guarded(lc, false, [&] {
+        dbfunc::Unfiltered all(lc);
         lc.open();
-        lc.setFiltered(false);
         lc.setIndexName(QStringLiteral("idxID"));
-        if (lc.findKey({lineConnectionID})) {
-            Field line = lc.fieldByName(QStringLiteral("LineID"));
-            Field group = lc.fieldByName(QStringLiteral("DayGroupID"));
-            Field direction = lc.fieldByName(QStringLiteral("Direction"));
-            // a cleared line connection belongs to no line
-            found = !line.isNull() && !group.isNull() && !direction.isNull();
-            key = ConnectionKey{line.asInteger(), group.asInteger(), direction.asInteger()};
-        }
-        lc.setFiltered(wasFiltered);
-    } catch (const std::exception &) {
-        lc.cancel();
-        found = false;
-    }
+        if (!lc.findKey({lineConnectionID}))
+            return false;
+        Field line = lc.fieldByName(QStringLiteral("LineID"));
+        Field group = lc.fieldByName(QStringLiteral("DayGroupID"));
+        Field direction = lc.fieldByName(QStringLiteral("Direction"));
+        key = ConnectionKey{line.asInteger(), group.asInteger(), direction.asInteger()};
+        // a cleared line connection belongs to no line
+        return !line.isNull() && !group.isNull() && !direction.isNull();
+    });
     if (!wasActive)
         lc.close();
     return found;

@@ -13,29 +13,6 @@ namespace {
 
 const QString kIdxID = QStringLiteral("idxID");
 
-// The ID rule and the duplicate test must see every row: a filter an editor left on the
-// table would otherwise hide the highest ID or the existing key.
-class Unfiltered
-{
-public:
-    explicit Unfiltered(Table &table) : m_table(table), m_wasFiltered(table.filtered())
-    {
-        if (m_wasFiltered)
-            m_table.setFiltered(false);
-    }
-    ~Unfiltered()
-    {
-        if (m_wasFiltered)
-            m_table.setFiltered(true);
-    }
-    Unfiltered(const Unfiltered &) = delete;
-    Unfiltered &operator=(const Unfiltered &) = delete;
-
-private:
-    Table &m_table;
-    bool m_wasFiltered;
-};
-
 // The row whose key is found under the index: its ID, or -1.
 int findID(Table &table, const QString &indexName, const QVariantList &key)
 {
