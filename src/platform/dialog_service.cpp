@@ -21,6 +21,8 @@ public:
     }
     QString getExistingDirectory(const QString &, const QString &) override { return QString(); }
     bool shellOpen(const QString &) override { return false; }
+    bool chooseColor(std::uint32_t &) override { return false; }
+    bool chooseFont(FontValue &, bool, bool) override { return false; }
     QString clipboardText() override { return m_clipboard; }
     void setClipboardText(const QString &text) override { m_clipboard = text; }
 

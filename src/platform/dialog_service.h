@@ -3,6 +3,23 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+
+// A font as the program stores it: no Qt Gui type, so the tables can hold it.
+struct FontValue
+{
+    int charset = 1; // the stored character-set number (1 = default)
+    QString name;
+    int size = 10; // points
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    std::uint32_t color = 0; // colour value, red in the low byte
+
+    bool operator==(const FontValue &) const = default;
+};
+
 // Every message box, question, file or folder dialog, shell open and clipboard access
 // of the program goes through this one service, so tests can script the answers.
 class DialogService
@@ -32,6 +49,14 @@ public:
 
     // Opens a document or address with the desktop's program for it; false when that failed.
     virtual bool shellOpen(const QString &target) = 0;
+
+    // The colour dialog: `color` (red in the low byte) is the start value and, on true,
+    // the chosen colour; false when cancelled.
+    virtual bool chooseColor(std::uint32_t &color) = 0;
+    // The font dialog: `font` is the start value and, on true, the chosen font. With
+    // `withColor` the dialog also offers the font's colour; without `withEffects` it
+    // offers no underline and strike-out.
+    virtual bool chooseFont(FontValue &font, bool withColor, bool withEffects) = 0;
 
     virtual QString clipboardText() = 0;
     virtual void setClipboardText(const QString &text) = 0;

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QColorDialog>
+#include <QFontDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -77,6 +79,40 @@ bool QtDialogService::shellOpen(const QString &target)
 {
     const QUrl url = target.contains(QLatin1String("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
     return QDesktopServices::openUrl(url);
+}
+
+bool QtDialogService::chooseColor(std::uint32_t &color)
+{
+    const QColor start(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+    const QColor c = QColorDialog::getColor(start, activeWindow());
+    if (!c.isValid())
+        return false;
+    color = std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) | (std::uint32_t(c.blue()) << 16);
+    return true;
+}
+
+bool QtDialogService::chooseFont(FontValue &font, bool withColor, bool withEffects)
+{
+    QFont start(font.name);
+    start.setPointSize(font.size > 0 ? font.size : 10);
+    start.setBold(font.bold);
+    start.setItalic(font.italic);
+    start.setUnderline(withEffects && font.underline);
+    start.setStrikeOut(withEffects && font.strikeOut);
+    bool ok = false;
+    const QFont f = QFontDialog::getFont(&ok, start, activeWindow());
+    if (!ok)
+        return false;
+    font.name = f.family();
+    font.size = f.pointSize() > 0 ? f.pointSize() : font.size;
+    font.bold = f.bold();
+    font.italic = f.italic();
+    font.underline = withEffects && f.underline();
+    font.strikeOut = withEffects && f.strikeOut();
+    // Qt's font dialog has no colour; the colour dialog follows it when one is wanted.
+    if (withColor)
+        chooseColor(font.color);
+    return true;
 }
 
 QString QtDialogService::clipboardText() { return QApplication::clipboard()->text(); }

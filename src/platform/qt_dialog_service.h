@@ -17,6 +17,8 @@ public:
                             const QString &defaultExt) override;
     QString getExistingDirectory(const QString &title, const QString &dir) override;
     bool shellOpen(const QString &target) override;
+    bool chooseColor(std::uint32_t &color) override;
+    bool chooseFont(FontValue &font, bool withColor, bool withEffects) override;
     QString clipboardText() override;
     void setClipboardText(const QString &text) override;
 };

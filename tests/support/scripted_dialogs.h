@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <optional>
 
 // A dialog service for tests: records every message and answers questions and file
 // dialogs from queues. A dialog the test did not script fails the test at once and is
@@ -64,6 +65,42 @@ public:
         opened << target;
         return shellResult;
     }
+    // Colour and font dialogs: each call takes the next scripted answer; an empty
+    // optional means the user cancelled.
+    std::deque<std::optional<std::uint32_t>> colors;
+    std::deque<std::optional<FontValue>> fonts;
+    int colorDialogs = 0;
+    int fontDialogs = 0;
+
+    bool chooseColor(std::uint32_t &color) override
+    {
+        ++colorDialogs;
+        if (colors.empty()) {
+            ADD_FAILURE() << "unscripted colour dialog";
+            return false;
+        }
+        const auto c = colors.front();
+        colors.pop_front();
+        if (!c)
+            return false;
+        color = *c;
+        return true;
+    }
+    bool chooseFont(FontValue &font, bool, bool) override
+    {
+        ++fontDialogs;
+        if (fonts.empty()) {
+            ADD_FAILURE() << "unscripted font dialog";
+            return false;
+        }
+        const auto f = fonts.front();
+        fonts.pop_front();
+        if (!f)
+            return false;
+        font = *f;
+        return true;
+    }
+
     QString clipboardText() override { return clipboard; }
     void setClipboardText(const QString &text) override { clipboard = text; }
 
