@@ -2,7 +2,7 @@
 
 #include "app/app_environment.h"
 #include "app/edit_stations.h"
-#include "app/webview.h"
+#include "web/webview.h"
 #include "data/prj_params.h"
 #include "support/project_folder.h"
 

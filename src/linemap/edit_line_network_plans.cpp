@@ -1,4 +1,4 @@
-#include "app/edit_line_network_plans.h"
+#include "linemap/edit_line_network_plans.h"
 
 TfmEditLineNetworkPlans *fmEditLineNetworkPlans = nullptr;
 

@@ -1,4 +1,4 @@
-#include "app/line_edit_filters.h"
+#include "widgets/line_edit_filters.h"
 
 #include "data/common_helpers.h"
 #include "platform/dialog_service.h"

@@ -1,4 +1,4 @@
-#include "app/edit_linemap_lines.h"
+#include "linemap/edit_linemap_lines.h"
 
 TfmEditLineMapLines *fmEditLineMapLines = nullptr;
 

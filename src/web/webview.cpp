@@ -1,4 +1,4 @@
-#include "app/webview.h"
+#include "web/webview.h"
 
 TfmWebView *fmWebView = nullptr;
 

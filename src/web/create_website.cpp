@@ -1,4 +1,4 @@
-#include "app/create_website.h"
+#include "web/create_website.h"
 
 TfmCreateWebsite *fmCreateWebsite = nullptr;
 

@@ -1,4 +1,4 @@
-#include "app/web_copy.h"
+#include "web/web_copy.h"
 
 TfmWebCopy *fmWebCopy = nullptr;
 

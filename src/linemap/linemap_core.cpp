@@ -1,0 +1,1 @@
+// Placeholder unit until the plan drawing units exist.

@@ -1,0 +1,3 @@
+#pragma once
+
+// The connection search: line index, travel-time tables, route timing and the search.
