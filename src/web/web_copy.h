@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/string_grid.h"
+
 #include <QDialog>
 
 // The web-copy window that the timetable editor shows beside itself.
@@ -9,6 +11,10 @@ class TfmWebCopy : public QDialog
 
 public:
     explicit TfmWebCopy(QWidget *parent = nullptr);
+
+    // The work grid that holds a table taken from a page; the timetable editor pastes
+    // its selected block.
+    StringGrid sgWorkGrid;
 };
 
 extern TfmWebCopy *fmWebCopy;
