@@ -568,6 +568,7 @@ void DestroyForms()
 int ProgramMain(int argc, char *argv[])
 {
     KorvalinApplication app(argc, argv);
+    QApplication::setWindowIcon(ProgramIconImage());
     static QtDialogService dialogService;
     setDialogService(&dialogService);
     CreateForms();

@@ -1,5 +1,8 @@
 #include "data/common_helpers.h"
 
+#include "platform/ansi.h"
+#include "platform/dialog_service.h"
+
 #include <cstdint>
 #include <limits>
 #include <numeric>
@@ -182,4 +185,20 @@ int LeastCommonMultiple(int A, int B)
     if (lcm > std::numeric_limits<int>::max())
         throw std::range_error("LeastCommonMultiple out of range");
     return int(lcm);
+}
+
+bool CheckAnsiText(const QString &text)
+{
+    const QString bad = ansi::unencodable(text);
+    if (bad.isEmpty())
+        return true;
+    QStringList quoted;
+    for (qsizetype i = 0; i < bad.size(); ++i) {
+        const qsizetype len = bad[i].isHighSurrogate() && i + 1 < bad.size() ? 2 : 1;
+        quoted.append(QLatin1Char('"') + bad.mid(i, len) + QLatin1Char('"'));
+        i += len - 1;
+    }
+    dialogs().showMessage(QStringLiteral("The characters %1 cannot be stored in the project files.")
+                              .arg(quoted.join(QStringLiteral(", "))));
+    return false;
 }

@@ -66,3 +66,9 @@ void GridDeleteCol(StringGrid &Grid, int Index);
 // The least common multiple of two positive integers. Throws std::range_error when it
 // does not fit in an int and std::invalid_argument when an argument is 0 or negative.
 int LeastCommonMultiple(int A, int B);
+
+// True when every character of the text can be stored in the project's files
+// (Windows-1252). Otherwise shows one message naming the characters that cannot be
+// stored and returns false. Every field that takes a name or text the user types calls
+// it before anything is stored, so no character is ever silently replaced.
+bool CheckAnsiText(const QString &text);

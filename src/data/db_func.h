@@ -8,6 +8,8 @@
 // Timetable file maintenance and the distances file belong to the same family of routines.
 #include "data/db_distances.h"
 #include "data/db_timetables.h"
+#include "data/db_linemap.h"
+#include "data/db_delete.h"
 
 // The table routines every editor calls: make a table empty, load it from its file in the
 // project folder, save it, look rows up by name or ID, add rows with the next free ID and

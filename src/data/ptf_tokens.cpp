@@ -1,7 +1,7 @@
 #include "data/ptf_tokens.h"
 
 #include "platform/ansi.h"
-#include "platform/table.h"
+#include "platform/numbers.h"
 
 #include <cstring>
 #include <utility>

@@ -30,6 +30,36 @@ char encodeChar(char16_t c)
     return '?';
 }
 
+bool canEncode(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return true;
+    for (char16_t known : kHighTable) {
+        if (known == c)
+            return true;
+    }
+    return false;
+}
+
+QString unencodable(QStringView text)
+{
+    QString result;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (canEncode(c))
+            continue;
+        qsizetype len = 1;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode()))
+            len = 2;
+        const QStringView one = text.mid(i, len);
+        if (!result.contains(one))
+            result.append(one);
+        i += len - 1;
+    }
+    return result;
+}
+
 namespace {
 
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F: Qt's fast Latin-1 conversion does the
@@ -111,6 +141,22 @@ QByteArray encode(QStringView text)
         out[i] = encodeChar(in[i]);
     }
     return result;
+}
+
+bool encodeStrict(QStringView text, QByteArray &bytes)
+{
+    bytes = text.toLatin1();
+    const char16_t *in = text.utf16();
+    const qsizetype n = text.size();
+    char *out = nullptr;
+    for (qsizetype i = skipAsciiChars(in, 0, n); i < n; i = skipAsciiChars(in, i + 1, n)) {
+        if (!canEncode(in[i]))
+            return false;
+        if (!out)
+            out = bytes.data();
+        out[i] = encodeChar(in[i]);
+    }
+    return true;
 }
 
 std::vector<QStringView> splitLineViews(QStringView text)

@@ -15,6 +15,14 @@ QString decode(const QByteArray &bytes);
 QByteArray encode(QStringView text);
 // One character; '?' for a character the code page lacks.
 char encodeChar(char16_t c);
+// True when the code page holds the character.
+bool canEncode(char16_t c);
+// The characters of the text that the code page lacks, each once, in order of first
+// appearance (a character outside the basic plane stays whole); empty when all fit.
+QString unencodable(QStringView text);
+// Encodes the text; false (bytes undefined) when a character does not fit, so nothing
+// is ever silently replaced on its way to a file.
+bool encodeStrict(QStringView text, QByteArray &bytes);
 
 // Splits at CR LF, lone CR or lone LF; a final line end does not start another line.
 QStringList splitLines(const QString &text);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/numbers.h"
 #include "platform/table_storage.h"
 
 #include <QString>
@@ -322,16 +323,6 @@ private:
     Row *m_beforeAppend = nullptr;
     quint64 m_nextSeq = 1;
 };
-
-// Order of stored values: null first, numbers by value, texts case-sensitive.
-int compareValues(const QVariant &a, const QVariant &b);
-
-// The general form of a number with up to 15 significant digits and a decimal point.
-QString formatFloat(double value);
-
-// Locale-independent conversions that report failure instead of throwing.
-bool parseInteger(const QString &text, int &value);
-bool parseFloat(const QString &text, double &value);
 
 // Walks of whole tables ask these for every cell.
 inline const QString &Field::fieldName() const

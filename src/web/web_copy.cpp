@@ -6,3 +6,8 @@ TfmWebCopy::TfmWebCopy(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fmWebCopy"));
 }
+
+void TfmWebCopy::setTimeTableGrid(const StringGrid *grid)
+{
+    timeTableGrid_ = grid;
+}

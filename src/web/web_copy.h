@@ -12,9 +12,16 @@ class TfmWebCopy : public QDialog
 public:
     explicit TfmWebCopy(QWidget *parent = nullptr);
 
+    // The timetable grid whose station names pick the table to load from a page; the
+    // editor that shows this window hands it over (null: no grid, no pick).
+    void setTimeTableGrid(const StringGrid *grid);
+
     // The work grid that holds a table taken from a page; the timetable editor pastes
     // its selected block.
     StringGrid sgWorkGrid;
+
+private:
+    const StringGrid *timeTableGrid_ = nullptr;
 };
 
 extern TfmWebCopy *fmWebCopy;

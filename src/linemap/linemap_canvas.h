@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPen>
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+
+#include "platform/dialog_service.h" // FontValue
+
+// The drawing conventions of every plan picture, shared by the renderer, the editor's engine
+// and the style preview, so that all of them paint the same pixels:
+// - no antialiasing;
+// - a rectangle or ellipse from (x1, y1) to (x2, y2) covers x1 .. x2 - 1 and y1 .. y2 - 1,
+//   outline included;
+// - a line from P to Q covers P but not Q;
+// - pens wider than 1 have round caps and joins;
+// - colours are colour values, red in the low byte;
+// - font sizes are points at 96 dpi on every picture;
+// - a text's extent is its advance width by the font height.
+
+// The QColor of a colour value (red in the low byte).
+QColor PlanColor(std::uint32_t color);
+// The colour value of a QColor.
+std::uint32_t PlanColorValue(const QColor &color);
+
+// A fresh picture of the given size at 96 dpi, filled white (the empty bitmap's colour).
+// Sizes below 1 give a null image.
+QImage NewPlanPicture(int width, int height);
+// Sets an image's resolution to 96 dpi, so that font points map to plan pixels alike everywhere.
+void SetPlanResolution(QImage &image);
+// Prepares a painter for plan drawing: antialiasing off, default pen (black, 1), white solid
+// brush, default font. Call once after QPainter::begin.
+void BeginPlanPainter(QPainter &painter);
+
+// A solid pen of a plan colour and width (width below 1 counts as 1).
+QPen PlanPen(std::uint32_t color, int width);
+void SetPlanPen(QPainter &painter, std::uint32_t color, int width);
+void SetPlanBrush(QPainter &painter, std::uint32_t color); // solid brush
+
+// Drawing with the conventions above, using the painter's pen and brush.
+void PlanLine(QPainter &painter, int x1, int y1, int x2, int y2);
+void PlanRectangle(QPainter &painter, int x1, int y1, int x2, int y2);
+void PlanEllipse(QPainter &painter, int x1, int y1, int x2, int y2);
+// Fills x1 .. x2 - 1, y1 .. y2 - 1 with the brush colour, no outline.
+void PlanFillRect(QPainter &painter, int x1, int y1, int x2, int y2);
+
+// The QFont of a stored font value (size in points; the picture's 96 dpi turns it into pixels).
+QFont PlanFont(const FontValue &font);
+// A text's extent on a plan picture: advance width by font height.
+QSize PlanTextExtent(const QFont &font, const QString &text);
+// Writes unrotated text with its top left corner at (x, y) (baseline at y + ascent) in the
+// painter's pen colour, transparent background.
+void PlanTextOut(QPainter &painter, int x, int y, const QString &text);

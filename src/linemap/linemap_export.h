@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+#include "linemap/linemap_state.h"
+
+// JPEG writing and reading through libjpeg (baseline, 24-bit RGB, quality 90 by default). No
+// routine here lets a libjpeg error end the program: every error becomes a false or null result.
+
+// Largest side JPEG can store.
+constexpr int kJpegMaxSide = 65500;
+
+// Compresses an image into memory. False for a null image, a side above kJpegMaxSide, or any
+// libjpeg error.
+bool EncodeJpeg(const QImage &Image, QByteArray &Out, int Quality = 90);
+// Writes an image as a JPEG file under a temporary name beside the target, then renames it
+// over the target; the old file stays when anything fails. False on failure (no message).
+bool WriteJpegFile(const QImage &Image, const QString &FileName, int Quality = 90);
+// Reads a colour or greyscale JPEG file; a null image when the file is missing or not a
+// readable JPEG.
+QImage ReadJpegFile(const QString &FileName);
+// Decodes JPEG data held in memory; a null image on failure.
+QImage DecodeJpeg(const QByteArray &Data);
+
+// The plan image path: ProjectDir + "/images/line_map_<LineMapID>.jpg".
+QString LineMapImageFileName(int LineMapID);
+
+// Saves State.Picture as the plan image of State.LineMapID, creating the "images" folder (with
+// missing parents) first. On failure shows "Error saving the file %s" with the image's path
+// through dialogs() and returns false; the old image stays. Callers finish their work either way.
+bool ExportLineMapImage(const TLineMapEditorState &State);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "linemap/linemap_state.h"
+
+// The widget-free steps of opening and closing the plan drawing editor. The window's FormCreate,
+// FormDestroy and FormShow call them and do the control work themselves.
+
+// FormCreate: a fresh state (default Prefs with its fonts and direction records, an empty
+// BackgroundPicture, StationTextPrefs and picture); ShowRaster off, the four other show flags on.
+void LineMapFormCreate(TLineMapEditorState &State);
+// FormDestroy: frees what FormCreate made (the state returns to its empty form).
+void LineMapFormDestroy(TLineMapEditorState &State);
+
+// FormShow steps 1 to 3: the mode flags off, LineMapID := GetLineMapIDByName(PlanName),
+// Prefs.Name := PlanName; the cursor, direction, step size and current line and station reset;
+// the plan's style settings read from the project's line_map_prefs.ptf. False when the plan
+// is not listed or has no settings row (the state is set as far as it could be).
+bool LineMapOpenPrefs(TLineMapEditorState &State, const QString &PlanName);
+// FormShow step 4: the Line names of all cdsLines rows in ID order, empty names skipped
+// (unsorted; the window's list sorts itself).
+QStringList LineMapLineNames();
+// FormShow step 5: loads lms_, lmisp_, lmimsp_<LineMapID>.ptf, or creates each table empty when
+// its file is missing. The loaders report their own failures.
+void LineMapLoadPlanFiles(const TLineMapEditorState &State);
+// FormShow step 6: the picture size (PreviewWidth/Height := Prefs.Width/Height) and the
+// background: a ".bmp" background (any case) is loaded into BackgroundPicture; a missing or
+// unreadable one is reported with "Fehler beim laden der Datei: " and the path and the plan
+// opens on its background colour; another extension clears Prefs.BackgroundImage in memory.
+void LineMapLoadBackground(TLineMapEditorState &State);
+// FormShow steps 1-3, 5, 6 and the redraw of step 7 in order (step 4 is the window's list).
+void LineMapFormShow(TLineMapEditorState &State, const QString &PlanName);

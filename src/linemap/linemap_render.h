@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QPainter>
+
+#include <cstdint>
+
+#include "linemap/linemap_canvas.h"
+#include "linemap/linemap_state.h"
+
+// The plan renderer: paints the whole picture of one line network plan from the style settings
+// and editor state in TLineMapEditorState and the plan tables of dm1. It keeps no state of its
+// own. The Draw routines paint with the painter handed to them (begun on State.Picture or on any
+// other device of the plan's size); each sets the pen and brush it needs.
+
+// Paints the whole plan afresh into State.Picture: a new picture of PreviewWidth by
+// PreviewHeight (or, with the background shown, a copy of BackgroundPicture at its own size),
+// then background, raster, other lines, labels, the edited line, stations and junction markers.
+void Redraw(TLineMapEditorState &State);
+
+// Fills (0, 0) .. (Prefs.Width, Prefs.Height) with the background colour.
+void DrawBackground(QPainter &Canvas, const TLineMapEditorState &State);
+// Silver raster lines every RasterWidth(Prefs) pixels over the painter device's whole size.
+void DrawRaster(QPainter &Canvas, const TLineMapEditorState &State);
+// The courses of every line of the plan except CurrentLineID, from the tables.
+void DrawOtherLines(QPainter &Canvas, const TLineMapEditorState &State);
+// The edited line's Sections in LineColor and LineWidth.
+void DrawCurrentLineSections(QPainter &Canvas, const TLineMapEditorState &State);
+// One red marker per junction point of Connections; only in line or station mode.
+void DrawLineConnections(QPainter &Canvas, const TLineMapEditorState &State);
+
+// The effective colour of a line whose plan row asks for the default colour: the plan's own
+// line colour, else the line's project colour, else the project's default line colour, else
+// black. Also for the editor's handlers and the line labels.
+std::uint32_t GetLineColor(const TLineMapPrefs &Prefs, int LineID);
+
+// --- Drawing steps of the station, transfer-station and line-label parts. Redraw calls them at
+// their places; they live in linemap_render_hooks.cpp (empty until those parts are built).
+void DrawLineTexts(QPainter &Canvas, TLineMapEditorState &State);           // labels of the other lines
+void DrawCurrentLineText(QPainter &Canvas, TLineMapEditorState &State);     // label of the edited line
+void DrawStations(QPainter &Canvas, TLineMapEditorState &State);            // stations and transfer stations
+void DrawCurrentLineStations(QPainter &Canvas, TLineMapEditorState &State); // station mode's stops
