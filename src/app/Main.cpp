@@ -15,10 +15,12 @@
 #include "app/translations.h"
 #include "web/web_copy.h"
 #include "web/webview.h"
+#include "data/common_helpers.h"
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"
 #include "data/table_files.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 #include "platform/qt_dialog_service.h"
 #include "web/web_loader.h"
@@ -94,19 +96,173 @@ void emptyTable(Table &table)
     table.emptyDataSet();
 }
 
-// Reads a project file into a scratch table: a file that cannot be read must not touch the
-// open project.
-bool projectFileReadable(const QString &fileName)
+// Only a project file opens as a project: a table file as the writer makes it (its two first
+// lines and its closing line), whose names are the project header's columns (an older file
+// may lack the last ones), with at least one row. A stray binary file or a table file of
+// another table (stations.ptf) is refused before anything of the open project is touched.
+bool projectFileValid(const QString &fileName)
 {
+    constexpr qint64 kMaxProjectFileBytes = 1024 * 1024; // one header row
+    const QFileInfo info(fileName);
+    QString text;
+    if (!info.isFile() || info.size() > kMaxProjectFileBytes || !ansi::readText(fileName, text))
+        return false;
+    const std::vector<QStringView> lines = ansi::splitLineViews(text);
+    if (lines.size() < 4 || lines[0] != u"/* Portable Table Format 1.0 */" ||
+        lines[1] != u"porTables[porTables.length] = new Array(")
+        return false;
+    const QVector<FieldDef> &defs = dm1->cdsProject.fieldDefs();
+    QStringList names;
+    if (!ParsePtfValueLine(lines[2].toString(), names) || names.isEmpty() || names.size() > defs.size())
+        return false;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (names[i].compare(QStringLiteral("s=") + defs[i].name, Qt::CaseInsensitive) != 0)
+            return false;
+    }
     Table probe(dm1->cdsProject.name());
-    probe.fieldDefs() = dm1->cdsProject.fieldDefs();
-    return QFileInfo(fileName).isFile() && LoadPtfFile(fileName, probe);
+    probe.fieldDefs() = defs;
+    if (!LoadPtfText(text, probe))
+        return false;
+    probe.open();
+    return !probe.isEmpty();
 }
 
+// Files that make a folder a project's: a new project never goes among them.
 bool folderHoldsProject(const QString &dir)
 {
-    return !QDir(dir).entryList({QStringLiteral("*.ppr"), QStringLiteral("*.ptf")}, QDir::Files).isEmpty();
+    return !QDir(dir)
+                .entryList({QStringLiteral("*.ppr"), QStringLiteral("*.ptf"), QStringLiteral("distances.ini")},
+                           QDir::Files | QDir::Hidden)
+                .isEmpty();
 }
+
+// A scratch table with the fields of one of the data module's tables.
+void defineLike(Table &scratch, const Table &model)
+{
+    scratch.fieldDefs() = model.fieldDefs();
+}
+
+// The four files of a new project, written as one step: the first failure removes what was
+// written (and the folders made for it) and gives the one message that tells why. The open
+// project's tables and globals are not touched: the new project's tables are made apart.
+class NewProjectWriter
+{
+public:
+    explicit NewProjectWriter(const QString &fileName)
+        : m_fileName(fileName), m_dir(ExtractProjectDir(fileName))
+    {
+    }
+
+    bool write(QString &failure)
+    {
+        if (!write_(failure)) {
+            undo();
+            return false;
+        }
+        return true;
+    }
+
+private:
+    bool write_(QString &failure)
+    {
+        const QString projectName = QFileInfo(m_fileName).fileName();
+        Table project(dm1->cdsProject.name()), dayGroups(dm1->cdsDayGroups.name()), prefs(dm1->cdsPrefs.name());
+        defineLike(project, dm1->cdsProject);
+        defineLike(dayGroups, dm1->cdsDayGroups);
+        defineLike(prefs, dm1->cdsPrefs);
+        const QStringList prefsDefaults = {QStringLiteral("ProjectName=") + projectName};
+        // A project file without its header row would not open again.
+        if (!LoadPtfFile(DefaultProjectFile, project) || (project.open(), project.isEmpty())) {
+            failure = QStringLiteral("Project-File %1 not found").arg(DefaultProjectFile);
+            return false;
+        }
+        if (!LoadPtfFile(DefaultDayGroupsFile, dayGroups)) {
+            failure = QStringLiteral("Daygroups-File %1 not found").arg(DefaultDayGroupsFile);
+            return false;
+        }
+        if (!QFileInfo(DefaultPrefsFile).isFile() || !ImportPtfFile(DefaultPrefsFile, prefs, &prefsDefaults, false)) {
+            failure = QStringLiteral("Preferences file (%1) not found").arg(DefaultPrefsFile);
+            return false;
+        }
+        try {
+            FillProjectHeader(project);
+            prefs.open();
+            if (!prefs.isEmpty()) {
+                prefs.first();
+                prefs.edit();
+                prefs.fieldByName(QStringLiteral("ProjectName")).setString(projectName);
+                prefs.post();
+            }
+        } catch (const std::exception &) {
+            failure = QStringLiteral("Error saving the project file %1").arg(m_fileName);
+            return false;
+        }
+        if (!makeFolder(failure))
+            return false;
+        const QChar quote = QLatin1Char('"');
+        if (!saved(m_fileName, SavePtfFile(m_fileName, quote, project), failure))
+            return false;
+        const QString dayGroupsFile = m_dir + QStringLiteral("/daygroups.ptf");
+        if (!saved(dayGroupsFile, SavePtfFile(dayGroupsFile, quote, dayGroups), failure))
+            return false;
+        const QString prefsFile = m_dir + QStringLiteral("/prefs.ptf");
+        if (!saved(prefsFile, SavePtfFile(prefsFile, quote, prefs), failure))
+            return false;
+        // The loader page is written for the project folder that the globals name.
+        const QString openDir = ProjectDir;
+        ProjectDir = m_dir;
+        const bool pageWritten = WriteWebLoaderPage();
+        ProjectDir = openDir;
+        return saved(m_dir + QStringLiteral("/webloader.htm"), pageWritten, failure);
+    }
+
+    bool makeFolder(QString &failure)
+    {
+        if (QFileInfo(m_dir).isDir())
+            return true;
+        // The highest folder that is missing is the one to remove again.
+        QString missing = m_dir;
+        for (QString up = QFileInfo(missing).path(); !QFileInfo::exists(up) && up != missing;
+             up = QFileInfo(up).path())
+            missing = up;
+        if (!QDir().mkpath(m_dir)) {
+            failure = QStringLiteral("The folder %1 cannot be created.").arg(m_dir);
+            m_madeFolder = missing;
+            return false;
+        }
+        m_madeFolder = missing;
+        return true;
+    }
+
+    bool saved(const QString &file, bool ok, QString &failure)
+    {
+        if (ok) {
+            m_written << file;
+            return true;
+        }
+        failure = QStringLiteral("Error saving the file %1: %2").arg(file, ansi::lastWriteError());
+        return false;
+    }
+
+    void undo()
+    {
+        for (const QString &file : std::as_const(m_written))
+            QFile::remove(file);
+        if (m_madeFolder.isEmpty())
+            return;
+        // Only empty folders go, from the deepest up to the one this New made.
+        for (QString dir = m_dir;; dir = QFileInfo(dir).path()) {
+            QDir().rmdir(dir);
+            if (dir == m_madeFolder || QFileInfo(dir).path() == dir)
+                break;
+        }
+    }
+
+    QString m_fileName;
+    QString m_dir;
+    QStringList m_written;
+    QString m_madeFolder;
+};
 
 template <class T> void createForm(T *&global, const char *className)
 {
@@ -255,27 +411,34 @@ void TfmMain::showWorkButton(WorkButton button)
 void TfmMain::FileNew()
 {
     DlgFirstSave->exec();
-    const QString fileName = dialogs().getSaveFileName(SaveDialogPrj.Title, SaveDialogPrj.FileName,
-                                                       SaveDialogPrj.Filter, SaveDialogPrj.DefaultExt);
+    // The program answers for an existing file itself: the dialog asks no question of its own.
+    const QString fileName = dialogs().getNewFileName(SaveDialogPrj.Title, SaveDialogPrj.FileName,
+                                                      SaveDialogPrj.Filter, SaveDialogPrj.DefaultExt);
     // Cancelled: the open project stays as it was, work buttons included.
     if (fileName.isEmpty())
         return;
     SaveDialogPrj.FileName = fileName;
-    // Asked before any table is touched: No leaves the open project and the folder alone.
-    const QString dir = ExtractProjectDir(fileName);
-    if (folderHoldsProject(dir) &&
-        !dialogs().askYesNo(QStringLiteral("The folder %1 already contains project files - Overwrite them?").arg(dir)))
+    // The project file's name is stored as the project's name.
+    if (!CheckAnsiText(QFileInfo(fileName).fileName()))
         return;
+    // Two projects in one folder would share their table files.
+    const QString dir = ExtractProjectDir(fileName);
+    if (folderHoldsProject(dir)) {
+        dialogs().showMessage(
+            QStringLiteral("The folder %1 already holds a project. Choose an empty folder for the new project.")
+                .arg(dir));
+        return;
+    }
+    // Written before any table or global changes: a failure leaves the open project as it was.
+    QString failure;
+    if (!NewProjectWriter(fileName).write(failure)) {
+        dialogs().showMessage(failure);
+        return;
+    }
     NewProject();
     ProjectFileName = fileName;
     ProjectDir = dir;
-    SaveProjectFile();
-    SaveDayGroups();
     SetPrefsProjectName();
-    SavePrefs();
-    if (!WriteWebLoaderPage())
-        dialogs().showMessage(
-            QStringLiteral("Error saving the file %1").arg(ProjectDir + QStringLiteral("/webloader.htm")));
     OpenDialogPrj.FileName = fileName;
     setWindowTitle(ProductTitle + QStringLiteral(":  ") + fileName);
     paWorkChoice->setVisible(true);
@@ -322,8 +485,11 @@ void TfmMain::FileOpen()
 
 void TfmMain::LoadProject(const QString &fileName)
 {
-    // An unreadable project file ends the open here, with the project opened before untouched.
-    if (!projectFileReadable(fileName)) {
+    // A file that is not a project file ends the open here, with the project opened before
+    // untouched and nothing written into its folder; one that is there is reported as damaged.
+    if (!projectFileValid(fileName)) {
+        if (QFileInfo::exists(fileName))
+            dialogs().showMessage(QStringLiteral("Error by load PTF-File: ") + fileName);
         dialogs().showMessage(QStringLiteral("Project-File %1 not found").arg(fileName));
         return;
     }
@@ -482,9 +648,18 @@ void TfmMain::sbTimeTableInformationClick()
 // The button is hidden for good; the window it once opened is gone.
 void TfmMain::sbQueryClick() {}
 
+namespace {
+
+// What the shell says when no program takes the document or address.
+const QString noAssociation =
+    QStringLiteral("No application is associated with the specified file for this operation.");
+
+} // namespace
+
 void TfmMain::sbContactClick()
 {
-    dialogs().shellOpen(contactPage);
+    if (!dialogs().shellOpen(contactPage))
+        dialogs().showError(QStringLiteral("Fehler"), noAssociation);
 }
 
 void TfmMain::aHandbookExecute()
@@ -494,13 +669,14 @@ void TfmMain::aHandbookExecute()
         return;
     dialogs().showError(QStringLiteral("Fehler"),
                         QFileInfo::exists(manual)
-                            ? QStringLiteral("No application is associated with the specified file for this operation.")
+                            ? noAssociation
                             : QStringLiteral("The system cannot find the file specified."));
 }
 
 void TfmMain::aWebsiteExecute()
 {
-    dialogs().shellOpen(homePage);
+    if (!dialogs().shellOpen(homePage))
+        dialogs().showError(QStringLiteral("Fehler"), noAssociation);
 }
 
 void TfmMain::aAboutExecute()

@@ -1,8 +1,213 @@
 #include "app/edit_lines.h"
 
+#include "app/Main.h"
+#include "app/editor_data.h"
+#include "app/editor_lists.h"
+#include "data/common_helpers.h"
+#include "data/data_module_1.h"
+#include "data/db_func.h"
+#include "platform/dialog_service.h"
+
+#include <QShowEvent>
+
 TfmEditLines *fmEditLines = nullptr;
+
+namespace {
+
+QString fileError(const QString &file)
+{
+    return QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), file);
+}
+
+} // namespace
 
 TfmEditLines::TfmEditLines(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("fmEditLines"));
+    setupUi(this);
+    connect(btNewLine, &QPushButton::clicked, this, &TfmEditLines::btNewLineClick);
+    connect(btLineEdit, &QPushButton::clicked, this, &TfmEditLines::btLineEditClick);
+    connect(btLineDelete, &QPushButton::clicked, this, &TfmEditLines::btLineDeleteClick);
+    connect(btSave, &QPushButton::clicked, this, &TfmEditLines::btSaveClick);
+    connect(btCancel, &QPushButton::clicked, this, &TfmEditLines::btCancelClick);
+    connect(btClose, &QPushButton::clicked, this, &QDialog::close);
+    connect(leLineName, &QLineEdit::textEdited, this, &TfmEditLines::leLineNameChange);
+    connect(cbStandardColor, &QCheckBox::clicked, this, &TfmEditLines::cbStandardColorClick);
+    connect(fLineColorChoice, &TFrameColorChoice::ColorChanged, this, &TfmEditLines::fLineColorChoiceeHexColorChange);
+    connect(fLineColorChoice, &TFrameColorChoice::ColorSelectChanged, this,
+            &TfmEditLines::FrameLineColorChoicecobColorSelectChange);
+    gbLineEdit->setVisible(false);
+    stLineEdit->setVisible(false);
+}
+
+void TfmEditLines::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous())
+        FormShow();
+    QDialog::showEvent(event);
+}
+
+void TfmEditLines::FormShow()
+{
+    lbLines->clear();
+    for (const QString &name : NamesInIdOrder(dm1->cdsLines, QStringLiteral("Line")))
+        AddSortedName(lbLines, name);
+    leaveEditMode();
+}
+
+void TfmEditLines::FormClose() { lbLines->clear(); }
+
+void TfmEditLines::done(int result)
+{
+    if (btClose->isHidden())
+        return;
+    FormClose();
+    QDialog::done(result);
+}
+
+void TfmEditLines::EditOn() { btSave->setVisible(true); }
+void TfmEditLines::EditOff() { btSave->setVisible(false); }
+void TfmEditLines::ClearLineEdit() { leLineName->clear(); }
+void TfmEditLines::leLineNameChange() { EditOn(); }
+void TfmEditLines::fLineColorChoiceeHexColorChange() { EditOn(); }
+void TfmEditLines::FrameLineColorChoicecobColorSelectChange() { EditOn(); }
+
+void TfmEditLines::cbStandardColorClick()
+{
+    pLineColorChoice->setVisible(!cbStandardColor->isChecked());
+    EditOn();
+}
+
+void TfmEditLines::ShowLineStations()
+{
+    lbLineStations->clear();
+    const int lineID = GetLineIDByName(SelectedListName(lbLines));
+    if (lineID != -1)
+        lbLineStations->addItems(LineStationNamesOf(lineID));
+}
+
+void TfmEditLines::enterEditMode()
+{
+    lbLines->setEnabled(false);
+    btNewLine->setVisible(false);
+    btLineEdit->setVisible(false);
+    btLineDelete->setVisible(false);
+    gbLineEdit->setVisible(true);
+    stLineEdit->setVisible(true);
+    EditOff();
+    btClose->setVisible(false);
+}
+
+void TfmEditLines::leaveEditMode()
+{
+    gbLineEdit->setVisible(false);
+    stLineEdit->setVisible(false);
+    lbLines->setEnabled(true);
+    btNewLine->setVisible(true);
+    btLineEdit->setVisible(true);
+    btLineDelete->setVisible(true);
+    btClose->setVisible(true);
+}
+
+void TfmEditLines::btNewLineClick()
+{
+    lbLines->clearSelection();
+    lbLines->setCurrentRow(-1);
+    ClearLineEdit();
+    lbLineStations->clear();
+    cbStandardColor->setChecked(true);
+    pLineColorChoice->setVisible(false);
+    enterEditMode();
+    leLineName->setFocus();
+}
+
+void TfmEditLines::btLineEditClick()
+{
+    const QString name = SelectedListName(lbLines);
+    if (name.isEmpty())
+        return;
+    leLineName->setText(name);
+    const int lineID = GetLineIDByName(name);
+    ShowLineStations();
+    enterEditMode();
+    const std::optional<RgbColor> color = LineGraphicColorOf(lineID);
+    if (color)
+        fLineColorChoice->SetRGBColor(color->red, color->green, color->blue);
+    cbStandardColor->setChecked(!color);
+    pLineColorChoice->setVisible(bool(color));
+}
+
+void TfmEditLines::btSaveClick()
+{
+    const QString name = leLineName->text();
+    // A line without a name would be dropped by the next save of lines.ptf, leaving its
+    // stations, timetables and colour to whichever line gets its ID next.
+    if (name.trimmed().isEmpty()) {
+        dialogs().showMessage(QStringLiteral("A line name must be given!"));
+        return;
+    }
+    if (!CheckAnsiText(name))
+        return;
+
+    int lineID = -1;
+    const int selected = SelectedListRow(lbLines);
+    if (selected >= 0) {
+        const QString oldName = lbLines->item(selected)->text();
+        lineID = GetLineIDByName(oldName);
+        if (name != oldName) {
+            if (RenameLine(oldName, name)) {
+                delete lbLines->takeItem(selected);
+                AddSortedName(lbLines, name);
+            } else {
+                dialogs().showMessage(QStringLiteral("Error changing the line %1 in %2").arg(oldName, name));
+            }
+        }
+    } else {
+        if (FindListName(lbLines, name) >= 0) {
+            dialogs().showMessage(QStringLiteral("Line already exists"));
+            return;
+        }
+        lineID = AddLine(name);
+        if (lineID == -1)
+            dialogs().showMessage(QStringLiteral("Error saving the line"));
+        else
+            AddSortedName(lbLines, name);
+    }
+
+    ClearLineEdit();
+    leaveEditMode();
+    btNewLine->setFocus();
+    if (lineID == -1)
+        return;
+    if (fmMain)
+        fmMain->showWorkButton(TfmMain::WorkButton::AssignStations);
+    saveColor(lineID);
+}
+
+void TfmEditLines::saveColor(int lineID)
+{
+    bool saved = true;
+    if (!cbStandardColor->isChecked())
+        saved = SetLineGraphicColor(lineID, fLineColorChoice->Red, fLineColorChoice->Green, fLineColorChoice->Blue);
+    else
+        RemoveLineGraphicRow(lineID);
+    saved = SaveLineGraphic() && saved;
+    if (!saved)
+        dialogs().showMessage(fileError(QStringLiteral("line_graphic.ptf")));
+}
+
+void TfmEditLines::btCancelClick() { leaveEditMode(); }
+
+void TfmEditLines::btLineDeleteClick()
+{
+    const int row = SelectedListRow(lbLines);
+    if (row < 0 || btClose->isHidden())
+        return;
+    const QString name = lbLines->item(row)->text();
+    if (!dialogs().askYesNo(QStringLiteral("Do you really want delete the line %s").replace(QStringLiteral("%s"), name) +
+                            QStringLiteral("?")))
+        return;
+    if (DeleteLineByName(name))
+        delete lbLines->takeItem(row);
+    else
+        dialogs().showMessage(QStringLiteral("Error deleting the line %s").replace(QStringLiteral("%s"), name));
 }

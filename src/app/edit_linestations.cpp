@@ -1,8 +1,207 @@
 #include "app/edit_linestations.h"
 
+#include "app/Main.h"
+#include "app/editor_data.h"
+#include "app/editor_lists.h"
+#include "data/data_module_1.h"
+#include "data/db_func.h"
+#include "data/main_globals.h"
+#include "platform/dialog_service.h"
+
+#include <QFileInfo>
+#include <QShowEvent>
+
 TfmEditLineStations *fmEditLineStations = nullptr;
 
 TfmEditLineStations::TfmEditLineStations(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("fmEditLineStations"));
+    setupUi(this);
+    connect(btStationEdit, &QPushButton::clicked, this, &TfmEditLineStations::btStationEditClick);
+    connect(rbAllStations, &QRadioButton::clicked, this, &TfmEditLineStations::rbAllStationsClick);
+    connect(rbNewStations, &QRadioButton::clicked, this, &TfmEditLineStations::rbNewStationsClick);
+    connect(btSelectAllStations, &QPushButton::clicked, this, &TfmEditLineStations::btSelectAllStationsClick);
+    connect(btStationToLine, &QPushButton::clicked, this, &TfmEditLineStations::btStationToLineClick);
+    connect(btStationUp, &QPushButton::clicked, this, &TfmEditLineStations::btStationUpClick);
+    connect(btStationDown, &QPushButton::clicked, this, &TfmEditLineStations::btStationDownClick);
+    connect(btDeleteStation, &QPushButton::clicked, this, &TfmEditLineStations::btDeleteStationClick);
+    connect(btSave, &QPushButton::clicked, this, &TfmEditLineStations::btSaveClick);
+    connect(btCancel, &QPushButton::clicked, this, &TfmEditLineStations::btCancelClick);
+    connect(btClose, &QPushButton::clicked, this, &QDialog::close);
+    gbLineAssign->setVisible(false);
+}
+
+void TfmEditLineStations::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous())
+        FormShow();
+    QDialog::showEvent(event);
+}
+
+void TfmEditLineStations::FormShow()
+{
+    lbLines->clear();
+    for (const QString &name : NamesInIdOrder(dm1->cdsLines, QStringLiteral("Line")))
+        AddSortedName(lbLines, name);
+    FillStationList();
+    btCancelClick();
+}
+
+void TfmEditLineStations::done(int result)
+{
+    if (!gbLineAssign->isHidden())
+        btCancelClick();
+    QDialog::done(result);
+}
+
+void TfmEditLineStations::EditOn() { btSave->setVisible(true); }
+void TfmEditLineStations::EditOff() { btSave->setVisible(false); }
+
+void TfmEditLineStations::FillStationList()
+{
+    lbStations->clear();
+    if (rbNewStations->isChecked()) {
+        lbStations->addItems(NewStationNames());
+        return;
+    }
+    for (const QString &name : NamesInIdOrder(dm1->cdsStations, QStringLiteral("Station")))
+        AddSortedName(lbStations, name);
+}
+
+void TfmEditLineStations::rbAllStationsClick() { FillStationList(); }
+void TfmEditLineStations::rbNewStationsClick() { FillStationList(); }
+
+void TfmEditLineStations::FillLineStationList()
+{
+    lbLineStations->clear();
+    const QString line = SelectedListName(lbLines);
+    if (line.isEmpty())
+        return;
+    const int lineID = GetLineIDByName(line);
+    if (lineID != -1)
+        lbLineStations->addItems(LineStationNamesOf(lineID));
+}
+
+void TfmEditLineStations::btStationEditClick()
+{
+    const QString line = SelectedListName(lbLines);
+    if (line.isEmpty())
+        return;
+    lbLines->setEnabled(false);
+    btStationEdit->setVisible(false);
+    lLineName->setText(QStringLiteral("Line ") + line);
+    FillLineStationList();
+    gbLineAssign->setVisible(true);
+    EditOff();
+    btClose->setVisible(false);
+}
+
+void TfmEditLineStations::selectStop(int row)
+{
+    lbLineStations->setCurrentRow(row);
+    if (QListWidgetItem *item = lbLineStations->item(row))
+        item->setSelected(true);
+}
+
+void TfmEditLineStations::btStationToLineClick()
+{
+    bool any = false;
+    for (int i = 0; i < lbStations->count(); ++i) {
+        if (!lbStations->item(i)->isSelected())
+            continue;
+        any = true;
+        const QString name = lbStations->item(i)->text();
+        const int after = SelectedListRow(lbLineStations);
+        if (lbLineStations->count() > 0 && after >= 0) {
+            lbLineStations->insertItem(after + 1, name);
+            selectStop(after + 1);
+        } else {
+            lbLineStations->addItem(name);
+            selectStop(lbLineStations->count() - 1);
+        }
+    }
+    if (any)
+        EditOn();
+    lbStations->setFocus();
+}
+
+void TfmEditLineStations::btSelectAllStationsClick() { lbStations->selectAll(); }
+
+void TfmEditLineStations::btStationUpClick()
+{
+    const int row = SelectedListRow(lbLineStations);
+    if (row > 0) {
+        lbLineStations->insertItem(row - 1, lbLineStations->takeItem(row));
+        selectStop(row - 1);
+    }
+    EditOn();
+}
+
+void TfmEditLineStations::btStationDownClick()
+{
+    const int row = SelectedListRow(lbLineStations);
+    if (row >= 0 && row < lbLineStations->count() - 1) {
+        lbLineStations->insertItem(row + 1, lbLineStations->takeItem(row));
+        selectStop(row + 1);
+    }
+    EditOn();
+}
+
+void TfmEditLineStations::btDeleteStationClick()
+{
+    const int row = SelectedListRow(lbLineStations);
+    if (row >= 0) {
+        delete lbLineStations->takeItem(row);
+        if (lbLineStations->count() > 0)
+            selectStop(qMin(row, lbLineStations->count() - 1));
+    }
+    EditOn();
+}
+
+bool TfmEditLineStations::saveStations(int lineID, const QStringList &stations)
+{
+    const bool hadStations = LineHasStations(lineID);
+    if (stations.isEmpty()) {
+        if (!hadStations)
+            return true;
+        return DeleteLineFromLineMapStationTables(lineID) && DeleteLineStationsOfLine(lineID);
+    }
+    if (hadStations) {
+        if (QFileInfo::exists(ProjectDir + QStringLiteral("/line_maps.ptf")) &&
+            !DeleteRemovedStationsFromLineMaps(lineID, stations))
+            return false;
+        if (LineHasConnections(lineID))
+            return ApplyLineStationsToTimeTables(lineID, stations);
+        return SetLineStations(lineID, stations);
+    }
+    return AppendLineStations(lineID, stations) && SaveLineStations();
+}
+
+void TfmEditLineStations::btSaveClick()
+{
+    const QString line = SelectedListName(lbLines);
+    const int lineID = GetLineIDByName(line);
+    QStringList stations;
+    for (int i = 0; i < lbLineStations->count(); ++i)
+        stations << lbLineStations->item(i)->text();
+    if (lineID != -1 && !saveStations(lineID, stations))
+        dialogs().showMessage(QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), QStringLiteral("line_stations.ptf")));
+
+    gbLineAssign->setVisible(false);
+    lbLines->setEnabled(true);
+    btStationEdit->setVisible(true);
+    btStationEdit->setFocus();
+    btClose->setVisible(true);
+    if (fmMain) {
+        fmMain->showWorkButton(TfmMain::WorkButton::EditTimeTable);
+        fmMain->showWorkButton(TfmMain::WorkButton::EditLineNetworkPlans);
+    }
+}
+
+void TfmEditLineStations::btCancelClick()
+{
+    gbLineAssign->setVisible(false);
+    lbLines->setEnabled(true);
+    btStationEdit->setVisible(true);
+    btStationEdit->setFocus();
+    btClose->setVisible(true);
 }

@@ -1,8 +1,185 @@
 #include "app/edit_stations.h"
 
+#include "app/Main.h"
+#include "app/editor_data.h"
+#include "app/editor_lists.h"
+#include "data/common_helpers.h"
+#include "data/data_module_1.h"
+#include "data/db_func.h"
+#include "platform/dialog_service.h"
+
+#include <QShowEvent>
+
 TfmEditStations *fmEditStations = nullptr;
 
 TfmEditStations::TfmEditStations(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("fmEditStations"));
+    setupUi(this);
+    connect(btNewStation, &QPushButton::clicked, this, &TfmEditStations::btNewStationClick);
+    connect(btStationEdit, &QPushButton::clicked, this, &TfmEditStations::btStationEditClick);
+    connect(btStationDelete, &QPushButton::clicked, this, &TfmEditStations::btStationDeleteClick);
+    connect(btSave, &QPushButton::clicked, this, &TfmEditStations::btSaveClick);
+    connect(btCancel, &QPushButton::clicked, this, &TfmEditStations::btCancelClick);
+    connect(btClose, &QPushButton::clicked, this, &TfmEditStations::btCloseClick);
+    connect(cbStationNewLine, &QCheckBox::clicked, this, &TfmEditStations::cbStationNewLineClick);
+    connect(leStationName, &QLineEdit::textEdited, this, &TfmEditStations::leStationNameChange);
+    gbStationEdit->setVisible(false);
+    stStationEdit->setVisible(false);
+}
+
+void TfmEditStations::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous())
+        FormShow();
+    QDialog::showEvent(event);
+}
+
+void TfmEditStations::FormShow()
+{
+    lbStations->clear();
+    for (const QString &name : NamesInIdOrder(dm1->cdsStations, QStringLiteral("Station")))
+        AddSortedName(lbStations, name);
+    cbStationNewLineClear->setVisible(false);
+    // Every show starts in browsing.
+    leaveEditMode();
+    btClose->setVisible(true);
+}
+
+void TfmEditStations::FormClose() { lbStations->clear(); }
+
+void TfmEditStations::done(int result)
+{
+    if (btClose->isHidden())
+        return;
+    FormClose();
+    QDialog::done(result);
+}
+
+void TfmEditStations::btCloseClick() { close(); }
+
+void TfmEditStations::EditOn() { btSave->setVisible(true); }
+void TfmEditStations::EditOff() { btSave->setVisible(false); }
+void TfmEditStations::ClearStationEdit() { leStationName->clear(); }
+void TfmEditStations::leStationNameChange() { EditOn(); }
+
+void TfmEditStations::cbStationNewLineClick()
+{
+    cbStationNewLineClear->setVisible(cbStationNewLine->isChecked());
+}
+
+void TfmEditStations::enterEditMode()
+{
+    lbStations->setEnabled(false);
+    btNewStation->setVisible(false);
+    btStationEdit->setVisible(false);
+    btStationDelete->setVisible(false);
+    gbStationEdit->setVisible(true);
+    stStationEdit->setVisible(true);
+    EditOff();
+    btClose->setVisible(false);
+}
+
+void TfmEditStations::leaveEditMode()
+{
+    gbStationEdit->setVisible(false);
+    stStationEdit->setVisible(false);
+    lbStations->setEnabled(true);
+    btNewStation->setVisible(true);
+    btStationEdit->setVisible(true);
+    btStationDelete->setVisible(true);
+    btClose->setVisible(true);
+}
+
+void TfmEditStations::btNewStationClick()
+{
+    cbStationNewLine->setVisible(true);
+    cbStationNewLineClear->setChecked(false);
+    cbStationNewLineClear->setVisible(cbStationNewLine->isChecked());
+    lbStations->clearSelection();
+    lbStations->setCurrentRow(-1);
+    ClearStationEdit();
+    enterEditMode();
+    leStationName->setFocus();
+}
+
+void TfmEditStations::btStationEditClick()
+{
+    const QString name = SelectedListName(lbStations);
+    if (name.isEmpty())
+        return;
+    cbStationNewLine->setVisible(false);
+    cbStationNewLineClear->setVisible(false);
+    leStationName->setText(name);
+    enterEditMode();
+}
+
+void TfmEditStations::btSaveClick()
+{
+    const QString name = leStationName->text().trimmed();
+    leStationName->setText(name);
+    if (name.isEmpty()) {
+        dialogs().showMessage(QStringLiteral("A station name must be given!"));
+        return;
+    }
+    if (!CheckAnsiText(name))
+        return;
+
+    const int selected = SelectedListRow(lbStations);
+    if (selected >= 0) {
+        const QString oldName = lbStations->item(selected)->text();
+        if (oldName != name) {
+            if (RenameStation(oldName, name)) {
+                delete lbStations->takeItem(selected);
+                AddSortedName(lbStations, name);
+            } else {
+                dialogs().showMessage(QStringLiteral("Error changing the station") + oldName + QStringLiteral(" in ") +
+                                      name + QStringLiteral("!"));
+            }
+        }
+    } else {
+        if (FindListName(lbStations, name) >= 0) {
+            dialogs().showMessage(QStringLiteral("Station already exists!"));
+            return;
+        }
+        const int id = AddStation(name);
+        if (id == -1) {
+            dialogs().showMessage(QStringLiteral("Error saving the station"));
+        } else {
+            AddSortedName(lbStations, name);
+            if (cbStationNewLine->isChecked()) {
+                bool saved = true;
+                if (cbStationNewLineClear->isChecked())
+                    saved = ClearNewStations();
+                saved = AddNewStation(id) && saved;
+                saved = SaveNewStations() && saved;
+                if (!saved) {
+                    dialogs().showMessage(
+                        QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), QStringLiteral("newstations.ptf")));
+                    return;
+                }
+            }
+        }
+    }
+    leaveEditMode();
+    btNewStation->setFocus();
+    if (fmMain)
+        fmMain->showWorkButton(TfmMain::WorkButton::EditLines);
+}
+
+void TfmEditStations::btCancelClick() { leaveEditMode(); }
+
+void TfmEditStations::btStationDeleteClick()
+{
+    if (btClose->isHidden())
+        return;
+    const int row = SelectedListRow(lbStations);
+    if (row < 0)
+        return;
+    const QString name = lbStations->item(row)->text();
+    if (!dialogs().askYesNo(QStringLiteral("Do you really want delete the station %s").replace(QStringLiteral("%s"), name)))
+        return;
+    if (DeleteStationByName(name))
+        delete lbStations->takeItem(row);
+    else
+        dialogs().showMessage(QStringLiteral("Error deleting the station: ") + name + QStringLiteral(" !"));
 }

@@ -113,7 +113,7 @@ int TimeTableModel::StringToInterval(const QString &Text)
     return intOrMinusOne(t.left(t.size() - 4));
 }
 
-int TimeTableModel::GetTimeStringState(const QString &Text)
+TimeTableModel::CellState TimeTableModel::GetTimeStringState(const QString &Text)
 {
     const QString t = Text.trimmed();
     if (t.isEmpty())
@@ -127,7 +127,7 @@ int TimeTableModel::GetTimeStringState(const QString &Text)
     return ParseTime(t, hour, minute) ? StateTime : StateInvalid;
 }
 
-int TimeTableModel::GetCellState(int Col, int Row) const
+TimeTableModel::CellState TimeTableModel::GetCellState(int Col, int Row) const
 {
     return GetTimeStringState(sgTimeTable.cell(Col, Row));
 }
@@ -297,113 +297,124 @@ bool TimeTableModel::findReferenceTime(int Col, int Row, int &Hour, int &Minute,
     return FindPrevTime(Col, Row, Hour, Minute);
 }
 
+std::optional<QString> TimeTableModel::interpretInterval(int Col, int Row, const QString &Text)
+{
+    const bool prefixed = Text[0] == QLatin1Char('a') || Text[0] == QLatin1Char('A');
+    const QString number = prefixed ? Text.mid(1).trimmed() : Text.left(Text.size() - 3).trimmed();
+    const int minutes = intOrMinusOne(number);
+    if (!CanEnterInterval(Col, Row, minutes))
+        return std::nullopt;
+    if (Row < lastRow() && dialogs().askYesNo(QStringLiteral("Apply to all further stations?"))) {
+        FillInterval(Col, Row, minutes);
+        if (EnterPressed && Col < lastCol())
+            FillDone = true;
+    }
+    return intervalText(minutes);
+}
+
+std::optional<QString> TimeTableModel::interpretCopy(int Col, int Row, const QString &Text)
+{
+    if (Text.size() == 1) {
+        if (CheckCellAbove(Col, Row) || FindIntervalAbove(Col, Row))
+            return sgTimeTable.cell(Col, Row - 1);
+        return std::nullopt;
+    }
+    int trip = 0;
+    QStringList lines;
+    // Trip N stands in column N + 1; a number naming no trip column is no source.
+    if (!parseInt(Text.mid(1).trimmed(), trip) || trip < 1 || trip + 1 > lastCol() ||
+        !CopyTripShifted(Col, Row, lines, trip + 1))
+        return std::nullopt;
+    for (int i = 0; i < lines.size(); ++i)
+        sgTimeTable.setCell(Col, Row + i, lines[i]);
+    FillDone = true;
+    return lines.value(0);
+}
+
+std::optional<QString> TimeTableModel::interpretAdd(int Col, int Row, const QString &Text) const
+{
+    int add = -1;
+    int hour = 0, minute = 0;
+    bool earlier = false;
+    if (!parseInt(Text.mid(1).trimmed(), add) || add < 0 || add > 1439 ||
+        !findReferenceTime(Col, Row, hour, minute, earlier))
+        return std::nullopt;
+    const int newMinute = (minute + add) % 60;
+    const int newHour = (hour + (minute + add) / 60) % 24;
+    if (!ValidateTime(Col, Row, newHour, newMinute))
+        return std::nullopt;
+    return FormatTime(newHour, newMinute);
+}
+
+// "930", "9:30", "9.3" (09:30), "12:45"; the separator stands after one or two digits.
+std::optional<QString> TimeTableModel::interpretFullTime(int Col, int Row, const QString &Text) const
+{
+    QString digits = Text;
+    qsizetype p = Text.indexOf(QLatin1Char(':')) + 1; // 1-based, 0 = none
+    if (p == 0)
+        p = Text.indexOf(QLatin1Char('.')) + 1;
+    if (p > 0) {
+        if (p == 1 || p > 3 || p == Text.size())
+            return std::nullopt;
+        digits = p == 2 ? QLatin1Char('0') + Text.left(1) + Text.mid(2) : Text.left(2) + Text.mid(3);
+        if (digits.size() == 3)
+            digits += QLatin1Char('0');
+    }
+    int v = 0;
+    if (!allDigits(digits) || !parseInt(digits, v) || !ValidateTime(Col, Row, v / 100, v % 100))
+        return std::nullopt;
+    return FormatTime(v / 100, v % 100);
+}
+
+std::optional<QString> TimeTableModel::interpretMinutes(int Col, int Row, const QString &Text) const
+{
+    int m = -1;
+    int hour = 0, minute = 0;
+    bool earlier = false;
+    if (!parseInt(Text, m) || m < 0 || m > 59 || !findReferenceTime(Col, Row, hour, minute, earlier))
+        return std::nullopt;
+    if (m < minute || (m == minute && earlier))
+        hour = (hour + 1) % 24;
+    if (!ValidateTime(Col, Row, hour, m))
+        return std::nullopt;
+    return FormatTime(hour, m);
+}
+
 bool TimeTableModel::InterpretCell()
 {
-    const int col = sgTimeTable.col();
-    const int row = sgTimeTable.row();
-    const QString text = sgTimeTable.cell(col, row).trimmed();
-
     if (FillDone) {
         FillDone = false;
         return true;
     }
-
-    bool valid = true;
-    bool filled = false; // the entry wrote several cells itself
-    QString result;
+    const int col = sgTimeTable.col();
+    const int row = sgTimeTable.row();
+    const QString text = sgTimeTable.cell(col, row).trimmed();
     const QChar first = text.isEmpty() ? QChar() : text[0];
 
-    if (text.isEmpty()) {
-        // no stop here
-    } else if (first == QLatin1Char('a') || first == QLatin1Char('A') ||
-               (text.size() >= 4 && text.right(3).compare(QLatin1String("min"), Qt::CaseInsensitive) == 0)) {
-        const QString number = (first == QLatin1Char('a') || first == QLatin1Char('A'))
-                                   ? text.mid(1).trimmed()
-                                   : text.left(text.size() - 3).trimmed();
-        const int minutes = intOrMinusOne(number);
-        valid = CanEnterInterval(col, row, minutes);
-        if (valid) {
-            result = intervalText(minutes);
-            if (row < lastRow() && dialogs().askYesNo(QStringLiteral("Apply to all further stations?"))) {
-                FillInterval(col, row, minutes);
-                if (EnterPressed && col < lastCol()) {
-                    FillDone = true;
-                    filled = true;
-                }
-            }
-        }
-    } else if (first == QLatin1Char('=') || first == QLatin1Char('S') || first == QLatin1Char('s')) {
-        if (text.size() == 1) {
-            valid = CheckCellAbove(col, row) || FindIntervalAbove(col, row);
-            if (valid)
-                result = sgTimeTable.cell(col, row - 1);
-        } else {
-            int trip = 0;
-            QStringList lines;
-            // Trip N stands in column N + 1; a number naming no trip column is no source.
-            valid = parseInt(text.mid(1).trimmed(), trip) && trip >= 1 && trip + 1 <= lastCol() &&
-                    CopyTripShifted(col, row, lines, trip + 1);
-            if (valid) {
-                for (int i = 0; i < lines.size(); ++i)
-                    sgTimeTable.setCell(col, row + i, lines[i]);
-                FillDone = true;
-                filled = true;
-            }
-        }
-    } else if (first == QLatin1Char('+')) {
-        int add = -1;
-        int hour = 0, minute = 0;
-        bool earlier = false;
-        valid = parseInt(text.mid(1).trimmed(), add) && add >= 0 && add <= 1439 &&
-                findReferenceTime(col, row, hour, minute, earlier);
-        if (valid) {
-            const int newMinute = (minute + add) % 60;
-            const int newHour = (hour + (minute + add) / 60) % 24;
-            valid = ValidateTime(col, row, newHour, newMinute);
-            result = FormatTime(newHour, newMinute);
-        }
-    } else if (!isDigit(first)) {
-        valid = false;
-    } else if (text.size() >= 3) {
-        QString digits = text;
-        qsizetype p = text.indexOf(QLatin1Char(':')) + 1; // 1-based, 0 = none
-        if (p == 0)
-            p = text.indexOf(QLatin1Char('.')) + 1;
-        if (p > 0) {
-            if (p == 1 || p > 3 || p == text.size()) {
-                valid = false;
-            } else {
-                digits = p == 2 ? QLatin1Char('0') + text.left(1) + text.mid(2) : text.left(2) + text.mid(3);
-                if (digits.size() == 3)
-                    digits += QLatin1Char('0');
-            }
-        }
-        int v = 0;
-        valid = valid && allDigits(digits) && parseInt(digits, v);
-        if (valid) {
-            valid = ValidateTime(col, row, v / 100, v % 100);
-            result = FormatTime(v / 100, v % 100);
-        }
-    } else {
-        int m = -1;
-        int hour = 0, minute = 0;
-        bool earlier = false;
-        valid = parseInt(text, m) && m >= 0 && m <= 59 && findReferenceTime(col, row, hour, minute, earlier);
-        if (valid) {
-            if (m < minute || (m == minute && earlier))
-                hour = (hour + 1) % 24;
-            valid = ValidateTime(col, row, hour, m);
-            result = FormatTime(hour, m);
-        }
-    }
+    std::optional<QString> result;
+    if (text.isEmpty())
+        result = QString();
+    else if (first == QLatin1Char('a') || first == QLatin1Char('A') ||
+             (text.size() >= 4 && text.right(3).compare(QLatin1String("min"), Qt::CaseInsensitive) == 0))
+        result = interpretInterval(col, row, text);
+    else if (first == QLatin1Char('=') || first == QLatin1Char('S') || first == QLatin1Char('s'))
+        result = interpretCopy(col, row, text);
+    else if (first == QLatin1Char('+'))
+        result = interpretAdd(col, row, text);
+    else if (!isDigit(first))
+        result = std::nullopt;
+    else if (text.size() >= 3)
+        result = interpretFullTime(col, row, text);
+    else
+        result = interpretMinutes(col, row, text);
 
-    if (filled)
+    if (FillDone) // the entry wrote its cells itself; the cursor goes on from there
         return false;
-    if (valid)
-        sgTimeTable.setCell(col, row, result);
+    if (result)
+        sgTimeTable.setCell(col, row, *result);
     else if (OldCellSaved)
         sgTimeTable.setCell(col, row, OldCellText);
-    return valid;
+    return result.has_value();
 }
 
 bool TimeTableModel::KeyPress(QChar Key)
@@ -423,6 +434,9 @@ bool TimeTableModel::KeyPress(QChar Key)
         OldCellText = sgTimeTable.cell(sgTimeTable.col(), sgTimeTable.row());
         OldCellSaved = true;
     }
+    // The key changes the cell's text: what the user types now is an entry of its own, not
+    // the fill that was written into the cell before.
+    FillDone = false;
     EditOn();
     return true;
 }
@@ -431,6 +445,7 @@ void TimeTableModel::DeleteKeyDown()
 {
     OldCellText = sgTimeTable.cell(sgTimeTable.col(), sgTimeTable.row());
     OldCellSaved = true;
+    FillDone = false;
     EditOn();
 }
 
@@ -455,6 +470,22 @@ bool TimeTableModel::SelectCell(int Col, int Row)
     return false;
 }
 
+// Only a typed entry is interpreted: a cell the check before saving marked stays as it is,
+// so the user can still save it anyway.
+bool TimeTableModel::EndEntry()
+{
+    if (!OldCellSaved && !FillDone)
+        return true;
+    if (InterpretCell() || FillDone) {
+        FillDone = false;
+        OldCellSaved = false;
+        EnterPressed = false;
+        return true;
+    }
+    dialogs().beep();
+    return false;
+}
+
 // Both changes of the stop rows show the save button, as every other edit does: the rows
 // are saved with the trips.
 void TimeTableModel::MarkerClick(int Row)
@@ -462,22 +493,27 @@ void TimeTableModel::MarkerClick(int Row)
     if (Row < FirstStopRow || Row > lastRow())
         return;
     const QString marker = sgTimeTable.cell(0, Row);
+    const int curRow = sgTimeTable.row();
     if (marker == QLatin1String("+")) {
         GridInsertRow(sgTimeTable, Row);
         sgTimeTable.setCell(0, Row, QStringLiteral("-"));
         sgTimeTable.setCell(0, Row + 1, QStringLiteral("-"));
         sgTimeTable.setCell(1, Row, sgTimeTable.cell(1, Row + 1));
+        if (curRow >= Row)
+            sgTimeTable.setCurrent(sgTimeTable.col(), curRow + 1);
         if (dialogs().askYesNoCancel(QStringLiteral("Insert same values?")) == DialogService::Answer::Yes)
             for (int c = FirstTripCol; c < sgTimeTable.colCount(); ++c)
                 sgTimeTable.setCell(c, Row, sgTimeTable.cell(c, Row + 1));
         EditOn();
-    } else if (marker == QLatin1String("-")) {
+    } else if (marker == QLatin1String("-") && lastRow() > FirstStopRow) {
         const QString station = sgTimeTable.cell(1, Row);
         if (Row - 1 >= FirstStopRow && sgTimeTable.cell(1, Row - 1) == station)
             sgTimeTable.setCell(0, Row - 1, QStringLiteral("+"));
         else if (Row + 1 <= lastRow() && sgTimeTable.cell(1, Row + 1) == station)
             sgTimeTable.setCell(0, Row + 1, QStringLiteral("+"));
         GridDeleteRow(sgTimeTable, Row);
+        if (curRow > Row || curRow > lastRow())
+            sgTimeTable.setCurrent(sgTimeTable.col(), curRow - 1);
         EditOn();
     }
 }
@@ -531,6 +567,10 @@ TimeTableModel::CheckResult TimeTableModel::CheckTimeTable()
         sgTimeTable.setCell(c, from, QString());
         ++result.corrections;
     };
+    auto clear = [this, &result](int c, int r) {
+        sgTimeTable.setCell(c, r, QString());
+        ++result.corrections;
+    };
 
     for (int c = FirstTripCol; c <= lastCol(); ++c) {
         int first = -1;
@@ -553,22 +593,22 @@ TimeTableModel::CheckResult TimeTableModel::CheckTimeTable()
         for (int d : pairStarts) {
             if (d < first || d >= last)
                 continue;
-            const QString upper = sgTimeTable.cell(c, d).trimmed();
-            const QString lower = sgTimeTable.cell(c, d + 1).trimmed();
+            const QString upper = sgTimeTable.cell(c, d);
+            const QString lower = sgTimeTable.cell(c, d + 1);
             if (d == first) {
                 if (!filled(c, d + 1))
                     move(c, d, d + 1);
                 else if (upper != lower)
                     markError(c, d);
                 else
-                    move(c, d, d + 1);
+                    clear(c, d);
             } else if (d + 1 == last) {
                 if (!filled(c, d))
                     move(c, d + 1, d);
                 else if (upper != lower)
                     markError(c, d + 1);
                 else
-                    move(c, d + 1, d);
+                    clear(c, d + 1);
             } else if (filled(c, d) && GetCellState(c, d + 1) == StateEmpty) {
                 sgTimeTable.setCell(c, d + 1, sgTimeTable.cell(c, d));
                 ++result.corrections;

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 // The text of a minute count: the remainder modulo 1440 as "hh:mm"; a negative count gives
 // the empty text, 1500 gives "01:00". The connection search writes its times with it.
@@ -48,8 +49,8 @@ public:
     static bool ParseTime(const QString &Text, int &Hour, int &Minute);
     static int TimeToMinutes(const QString &Text);
     static int StringToInterval(const QString &Text);
-    static int GetTimeStringState(const QString &Text);
-    int GetCellState(int Col, int Row) const;
+    static CellState GetTimeStringState(const QString &Text);
+    CellState GetCellState(int Col, int Row) const;
 
     // Searches to the left and upwards; see the .cpp for the ranges.
     int FindPrevCellInRow(int Col, int Row, int &FoundCol) const;
@@ -77,8 +78,11 @@ public:
     // cell of sgTimeTable tells where it stands: the same cell (after a beep) or the next
     // trip column after a fill confirmed with Enter.
     bool SelectCell(int Col, int Row);
+    // Ends a typed entry in the current cell without moving, as leaving it would (before a
+    // save, a paste or a marker click). False, after a beep, when the entry was refused.
+    bool EndEntry();
 
-    // Marker column: a click on column 0 of a stop row.
+    // Marker column: a click on column 0 of a stop row. The cursor stays on its stop row.
     void MarkerClick(int Row);
     // Markers after a load: "-" on both rows of a station that stands twice, else "+".
     void SetMarkers();
@@ -97,4 +101,12 @@ private:
     int lastRow() const { return sgTimeTable.rowCount() - 1; }
     int lastCol() const { return sgTimeTable.colCount() - 1; }
     bool findReferenceTime(int Col, int Row, int &Hour, int &Minute, bool &FromEarlierTrip) const;
+
+    // One entry form each: the text the cell is to hold, or nothing for a refused entry. An
+    // entry that writes several cells itself sets FillDone.
+    std::optional<QString> interpretInterval(int Col, int Row, const QString &Text);
+    std::optional<QString> interpretCopy(int Col, int Row, const QString &Text);
+    std::optional<QString> interpretAdd(int Col, int Row, const QString &Text) const;
+    std::optional<QString> interpretFullTime(int Col, int Row, const QString &Text) const;
+    std::optional<QString> interpretMinutes(int Col, int Row, const QString &Text) const;
 };

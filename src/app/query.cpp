@@ -1,8 +1,174 @@
 #include "app/query.h"
 
+#include "app/Main.h"
+#include "query/query.h"
+
+#include <QEvent>
+#include <QHideEvent>
+#include <QShowEvent>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTime>
+
 TfmQuery *fmQuery = nullptr;
+
+namespace {
+
+// Typed text leaves a list without a selection: the last valid one stays in force.
+void showSelectedItem(QComboBox *list)
+{
+    if (list->currentIndex() >= 0)
+        list->setEditText(list->itemText(list->currentIndex()));
+}
+
+} // namespace
 
 TfmQuery::TfmQuery(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("fmQuery"));
+    setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    FormCreate();
+    connect(btStartQuery, &QPushButton::clicked, this, &TfmQuery::btStartQueryClick);
+    connect(cbDayGroup, &QComboBox::currentIndexChanged, this, &TfmQuery::cbDayGroupChange);
+    connect(cbMaxTransfers, &QComboBox::currentIndexChanged, this, &TfmQuery::cbMaxTransfersChange);
+    connect(cbSearchDepth, &QComboBox::currentIndexChanged, this, &TfmQuery::cbSearchDepthChange);
+    connect(cbMaxConnections, &QComboBox::currentIndexChanged, this, &TfmQuery::cbMaxConnectionsChange);
+    connect(cbMaxSearchTime, &QComboBox::currentIndexChanged, this, &TfmQuery::cbMaxSearchTimeChange);
+    for (QComboBox *list : {cbStartStation, cbZielStation}) {
+        list->installEventFilter(this);
+        if (list->lineEdit())
+            list->lineEdit()->installEventFilter(this);
+    }
+}
+
+TfmQuery::~TfmQuery()
+{
+    FormDestroy();
+}
+
+void TfmQuery::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TfmQuery::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    if (!event->spontaneous())
+        FormHide();
+}
+
+bool TfmQuery::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        if (watched == cbStartStation || watched == cbStartStation->lineEdit())
+            cbStartStationExit();
+        else if (watched == cbZielStation || watched == cbZielStation->lineEdit())
+            cbZielStationExit();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfmQuery::FormCreate()
+{
+    setWindowTitle(QStringLiteral("Korvalin Pro - Timetable Information"));
+    ResultList.clear();
+    MaxConnections = cbMaxConnections->currentText().toInt();
+    MinChangeMinutes = 1;
+    MaxTransfers = 3;
+    SearchDepth = cbSearchDepth->currentText().toInt();
+    const int seconds = SearchTimeSeconds(cbMaxSearchTime->currentIndex());
+    if (seconds >= 0)
+        MaxSearchTime = seconds;
+    cbMaxTransfers->setCurrentIndex(MaxTransfers);
+    pcQuery->setCurrentWidget(tsQuery);
+    DropTimeTableCaches();
+}
+
+void TfmQuery::FormShow()
+{
+    openQueryShowing();
+    cbStartStation->clear();
+    cbZielStation->clear();
+    const QStringList stations = servedStationNames();
+    cbStartStation->addItems(stations);
+    cbZielStation->addItems(stations);
+    if (cbStartStation->count() > 0)
+        cbStartStation->setCurrentIndex(0);
+    if (cbZielStation->count() >= 2)
+        cbZielStation->setCurrentIndex(1);
+    else if (cbZielStation->count() == 1)
+        cbZielStation->setCurrentIndex(0);
+    cbDayGroup->clear();
+    cbDayGroup->addItems(dayGroupTexts());
+    cbDayGroup->setCurrentIndex(0);
+    dtpStartTime->setTime(QTime::currentTime());
+    if (fmMain && fmMain != parentWidget())
+        move(fmMain->geometry().center() - rect().center());
+}
+
+void TfmQuery::FormHide()
+{
+    closeQueryShowing();
+}
+
+void TfmQuery::FormDestroy()
+{
+    releaseQueryState();
+}
+
+void TfmQuery::btStartQueryClick()
+{
+    mZeiten->clear();
+    const int day = cbDayGroup->currentIndex();
+    const QTime time = dtpStartTime->time();
+    const QString text = runConnectionQuery(cbStartStation->currentText(), cbZielStation->currentText(),
+                                            day >= 0 ? cbDayGroup->itemText(day) : QString(),
+                                            time.hour() * 60 + time.minute());
+    mZeiten->setPlainText(text);
+    mZeiten->verticalScrollBar()->setValue(0);
+    mZeiten->setFocus();
+}
+
+void TfmQuery::cbDayGroupChange()
+{
+    DropTimeTableCaches();
+}
+
+void TfmQuery::cbMaxTransfersChange()
+{
+    if (cbMaxTransfers->currentIndex() >= 0)
+        MaxTransfers = cbMaxTransfers->currentIndex();
+}
+
+void TfmQuery::cbSearchDepthChange()
+{
+    if (cbSearchDepth->currentIndex() >= 0)
+        SearchDepth = cbSearchDepth->itemText(cbSearchDepth->currentIndex()).toInt();
+}
+
+void TfmQuery::cbMaxConnectionsChange()
+{
+    if (cbMaxConnections->currentIndex() >= 0)
+        MaxConnections = cbMaxConnections->itemText(cbMaxConnections->currentIndex()).toInt();
+}
+
+void TfmQuery::cbMaxSearchTimeChange()
+{
+    const int seconds = SearchTimeSeconds(cbMaxSearchTime->currentIndex());
+    if (seconds >= 0)
+        MaxSearchTime = seconds;
+}
+
+void TfmQuery::cbStartStationExit()
+{
+    showSelectedItem(cbStartStation);
+}
+
+void TfmQuery::cbZielStationExit()
+{
+    showSelectedItem(cbZielStation);
 }

@@ -1,99 +1,493 @@
 #include "data/db_delete.h"
-// Bodies follow; until then every routine reports failure.
+
+#include "data/data_module_1.h"
+#include "data/db_func.h"
+#include "data/db_func_p.h"
+#include "data/db_linemap_p.h"
+#include "data/table_files.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <set>
+
+using namespace dbfunc;
+
+namespace {
+
+const QString kID = QStringLiteral("ID");
+const QString kLineID = QStringLiteral("LineID");
+const QString kLineMapID = QStringLiteral("LineMapID");
+const QString kStationID = QStringLiteral("StationID");
+
+bool fileExists(const QString &file)
+{
+    return QFileInfo::exists(projectFile(file));
+}
+
+// A file that is not there counts as deleted.
+bool removeProjectFile(const QString &file)
+{
+    const QString path = projectFile(file);
+    return !QFileInfo::exists(path) || QFile::remove(path);
+}
+
+// Every plan of the project: those listed in line_maps.ptf and those that still have rows in
+// line_map_lines.ptf. False when either file is there but cannot be read.
+bool collectPlans(std::set<int> &plans)
+{
+    if (fileExists(QStringLiteral("line_maps.ptf"))) {
+        Table &maps = dm1->cdsLineMaps;
+        const bool ok = guarded(maps, false, [&] {
+            if (!LoadPtfFile(projectFile(QStringLiteral("line_maps.ptf")), maps))
+                return false;
+            maps.open();
+            Unfiltered all(maps);
+            for (maps.first(); !maps.eof(); maps.next())
+                plans.insert(maps.fieldByName(kID).asInteger());
+            return true;
+        });
+        if (!ok)
+            return false;
+    }
+    bool present = false;
+    if (!loadSharedTable(SharedTable::Lines, present))
+        return false;
+    Table &lines = dm1->cdsLineMapLines;
+    return guarded(lines, false, [&] {
+        lines.open();
+        Unfiltered all(lines);
+        lines.setIndexName(QStringLiteral("idxLineMapID"));
+        for (lines.first(); !lines.eof(); lines.next())
+            plans.insert(lines.fieldByName(kLineMapID).asInteger());
+        return true;
+    });
+}
+
+enum class PlanTable { Stations, IndividualPrefs, MultiPrefs };
+
+Table &planTable(PlanTable which)
+{
+    switch (which) {
+    case PlanTable::Stations:
+        return dm1->cdsLineMapStations;
+    case PlanTable::IndividualPrefs:
+        return dm1->cdsLineMapIndividualStationPrefs;
+    case PlanTable::MultiPrefs:
+        break;
+    }
+    return dm1->cdsLineMapIndividualMultiStationPrefs;
+}
+
+QString planFile(PlanTable which, int lineMapID)
+{
+    const char *prefix = which == PlanTable::Stations          ? "lms_"
+                         : which == PlanTable::IndividualPrefs ? "lmisp_"
+                                                               : "lmimsp_";
+    return QLatin1String(prefix) + QString::number(lineMapID) + QStringLiteral(".ptf");
+}
+
+// Loads one of the plan's own files when it exists, lets `change` delete rows (it returns how
+// many) and writes the file back when any went. The table is closed afterwards.
+template <typename Change> bool editPlanFile(PlanTable which, int lineMapID, Change &&change)
+{
+    if (!fileExists(planFile(which, lineMapID)))
+        return true;
+    Table &t = planTable(which);
+    bool loaded = false;
+    switch (which) {
+    case PlanTable::Stations:
+        loaded = LoadLineMapStations(lineMapID);
+        break;
+    case PlanTable::IndividualPrefs:
+        loaded = LoadLineMapIndividualStationPrefs(lineMapID);
+        break;
+    case PlanTable::MultiPrefs:
+        loaded = LoadLineMapIndividualMultiStationPrefs(lineMapID);
+        break;
+    }
+    bool ok = loaded;
+    if (loaded) {
+        const int deleted = guarded(t, -1, [&] {
+            t.open();
+            Unfiltered all(t);
+            return change(t);
+        });
+        ok = deleted >= 0;
+        if (deleted > 0) {
+            switch (which) {
+            case PlanTable::Stations:
+                // The stations keep the order the editor placed them in.
+                guarded(t, [&] { t.setIndexName(QString()); });
+                ok = SaveLineMapStations(lineMapID);
+                break;
+            case PlanTable::IndividualPrefs:
+                ok = SaveLineMapIndividualStationPrefs(lineMapID);
+                break;
+            case PlanTable::MultiPrefs:
+                ok = SaveLineMapIndividualMultiStationPrefs(lineMapID);
+                break;
+            }
+        }
+    }
+    guarded(t, [&] { t.close(); });
+    return ok;
+}
+
+// Deletes the row with the key on idxID and writes the table's file; on a failed write the row
+// comes back, so table and file still agree and the delete can be repeated. False when there is
+// no such row.
+bool deleteOwnRow(Table &t, int id, bool (*save)())
+{
+    QVariantList removed;
+    const bool found = guarded(t, false, [&] {
+        t.open();
+        Unfiltered all(t);
+        t.setIndexName(QStringLiteral("idxID"));
+        if (!t.findKey({id}))
+            return false;
+        removed = rowValues(t);
+        t.remove();
+        return true;
+    });
+    if (!found)
+        return false;
+    if (save())
+        return true;
+    restoreRow(t, removed);
+    return false;
+}
+
+bool saveLineStationsInOrder()
+{
+    guarded(dm1->cdsLineStations, [] { dm1->cdsLineStations.setIndexName(QStringLiteral("idxLineStations")); });
+    return SaveLineStations();
+}
+
+// Lowers by one the number of every stop of the line behind the removed stop `number`.
+void closeGap(Table &ls, int lineID, int number)
+{
+    // idxLineID does not hold the number, so editing it moves no row under the walk.
+    ls.setIndexName(QStringLiteral("idxLineID"));
+    if (!ls.findKey({lineID}))
+        return;
+    for (; !ls.eof() && ls.fieldByName(kLineID).asInteger() == lineID; ls.next()) {
+        Field n = ls.fieldByName(QStringLiteral("LineStationNumber"));
+        if (n.asInteger() > number) {
+            ls.edit();
+            n.setInteger(n.asInteger() - 1);
+            ls.post();
+        }
+    }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- station chain
+
 bool DeleteStationByName(const QString &Name)
 {
-    (void)Name;
-    return false;
+    const int id = GetStationIDByName(Name);
+    return id >= 0 && DeleteStation(id);
 }
 
 bool DeleteStation(int StationID)
 {
-    (void)StationID;
-    return false;
+    // The station's own row goes last: a chain that stops leaves it listed for another try.
+    return DeleteStationFromLineMaps(StationID) && DeleteStationFromLines(StationID) && DeleteNewStation(StationID) &&
+           DeleteStationRecord(StationID);
 }
 
 bool DeleteStationFromLineMaps(int StationID)
 {
-    (void)StationID;
-    return false;
+    // Every plan is visited, not only those of the lines that hold the station now: a station
+    // taken off a line earlier can still have a transfer-station row.
+    std::set<int> plans;
+    if (!collectPlans(plans))
+        return false;
+    for (int plan : plans) {
+        const bool ok =
+            editPlanFile(PlanTable::Stations, plan,
+                         [&](Table &t) { return deleteRowsByKey(t, QStringLiteral("idxStationID"), {StationID}); }) &&
+            editPlanFile(PlanTable::IndividualPrefs, plan,
+                         [&](Table &t) {
+                             return deleteRowsByKey(t, QStringLiteral("idxTypeValue"), {0, StationID});
+                         }) &&
+            editPlanFile(PlanTable::MultiPrefs, plan,
+                         [&](Table &t) { return deleteRowsByKey(t, QStringLiteral("idxStationID"), {StationID}); });
+        if (!ok)
+            return false;
+    }
+    return true;
 }
 
 bool DeleteStationRecord(int StationID)
 {
-    (void)StationID;
-    return false;
+    return deleteOwnRow(dm1->cdsStations, StationID, &SaveStations);
 }
 
 bool DeleteStationFromLines(int StationID)
 {
-    (void)StationID;
-    return false;
+    Table &ls = dm1->cdsLineStations;
+    int deleted = 0;
+    bool ok = true;
+    try {
+        if (ls.fieldCount() == 0)
+            return true;
+        ls.open();
+        Unfiltered all(ls);
+        while (ok) {
+            ls.setIndexName(QStringLiteral("idxStationID"));
+            if (!ls.findKey({StationID}))
+                break;
+            const int lineID = ls.fieldByName(kLineID).asInteger();
+            const int number = ls.fieldByName(QStringLiteral("LineStationNumber")).asInteger();
+            ls.remove();
+            ++deleted;
+            closeGap(ls, lineID, number);
+            ok = DeleteStationFromTimeTables(lineID, StationID);
+        }
+    } catch (const std::exception &) {
+        ls.cancel();
+        ok = false;
+    }
+    if (deleted == 0)
+        return ok;
+    // The timetables already handled lost their columns: the stop lists must follow them.
+    const bool written = saveLineStationsInOrder();
+    return ok && written;
 }
 
 bool DeleteNewStation(int StationID)
 {
-    (void)StationID;
-    return false;
+    Table &t = dm1->cdsNewStations;
+    const int found = guarded(t, -1, [&] {
+        if (t.fieldCount() == 0)
+            return 0;
+        t.open();
+        return deleteRowsByKey(t, QStringLiteral("idxID"), {StationID});
+    });
+    if (found < 0)
+        return false;
+    return found == 0 || SaveNewStations();
 }
+
+// ---------------------------------------------------------------- line chain
 
 bool DeleteLineByName(const QString &Name)
 {
-    (void)Name;
-    return false;
+    const int id = GetLineIDByName(Name);
+    return id >= 0 && DeleteLine(id);
 }
 
 bool DeleteLine(int LineID)
 {
-    (void)LineID;
-    return false;
+    // The line's own row goes last: a chain that stops leaves it listed for another try.
+    return DeleteLineFromLineMaps(LineID) && DeleteLineStationsOfLine(LineID) && DeleteLineGraphic(LineID) &&
+           DeleteLineRecord(LineID);
 }
 
 bool DeleteLineFromLineMaps(int LineID)
 {
-    (void)LineID;
-    return false;
-}
-
-bool DeleteLineRecord(int LineID)
-{
-    (void)LineID;
-    return false;
-}
-
-bool DeleteLineStationsOfLine(int LineID)
-{
-    (void)LineID;
-    return false;
-}
-
-bool DeleteLineConnectionsOfLine(int LineID)
-{
-    (void)LineID;
-    return false;
-}
-
-bool DeleteLineGraphic(int LineID)
-{
-    (void)LineID;
-    return false;
+    return DeleteLineFromLineMapStationTables(LineID) && DeleteLineTextVisibleOfLine(LineID) &&
+           DeleteLineTextColorOfLine(LineID) && DeleteLineTextOffsetOfLine(LineID) &&
+           DeleteLineMapLineIntersectionsOfLine(LineID) && DeleteLineMapLineSectionsOfLine(LineID) &&
+           DeleteLineMapLinesOfLine(LineID);
 }
 
 bool DeleteLineFromLineMapStationTables(int LineID)
 {
-    (void)LineID;
-    return false;
+    std::set<int> plans;
+    if (!collectPlans(plans))
+        return false;
+    for (int plan : plans) {
+        const bool ok =
+            editPlanFile(PlanTable::IndividualPrefs, plan,
+                         [&](Table &t) { return deleteRowsByKey(t, QStringLiteral("idxLineID"), {LineID}); }) &&
+            editPlanFile(PlanTable::Stations, plan,
+                         [&](Table &t) { return deleteRowsByKey(t, QStringLiteral("idxLineID"), {LineID}); });
+        if (!ok)
+            return false;
+    }
+    return true;
 }
+
+bool DeleteLineRecord(int LineID)
+{
+    return deleteOwnRow(dm1->cdsLines, LineID, &SaveLines);
+}
+
+bool DeleteLineStationsOfLine(int LineID)
+{
+    Table &ls = dm1->cdsLineStations;
+    const int deleted = guarded(ls, -1, [&] {
+        if (ls.fieldCount() == 0)
+            return 0;
+        ls.open();
+        return deleteRowsByKey(ls, QStringLiteral("idxLineID"), {LineID});
+    });
+    if (deleted < 0)
+        return false;
+    if (deleted > 0 && !saveLineStationsInOrder())
+        return false;
+    return DeleteLineConnectionsOfLine(LineID);
+}
+
+bool DeleteLineConnectionsOfLine(int LineID)
+{
+    const QString file = QStringLiteral("line_connections.ptf");
+    if (fileExists(file)) {
+        Table &lc = dm1->cdsLineConnections;
+        if (!guarded(lc, false, [&] { return LoadPtfFile(projectFile(file), lc); }))
+            return false;
+        int deleted = 0;
+        bool ok = true;
+        try {
+            lc.open();
+            Unfiltered all(lc);
+            lc.setIndexName(QStringLiteral("idxLineID"));
+            while (ok && lc.findKey({LineID})) {
+                const int id = lc.fieldByName(kID).asInteger();
+                if (!removeProjectFile(QStringLiteral("tt_%1.ptf").arg(id))) {
+                    ok = false;
+                    break;
+                }
+                lc.remove();
+                ++deleted;
+                ok = EraseDistancesSection(id);
+            }
+        } catch (const std::exception &) {
+            lc.cancel();
+            ok = false;
+        }
+        if (deleted > 0) {
+            const bool written = guarded(lc, false, [&] {
+                lc.setIndexName(QStringLiteral("idxID"));
+                return SavePtfFile(projectFile(file), kQuote, lc);
+            });
+            ok = ok && written;
+        }
+        if (!ok)
+            return false;
+    }
+    return removeProjectFile(QStringLiteral("ttc_%1.ptf").arg(LineID));
+}
+
+bool DeleteLineGraphic(int LineID)
+{
+    Table &t = dm1->cdsLineGraphic;
+    const int deleted = guarded(t, -1, [&] {
+        if (t.fieldCount() == 0)
+            return 0;
+        t.open();
+        return deleteRowsByKey(t, QStringLiteral("idxLineID"), {LineID});
+    });
+    if (deleted < 0)
+        return false;
+    return deleted == 0 || SaveLineGraphic();
+}
+
+// ---------------------------------------------------------------- changed station lists
 
 bool DeleteRemovedStationsFromLineMaps(int LineID, const QStringList &StationNames)
 {
-    (void)LineID;
-    (void)StationNames;
-    return false;
+    std::set<int> kept;
+    for (const QString &name : StationNames)
+        kept.insert(GetStationIDByName(name));
+
+    bool present = false;
+    if (!loadSharedTable(SharedTable::Lines, present))
+        return false;
+    std::set<int> plans;
+    Table &lines = dm1->cdsLineMapLines;
+    if (!guarded(lines, false, [&] {
+            lines.open();
+            Unfiltered all(lines);
+            lines.setIndexName(QStringLiteral("idxLineID"));
+            if (lines.findKey({LineID})) {
+                for (; !lines.eof() && lines.fieldByName(kLineID).asInteger() == LineID; lines.next())
+                    plans.insert(lines.fieldByName(kLineMapID).asInteger());
+            }
+            return true;
+        }))
+        return false;
+
+    // Deletes the line's rows whose station is no longer on it; `accept` picks the rows in question.
+    auto removeGone = [&](const QString &stationField, auto accept) {
+        return [&, stationField, accept](Table &t) {
+            t.setIndexName(QStringLiteral("idxLineID"));
+            int deleted = 0;
+            if (!t.findKey({LineID}))
+                return 0;
+            while (!t.eof() && t.fieldByName(kLineID).asInteger() == LineID) {
+                if (accept(t) && !kept.count(t.fieldByName(stationField).asInteger())) {
+                    t.remove();
+                    ++deleted;
+                } else {
+                    t.next();
+                }
+            }
+            return deleted;
+        };
+    };
+    auto anyRow = [](Table &) { return true; };
+    auto stationRow = [](Table &t) {
+        Field type = t.fieldByName(QStringLiteral("IDType"));
+        return !type.isNull() && type.asInteger() == 0;
+    };
+
+    // Every plan is walked even after a failure; the result tells whether all went well.
+    bool ok = true;
+    for (int plan : plans) {
+        ok = editPlanFile(PlanTable::IndividualPrefs, plan, removeGone(QStringLiteral("IDValue"), stationRow)) && ok;
+        ok = editPlanFile(PlanTable::Stations, plan, removeGone(kStationID, anyRow)) && ok;
+    }
+    guarded(lines, [&] { lines.close(); });
+    return ok;
 }
+
+// ---------------------------------------------------------------- timetable delete
 
 bool ClearLineConnection(int LineConnectionID)
 {
-    (void)LineConnectionID;
+    Table &lc = dm1->cdsLineConnections;
+    QVariantList before;
+    const bool cleared = guarded(lc, false, [&] {
+        lc.open();
+        Unfiltered all(lc);
+        lc.setIndexName(QStringLiteral("idxID"));
+        if (!lc.findKey({LineConnectionID}))
+            return false;
+        before = rowValues(lc);
+        lc.edit();
+        lc.fieldByName(kLineID).clear();
+        lc.fieldByName(QStringLiteral("DayGroupID")).clear();
+        lc.fieldByName(QStringLiteral("Direction")).clear();
+        lc.post();
+        return true;
+    });
+    if (!cleared)
+        return false;
+    const bool written = guarded(lc, false, [&] {
+        lc.setIndexName(QStringLiteral("idxID"));
+        return SavePtfFile(projectFile(QStringLiteral("line_connections.ptf")), kQuote, lc);
+    });
+    if (written)
+        return true;
+    // The file still holds the connection; so does the table.
+    guarded(lc, [&] {
+        lc.setIndexName(QStringLiteral("idxID"));
+        if (lc.findKey({LineConnectionID})) {
+            lc.edit();
+            for (int i = 0; i < before.size() && i < lc.fieldCount(); ++i) {
+                if (before[i].isValid())
+                    lc.field(i).setValue(before[i]);
+                else
+                    lc.field(i).clear();
+            }
+            lc.post();
+        }
+    });
     return false;
 }
-

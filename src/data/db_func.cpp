@@ -49,6 +49,8 @@ void loadMaster(Table &table, const QString &file, const QString &message, const
 // while dropping them must not stop the save.
 bool saveWithoutEmptyNames(Table &table, const QString &nameField, const QString &file)
 {
+    // The file holds every row, whatever filter an editor left on.
+    Unfiltered all(table);
     guarded(table, [&] {
         table.setIndexName(QStringLiteral("idxID"));
         table.open();
@@ -311,22 +313,25 @@ void LoadProjectFile(const QString &Path)
 
 QString FormatLastSave(const QDateTime &time) { return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
 
+void FillProjectHeader(Table &Project)
+{
+    Project.open();
+    Project.first();
+    Project.edit();
+    Project.fieldByName(QStringLiteral("DataStandard")).setString(QStringLiteral("Korvalin Pro"));
+    Project.fieldByName(QStringLiteral("DataVersion")).setString(QStringLiteral("1.0"));
+    Project.fieldByName(QStringLiteral("PTFVersion")).setString(QStringLiteral("1.0"));
+    Project.fieldByName(QStringLiteral("ProgName")).setString(ProductTitle);
+    Project.fieldByName(QStringLiteral("ProgVersion")).setString(ProgVersion);
+    Project.fieldByName(QStringLiteral("ProgType")).setString(ProgType);
+    Project.fieldByName(QStringLiteral("LastSave")).setString(FormatLastSave(QDateTime::currentDateTime()));
+    Project.post();
+}
+
 bool SaveProjectFile()
 {
     Table &t = dm1->cdsProject;
-    guarded(t, [&] {
-        t.open();
-        t.first();
-        t.edit();
-        t.fieldByName(QStringLiteral("DataStandard")).setString(QStringLiteral("Korvalin Pro"));
-        t.fieldByName(QStringLiteral("DataVersion")).setString(QStringLiteral("1.0"));
-        t.fieldByName(QStringLiteral("PTFVersion")).setString(QStringLiteral("1.0"));
-        t.fieldByName(QStringLiteral("ProgName")).setString(ProductTitle);
-        t.fieldByName(QStringLiteral("ProgVersion")).setString(ProgVersion);
-        t.fieldByName(QStringLiteral("ProgType")).setString(ProgType);
-        t.fieldByName(QStringLiteral("LastSave")).setString(FormatLastSave(QDateTime::currentDateTime()));
-        t.post();
-    });
+    guarded(t, [&] { FillProjectHeader(t); });
     const bool ok = saveFile(ProjectFileName, t);
     if (!ok)
         dialogs().showMessage(QStringLiteral("Error saving the project file %1").arg(ProjectFileName));

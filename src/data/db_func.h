@@ -7,6 +7,7 @@
 
 // Timetable file maintenance and the distances file belong to the same family of routines.
 #include "data/db_distances.h"
+#include "data/db_distances_rebuild.h"
 #include "data/db_timetables.h"
 #include "data/db_linemap.h"
 #include "data/db_delete.h"
@@ -72,6 +73,10 @@ void CloseLineMapIndividualStationPrefs();
 
 // --- saves; each returns whether the file was written
 bool SaveProjectFile(); // fills the header row first; writes ProjectFileName
+class Table;
+// Sets the header fields of the project table's first row as every save writes them (the
+// table is left open); throws when the table has no row.
+void FillProjectHeader(Table &Project);
 bool SavePrefs();
 bool SaveDayGroups();
 bool SaveStations(); // drops stations with an empty name first

@@ -4,8 +4,11 @@
 #include "data/db_func.h"
 #include "data/db_func_p.h"
 #include "data/table_files.h"
+#include "platform/ansi.h"
 
 #include <QVector>
+
+#include <limits>
 
 using namespace dbfunc;
 
@@ -36,34 +39,61 @@ QString findName(Table &table, const QString &nameField, int id)
     });
 }
 
-// Last ID in ID order plus 1, 1 for an empty table; leaves idxID active.
+// Last ID in ID order plus 1, 1 for an empty table, -1 when the last ID is the largest
+// integer (a negative ID would follow); leaves idxID active.
 int nextID(Table &table)
 {
     table.setIndexName(kIdxID);
     if (table.isEmpty())
         return 1;
     table.last();
-    return table.fieldByName(QStringLiteral("ID")).asInteger() + 1;
+    const int last = table.fieldByName(QStringLiteral("ID")).asInteger();
+    return last == std::numeric_limits<int>::max() ? -1 : last + 1;
+}
+
+// A name as the column will store it: a longer one is cut to the column's size, so the
+// duplicate test must compare that.
+QString storedName(const Table &table, const QString &nameField, const QString &name)
+{
+    const int column = table.findFieldIndex(nameField);
+    const int size = column >= 0 ? table.fieldAt(column).size : 0;
+    return size > 0 && name.size() > size ? name.left(size) : name;
+}
+
+// Names that no row may carry: empty or only blanks (the saves drop such rows without their
+// cascade), or with a character the table file cannot hold (every later save would fail).
+bool acceptableName(const QString &name, bool mustHaveText)
+{
+    if (mustHaveText && name.trimmed().isEmpty())
+        return false;
+    return ansi::unencodable(name).isEmpty();
 }
 
 // Appends (ID, Name) unless the name is there already, then saves; the new ID or -1.
 int addNamed(Table &table, const QString &nameIndex, const QString &nameField, const QString &name,
              bool (*save)(Table &))
 {
+    if (!acceptableName(name, !nameIndex.isEmpty()))
+        return -1;
     return guarded(table, -1, [&] {
         Unfiltered all(table);
         table.open();
+        const QString stored = storedName(table, nameField, name);
         if (!nameIndex.isEmpty()) {
             table.setIndexName(nameIndex);
-            if (table.findKey({name})) {
+            if (table.findKey({stored})) {
                 table.close();
                 return -1;
             }
         }
         const int id = nextID(table);
+        if (id < 0) {
+            table.close();
+            return -1;
+        }
         table.append();
         table.fieldByName(QStringLiteral("ID")).setInteger(id);
-        table.fieldByName(nameField).setString(name);
+        table.fieldByName(nameField).setString(stored);
         table.post();
         const bool saved = save(table);
         table.close();
@@ -72,17 +102,22 @@ int addNamed(Table &table, const QString &nameIndex, const QString &nameField, c
 }
 
 bool rename(Table &table, const QString &nameIndex, const QString &nameField, const QString &oldName,
-            const QString &newName, bool (*save)(Table &))
+            const QString &newName, bool (*save)(Table &), bool mustHaveText = true)
 {
+    if (!acceptableName(newName, mustHaveText))
+        return false;
     return guarded(table, false, [&] {
+        // A filter left on would hide the duplicate and the save would write only the rows it shows.
+        Unfiltered all(table);
         table.open();
         table.setIndexName(nameIndex);
-        if (table.findKey({newName}) || !table.findKey({oldName})) {
+        const QString stored = storedName(table, nameField, newName);
+        if (table.findKey({stored}) || !table.findKey({oldName})) {
             table.close();
             return false;
         }
         table.edit();
-        table.fieldByName(nameField).setString(newName);
+        table.fieldByName(nameField).setString(stored);
         table.post();
         const bool saved = save(table);
         table.close();
@@ -173,6 +208,10 @@ int AddLineConnection(int LineID, int DayGroupID, int Direction)
             return -1;
         }
         const int id = nextID(t);
+        if (id < 0) {
+            t.close();
+            return -1;
+        }
         t.append();
         t.fieldByName(QStringLiteral("ID")).setInteger(id);
         t.fieldByName(QStringLiteral("LineID")).setInteger(LineID);
@@ -202,7 +241,7 @@ bool RenameLine(const QString &OldName, const QString &NewName)
 bool RenameLineMap(const QString &OldName, const QString &NewName)
 {
     return rename(dm1->cdsLineMaps, QStringLiteral("idxMapName"), QStringLiteral("Name"), OldName, NewName,
-                  &saveLineMapsTable);
+                  &saveLineMapsTable, false);
 }
 
 // ---------------------------------------------------------------- other routines
@@ -211,6 +250,7 @@ bool AddNewStation(int StationID)
 {
     Table &t = dm1->cdsNewStations;
     return guarded(t, false, [&] {
+        Unfiltered all(t);
         t.open();
         t.append();
         t.fieldByName(QStringLiteral("StationID")).setInteger(StationID);
@@ -231,6 +271,7 @@ bool SetLineGraphicColor(int LineID, int Red, int Green, int Blue)
 {
     Table &t = dm1->cdsLineGraphic;
     return guarded(t, false, [&] {
+        Unfiltered all(t);
         t.open();
         t.setIndexName(QStringLiteral("idxLineID"));
         if (t.findKey({LineID}))

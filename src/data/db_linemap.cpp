@@ -1,346 +1,555 @@
 #include "data/db_linemap.h"
-// Bodies follow; until then every routine reports failure.
-bool AddLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
+
+#include "data/data_module_1.h"
+#include "data/db_func.h"
+#include "data/db_func_p.h"
+#include "data/db_linemap_p.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace dbfunc;
+
+namespace {
+
+// ---------------------------------------------------------------- rows in memory
+
+template <typename Setter> bool appendRow(Table &t, Setter &&set)
 {
-    (void)LineMapID;
-    (void)Prefs;
+    return guarded(t, false, [&] {
+        t.append();
+        set(t);
+        t.post();
+        return true;
+    });
+}
+
+template <typename Setter> bool setRow(Table &t, const QVariantList &key, Setter &&set)
+{
+    return guarded(t, false, [&] {
+        if (!t.findKey(key))
+            return false;
+        t.edit();
+        set(t);
+        t.post();
+        return true;
+    });
+}
+
+int getField(Table &t, const QVariantList &key, const QString &field)
+{
+    return guarded(t, -1, [&] { return t.findKey(key) ? t.fieldByName(field).asInteger() : -1; });
+}
+
+void setInt(Table &t, const char *field, int value)
+{
+    t.fieldByName(QLatin1String(field)).setInteger(value);
+}
+void setBool(Table &t, const char *field, bool value)
+{
+    t.fieldByName(QLatin1String(field)).setBoolean(value);
+}
+
+QString planFileName(const char *prefix, int lineMapID)
+{
+    return projectFile(QLatin1String(prefix) + QString::number(lineMapID) + QStringLiteral(".ptf"));
+}
+
+bool deletePlanFile(const char *prefix, int lineMapID)
+{
+    const QString path = planFileName(prefix, lineMapID);
+    if (!QFileInfo::exists(path))
+        return true;
+    return QFile::remove(path);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- helpers shared with db_delete
+
+namespace dbfunc {
+
+int deleteRowsByKey(Table &table, const QString &indexName, const QVariantList &key)
+{
+    Unfiltered all(table);
+    table.setIndexName(indexName);
+    int deleted = 0;
+    while (table.findKey(key)) {
+        table.remove();
+        ++deleted;
+    }
+    return deleted;
+}
+
+const QVector<SharedLineMapTable> &sharedLineMapTables()
+{
+    static const QVector<SharedLineMapTable> tables = {
+        {SharedTable::Lines, QStringLiteral("line_map_lines.ptf")},
+        {SharedTable::Sections, QStringLiteral("line_map_line_sections.ptf")},
+        {SharedTable::Intersections, QStringLiteral("line_map_line_intersections.ptf")},
+        {SharedTable::TextVisible, QStringLiteral("line_map_line_text_visible.ptf")},
+        {SharedTable::TextColor, QStringLiteral("line_map_line_text_color.ptf")},
+        {SharedTable::TextOffset, QStringLiteral("line_map_line_text_offset.ptf")},
+    };
+    return tables;
+}
+
+Table &sharedTable(SharedTable which)
+{
+    switch (which) {
+    case SharedTable::Lines:
+        return dm1->cdsLineMapLines;
+    case SharedTable::Sections:
+        return dm1->cdsLineMapLineSections;
+    case SharedTable::Intersections:
+        return dm1->cdsLineMapLineConnections;
+    case SharedTable::TextVisible:
+        return dm1->cdsLineMapLineTextVisible;
+    case SharedTable::TextColor:
+        return dm1->cdsLineMapLineTextColor;
+    case SharedTable::TextOffset:
+        break;
+    }
+    return dm1->cdsLineMapLineTextOffset;
+}
+
+static QString sharedFile(SharedTable which)
+{
+    for (const SharedLineMapTable &s : sharedLineMapTables())
+        if (s.which == which)
+            return s.file;
+    return QString();
+}
+
+bool loadSharedTable(SharedTable which, bool &present)
+{
+    present = QFileInfo::exists(projectFile(sharedFile(which)));
+    if (!present) {
+        // Whatever the table holds (another project's rows, a template) is not this project's.
+        switch (which) {
+        case SharedTable::Lines:
+            CreateEmptyLineMapLines();
+            break;
+        case SharedTable::Sections:
+            CreateEmptyLineMapLineSections();
+            break;
+        case SharedTable::Intersections:
+            CreateEmptyLineMapLineConnections();
+            break;
+        case SharedTable::TextVisible:
+            CreateEmptyLineMapLineTextVisible();
+            break;
+        case SharedTable::TextColor:
+            CreateEmptyLineMapLineTextColor();
+            break;
+        case SharedTable::TextOffset:
+            CreateEmptyLineMapLineTextOffset();
+            break;
+        }
+        return true;
+    }
+    switch (which) {
+    case SharedTable::Lines:
+        return LoadLineMapLines();
+    case SharedTable::Sections:
+        return LoadLineMapLineSections();
+    case SharedTable::Intersections:
+        return LoadLineMapLineIntersections();
+    case SharedTable::TextVisible:
+        return LoadLineMapLineTextVisible();
+    case SharedTable::TextColor:
+        return LoadLineMapLineTextColor();
+    case SharedTable::TextOffset:
+        return LoadLineMapLineTextOffset();
+    }
     return false;
 }
 
-bool UpdateLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
+bool saveSharedTable(SharedTable which)
 {
-    (void)LineMapID;
-    (void)Prefs;
+    switch (which) {
+    case SharedTable::Lines:
+        return SaveLineMapLines();
+    case SharedTable::Sections:
+        return SaveLineMapLineSections();
+    case SharedTable::Intersections:
+        return SaveLineMapLineIntersections();
+    case SharedTable::TextVisible:
+        return SaveLineMapLineTextVisible();
+    case SharedTable::TextColor:
+        return SaveLineMapLineTextColor();
+    case SharedTable::TextOffset:
+        return SaveLineMapLineTextOffset();
+    }
     return false;
 }
 
-bool ReadLineMapPrefs(int LineMapID, TLineMapPrefs &Prefs)
+// The shared tables change only as this project's file says: the table is read from the file
+// first, and a file that does not exist holds no rows and stays missing.
+bool deleteSharedRows(SharedTable which, const QString &indexName, int id)
 {
-    (void)LineMapID;
-    (void)Prefs;
-    return false;
+    bool present = false;
+    if (!loadSharedTable(which, present))
+        return false;
+    if (!present)
+        return true;
+    Table &t = sharedTable(which);
+    if (!guarded(t, false, [&] {
+            t.open();
+            deleteRowsByKey(t, indexName, {id});
+            // The other rows keep the order the file had.
+            t.setIndexName(QString());
+            return true;
+        }))
+        return false;
+    return saveSharedTable(which);
 }
 
-bool DeleteLineMapPrefs(int LineMapID)
+QVariantList rowValues(Table &table)
 {
-    (void)LineMapID;
-    return false;
+    QVariantList values;
+    for (int i = 0; i < table.fieldCount(); ++i)
+        values << table.field(i).value();
+    return values;
 }
+
+void restoreRow(Table &table, const QVariantList &values)
+{
+    guarded(table, [&] {
+        table.open();
+        table.append();
+        for (int i = 0; i < values.size() && i < table.fieldCount(); ++i) {
+            if (values[i].isValid())
+                table.field(i).setValue(values[i]);
+        }
+        table.post();
+    });
+}
+
+} // namespace dbfunc
+
+// ---------------------------------------------------------------- adds
 
 bool AddLineMapStation(int LineID, int LineSectionID, int StationID, int XPos, int YPos)
 {
-    (void)LineID;
-    (void)LineSectionID;
-    (void)StationID;
-    (void)XPos;
-    (void)YPos;
-    return false;
+    return appendRow(dm1->cdsLineMapStations, [&](Table &t) {
+        setInt(t, "LineID", LineID);
+        setInt(t, "LineSectionID", LineSectionID);
+        setInt(t, "StationID", StationID);
+        setInt(t, "XPos", XPos);
+        setInt(t, "YPos", YPos);
+    });
 }
 
 bool AddIndividualStationPrefs(int LineID, int IDType, int IDValue, int Position, int OffsetX, int OffsetY,
                                int TextDirection, int Rotation)
 {
-    (void)LineID;
-    (void)IDType;
-    (void)IDValue;
-    (void)Position;
-    (void)OffsetX;
-    (void)OffsetY;
-    (void)TextDirection;
-    (void)Rotation;
-    return false;
+    return appendRow(dm1->cdsLineMapIndividualStationPrefs, [&](Table &t) {
+        setInt(t, "LineID", LineID);
+        setInt(t, "IDType", IDType);
+        setInt(t, "IDValue", IDValue);
+        setInt(t, "Position", Position);
+        setInt(t, "OffsetX", OffsetX);
+        setInt(t, "OffsetY", OffsetY);
+        setInt(t, "TextDirection", TextDirection);
+        setInt(t, "Rotation", Rotation);
+    });
 }
 
 bool AddMultiStationPrefs(int StationID, int Position, int OffsetX, int OffsetY, int TextDirection, int Rotation)
 {
-    (void)StationID;
-    (void)Position;
-    (void)OffsetX;
-    (void)OffsetY;
-    (void)TextDirection;
-    (void)Rotation;
-    return false;
+    return appendRow(dm1->cdsLineMapIndividualMultiStationPrefs, [&](Table &t) {
+        setInt(t, "StationID", StationID);
+        setInt(t, "Position", Position);
+        setInt(t, "OffsetX", OffsetX);
+        setInt(t, "OffsetY", OffsetY);
+        setInt(t, "TextDirection", TextDirection);
+        setInt(t, "Rotation", Rotation);
+    });
 }
 
 bool AddLineTextVisible(int LineMapID, int LineID, bool Start, bool End, bool Other)
 {
-    (void)LineMapID;
-    (void)LineID;
-    (void)Start;
-    (void)End;
-    (void)Other;
-    return false;
+    return appendRow(dm1->cdsLineMapLineTextVisible, [&](Table &t) {
+        setInt(t, "LineMapID", LineMapID);
+        setInt(t, "LineID", LineID);
+        setBool(t, "Start", Start);
+        setBool(t, "End", End);
+        setBool(t, "Other", Other);
+    });
 }
 
 bool AddLineTextColor(int LineMapID, int LineID, bool DefaultColor, int ColorRed, int ColorGreen, int ColorBlue,
                       bool DefaultBackgroundColor, int BackgroundColorRed, int BackgroundColorGreen,
                       int BackgroundColorBlue)
 {
-    (void)LineMapID;
-    (void)LineID;
-    (void)DefaultColor;
-    (void)ColorRed;
-    (void)ColorGreen;
-    (void)ColorBlue;
-    (void)DefaultBackgroundColor;
-    (void)BackgroundColorRed;
-    (void)BackgroundColorGreen;
-    (void)BackgroundColorBlue;
-    return false;
+    return appendRow(dm1->cdsLineMapLineTextColor, [&](Table &t) {
+        setInt(t, "LineMapID", LineMapID);
+        setInt(t, "LineID", LineID);
+        setBool(t, "DefaultColor", DefaultColor);
+        setInt(t, "ColorRed", ColorRed);
+        setInt(t, "ColorGreen", ColorGreen);
+        setInt(t, "ColorBlue", ColorBlue);
+        setBool(t, "DefaultBackgroundColor", DefaultBackgroundColor);
+        setInt(t, "BackgroundColorRed", BackgroundColorRed);
+        setInt(t, "BackgroundColorGreen", BackgroundColorGreen);
+        setInt(t, "BackgroundColorBlue", BackgroundColorBlue);
+    });
 }
 
 bool AddLineTextOffset(int LineMapID, int LineID, int Position, int SectionID, int X, int Y)
 {
-    (void)LineMapID;
-    (void)LineID;
-    (void)Position;
-    (void)SectionID;
-    (void)X;
-    (void)Y;
-    return false;
+    return appendRow(dm1->cdsLineMapLineTextOffset, [&](Table &t) {
+        setInt(t, "LineMapID", LineMapID);
+        setInt(t, "LineID", LineID);
+        setInt(t, "Position", Position);
+        setInt(t, "SectionID", SectionID);
+        setInt(t, "X", X);
+        setInt(t, "Y", Y);
+    });
 }
+
+// ---------------------------------------------------------------- set and get on the active index
 
 bool SetIndividualStationTextPosition(int LineID, int IDType, int IDValue, int Position, int TextDirection,
                                       int Rotation)
 {
-    (void)LineID;
-    (void)IDType;
-    (void)IDValue;
-    (void)Position;
-    (void)TextDirection;
-    (void)Rotation;
-    return false;
+    return setRow(dm1->cdsLineMapIndividualStationPrefs, {LineID, IDType, IDValue}, [&](Table &t) {
+        setInt(t, "Position", Position);
+        setInt(t, "TextDirection", TextDirection);
+        setInt(t, "Rotation", Rotation);
+    });
 }
 
 bool SetIndividualStationOffsetX(int LineID, int IDType, int IDValue, int OffsetX)
 {
-    (void)LineID;
-    (void)IDType;
-    (void)IDValue;
-    (void)OffsetX;
-    return false;
+    return setRow(dm1->cdsLineMapIndividualStationPrefs, {LineID, IDType, IDValue},
+                  [&](Table &t) { setInt(t, "OffsetX", OffsetX); });
 }
 
 bool SetIndividualStationOffsetY(int LineID, int IDType, int IDValue, int OffsetY)
 {
-    (void)LineID;
-    (void)IDType;
-    (void)IDValue;
-    (void)OffsetY;
-    return false;
+    return setRow(dm1->cdsLineMapIndividualStationPrefs, {LineID, IDType, IDValue},
+                  [&](Table &t) { setInt(t, "OffsetY", OffsetY); });
 }
 
 bool SetMultiStationTextPosition(int StationID, int Position, int TextDirection, int Rotation)
 {
-    (void)StationID;
-    (void)Position;
-    (void)TextDirection;
-    (void)Rotation;
-    return false;
+    return setRow(dm1->cdsLineMapIndividualMultiStationPrefs, {StationID}, [&](Table &t) {
+        setInt(t, "Position", Position);
+        setInt(t, "TextDirection", TextDirection);
+        setInt(t, "Rotation", Rotation);
+    });
 }
 
 bool SetMultiStationOffsetX(int StationID, int OffsetX)
 {
-    (void)StationID;
-    (void)OffsetX;
-    return false;
+    return setRow(dm1->cdsLineMapIndividualMultiStationPrefs, {StationID},
+                  [&](Table &t) { setInt(t, "OffsetX", OffsetX); });
 }
 
 bool SetMultiStationOffsetY(int StationID, int OffsetY)
 {
-    (void)StationID;
-    (void)OffsetY;
-    return false;
+    return setRow(dm1->cdsLineMapIndividualMultiStationPrefs, {StationID},
+                  [&](Table &t) { setInt(t, "OffsetY", OffsetY); });
 }
 
 int GetIndividualStationOffsetX(int LineID, int IDType, int IDValue)
 {
-    (void)LineID;
-    (void)IDType;
-    (void)IDValue;
-    return -1;
+    return getField(dm1->cdsLineMapIndividualStationPrefs, {LineID, IDType, IDValue}, QStringLiteral("OffsetX"));
 }
 
 int GetIndividualStationOffsetY(int LineID, int IDType, int IDValue)
 {
-    (void)LineID;
-    (void)IDType;
-    (void)IDValue;
-    return -1;
+    return getField(dm1->cdsLineMapIndividualStationPrefs, {LineID, IDType, IDValue}, QStringLiteral("OffsetY"));
 }
 
 int GetMultiStationOffsetX(int StationID)
 {
-    (void)StationID;
-    return -1;
+    return getField(dm1->cdsLineMapIndividualMultiStationPrefs, {StationID}, QStringLiteral("OffsetX"));
 }
 
 int GetMultiStationOffsetY(int StationID)
 {
-    (void)StationID;
-    return -1;
+    return getField(dm1->cdsLineMapIndividualMultiStationPrefs, {StationID}, QStringLiteral("OffsetY"));
 }
 
 int GetMultiStationTextDirection(int StationID)
 {
-    (void)StationID;
-    return -1;
+    return getField(dm1->cdsLineMapIndividualMultiStationPrefs, {StationID}, QStringLiteral("TextDirection"));
 }
+
+// ---------------------------------------------------------------- deletes in memory
+
+namespace {
+
+bool deleteInMemory(Table &t, const char *indexName, const QVariantList &key)
+{
+    return guarded(t, false, [&] {
+        deleteRowsByKey(t, QLatin1String(indexName), key);
+        return true;
+    });
+}
+
+} // namespace
 
 bool DeleteLineMapStationsOfLine(int LineID)
 {
-    (void)LineID;
-    return false;
+    return deleteInMemory(dm1->cdsLineMapStations, "idxLineID", {LineID});
 }
 
 bool DeleteIndividualStationPrefs(int LineID, int IDType, int IDValue)
 {
-    (void)LineID;
-    (void)IDType;
-    (void)IDValue;
-    return false;
+    return deleteInMemory(dm1->cdsLineMapIndividualStationPrefs, "idxLineIDTypeValue", {LineID, IDType, IDValue});
 }
 
 bool DeleteIndividualStationPrefsOfLine(int LineID)
 {
-    (void)LineID;
-    return false;
+    return deleteInMemory(dm1->cdsLineMapIndividualStationPrefs, "idxLineID", {LineID});
 }
 
 bool DeleteMultiStationPrefs(int StationID)
 {
-    (void)StationID;
-    return false;
+    return deleteInMemory(dm1->cdsLineMapIndividualMultiStationPrefs, "idxStationID", {StationID});
 }
 
 bool DeleteLineTextVisible(int LineMapID, int LineID)
 {
-    (void)LineMapID;
-    (void)LineID;
-    return false;
+    return deleteInMemory(dm1->cdsLineMapLineTextVisible, "idxMapLine", {LineMapID, LineID});
 }
 
 bool DeleteLineTextColor(int LineMapID, int LineID)
 {
-    (void)LineMapID;
-    (void)LineID;
-    return false;
+    return deleteInMemory(dm1->cdsLineMapLineTextColor, "idxMapLine", {LineMapID, LineID});
 }
 
 bool DeleteLineTextOffset(int LineMapID, int LineID)
 {
-    (void)LineMapID;
-    (void)LineID;
-    return false;
+    return deleteInMemory(dm1->cdsLineMapLineTextOffset, "idxMapLine", {LineMapID, LineID});
 }
 
 bool DeleteLineTextOffsetAtPosition(int LineMapID, int LineID, int Position)
 {
-    (void)LineMapID;
-    (void)LineID;
-    (void)Position;
-    return false;
+    return deleteInMemory(dm1->cdsLineMapLineTextOffset, "idxMapLinePosition", {LineMapID, LineID, Position});
 }
+
+// ---------------------------------------------------------------- deletes that write their file
 
 bool DeleteLineTextVisibleOfMap(int LineMapID)
 {
-    (void)LineMapID;
-    return false;
+    return deleteSharedRows(SharedTable::TextVisible, QStringLiteral("idxLineMapID"), LineMapID);
 }
 
 bool DeleteLineTextVisibleOfLine(int LineID)
 {
-    (void)LineID;
-    return false;
+    return deleteSharedRows(SharedTable::TextVisible, QStringLiteral("idxLineID"), LineID);
 }
 
 bool DeleteLineTextColorOfMap(int LineMapID)
 {
-    (void)LineMapID;
-    return false;
+    return deleteSharedRows(SharedTable::TextColor, QStringLiteral("idxLineMapID"), LineMapID);
 }
 
 bool DeleteLineTextColorOfLine(int LineID)
 {
-    (void)LineID;
-    return false;
+    return deleteSharedRows(SharedTable::TextColor, QStringLiteral("idxLineID"), LineID);
 }
 
 bool DeleteLineTextOffsetOfMap(int LineMapID)
 {
-    (void)LineMapID;
-    return false;
+    return deleteSharedRows(SharedTable::TextOffset, QStringLiteral("idxLineMapID"), LineMapID);
 }
 
 bool DeleteLineTextOffsetOfLine(int LineID)
 {
-    (void)LineID;
-    return false;
+    return deleteSharedRows(SharedTable::TextOffset, QStringLiteral("idxLineID"), LineID);
 }
 
 bool DeleteLineMapLinesOfMap(int LineMapID)
 {
-    (void)LineMapID;
-    return false;
+    return deleteSharedRows(SharedTable::Lines, QStringLiteral("idxLineMapID"), LineMapID);
 }
 
 bool DeleteLineMapLinesOfLine(int LineID)
 {
-    (void)LineID;
-    return false;
+    return deleteSharedRows(SharedTable::Lines, QStringLiteral("idxLineID"), LineID);
 }
 
 bool DeleteLineMapLineSectionsOfMap(int LineMapID)
 {
-    (void)LineMapID;
-    return false;
+    return deleteSharedRows(SharedTable::Sections, QStringLiteral("idxLineMapID"), LineMapID);
 }
 
 bool DeleteLineMapLineSectionsOfLine(int LineID)
 {
-    (void)LineID;
-    return false;
+    return deleteSharedRows(SharedTable::Sections, QStringLiteral("idxLineID"), LineID);
 }
 
 bool DeleteLineMapLineIntersectionsOfMap(int LineMapID)
 {
-    (void)LineMapID;
-    return false;
+    return deleteSharedRows(SharedTable::Intersections, QStringLiteral("idxLineMapID"), LineMapID);
 }
 
 bool DeleteLineMapLineIntersectionsOfLine(int LineID)
 {
-    (void)LineID;
-    return false;
+    return deleteSharedRows(SharedTable::Intersections, QStringLiteral("idxLineID"), LineID);
 }
+
+// ---------------------------------------------------------------- plan files and the whole plan
 
 bool DeleteLineMapStationsFile(int LineMapID)
 {
-    (void)LineMapID;
-    return false;
+    return deletePlanFile("lms_", LineMapID);
 }
-
 bool DeleteIndividualStationPrefsFile(int LineMapID)
 {
-    (void)LineMapID;
-    return false;
+    return deletePlanFile("lmisp_", LineMapID);
 }
-
 bool DeleteMultiStationPrefsFile(int LineMapID)
 {
-    (void)LineMapID;
-    return false;
+    return deletePlanFile("lmimsp_", LineMapID);
 }
 
 bool DeleteLineMapRecord(int LineMapID)
 {
-    (void)LineMapID;
+    Table &t = dm1->cdsLineMaps;
+    QVariantList removed;
+    const bool found = guarded(t, false, [&] {
+        t.open();
+        Unfiltered all(t);
+        t.setIndexName(QStringLiteral("idxID"));
+        if (!t.findKey({LineMapID}))
+            return false;
+        removed = rowValues(t);
+        t.remove();
+        return true;
+    });
+    if (!found)
+        return false;
+    if (SaveLineMaps())
+        return true;
+    // The file still lists the plan; so does the table, and the plan can be deleted again.
+    restoreRow(t, removed);
     return false;
 }
 
 bool DeleteLineMap(int LineMapID)
 {
-    (void)LineMapID;
-    return false;
-}
+    // A New that was cancelled leaves the template's rows in cdsLineMapPrefs; writing them would
+    // replace every plan's settings. The project's own file decides, a missing one holds no row.
+    const QString prefsFile = projectFile(QStringLiteral("line_map_prefs.ptf"));
+    if (QFileInfo::exists(prefsFile)) {
+        if (!LoadLineMapPrefs(prefsFile))
+            return false;
+    } else {
+        CreateEmptyLineMapPrefs();
+    }
+    const bool hasPrefsRow = hasLineMapPrefsRow(LineMapID);
 
+    return DeleteMultiStationPrefsFile(LineMapID) && DeleteIndividualStationPrefsFile(LineMapID) &&
+           DeleteLineMapStationsFile(LineMapID) && DeleteLineMapLineIntersectionsOfMap(LineMapID) &&
+           DeleteLineMapLineSectionsOfMap(LineMapID) && DeleteLineTextVisibleOfMap(LineMapID) &&
+           DeleteLineTextColorOfMap(LineMapID) && DeleteLineTextOffsetOfMap(LineMapID) &&
+           DeleteLineMapLinesOfMap(LineMapID) && (!hasPrefsRow || DeleteLineMapPrefs(LineMapID)) &&
+           DeleteLineMapRecord(LineMapID);
+}

@@ -11,8 +11,7 @@
 // shared tables report a missing or unreadable file themselves where noted).
 
 // The default placement of station names along lines of one direction class.
-struct TStationDirectionPrefs
-{
+struct TStationDirectionPrefs {
     std::uint8_t Position = 0; // side of the line on which the name stands
     int OffsetX = 0;
     int OffsetY = 0;
@@ -25,8 +24,7 @@ struct TStationDirectionPrefs
 // One row of cdsLineMapPrefs (without its LineMapID). Colours are colour values (red in the
 // low byte); the fonts are plain values the plan windows turn into QFonts. Only StationFont and
 // MultiStationFont keep their colour in the row.
-struct TLineMapPrefs
-{
+struct TLineMapPrefs {
     QString Name; // the plan's name; kept in cdsLineMaps, not in the row
     int Width = 0;
     int Height = 0;

@@ -221,20 +221,23 @@ PtfRecords::PtfRecords(const std::vector<QStringView> &lines)
 
 // ---------------------------------------------------------------- PtfFileBuilder
 
-namespace {
-
-char *encodeLine(const char16_t *in, qsizetype n, char *out)
+char *PtfFileBuilder::encode(const char16_t *in, qsizetype n, char *out)
 {
-    for (qsizetype k = 0; k < n; ++k)
-        *out++ = in[k] < 0x80 ? static_cast<char>(in[k]) : ansi::encodeChar(in[k]);
+    for (qsizetype k = 0; k < n; ++k) {
+        if (in[k] < 0x80) {
+            *out++ = static_cast<char>(in[k]);
+            continue;
+        }
+        // Above ASCII the code page gives "?" only for a character it lacks.
+        *out = ansi::encodeChar(in[k]);
+        m_lossy |= *out++ == '?';
+    }
     return out;
 }
 
-} // namespace
-
 void PtfFileBuilder::addLine(QStringView line)
 {
-    char *p = encodeLine(line.utf16(), line.size(), room(line.size() + 2));
+    char *p = encode(line.utf16(), line.size(), room(line.size() + 2));
     *p++ = '\r';
     *p++ = '\n';
     m_size = p - m_data.data();
@@ -252,6 +255,7 @@ QByteArray PtfFileBuilder::take()
 {
     m_data.truncate(m_size);
     m_size = 0;
+    m_lossy = false;
     return std::exchange(m_data, QByteArray());
 }
 
@@ -271,7 +275,7 @@ void PtfFileBuilder::addFloat(double value)
     if (value > -1e15 && value < 1e15 && value == static_cast<double>(static_cast<qint64>(value)))
         return addInteger(static_cast<qint64>(value));
     const QString text = formatFloat(value);
-    commit(encodeLine(reinterpret_cast<const char16_t *>(text.constData()), text.size(), room(text.size() + 1)));
+    commit(encode(reinterpret_cast<const char16_t *>(text.constData()), text.size(), room(text.size() + 1)));
 }
 
 void PtfFileBuilder::addText(QStringView text, char16_t quote)
@@ -284,7 +288,10 @@ void PtfFileBuilder::addText(QStringView text, char16_t quote)
         const char16_t c = s[k];
         if (c == u'\\' || c == quote)
             *p++ = '\\';
-        *p++ = c < 0x80 ? static_cast<char>(c) : ansi::encodeChar(c);
+        if (c < 0x80)
+            *p++ = static_cast<char>(c);
+        else
+            p = encode(&c, 1, p);
     }
     *p++ = ansi::encodeChar(quote);
     commit(p);

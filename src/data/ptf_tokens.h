@@ -99,6 +99,9 @@ public:
     void addText(QStringView text, char16_t quote);
     // The file's bytes; the builder is empty afterwards.
     QByteArray take();
+    // True when a character that Windows-1252 lacks was added: its bytes hold a "?" for it,
+    // so they must not be written.
+    bool lossy() const { return m_lossy; }
 
 private:
     void addLiteral(std::string_view literal);
@@ -115,6 +118,9 @@ private:
         m_size = end - m_data.data();
     }
 
+    char *encode(const char16_t *in, qsizetype n, char *out);
+
     QByteArray m_data;
     qsizetype m_size = 0;
+    bool m_lossy = false;
 };

@@ -31,15 +31,9 @@ void showLoadError(const QString &fileName)
 
 // ---------------------------------------------------------------- reading
 
-enum class ReadResult { Ok, Missing, TooShort, Unreadable };
+enum class ReadResult { Ok, Missing, Unreadable };
 
-// A file read whole: its text and its lines as views into it.
-struct FileLines {
-    QString text;
-    std::vector<QStringView> lines;
-};
-
-ReadResult readTableFile(const QString &fileName, FileLines &file)
+ReadResult readTableFile(const QString &fileName, QString &text)
 {
     const QFileInfo info(fileName);
     if (!info.exists())
@@ -47,10 +41,41 @@ ReadResult readTableFile(const QString &fileName, FileLines &file)
     // Only regular files: a device or pipe could be read without end.
     if (!info.isFile() || info.size() > kMaxFileBytes)
         return ReadResult::Unreadable;
-    if (!ansi::readText(fileName, file.text))
+    if (!ansi::readText(fileName, text))
         return ReadResult::Unreadable;
-    file.lines = ansi::splitLineViews(file.text);
-    return file.lines.size() < 4 ? ReadResult::TooShort : ReadResult::Ok;
+    return ReadResult::Ok;
+}
+
+enum class Layout { Ok, TooShort, Damaged };
+
+// The field count of the closing line "<count>);"; false when the line is not one.
+bool readClosingLine(QStringView line, qsizetype &count)
+{
+    line = line.trimmed();
+    if (!line.endsWith(u");"))
+        return false;
+    const QStringView digits = line.chopped(2);
+    if (digits.isEmpty() || digits.size() > 9)
+        return false;
+    count = 0;
+    for (QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+        count = count * 10 + (c.unicode() - u'0');
+    }
+    return true;
+}
+
+// The writer ends every file with its closing line, so a file without one was cut short:
+// taken as whole it would lose its missing rows for good at the next save. Blank lines at
+// the very end (an editor adds them) are dropped first.
+Layout checkLayout(std::vector<QStringView> &lines, qsizetype &fieldCount)
+{
+    while (!lines.empty() && lines.back().trimmed().isEmpty())
+        lines.pop_back();
+    if (lines.size() < 4)
+        return Layout::TooShort;
+    return readClosingLine(lines.back(), fieldCount) ? Layout::Ok : Layout::Damaged;
 }
 
 // Record lines are lines 3 .. n-2; the last line holds the field count.
@@ -61,41 +86,95 @@ void checkCellCount(const std::vector<QStringView> &lines, qsizetype columns)
         throw TableError(QStringLiteral("Table file too large"));
 }
 
+bool textToBoolean(const QString &text)
+{
+    if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
+        return false;
+    double d = 0;
+    if (!parseFloat(text, d))
+        throw TableError(QStringLiteral("'%1' is not a valid boolean value").arg(text));
+    return d != 0.0;
+}
+
+// A value on its way into a field: an item of a record line (its text as written and, for a
+// number, its value), a text (a default, or the value of a text field), or a field of
+// another table.
+struct Source {
+    QStringView text;
+    const PtfTokens::Item *item = nullptr;
+    const Field *field = nullptr;
+
+    static Source ofItem(const PtfTokens &tokens, const PtfTokens::Item &item) { return {tokens.text(item), &item}; }
+    static Source ofText(QStringView text) { return {text}; }
+    static Source ofField(const Field &field) { return {QStringView(), nullptr, &field}; }
+};
+
+// The one conversion of a value into a field by the field's type; a value that does not
+// convert throws. A file's Boolean is true exactly when it is the literal true; a text
+// also takes false in any case and numbers.
+void convertInto(Field &to, FieldType type, const Source &from)
+{
+    switch (type) {
+    case FieldType::String:
+        to.setString(from.field ? from.field->asString() : from.text.toString());
+        return;
+    case FieldType::Smallint:
+    case FieldType::Integer:
+    case FieldType::AutoInc: {
+        if (from.field) {
+            to.setInteger(from.field->asInteger());
+            return;
+        }
+        int value = 0;
+        bool ok = false;
+        if (from.item && from.item->whole) {
+            ok = from.item->number >= std::numeric_limits<int>::min() &&
+                 from.item->number <= std::numeric_limits<int>::max();
+            value = ok ? static_cast<int>(from.item->number) : 0;
+        } else {
+            ok = parseInteger(from.text.toString(), value);
+        }
+        if (!ok)
+            throw TableError(QStringLiteral("'%1' is not a valid integer value").arg(from.text));
+        to.setInteger(value);
+        return;
+    }
+    case FieldType::Boolean:
+        if (from.field)
+            to.setBoolean(from.field->asBoolean());
+        else if (from.item)
+            to.setBoolean(from.text == u"true");
+        else
+            to.setBoolean(textToBoolean(from.text.toString()));
+        return;
+    case FieldType::Float: {
+        if (from.field) {
+            to.setFloat(from.field->asFloat());
+            return;
+        }
+        double value = 0;
+        if (from.item && from.item->kind == u'n')
+            value = from.item->number;
+        else if (!parseFloat(from.text.toString(), value))
+            throw TableError(QStringLiteral("'%1' is not a valid floating point value").arg(from.text));
+        to.setFloat(value);
+        return;
+    }
+    case FieldType::Unknown:
+        if (from.item)
+            throw TableError(QStringLiteral("Field of unknown type"));
+        return;
+    }
+}
+
 // Sets a field of the row being appended from an item.
 void setFieldFromItem(Field &field, FieldType type, const PtfTokens &tokens, const PtfTokens::Item &item)
 {
     // Only the null literal clears: a quoted "null" is the text null. The new row is null already.
-    if (item.kind == u'u')
-        return;
-    switch (type) {
-    case FieldType::String:
-        field.setString(tokens.text(item).toString());
-        break;
-    case FieldType::Smallint:
-    case FieldType::Integer:
-    case FieldType::AutoInc: {
-        int value = 0;
-        const bool ok = item.whole ? item.number >= std::numeric_limits<int>::min() &&
-                                         item.number <= std::numeric_limits<int>::max()
-                                   : parseInteger(tokens.text(item).toString(), value);
-        if (!ok)
-            throw TableError(QStringLiteral("'%1' is not a valid integer value").arg(tokens.text(item)));
-        field.setInteger(item.whole ? static_cast<int>(item.number) : value);
-        break;
-    }
-    case FieldType::Boolean:
-        field.setBoolean(tokens.text(item) == u"true");
-        break;
-    case FieldType::Float: {
-        double value = item.number;
-        if (item.kind != u'n' && !parseFloat(tokens.text(item).toString(), value))
-            throw TableError(QStringLiteral("'%1' is not a valid floating point value").arg(tokens.text(item)));
-        field.setFloat(value);
-        break;
-    }
-    case FieldType::Unknown:
-        throw TableError(QStringLiteral("Field of unknown type"));
-    }
+    if (item.kind != u'u')
+        convertInto(field, type, Source::ofItem(tokens, item));
 }
 
 // Appends one row per record line that parses; the table is open.
@@ -111,7 +190,8 @@ void loadRecords(const PtfRecords &records, Table &table)
     const qsizetype columns = table.fieldCount();
     const PtfTokens &tokens = records.tokens();
     for (const PtfRecords::Line &line : records.lines()) {
-        if (!line.ok)
+        // A line that yields no item (a blank line) is no record, as one that does not parse.
+        if (!line.ok || line.count == 0)
             continue;
         if (line.count > columns)
             throw TableError(QStringLiteral("More values than fields in %1").arg(table.name()));
@@ -144,73 +224,18 @@ void widenTo(FieldDef &def, qsizetype textLength)
 
 // ---------------------------------------------------------------- conversions by name
 
-bool textToBoolean(const QString &text)
-{
-    if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
-        return false;
-    double d = 0;
-    if (!parseFloat(text, d))
-        throw TableError(QStringLiteral("'%1' is not a valid boolean value").arg(text));
-    return d != 0.0;
-}
-
 // Sets a field from text as the by-name routines do; a text that does not convert throws.
 void setFieldFromText(Field field, const QString &text)
 {
-    switch (field.dataType()) {
-    case FieldType::String:
-        field.setString(text);
-        break;
-    case FieldType::Smallint:
-    case FieldType::Integer:
-    case FieldType::AutoInc: {
-        int value = 0;
-        if (!parseInteger(text, value))
-            throw TableError(QStringLiteral("'%1' is not a valid integer value").arg(text));
-        field.setInteger(value);
-        break;
-    }
-    case FieldType::Boolean:
-        field.setBoolean(textToBoolean(text));
-        break;
-    case FieldType::Float: {
-        double value = 0;
-        if (!parseFloat(text, value))
-            throw TableError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
-        field.setFloat(value);
-        break;
-    }
-    case FieldType::Unknown:
-        break;
-    }
+    convertInto(field, field.dataType(), Source::ofText(text));
 }
 
 // Copies a value converted by the target field's type; a null stays null (the row being
 // appended is null already).
 void copyValue(const Field &from, Field to)
 {
-    if (from.isNull())
-        return;
-    switch (to.dataType()) {
-    case FieldType::String:
-        to.setString(from.asString());
-        break;
-    case FieldType::Smallint:
-    case FieldType::Integer:
-    case FieldType::AutoInc:
-        to.setInteger(from.asInteger());
-        break;
-    case FieldType::Boolean:
-        to.setBoolean(from.asBoolean());
-        break;
-    case FieldType::Float:
-        to.setFloat(from.asFloat());
-        break;
-    case FieldType::Unknown:
-        break;
-    }
+    if (!from.isNull())
+        convertInto(to, to.dataType(), Source::ofField(from));
 }
 
 // Copies a value into a field of another type: a null arrives as an empty text, 0 or false.
@@ -381,46 +406,58 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
     }
     if (!wasActive)
         table.close();
+    // A "?" in place of a character would change the text for good: keep the old file.
+    if (text.lossy()) {
+        ansi::setLastWriteError(QStringLiteral("a text holds characters that Windows-1252 cannot store"));
+        return false;
+    }
     return ansi::writeFileAtomically(FileName, text.take());
 }
 
-bool LoadPtfFile(const QString &FileName, Table &table)
+namespace {
+
+// The rows of a file into a table with its fields (made from the names line when it has
+// none); the table is left closed. Damaged: the table is closed and holds the rows posted
+// before the error, none when the error came before the first.
+Layout loadLines(std::vector<QStringView> lines, Table &table)
 {
-    FileLines file;
-    switch (readTableFile(FileName, file)) {
-    case ReadResult::Missing:
-    case ReadResult::TooShort:
-        return false;
-    case ReadResult::Unreadable:
-        showLoadError(FileName);
-        return false;
-    case ReadResult::Ok:
-        break;
-    }
-    const std::vector<QStringView> &lines = file.lines;
+    qsizetype fieldCount = 0;
+    const Layout layout = checkLayout(lines, fieldCount);
+    if (layout == Layout::TooShort)
+        return layout;
     bool created = false;
     try {
         table.close();
+        if (layout == Layout::Damaged)
+            throw TableError(QStringLiteral("Table file without its closing line"));
         QVector<FieldDef> &defs = table.fieldDefs();
-        if (defs.isEmpty()) {
+        const bool fromFile = defs.isEmpty();
+        if (fromFile) {
             if (!makeStringDefs(lines[2], defs))
                 throw TableError(QStringLiteral("Names line does not parse"));
-            // The first record sets the types; a null there leaves the column a text column, so
-            // that a file whose first row has a null still loads.
-            PtfTokens first;
-            if (first.parse(lines[3])) {
-                for (qsizetype i = 0; i < first.count() && i < defs.size(); ++i) {
-                    if (first.kind(i) == u'b')
-                        defs[i].type = FieldType::Boolean;
-                    else if (first.kind(i) == u'n')
-                        defs[i].type = FieldType::Float;
-                }
-            }
+            if (defs.size() != fieldCount)
+                throw TableError(QStringLiteral("Field count does not match the names"));
         }
         checkCellCount(lines, defs.size());
         const PtfRecords records(lines);
-        // A text longer than its column makes the column wider rather than being cut.
         const PtfTokens &tokens = records.tokens();
+        if (fromFile) {
+            // Fields made from the file: the first record sets the types; a null there leaves
+            // the column a text column, so that a file whose first row has a null still loads.
+            for (const PtfRecords::Line &line : records.lines()) {
+                if (!line.ok || line.count == 0)
+                    continue;
+                for (qsizetype i = 0; i < line.count && i < defs.size(); ++i) {
+                    const char16_t kind = tokens.item(line.first + i).kind;
+                    if (kind == u'b')
+                        defs[i].type = FieldType::Boolean;
+                    else if (kind == u'n')
+                        defs[i].type = FieldType::Float;
+                }
+                break;
+            }
+        }
+        // A text longer than its column makes the column wider rather than being cut.
         for (const PtfRecords::Line &line : records.lines()) {
             for (qsizetype i = 0; i < line.count && i < defs.size(); ++i) {
                 if (defs[i].type == FieldType::String)
@@ -432,22 +469,22 @@ bool LoadPtfFile(const QString &FileName, Table &table)
         created = true;
         loadRecords(records, table);
         table.close();
-        return true;
+        return Layout::Ok;
     } catch (const std::exception &) {
         if (!created)
             table.emptyDataSet();
         table.close();
-        showLoadError(FileName);
-        return false;
+        return Layout::Damaged;
     }
 }
 
-bool LoadPtfFileStructure(const QString &FileName, Table &table)
+// The fields made from the file (trip tables), then the rows; the table is left closed.
+Layout loadStructureLines(std::vector<QStringView> lines, Table &table)
 {
-    FileLines file;
-    if (readTableFile(FileName, file) != ReadResult::Ok)
-        return false;
-    const std::vector<QStringView> &lines = file.lines;
+    qsizetype fieldCount = 0;
+    const Layout layout = checkLayout(lines, fieldCount);
+    if (layout == Layout::TooShort)
+        return layout;
     bool created = false;
     try {
         table.close();
@@ -455,9 +492,9 @@ bool LoadPtfFileStructure(const QString &FileName, Table &table)
         defs.clear();
         table.setIndexName(QString());
         table.indexDefs().clear();
-        if (!makeStringDefs(lines[2], defs)) {
+        if (layout == Layout::Damaged || !makeStringDefs(lines[2], defs) || defs.size() != fieldCount) {
             table.emptyDataSet();
-            return false;
+            return Layout::Damaged;
         }
         checkCellCount(lines, defs.size());
         const PtfRecords records(lines);
@@ -483,13 +520,57 @@ bool LoadPtfFileStructure(const QString &FileName, Table &table)
         created = true;
         loadRecords(records, table);
         table.close();
-        return true;
+        return Layout::Ok;
     } catch (const std::exception &) {
         if (!created)
             table.emptyDataSet();
         table.close();
-        return false;
+        return Layout::Damaged;
     }
+}
+
+} // namespace
+
+bool LoadPtfText(const QString &Text, Table &table)
+{
+    return loadLines(ansi::splitLineViews(Text), table) == Layout::Ok;
+}
+
+bool LoadPtfStructureText(const QString &Text, Table &table)
+{
+    return loadStructureLines(ansi::splitLineViews(Text), table) == Layout::Ok;
+}
+
+bool LoadPtfFile(const QString &FileName, Table &table)
+{
+    QString text;
+    switch (readTableFile(FileName, text)) {
+    case ReadResult::Missing:
+        return false;
+    case ReadResult::Unreadable:
+        showLoadError(FileName);
+        return false;
+    case ReadResult::Ok:
+        break;
+    }
+    switch (loadLines(ansi::splitLineViews(text), table)) {
+    case Layout::Ok:
+        return true;
+    case Layout::TooShort:
+        return false;
+    case Layout::Damaged:
+        break;
+    }
+    showLoadError(FileName);
+    return false;
+}
+
+bool LoadPtfFileStructure(const QString &FileName, Table &table)
+{
+    QString text;
+    if (readTableFile(FileName, text) != ReadResult::Ok)
+        return false;
+    return LoadPtfStructureText(text, table);
 }
 
 bool ImportPtfFile(const QString &FileName, Table &table, const QStringList *Defaults, bool AddMissing)

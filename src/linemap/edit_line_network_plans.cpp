@@ -1,8 +1,343 @@
 #include "linemap/edit_line_network_plans.h"
 
+#include <QFileInfo>
+#include <QPixmap>
+#include <QShowEvent>
+
+#include "data/data_module_1.h"
+#include "data/db_func.h"
+#include "data/main_globals.h"
+#include "linemap/edit_linemap_lines.h"
+#include "linemap/linemap_canvas.h"
+#include "linemap/linemap_export.h"
+#include "linemap/linemap_records.h"
+#include "linemap/plan_style_rules.h"
+#include "linemap/style_preview.h"
+#include "platform/dialog_service.h"
+#include "platform/table.h"
+#include "widgets/line_edit_filters.h"
+
 TfmEditLineNetworkPlans *fmEditLineNetworkPlans = nullptr;
+
+namespace {
+
+QString projectPrefsFile()
+{
+    return ProjectDir + QStringLiteral("/line_map_prefs.ptf");
+}
+
+// PENDING-PLANDRAW: replaced by the direct call once the drawing editor has its export.
+template <typename W>
+auto exportPlanImage(W *w, int) -> decltype(w->ExportLineMapImage(), void())
+{
+    w->ExportLineMapImage();
+}
+template <typename W>
+void exportPlanImage(W *, long)
+{
+}
+
+} // namespace
 
 TfmEditLineNetworkPlans::TfmEditLineNetworkPlans(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("fmEditLineNetworkPlans"));
+    setupUi(this);
+    FormCreate();
+
+    connect(btNewLineMap, &QPushButton::clicked, this, &TfmEditLineNetworkPlans::btNewLineMapClick);
+    connect(btLineMapEdit, &QPushButton::clicked, this, &TfmEditLineNetworkPlans::btLineMapEditClick);
+    connect(btLineMapDelete, &QPushButton::clicked, this, &TfmEditLineNetworkPlans::btLineMapDeleteClick);
+    connect(bbLineMapWork, &QPushButton::clicked, this, &TfmEditLineNetworkPlans::bbLineMapWorkClick);
+    connect(btSave, &QPushButton::clicked, this, &TfmEditLineNetworkPlans::btSaveClick);
+    connect(btCancel, &QPushButton::clicked, this, &TfmEditLineNetworkPlans::btCancelClick);
+    connect(btClose, &QPushButton::clicked, this, &QDialog::close);
+
+    connect(eMapName, &QLineEdit::editingFinished, this, &TfmEditLineNetworkPlans::eMapNameExit);
+    connect(eMapWidth, &QLineEdit::editingFinished, this, &TfmEditLineNetworkPlans::eMapWidthExit);
+    connect(eMapHeight, &QLineEdit::editingFinished, this, &TfmEditLineNetworkPlans::eMapHeightExit);
+    connect(eLineRasterWidth, &QLineEdit::editingFinished, this, &TfmEditLineNetworkPlans::eLineRasterWidthExit);
+    connect(eLineWidth, &QLineEdit::editingFinished, this, &TfmEditLineNetworkPlans::eLineWidthExit);
+    connect(eLineTextDistance, &QLineEdit::editingFinished, this, &TfmEditLineNetworkPlans::eLineTextDistanceExit);
+    connect(eMultiStationDistanceH, &QLineEdit::editingFinished, this,
+            &TfmEditLineNetworkPlans::eMultiStationDistanceHExit);
+    connect(eMultiStationDistanceV, &QLineEdit::editingFinished, this,
+            &TfmEditLineNetworkPlans::eMultiStationDistanceVExit);
+    connect(eStationTextDistanceH, &QLineEdit::editingFinished, this,
+            &TfmEditLineNetworkPlans::eStationTextDistanceHExit);
+    connect(eStationTextDistanceV, &QLineEdit::editingFinished, this,
+            &TfmEditLineNetworkPlans::eStationTextDistanceVExit);
+
+    connect(cobBackgroundColor, &ColorBox::colorChanged, this, &TfmEditLineNetworkPlans::cobBackgroundColorChange);
+    connect(cobLineColor, &ColorBox::colorChanged, this, &TfmEditLineNetworkPlans::cobLineColorChange);
+    connect(cobVehicleColor, &ColorBox::colorChanged, this, &TfmEditLineNetworkPlans::cobVehicleColorChange);
+    connect(cobLineTextColor, &ColorBox::colorChanged, this, &TfmEditLineNetworkPlans::cobLineTextColorChange);
+    connect(cobLineTextBackgroundColor, &ColorBox::colorChanged, this,
+            &TfmEditLineNetworkPlans::cobLineTextBackgroundColorChange);
+
+    connect(cbBackgroundImageOn, &QCheckBox::clicked, this, &TfmEditLineNetworkPlans::cbBackgroundImageOnClick);
+    connect(sbBackgroundImage, &QToolButton::clicked, this, &TfmEditLineNetworkPlans::sbBackgroundImageClick);
+    connect(cbLineDefaultColor, &QCheckBox::clicked, this, &TfmEditLineNetworkPlans::cbLineDefaultColorClick);
+    connect(cbLineTextStart, &QCheckBox::clicked, this, &TfmEditLineNetworkPlans::cbLineTextStartClick);
+    connect(cbLineTextEnd, &QCheckBox::clicked, this, &TfmEditLineNetworkPlans::cbLineTextEndClick);
+    connect(cbLineTextOther, &QCheckBox::clicked, this, &TfmEditLineNetworkPlans::cbLineTextOtherClick);
+    connect(cbLineTextDefaultColor, &QCheckBox::clicked, this, &TfmEditLineNetworkPlans::cbLineTextDefaultColorClick);
+    connect(cbLineTextDefaultBackgroundColor, &QCheckBox::clicked, this,
+            &TfmEditLineNetworkPlans::cbLineTextDefaultBackgroundColorClick);
+    connect(sbLineTextFont, &QToolButton::clicked, this, &TfmEditLineNetworkPlans::sbLineTextFontClick);
+    connect(sbStationFont, &QToolButton::clicked, this, &TfmEditLineNetworkPlans::sbStationFontClick);
+    connect(sbMultiStationFont, &QToolButton::clicked, this, &TfmEditLineNetworkPlans::sbMultiStationFontClick);
+    connect(bbLineWE, &QToolButton::clicked, this, &TfmEditLineNetworkPlans::bbLineWEClick);
+    connect(bbLineNS, &QToolButton::clicked, this, &TfmEditLineNetworkPlans::bbLineNSClick);
+    connect(bbLineNWSE, &QToolButton::clicked, this, &TfmEditLineNetworkPlans::bbLineNWSEClick);
+    connect(bbLineSWNE, &QToolButton::clicked, this, &TfmEditLineNetworkPlans::bbLineSWNEClick);
+    connect(rgStationPositionItem0, &QRadioButton::clicked, this, [this] { rgStationPositionClick(0); });
+    connect(rgStationPositionItem1, &QRadioButton::clicked, this, [this] { rgStationPositionClick(1); });
+    connect(cbStationAlign, &QComboBox::activated, this, &TfmEditLineNetworkPlans::cbStationAlignChange);
+    connect(cbStationDirection, &QComboBox::activated, this, &TfmEditLineNetworkPlans::cbStationDirectionChange);
+    connect(cbMultiStationRoundSelfPos, &QCheckBox::clicked, this,
+            &TfmEditLineNetworkPlans::cbMultiStationRoundSelfPosClick);
+    connect(cbMultiStationTextInheritSelfPos, &QCheckBox::clicked, this,
+            &TfmEditLineNetworkPlans::cbMultiStationTextInheritSelfPosClick);
+    connect(cbMultiStationRoundParallel, &QCheckBox::clicked, this,
+            &TfmEditLineNetworkPlans::cbMultiStationRoundParallelClick);
+    connect(cbMultiStationAutoPos, &QCheckBox::clicked, this, &TfmEditLineNetworkPlans::cbMultiStationAutoPosClick);
+    connect(cbMultiStationPosition, &QComboBox::activated, this,
+            &TfmEditLineNetworkPlans::cbMultiStationPositionChange);
+    connect(cbMultiStationAlign, &QComboBox::activated, this, &TfmEditLineNetworkPlans::cbMultiStationAlignChange);
+    connect(cbMultiStationDirection, &QComboBox::activated, this,
+            &TfmEditLineNetworkPlans::cbMultiStationDirectionChange);
+}
+
+TfmEditLineNetworkPlans::~TfmEditLineNetworkPlans() = default; // FormDestroy: the record goes with the window
+
+void TfmEditLineNetworkPlans::FormCreate()
+{
+    cbMultiStationPosition->addItems(MultiStationPositionItems());
+    cbMultiStationAlign->addItems(MultiStationAlignItems());
+    m_prefs = TLineMapPrefs();
+
+    for (QLineEdit *e : {eMapWidth, eMapHeight, eLineRasterWidth, eLineWidth})
+        installKeyFilter(e, KeyFilterKind::Digit);
+    for (QLineEdit *e : {eLineTextDistance, eStationTextDistanceH, eStationTextDistanceV, eMultiStationDistanceH,
+                         eMultiStationDistanceV})
+        installKeyFilter(e, KeyFilterKind::Integer);
+    eBackgroundImage->setReadOnly(true);
+    eLineTextFont->setReadOnly(true);
+    eStationFont->setReadOnly(true);
+    eMultiStationFont->setReadOnly(true);
+    cbLineTextOther->setVisible(false);
+    cbLineTextOther->setEnabled(false);
+    cbMultiStationAutoPos->setVisible(false);
+    cbMultiStationAutoPos->setEnabled(false);
+    iBackgroundImage->setScaledContents(false);
+    pbPreview->setFixedSize(kPreviewSize, kPreviewSize);
+    pbPreview->onPaint = [this](QPainter &painter) { painter.drawImage(0, 0, PreviewImage()); };
+    gbLineMapEdit->setVisible(false);
+    btSave->setVisible(false);
+}
+
+void TfmEditLineNetworkPlans::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous())
+        FormShow();
+    QDialog::showEvent(event);
+}
+
+void TfmEditLineNetworkPlans::FormShow()
+{
+    lbMaps->clear();
+    Table &t = dm1->cdsLineMaps;
+    try {
+        const bool wasOpen = t.active();
+        t.open();
+        t.setIndexName(QStringLiteral("idxID"));
+        for (t.first(); !t.eof(); t.next())
+            lbMaps->addItem(t.fieldByName(QStringLiteral("Name")).asString());
+        if (!wasOpen)
+            t.close();
+    } catch (const TableError &) {
+    }
+    m_class = dcWE;
+    listMode();
+}
+
+void TfmEditLineNetworkPlans::FormClose()
+{
+    lbMaps->clear();
+}
+
+void TfmEditLineNetworkPlans::done(int result)
+{
+    if (btClose->isHidden())
+        return;
+    FormClose();
+    QDialog::done(result);
+}
+
+QString TfmEditLineNetworkPlans::SelectedLineMapName() const
+{
+    const QListWidgetItem *item = lbMaps->currentItem();
+    return item && item->isSelected() ? item->text() : QString();
+}
+
+void TfmEditLineNetworkPlans::listMode()
+{
+    gbLineMapEdit->setVisible(false);
+    lbMaps->setEnabled(true);
+    for (QPushButton *b : {btNewLineMap, btLineMapEdit, btLineMapDelete, bbLineMapWork, btClose})
+        b->setVisible(true);
+}
+
+void TfmEditLineNetworkPlans::settingsMode()
+{
+    lbMaps->setEnabled(false);
+    for (QPushButton *b : {btNewLineMap, btLineMapEdit, btLineMapDelete, bbLineMapWork})
+        b->setVisible(false);
+    gbLineMapEdit->setVisible(true);
+    ClearModified();
+    btClose->setVisible(false);
+}
+
+void TfmEditLineNetworkPlans::ClearModified()
+{
+    m_modified = false;
+    btSave->setVisible(false);
+}
+
+void TfmEditLineNetworkPlans::SetModified()
+{
+    m_modified = true;
+    btSave->setVisible(true);
+}
+
+// The project's own settings rows: a cancelled New leaves the template's rows in memory.
+void TfmEditLineNetworkPlans::reloadProjectPrefs()
+{
+    if (QFileInfo::exists(projectPrefsFile()))
+        LoadLineMapPrefs(projectPrefsFile());
+    else
+        CreateEmptyLineMapPrefs();
+}
+
+// Writes the record as the plan's settings row: updates a row that is there (also one left over
+// under a new plan's ID) and adds one that is missing.
+bool TfmEditLineNetworkPlans::writePrefsRow(int LineMapID)
+{
+    TLineMapPrefs probe;
+    const bool exists = ReadLineMapPrefs(LineMapID, probe);
+    return exists ? UpdateLineMapPrefs(LineMapID, m_prefs) : AddLineMapPrefs(LineMapID, m_prefs);
+}
+
+void TfmEditLineNetworkPlans::btNewLineMapClick()
+{
+    lbMaps->clearSelection();
+    lbMaps->setCurrentItem(nullptr);
+    settingsMode();
+    LoadLineMapPrefs(DefaultLineMapPrefsFile);
+    ReadLineMapPrefs(1, m_prefs);
+    m_prefs.Name = QStringLiteral("Map ") + QString::number(lbMaps->count() + 1);
+    ShowLineMapPrefs();
+}
+
+void TfmEditLineNetworkPlans::btLineMapEditClick()
+{
+    const QString name = SelectedLineMapName();
+    if (name.isEmpty())
+        return;
+    eMapName->setText(name);
+    m_prefs.Name = name;
+    const int id = GetLineMapIDByName(name);
+    settingsMode();
+    reloadProjectPrefs();
+    ReadLineMapPrefs(id, m_prefs);
+    ShowLineMapPrefs();
+}
+
+void TfmEditLineNetworkPlans::btSaveClick()
+{
+    const QString name = eMapName->text();
+    const QString oldName = SelectedLineMapName();
+    bool openEditor = false;
+    const QString errorSaving = QStringLiteral("Error saving the file %1");
+
+    if (oldName.isEmpty()) {
+        for (int i = 0; i < lbMaps->count(); ++i)
+            if (lbMaps->item(i)->text().compare(name, Qt::CaseInsensitive) == 0) {
+                dialogs().showMessage(QStringLiteral("Linemap already exists"));
+                return;
+            }
+        const int id = AddLineMap(name);
+        if (id < 0) {
+            dialogs().showMessage(errorSaving.arg(ProjectDir + QStringLiteral("/line_maps.ptf")));
+            return;
+        }
+        reloadProjectPrefs();
+        if (!writePrefsRow(id)) {
+            // A plan is added wholly or not at all: its list row goes again.
+            DeleteLineMapRecord(id);
+            reloadProjectPrefs();
+            dialogs().showMessage(errorSaving.arg(projectPrefsFile()));
+            return;
+        }
+        QSignalBlocker block(lbMaps);
+        lbMaps->addItem(name);
+        lbMaps->clearSelection();
+        lbMaps->setCurrentItem(nullptr);
+    } else {
+        const int id = GetLineMapIDByName(oldName);
+        if (name != oldName) {
+            if (!RenameLineMap(oldName, name)) {
+                dialogs().showMessage(
+                    QStringLiteral("Error changing the mapname %1 in %2").arg(oldName, name));
+                return;
+            }
+            delete lbMaps->takeItem(lbMaps->currentRow());
+            lbMaps->addItem(name);
+            const auto found = lbMaps->findItems(name, Qt::MatchExactly);
+            if (!found.isEmpty()) {
+                lbMaps->setCurrentItem(found.first());
+                found.first()->setSelected(true);
+            }
+        }
+        reloadProjectPrefs();
+        if (!writePrefsRow(id)) {
+            dialogs().showMessage(errorSaving.arg(projectPrefsFile()));
+            return;
+        }
+        openEditor = true;
+    }
+
+    listMode();
+    btNewLineMap->setFocus();
+    if (openEditor && fmEditLineMapLines) {
+        fmEditLineMapLines->exec();
+        // The image of a changed plan follows its new settings; a failed export was reported.
+        exportPlanImage(fmEditLineMapLines, 0);
+    }
+}
+
+void TfmEditLineNetworkPlans::btCancelClick()
+{
+    listMode();
+}
+
+void TfmEditLineNetworkPlans::btLineMapDeleteClick()
+{
+    const QString name = SelectedLineMapName();
+    if (name.isEmpty())
+        return;
+    if (!dialogs().askYesNo(QStringLiteral("Do you really want delete the linemap %1").arg(name)))
+        return;
+    const int id = GetLineMapIDByName(name);
+    delete lbMaps->takeItem(lbMaps->currentRow());
+    reloadProjectPrefs();
+    if (!DeleteLineMap(id))
+        dialogs().showMessage(QStringLiteral("Error deleting the linemap %1").arg(name));
+}
+
+void TfmEditLineNetworkPlans::bbLineMapWorkClick()
+{
+    if (SelectedLineMapName().isEmpty() || !fmEditLineMapLines)
+        return;
+    fmEditLineMapLines->exec();
 }

@@ -1,8 +1,493 @@
 #include "linemap/edit_linemap_lines.h"
 
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QShowEvent>
+#include <QTabBar>
+
+#include "data/db_func.h"
+#include "linemap/edit_line_network_plans.h"
+#include "linemap/line_course.h"
+#include "linemap/linemap_canvas.h"
+#include "linemap/linemap_export.h"
+#include "linemap/linemap_open.h"
+#include "linemap/linemap_render.h"
+#include "platform/dialog_service.h"
+#include "widgets/line_edit_filters.h"
+
 TfmEditLineMapLines *fmEditLineMapLines = nullptr;
 
 TfmEditLineMapLines::TfmEditLineMapLines(QWidget *parent) : QDialog(parent)
 {
+    setupUi(this);
     setObjectName(QStringLiteral("fmEditLineMapLines"));
+    tcIndividualPropertiesTabs->addTab(QStringLiteral("Aktuelle Haltestelle"));
+    tcIndividualPropertiesTabs->addTab(QStringLiteral("Aktueller Abschnitt"));
+    tcIndividualPropertiesTabs->addTab(QStringLiteral("Abschnitte gleicher Ausrichtung"));
+    installKeyFilter(eLineWidth, KeyFilterKind::Digit);
+    iPreview->installEventFilter(this);
+
+    using W = TfmEditLineMapLines;
+    connect(bbEditLine, &QPushButton::clicked, this, &W::bbEditLineClick);
+    connect(btClose, &QPushButton::clicked, this, &QDialog::close);
+    // Each angle's handler serves the button of that angle on the line and the station page.
+    const std::pair<QPushButton *, QPushButton *> pads[] = {{bbDir0, BitBtn2},   {bbDir45, BitBtn3},
+                                                            {bbDir90, BitBtn4},  {bbDir135, BitBtn5},
+                                                            {bbDir180, BitBtn6}, {bbDir225, BitBtn7},
+                                                            {bbDir270, BitBtn8}, {bbDir315, BitBtn1}};
+    void (W::*const handlers[])() = {&W::bbDir0Click,   &W::bbDir45Click,  &W::bbDir90Click,  &W::bbDir135Click,
+                                     &W::bbDir180Click, &W::bbDir225Click, &W::bbDir270Click, &W::bbDir315Click};
+    for (int i = 0; i < 8; ++i) {
+        connect(pads[i].first, &QPushButton::clicked, this, handlers[i]);
+        connect(pads[i].second, &QPushButton::clicked, this, handlers[i]);
+    }
+    connect(bbLineDrawOnOff, &QPushButton::clicked, this, &W::bbLineDrawOnOffClick);
+    connect(lbStepSize1, &QListWidget::currentRowChanged, this, &W::lbStepSize1Click);
+    connect(lbStepSize2, &QListWidget::currentRowChanged, this, &W::lbStepSize2Click);
+    connect(cbShowRaster, &QCheckBox::clicked, this, &W::cbShowRasterClick);
+    connect(cbShowImage, &QCheckBox::clicked, this, &W::cbShowImageClick);
+    connect(cbShowLines, &QCheckBox::clicked, this, &W::cbShowLinesClick);
+    connect(cbShowStations, &QCheckBox::clicked, this, &W::cbShowStationsClick);
+    connect(cbShowMultipleStations, &QCheckBox::clicked, this, &W::cbShowMultipleStationsClick);
+    connect(cobLineColor, &ColorBox::colorChanged, this, &W::cobLineColorChange);
+    connect(cbLineDefaultColor, &QCheckBox::clicked, this, &W::cbLineDefaultColorClick);
+    connect(cbLineDefaultWidth, &QCheckBox::clicked, this, &W::cbLineDefaultWidthClick);
+    connect(eLineWidth, &QLineEdit::editingFinished, this, &W::eLineWidthExit);
+    connect(cobVehicleColor, &ColorBox::colorChanged, this, &W::cobVehicleColorChange);
+    connect(cbVehicleDefaultColor, &QCheckBox::clicked, this, &W::cbVehicleDefaultColorClick);
+    connect(bbDeleteAllSections, &QPushButton::clicked, this, &W::bbDeleteAllSectionsClick);
+    connect(bbSaveLine, &QPushButton::clicked, this, &W::bbSaveLineClick);
+    connect(bbCancelLine, &QPushButton::clicked, this, &W::bbCancelLineClick);
+
+    FormCreate();
+}
+
+TfmEditLineMapLines::~TfmEditLineMapLines()
+{
+    LineMapFormDestroy(State);
+}
+
+void TfmEditLineMapLines::FormCreate()
+{
+    LineMapFormCreate(State);
+    cbMultiStationPosition->clear();
+    cbMultiStationPosition->addItems({QStringLiteral("Right Top"), QStringLiteral("Right Center"),
+                                      QStringLiteral("Right Bottom"), QStringLiteral("Left Top"),
+                                      QStringLiteral("Left Center"), QStringLiteral("Left Bottom"),
+                                      QStringLiteral("Top Left"), QStringLiteral("Top Center"),
+                                      QStringLiteral("Top Right"), QStringLiteral("Bottom Left"),
+                                      QStringLiteral("Bottom Center"), QStringLiteral("Bottom Right")});
+    cbMultiStationAlign->clear();
+    cbMultiStationAlign->addItems({QStringLiteral("Left"), QStringLiteral("Center"), QStringLiteral("Right")});
+    cbMultiStationDirection->clear();
+    cbMultiStationDirection->addItems(
+        {QStringLiteral("horizontal"), QStringLiteral("diagonal"), QStringLiteral("vertical")});
+    pcPrefs->tabBar()->hide();
+    pcPrefs->setCurrentWidget(tsEmptyPrefs);
+    gbShow->hide();
+    shapeLineColor->hide();
+    ShowPicture();
+}
+
+// ---------------------------------------------------------------- opening and closing
+
+void TfmEditLineMapLines::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TfmEditLineMapLines::FormShow()
+{
+    const QString plan = fmEditLineNetworkPlans ? fmEditLineNetworkPlans->SelectedLineMapName() : QString();
+    LineMapFormShow(State, plan);
+    lbLines->clear();
+    lbLines->addItems(LineMapLineNames());
+    if (lbLines->count() > 0)
+        lbLines->setCurrentRow(0);
+    lbLines->setEnabled(true);
+    for (QWidget *button : {bbEditLine, bbEditLineText, bbEditStations, bbEditMultiStations})
+        button->show();
+    gbShow->hide();
+    shapeLineColor->hide();
+    lLineName->clear();
+    pcPrefs->tabBar()->hide();
+    pcPrefs->setCurrentWidget(tsEmptyPrefs);
+    ShowPicture();
+}
+
+bool TfmEditLineMapLines::FormCloseQuery()
+{
+    return lbLines->isEnabled();
+}
+
+// Escape, the title bar and btClose all come here.
+void TfmEditLineMapLines::reject()
+{
+    if (FormCloseQuery())
+        QDialog::reject();
+}
+
+bool TfmEditLineMapLines::ExportLineMapImage()
+{
+    return ::ExportLineMapImage(State);
+}
+
+// ---------------------------------------------------------------- modes in common
+
+bool TfmEditLineMapLines::TakeSelectedLine()
+{
+    const QListWidgetItem *item = lbLines->currentItem();
+    State.CurrentLineID = item ? GetLineIDByName(item->text()) : -1;
+    return State.CurrentLineID != -1;
+}
+
+void TfmEditLineMapLines::ShowLineHeader()
+{
+    const QListWidgetItem *item = lbLines->currentItem();
+    lLineName->setText(QStringLiteral("Line: ") + (item ? item->text() : QString()));
+    QPalette palette = shapeLineColor->palette();
+    palette.setColor(QPalette::Window, PlanColor(State.LineColor));
+    shapeLineColor->setPalette(palette);
+    shapeLineColor->show();
+}
+
+void TfmEditLineMapLines::readShowFlags()
+{
+    State.ShowRaster = cbShowRaster->isChecked();
+    State.ShowImage = cbShowImage->isChecked();
+    State.ShowLines = cbShowLines->isChecked();
+    State.ShowStations = cbShowStations->isChecked();
+    State.ShowMultiStations = cbShowMultipleStations->isChecked();
+}
+
+void TfmEditLineMapLines::EnterMode(QWidget *Page)
+{
+    for (QWidget *button : {bbEditLine, bbEditLineText, bbEditStations, bbEditMultiStations})
+        button->hide();
+    lbLines->setEnabled(false);
+    gbShow->show();
+    readShowFlags();
+    RedrawWhole();
+    pcPrefs->setCurrentWidget(Page);
+}
+
+void TfmEditLineMapLines::LeaveMode()
+{
+    State.CurrentLineID = -1;
+    State.CurrentStationID = -1;
+    State.ShowRaster = false;
+    State.ShowImage = State.ShowLines = State.ShowStations = State.ShowMultiStations = true;
+    State.LineMode = State.StationMode = false;
+    State.DrawingOn = State.StationMoveCursor = false;
+    pcPrefs->setCurrentWidget(tsEmptyPrefs);
+    lbLines->setEnabled(true);
+    for (QWidget *button : {bbEditLine, bbEditLineText, bbEditStations, bbEditMultiStations})
+        button->show();
+    shapeLineColor->hide();
+    lLineName->clear();
+    gbShow->hide();
+    State.Sections.clear();
+    State.Connections.clear();
+    State.Stations.clear();
+    State.MultiStations.clear();
+    State.CurrentSectionIndex = State.CurrentStationIndex = State.CurrentMultiStationIndex = -1;
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::RedrawWhole()
+{
+    Redraw(State);
+    if (State.DrawingOn)
+        DrawSegment(State);
+    if (State.LineMode || State.StationMoveCursor)
+        DrawCursor(State);
+    ShowPicture();
+}
+
+void TfmEditLineMapLines::ShowPicture()
+{
+    iPreview->setPixmap(QPixmap::fromImage(State.Picture));
+    iPreview->resize(State.Picture.isNull() ? QSize(0, 0) : State.Picture.size());
+}
+
+void TfmEditLineMapLines::FillSectionList()
+{
+    lbLineSections1->clear();
+    lbLineSections1->addItems(SectionListItems(State.Sections));
+}
+
+// ---------------------------------------------------------------- line mode
+
+void TfmEditLineMapLines::bbEditLineClick()
+{
+    if (!TakeSelectedLine())
+        return;
+    State.LineMode = true;
+    State.StationMoveCursor = false;
+    State.AllSectionsDeleted = false;
+    State.DrawingOn = false;
+    State.Degree = -1;
+    m_saveMemo = {};
+
+    TLineMapLineRow row;
+    ReadLineMapLineRow(State.LineMapID, State.CurrentLineID, row); // without a row all three boxes stay checked
+    cbLineDefaultColor->setChecked(row.DefaultColor);
+    cbLineDefaultWidth->setChecked(row.DefaultWidth);
+    cbVehicleDefaultColor->setChecked(row.VehicleDefaultColor);
+    State.LineColor = row.DefaultColor ? GetLineColor(State.Prefs, State.CurrentLineID) : row.Color;
+    cobLineColor->setColorValue(State.LineColor);
+    cobLineColor->setEnabled(!row.DefaultColor);
+    State.LineWidth = row.DefaultWidth ? State.Prefs.LineDrawWidth : row.DrawWidth;
+    eLineWidth->setText(QString::number(State.LineWidth));
+    eLineWidth->setEnabled(!row.DefaultWidth);
+    State.VehicleColor = row.VehicleDefaultColor ? std::uint32_t(State.Prefs.VehicleColor) : row.VehicleColor;
+    cobVehicleColor->setColorValue(State.VehicleColor);
+    cobVehicleColor->setEnabled(!row.VehicleDefaultColor);
+
+    LoadLineCourse(State);
+    FillSectionList();
+    State.CurrentGroupID = 1;
+    if (lbStepSize1->currentRow() < 0)
+        lbStepSize1->setCurrentRow(0);
+    State.StepSize = stepSizeOf(lbStepSize1);
+    bbLineDrawOnOff->setText(QStringLiteral("Draw start"));
+    for (QWidget *w : {static_cast<QWidget *>(bbDeleteAllSections), static_cast<QWidget *>(bbSaveLine),
+                       static_cast<QWidget *>(bbCancelLine)})
+        w->show();
+    ShowLineHeader();
+    EnterMode(tsLinePrefs); // draws the cursor with the picture
+}
+
+int TfmEditLineMapLines::stepSizeOf(const QListWidget *list) const
+{
+    const QListWidgetItem *item = list->currentItem();
+    const int size = item ? item->text().toInt() : 1;
+    return size > 0 ? size : 1;
+}
+
+void TfmEditLineMapLines::StepDirection(int Angle)
+{
+    StepInDirection(State, Angle);
+    if (State.StationMoveCursor) {
+        // Moving along the line may go over onto the next or previous section.
+        QListWidget *list = State.LineMode ? lbLineSections1 : lbLineSections2;
+        if (State.CurrentSectionIndex >= 0 && State.CurrentSectionIndex < list->count())
+            list->setCurrentRow(State.CurrentSectionIndex);
+    }
+    ShowPicture();
+}
+
+void TfmEditLineMapLines::bbDir0Click() { StepDirection(0); }
+void TfmEditLineMapLines::bbDir45Click() { StepDirection(45); }
+void TfmEditLineMapLines::bbDir90Click() { StepDirection(90); }
+void TfmEditLineMapLines::bbDir135Click() { StepDirection(135); }
+void TfmEditLineMapLines::bbDir180Click() { StepDirection(180); }
+void TfmEditLineMapLines::bbDir225Click() { StepDirection(225); }
+void TfmEditLineMapLines::bbDir270Click() { StepDirection(270); }
+void TfmEditLineMapLines::bbDir315Click() { StepDirection(315); }
+
+void TfmEditLineMapLines::bbLineDrawOnOffClick()
+{
+    if (!State.LineMode)
+        return;
+    if (!State.DrawingOn) {
+        State.SectionStartX = State.CursorX;
+        State.SectionStartY = State.CursorY;
+        State.Degree = -1;
+        State.CurrentGroupID = State.Sections.empty() ? 1 : State.Sections.back().GroupID + 1;
+        bbLineDrawOnOff->setText(QStringLiteral("Draw end"));
+    } else {
+        AppendSection(State);
+        FillSectionList();
+        State.CurrentSectionIndex = int(State.Sections.size()) - 1;
+        State.CursorX = State.Sections.back().EndX;
+        State.CursorY = State.Sections.back().EndY;
+        bbLineDrawOnOff->setText(QStringLiteral("Draw start"));
+    }
+    State.DrawingOn = !State.DrawingOn;
+    bbDeleteAllSections->setVisible(!State.DrawingOn);
+    bbSaveLine->setVisible(!State.DrawingOn);
+    bbCancelLine->setVisible(!State.DrawingOn);
+}
+
+bool TfmEditLineMapLines::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == iPreview && event->type() == QEvent::MouseButtonPress) {
+        const QPoint p = static_cast<QMouseEvent *>(event)->position().toPoint();
+        iPreviewMouseDown(p.x(), p.y());
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfmEditLineMapLines::iPreviewMouseDown(int X, int Y)
+{
+    if (!State.LineMode || State.DrawingOn || State.StationMoveCursor)
+        return;
+    EraseCursor(State);
+    SnapClickToRaster(State, X, Y, State.CursorX, State.CursorY);
+    State.Degree = -1;
+    DrawCursor(State);
+    ShowPicture();
+}
+
+void TfmEditLineMapLines::lbStepSize1Click()
+{
+    State.StepSize = stepSizeOf(lbStepSize1);
+}
+
+void TfmEditLineMapLines::lbStepSize2Click()
+{
+    State.StepSize = stepSizeOf(lbStepSize2);
+}
+
+void TfmEditLineMapLines::cbShowRasterClick()
+{
+    State.ShowRaster = cbShowRaster->isChecked();
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::cbShowImageClick()
+{
+    State.ShowImage = cbShowImage->isChecked();
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::cbShowLinesClick()
+{
+    State.ShowLines = cbShowLines->isChecked();
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::cbShowStationsClick()
+{
+    State.ShowStations = cbShowStations->isChecked();
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::cbShowMultipleStationsClick()
+{
+    State.ShowMultiStations = cbShowMultipleStations->isChecked();
+    RedrawWhole();
+}
+
+// The edited line's sections and label again over the picture in the new colour; the cursor
+// is lifted first so that its inverted pixels are not painted over.
+void TfmEditLineMapLines::redrawLineOverPicture()
+{
+    if (State.Picture.isNull())
+        return;
+    EraseCursor(State);
+    {
+        QPainter canvas(&State.Picture);
+        BeginPlanPainter(canvas);
+        DrawCurrentLineSections(canvas, State);
+        DrawCurrentLineText(canvas, State);
+    }
+    DrawCursor(State);
+    ShowPicture();
+    QPalette palette = shapeLineColor->palette();
+    palette.setColor(QPalette::Window, PlanColor(State.LineColor));
+    shapeLineColor->setPalette(palette);
+}
+
+void TfmEditLineMapLines::cobLineColorChange()
+{
+    State.LineColor = cobLineColor->colorValue();
+    redrawLineOverPicture();
+}
+
+void TfmEditLineMapLines::cbLineDefaultColorClick()
+{
+    if (cbLineDefaultColor->isChecked()) {
+        State.LineColor = GetLineColor(State.Prefs, State.CurrentLineID);
+        cobLineColor->setColorValue(State.LineColor);
+        cobLineColor->setEnabled(false);
+    } else {
+        State.LineColor = cobLineColor->colorValue();
+        cobLineColor->setEnabled(true);
+    }
+    redrawLineOverPicture();
+}
+
+void TfmEditLineMapLines::cbLineDefaultWidthClick()
+{
+    if (cbLineDefaultWidth->isChecked()) {
+        State.LineWidth = State.Prefs.LineDrawWidth;
+        eLineWidth->setText(QString::number(State.LineWidth));
+        eLineWidth->setEnabled(false);
+    } else {
+        State.LineWidth = eLineWidth->text().toInt();
+        eLineWidth->setEnabled(true);
+    }
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::eLineWidthExit()
+{
+    const QString text = eLineWidth->text().trimmed();
+    if (text.isEmpty())
+        eLineWidth->setText(QString::number(State.LineWidth));
+    else
+        State.LineWidth = text.toInt();
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::cobVehicleColorChange()
+{
+    State.VehicleColor = cobVehicleColor->colorValue();
+}
+
+void TfmEditLineMapLines::cbVehicleDefaultColorClick()
+{
+    if (cbVehicleDefaultColor->isChecked()) {
+        State.VehicleColor = std::uint32_t(State.Prefs.VehicleColor);
+        cobVehicleColor->setColorValue(State.VehicleColor);
+        cobVehicleColor->setEnabled(false);
+    } else {
+        State.VehicleColor = cobVehicleColor->colorValue();
+        cobVehicleColor->setEnabled(true);
+    }
+}
+
+void TfmEditLineMapLines::bbDeleteAllSectionsClick()
+{
+    State.Sections.clear();
+    State.Connections.clear();
+    State.CurrentGroupID = 1;
+    State.AllSectionsDeleted = true;
+    lbLineSections1->clear();
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::bbSaveLineClick()
+{
+    if (!State.LineMode || State.DrawingOn)
+        return;
+    const TLineCourseSaveChoices choices{cbLineDefaultColor->isChecked(), cbLineDefaultWidth->isChecked(),
+                                         cbVehicleDefaultColor->isChecked()};
+    QString failed;
+    if (!SaveLineCourse(State, choices, m_saveMemo, &failed)) {
+        // The course stays as drawn; saving again retries it.
+        if (!failed.isEmpty())
+            dialogs().showMessage(QStringLiteral("Error saving the file %1").arg(failed));
+        return;
+    }
+    EraseCursor(State);
+    LeaveMode();
+    lbLineSections1->clear();
+    ExportLineMapImage();
+}
+
+void TfmEditLineMapLines::bbCancelLineClick()
+{
+    if (!State.LineMode || State.DrawingOn)
+        return;
+    EraseCursor(State);
+    // Only what is stored is drawn afterwards.
+    LoadLineMapIndividualStationPrefs(State.LineMapID);
+    LeaveMode();
+    lbLineSections1->clear();
 }

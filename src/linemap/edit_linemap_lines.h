@@ -1,14 +1,102 @@
 #pragma once
 
+#include "ui_edit_linemap_lines.h"
+
 #include <QDialog>
 
-// The plan drawing editor, opened from the plan list.
-class TfmEditLineMapLines : public QDialog
+#include "linemap/line_course_save.h"
+#include "linemap/linemap_state.h"
+
+class QEvent;
+class QShowEvent;
+class QWidget;
+
+// The plan drawing editor, opened modally from the plan list: the plan picture at 1:1, the
+// project's lines, the view toggles and one page per mode (line course, stations, transfer
+// stations, line labels). Outside a mode the window is idle and can be closed.
+//
+// The name-placement tab control is tcIndividualProperties: its tab bar is
+// tcIndividualPropertiesTabs and the panel's controls stand below it.
+class TfmEditLineMapLines : public QDialog, private Ui::TfmEditLineMapLines
 {
     Q_OBJECT
 
 public:
     explicit TfmEditLineMapLines(QWidget *parent = nullptr);
+    ~TfmEditLineMapLines() override;
+
+    // The editor state the engine draws from; the window owns it.
+    TLineMapEditorState State;
+
+    // Saves the current picture as the plan image; a failure was reported to the user.
+    bool ExportLineMapImage();
+
+    // --- handlers
+    void FormShow();
+    bool FormCloseQuery();
+    void bbEditLineClick();
+    void bbDir0Click();
+    void bbDir45Click();
+    void bbDir90Click();
+    void bbDir135Click();
+    void bbDir180Click();
+    void bbDir225Click();
+    void bbDir270Click();
+    void bbDir315Click();
+    void bbLineDrawOnOffClick();
+    void iPreviewMouseDown(int X, int Y);
+    void lbStepSize1Click();
+    void lbStepSize2Click();
+    void cbShowRasterClick();
+    void cbShowImageClick();
+    void cbShowLinesClick();
+    void cbShowStationsClick();
+    void cbShowMultipleStationsClick();
+    void cobLineColorChange();
+    void cbLineDefaultColorClick();
+    void cbLineDefaultWidthClick();
+    void eLineWidthExit();
+    void cobVehicleColorChange();
+    void cbVehicleDefaultColorClick();
+    void bbDeleteAllSectionsClick();
+    void bbSaveLineClick();
+    void bbCancelLineClick();
+
+protected:
+    // --- what every mode does on entry and exit
+    // The selected line of lbLines becomes CurrentLineID; false (and -1) when none is selected.
+    bool TakeSelectedLine();
+    // "Line: " and the line's name, and the colour bar in LineColor.
+    void ShowLineHeader();
+    // Mode buttons hidden, lbLines disabled, gbShow shown, the show flags read from gbShow, the
+    // whole picture redrawn and the mode's page shown.
+    void EnterMode(QWidget *Page);
+    // The reverse, after a save or cancel: line and station -1, show flags reset (raster off,
+    // the rest on), mode flags off, the idle page, lbLines enabled, mode buttons shown, the
+    // line header hidden, gbShow hidden, the mode's records freed, the whole picture redrawn.
+    void LeaveMode();
+    // The whole picture afresh, with the running section and the cursor where they show.
+    void RedrawWhole();
+    // Puts State.Picture on the screen.
+    void ShowPicture();
+    // The section list of line mode from State.Sections.
+    void FillSectionList();
+    // One direction click on either direction pad.
+    void StepDirection(int Angle);
+
+    void showEvent(QShowEvent *event) override;
+    void reject() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    friend void SetEnglishCaptions();
+
+    void FormCreate();
+    void readShowFlags();
+    void redrawLineOverPicture();
+    int stepSizeOf(const QListWidget *list) const;
+
+    TLineCourseSaveMemo m_saveMemo; // kept across stopped saves of one visit to line mode
 };
 
 extern TfmEditLineMapLines *fmEditLineMapLines;

@@ -19,7 +19,7 @@ void Redraw(TLineMapEditorState &State);
 
 // Fills (0, 0) .. (Prefs.Width, Prefs.Height) with the background colour.
 void DrawBackground(QPainter &Canvas, const TLineMapEditorState &State);
-// Silver raster lines every RasterWidth(Prefs) pixels over the painter device's whole size.
+// Silver raster lines every RasterWidth(Prefs) pixels over PreviewWidth by PreviewHeight.
 void DrawRaster(QPainter &Canvas, const TLineMapEditorState &State);
 // The courses of every line of the plan except CurrentLineID, from the tables.
 void DrawOtherLines(QPainter &Canvas, const TLineMapEditorState &State);

@@ -205,21 +205,58 @@ bool readLines(const QString &fileName, QStringList &lines)
     return true;
 }
 
+namespace {
+
+QString &lastError()
+{
+    static QString error;
+    return error;
+}
+
+} // namespace
+
+QString lastWriteError()
+{
+    return lastError();
+}
+
+void setLastWriteError(const QString &reason)
+{
+    lastError() = reason;
+}
+
+QString unencodableReason(QStringView text)
+{
+    return QStringLiteral("the characters %1 cannot be stored in Windows-1252").arg(unencodable(text));
+}
+
 bool writeFileAtomically(const QString &fileName, const QByteArray &bytes)
 {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
+        setLastWriteError(file.errorString());
         return false;
+    }
     if (file.write(bytes) != bytes.size()) {
+        setLastWriteError(file.errorString());
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    if (!file.commit()) {
+        setLastWriteError(file.errorString());
+        return false;
+    }
+    return true;
 }
 
 bool writeText(const QString &fileName, QStringView text)
 {
-    return writeFileAtomically(fileName, encode(text));
+    QByteArray bytes;
+    if (!encodeStrict(text, bytes)) {
+        setLastWriteError(unencodableReason(text));
+        return false;
+    }
+    return writeFileAtomically(fileName, bytes);
 }
 
 bool writeLines(const QString &fileName, const QStringList &lines)

@@ -35,13 +35,22 @@ bool readLines(const QString &fileName, QStringList &lines);
 bool readText(const QString &fileName, QString &text);
 
 // Writes every line followed by CR LF into a temporary file beside the target and
-// renames it over the target, so a failed write never leaves a half-written file.
+// renames it over the target, so a failed write never leaves a half-written file. Text
+// that the code page cannot hold is refused, as by writeText.
 bool writeLines(const QString &fileName, const QStringList &lines);
 
-// The same for a text that holds its own line ends.
+// The same for a text that holds its own line ends. A text with a character the code page
+// lacks is refused (false, the file untouched) rather than written with a "?" for it.
 bool writeText(const QString &fileName, QStringView text);
 
 // The same atomic replacement for raw bytes.
 bool writeFileAtomically(const QString &fileName, const QByteArray &bytes);
+
+// Why the last write of this unit failed (the system's text), for a message that names
+// the reason; a writer that refuses text itself sets it too.
+QString lastWriteError();
+void setLastWriteError(const QString &reason);
+// The reason given when a text holds characters the code page lacks.
+QString unencodableReason(QStringView text);
 
 } // namespace ansi

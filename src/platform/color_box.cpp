@@ -113,6 +113,7 @@ void ColorBox::entryActivated(int index)
         setColorValue(chosen);
     } else if (index > CustomIndex && index < count()) {
         chosen = itemData(index).toUInt();
+        setCurrentIndex(index);
         m_shownIndex = index;
     } else {
         return;

@@ -46,6 +46,13 @@ public:
     virtual QString getSaveFileName(const QString &title, const QString &dir, const QString &filter,
                                     const QString &defaultExt) = 0;
     virtual QString getExistingDirectory(const QString &title, const QString &dir) = 0;
+    // A save dialog for a file the program checks itself (a new project): it asks no overwrite
+    // question of its own, so the user is answered once, by the program.
+    virtual QString getNewFileName(const QString &title, const QString &dir, const QString &filter,
+                                   const QString &defaultExt)
+    {
+        return getSaveFileName(title, dir, filter, defaultExt);
+    }
 
     // Opens a document or address with the desktop's program for it; false when that failed.
     virtual bool shellOpen(const QString &target) = 0;

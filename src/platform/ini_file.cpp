@@ -83,7 +83,8 @@ bool IniFile::save(const QString &fileName) const
 {
     if (fileName.isEmpty())
         return false;
-    return ansi::writeFileAtomically(fileName, ansi::encode(toText()));
+    // A value the code page cannot hold is refused rather than written as "?".
+    return ansi::writeText(fileName, toText());
 }
 
 IniFile::Section *IniFile::find(const QString &section)

@@ -70,6 +70,14 @@ QString QtDialogService::getSaveFileName(const QString &title, const QString &di
     return withDefaultExt(QFileDialog::getSaveFileName(activeWindow(), title, dir, toQtFilter(filter)), defaultExt);
 }
 
+QString QtDialogService::getNewFileName(const QString &title, const QString &dir, const QString &filter,
+                                        const QString &defaultExt)
+{
+    return withDefaultExt(QFileDialog::getSaveFileName(activeWindow(), title, dir, toQtFilter(filter), nullptr,
+                                                       QFileDialog::DontConfirmOverwrite),
+                          defaultExt);
+}
+
 QString QtDialogService::getExistingDirectory(const QString &title, const QString &dir)
 {
     return QFileDialog::getExistingDirectory(activeWindow(), title, dir);
@@ -77,7 +85,19 @@ QString QtDialogService::getExistingDirectory(const QString &title, const QStrin
 
 bool QtDialogService::shellOpen(const QString &target)
 {
-    const QUrl url = target.contains(QLatin1String("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
+    QUrl url;
+    if (target.startsWith(QLatin1String("file:///"), Qt::CaseInsensitive)) {
+        // The program's file addresses are plain paths: a "#" or "%" of a folder name
+        // belongs to the name, not to the address.
+        QString path = target.mid(8);
+        while (path.startsWith(QLatin1Char('/')))
+            path.remove(0, 1);
+        if (!(path.size() >= 2 && path[1] == QLatin1Char(':')))
+            path.prepend(QLatin1Char('/'));
+        url = QUrl::fromLocalFile(path);
+    } else {
+        url = target.contains(QLatin1String("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
+    }
     return QDesktopServices::openUrl(url);
 }
 

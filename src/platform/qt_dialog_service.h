@@ -16,6 +16,8 @@ public:
     QString getSaveFileName(const QString &title, const QString &dir, const QString &filter,
                             const QString &defaultExt) override;
     QString getExistingDirectory(const QString &title, const QString &dir) override;
+    QString getNewFileName(const QString &title, const QString &dir, const QString &filter,
+                           const QString &defaultExt) override;
     bool shellOpen(const QString &target) override;
     bool chooseColor(std::uint32_t &color) override;
     bool chooseFont(FontValue &font, bool withColor, bool withEffects) override;

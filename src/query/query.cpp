@@ -1,1 +1,130 @@
-#include "query/query.h"
+#include "query/query_p.h"
+
+#include "data/data_module_1.h"
+#include "platform/table.h"
+
+#include <exception>
+
+int MaxConnections = 10;
+int MaxTransfers = 3;
+int SearchDepth = 10;
+int MaxSearchTime = 60;
+int MinChangeMinutes = 1;
+int ArrivalBound = 720;
+QDateTime SearchStart;
+
+namespace query {
+QueryRun run;
+}
+
+using namespace query;
+
+namespace {
+
+std::function<QDateTime()> searchClock;
+
+const int searchTimes[] = {1, 5, 15, 30, 60, 120, 300, 600, 1800, 3600, 7200, 18000, 2147483647};
+
+void closeTable(Table &table)
+{
+    try {
+        table.close();
+    } catch (const std::exception &) {
+    }
+}
+
+} // namespace
+
+int SearchTimeSeconds(int Index)
+{
+    const int count = int(sizeof(searchTimes) / sizeof(searchTimes[0]));
+    return Index >= 0 && Index < count ? searchTimes[Index] : -1;
+}
+
+void setQueryClock(std::function<QDateTime()> Clock)
+{
+    searchClock = std::move(Clock);
+}
+
+QDateTime queryNow()
+{
+    return searchClock ? searchClock() : QDateTime::currentDateTimeUtc();
+}
+
+qint64 SecondsSinceSearchStart()
+{
+    return SearchStart.msecsTo(queryNow()) / 1000;
+}
+
+void openQueryShowing()
+{
+    for (Table *t : {&dm1->cdsLineStations, &dm1->cdsLineConnections, &dm1->cdsDayGroups, &dm1->cdsIntervals}) {
+        try {
+            t->open();
+        } catch (const std::exception &) {
+        }
+    }
+    LoadDistances();
+    BuildLineIndex();
+    const std::size_t lines = std::size_t(highestID(dm1->cdsLines) + 1);
+    if (TimeTableConnectionCache.size() != lines) {
+        TimeTableConnectionCache.resize(lines);
+        for (TTimeTableArray &cache : TimeTableCache)
+            cache.resize(lines);
+    }
+}
+
+void closeQueryShowing()
+{
+    DropTimeTableCaches();
+    closeTable(dm1->cdsLineStations);
+    closeTable(dm1->cdsLineConnections);
+    closeTable(dm1->cdsDayGroups);
+    closeTable(dm1->cdsIntervals);
+}
+
+QStringList servedStationNames()
+{
+    QStringList names;
+    Table &st = dm1->cdsStations;
+    try {
+        st.open();
+        st.setFiltered(false);
+        st.setIndexName(QStringLiteral("idxStationName"));
+        for (st.first(); !st.eof(); st.next()) {
+            const Field id = st.fieldByName(QStringLiteral("ID"));
+            if (!id.isNull() && firstLineOfStation.contains(id.asInteger()))
+                names << st.fieldByName(QStringLiteral("Station")).asString();
+        }
+    } catch (const std::exception &) {
+    }
+    closeTable(st);
+    return names;
+}
+
+QStringList dayGroupTexts()
+{
+    QStringList texts;
+    Table &dg = dm1->cdsDayGroups;
+    try {
+        const bool wasActive = dg.active();
+        dg.open();
+        const bool wasFiltered = dg.filtered();
+        dg.setFiltered(false);
+        dg.setIndexName(QStringLiteral("idxGroup"));
+        for (dg.first(); !dg.eof(); dg.next())
+            texts << dg.fieldByName(QStringLiteral("Text")).asString();
+        dg.setFiltered(wasFiltered);
+        if (!wasActive)
+            dg.close();
+    } catch (const std::exception &) {
+    }
+    return texts;
+}
+
+void releaseQueryState()
+{
+    ResultList.clear();
+    StationLines.clear();
+    LineStations.clear();
+}

@@ -1,11 +1,16 @@
 #pragma once
 
 #include "platform/string_grid.h"
+#include "ui_web_copy.h"
 
 #include <QDialog>
 
-// The web-copy window that the timetable editor shows beside itself.
-class TfmWebCopy : public QDialog
+class QWebEngineView;
+class StringGridModel;
+
+// The web-copy window that the timetable editor shows beside itself: a page's tables are
+// taken into a work grid, tidied there and pasted into the timetable.
+class TfmWebCopy : public QDialog, private Ui::TfmWebCopy
 {
     Q_OBJECT
 
@@ -20,8 +25,31 @@ public:
     // its selected block.
     StringGrid sgWorkGrid;
 
+    // The embedded browser; made when the window is first shown, so a run that never shows
+    // this window never starts the web engine.
+    QWebEngineView *wbWebCopy = nullptr;
+
+    // Tells the view that sgWorkGrid changed from outside.
+    void workGridChanged();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void FormShow();
+    void btShowURLClick();
+    void btCopyClick();
+    void btPasteClick();
+    void btActionClick();
+    void btCancelClick();
+
+    void viewSelectionChanged();
+    void showCurrentCell();
+
     const StringGrid *timeTableGrid_ = nullptr;
+    StringGridModel *workModel_ = nullptr;
+
+    friend void SetEnglishCaptions();
 };
 
 extern TfmWebCopy *fmWebCopy;

@@ -38,9 +38,54 @@ QStringList WebLoaderPageLines(const QString &pageUrl)
     };
 }
 
+QString EscapePageAddress(const QString &address)
+{
+    QString result;
+    result.reserve(address.size());
+    for (qsizetype i = 0; i < address.size(); ++i) {
+        const QChar c = address[i];
+        switch (c.unicode()) {
+        case '%': result += QLatin1String("%25"); continue;
+        case '"': result += QLatin1String("%22"); continue;
+        case '#': result += QLatin1String("%23"); continue;
+        case '&': result += QLatin1String("%26"); continue;
+        case '?': result += QLatin1String("%3F"); continue;
+        default: break;
+        }
+        if (ansi::canEncode(c.unicode()) && !c.isSurrogate()) {
+            result += c;
+            continue;
+        }
+        const qsizetype len = (c.isHighSurrogate() && i + 1 < address.size() && address[i + 1].isLowSurrogate()) ? 2 : 1;
+        const QByteArray utf8 = address.mid(i, len).toUtf8();
+        for (const char b : utf8)
+            result += QStringLiteral("%%1").arg(uint(uchar(b)), 2, 16, QLatin1Char('0')).toUpper();
+        i += len - 1;
+    }
+    return result;
+}
+
+QString PageURL()
+{
+    return EscapePageAddress(LocalFileAddress(ProgramDir + QStringLiteral("KorvalinView/index.htm"))) +
+           QStringLiteral("?quernatab_path=") + EscapePageAddress(LocalFileAddress(ProjectDir));
+}
+
+QUrl LocalAddressToUrl(const QString &address)
+{
+    if (address.startsWith(QLatin1String("file:///"), Qt::CaseInsensitive)) {
+        QString path = address.mid(8);
+        while (path.startsWith(QLatin1Char('/')))
+            path.remove(0, 1);
+        const bool drivePath = path.size() >= 2 && path[1] == QLatin1Char(':');
+        if (!drivePath)
+            path.prepend(QLatin1Char('/'));
+        return QUrl::fromLocalFile(path);
+    }
+    return QUrl::fromUserInput(address);
+}
+
 bool WriteWebLoaderPage()
 {
-    const QString pageUrl = LocalFileAddress(ProgramDir + QStringLiteral("KorvalinView/index.htm")) +
-                            QStringLiteral("?quernatab_path=") + LocalFileAddress(ProjectDir);
-    return ansi::writeLines(ProjectDir + QStringLiteral("/webloader.htm"), WebLoaderPageLines(pageUrl));
+    return ansi::writeLines(ProjectDir + QStringLiteral("/webloader.htm"), WebLoaderPageLines(PageURL()));
 }

@@ -16,6 +16,7 @@ public:
         static int argc = 1;
         static char name[] = "app_tests";
         static char *argv[] = {name, nullptr};
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // before the application, for the browsers
         m_app = new KorvalinApplication(argc, argv);
     }
     void TearDown() override

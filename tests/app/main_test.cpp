@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -143,6 +144,22 @@ TEST_F(MainWindow, ManualThatCannotBeOpenedShowsTheErrorInABoxTitledFehler)
     EXPECT_EQ(d.errors.size(), 1);
 }
 
+TEST_F(MainWindow, WebsiteAndContactReportAFailedShellOpen)
+{
+    ScriptedDialogs d;
+    d.shellResult = false;
+    control<QAction>("Handbuch2")->trigger();
+    click("sbContact");
+    ASSERT_EQ(d.opened.size(), 2);
+    ASSERT_EQ(d.errors.size(), 2);
+    for (const QString &error : d.errors)
+        EXPECT_TRUE(error.startsWith("Fehler: ")) << error.toStdString();
+    d.shellResult = true;
+    control<QAction>("aWebsite")->trigger();
+    click("sbContact");
+    EXPECT_EQ(d.errors.size(), 2);
+}
+
 TEST_F(MainWindow, HintsOfEveryWindowGoToTheStatusLine)
 {
     auto *statusLine = control<QStatusBar>("StatusLine");
@@ -248,26 +265,23 @@ TEST_F(ProjectCommands, NewLeavesTheOpenProjectWhenCancelledOrRefusedElseWritesF
     expectProjectAOpen(a);
     EXPECT_TRUE(shown("paWorkChoice"));
 
-    // A folder that holds a project is asked about; No writes nothing.
-    d.answers.push_back(DialogService::Answer::No);
+    // A folder that holds a project is refused at once: nothing written, nothing asked.
     newProject(dirA + "/b.ppr");
-    ASSERT_EQ(d.questions.size(), 1);
-    EXPECT_TRUE(d.questions[0].contains(dirA)) << d.questions[0].toStdString();
+    EXPECT_TRUE(d.questions.isEmpty());
+    EXPECT_EQ(d.messages, QStringList{"The folder " + dirA +
+                                      " already holds a project. Choose an empty folder for the new project."});
     EXPECT_EQ(filesIn(dirA), filesBefore);
     EXPECT_EQ(fileBytes(a), projectBefore);
     expectProjectAOpen(a);
-    d.answers.push_back(DialogService::Answer::Yes);
-    newProject(dirA + "/b.ppr");
-    EXPECT_EQ(ProjectFileName, dirA + "/b.ppr");
-    // The defaults are the new project's; the tables of project A are gone.
+    d.messages.clear();
+
+    // An empty folder takes the new project; the tables of project A are gone.
+    const QString dir = makeFolder("neu");
+    newProject(dir + "/netz.ppr");
+    EXPECT_TRUE(d.questions.isEmpty());
     EXPECT_EQ(column(dm1->cdsDayGroups, "Group"), QStringList({"Mo-Fr", "Sa"}));
     EXPECT_EQ(PrjParams.MaxDriveMinutes, 720);
     EXPECT_TRUE(column(dm1->cdsStations, "Station").isEmpty());
-
-    // An empty folder is not asked about.
-    const QString dir = makeFolder("neu");
-    newProject(dir + "/netz.ppr");
-    EXPECT_EQ(d.questions.size(), 2);
     EXPECT_EQ(filesIn(dir), QStringList({"daygroups.ptf", "netz.ppr", "prefs.ptf", "webloader.htm"}));
     EXPECT_EQ(ProjectFileName, dir + "/netz.ppr");
     EXPECT_EQ(ProjectDir, dir);
@@ -318,7 +332,7 @@ TEST_F(ProjectCommands, OpenStartsEveryLoadedTableEmpty)
     QString window;
     acceptNextModal(&window);
     click("sbEditLineNetworkPlans");
-    EXPECT_EQ(window, "fmEditLineNetworkPlans");
+    EXPECT_TRUE(window.endsWith("mEditLineNetworkPlans")) << window.toStdString();
     EXPECT_EQ(column(dm1->cdsLineMaps, "Name"), QStringList{"Gesamtnetz"});
     EXPECT_EQ(column(dm1->cdsLineMapPrefs, "LineMapID"), QStringList{"1"});
 
@@ -358,9 +372,107 @@ TEST_F(ProjectCommands, AnUnreadableProjectFileLeavesTheOpenProjectAsItWas)
     for (const QString &bad : {dir + "/k.ppr", dir + "/fehlt.ppr"}) {
         d.messages.clear();
         openProject(bad);
-        EXPECT_EQ(d.messages, QStringList{"Project-File " + bad + " not found"});
+        // A file that is there is reported as damaged first; a missing one only as missing.
+        QStringList expected{"Project-File " + bad + " not found"};
+        if (QFile::exists(bad))
+            expected.prepend("Error by load PTF-File: " + bad);
+        EXPECT_EQ(d.messages, expected);
         expectProjectAOpen(a);
         EXPECT_EQ(column(dm1->cdsProject, "MaxDriveMinutes"), QStringList{"90"});
     }
     EXPECT_EQ(filesIn(dir), QStringList({"k.ppr", "stations.ptf"}));
+}
+
+TEST_F(ProjectCommands, OnlyAProjectFileOpensAsAProject)
+{
+    const QString a = makeProjectA();
+    openProject(a);
+    const QString dir = makeFolder("fremd");
+    {
+        QFile binary(dir + "/bild.ppr");
+        ASSERT_TRUE(binary.open(QIODevice::WriteOnly));
+        QByteArray bytes;
+        for (int i = 0; i < 4096; ++i)
+            bytes.append(char((i * 7919) % 256));
+        binary.write(bytes);
+    }
+    writePtf(dir + "/stations.ptf", {"ID", "Station"}, {R"(9,"Fremd")"});
+    // A project file without its closing line was cut short; one without a row has no header.
+    QStringList cut = ptfLines({"DataStandard", "DataVersion"}, {R"("Korvalin Pro","1.0")"});
+    cut.removeLast();
+    ASSERT_TRUE(ansi::writeLines(dir + "/cut.ppr", cut));
+    writePtf(dir + "/leer.ppr", {"DataStandard", "DataVersion"}, {});
+    const QStringList before = filesIn(dir);
+    for (const QString &stray : {dir + "/bild.ppr", dir + "/stations.ptf", dir + "/cut.ppr", dir + "/leer.ppr"}) {
+        d.messages.clear();
+        openProject(stray);
+        EXPECT_EQ(d.messages, QStringList({"Error by load PTF-File: " + stray, "Project-File " + stray + " not found"}))
+            << stray.toStdString();
+        expectProjectAOpen(a);
+    }
+    EXPECT_EQ(filesIn(dir), before);
+
+    // A project file of an older version, without the last columns, still opens.
+    writePtf(dir + "/alt.ppr", {"DataStandard", "DataVersion", "PTFVersion"}, {R"("Korvalin Pro","1.0","1.0")"});
+    d.messages.clear();
+    openProject(dir + "/alt.ppr");
+    EXPECT_EQ(ProjectFileName, dir + "/alt.ppr");
+}
+
+TEST_F(ProjectCommands, NewThatCannotWriteLeavesNothingAndTheOpenProjectAsItWas)
+{
+    const QString a = makeProjectA();
+    openProject(a);
+    d.messages.clear();
+
+    // A folder stands where prefs.ptf is to go: the project file and the day groups are
+    // written first and removed again.
+    const QString blocked = makeFolder("blockiert");
+    ASSERT_TRUE(QDir().mkpath(blocked + "/prefs.ptf"));
+    newProject(blocked + "/netz.ppr");
+    ASSERT_EQ(d.messages.size(), 1) << d.messages.join('|').toStdString();
+    EXPECT_TRUE(d.messages[0].startsWith("Error saving the file " + blocked + "/prefs.ptf: "))
+        << d.messages[0].toStdString();
+    EXPECT_TRUE(filesIn(blocked).isEmpty()) << filesIn(blocked).join(',').toStdString();
+    expectProjectAOpen(a);
+
+    // A folder that cannot be made (a file stands in its way) is the failure; nothing is left.
+    d.messages.clear();
+    QFile plain(path("datei"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    newProject(path("datei/unter/netz.ppr"));
+    EXPECT_EQ(d.messages, QStringList{"The folder " + path("datei/unter") + " cannot be created."});
+    expectProjectAOpen(a);
+
+    // A missing default file stops New before anything is written.
+    d.messages.clear();
+    QFile::remove(DefaultDayGroupsFile);
+    newProject(path("ohne/netz.ppr"));
+    EXPECT_EQ(d.messages, QStringList{"Daygroups-File " + DefaultDayGroupsFile + " not found"});
+    EXPECT_FALSE(QFileInfo::exists(path("ohne")));
+    expectProjectAOpen(a);
+}
+
+TEST_F(ProjectCommands, NewMakesAMissingFolderAndRefusesANameTheFilesCannotHold)
+{
+    const QString a = makeProjectA();
+    openProject(a);
+    d.messages.clear();
+
+    newProject(path("Linien/Линия.ppr"));
+    ASSERT_EQ(d.messages.size(), 1);
+    EXPECT_TRUE(d.messages[0].contains("\"Л\"")) << d.messages[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path("Linien")));
+    expectProjectAOpen(a);
+
+    d.messages.clear();
+    newProject(path("neu/tief/Straßenbahn €.ppr"));
+    EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();
+    EXPECT_EQ(filesIn(path("neu/tief")), QStringList({"Straßenbahn €.ppr", "daygroups.ptf", "prefs.ptf", "webloader.htm"}));
+    EXPECT_TRUE(ansi::decode(fileBytes(path("neu/tief/prefs.ptf"))).contains("\"Straßenbahn €.ppr\","));
+    EXPECT_EQ(column(dm1->cdsPrefs, "ProjectName"), QStringList{"Straßenbahn €.ppr"});
+    // The new project file opens again as a project.
+    openProject(path("neu/tief/Straßenbahn €.ppr"));
+    EXPECT_EQ(d.messages, QStringList{}) << d.messages.join('|').toStdString();
 }

@@ -1,5 +1,7 @@
 #include "data/common_helpers.h"
 
+#include "support/scripted_dialogs.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -34,6 +36,20 @@ QString changed(int cols, int rows, void (*change)(StringGrid &, int), int index
         lines << cells.join(QLatin1Char('|'));
     }
     return lines.join(QLatin1Char('\n'));
+}
+
+TEST(AnsiText, CheckNamesTheCharactersThatCannotBeStored)
+{
+    ScriptedDialogs dialogs;
+    for (const QString &text : {QString(), QStringLiteral("Straße"), QStringLiteral("€ Äpfel „Ö“")})
+        EXPECT_TRUE(CheckAnsiText(text)) << text.toStdString();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    EXPECT_FALSE(CheckAnsiText(QStringLiteral("Łódź")));
+    EXPECT_FALSE(CheckAnsiText(QStringLiteral("東京 東京 🚉")));
+    EXPECT_EQ(dialogs.messages,
+              QStringList({QStringLiteral("The characters \"Ł\", \"ź\" cannot be stored in the project files."),
+                           QStringLiteral("The characters \"東\", \"京\", \"🚉\" cannot be stored in the project files.")}));
 }
 
 } // namespace

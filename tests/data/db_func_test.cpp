@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <limits>
+
 namespace {
 
 class DbFuncTest : public ProjectFolder
@@ -330,6 +332,92 @@ TEST_F(DbFuncTest, FailedWritesAreReported)
               QStringList({"Error saving the daygroup-file " + ProjectDir + "/daygroups.ptf",
                            "Error saving the lineconnections, file " + ProjectDir + "/line_connections.ptf",
                            "Error saving the preferences file prefs.ptf"}));
+}
+
+TEST_F(DbFuncTest, RenamesSeeEveryRowWhateverTheFilter)
+{
+    for (const char *name : {"A", "B", "C"})
+        ASSERT_GT(AddStation(name), 0);
+    ASSERT_GT(AddLine("1"), 0);
+    ASSERT_GT(AddLine("2"), 0);
+    Table &stations = m_module.cdsStations;
+    stations.setFilter("ID = 1");
+    stations.setFiltered(true);
+    const QByteArray before = bytes("stations.ptf");
+    EXPECT_FALSE(RenameStation("A", "B")); // B is there, hidden by the filter
+    EXPECT_EQ(bytes("stations.ptf"), before);
+    stations.setFilter("ID = 3");
+    EXPECT_TRUE(RenameStation("A", "D")); // A itself is hidden
+    EXPECT_TRUE(stations.filtered());
+    // The file holds every station, not only the filtered ones.
+    EXPECT_EQ(lines("stations.ptf").mid(3, 3), QStringList({R"(1,"D",)", R"(2,"B",)", R"(3,"C",)"}));
+    stations.setFiltered(false);
+
+    Table &lines_ = m_module.cdsLines;
+    lines_.setFilter("ID = 1");
+    lines_.setFiltered(true);
+    EXPECT_FALSE(RenameLine("1", "2"));
+    EXPECT_TRUE(RenameLine("2", "3"));
+    EXPECT_EQ(lines("lines.ptf").mid(3, 2), QStringList({R"(1,"1",)", R"(2,"3",)"}));
+    lines_.setFiltered(false);
+}
+
+TEST_F(DbFuncTest, NamesAreComparedAsTheyWillBeStored)
+{
+    // Station names are cut to their column's 64 characters.
+    const QString longName(70, QLatin1Char('x'));
+    ASSERT_EQ(AddStation(longName), 1);
+    EXPECT_EQ(AddStation(longName), -1);
+    EXPECT_EQ(AddStation(longName.left(64)), -1);
+    EXPECT_EQ(AddStation(longName.left(64) + "yz"), -1);
+    EXPECT_EQ(m_module.cdsStations.rowCount(), 1);
+    EXPECT_EQ(GetStationNameByID(1), longName.left(64));
+    ASSERT_EQ(AddStation("B"), 2);
+    EXPECT_FALSE(RenameStation("B", longName + "!"));
+
+    // Empty or blank names are no names: the saves would drop such rows without their cascade.
+    for (const char *blank : {"", " ", "  \t"}) {
+        EXPECT_EQ(AddStation(blank), -1);
+        EXPECT_EQ(AddLine(blank), -1);
+        EXPECT_FALSE(RenameStation("B", blank));
+    }
+    ASSERT_EQ(AddLine("L"), 1);
+    EXPECT_FALSE(RenameLine("L", " "));
+    EXPECT_EQ(GetLineNameByID(1), "L");
+
+    // A name the file cannot hold is refused before it is stored, so later saves still work.
+    const QByteArray before = bytes("stations.ptf");
+    EXPECT_EQ(AddStation("Łódź"), -1);
+    EXPECT_FALSE(RenameStation("B", "東京"));
+    EXPECT_EQ(AddLine("大阪"), -1);
+    EXPECT_EQ(bytes("stations.ptf"), before);
+    EXPECT_EQ(m_module.cdsStations.rowCount(), 2);
+    EXPECT_EQ(AddStation("Straße €"), 3);
+    CreateEmptyStations();
+    LoadStations();
+    EXPECT_EQ(GetStationNameByID(3), "Straße €");
+    EXPECT_EQ(GetStationNameByID(2), "B");
+}
+
+TEST_F(DbFuncTest, TheNextIDNeverOverflows)
+{
+    appendRows(m_module.cdsStations, kStation, {{std::numeric_limits<int>::max(), "Last"}});
+    EXPECT_EQ(AddStation("Next"), -1);
+    EXPECT_EQ(m_module.cdsStations.rowCount(), 1);
+    appendRows(m_module.cdsLines, {"ID", "Line"}, {{std::numeric_limits<int>::max(), "Last"}});
+    EXPECT_EQ(AddLine("Next"), -1);
+    appendRows(m_module.cdsLineConnections, {"ID", "LineID", "DayGroupID", "Direction"},
+               {{std::numeric_limits<int>::max(), 1, 1, 1}});
+    EXPECT_EQ(AddLineConnection(1, 1, 2), -1);
+    EXPECT_FALSE(QFileInfo::exists(path("stations.ptf")));
+    EXPECT_FALSE(QFileInfo::exists(path("line_connections.ptf")));
+    appendRows(m_module.cdsStations, kStation, {{std::numeric_limits<int>::max() - 2, "Before"}});
+    m_module.cdsStations.open();
+    m_module.cdsStations.setIndexName("idxID");
+    ASSERT_TRUE(m_module.cdsStations.findKey({std::numeric_limits<int>::max()}));
+    m_module.cdsStations.remove();
+    m_module.cdsStations.close();
+    EXPECT_EQ(AddStation("Next"), std::numeric_limits<int>::max() - 1);
 }
 
 } // namespace

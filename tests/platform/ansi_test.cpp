@@ -143,4 +143,33 @@ TEST(Ansi, SpecialCharactersAtEveryPlaceOfALongText)
     EXPECT_EQ(ansi::decode(all + all).mid(256), ansi::decode(all));
 }
 
+TEST(Ansi, TheCodecNamesWhatItCannotEncodeAndTheWritersRefuseIt)
+{
+    EXPECT_TRUE(ansi::unencodable(QStringLiteral("Straße Äpfel € „x“ ™")).isEmpty());
+    EXPECT_EQ(ansi::unencodable(QStringLiteral("Łódź")), QStringLiteral("Łź"));
+    EXPECT_EQ(ansi::unencodable(QStringLiteral("東京 東")), QStringLiteral("東京"));
+    // A character outside the basic plane is named whole, not as two halves.
+    EXPECT_EQ(ansi::unencodable(QStringLiteral("a🚉b🚉")), QStringLiteral("🚉"));
+    for (int b = 0; b < 256; ++b)
+        EXPECT_TRUE(ansi::canEncode(ansi::decode(QByteArray(1, char(b)))[0].unicode())) << b;
+
+    QByteArray bytes;
+    EXPECT_TRUE(ansi::encodeStrict(QStringLiteral("Ä€ß"), bytes));
+    EXPECT_EQ(bytes, QByteArray("\xC4\x80\xDF"));
+    EXPECT_FALSE(ansi::encodeStrict(QStringLiteral("Линия"), bytes));
+
+    QTemporaryDir dir;
+    const QString name = dir.filePath("t.txt");
+    ASSERT_TRUE(ansi::writeLines(name, {QStringLiteral("Ä€ß")}));
+    EXPECT_FALSE(ansi::writeLines(name, {QStringLiteral("Łódź")}));
+    EXPECT_TRUE(ansi::lastWriteError().contains(QStringLiteral("Łź"))) << ansi::lastWriteError().toStdString();
+    EXPECT_FALSE(ansi::writeText(name, QStringLiteral("大阪")));
+    EXPECT_EQ(readFile(name), QByteArray("\xC4\x80\xDF\r\n"));
+
+    // A folder in the way: the system's reason is kept for the message.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    EXPECT_FALSE(ansi::writeLines(dir.filePath("folder"), {QStringLiteral("x")}));
+    EXPECT_FALSE(ansi::lastWriteError().isEmpty());
+}
+
 } // namespace

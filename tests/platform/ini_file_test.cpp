@@ -92,6 +92,11 @@ TEST(IniFile, SavesWindows1252WithCrLfAndReplacesTheFileWhole)
     ASSERT_TRUE(ini.save(name));
     EXPECT_EQ(readFile(name), QByteArray());
 
+    // A value the code page cannot hold is refused, the file kept, not written with a "?".
+    ini.writeString("3", "newcross", "Łódź");
+    EXPECT_FALSE(ini.save(name));
+    EXPECT_EQ(readFile(name), QByteArray());
+
     IniFile other;
     EXPECT_FALSE(other.load(dir.filePath("none.ini")));
     EXPECT_FALSE(other.save(dir.filePath("no/such/folder.ini")));

@@ -614,27 +614,6 @@ TEST(TableModel, RandomChangesKeepEveryOrderAndTheCursorRight)
     EXPECT_GT(model.size(), 50u);
 }
 
-TEST(TableFloatText, GeneralFormAsTheOldProgramWroteIt)
-{
-    EXPECT_EQ(formatFloat(480), QStringLiteral("480"));
-    EXPECT_EQ(formatFloat(-2.5), QStringLiteral("-2.5"));
-    EXPECT_EQ(formatFloat(0.1), QStringLiteral("0.1"));
-    EXPECT_EQ(formatFloat(0.0001), QStringLiteral("0.0001"));
-    EXPECT_EQ(formatFloat(0.00001), QStringLiteral("1E-5"));
-    EXPECT_EQ(formatFloat(1e20), QStringLiteral("1E20"));
-    EXPECT_EQ(formatFloat(123456789012345.0), QStringLiteral("123456789012345"));
-    double d = 0;
-    EXPECT_TRUE(parseFloat(QStringLiteral(" 1.5e3 "), d));
-    EXPECT_EQ(d, 1500.0);
-    EXPECT_FALSE(parseFloat(QStringLiteral("inf"), d));
-    EXPECT_FALSE(parseFloat(QStringLiteral("1,5"), d));
-    int i = 0;
-    EXPECT_TRUE(parseInteger(QStringLiteral("-42"), i));
-    EXPECT_EQ(i, -42);
-    EXPECT_FALSE(parseInteger(QStringLiteral("3000000000"), i));
-    EXPECT_FALSE(parseInteger(QStringLiteral("4.0"), i));
-}
-
 TEST(TableVolume, HundredThousandRowsInRandomKeyOrder)
 {
     Table t;

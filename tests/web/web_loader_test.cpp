@@ -66,3 +66,26 @@ TEST(WebLoaderPage, AFolderThatCannotBeWrittenGivesFalse)
     EXPECT_FALSE(WriteWebLoaderPage());
     EXPECT_FALSE(QFile::exists(ProjectDir + "/webloader.htm"));
 }
+
+TEST(PageURL, FolderNamesCannotEndTheAttributeOrBreakTheAddress)
+{
+    EXPECT_EQ(EscapePageAddress(QStringLiteral("file:///a\"b#c%d&e?f g/Süd€")),
+              "file:///a%22b%23c%25d%26e%3Ff g/Süd€");
+    // Characters the ANSI code page lacks go as their UTF-8 bytes.
+    EXPECT_EQ(EscapePageAddress(QStringLiteral("/Łódź/\U0001F68C")), "/%C5%81ód%C5%BA/%F0%9F%9A%8C");
+
+    ProgramDir = QStringLiteral("/opt/k#1/");
+    ProjectDir = QStringLiteral("/data/P \"x\" onload=\"alert(1)");
+    EXPECT_EQ(PageURL(), "file:///opt/k%231/KorvalinView/index.htm?quernatab_path=file:///data/P %22x%22 "
+                         "onload=%22alert(1)");
+    const QString frame = WebLoaderPageLines(PageURL()).at(8);
+    EXPECT_EQ(frame.count(QLatin1Char('"')), 6); // src, name and scrolling only
+}
+
+TEST(LocalAddressToUrl, AFileAddressIsTheFileAtItsPath)
+{
+    EXPECT_EQ(LocalAddressToUrl(QStringLiteral("file:///home/a#1/b%20c/webloader.htm")).toLocalFile(),
+              "/home/a#1/b%20c/webloader.htm");
+    EXPECT_EQ(LocalAddressToUrl(QStringLiteral("file:////srv/x")).toLocalFile(), "/srv/x");
+    EXPECT_EQ(LocalAddressToUrl(QStringLiteral("example.org/x")).scheme(), "http");
+}

@@ -1,0 +1,293 @@
+#include "app/editor_data.h"
+
+#include "data/data_module_1.h"
+#include "data/db_func.h"
+
+#include <QSet>
+
+#include <exception>
+
+namespace {
+
+const QString ID = QStringLiteral("ID");
+
+// Opens a table for a read with one index and no filter, and puts it back afterwards.
+class Reading
+{
+public:
+    Reading(Table &table, const QString &index)
+        : m_table(table), m_wasOpen(table.active()), m_index(table.indexName()), m_filtered(table.filtered())
+    {
+        m_table.cancel();
+        m_table.open();
+        if (m_filtered)
+            m_table.setFiltered(false);
+        m_table.setIndexName(index);
+    }
+    ~Reading()
+    {
+        try {
+            m_table.cancel();
+            m_table.setIndexName(m_index);
+            if (m_filtered)
+                m_table.setFiltered(true);
+            if (!m_wasOpen)
+                m_table.close();
+        } catch (const std::exception &) {
+        }
+    }
+
+private:
+    Table &m_table;
+    bool m_wasOpen;
+    QString m_index;
+    bool m_filtered;
+};
+
+template <typename R, typename F>
+R safely(R fallback, F &&body)
+{
+    try {
+        return body();
+    } catch (const std::exception &) {
+        return fallback;
+    }
+}
+
+int intOf(Table &t, const QString &field, int fallback)
+{
+    Field f = t.fieldByName(field);
+    if (f.isNull())
+        return fallback;
+    return safely(fallback, [&] { return f.asInteger(); });
+}
+
+} // namespace
+
+QStringList NamesInIdOrder(Table &table, const QString &nameField)
+{
+    QStringList names;
+    safely(false, [&] {
+        Reading r(table, QStringLiteral("idxID"));
+        for (table.first(); !table.eof(); table.next()) {
+            const QString name = table.fieldByName(nameField).asString();
+            if (!name.isEmpty())
+                names << name;
+        }
+        return true;
+    });
+    return names;
+}
+
+QStringList NewStationNames()
+{
+    QStringList names;
+    safely(false, [&] {
+        Table &t = dm1->cdsNewStations;
+        Reading r(t, QStringLiteral("idxID"));
+        for (t.first(); !t.eof(); t.next()) {
+            const QString name = GetStationNameByID(intOf(t, QStringLiteral("StationID"), -1));
+            if (!name.isEmpty())
+                names << name;
+        }
+        return true;
+    });
+    return names;
+}
+
+QStringList LineStationNamesOf(int LineID)
+{
+    QStringList names;
+    safely(false, [&] {
+        Table &t = dm1->cdsLineStations;
+        Table &s = dm1->cdsStations;
+        Reading r(t, QStringLiteral("idxLineStations"));
+        Reading rs(s, QStringLiteral("idxID"));
+        for (t.findNearest({LineID}); !t.eof(); t.next()) {
+            if (intOf(t, QStringLiteral("LineID"), -1) != LineID)
+                break;
+            const int stationID = intOf(t, QStringLiteral("StationID"), -1);
+            if (s.findKey({stationID})) {
+                const QString name = s.fieldByName(QStringLiteral("Station")).asString();
+                if (!name.isEmpty())
+                    names << name;
+            }
+        }
+        return true;
+    });
+    return names;
+}
+
+bool LineHasStations(int LineID)
+{
+    return safely(false, [&] {
+        Reading r(dm1->cdsLineStations, QStringLiteral("idxLineID"));
+        return dm1->cdsLineStations.findKey({LineID});
+    });
+}
+
+bool LineHasConnections(int LineID)
+{
+    return safely(false, [&] {
+        Reading r(dm1->cdsLineConnections, QStringLiteral("idxLineID"));
+        return dm1->cdsLineConnections.findKey({LineID});
+    });
+}
+
+bool AppendLineStations(int LineID, const QStringList &StationNames)
+{
+    Table &t = dm1->cdsLineStations;
+    return safely(false, [&] {
+        Reading r(t, QString());
+        int number = 0;
+        for (const QString &name : StationNames) {
+            t.append();
+            t.fieldByName(QStringLiteral("LineID")).setInteger(LineID);
+            t.fieldByName(QStringLiteral("LineStationNumber")).setInteger(++number);
+            t.fieldByName(QStringLiteral("StationID")).setInteger(GetStationIDByName(name));
+            t.post();
+        }
+        return true;
+    });
+}
+
+std::optional<RgbColor> LineGraphicColorOf(int LineID)
+{
+    return safely(std::optional<RgbColor>(), [&]() -> std::optional<RgbColor> {
+        Table &t = dm1->cdsLineGraphic;
+        Reading r(t, QStringLiteral("idxLineID"));
+        if (!t.findKey({LineID}))
+            return std::nullopt;
+        return RgbColor{intOf(t, QStringLiteral("ColorRed"), 0), intOf(t, QStringLiteral("ColorGreen"), 0),
+                        intOf(t, QStringLiteral("ColorBlue"), 0)};
+    });
+}
+
+void RemoveLineGraphicRow(int LineID)
+{
+    safely(false, [&] {
+        Table &t = dm1->cdsLineGraphic;
+        Reading r(t, QStringLiteral("idxLineID"));
+        while (t.findKey({LineID}))
+            t.remove();
+        return true;
+    });
+}
+
+RgbColor PrefsLineColor()
+{
+    return safely(RgbColor(), [&] {
+        Table &t = dm1->cdsPrefs;
+        Reading r(t, QString());
+        t.first();
+        if (t.eof())
+            return RgbColor();
+        return RgbColor{intOf(t, QStringLiteral("LineColorRed"), 0), intOf(t, QStringLiteral("LineColorGreen"), 0),
+                        intOf(t, QStringLiteral("LineColorBlue"), 0)};
+    });
+}
+
+bool SetPrefsLineColor(const RgbColor &color)
+{
+    return safely(false, [&] {
+        Table &t = dm1->cdsPrefs;
+        Reading r(t, QString());
+        t.first();
+        if (t.eof())
+            t.append();
+        else
+            t.edit();
+        t.fieldByName(QStringLiteral("LineColorRed")).setInteger(color.red);
+        t.fieldByName(QStringLiteral("LineColorGreen")).setInteger(color.green);
+        t.fieldByName(QStringLiteral("LineColorBlue")).setInteger(color.blue);
+        t.post();
+        return true;
+    });
+}
+
+int ProjectMaxDriveMinutes(int fallback)
+{
+    return safely(fallback, [&] {
+        Table &t = dm1->cdsProject;
+        Reading r(t, QString());
+        t.first();
+        return t.eof() ? fallback : intOf(t, QStringLiteral("MaxDriveMinutes"), fallback);
+    });
+}
+
+bool SetProjectMaxDriveMinutes(int minutes)
+{
+    return safely(false, [&] {
+        Table &t = dm1->cdsProject;
+        Reading r(t, QString());
+        t.first();
+        if (t.eof())
+            t.append();
+        else
+            t.edit();
+        t.fieldByName(QStringLiteral("MaxDriveMinutes")).setInteger(minutes);
+        t.post();
+        return true;
+    });
+}
+
+QString NormalizedDays(const QString &days)
+{
+    QString d = days.left(7);
+    while (d.size() < 7)
+        d += QLatin1Char('0');
+    return d;
+}
+
+QVector<TDayGroup> ReadDayGroups()
+{
+    QVector<TDayGroup> groups;
+    safely(false, [&] {
+        Table &t = dm1->cdsDayGroups;
+        Reading r(t, QStringLiteral("idxID"));
+        for (t.first(); !t.eof(); t.next()) {
+            if (t.fieldByName(ID).isNull())
+                continue;
+            TDayGroup g;
+            g.ID = intOf(t, ID, 0);
+            g.Group = t.fieldByName(QStringLiteral("Group")).asString();
+            g.Days = NormalizedDays(t.fieldByName(QStringLiteral("Days")).asString());
+            g.Text = t.fieldByName(QStringLiteral("Text")).asString();
+            groups << g;
+        }
+        return true;
+    });
+    return groups;
+}
+
+bool WriteDayGroupRows(const QVector<TDayGroup> &groups)
+{
+    return safely(false, [&] {
+        Table &t = dm1->cdsDayGroups;
+        Reading r(t, QString());
+        t.emptyDataSet();
+        for (const TDayGroup &g : groups) {
+            t.append();
+            t.fieldByName(ID).setInteger(g.ID);
+            t.fieldByName(QStringLiteral("Group")).setString(g.Group);
+            t.fieldByName(QStringLiteral("Days")).setString(g.Days);
+            t.fieldByName(QStringLiteral("Text")).setString(g.Text);
+            t.post();
+        }
+        return true;
+    });
+}
+
+QString DuplicateDayGroup(const QVector<TDayGroup> &groups)
+{
+    QSet<QString> names, texts;
+    for (const TDayGroup &g : groups) {
+        if (names.contains(g.Group))
+            return g.Group;
+        if (texts.contains(g.Text))
+            return g.Text;
+        names.insert(g.Group);
+        texts.insert(g.Text);
+    }
+    return QString();
+}

@@ -1,0 +1,39 @@
+#include "app/editor_lists.h"
+
+#include <QListWidget>
+
+int AddSortedName(QListWidget *list, const QString &name)
+{
+    // Binary search for the first row that sorts after the name.
+    int lo = 0;
+    int hi = list->count();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (QString::compare(list->item(mid)->text(), name, Qt::CaseInsensitive) <= 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    list->insertItem(lo, name);
+    return lo;
+}
+
+int FindListName(const QListWidget *list, const QString &name)
+{
+    for (int i = 0; i < list->count(); ++i)
+        if (QString::compare(list->item(i)->text(), name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+int SelectedListRow(const QListWidget *list)
+{
+    const int row = list->currentRow();
+    return row >= 0 && row < list->count() && list->item(row)->isSelected() ? row : -1;
+}
+
+QString SelectedListName(const QListWidget *list)
+{
+    const int row = SelectedListRow(list);
+    return row < 0 ? QString() : list->item(row)->text();
+}

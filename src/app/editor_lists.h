@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+class QListWidget;
+
+// The sorted name lists of the editors sort and look names up without regard to letter case,
+// as the users expect of a list of station or line names.
+
+// Inserts the name at its place in a sorted list; returns its row.
+int AddSortedName(QListWidget *list, const QString &name);
+// The row of the name compared without regard to case, -1 when it is not listed.
+int FindListName(const QListWidget *list, const QString &name);
+// The text of the selected row, empty when none is selected.
+QString SelectedListName(const QListWidget *list);
+// The selected row, -1 when none.
+int SelectedListRow(const QListWidget *list);

@@ -1,0 +1,645 @@
+#include "app/timetable_io.h"
+
+#include "data/common_helpers.h"
+#include "data/data_module_1.h"
+#include "data/db_func.h"
+#include "data/main_globals.h"
+#include "data/table_files.h"
+#include "platform/dialog_service.h"
+#include "platform/table.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QSet>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+const QChar Quote = QLatin1Char('"');
+const QString kID = QStringLiteral("ID");
+
+QString projectPath(const QString &file)
+{
+    return ProjectDir + QLatin1Char('/') + file;
+}
+
+QString timeTableName(int lineConnectionID)
+{
+    return QStringLiteral("tt_%1.ptf").arg(lineConnectionID);
+}
+
+QString timeTableConnectionsName(int lineID)
+{
+    return QStringLiteral("ttc_%1.ptf").arg(lineID);
+}
+
+void message(const QString &text)
+{
+    dialogs().showMessage(text);
+}
+
+// Opens a table with every row visible for a walk or a change and puts its filter switch back
+// afterwards; the rows stay, the table is left closed as the table routines leave it.
+class TableWalk
+{
+public:
+    explicit TableWalk(Table &table, const QString &indexName) : m_table(table), m_filtered(table.filtered())
+    {
+        m_table.open();
+        if (m_filtered)
+            m_table.setFiltered(false);
+        m_table.setIndexName(indexName);
+    }
+    ~TableWalk()
+    {
+        try {
+            m_table.cancel();
+            if (m_filtered)
+                m_table.setFiltered(true);
+            m_table.close();
+        } catch (const std::exception &) {
+        }
+    }
+    TableWalk(const TableWalk &) = delete;
+    TableWalk &operator=(const TableWalk &) = delete;
+
+private:
+    Table &m_table;
+    bool m_filtered;
+};
+
+bool isStopRowOf(Table &ttc, int dayGroupID, int direction)
+{
+    const Field group = ttc.fieldByName(QStringLiteral("DayGroupID"));
+    const Field dir = ttc.fieldByName(QStringLiteral("Direction"));
+    return !group.isNull() && !dir.isNull() && group.asInteger() == dayGroupID && dir.asInteger() == direction;
+}
+
+// The stations of the line in LineStationNumber order.
+QVector<int> lineStationIDs(int lineID)
+{
+    QVector<int> ids;
+    Table &ls = dm1->cdsLineStations;
+    TableWalk walk(ls, QStringLiteral("idxLineStationNumber"));
+    for (ls.first(); !ls.eof(); ls.next())
+        if (ls.fieldByName(QStringLiteral("LineID")).asInteger() == lineID)
+            ids << ls.fieldByName(QStringLiteral("StationID")).asInteger();
+    return ids;
+}
+
+// (found this connection, the line has any connection)
+int findLineConnection(int lineID, int dayGroupID, int direction, bool &lineHasAny)
+{
+    Table &lc = dm1->cdsLineConnections;
+    TableWalk walk(lc, QStringLiteral("idxLineID"));
+    lineHasAny = lc.findKey({lineID});
+    lc.setIndexName(QStringLiteral("idxAll"));
+    return lc.findKey({lineID, dayGroupID, direction}) ? lc.fieldByName(kID).asInteger() : -1;
+}
+
+void removeLineConnectionRow(int lineConnectionID)
+{
+    Table &lc = dm1->cdsLineConnections;
+    TableWalk walk(lc, QStringLiteral("idxID"));
+    if (lc.findKey({lineConnectionID}))
+        lc.remove();
+}
+
+QHash<int, double> intervalsByID()
+{
+    QHash<int, double> intervals;
+    Table &t = dm1->cdsIntervals;
+    TableWalk walk(t, QString());
+    for (t.first(); !t.eof(); t.next())
+        intervals.insert(t.fieldByName(kID).asInteger(), t.fieldByName(QStringLiteral("Interval")).asFloat());
+    return intervals;
+}
+
+QString intervalCellText(double minutes)
+{
+    return QString::number(minutes, 'g', QLocale::FloatingPointShortest) + QStringLiteral(" Min");
+}
+
+// The text of a stored trip cell.
+QString cellText(int value, const QHash<int, double> &intervals)
+{
+    if (value < -1) {
+        const auto it = intervals.constFind(-value);
+        return it == intervals.constEnd() ? QString() : intervalCellText(*it);
+    }
+    if (value == -1)
+        return QStringLiteral("     ");
+    if (value <= 2879)
+        return MinutesToTime(value);
+    return QString();
+}
+
+// The interval rows of the project with the ones a save adds. A new ID is the larger of the
+// row count + 2 and the highest ID + 1, so it never meets an ID in use.
+class IntervalBook
+{
+public:
+    IntervalBook()
+    {
+        Table &t = dm1->cdsIntervals;
+        TableWalk walk(t, QString());
+        for (t.first(); !t.eof(); t.next()) {
+            const int id = t.fieldByName(kID).asInteger();
+            const double minutes = t.fieldByName(QStringLiteral("Interval")).asFloat();
+            if (!m_byMinutes.contains(minutes))
+                m_byMinutes.insert(minutes, id);
+            m_highest = std::max(m_highest, id);
+            ++m_rows;
+        }
+    }
+    int idFor(int minutes)
+    {
+        const auto it = m_byMinutes.constFind(double(minutes));
+        if (it != m_byMinutes.constEnd())
+            return *it;
+        const int id = std::max(m_rows + 2, m_highest + 1);
+        m_byMinutes.insert(double(minutes), id);
+        m_added << qMakePair(id, minutes);
+        m_highest = std::max(m_highest, id);
+        ++m_rows;
+        return id;
+    }
+    const QVector<QPair<int, int>> &added() const { return m_added; }
+
+private:
+    QHash<double, int> m_byMinutes;
+    QVector<QPair<int, int>> m_added; // (ID, minutes)
+    int m_highest = 0;
+    int m_rows = 0;
+};
+
+bool writeIntervals(const QVector<QPair<int, int>> &added)
+{
+    Table &t = dm1->cdsIntervals;
+    {
+        TableWalk walk(t, QStringLiteral("IdxID"));
+        for (const auto &[id, minutes] : added) {
+            t.append();
+            t.fieldByName(kID).setInteger(id);
+            t.fieldByName(QStringLiteral("Interval")).setFloat(minutes);
+            t.post();
+        }
+        t.first();
+    }
+    if (SavePtfFile(projectPath(QStringLiteral("intervals.ptf")), Quote, t))
+        return true;
+    // No trip file refers to the new rows yet: the table stays as the file is.
+    TableWalk walk(t, QStringLiteral("IdxID"));
+    for (const auto &[id, minutes] : added)
+        if (t.findKey({id}))
+            t.remove();
+    return false;
+}
+
+// The trip table as the file holds it: "ID", "1" .. "N", all Float.
+bool writeTrips(const QString &fileName, int stopRows, const QVector<QVector<int>> &trips)
+{
+    Table &t = dm1->cdsTimeTable;
+    try {
+        t.close();
+        t.setFiltered(false);
+        t.fieldDefs().clear();
+        t.addFieldDef(kID, FieldType::Float);
+        for (int i = 1; i <= stopRows; ++i)
+            t.addFieldDef(QString::number(i), FieldType::Float);
+        t.createDataSet();
+        t.setIndexName(QString());
+        for (int k = 0; k < trips.size(); ++k) {
+            t.append();
+            t.field(0).setFloat(k + 1);
+            for (int i = 0; i < stopRows; ++i)
+                t.field(i + 1).setFloat(trips[k][i]);
+            t.post();
+        }
+        const bool ok = SavePtfFile(fileName, Quote, t);
+        t.close();
+        return ok;
+    } catch (const std::exception &) {
+        t.cancel();
+        t.close();
+        return false;
+    }
+}
+
+struct StopRow {
+    int stationID;
+    int position;
+};
+
+// Replaces the stop rows of one day group and direction in cdsTimeTableConnections; the rows
+// it replaced are returned.
+QVector<StopRow> replaceStopRows(int dayGroupID, int direction, const QVector<StopRow> &rows)
+{
+    QVector<StopRow> old;
+    Table &t = dm1->cdsTimeTableConnections;
+    TableWalk walk(t, QStringLiteral("idxDD"));
+    while (t.findKey({dayGroupID, direction})) {
+        old << StopRow{t.fieldByName(QStringLiteral("StationID")).asInteger(),
+                       t.fieldByName(QStringLiteral("Position")).asInteger()};
+        t.remove();
+    }
+    std::sort(old.begin(), old.end(), [](const StopRow &a, const StopRow &b) { return a.position < b.position; });
+    for (const StopRow &row : rows) {
+        t.append();
+        t.fieldByName(QStringLiteral("StationID")).setInteger(row.stationID);
+        t.fieldByName(QStringLiteral("DayGroupID")).setInteger(dayGroupID);
+        t.fieldByName(QStringLiteral("Direction")).setInteger(direction);
+        t.fieldByName(QStringLiteral("Position")).setInteger(row.position);
+        t.post();
+    }
+    return old;
+}
+
+bool writeStopRows(int lineID)
+{
+    Table &t = dm1->cdsTimeTableConnections;
+    bool ok = false;
+    try {
+        TableWalk walk(t, QStringLiteral("idxStation"));
+        ok = SavePtfFile(projectPath(timeTableConnectionsName(lineID)), Quote, t);
+    } catch (const std::exception &) {
+        ok = false;
+    }
+    return ok;
+}
+
+// The previous content of a file, to put back when a later write of the same save fails.
+struct FileBackup {
+    bool existed = false;
+    QByteArray bytes;
+};
+
+FileBackup backUp(const QString &fileName)
+{
+    FileBackup b;
+    QFile f(fileName);
+    if (QFileInfo(fileName).isFile() && f.open(QIODevice::ReadOnly)) {
+        b.existed = true;
+        b.bytes = f.readAll();
+    }
+    return b;
+}
+
+void restore(const QString &fileName, const FileBackup &backup)
+{
+    if (!backup.existed) {
+        if (QFileInfo(fileName).isFile())
+            QFile::remove(fileName);
+        return;
+    }
+    QSaveFile f(fileName);
+    if (f.open(QIODevice::WriteOnly)) {
+        f.write(backup.bytes);
+        f.commit();
+    }
+}
+
+} // namespace
+
+QStringList TimeTableLineNames()
+{
+    QSet<int> withStations;
+    {
+        Table &ls = dm1->cdsLineStations;
+        TableWalk walk(ls, QString());
+        for (ls.first(); !ls.eof(); ls.next())
+            withStations.insert(ls.fieldByName(QStringLiteral("LineID")).asInteger());
+    }
+    QStringList names;
+    Table &lines = dm1->cdsLines;
+    TableWalk walk(lines, QStringLiteral("idxID"));
+    for (lines.first(); !lines.eof(); lines.next()) {
+        const QString name = lines.fieldByName(QStringLiteral("Line")).asString();
+        if (!name.isEmpty() && withStations.contains(lines.fieldByName(kID).asInteger()))
+            names << name;
+    }
+    return names;
+}
+
+QStringList TimeTableDayGroupNames()
+{
+    QStringList names;
+    Table &t = dm1->cdsDayGroups;
+    TableWalk walk(t, QStringLiteral("idxDays"));
+    for (t.first(); !t.eof(); t.next())
+        names.prepend(t.fieldByName(QStringLiteral("Group")).asString());
+    return names;
+}
+
+bool LoadTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Choice, const QString &LineName,
+                       const QString &DayGroupName, const QString &DirectionText)
+{
+    TimeTableChoice c;
+    c.CurLineID = GetLineIDByName(LineName);
+    if (c.CurLineID < 0) {
+        message(QStringLiteral("Line-File %1 not found").arg(QStringLiteral("lines.ptf")));
+        return false;
+    }
+    c.CurDayGroupID = GetDayGroupIDByName(DayGroupName);
+    if (c.CurDayGroupID < 0) {
+        message(QStringLiteral("Error: Day-Value not found (File daygroups.ptf)"));
+        return false;
+    }
+    c.CurDirection = DirectionText.trimmed() == QLatin1String("2") ? 2 : 1;
+
+    const QVector<int> lineStations = lineStationIDs(c.CurLineID);
+    bool lineHasConnections = false;
+    c.CurLineConnectionID = findLineConnection(c.CurLineID, c.CurDayGroupID, c.CurDirection, lineHasConnections);
+    c.NewTimeTable = c.CurLineConnectionID < 0;
+
+    // The stop rows of this line only: rows of a line loaded before must never reach its file.
+    CreateEmptyTimeTableConnections();
+    const QString ttcName = timeTableConnectionsName(c.CurLineID);
+    bool stopRowsRead = false;
+    if (lineHasConnections) {
+        stopRowsRead = LoadTimeTableConnections(c.CurLineID);
+        if (!stopRowsRead) {
+            message(QStringLiteral("Error loading the file %1!").arg(ttcName));
+            CreateEmptyTimeTableConnections();
+            if (QFileInfo::exists(projectPath(ttcName)))
+                return false; // a save would write what could be read of it into the line's file
+        }
+    }
+
+    QStringList stations;
+    StringGrid &g = Model.sgTimeTable;
+    if (!c.NewTimeTable) {
+        if (!stopRowsRead) {
+            message(QStringLiteral("Error loading the timetable connection file %1!").arg(ttcName));
+            return false;
+        }
+        QVector<int> ids;
+        {
+            Table &ttc = dm1->cdsTimeTableConnections;
+            TableWalk walk(ttc, QStringLiteral("idxPosition"));
+            for (ttc.first(); !ttc.eof(); ttc.next())
+                if (isStopRowOf(ttc, c.CurDayGroupID, c.CurDirection))
+                    ids << ttc.fieldByName(QStringLiteral("StationID")).asInteger();
+        }
+        if (ids.isEmpty()) {
+            message(QStringLiteral("Error loading the timetable connection file %1!").arg(ttcName));
+            return false;
+        }
+        for (int id : ids)
+            stations << GetStationNameByID(id);
+        if (!LoadTimeTable(c.CurLineConnectionID)) {
+            message(QStringLiteral("Error loading the timetable file %1!").arg(timeTableName(c.CurLineConnectionID)));
+            return false;
+        }
+    } else {
+        for (int id : lineStations)
+            stations << GetStationNameByID(id);
+        if (c.CurDirection == 2)
+            std::reverse(stations.begin(), stations.end());
+    }
+
+    const int stopRows = int(stations.size());
+    int tripCount = 0;
+    if (!c.NewTimeTable) {
+        Table &tt = dm1->cdsTimeTable;
+        tt.open();
+        tripCount = tt.rowCount();
+    }
+    // A file with more trips than the grid has columns widens the grid rather than losing trips.
+    const int cols = std::max(TimeTableModel::ColCount, tripCount + TimeTableModel::FirstTripCol);
+    if (g.colCount() != cols) {
+        g.setColCount(cols);
+        for (int col = TimeTableModel::FirstTripCol; col < cols; ++col)
+            g.setCell(col, 0, QString::number(col - 1));
+    }
+    g.setRowCount(TimeTableModel::FirstStopRow + stopRows);
+    ClearGridCells(g);
+    for (int i = 0; i < stopRows; ++i)
+        g.setCell(1, TimeTableModel::FirstStopRow + i, stations[i]);
+
+    if (!c.NewTimeTable) {
+        const QHash<int, double> intervals = intervalsByID();
+        Table &tt = dm1->cdsTimeTable;
+        try {
+            tt.setFiltered(false);
+            tt.setIndexName(QString());
+            const int fields = std::min(tt.fieldCount() - 1, stopRows); // stop columns beyond the rows: ignored
+            int col = TimeTableModel::FirstTripCol;
+            for (tt.first(); !tt.eof(); tt.next(), ++col)
+                for (int i = 1; i <= fields; ++i)
+                    g.setCell(col, i + 1, cellText(TripCellValue(tt.field(i)), intervals));
+        } catch (const std::exception &) {
+        }
+        tt.close();
+    }
+
+    Model.SetMarkers();
+    Model.OldCellSaved = false;
+    Model.EnterPressed = false;
+    Model.FillDone = false;
+    g.setCurrent(TimeTableModel::FirstTripCol, TimeTableModel::FirstStopRow);
+    g.setSelection({TimeTableModel::FirstTripCol, TimeTableModel::FirstStopRow, TimeTableModel::FirstTripCol,
+                    TimeTableModel::FirstStopRow});
+    Model.EditOff();
+    Choice = c;
+    return true;
+}
+
+TimeTableSaveResult SaveTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Choice)
+{
+    if (!Model.EndEntry())
+        return TimeTableSaveResult::Declined;
+    if (Model.CheckTimeTable().errors > 0 &&
+        !dialogs().askYesNo(QStringLiteral("The timetable includes errors - Save anyway?")))
+        return TimeTableSaveResult::Declined;
+
+    // Everything is computed before the first write.
+    const StringGrid &g = Model.sgTimeTable;
+    const int stopRows = g.rowCount() - TimeTableModel::FirstStopRow;
+    QVector<int> stations(stopRows);
+    QVector<StopRow> stopRowList(stopRows);
+    QHash<QString, int> stationIDs;
+    for (int i = 0; i < stopRows; ++i) {
+        const QString name = g.cell(1, TimeTableModel::FirstStopRow + i);
+        auto it = stationIDs.constFind(name);
+        if (it == stationIDs.constEnd())
+            it = stationIDs.insert(name, GetStationIDByName(name));
+        stations[i] = *it;
+        stopRowList[i] = StopRow{*it, i + 1};
+    }
+
+    IntervalBook intervals;
+    QVector<QVector<int>> trips;
+    for (int col = TimeTableModel::FirstTripCol; col < g.colCount(); ++col) {
+        QVector<int> cells(stopRows, -1);
+        bool serves = false;
+        int previous = 0;
+        for (int i = 0; i < stopRows; ++i) {
+            const QString text = g.cell(col, TimeTableModel::FirstStopRow + i);
+            if (text.isEmpty())
+                continue;
+            switch (TimeTableModel::GetTimeStringState(text)) {
+            case TimeTableModel::StateTime: {
+                int minutes = TimeTableModel::TimeToMinutes(text.trimmed());
+                if (minutes < previous)
+                    minutes += 1440;
+                previous = minutes;
+                cells[i] = minutes;
+                serves = true;
+                break;
+            }
+            case TimeTableModel::StateInterval: {
+                const int minutes = TimeTableModel::StringToInterval(text);
+                if (minutes < 0)
+                    message(QStringLiteral("Error by interval: %1").arg(text));
+                else
+                    cells[i] = -intervals.idFor(minutes);
+                serves = true;
+                break;
+            }
+            default: // empty, and invalid when saved anyway: no stop
+                break;
+            }
+        }
+        if (serves)
+            trips << cells;
+    }
+    const DistancesSection distances = ComputeDistances(stations, trips);
+
+    bool connectionAdded = false;
+    if (Choice.NewTimeTable) {
+        bool lineHasAny = false;
+        const bool existed = findLineConnection(Choice.CurLineID, Choice.CurDayGroupID, Choice.CurDirection,
+                                                lineHasAny) >= 0;
+        const int id = AddLineConnection(Choice.CurLineID, Choice.CurDayGroupID, Choice.CurDirection);
+        if (id < 0) {
+            if (!existed) { // the row of a failed write stays out of memory
+                const int left = findLineConnection(Choice.CurLineID, Choice.CurDayGroupID, Choice.CurDirection,
+                                                    lineHasAny);
+                if (left >= 0)
+                    removeLineConnectionRow(left);
+            }
+            message(QStringLiteral("Error saving the lineconnections, file %1").arg(QStringLiteral("line_connections.ptf")));
+            return TimeTableSaveResult::Failed;
+        }
+        Choice.CurLineConnectionID = id;
+        connectionAdded = true;
+    }
+    // A failed save takes a new connection back, so none stays without its trip file.
+    auto takeBackConnection = [&] {
+        if (!connectionAdded)
+            return;
+        removeLineConnectionRow(Choice.CurLineConnectionID);
+        SaveLineConnections();
+        Choice.CurLineConnectionID = -1;
+    };
+
+    // A trip file must never refer to an interval that is not on disk.
+    if (!writeIntervals(intervals.added())) {
+        message(QStringLiteral("Error saving the interval-file %1!").arg(QStringLiteral("intervals.ptf")));
+        takeBackConnection();
+        return TimeTableSaveResult::Failed;
+    }
+
+    const QString ttName = timeTableName(Choice.CurLineConnectionID);
+    const QString ttFile = projectPath(ttName);
+    const FileBackup previousTrips = backUp(ttFile);
+    if (!writeTrips(ttFile, stopRows, trips)) {
+        message(QStringLiteral("Error saving the timetable file %1").arg(ttName));
+        takeBackConnection();
+        return TimeTableSaveResult::Failed;
+    }
+
+    const QVector<StopRow> oldRows = replaceStopRows(Choice.CurDayGroupID, Choice.CurDirection, stopRowList);
+    if (!writeStopRows(Choice.CurLineID)) {
+        replaceStopRows(Choice.CurDayGroupID, Choice.CurDirection, oldRows);
+        restore(ttFile, previousTrips);
+        message(QStringLiteral("Error saving the timetable connection file %1!")
+                    .arg(timeTableConnectionsName(Choice.CurLineID)));
+        takeBackConnection();
+        return TimeTableSaveResult::Failed;
+    }
+    Choice.NewTimeTable = false;
+
+    if (!WriteDistancesSection(Choice.CurLineConnectionID, distances)) {
+        message(QStringLiteral("Error saving the file %1").arg(QStringLiteral("distances.ini")));
+        return TimeTableSaveResult::Failed;
+    }
+    Model.EditOff();
+    return TimeTableSaveResult::Saved;
+}
+
+bool DeleteTimeTableOfGrid(TimeTableChoice &Choice)
+{
+    if (Choice.NewTimeTable)
+        return true;
+    const QString ttName = timeTableName(Choice.CurLineConnectionID);
+    if (!QFileInfo(projectPath(ttName)).isFile()) {
+        message(QStringLiteral("Timetable-File %1 not found!").arg(ttName));
+        return false;
+    }
+    const QString ttcFile = projectPath(timeTableConnectionsName(Choice.CurLineID));
+    if (!QFileInfo(ttcFile).isFile()) {
+        message(QStringLiteral("Timetable-Connection-File %1 not found!").arg(ttcFile));
+        return false;
+    }
+    // The connection goes first: a timetable whose later steps fail is then simply gone for
+    // the editor and the connection search, never half there.
+    if (!ClearLineConnection(Choice.CurLineConnectionID)) {
+        message(QStringLiteral("Error saving the lineconnections, file %1").arg(QStringLiteral("line_connections.ptf")));
+        return false;
+    }
+    const int lineConnectionID = Choice.CurLineConnectionID;
+    Choice.NewTimeTable = true;
+    Choice.CurLineConnectionID = -1;
+    DeleteTimeTableConnections(Choice.CurDayGroupID, Choice.CurDirection);
+    if (!writeStopRows(Choice.CurLineID)) {
+        message(QStringLiteral("Error saving the timetable connection file %1!")
+                    .arg(timeTableConnectionsName(Choice.CurLineID)));
+        return false;
+    }
+    if (!DeleteTimeTableFile(lineConnectionID))
+        return false;
+    if (!EraseDistancesSection(lineConnectionID)) {
+        message(QStringLiteral("Error saving the file %1").arg(QStringLiteral("distances.ini")));
+        return false;
+    }
+    return true;
+}
+
+bool PasteWorkBlock(TimeTableModel &Model, const StringGrid &Work)
+{
+    if (!Model.EndEntry())
+        return false;
+    StringGrid::Selection s = Work.selection();
+    s.left = std::max(s.left, 0);
+    s.top = std::max(s.top, 0);
+    s.right = std::min(s.right, Work.colCount() - 1);
+    s.bottom = std::min(s.bottom, Work.rowCount() - 1);
+    if (s.right < s.left || s.bottom < s.top)
+        return false;
+
+    StringGrid &g = Model.sgTimeTable;
+    const int startCol = g.col();
+    const int startRow = g.row();
+    const int lastCol = g.colCount() - 1;
+    const int lastRow = g.rowCount() - 1;
+    for (int c = s.left; c <= s.right && startCol + (c - s.left) <= lastCol; ++c)
+        for (int r = s.top; r <= s.bottom && startRow + (r - s.top) <= lastRow; ++r)
+            g.setCell(startCol + (c - s.left), startRow + (r - s.top), Work.cell(c, r).trimmed());
+
+    // The move below interprets the pasted text of the current cell; refused, it keeps it.
+    Model.OldCellText = g.cell(startCol, startRow);
+    Model.OldCellSaved = true;
+    Model.EditOn();
+    Model.EnterPressed = false;
+    Model.FillDone = false;
+    Model.SelectCell(std::min(startCol + (s.right - s.left + 1), lastCol), TimeTableModel::FirstStopRow);
+    Model.EnterPressed = false;
+    Model.FillDone = false;
+    return true;
+}

@@ -1,0 +1,253 @@
+#include "data/db_distances_rebuild.h"
+
+#include "data/data_module_1.h"
+#include "data/db_distances.h"
+#include "data/db_func.h"
+#include "data/db_func_p.h"
+#include "data/db_timetables.h"
+#include "data/main_globals.h"
+#include "data/table_files.h"
+#include "platform/ini_file.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+#include <exception>
+
+using namespace dbfunc;
+
+namespace {
+
+struct Connection {
+    int id = 0;
+    bool cleared = false;
+    int lineID = 0;
+    int dayGroupID = 0;
+    int direction = 0;
+};
+
+struct StopRow {
+    int dayGroupID;
+    int direction;
+    int position;
+    int stationID;
+};
+
+// One line's stop rows, read once however many of its connections are rebuilt.
+struct LineStops {
+    bool read = false;
+    QVector<StopRow> rows;
+};
+
+QVector<Connection> connectionsInIdOrder()
+{
+    QVector<Connection> list;
+    Table &lc = dm1->cdsLineConnections;
+    const bool wasActive = lc.active();
+    const QString oldIndex = lc.indexName();
+    guarded(lc, [&] {
+        lc.open();
+        Unfiltered all(lc);
+        lc.setIndexName(QStringLiteral("idxID"));
+        for (lc.first(); !lc.eof(); lc.next()) {
+            Field line = lc.fieldByName(QStringLiteral("LineID"));
+            Field group = lc.fieldByName(QStringLiteral("DayGroupID"));
+            Field direction = lc.fieldByName(QStringLiteral("Direction"));
+            Connection c;
+            c.id = lc.fieldByName(QStringLiteral("ID")).asInteger();
+            c.cleared = line.isNull() || group.isNull() || direction.isNull();
+            c.lineID = line.asInteger();
+            c.dayGroupID = group.asInteger();
+            c.direction = direction.asInteger();
+            list << c;
+        }
+        lc.setIndexName(oldIndex);
+    });
+    if (!wasActive)
+        guarded(lc, [&] { lc.close(); });
+    return list;
+}
+
+LineStops readStopRows(int lineID)
+{
+    LineStops stops;
+    const QString path = projectFile(QStringLiteral("ttc_%1.ptf").arg(lineID));
+    if (!QFileInfo(path).isFile())
+        return stops;
+    Table t;
+    t.fieldDefs() = dm1->cdsTimeTableConnections.fieldDefs();
+    stops.read = guarded(t, false, [&] {
+        if (!LoadPtfFile(path, t))
+            return false;
+        t.open();
+        Field station = t.fieldByName(QStringLiteral("StationID"));
+        Field group = t.fieldByName(QStringLiteral("DayGroupID"));
+        Field direction = t.fieldByName(QStringLiteral("Direction"));
+        Field position = t.fieldByName(QStringLiteral("Position"));
+        for (t.first(); !t.eof(); t.next()) {
+            // A stop row without day group or direction belongs to no timetable.
+            if (group.isNull() || direction.isNull())
+                continue;
+            stops.rows << StopRow{group.asInteger(), direction.asInteger(), position.asInteger(), station.asInteger()};
+        }
+        return true;
+    });
+    // Rows of equal position keep their file order, as the position index walks them.
+    std::stable_sort(stops.rows.begin(), stops.rows.end(),
+                     [](const StopRow &a, const StopRow &b) { return a.position < b.position; });
+    return stops;
+}
+
+enum class TripsResult { Read, Unreadable, Unfit };
+
+// The trips of the connection, one cell per stop row; the file must have exactly the columns
+// "1" .. "N" besides "ID".
+TripsResult readTrips(int lineConnectionID, int stopRows, QVector<QVector<int>> &trips)
+{
+    const QString path = projectFile(QStringLiteral("tt_%1.ptf").arg(lineConnectionID));
+    if (!QFileInfo(path).isFile())
+        return TripsResult::Unreadable;
+    Table t;
+    if (!guarded(t, false, [&] { return LoadPtfFileStructure(path, t); }))
+        return TripsResult::Unreadable;
+    const bool fit = guarded(t, false, [&] {
+        t.open();
+        if (stopRows == 0 || t.fieldCount() != stopRows + 1)
+            return false;
+        QVector<int> columns(stopRows);
+        for (int k = 0; k < stopRows; ++k) {
+            columns[k] = t.findFieldIndex(QString::number(k + 1));
+            if (columns[k] < 0)
+                return false;
+        }
+        for (t.first(); !t.eof(); t.next()) {
+            QVector<int> cells(stopRows);
+            for (int k = 0; k < stopRows; ++k)
+                cells[k] = TripCellValue(t.field(columns[k]));
+            trips << std::move(cells);
+        }
+        return true;
+    });
+    return fit ? TripsResult::Read : TripsResult::Unfit;
+}
+
+QString dayGroupName(int dayGroupID)
+{
+    Table &t = dm1->cdsDayGroups;
+    return guarded(t, QString(), [&] {
+        Unfiltered all(t);
+        t.open();
+        for (t.first(); !t.eof(); t.next()) {
+            if (t.fieldByName(QStringLiteral("ID")).asInteger() == dayGroupID)
+                return t.fieldByName(QStringLiteral("Group")).asString();
+        }
+        return QString();
+    });
+}
+
+} // namespace
+
+DistancesRebuildReport RebuildDistancesFile(const DistancesProgress &Progress)
+{
+    DistancesRebuildReport report;
+    if (ProjectDir.isEmpty())
+        return report;
+
+    const QVector<Connection> connections = connectionsInIdOrder();
+    const QString file = projectFile(QStringLiteral("distances.ini"));
+    IniFile ini;
+    try {
+        // A file that is there but cannot be read would lose every kept section.
+        if (QFileInfo::exists(file) && !ini.load(file))
+            return report;
+    } catch (const std::exception &) {
+        return report;
+    }
+
+    QHash<int, LineStops> stopsByLine;
+    QVector<QPair<int, DistancesSection>> sections;
+    QSet<QString> current; // sections that name a line connection
+    const int total = connections.size();
+    for (int i = 0; i < total; ++i) {
+        const Connection &c = connections[i];
+        if (!c.cleared) {
+            current.insert(QString::number(c.id));
+            auto failed = [&](const QString &failedFile) {
+                report.failed << DistancesRebuildFailure{c.id, c.lineID, c.dayGroupID, c.direction, failedFile};
+            };
+            auto it = stopsByLine.find(c.lineID);
+            if (it == stopsByLine.end())
+                it = stopsByLine.insert(c.lineID, readStopRows(c.lineID));
+            QVector<QVector<int>> trips;
+            if (!it->read) {
+                failed(QStringLiteral("ttc_%1.ptf").arg(c.lineID));
+            } else {
+                QVector<int> stations;
+                for (const StopRow &r : it->rows) {
+                    if (r.dayGroupID == c.dayGroupID && r.direction == c.direction)
+                        stations << r.stationID;
+                }
+                switch (readTrips(c.id, stations.size(), trips)) {
+                case TripsResult::Unreadable:
+                    failed(QStringLiteral("tt_%1.ptf").arg(c.id));
+                    break;
+                case TripsResult::Unfit:
+                    failed(QString());
+                    break;
+                case TripsResult::Read:
+                    sections << qMakePair(c.id, ComputeDistances(stations, trips));
+                    break;
+                }
+            }
+        }
+        if (Progress)
+            Progress(i + 1, total);
+    }
+
+    try {
+        for (const QString &name : ini.sections()) {
+            if (!name.isEmpty() && !current.contains(name)) {
+                ini.eraseSection(name);
+                report.removed << name;
+            }
+        }
+        // As one build after the other would leave them: each rebuilt section moves to the end.
+        for (const auto &[id, section] : sections) {
+            const QString name = QString::number(id);
+            ini.eraseSection(name);
+            ini.writeString(name, QStringLiteral("distance1"), section.distance1);
+            if (!section.distance2.isEmpty())
+                ini.writeString(name, QStringLiteral("distance2"), section.distance2);
+            if (!section.newcross.isEmpty())
+                ini.writeString(name, QStringLiteral("newcross"), section.newcross);
+        }
+        report.written = ini.save(file);
+    } catch (const std::exception &) {
+        report.written = false;
+    }
+    if (report.written) {
+        for (const auto &entry : sections)
+            report.rebuilt << entry.first;
+    }
+    report.success = report.written && report.failed.isEmpty();
+    return report;
+}
+
+QString DistancesFailureText(const DistancesRebuildFailure &Failure)
+{
+    QString line = GetLineNameByID(Failure.lineID);
+    if (line.isEmpty())
+        line = QString::number(Failure.lineID);
+    QString group = dayGroupName(Failure.dayGroupID);
+    if (group.isEmpty())
+        group = QString::number(Failure.dayGroupID);
+    QString text = QStringLiteral("lcid = %1 (Linie %2, Tagesgruppe %3, Richtung %4)")
+                       .arg(Failure.lineConnectionID)
+                       .arg(line, group)
+                       .arg(Failure.direction);
+    if (!Failure.file.isEmpty())
+        text += QStringLiteral(": ") + Failure.file;
+    return text;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+// Shared by db_linemap and db_delete only.
+
+#include "platform/table.h"
+
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+namespace dbfunc {
+
+// Deletes every row with the key on the named index, whatever filter is on; the number deleted.
+// May throw TableError (callers guard).
+int deleteRowsByKey(Table &table, const QString &indexName, const QVariantList &key);
+
+// The six line-map tables shared by all plans.
+enum class SharedTable { Lines, Sections, Intersections, TextVisible, TextColor, TextOffset };
+struct SharedLineMapTable {
+    SharedTable which;
+    QString file;
+};
+const QVector<SharedLineMapTable> &sharedLineMapTables();
+Table &sharedTable(SharedTable which);
+// Reads the table from this project's file; a missing file leaves it empty (present false).
+bool loadSharedTable(SharedTable which, bool &present);
+bool saveSharedTable(SharedTable which);
+// Loads the table, deletes the rows with the ID on the index and writes the file; true without a
+// write when the project has no such file.
+bool deleteSharedRows(SharedTable which, const QString &indexName, int id);
+
+// Whether cdsLineMapPrefs holds a row for the plan.
+bool hasLineMapPrefsRow(int lineMapID);
+
+// The current row's values, and a row appended again from them (a delete whose write failed).
+QVariantList rowValues(Table &table);
+void restoreRow(Table &table, const QVariantList &values);
+
+} // namespace dbfunc

@@ -1,0 +1,170 @@
+#include "linemap/linemap_export.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <csetjmp>
+#include <cstdio>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "data/main_globals.h"
+#include "platform/dialog_service.h"
+
+namespace {
+
+// libjpeg's default error handler ends the process; this one jumps back to the caller instead.
+struct JpegError
+{
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+
+extern "C" void jpegErrorExit(j_common_ptr cinfo)
+{
+    auto *err = reinterpret_cast<JpegError *>(cinfo->err);
+    std::longjmp(err->jump, 1);
+}
+
+extern "C" void jpegNoMessage(j_common_ptr)
+{
+}
+
+bool imageFits(const QImage &image)
+{
+    return !image.isNull() && image.width() <= kJpegMaxSide && image.height() <= kJpegMaxSide;
+}
+
+// Compresses into a memory buffer. Everything that libjpeg may jump over is plain data set up
+// before setjmp, so the jump leaks nothing but what jpeg_destroy_compress frees.
+bool compress(const QImage &source, unsigned char **buffer, unsigned long *size, int quality)
+{
+    const QImage image = source.format() == QImage::Format_RGB888 ? source
+                                                                   : source.convertToFormat(QImage::Format_RGB888);
+    if (image.isNull())
+        return false;
+    jpeg_compress_struct cinfo{};
+    JpegError err{};
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = jpegErrorExit;
+    err.pub.output_message = jpegNoMessage;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, buffer, size);
+    cinfo.image_width = JDIMENSION(image.width());
+    cinfo.image_height = JDIMENSION(image.height());
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(image.constScanLine(int(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+} // namespace
+
+bool EncodeJpeg(const QImage &Image, QByteArray &Out, int Quality)
+{
+    Out.clear();
+    if (!imageFits(Image))
+        return false;
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    const bool ok = compress(Image, &buffer, &size, Quality);
+    if (ok && buffer)
+        Out = QByteArray(reinterpret_cast<const char *>(buffer), qsizetype(size));
+    std::free(buffer);
+    return ok && !Out.isEmpty();
+}
+
+bool WriteJpegFile(const QImage &Image, const QString &FileName, int Quality)
+{
+    QByteArray data;
+    if (!EncodeJpeg(Image, data, Quality))
+        return false;
+    // QSaveFile writes a temporary file beside the target and renames it over the target.
+    QSaveFile file(FileName);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(data) != data.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+QImage DecodeJpeg(const QByteArray &Data)
+{
+    if (Data.isEmpty())
+        return QImage();
+    jpeg_decompress_struct cinfo{};
+    JpegError err{};
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = jpegErrorExit;
+    err.pub.output_message = jpegNoMessage;
+    // Declared before setjmp and only assigned after it, so a jump leaves it valid.
+    QImage *volatile result = new QImage();
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        delete result;
+        return QImage();
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(Data.constData()), static_cast<unsigned long>(Data.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+    cinfo.out_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    *result = QImage(int(cinfo.output_width), int(cinfo.output_height),
+                     grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
+    if (result->isNull()) {
+        jpeg_destroy_decompress(&cinfo);
+        delete result;
+        return QImage();
+    }
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = result->scanLine(int(cinfo.output_scanline));
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    QImage image = result->convertToFormat(QImage::Format_RGB32);
+    delete result;
+    return image;
+}
+
+QImage ReadJpegFile(const QString &FileName)
+{
+    QFile file(FileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return QImage();
+    return DecodeJpeg(file.readAll());
+}
+
+QString LineMapImageFileName(int LineMapID)
+{
+    return ProjectDir + QStringLiteral("/images/line_map_") + QString::number(LineMapID) + QStringLiteral(".jpg");
+}
+
+bool ExportLineMapImage(const TLineMapEditorState &State)
+{
+    const QString fileName = LineMapImageFileName(State.LineMapID);
+    const QString folder = QFileInfo(fileName).absolutePath();
+    const bool ok = QDir().mkpath(folder) && WriteJpegFile(State.Picture, fileName, 90);
+    if (!ok)
+        dialogs().showMessage(QStringLiteral("Error saving the file %1").arg(fileName));
+    return ok;
+}

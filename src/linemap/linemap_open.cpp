@@ -1,0 +1,121 @@
+#include "linemap/linemap_open.h"
+
+#include <QFileInfo>
+
+#include "data/data_module_1.h"
+#include "data/db_func.h"
+#include "data/main_globals.h"
+#include "linemap/linemap_render.h"
+#include "platform/dialog_service.h"
+#include "platform/table.h"
+
+void LineMapFormCreate(TLineMapEditorState &State)
+{
+    State = TLineMapEditorState();
+    State.ShowRaster = false;
+    State.ShowImage = true;
+    State.ShowLines = true;
+    State.ShowStations = true;
+    State.ShowMultiStations = true;
+}
+
+void LineMapFormDestroy(TLineMapEditorState &State)
+{
+    State = TLineMapEditorState();
+}
+
+bool LineMapOpenPrefs(TLineMapEditorState &State, const QString &PlanName)
+{
+    State.LineMode = false;
+    State.StationMode = false;
+    State.LineMapID = GetLineMapIDByName(PlanName);
+    State.Prefs.Name = PlanName;
+
+    State.Degree = -1;
+    State.CursorX = 0;
+    State.CursorY = 0;
+    State.SectionStartX = 0;
+    State.SectionStartY = 0;
+    State.StepSize = 1;
+    State.CurrentLineID = -1;
+    State.CurrentStationID = -1;
+    State.DrawingOn = false;
+    State.StationMoveCursor = false;
+
+    const bool loaded = LoadLineMapPrefs(ProjectDir + QStringLiteral("/line_map_prefs.ptf"));
+    const bool read = State.LineMapID >= 0 && ReadLineMapPrefs(State.LineMapID, State.Prefs);
+    return loaded && read;
+}
+
+QStringList LineMapLineNames()
+{
+    QStringList names;
+    Table &t = dm1->cdsLines;
+    try {
+        const bool wasOpen = t.active();
+        t.open();
+        const QString index = t.indexName();
+        t.setIndexName(QStringLiteral("idxID"));
+        for (t.first(); !t.eof(); t.next()) {
+            const QString name = t.fieldByName(QStringLiteral("Line")).asString();
+            if (!name.isEmpty())
+                names << name;
+        }
+        t.setIndexName(index);
+        if (!wasOpen)
+            t.close();
+    } catch (const TableError &) {
+    }
+    return names;
+}
+
+void LineMapLoadPlanFiles(const TLineMapEditorState &State)
+{
+    const QString id = QString::number(State.LineMapID);
+    auto exists = [&](const char *prefix) {
+        return QFileInfo::exists(ProjectDir + QLatin1Char('/') + QLatin1String(prefix) + id + QStringLiteral(".ptf"));
+    };
+    if (exists("lms_"))
+        LoadLineMapStations(State.LineMapID);
+    else
+        CreateEmptyLineMapStations();
+    if (exists("lmisp_"))
+        LoadLineMapIndividualStationPrefs(State.LineMapID);
+    else
+        CreateEmptyLineMapIndividualStationPrefs();
+    if (exists("lmimsp_"))
+        LoadLineMapIndividualMultiStationPrefs(State.LineMapID);
+    else
+        CreateEmptyLineMapIndividualMultiStationPrefs();
+}
+
+void LineMapLoadBackground(TLineMapEditorState &State)
+{
+    State.PreviewWidth = State.Prefs.Width;
+    State.PreviewHeight = State.Prefs.Height;
+    State.BackgroundPicture = QImage();
+    const QString name = State.Prefs.BackgroundImage.trimmed();
+    if (!State.Prefs.BackgroundImageOn || name.isEmpty())
+        return;
+    if (QFileInfo(name).suffix().toLower() != QLatin1String("bmp")) {
+        // The editor shows only bitmaps; the name is dropped in memory, the stored row keeps it.
+        State.Prefs.BackgroundImage.clear();
+        return;
+    }
+    QImage image(name, "BMP");
+    if (image.isNull()) {
+        // A missing or damaged bitmap is reported; the plan opens on its background colour.
+        dialogs().showMessage(QStringLiteral("Fehler beim laden der Datei: ") + name);
+        return;
+    }
+    SetPlanResolution(image);
+    State.BackgroundPicture = image;
+}
+
+void LineMapFormShow(TLineMapEditorState &State, const QString &PlanName)
+{
+    LineMapOpenPrefs(State, PlanName);
+    LineMapLoadPlanFiles(State);
+    LineMapLoadBackground(State);
+    Redraw(State);
+}

@@ -1,0 +1,221 @@
+#include "linemap/linemap_render.h"
+
+#include <unordered_map>
+#include <vector>
+
+#include "data/data_module_1.h"
+#include "platform/table.h"
+
+namespace {
+
+// Opens a table for the renderer's walk (a closed table keeps its rows) and afterwards restores
+// its index, filter and open state, so that the editor's own settings survive a redraw.
+class TableWalk
+{
+public:
+    explicit TableWalk(Table &table) : m_table(table), m_index(table.indexName()), m_filter(table.filter()),
+        m_filtered(table.filtered()), m_wasOpen(table.active())
+    {
+        if (!m_wasOpen)
+            m_table.open(); // throws TableError for a table that was never created
+    }
+    ~TableWalk()
+    {
+        try {
+            m_table.setFiltered(false);
+            m_table.setFilter(m_filter);
+            m_table.setFiltered(m_filtered);
+            m_table.setIndexName(m_index);
+            if (!m_wasOpen)
+                m_table.close();
+        } catch (const TableError &) {
+        }
+    }
+    TableWalk(const TableWalk &) = delete;
+    TableWalk &operator=(const TableWalk &) = delete;
+
+private:
+    Table &m_table;
+    QString m_index;
+    QString m_filter;
+    bool m_filtered;
+    bool m_wasOpen;
+};
+
+std::uint32_t rgb(int r, int g, int b)
+{
+    return std::uint32_t(r & 0xFF) | (std::uint32_t(g & 0xFF) << 8) | (std::uint32_t(b & 0xFF) << 16);
+}
+
+struct SectionLine
+{
+    int x1, y1, x2, y2;
+};
+
+} // namespace
+
+std::uint32_t GetLineColor(const TLineMapPrefs &Prefs, int LineID)
+{
+    if (!Prefs.LineDefaultColor)
+        return std::uint32_t(Prefs.LineColor);
+    try {
+        Table &g = dm1->cdsLineGraphic;
+        {
+            TableWalk keep(g);
+            g.setFiltered(false);
+            g.setIndexName(QStringLiteral("idxLineID"));
+            if (g.findKey({LineID}))
+                return rgb(g.fieldByName(QStringLiteral("ColorRed")).asInteger(),
+                           g.fieldByName(QStringLiteral("ColorGreen")).asInteger(),
+                           g.fieldByName(QStringLiteral("ColorBlue")).asInteger());
+        }
+        Table &p = dm1->cdsPrefs;
+        TableWalk keep(p);
+        p.setFiltered(false);
+        p.first();
+        if (!p.eof()) {
+            return rgb(p.fieldByName(QStringLiteral("LineColorRed")).asInteger(),
+                       p.fieldByName(QStringLiteral("LineColorGreen")).asInteger(),
+                       p.fieldByName(QStringLiteral("LineColorBlue")).asInteger());
+        }
+    } catch (const TableError &) {
+    }
+    return 0;
+}
+
+void DrawBackground(QPainter &Canvas, const TLineMapEditorState &State)
+{
+    SetPlanBrush(Canvas, std::uint32_t(State.Prefs.BackgroundColor));
+    SetPlanPen(Canvas, std::uint32_t(State.Prefs.BackgroundColor), 1);
+    PlanRectangle(Canvas, 0, 0, State.Prefs.Width, State.Prefs.Height);
+}
+
+void DrawRaster(QPainter &Canvas, const TLineMapEditorState &State)
+{
+    const int R = RasterWidth(State.Prefs);
+    const int W = State.PreviewWidth;
+    const int H = State.PreviewHeight;
+    SetPlanPen(Canvas, 0xC0C0C0, 1);
+    for (int i = 0; i <= W / R; ++i)
+        PlanLine(Canvas, i * R, 0, i * R, H);
+    for (int j = 0; j <= H / R; ++j)
+        PlanLine(Canvas, 0, j * R, W, j * R);
+}
+
+void DrawOtherLines(QPainter &Canvas, const TLineMapEditorState &State)
+{
+    Table &lines = dm1->cdsLineMapLines;
+    Table &sections = dm1->cdsLineMapLineSections;
+    const QString mapFilter = QStringLiteral("LineMapID = %1").arg(State.LineMapID);
+    try {
+        // One pass over the plan's sections, grouped by line in SectionID order; the lines are
+        // then drawn in the order of their plan rows, as walking each line's filter would.
+        std::unordered_map<int, std::vector<SectionLine>> byLine;
+        {
+            TableWalk keep(sections);
+            sections.setFiltered(false);
+            sections.setIndexName(QStringLiteral("idxMapLineSection"));
+            sections.setFilter(mapFilter);
+            sections.setFiltered(true);
+            const int cLine = sections.findFieldIndex(QStringLiteral("LineID"));
+            const int cSX = sections.findFieldIndex(QStringLiteral("StartX"));
+            const int cSY = sections.findFieldIndex(QStringLiteral("StartY"));
+            const int cEX = sections.findFieldIndex(QStringLiteral("EndX"));
+            const int cEY = sections.findFieldIndex(QStringLiteral("EndY"));
+            for (sections.first(); !sections.eof(); sections.next())
+                byLine[sections.field(cLine).asInteger()].push_back(
+                    {sections.field(cSX).asInteger(), sections.field(cSY).asInteger(),
+                     sections.field(cEX).asInteger(), sections.field(cEY).asInteger()});
+        }
+
+        TableWalk keep(lines);
+        lines.setFiltered(false);
+        lines.setIndexName(QStringLiteral("idxMapLine"));
+        lines.setFilter(mapFilter);
+        lines.setFiltered(true);
+        for (lines.first(); !lines.eof(); lines.next()) {
+            const int lineID = lines.fieldByName(QStringLiteral("LineID")).asInteger();
+            if (lineID == State.CurrentLineID)
+                continue;
+            const auto found = byLine.find(lineID);
+            if (found == byLine.end())
+                continue;
+            std::uint32_t color;
+            if (lines.fieldByName(QStringLiteral("DefaultColor")).asBoolean())
+                color = GetLineColor(State.Prefs, lineID);
+            else
+                color = rgb(lines.fieldByName(QStringLiteral("ColorRed")).asInteger(),
+                            lines.fieldByName(QStringLiteral("ColorGreen")).asInteger(),
+                            lines.fieldByName(QStringLiteral("ColorBlue")).asInteger());
+            const int width = lines.fieldByName(QStringLiteral("DefaultWidth")).asBoolean()
+                                  ? State.Prefs.LineDrawWidth
+                                  : lines.fieldByName(QStringLiteral("DrawWidth")).asInteger();
+            SetPlanPen(Canvas, color, width);
+            for (const SectionLine &s : found->second)
+                PlanLine(Canvas, s.x1, s.y1, s.x2, s.y2);
+        }
+    } catch (const TableError &) {
+        // A table that cannot be walked draws nothing rather than stopping the redraw.
+    }
+}
+
+void DrawCurrentLineSections(QPainter &Canvas, const TLineMapEditorState &State)
+{
+    SetPlanPen(Canvas, State.LineColor, State.LineWidth);
+    for (const TLineSection &s : State.Sections)
+        PlanLine(Canvas, s.StartX, s.StartY, s.EndX, s.EndY);
+}
+
+void DrawLineConnections(QPainter &Canvas, const TLineMapEditorState &State)
+{
+    if (!State.LineMode && !State.StationMode)
+        return;
+    int lastX = -1;
+    int lastY = -1;
+    const int h = State.Prefs.LineDrawWidth / 2;
+    SetPlanPen(Canvas, 0, 1);
+    SetPlanBrush(Canvas, 0x0000FF);
+    for (const TLineConnection &c : State.Connections) {
+        if (c.XPos == lastX && c.YPos == lastY)
+            continue;
+        lastX = c.XPos;
+        lastY = c.YPos;
+        PlanRectangle(Canvas, c.XPos - h - 2, c.YPos - h - 2, c.XPos + h + 2, c.YPos + h + 2);
+    }
+}
+
+void Redraw(TLineMapEditorState &State)
+{
+    QImage picture;
+    const bool withImage = State.ShowImage && State.Prefs.BackgroundImageOn && !State.BackgroundPicture.isNull();
+    if (withImage) {
+        // The background bitmap governs the picture's size, smaller or larger than the plan.
+        picture = State.BackgroundPicture.convertToFormat(QImage::Format_RGB32);
+        SetPlanResolution(picture);
+    } else {
+        picture = NewPlanPicture(State.PreviewWidth, State.PreviewHeight);
+    }
+    State.Picture = picture;
+    if (State.Picture.isNull())
+        return; // no plan opened, or a size no memory holds: nothing to draw on
+
+    QPainter canvas(&State.Picture);
+    BeginPlanPainter(canvas);
+    if (!withImage)
+        DrawBackground(canvas, State);
+    if (State.ShowRaster)
+        DrawRaster(canvas, State);
+    if (State.ShowLines) {
+        DrawOtherLines(canvas, State);
+        DrawLineTexts(canvas, State);
+    }
+    DrawCurrentLineSections(canvas, State);
+    if (State.CurrentLineID > 0)
+        DrawCurrentLineText(canvas, State);
+    if (State.ShowStations || State.ShowMultiStations) {
+        DrawStations(canvas, State);
+        if (State.StationMode)
+            DrawCurrentLineStations(canvas, State);
+    }
+    DrawLineConnections(canvas, State);
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+// Shared by the units of the connection search only.
+
+#include "query/query.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QVector>
+
+#include <memory>
+#include <vector>
+
+class Table;
+
+namespace query {
+
+// One section of distances.ini as the search reads it.
+struct DistancesEntry {
+    QString name;
+    QString distance1;
+    QString distance2;
+    QString newcross;
+};
+
+// The sections of distances.ini in file order, parsed once per content of the file.
+const QVector<DistancesEntry> &distancesSections(const QByteArray &bytes);
+// The bytes of distances.ini in the project folder; empty when it is missing.
+QByteArray readDistancesFile();
+
+// The pieces of a comma-separated value as decimal integers; false when a piece is none.
+bool parseIdList(const QString &value, QVector<int> &ids);
+
+// The table's highest ID in idxID order, 0 for an empty table; the table is left closed.
+int highestID(Table &table, const QString &idField = QStringLiteral("ID"));
+
+// What the showing knows of the line-station rows beyond the line index: each line's stations in
+// line order and the first line listed for each station (both built with the index).
+extern QHash<int, QVector<int>> lineStationOrder;
+extern QHash<int, int> firstLineOfStation;
+
+// One line's stop rows (ttc_<LineID>.ptf): the positions of each (station, day group, direction),
+// ascending. A file that could not be read stays in the cache as not ok, so it is read once.
+struct StopRowTable {
+    bool ok = false;
+    QHash<quint64, QVector<int>> positions;
+};
+// The trips of one line connection (tt_<LineConnectionID>.ptf): the stored cells of each stop
+// column by its position, trips in file order.
+struct TripTable {
+    bool ok = false;
+    QHash<int, QVector<int>> columns;
+};
+// Indexed by line ID, sized highest line ID + 1 at each showing; an empty slot holds nothing.
+using TTimeTableConnectionArray = std::vector<std::unique_ptr<StopRowTable>>;
+using TTimeTableArray = std::vector<std::unique_ptr<TripTable>>;
+extern TTimeTableConnectionArray TimeTableConnectionCache;
+extern TTimeTableArray TimeTableCache[2]; // direction 1 and direction 2
+// The cut of a leg that is not the last; off only to compare results with the uncut timing.
+extern bool cutLegsByEstimate;
+
+// The state of the query that runs now.
+struct QueryRun {
+    int start = -1;
+    int target = -1;
+    int dayGroup = -1; // -1: not found, the timing gives nothing
+    int queryTime = 0;
+    const SearchTree *startTree = nullptr;
+    const SearchTree *targetTree = nullptr;
+    QHash<int, int> intervals;  // interval ID -> minutes, only the usable ones
+    QSet<int> reportedIntervals; // interval values already reported in this query
+    QHash<quint64, int> lineConnections; // (line, day group, direction) -> line connection ID
+    bool timeRanOut = false;     // the time limit cut the combinations
+};
+extern QueryRun run;
+
+inline quint64 lineConnectionKey(int line, int dayGroup, int direction)
+{
+    return (quint64(quint32(line)) << 34) ^ (quint64(quint32(dayGroup)) << 2) ^ quint64(direction & 3);
+}
+
+// Prepares the run's lookups for a query on the day group (dropping the trip caches when the
+// day group is another than theirs).
+void prepareTiming(int dayGroupID);
+
+} // namespace query

@@ -1,0 +1,403 @@
+// The line index and the travel-time tables of the connection search.
+
+#include "query/query_p.h"
+
+#include "data/data_module_1.h"
+#include "data/main_globals.h"
+#include "platform/ansi.h"
+#include "platform/dialog_service.h"
+#include "platform/ini_file.h"
+#include "platform/table.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <exception>
+
+SquareTable<std::int16_t> TravelMinutes;
+SquareTable<std::uint8_t> MinTransfers;
+QVector<int> StationSlot;
+QVector<int> LineSlot;
+QVector<QList<int>> StationLines;
+QVector<QList<int>> LineStations;
+QueryCounters queryCounters;
+
+namespace query {
+
+QHash<int, QVector<int>> lineStationOrder;
+QHash<int, int> firstLineOfStation;
+
+namespace {
+
+// What the kept tables were built from.
+struct TablesKey {
+    bool built = false;
+    int n = 0;
+    QByteArray bytes;
+};
+TablesKey keptTables;
+
+QByteArray parsedBytes;
+bool parsedValid = false;
+QVector<DistancesEntry> parsedSections;
+
+int clampMinutes(int minutes)
+{
+    return minutes < 0 || minutes > NoTravelTime ? NoTravelTime : minutes;
+}
+
+// The "distance1" chain: every station paired with every later one, with the running sum.
+void applyChain(const QVector<int> &p)
+{
+    const int n = TravelMinutes.size();
+    const int count = p.size();
+    for (int i = 0; i + 2 < count; i += 2) {
+        const int from = p[i];
+        if (from < 1 || from >= n)
+            continue;
+        std::int16_t *travel = TravelMinutes[from];
+        std::uint8_t *transfers = MinTransfers[from];
+        int sum = 0;
+        int minutes = NoTravelTime;
+        for (int k = i + 1; k < count; ++k) {
+            if (k % 2 == 1) {
+                minutes = clampMinutes(p[k]);
+                continue;
+            }
+            const int to = p[k];
+            if (minutes != NoTravelTime)
+                sum += minutes;
+            if (to < 1 || to >= n || minutes == NoTravelTime || from == to)
+                continue;
+            if (travel[to] > sum) {
+                travel[to] = std::int16_t(sum);
+                transfers[to] = 0;
+            }
+        }
+    }
+}
+
+void applyTriples(const QVector<int> &p)
+{
+    const int n = TravelMinutes.size();
+    for (int j = 0; j + 2 < p.size(); j += 3) {
+        const int from = p[j];
+        const int to = p[j + 1];
+        if (from < 1 || from >= n || to < 1 || to >= n)
+            continue;
+        const int minutes = clampMinutes(p[j + 2]);
+        if (TravelMinutes[from][to] > minutes)
+            TravelMinutes[from][to] = std::int16_t(minutes);
+    }
+}
+
+} // namespace
+
+QByteArray readDistancesFile()
+{
+    QFile file(ProjectDir + QStringLiteral("/distances.ini"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+const QVector<DistancesEntry> &distancesSections(const QByteArray &bytes)
+{
+    if (parsedValid && bytes == parsedBytes)
+        return parsedSections;
+    IniFile ini;
+    ini.fromText(ansi::decode(bytes));
+    parsedSections.clear();
+    for (const QString &name : ini.sections()) {
+        DistancesEntry e;
+        e.name = name;
+        e.distance1 = ini.readString(name, QStringLiteral("distance1"));
+        e.distance2 = ini.readString(name, QStringLiteral("distance2"));
+        e.newcross = ini.readString(name, QStringLiteral("newcross"));
+        parsedSections << e;
+    }
+    parsedBytes = bytes;
+    parsedValid = true;
+    return parsedSections;
+}
+
+bool parseIdList(const QString &value, QVector<int> &ids)
+{
+    ids.clear();
+    if (value.isEmpty())
+        return true;
+    const QStringList pieces = value.split(QLatin1Char(','));
+    ids.reserve(pieces.size());
+    for (QString piece : pieces) {
+        piece = piece.trimmed();
+        if (piece.size() >= 2 && piece.startsWith(QLatin1Char('"')) && piece.endsWith(QLatin1Char('"')))
+            piece = piece.mid(1, piece.size() - 2);
+        bool ok = false;
+        const int v = piece.toInt(&ok, 10);
+        if (!ok)
+            return false;
+        ids << v;
+    }
+    return true;
+}
+
+int highestID(Table &table, const QString &idField)
+{
+    int id = 0;
+    try {
+        table.open();
+        table.setIndexName(QStringLiteral("idxID"));
+        const bool wasFiltered = table.filtered();
+        table.setFiltered(false);
+        if (!table.isEmpty()) {
+            table.last();
+            id = std::max(0, table.fieldByName(idField).asInteger());
+        }
+        table.setFiltered(wasFiltered);
+    } catch (const std::exception &) {
+        id = 0;
+    }
+    table.close();
+    return id;
+}
+
+} // namespace query
+
+using namespace query;
+
+int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std::uint8_t> &Transfers)
+{
+    // For fixed a and c the b-loop writes only [a][c], which none of its sums reads (b is never a
+    // or c), so it is a min-reduction over row a and column c; the column is read from a
+    // transposed copy kept up to date, so every sum sees exactly what the plain loop sees.
+    const std::size_t n = std::size_t(std::max(N, 0));
+    std::vector<std::int16_t> minutesT(n * n);
+    std::vector<std::uint8_t> transfersT(n * n);
+    for (std::size_t r = 0; r < n; ++r)
+        for (std::size_t c = 0; c < n; ++c) {
+            minutesT[c * n + r] = Minutes[r * n + c];
+            transfersT[c * n + r] = Transfers[r * n + c];
+        }
+    auto minSum = [](const std::int16_t *row, const std::int16_t *col, int from, int to, std::int16_t best) {
+        for (int b = from; b < to; ++b) {
+            const std::int16_t s = std::int16_t(row[b] + col[b]);
+            best = s < best ? s : best;
+        }
+        return best;
+    };
+    auto minChanges = [](const std::uint8_t *row, const std::uint8_t *col, int from, int to, std::uint8_t best) {
+        for (int b = from; b < to; ++b) {
+            const std::uint16_t s = std::uint16_t(row[b] + col[b] + 1);
+            const bool open = row[b] == NoTransfers || col[b] == NoTransfers;
+            const std::uint8_t v = open ? std::uint8_t(NoTransfers) : std::uint8_t(s > 254 ? 254 : s);
+            best = v < best ? v : best;
+        }
+        return best;
+    };
+    int passes = 0;
+    bool changed = true;
+    while (changed) {
+        changed = false;
+        ++passes;
+        for (int a = 1; a < N; ++a) {
+            std::int16_t *row = Minutes.data() + std::size_t(a) * n;
+            std::uint8_t *rowT = Transfers.data() + std::size_t(a) * n;
+            for (int c = 1; c < N; ++c) {
+                if (c == a)
+                    continue;
+                std::int16_t *col = minutesT.data() + std::size_t(c) * n;
+                std::uint8_t *colT = transfersT.data() + std::size_t(c) * n;
+                const int lo = std::min(a, c);
+                const int hi = std::max(a, c);
+                std::int16_t best = INT16_MAX;
+                best = minSum(row, col, 1, lo, best);
+                best = minSum(row, col, lo + 1, hi, best);
+                best = minSum(row, col, hi + 1, N, best);
+                if (row[c] > best) {
+                    row[c] = best;
+                    col[a] = best;
+                    changed = true;
+                }
+                std::uint8_t t = NoTransfers;
+                t = minChanges(rowT, colT, 1, lo, t);
+                t = minChanges(rowT, colT, lo + 1, hi, t);
+                t = minChanges(rowT, colT, hi + 1, N, t);
+                if (t != NoTransfers && (rowT[c] == NoTransfers || t < rowT[c])) {
+                    rowT[c] = t;
+                    colT[a] = t;
+                }
+            }
+        }
+    }
+    return passes;
+}
+
+bool LoadDistances()
+{
+    const int n = highestID(dm1->cdsStations) + 1;
+    const QByteArray bytes = readDistancesFile();
+    // The closure is cubic in the station IDs: tables built from the same file for the same
+    // stations come out the same, so they are kept.
+    if (keptTables.built && keptTables.n == n && keptTables.bytes == bytes)
+        return true;
+
+    TravelMinutes.resize(n, NoTravelTime);
+    MinTransfers.resize(n, NoTransfers);
+    QVector<int> pieces;
+    for (const DistancesEntry &section : distancesSections(bytes)) {
+        // A damaged value is skipped; the rest of the file still counts.
+        if (!section.distance1.isEmpty() && parseIdList(section.distance1, pieces))
+            applyChain(pieces);
+        if (!section.distance2.isEmpty() && parseIdList(section.distance2, pieces))
+            applyTriples(pieces);
+    }
+    for (int i = 1; i < n; ++i)
+        if (TravelMinutes[i][i] == NoTravelTime)
+            TravelMinutes[i][i] = 0;
+    queryCounters.closurePasses = CloseTravelTables(n, TravelMinutes.cells(), MinTransfers.cells());
+    ++queryCounters.tableBuilds;
+    keptTables.built = true;
+    keptTables.n = n;
+    keptTables.bytes = bytes;
+    return true;
+}
+
+void BuildLineIndex()
+{
+    const int stationSize = highestID(dm1->cdsStations) + 1;
+    const int lineSize = highestID(dm1->cdsLines) + 1;
+    StationSlot.fill(-1, stationSize);
+    LineSlot.fill(-1, lineSize);
+    // Only slot-reachable entries are current, so the lists start empty at every build.
+    StationLines.clear();
+    LineStations.clear();
+    lineStationOrder.clear();
+    firstLineOfStation.clear();
+
+    auto addUnique = [](QList<int> &list, int value) {
+        if (!list.contains(value))
+            list << value;
+    };
+
+    // The line-station rows in one walk each, in the orders the index reads them.
+    QHash<int, QVector<int>> linesAt; // station -> LineID of every row, idxStationID order
+    Table &ls = dm1->cdsLineStations;
+    try {
+        ls.open();
+        ls.setFiltered(false);
+        const int lineField = ls.findFieldIndex(QStringLiteral("LineID"));
+        const int stationField = ls.findFieldIndex(QStringLiteral("StationID"));
+        if (lineField >= 0 && stationField >= 0) {
+            ls.setIndexName(QStringLiteral("idxStationID"));
+            for (ls.first(); !ls.eof(); ls.next()) {
+                const Field line = ls.field(lineField);
+                const Field station = ls.field(stationField);
+                if (line.isNull() || station.isNull())
+                    continue;
+                linesAt[station.asInteger()] << line.asInteger();
+                if (!firstLineOfStation.contains(station.asInteger()))
+                    firstLineOfStation.insert(station.asInteger(), line.asInteger());
+            }
+            ls.setIndexName(QStringLiteral("idxLineStations"));
+            for (ls.first(); !ls.eof(); ls.next()) {
+                const Field line = ls.field(lineField);
+                const Field station = ls.field(stationField);
+                if (!line.isNull() && !station.isNull())
+                    lineStationOrder[line.asInteger()] << station.asInteger();
+            }
+        }
+    } catch (const std::exception &) {
+    }
+    ls.close();
+
+    // Stations in ID order; each one served by two rows or more enters the index.
+    QVector<int> stations;
+    Table &st = dm1->cdsStations;
+    try {
+        st.open();
+        st.setFiltered(false);
+        st.setIndexName(QStringLiteral("idxID"));
+        const int idField = st.findFieldIndex(QStringLiteral("ID"));
+        for (st.first(); idField >= 0 && !st.eof(); st.next()) {
+            const Field id = st.field(idField);
+            if (!id.isNull())
+                stations << id.asInteger();
+        }
+    } catch (const std::exception &) {
+    }
+    st.close();
+
+    for (int s : stations) {
+        if (s < 1 || s >= stationSize)
+            continue;
+        const QVector<int> rows = linesAt.value(s);
+        if (rows.size() < 2)
+            continue;
+        StationSlot[s] = StationLines.size();
+        StationLines.append(QList<int>());
+        for (int line : rows) {
+            if (line < 1 || line >= lineSize)
+                continue;
+            addUnique(StationLines[StationSlot[s]], line);
+            if (LineSlot[line] == -1) {
+                LineSlot[line] = LineStations.size();
+                LineStations.append(QList<int>());
+            }
+            addUnique(LineStations[LineSlot[line]], s);
+        }
+    }
+
+    // The line of every line connection, null when its timetable was deleted.
+    QHash<int, int> lineOfConnection; // ID -> LineID, -1 for a cleared row
+    Table &lc = dm1->cdsLineConnections;
+    try {
+        const bool wasActive = lc.active();
+        lc.open();
+        const bool wasFiltered = lc.filtered();
+        lc.setFiltered(false);
+        lc.setIndexName(QStringLiteral("idxID"));
+        for (lc.first(); !lc.eof(); lc.next()) {
+            const Field id = lc.fieldByName(QStringLiteral("ID"));
+            const Field line = lc.fieldByName(QStringLiteral("LineID"));
+            if (!id.isNull() && !lineOfConnection.contains(id.asInteger()))
+                lineOfConnection.insert(id.asInteger(), line.isNull() ? -1 : line.asInteger());
+        }
+        lc.setFiltered(wasFiltered);
+        if (!wasActive)
+            lc.close();
+    } catch (const std::exception &) {
+    }
+
+    QVector<int> ids;
+    for (const DistancesEntry &section : distancesSections(readDistancesFile())) {
+        bool isNumber = false;
+        const int c = section.name.trimmed().toInt(&isNumber, 10);
+        if (!isNumber)
+            continue;
+        const auto found = lineOfConnection.constFind(c);
+        if (found == lineOfConnection.constEnd()) {
+            dialogs().showMessage(
+                QStringLiteral("Error in file lineconnections.ptf - record with ID %1 not found").arg(c));
+            continue;
+        }
+        const int line = *found;
+        if (line < 1 || line >= lineSize || section.newcross.isEmpty() || !parseIdList(section.newcross, ids))
+            continue;
+        for (int t : ids) {
+            if (t < 1 || t >= stationSize)
+                continue;
+            if (StationSlot[t] >= 0) {
+                addUnique(StationLines[StationSlot[t]], line);
+            } else {
+                StationSlot[t] = StationLines.size();
+                StationLines.append(QList<int>{line});
+            }
+            if (LineSlot[line] >= 0) {
+                addUnique(LineStations[LineSlot[line]], t);
+            } else {
+                LineSlot[line] = LineStations.size();
+                LineStations.append(QList<int>{t});
+            }
+        }
+    }
+}

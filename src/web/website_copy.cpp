@@ -1,0 +1,120 @@
+#include "web/website_copy.h"
+
+#include "data/main_globals.h"
+#include "platform/dialog_service.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QDir::Filters FileFilter = QDir::Files | QDir::Hidden | QDir::System;
+
+// Wildcards match regardless of case, as the shell's do.
+void addMatching(QVector<WebsiteFile> &files, const QString &folder, const QString &pattern)
+{
+    const QDir dir(folder);
+    const QStringList names = dir.entryList({pattern}, FileFilter, QDir::Name);
+    for (const QString &name : names)
+        files.append({dir.filePath(name), name});
+}
+
+void addFolder(QVector<WebsiteFile> &files, const QString &folder, const QString &name)
+{
+    const QDir base(folder);
+    const QString root = base.filePath(name);
+    if (!QFileInfo(root).isDir())
+        return;
+    QStringList found;
+    QDirIterator it(root, FileFilter, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << it.next();
+    found.sort();
+    for (const QString &path : found)
+        files.append({path, base.relativeFilePath(path)});
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+bool copyOne(const WebsiteFile &file, const QDir &target)
+{
+    const QString dest = target.filePath(file.Target);
+    if (!QDir().mkpath(QFileInfo(dest).absolutePath()))
+        return false;
+    const QFileInfo existing(dest);
+    if (existing.exists() || existing.isSymLink()) {
+        if (existing.isDir() || !QFile::remove(dest))
+            return false;
+    }
+    return QFile::copy(file.Source, dest);
+}
+
+} // namespace
+
+QVector<WebsiteFile> WebsiteFiles(const QString &ProjectFolder, const QString &TemplateFolder, bool ProjectFiles,
+                                  bool HtmlFiles)
+{
+    QVector<WebsiteFile> files;
+    if (ProjectFiles) {
+        addMatching(files, ProjectFolder, QStringLiteral("*.ptf"));
+        addFolder(files, ProjectFolder, QStringLiteral("images"));
+        addMatching(files, ProjectFolder, QStringLiteral("*.ppr"));
+    }
+    if (HtmlFiles) {
+        for (const char *pattern : {"*.htm", "*.js", "*.css", "*.ico"})
+            addMatching(files, TemplateFolder, QString::fromLatin1(pattern));
+    }
+    return files;
+}
+
+int CopyWebsite(const QString &DirName, bool ProjectFiles, bool HtmlFiles)
+{
+    // A relative text would copy into whatever folder the program runs in.
+    if (DirName.trimmed().isEmpty() || !QDir::isAbsolutePath(DirName)) {
+        dialogs().showMessage(QStringLiteral("Bitte Verzeichnis auswählen!"));
+        return 0;
+    }
+    if (!ProjectFiles && !HtmlFiles)
+        return 0;
+
+    QVector<WebsiteFile> files =
+        WebsiteFiles(ProjectDir, ProgramDir + QStringLiteral("KorvalinView"), ProjectFiles, HtmlFiles);
+    const QDir target(DirName);
+    // With the project folder as the target a file would be emptied by copying it onto itself.
+    files.removeIf([&](const WebsiteFile &f) { return sameFile(f.Source, target.filePath(f.Target)); });
+
+    const QFileInfo targetInfo(DirName);
+    if (!targetInfo.exists() && !targetInfo.isSymLink()) {
+        if (!dialogs().askYesNo(
+                QStringLiteral("Das Verzeichnis \"%1\" existiert nicht. Soll es angelegt werden?").arg(DirName)))
+            return 0;
+        QDir().mkpath(DirName);
+    }
+    int replaced = 0;
+    for (const WebsiteFile &f : files) {
+        if (QFileInfo::exists(target.filePath(f.Target)))
+            ++replaced;
+    }
+    if (replaced > 0 &&
+        !dialogs().askYesNo(
+            QStringLiteral("Im Verzeichnis \"%1\" werden %2 vorhandene Dateien ersetzt. Fortfahren?").arg(DirName).arg(replaced)))
+        return 0;
+
+    int copied = 0;
+    int failed = 0;
+    for (const WebsiteFile &f : files) {
+        if (copyOne(f, target))
+            ++copied;
+        else
+            ++failed;
+    }
+    if (failed > 0)
+        dialogs().showMessage(QStringLiteral("Fehler beim Kopieren (%1)").arg(failed));
+    return copied;
+}

@@ -1,0 +1,171 @@
+#include "app/edit_linestations.h"
+
+#include "app/editor_test_support.h"
+#include "data/db_func.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+class LineStationsEditor : public EditorProject
+{
+protected:
+    void SetUp() override
+    {
+        EditorProject::SetUp();
+        for (const char *name : {"Dorf", "Au", "Markt", "Zoo"})
+            ASSERT_NE(AddStation(name), -1);
+        ASSERT_EQ(AddLine("U1"), 1);
+        ASSERT_EQ(AddLine("bus 2"), 2);
+        w = fmEditLineStations;
+        w->show();
+    }
+    void TearDown() override
+    {
+        w->hide();
+        EditorProject::TearDown();
+    }
+    void press(const QString &name)
+    {
+        auto *b = child<QAbstractButton>(w, name);
+        ASSERT_FALSE(b->isHidden()) << name.toStdString();
+        b->click();
+    }
+    static QStringList texts(QListWidget *list)
+    {
+        QStringList t;
+        for (int i = 0; i < list->count(); ++i)
+            t << list->item(i)->text();
+        return t;
+    }
+    QListWidget *lines() { return child<QListWidget>(w, "lbLines"); }
+    QListWidget *stations() { return child<QListWidget>(w, "lbStations"); }
+    QListWidget *stops() { return child<QListWidget>(w, "lbLineStations"); }
+    void edit(const QString &line)
+    {
+        lines()->setCurrentItem(lines()->findItems(line, Qt::MatchExactly).value(0));
+        press("btStationEdit");
+    }
+    void pick(const QStringList &names)
+    {
+        stations()->clearSelection();
+        for (const QString &n : names)
+            stations()->findItems(n, Qt::MatchExactly).value(0)->setSelected(true);
+        press("btStationToLine");
+    }
+    bool editing() { return shown(w, "gbLineAssign") && !shown(w, "btClose"); }
+
+    TfmEditLineStations *w = nullptr;
+};
+
+} // namespace
+
+TEST_F(LineStationsEditor, AssignsInsertsAfterTheSelectedStopAndReorders)
+{
+    EXPECT_EQ(texts(lines()), QStringList({"bus 2", "U1"}));
+    EXPECT_EQ(texts(stations()), QStringList({"Au", "Dorf", "Markt", "Zoo"}));
+    edit("U1");
+    EXPECT_TRUE(editing());
+    EXPECT_EQ(child<QLabel>(w, "lLineName")->text(), "Line U1");
+    EXPECT_FALSE(shown(w, "btSave"));
+    press("btSelectAllStations");
+    EXPECT_FALSE(shown(w, "btSave"));
+    press("btStationToLine");
+    EXPECT_TRUE(shown(w, "btSave"));
+    EXPECT_EQ(texts(stops()), QStringList({"Au", "Dorf", "Markt", "Zoo"}));
+
+    // Stations 2 and 4 of the list with the third stop selected: fourth and fifth stops.
+    stops()->setCurrentRow(2);
+    pick({"Dorf", "Zoo"});
+    EXPECT_EQ(texts(stops()), QStringList({"Au", "Dorf", "Markt", "Dorf", "Zoo", "Zoo"}));
+    EXPECT_EQ(stops()->currentRow(), 4);
+
+    stops()->setCurrentRow(0);
+    press("btStationUp"); // the first stays first
+    press("btStationDown");
+    EXPECT_EQ(texts(stops()), QStringList({"Dorf", "Au", "Markt", "Dorf", "Zoo", "Zoo"}));
+    EXPECT_EQ(stops()->currentRow(), 1);
+    stops()->setCurrentRow(5);
+    press("btDeleteStation");
+    EXPECT_EQ(stops()->currentRow(), 4);
+    stops()->clearSelection();
+    press("btDeleteStation"); // no stop selected: nothing removed
+    EXPECT_EQ(texts(stops()), QStringList({"Dorf", "Au", "Markt", "Dorf", "Zoo"}));
+
+    press("btSave");
+    EXPECT_FALSE(editing());
+    EXPECT_EQ(rows("line_stations.ptf"), QStringList({"1,1,1,", "1,2,2,", "1,3,3,", "1,4,1,", "1,5,4,"}));
+    EXPECT_TRUE(workButtonShown("sbEditTimeTable"));
+    EXPECT_TRUE(workButtonShown("sbEditLineNetworkPlans"));
+
+    // A changed list of a line that has stations replaces its rows.
+    edit("U1");
+    EXPECT_EQ(texts(stops()), QStringList({"Dorf", "Au", "Markt", "Dorf", "Zoo"}));
+    stops()->setCurrentRow(0);
+    press("btDeleteStation");
+    press("btSave");
+    EXPECT_EQ(rows("line_stations.ptf"), QStringList({"1,1,2,", "1,2,3,", "1,3,1,", "1,4,4,"}));
+
+    // Emptying the list deletes the line's stations.
+    edit("U1");
+    while (stops()->count() > 0) {
+        stops()->setCurrentRow(0);
+        press("btDeleteStation");
+    }
+    press("btSave");
+    EXPECT_EQ(rows("line_stations.ptf"), QStringList());
+    EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();
+}
+
+TEST_F(LineStationsEditor, NewStationsListAndClosingDropsTheEdit)
+{
+    ASSERT_TRUE(AddNewStation(4));
+    ASSERT_TRUE(AddNewStation(1));
+    child<QRadioButton>(w, "rbNewStations")->click();
+    EXPECT_EQ(texts(stations()), QStringList({"Dorf", "Zoo"}));
+    child<QRadioButton>(w, "rbAllStations")->click();
+    EXPECT_EQ(stations()->count(), 4);
+
+    edit("bus 2");
+    pick({"Markt"});
+    w->close(); // as Cancel: nothing written
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(rows("line_stations.ptf"), QStringList{"<missing>"});
+    w->show();
+    EXPECT_FALSE(editing());
+}
+
+TEST_F(LineStationsEditor, FailedSavesAreReportedAndEndEditMode)
+{
+    ASSERT_TRUE(QDir().mkpath(file("line_stations.ptf")));
+    edit("U1");
+    pick({"Au", "Zoo"});
+    press("btSave");
+    EXPECT_EQ(d.messages, QStringList{"Error saving the file line_stations.ptf"});
+    EXPECT_FALSE(editing());
+
+    // The second case: a line that has stations.
+    d.messages.clear();
+    edit("U1");
+    EXPECT_EQ(texts(stops()), QStringList({"Au", "Zoo"}));
+    pick({"Markt"});
+    press("btSave");
+    EXPECT_EQ(d.messages, QStringList{"Error saving the file line_stations.ptf"});
+    EXPECT_FALSE(editing());
+}
+
+TEST_F(LineStationsEditor, AnUnchangedListOfALineWithTimetablesStillUpdatesThem)
+{
+    ASSERT_TRUE(SetLineStations(1, {"Au", "Zoo"}));
+    ASSERT_NE(AddLineConnection(1, 1, 1), -1);
+    // The timetable files cannot be written: only the timetable update would notice.
+    ASSERT_TRUE(QDir().mkpath(file("ttc_1.ptf")));
+    const QByteArray before = fileBytes(file("line_stations.ptf"));
+    edit("U1");
+    press("btSave");
+    EXPECT_EQ(d.messages, QStringList{"Error saving the file line_stations.ptf"});
+    EXPECT_EQ(fileBytes(file("line_stations.ptf")), before);
+}

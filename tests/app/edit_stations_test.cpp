@@ -1,0 +1,192 @@
+#include "app/edit_stations.h"
+
+#include "app/editor_test_support.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+class StationEditor : public EditorProject
+{
+protected:
+    void SetUp() override
+    {
+        EditorProject::SetUp();
+        w = fmEditStations;
+        w->show();
+    }
+    void TearDown() override
+    {
+        w->hide();
+        EditorProject::TearDown();
+    }
+    void press(const QString &name)
+    {
+        auto *b = child<QPushButton>(w, name);
+        ASSERT_FALSE(b->isHidden()) << name.toStdString();
+        b->click();
+    }
+    QListWidget *list() { return child<QListWidget>(w, "lbStations"); }
+    QStringList listed()
+    {
+        QStringList names;
+        for (int i = 0; i < list()->count(); ++i)
+            names << list()->item(i)->text();
+        return names;
+    }
+    void select(const QString &name)
+    {
+        const auto items = list()->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1) << name.toStdString();
+        list()->setCurrentItem(items[0]);
+    }
+    void typeName(const QString &text)
+    {
+        auto *e = child<QLineEdit>(w, "leStationName");
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_Delete);
+        bool ascii = true;
+        for (QChar c : text)
+            ascii = ascii && c.unicode() < 128;
+        if (ascii) {
+            QTest::keyClicks(e, text);
+        } else { // the test keyboard types ASCII only; this is a paste
+            e->insert(text);
+            emit e->textEdited(e->text());
+        }
+    }
+    void add(const QString &name)
+    {
+        press("btNewStation");
+        typeName(name);
+        press("btSave");
+    }
+    bool editing() { return shown(w, "gbStationEdit") && !shown(w, "btClose"); }
+
+    TfmEditStations *w = nullptr;
+};
+
+} // namespace
+
+TEST_F(StationEditor, EntersTrimmedNamesSortedWithoutRegardToCaseAndWritesThemAtOnce)
+{
+    EXPECT_FALSE(workButtonShown("sbEditLines"));
+    press("btNewStation");
+    EXPECT_TRUE(editing());
+    EXPECT_TRUE(shown(w, "stStationEdit"));
+    EXPECT_FALSE(shown(w, "btSave"));
+    typeName("  Markt  ");
+    EXPECT_TRUE(shown(w, "btSave"));
+    press("btSave");
+    EXPECT_FALSE(editing());
+    EXPECT_TRUE(workButtonShown("sbEditLines"));
+    add("bahnhof");
+    add("Zoo");
+    EXPECT_EQ(listed(), QStringList({"bahnhof", "Markt", "Zoo"}));
+    EXPECT_EQ(rows("stations.ptf"), QStringList({R"(1,"Markt",)", R"(2,"bahnhof",)", R"(3,"Zoo",)"}));
+    EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();
+}
+
+TEST_F(StationEditor, BlankDoubledAndUnstorableNamesKeepEditMode)
+{
+    add("Markt");
+    press("btNewStation");
+    typeName("   ");
+    press("btSave");
+    typeName("MARKT");
+    press("btSave");
+    typeName(QString::fromUtf8("Łódź"));
+    press("btSave");
+    ASSERT_EQ(d.messages.size(), 3);
+    EXPECT_EQ(d.messages[0], "A station name must be given!");
+    EXPECT_EQ(d.messages[1], "Station already exists!");
+    EXPECT_TRUE(d.messages[2].contains(QString::fromUtf8("Ł"))) << d.messages[2].toStdString();
+    EXPECT_TRUE(editing());
+    EXPECT_EQ(rows("stations.ptf"), QStringList{R"(1,"Markt",)"});
+
+    // Neither the title bar nor Escape closes the window in edit mode; Cancel writes nothing.
+    w->close();
+    w->reject();
+    EXPECT_TRUE(w->isVisible());
+    press("btCancel");
+    EXPECT_FALSE(editing());
+    EXPECT_EQ(listed(), QStringList{"Markt"});
+}
+
+TEST_F(StationEditor, RenamesAlsoByCaseAndWritesNothingForTheSameName)
+{
+    add("Markt");
+    select("Markt");
+    press("btStationEdit");
+    EXPECT_FALSE(shown(w, "cbStationNewLine"));
+    EXPECT_EQ(child<QLineEdit>(w, "leStationName")->text(), "Markt");
+    const QByteArray before = fileBytes(file("stations.ptf"));
+    press("btCancel");
+    select("Markt");
+    press("btStationEdit");
+    typeName("Markt");
+    press("btSave");
+    EXPECT_FALSE(editing());
+    EXPECT_EQ(fileBytes(file("stations.ptf")), before);
+
+    select("Markt");
+    press("btStationEdit");
+    typeName("MARKT");
+    press("btSave");
+    EXPECT_EQ(listed(), QStringList{"MARKT"});
+    EXPECT_EQ(rows("stations.ptf"), QStringList{R"(1,"MARKT",)"});
+    EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();
+}
+
+TEST_F(StationEditor, RecallListKeepsNewStationsAndCanStartAnew)
+{
+    auto *remember = child<QCheckBox>(w, "cbStationNewLine");
+    auto *clear = child<QCheckBox>(w, "cbStationNewLineClear");
+    press("btNewStation");
+    EXPECT_FALSE(shown(w, "cbStationNewLineClear"));
+    remember->click();
+    EXPECT_TRUE(shown(w, "cbStationNewLineClear"));
+    typeName("A");
+    press("btSave");
+    add("B"); // the check box keeps its state
+    EXPECT_EQ(rows("newstations.ptf"), QStringList({"1,", "2,"}));
+
+    press("btNewStation");
+    EXPECT_FALSE(clear->isChecked());
+    clear->click();
+    typeName("C");
+    press("btSave");
+    EXPECT_EQ(rows("newstations.ptf"), QStringList{"3,"});
+}
+
+TEST_F(StationEditor, AFailedRecallListSaveIsReportedAndKeepsEditMode)
+{
+    ASSERT_TRUE(QDir().mkpath(file("newstations.ptf")));
+    press("btNewStation");
+    child<QCheckBox>(w, "cbStationNewLine")->click();
+    typeName("A");
+    press("btSave");
+    EXPECT_EQ(d.messages, QStringList{"Error saving the file newstations.ptf"});
+    EXPECT_TRUE(editing());
+    EXPECT_EQ(rows("stations.ptf"), QStringList{R"(1,"A",)"});
+}
+
+TEST_F(StationEditor, DeleteAsksAndRemovesTheStationEverywhere)
+{
+    add("A");
+    add("B");
+    select("A");
+    d.answers.push_back(DialogService::Answer::No);
+    press("btStationDelete");
+    EXPECT_EQ(d.questions, QStringList{"Do you really want delete the station A"});
+    EXPECT_EQ(listed(), QStringList({"A", "B"}));
+    d.answers.push_back(DialogService::Answer::Yes);
+    press("btStationDelete");
+    EXPECT_EQ(listed(), QStringList{"B"});
+    EXPECT_EQ(rows("stations.ptf"), QStringList{R"(2,"B",)"});
+    EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();
+}

@@ -1,0 +1,379 @@
+#include "app/edit_timetable.h"
+
+#include "app/app_environment.h"
+#include "app/edit_timetable_grid.h"
+#include "app/timetable_project.h"
+#include "web/web_copy.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+const QString Header = QStringLiteral("/* Portable Table Format 1.0 */\nporTables[porTables.length] = new Array(\n");
+const QString StopRowNames = QStringLiteral("\"StationID\",\"DayGroupID\",\"Direction\",\"Position\",\n");
+
+// The editor right after start-up, on the test project, shown as the timetable button does.
+class TimeTableWindow : public StartedProgram
+{
+protected:
+    void SetUp() override
+    {
+        StartedProgram::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        ProjectDir = m_dir.path();
+        ProjectFileName = m_dir.filePath(QStringLiteral("city.ppr"));
+        fillTimeTableProject(*dm1);
+        w = fmEditTimeTable;
+        grid = w->findChild<TimeTableGridView *>(QStringLiteral("sgTimeTable"));
+        ASSERT_NE(grid, nullptr);
+        w->show();
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    }
+    void TearDown() override
+    {
+        w->btCancelClick();
+        w->hide();
+        StartedProgram::TearDown();
+        ProjectDir.clear();
+        ProjectFileName.clear();
+    }
+
+    template <class T = QWidget> T *control(const char *name)
+    {
+        T *c = w->findChild<T *>(QLatin1String(name));
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    bool shown(const char *name) { return !control(name)->isHidden(); }
+    void click(const char *name) { control<QAbstractButton>(name)->click(); }
+    void choose(const QString &line, const QString &days, const QString &direction)
+    {
+        control<QComboBox>("cbLines")->setCurrentText(line);
+        control<QComboBox>("cbDays")->setCurrentText(days);
+        control<QComboBox>("cbDirection")->setCurrentText(direction);
+        click("btTimeTableEdit");
+    }
+    // Keys go to whatever has the focus, as the user's do.
+    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QTest::keyClick(QApplication::focusWidget(), k, mods);
+    }
+    // Types each entry into the grid and ends it with Enter.
+    void typeEntries(const QStringList &entries)
+    {
+        for (const QString &e : entries) {
+            QTest::keyClicks(grid, e);
+            QTest::keyClick(grid, Qt::Key_Return);
+        }
+    }
+    StringGrid &cells() { return w->model().sgTimeTable; }
+    QString trip(int t)
+    {
+        QStringList list;
+        for (int r = TimeTableModel::FirstStopRow; r < cells().rowCount(); ++r)
+            list << cells().cell(t + 1, r);
+        return list.join(QLatin1Char('|'));
+    }
+    void clickCell(int col, int row)
+    {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(col, row).center());
+    }
+    bool editMode() { return shown("pTimeTableEdit") && !shown("btClose"); }
+
+    QTemporaryDir m_dir;
+    ScriptedDialogs dialogs;
+    TfmEditTimeTable *w = nullptr;
+    TimeTableGridView *grid = nullptr;
+};
+
+TEST_F(TimeTableWindow, ControlsAndTexts)
+{
+    for (const char *name : {"pLineChoice", "lLinie", "lDays", "lDirection", "cbLines", "cbDays", "cbDirection",
+                             "btTimeTableEdit", "pTimeTableEdit", "bbWebCopy", "sbPaste", "sbTimeTableDelete",
+                             "btSave", "btCancel", "btClose", "sbCopyMode", "sgTimeTable"})
+        control(name);
+    EXPECT_EQ(w->objectName(), "fmEditTimeTable");
+    EXPECT_EQ(w->windowTitle(), "Edit Timetable");
+    EXPECT_EQ(control<QAbstractButton>("sbPaste")->text(), "Paste Clipboard");
+    EXPECT_EQ(control<QAbstractButton>("sbCopyMode")->text(), "Copy mode");
+    EXPECT_FALSE(shown("sbCopyMode"));
+    EXPECT_FALSE(control("sbCopyMode")->isEnabled());
+    EXPECT_FALSE(shown("pTimeTableEdit"));
+    EXPECT_FALSE(shown("btSave"));
+    EXPECT_EQ(control<QComboBox>("cbLines")->count(), 2);
+    EXPECT_EQ(control<QComboBox>("cbDays")->currentText(), "Saturday");
+    EXPECT_EQ(control<QComboBox>("cbDirection")->currentText(), "1");
+    EXPECT_TRUE(shown("btTimeTableEdit"));
+}
+
+// A new line's timetable, from the choice to the saved files, by keyboard alone: direction 2
+// lists the stations from the last, and 23:50 and 00:10 are stored as 1430 and 1450.
+TEST_F(TimeTableWindow, NewTimeTableByKeyboardAlone)
+{
+    EXPECT_EQ(QApplication::focusWidget(), control("cbLines"));
+    key(Qt::Key_Tab);
+    key(Qt::Key_Down); // Weekdays
+    key(Qt::Key_Tab);
+    key(Qt::Key_Down); // direction 2
+    key(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), control("btTimeTableEdit"));
+    key(Qt::Key_Space);
+    ASSERT_TRUE(editMode());
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+    EXPECT_EQ(cells().col(), 2);
+    EXPECT_EQ(cells().row(), 2);
+    EXPECT_EQ(cells().cell(1, 2) + "|" + cells().cell(1, 3) + "|" + cells().cell(1, 4), "Harbour|Church|Market");
+
+    typeEntries({"2350", "10"});
+    EXPECT_EQ(trip(1), "23:50|00:10|");
+    EXPECT_TRUE(shown("btSave"));
+    key(Qt::Key_Tab, Qt::ControlModifier); // out of the grid, to the buttons
+    EXPECT_EQ(QApplication::focusWidget(), control("bbWebCopy"));
+    key(Qt::Key_Tab);
+    key(Qt::Key_Tab);
+    key(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), control("btSave"));
+    key(Qt::Key_Space);
+    EXPECT_FALSE(editMode());
+    EXPECT_EQ(QApplication::focusWidget(), control("cbLines"));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    EXPECT_EQ(projectText("tt_1.ptf"), Header + "\"ID\",\"1\",\"2\",\"3\",\n1,1430,1450,-1,\n4);\n");
+    EXPECT_EQ(projectText("ttc_1.ptf"), Header + StopRowNames + "1,1,2,3,\n2,1,2,2,\n3,1,2,1,\n4);\n");
+    EXPECT_EQ(projectText("intervals.ptf"), Header + "\"ID\",\"Interval\",\n2);\n");
+    EXPECT_EQ(projectText("distances.ini"), "[1]\ndistance1=3,20,2,9999,1\nnewcross=3,2\n");
+}
+
+// Typed as users do: full times, minutes only, "+N", intervals (IDs 2 and 3) and a copy;
+// an empty trip between them is dropped and the rest renumbered; the "distance1" example.
+TEST_F(TimeTableWindow, TypedTimetableIsSavedAsText)
+{
+    choose("Red", "Weekdays", "1");
+    ASSERT_TRUE(editMode());
+    typeEntries({"600", "5"}); // trip 1: 06:00, 06:05, no time at the third stop
+    QTest::keyClick(grid, Qt::Key_Return); // to trip 2
+    typeEntries({"610", "+4", "20"});
+    QTest::keyClick(grid, Qt::Key_Tab); // trip 4; trip 3 stays empty
+    QTest::keyClick(grid, Qt::Key_Up);
+    QTest::keyClick(grid, Qt::Key_Up);
+    typeEntries({"7.0"});
+    dialogs.answers = {DialogService::Answer::No};
+    typeEntries({"a10", "730"});
+    QTest::keyClick(grid, Qt::Key_Tab);
+    dialogs.answers = {DialogService::Answer::No};
+    typeEntries({"=2", "15 min", "8:15"}); // trip 5 copies trip 2's first time: 06:10 is above nothing
+    EXPECT_EQ(trip(1), "06:00|06:05|");
+    EXPECT_EQ(trip(2), "06:10|06:14|06:20");
+    EXPECT_EQ(trip(3), "||");
+    EXPECT_EQ(trip(4), "07:00|10 Min|07:30");
+    EXPECT_EQ(trip(5), "06:10|15 Min|08:10");
+    EXPECT_EQ(dialogs.beeps, 1); // 8:15 is no whole number of 15 minutes after 06:10
+    click("btSave");
+    EXPECT_FALSE(editMode());
+    EXPECT_EQ(projectText("tt_1.ptf"), Header + "\"ID\",\"1\",\"2\",\"3\",\n"
+                                                "1,360,365,-1,\n2,370,374,380,\n3,420,-2,450,\n4,370,-3,490,\n4);\n");
+    EXPECT_EQ(projectText("intervals.ptf"), Header + "\"ID\",\"Interval\",\n2,10,\n3,15,\n2);\n");
+    EXPECT_EQ(projectText("distances.ini"), "[1]\ndistance1=1,4,2,6,3\ndistance2=1,3,30\nnewcross=1,2,3\n");
+
+    // Reloaded as saved; the focus is in the grid at the first trip and stop.
+    choose("Red", "Weekdays", "1");
+    EXPECT_EQ(trip(3), "07:00|10 Min|07:30");
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+}
+
+// An entry typed after a copy is interpreted: it is never stored unchecked.
+TEST_F(TimeTableWindow, TypingAfterACopyIsInterpreted)
+{
+    choose("Red", "Weekdays", "1");
+    typeEntries({"600", "5", "10"});
+    clickCell(3, 3);
+    QTest::keyClicks(grid, "=1");
+    clickCell(4, 2); // the copy fills the trip; the cursor stays
+    EXPECT_EQ(trip(2), "|06:05|06:10");
+    EXPECT_EQ(cells().col(), 3);
+    EXPECT_EQ(dialogs.beeps, 1);
+    QTest::keyClicks(grid, "junk");
+    clickCell(4, 2);
+    EXPECT_EQ(trip(2), "|06:05|06:10");
+    EXPECT_EQ(cells().col(), 3);
+    EXPECT_EQ(dialogs.beeps, 2);
+}
+
+// Arrow keys move out of a cell only from the text's edge; every move interprets.
+TEST_F(TimeTableWindow, ArrowKeysAndRefusedEntries)
+{
+    choose("Red", "Weekdays", "1");
+    QTest::keyClicks(grid, "615");
+    QTest::keyClick(grid, Qt::Key_Left); // within the text
+    QTest::keyClick(grid, Qt::Key_Backspace);
+    EXPECT_EQ(cells().cell(2, 2), "65");
+    QTest::keyClick(grid, Qt::Key_Right);
+    QTest::keyClick(grid, Qt::Key_Right); // past the edge: leaves the cell, "65" is refused
+    EXPECT_EQ(dialogs.beeps, 1);
+    EXPECT_EQ(cells().cell(2, 2), "");
+    EXPECT_EQ(cells().col(), 2);
+    QTest::keyClicks(grid, "615");
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(cells().cell(2, 2), "06:15");
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QTest::keyClicks(grid, "20");
+    QTest::keyClick(grid, Qt::Key_PageDown);
+    EXPECT_EQ(trip(1), "06:15|06:20|");
+    EXPECT_EQ(cells().row(), 4);
+    QTest::keyClick(grid, Qt::Key_Tab, Qt::ShiftModifier); // back past the first trip: previous row's end
+    EXPECT_EQ(cells().row(), 3);
+    EXPECT_EQ(cells().col(), cells().colCount() - 1);
+}
+
+// A marker click ends the pending entry first and keeps the cursor on its stop row.
+TEST_F(TimeTableWindow, MarkerClickEndsTheEntry)
+{
+    choose("Red", "Weekdays", "1");
+    typeEntries({"600"});
+    QTest::keyClicks(grid, "7:5"); // pending in the Church row
+    dialogs.answers = {DialogService::Answer::No};
+    clickCell(0, 2); // a second Market row above
+    EXPECT_EQ(cells().cell(0, 2) + cells().cell(0, 3) + cells().cell(0, 4), "--+");
+    EXPECT_EQ(trip(1), "|06:00|07:50|");
+    EXPECT_EQ(cells().row(), 4);
+    clickCell(0, 2);
+    EXPECT_EQ(trip(1), "06:00|07:50|");
+    EXPECT_EQ(cells().row(), 3);
+
+    // A refused entry refuses the click.
+    QTest::keyClicks(grid, "x");
+    clickCell(0, 2);
+    EXPECT_EQ(cells().rowCount(), 5);
+    EXPECT_EQ(dialogs.beeps, 1);
+}
+
+TEST_F(TimeTableWindow, DraggingATripNumberMovesTheTrip)
+{
+    choose("Red", "Weekdays", "1");
+    typeEntries({"600", "5", "10", "700", "5", "10"});
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(2, 0).center());
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(4, 0).center());
+    EXPECT_EQ(trip(1), "07:00|07:05|07:10");
+    EXPECT_EQ(trip(3), "06:00|06:05|06:10");
+    EXPECT_EQ(cells().cell(4, 0), "3");
+}
+
+// Even stop rows on their colour, the double line under a doubled station, invalid cells red.
+TEST_F(TimeTableWindow, Drawing)
+{
+    appendRows(dm1->cdsLineStations, {"LineID", "LineStationNumber", "StationID"}, {{1, 4, 3}});
+    choose("Red", "Weekdays", "1");
+    cells().setCell(3, 3, "xxxxxxxx");
+    grid->refresh();
+    const QImage image = grid->viewport()->grab().toImage();
+    const QRect even = grid->cellRect(4, 2);
+    EXPECT_EQ(QColor(image.pixel(even.center())), QColor(255, 251, 240));
+    const QRect odd = grid->cellRect(4, 3);
+    EXPECT_EQ(QColor(image.pixel(odd.center())), QColor(Qt::white));
+    const QRect doubled = grid->cellRect(4, 4); // Harbour twice: rows 4 and 5
+    EXPECT_NE(QColor(image.pixel(doubled.center().x(), doubled.bottom() - 2)), QColor(255, 251, 240));
+    bool red = false;
+    const QRect invalid = grid->cellRect(3, 3);
+    for (int x = invalid.left(); x <= invalid.right(); ++x)
+        for (int y = invalid.top(); y <= invalid.bottom(); ++y)
+            red = red || (QColor(image.pixel(x, y)).red() > 200 && QColor(image.pixel(x, y)).green() < 80);
+    EXPECT_TRUE(red);
+}
+
+// A failed save keeps the grid and the save button; Cancel leaves without writing.
+TEST_F(TimeTableWindow, FailedSaveStaysInEditMode)
+{
+    choose("Red", "Weekdays", "1");
+    typeEntries({"600", "5"});
+    blockFile("tt_1.ptf");
+    click("btSave");
+    EXPECT_EQ(dialogs.messages, QStringList({"Error saving the timetable file tt_1.ptf"}));
+    EXPECT_TRUE(editMode());
+    EXPECT_TRUE(shown("btSave"));
+    EXPECT_EQ(trip(1), "06:00|06:05|");
+    unblockFile("tt_1.ptf");
+    click("btSave");
+    EXPECT_FALSE(editMode());
+    EXPECT_EQ(projectText("line_connections.ptf"), Header + "\"ID\",\"LineID\",\"DayGroupID\",\"Direction\",\n1,1,1,1,\n4);\n");
+
+    choose("Red", "Weekdays", "1");
+    typeEntries({"700"});
+    click("btCancel");
+    EXPECT_FALSE(editMode());
+    EXPECT_TRUE(projectText("tt_1.ptf").contains("\n1,360,365,-1,\n"));
+}
+
+TEST_F(TimeTableWindow, DeleteAndReload)
+{
+    choose("Red", "Weekdays", "1");
+    click("sbTimeTableDelete"); // never saved: nothing written
+    EXPECT_FALSE(editMode());
+    EXPECT_TRUE(QDir(ProjectDir).entryList(QDir::Files).isEmpty());
+
+    choose("Red", "Weekdays", "1");
+    typeEntries({"600", "5"});
+    click("btSave");
+    choose("Red", "Weekdays", "1");
+    EXPECT_EQ(trip(1), "06:00|06:05|     ");
+    click("sbTimeTableDelete");
+    EXPECT_FALSE(editMode());
+    EXPECT_EQ(QApplication::focusWidget(), control("cbLines"));
+    EXPECT_FALSE(QFile::exists(ProjectDir + "/tt_1.ptf"));
+    EXPECT_EQ(projectText("ttc_1.ptf"), Header + StopRowNames + "4);\n");
+    EXPECT_FALSE(projectText("distances.ini").contains("[1]"));
+    choose("Red", "Weekdays", "1");
+    EXPECT_EQ(trip(1), "||");
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+// The web-copy window beside the editor, its selection pasted into the grid.
+TEST_F(TimeTableWindow, WebCopyAndPaste)
+{
+    choose("Red", "Weekdays", "1");
+    click("bbWebCopy");
+    EXPECT_TRUE(fmWebCopy->isVisible());
+    EXPECT_TRUE(fmWebCopy->isWindow());
+    EXPECT_EQ(fmWebCopy->parentWidget(), w); // a child window takes input while the editor is modal
+    fmWebCopy->sgWorkGrid.setColCount(3);
+    fmWebCopy->sgWorkGrid.setRowCount(3);
+    fmWebCopy->sgWorkGrid.setCell(1, 0, "06:00");
+    fmWebCopy->sgWorkGrid.setCell(1, 1, "06:05 ");
+    fmWebCopy->sgWorkGrid.setCell(2, 0, "07:00");
+    fmWebCopy->sgWorkGrid.setCell(2, 1, "07:05");
+    fmWebCopy->sgWorkGrid.setSelection({1, 0, 2, 1});
+    click("sbPaste");
+    EXPECT_EQ(trip(1), "06:00|06:05|");
+    EXPECT_EQ(trip(2), "07:00|07:05|");
+    EXPECT_EQ(cells().col(), 4);
+    EXPECT_TRUE(shown("btSave"));
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+    click("btCancel");
+    w->close();
+    EXPECT_FALSE(fmWebCopy->isVisible());
+}
+
+// In edit mode the window closes by no means; in choice mode the web-copy window goes with it.
+TEST_F(TimeTableWindow, ClosingOnlyInChoiceMode)
+{
+    choose("Red", "Weekdays", "1");
+    click("bbWebCopy");
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(w->close());
+    w->reject();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(fmWebCopy->isVisible());
+    click("btCancel");
+    click("btClose");
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(fmWebCopy->isVisible());
+}
+
+} // namespace

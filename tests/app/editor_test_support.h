@@ -1,0 +1,67 @@
+#pragma once
+
+#include "app/app_environment.h"
+#include "support/project_folder.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QTimer>
+#include <QToolButton>
+
+// The editors' tests start the program, create a new project through File > New as a user
+// would, and then work the windows through their controls, found by object name.
+class EditorProject : public StartedProgram
+{
+protected:
+    void SetUp() override
+    {
+        StartedProgram::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        const QString program = m_dir.filePath("program");
+        ASSERT_TRUE(QDir().mkpath(program));
+        DefaultProjectFile = program + "/default_project_pro.ppr";
+        DefaultPrefsFile = program + "/default_prefs.ptf";
+        DefaultDayGroupsFile = program + "/default_daygroups.ptf";
+        writePtf(DefaultProjectFile,
+                 {"DataStandard", "DataVersion", "PTFVersion", "ProgName", "ProgVersion", "ProgType", "MaxDriveMinutes",
+                  "LastSave"},
+                 {R"("Korvalin Pro","1.0","1.0","Korvalin Pro","0.0.0","Desktop",720,"2020-01-02 03:04:05")"});
+        writePtf(DefaultPrefsFile, {"ProjectName", "LineColorRed", "LineColorGreen", "LineColorBlue"},
+                 {R"("Neues Projekt",0,0,255)"});
+        writePtf(DefaultDayGroupsFile, {"ID", "Group", "Days", "Text"},
+                 {R"(1,"Mo-Fr","1111100","Montag bis Freitag")", R"(2,"Sa","0000010","Samstag")"});
+        const QString dir = m_dir.filePath("netz");
+        ASSERT_TRUE(QDir().mkpath(dir));
+        d.fileNames.push_back(dir + "/netz.ppr");
+        QTimer::singleShot(0, [] {
+            if (auto *notice = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                notice->accept();
+        });
+        fmMain->findChild<QToolButton *>("sbNew")->click();
+        ASSERT_EQ(ProjectDir, dir);
+    }
+
+    QString file(const QString &name) const { return ProjectDir + "/" + name; }
+    // The data lines of a table file (between the field names and the count), or "<missing>".
+    QStringList rows(const QString &name) const
+    {
+        const QByteArray b = fileBytes(file(name));
+        if (b == "<missing>")
+            return {"<missing>"};
+        QStringList lines = ansi::decode(b).split("\r\n", Qt::SkipEmptyParts);
+        return lines.mid(3, lines.size() - 4);
+    }
+    bool workButtonShown(const QString &name) const { return !fmMain->findChild<QWidget *>(name)->isHidden(); }
+
+    template <class T = QWidget> static T *child(QWidget *window, const QString &name)
+    {
+        T *c = window->findChild<T *>(name);
+        EXPECT_NE(c, nullptr) << name.toStdString();
+        return c;
+    }
+    static bool shown(QWidget *window, const QString &name) { return !child(window, name)->isHidden(); }
+
+    QTemporaryDir m_dir;
+    ScriptedDialogs d;
+};

@@ -1,0 +1,368 @@
+#include "app/timetable_io.h"
+
+#include "app/timetable_project.h"
+#include "data/db_func.h"
+#include "data/prj_params.h"
+
+namespace {
+
+const QString Header = QStringLiteral("/* Portable Table Format 1.0 */\nporTables[porTables.length] = new Array(\n");
+
+// The editor's model and choice on the test project; trips and stops are counted from 1 as
+// the user sees them (trip t in grid column t + 1, stop s in grid row s + 1).
+class TimeTableIo : public ProjectFolder
+{
+protected:
+    void SetUp() override
+    {
+        ProjectFolder::SetUp();
+        fillTimeTableProject(m_module);
+    }
+    bool load(const QString &line, const QString &days, const QString &direction)
+    {
+        return LoadTimeTableGrid(m, c, line, days, direction);
+    }
+    void put(int trip, int stop, const QString &text) { m.sgTimeTable.setCell(trip + 1, stop + 1, text); }
+    void setTrip(int trip, const QString &cells)
+    {
+        const QStringList list = cells.split(QLatin1Char('|'));
+        for (int i = 0; i < list.size(); ++i)
+            put(trip, i + 1, list[i]);
+    }
+    QString trip(int t) const
+    {
+        QStringList cells;
+        for (int r = TimeTableModel::FirstStopRow; r < m.sgTimeTable.rowCount(); ++r)
+            cells << m.sgTimeTable.cell(t + 1, r);
+        return cells.join(QLatin1Char('|'));
+    }
+    QString stations() const
+    {
+        QStringList names;
+        for (int r = TimeTableModel::FirstStopRow; r < m.sgTimeTable.rowCount(); ++r)
+            names << m.sgTimeTable.cell(0, r) + m.sgTimeTable.cell(1, r);
+        return names.join(QLatin1Char('|'));
+    }
+    TimeTableSaveResult save() { return SaveTimeTableGrid(m, c); }
+    QString connections() { return dumpRows(m_module.cdsLineConnections, {"ID", "LineID", "DayGroupID", "Direction"}); }
+
+    TimeTableModel m;
+    TimeTableChoice c;
+};
+
+TEST_F(TimeTableIo, ChoiceListsLinesWithStationsAndDayGroupsReversed)
+{
+    EXPECT_EQ(TimeTableLineNames(), QStringList({"Red", "Blue"}));
+    EXPECT_EQ(TimeTableDayGroupNames(), QStringList({"Saturday", "Weekdays"}));
+}
+
+TEST_F(TimeTableIo, LoadFailuresNameTheirFile)
+{
+    EXPECT_FALSE(load("Yellow", "Weekdays", "1"));
+    EXPECT_FALSE(load("Red", "", "1")); // a project without any day group
+    EXPECT_EQ(m_dialogs.messages,
+              QStringList({"Line-File lines.ptf not found", "Error: Day-Value not found (File daygroups.ptf)"}));
+}
+
+// A new timetable for direction 2 runs from the last station to the first; a trip over
+// midnight is stored with 1440 added; the distances section equals the rebuilt one.
+TEST_F(TimeTableIo, NewTimeTableInDirectionTwoOverMidnight)
+{
+    ASSERT_TRUE(load("Red", "Weekdays", "2"));
+    EXPECT_TRUE(c.NewTimeTable);
+    EXPECT_EQ(stations(), "+Harbour|+Church|+Market");
+    setTrip(1, "23:50|00:10|");
+    EXPECT_EQ(save(), TimeTableSaveResult::Saved);
+    EXPECT_EQ(c.CurLineConnectionID, 1);
+    EXPECT_FALSE(c.NewTimeTable);
+    EXPECT_EQ(projectText("tt_1.ptf"), Header + "\"ID\",\"1\",\"2\",\"3\",\n1,1430,1450,-1,\n4);\n");
+    EXPECT_EQ(projectText("ttc_1.ptf"), Header + "\"StationID\",\"DayGroupID\",\"Direction\",\"Position\",\n"
+                                                 "1,1,2,3,\n2,1,2,2,\n3,1,2,1,\n4);\n");
+    EXPECT_EQ(projectText("line_connections.ptf"),
+              Header + "\"ID\",\"LineID\",\"DayGroupID\",\"Direction\",\n1,1,1,2,\n4);\n");
+    EXPECT_EQ(projectText("intervals.ptf"), Header + "\"ID\",\"Interval\",\n2);\n");
+    const QString distances = projectText("distances.ini");
+    EXPECT_EQ(distances, "[1]\ndistance1=3,20,2,9999,1\nnewcross=3,2\n");
+    ASSERT_TRUE(BuildDistances(1));
+    EXPECT_EQ(projectText("distances.ini"), distances);
+}
+
+// Intervals of 10 and 15 minutes get IDs 2 and 3; an empty trip is dropped and the trips
+// after it are numbered on; the "distance1" example of three stops.
+TEST_F(TimeTableIo, IntervalsEmptyTripsAndDistances)
+{
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    setTrip(1, "06:00|06:05|");
+    setTrip(2, "06:10|10 Min|");
+    setTrip(3, "     |     |     ");
+    setTrip(4, "07:00|15 Min|07:20");
+    EXPECT_EQ(save(), TimeTableSaveResult::Saved);
+    EXPECT_EQ(projectText("tt_1.ptf"),
+              Header + "\"ID\",\"1\",\"2\",\"3\",\n1,360,365,-1,\n2,370,-2,-1,\n3,420,-3,440,\n4);\n");
+    EXPECT_EQ(projectText("intervals.ptf"), Header + "\"ID\",\"Interval\",\n2,10,\n3,15,\n2);\n");
+    EXPECT_TRUE(projectText("distances.ini").startsWith("[1]\ndistance1=1,5,2,9999,3\n"));
+
+    // Reloaded as saved; an interval shows in its shortest form.
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    EXPECT_FALSE(c.NewTimeTable);
+    EXPECT_EQ(trip(1), "06:00|06:05|     ");
+    EXPECT_EQ(trip(2), "06:10|10 Min|     ");
+    EXPECT_EQ(trip(3), "07:00|15 Min|07:20");
+    EXPECT_EQ(trip(4), "||");
+}
+
+// New interval IDs: the larger of the row count + 2 and the highest ID + 1.
+TEST_F(TimeTableIo, NewIntervalIdsNeverCollide)
+{
+    appendRows(m_module.cdsIntervals, {"ID", "Interval"}, {{3, 5}, {4, 20}});
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    setTrip(1, "06:00|30 Min|07:00");
+    setTrip(2, "06:10|20 Min|07:10");
+    EXPECT_EQ(save(), TimeTableSaveResult::Saved);
+    EXPECT_EQ(projectText("intervals.ptf"), Header + "\"ID\",\"Interval\",\n3,5,\n4,20,\n5,30,\n2);\n");
+    EXPECT_TRUE(projectText("tt_1.ptf").contains("\n1,360,-5,420,\n2,370,-4,430,\n"));
+}
+
+// "Save anyway" stores an invalid cell as no stop; the check's marks stay in the grid.
+TEST_F(TimeTableIo, SaveAnywayStoresNoStopForInvalidCells)
+{
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    setTrip(1, "06:00|junk|06:10");
+    m_dialogs.answers = {DialogService::Answer::No};
+    EXPECT_EQ(save(), TimeTableSaveResult::Declined);
+    EXPECT_EQ(projectText("tt_1.ptf"), "<missing>");
+    m_dialogs.answers = {DialogService::Answer::Yes};
+    EXPECT_EQ(save(), TimeTableSaveResult::Saved);
+    EXPECT_EQ(m_dialogs.questions, QStringList(2, "The timetable includes errors - Save anyway?"));
+    EXPECT_TRUE(projectText("tt_1.ptf").contains("\n1,360,-1,370,\n"));
+    EXPECT_EQ(projectText("distances.ini"), "[1]\ndistance1=1,9999,2,9999,3\ndistance2=1,3,10\nnewcross=1,3\n");
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    EXPECT_EQ(trip(1), "06:00|     |06:10");
+}
+
+// A trip cell without a value in a file from elsewhere loads as an empty cell; stop columns
+// beyond the stop rows are ignored; more trips than columns widen the grid.
+TEST_F(TimeTableIo, LoadReadsForeignFilesSafely)
+{
+    appendRows(m_module.cdsLineConnections, {"ID", "LineID", "DayGroupID", "Direction"}, {{4, 1, 1, 1}});
+    writePtf(path("ttc_1.ptf"), {"StationID", "DayGroupID", "Direction", "Position"},
+             {"1,1,1,1", "2,1,1,2", "3,1,1,3"});
+    QStringList records;
+    for (int k = 1; k <= 600; ++k)
+        records << QStringLiteral("%1,%2,null,%3,999").arg(k).arg(300 + k).arg(k == 600 ? 1000 : 400);
+    writePtf(path("tt_4.ptf"), {"ID", "1", "2", "3", "4"}, records);
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    EXPECT_EQ(m.sgTimeTable.colCount(), 602);
+    EXPECT_EQ(m.sgTimeTable.rowCount(), 5);
+    EXPECT_EQ(trip(1), "05:01|     |06:40");
+    EXPECT_EQ(trip(600), "15:00|     |16:40");
+    EXPECT_EQ(m.sgTimeTable.cell(601, 0), "600");
+    EXPECT_EQ(save(), TimeTableSaveResult::Saved);
+    EXPECT_TRUE(projectText("tt_4.ptf").contains("\n600,900,-1,1000,\n"));
+}
+
+TEST_F(TimeTableIo, LoadNeverKeepsAnotherLinesStopRows)
+{
+    // Red's timetable is saved; Blue has a line connection but a damaged stop-row file.
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    setTrip(1, "06:00|06:05|06:10");
+    ASSERT_EQ(save(), TimeTableSaveResult::Saved);
+    appendRows(m_module.cdsLineConnections, {"ID", "LineID", "DayGroupID", "Direction"}, {{2, 2, 2, 1}});
+    writePtf(path("ttc_2.ptf"), {"StationID", "DayGroupID", "Direction", "Position"}, {"4,2,1,1", "5,2,1,2,9"});
+    m_dialogs.messages.clear();
+    EXPECT_FALSE(load("Blue", "Weekdays", "1"));
+    EXPECT_TRUE(m_dialogs.messages.contains("Error loading the file ttc_2.ptf!"));
+
+    // A stored timetable without stop rows for its day group and direction.
+    writePtf(path("ttc_2.ptf"), {"StationID", "DayGroupID", "Direction", "Position"}, {"4,1,1,1"});
+    writePtf(path("tt_2.ptf"), {"ID", "1"}, {"1,300"});
+    m_dialogs.messages.clear();
+    EXPECT_FALSE(load("Blue", "Saturday", "1"));
+    EXPECT_EQ(m_dialogs.messages, QStringList({"Error loading the timetable connection file ttc_2.ptf!"}));
+
+    // A line without line connections starts with no stop rows at all.
+    m_module.cdsLineConnections.open();
+    m_module.cdsLineConnections.last();
+    m_module.cdsLineConnections.remove();
+    m_module.cdsLineConnections.close();
+    ASSERT_TRUE(load("Blue", "Weekdays", "1"));
+    setTrip(1, "07:00|07:05|07:10");
+    ASSERT_EQ(save(), TimeTableSaveResult::Saved);
+    EXPECT_EQ(projectText("ttc_2.ptf"), Header + "\"StationID\",\"DayGroupID\",\"Direction\",\"Position\",\n"
+                                                 "2,1,1,2,\n4,1,1,1,\n5,1,1,3,\n4);\n");
+}
+
+TEST_F(TimeTableIo, PendingEntryIsEndedBeforeSaving)
+{
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    put(1, 2, "08:00");
+    m.KeyPress(QLatin1Char('7'));
+    put(1, 1, "7:5");
+    EXPECT_EQ(save(), TimeTableSaveResult::Saved);
+    EXPECT_TRUE(projectText("tt_1.ptf").contains("\n1,470,480,-1,\n"));
+
+    // A refused entry refuses the save, with the beep, and writes nothing.
+    const QString before = projectText("tt_1.ptf");
+    m.KeyPress(QLatin1Char('x'));
+    put(1, 2, "x");
+    m.sgTimeTable.setCurrent(2, 3);
+    EXPECT_EQ(save(), TimeTableSaveResult::Declined);
+    EXPECT_EQ(m_dialogs.beeps, 1);
+    EXPECT_EQ(projectText("tt_1.ptf"), before);
+}
+
+// Every failed write leaves the files in step and the connection table as the file is.
+TEST_F(TimeTableIo, FailedSavesLeaveTheFilesInStep)
+{
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    setTrip(1, "06:00|10 Min|06:30");
+
+    blockFile("line_connections.ptf");
+    EXPECT_EQ(save(), TimeTableSaveResult::Failed);
+    EXPECT_EQ(m_dialogs.messages.last(), "Error saving the lineconnections, file line_connections.ptf");
+    EXPECT_EQ(connections(), "");
+    unblockFile("line_connections.ptf");
+
+    for (const QString file : {"intervals.ptf", "tt_1.ptf", "ttc_1.ptf"}) {
+        blockFile(file);
+        EXPECT_EQ(save(), TimeTableSaveResult::Failed) << file.toStdString();
+        unblockFile(file);
+        EXPECT_EQ(connections(), "") << file.toStdString();
+        EXPECT_EQ(projectText("line_connections.ptf"), Header + "\"ID\",\"LineID\",\"DayGroupID\",\"Direction\",\n4);\n");
+        EXPECT_EQ(projectText("tt_1.ptf"), "<missing>");
+        EXPECT_EQ(projectText("ttc_1.ptf"), "<missing>");
+        EXPECT_TRUE(c.NewTimeTable);
+    }
+    EXPECT_EQ(m_dialogs.messages.mid(1), QStringList({"Error saving the interval-file intervals.ptf!",
+                                                      "Error saving the timetable file tt_1.ptf",
+                                                      "Error saving the timetable connection file ttc_1.ptf!"}));
+    EXPECT_EQ(trip(1), "06:00|10 Min|06:30"); // the grid stays for another try
+
+    blockFile("distances.ini");
+    EXPECT_EQ(save(), TimeTableSaveResult::Failed);
+    EXPECT_EQ(m_dialogs.messages.last(), "Error saving the file distances.ini");
+    unblockFile("distances.ini");
+    EXPECT_EQ(connections(), "1,1,1,1");
+    EXPECT_FALSE(c.NewTimeTable); // the trip file is there: the retry keeps the connection
+    EXPECT_EQ(save(), TimeTableSaveResult::Saved);
+    EXPECT_EQ(connections(), "1,1,1,1");
+    EXPECT_TRUE(projectText("distances.ini").startsWith("[1]\n"));
+
+    // The stop rows fail after the trips were written: the previous trip file comes back.
+    const QString trips = projectText("tt_1.ptf");
+    const QString stops = projectText("ttc_1.ptf");
+    setTrip(1, "07:00|10 Min|07:30");
+    QFile::remove(path("ttc_1.ptf"));
+    blockFile("ttc_1.ptf");
+    EXPECT_EQ(save(), TimeTableSaveResult::Failed);
+    unblockFile("ttc_1.ptf");
+    EXPECT_EQ(projectText("tt_1.ptf"), trips);
+    EXPECT_EQ(dumpRows(m_module.cdsTimeTableConnections, {"StationID", "Position"}), "1,1 | 2,2 | 3,3");
+    EXPECT_EQ(save(), TimeTableSaveResult::Saved);
+    EXPECT_EQ(projectText("ttc_1.ptf"), stops);
+    EXPECT_TRUE(projectText("tt_1.ptf").contains("\n1,420,-2,450,\n"));
+}
+
+TEST_F(TimeTableIo, DeleteTimeTable)
+{
+    // Never saved: nothing to delete, nothing written.
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    EXPECT_TRUE(DeleteTimeTableOfGrid(c));
+    EXPECT_TRUE(QDir(ProjectDir).entryList(QDir::Files).isEmpty());
+
+    setTrip(1, "06:00|06:05|06:10");
+    ASSERT_EQ(save(), TimeTableSaveResult::Saved);
+    ASSERT_TRUE(load("Red", "Saturday", "1"));
+    setTrip(1, "08:00|08:05|08:10");
+    ASSERT_EQ(save(), TimeTableSaveResult::Saved);
+    const QString lineConnections = projectText("line_connections.ptf");
+    const QString distances = projectText("distances.ini");
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+
+    // A missing file stops the delete before anything changes.
+    QFile::rename(path("tt_1.ptf"), path("keep.ptf"));
+    EXPECT_FALSE(DeleteTimeTableOfGrid(c));
+    EXPECT_EQ(m_dialogs.messages.last(), "Timetable-File tt_1.ptf not found!");
+    QFile::rename(path("keep.ptf"), path("tt_1.ptf"));
+    QFile::rename(path("ttc_1.ptf"), path("keep.ptf"));
+    EXPECT_FALSE(DeleteTimeTableOfGrid(c));
+    EXPECT_EQ(m_dialogs.messages.last(), "Timetable-Connection-File " + path("ttc_1.ptf") + " not found!");
+    QFile::rename(path("keep.ptf"), path("ttc_1.ptf"));
+
+    // line_connections.ptf cannot be written: nothing changes.
+    blockFile("line_connections.ptf");
+    EXPECT_FALSE(DeleteTimeTableOfGrid(c));
+    EXPECT_EQ(m_dialogs.messages.last(), "Error saving the lineconnections, file line_connections.ptf");
+    unblockFile("line_connections.ptf");
+    ASSERT_TRUE(QFile::exists(path("tt_1.ptf")));
+    EXPECT_EQ(connections(), "1,1,1,1 | 2,1,2,1");
+    EXPECT_EQ(projectText("distances.ini"), distances);
+    EXPECT_FALSE(c.NewTimeTable);
+
+    EXPECT_TRUE(DeleteTimeTableOfGrid(c));
+    EXPECT_FALSE(QFile::exists(path("tt_1.ptf")));
+    EXPECT_TRUE(QFile::exists(path("tt_2.ptf")));
+    EXPECT_EQ(connections(), "1,null,null,null | 2,1,2,1");
+    EXPECT_EQ(projectText("ttc_1.ptf"), Header + "\"StationID\",\"DayGroupID\",\"Direction\",\"Position\",\n"
+                                                 "1,2,1,1,\n2,2,1,2,\n3,2,1,3,\n4);\n");
+    EXPECT_FALSE(projectText("distances.ini").contains("[1]"));
+    EXPECT_TRUE(projectText("distances.ini").contains("[2]"));
+    EXPECT_NE(projectText("line_connections.ptf"), lineConnections);
+
+    // Loaded again, it is a new timetable from the line's stations.
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    EXPECT_TRUE(c.NewTimeTable);
+    EXPECT_EQ(stations(), "+Market|+Church|+Harbour");
+    EXPECT_EQ(trip(1), "||");
+}
+
+TEST_F(TimeTableIo, PasteWorkBlock)
+{
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    StringGrid work(4, 4);
+    work.setCell(1, 1, " 06:00 ");
+    work.setCell(1, 2, "06:05");
+    work.setCell(1, 3, "06:10");
+    work.setCell(2, 1, "07:00");
+    work.setCell(2, 2, "junk");
+    work.setCell(2, 3, "07:10");
+    work.setCell(3, 1, "08:00");
+
+    // An empty selection pastes nothing.
+    work.setSelection({3, 2, 2, 3});
+    EXPECT_FALSE(PasteWorkBlock(m, work));
+    EXPECT_FALSE(m.TimeTableModified);
+
+    // Clipped to the work grid and to the stop rows; the cursor goes to the column after it.
+    m.sgTimeTable.setCurrent(2, 3);
+    work.setSelection({1, 1, 9, 9});
+    EXPECT_TRUE(PasteWorkBlock(m, work));
+    EXPECT_EQ(trip(1), "|06:00|06:05");
+    EXPECT_EQ(trip(2), "|07:00|junk");
+    EXPECT_EQ(trip(3), "|08:00|");
+    EXPECT_EQ(trip(4), "||");
+    EXPECT_EQ(m.sgTimeTable.col(), 5);
+    EXPECT_EQ(m.sgTimeTable.row(), 2);
+    EXPECT_TRUE(m.TimeTableModified);
+
+    // A refused move keeps the pasted text of the current cell, never another cell's.
+    m.sgTimeTable.setCurrent(3, 2);
+    work.setSelection({2, 2, 2, 2});
+    EXPECT_TRUE(PasteWorkBlock(m, work));
+    EXPECT_EQ(trip(2), "junk|07:00|junk");
+    EXPECT_EQ(m.sgTimeTable.col(), 3);
+    EXPECT_EQ(m_dialogs.beeps, 1);
+    EXPECT_FALSE(m.SelectCell(4, 2));
+    EXPECT_EQ(trip(2), "junk|07:00|junk");
+
+    // At the last trip column the cursor stays there.
+    m.sgTimeTable.setCell(3, 2, "");
+    m.OldCellSaved = false;
+    m.sgTimeTable.setCurrent(511, 2);
+    work.setSelection({1, 1, 2, 1});
+    EXPECT_TRUE(PasteWorkBlock(m, work));
+    EXPECT_EQ(m.sgTimeTable.cell(511, 2), "06:00");
+    EXPECT_EQ(m.sgTimeTable.col(), 511);
+}
+
+} // namespace

@@ -1,0 +1,173 @@
+#include "linemap/linemap_export.h"
+#include "linemap/linemap_open.h"
+#include "linemap/linemap_render.h"
+
+#include "data/db_func.h"
+#include "data/db_linemap.h"
+#include "gui_environment.h"
+#include "support/project_folder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdlib>
+
+namespace {
+
+class Export : public ProjectFolder
+{
+protected:
+    TLineMapEditorState plan(int id, int w, int h)
+    {
+        TLineMapEditorState s;
+        s.LineMapID = id;
+        s.Prefs.Width = s.PreviewWidth = w;
+        s.Prefs.Height = s.PreviewHeight = h;
+        s.Prefs.BackgroundColor = 0x80FF40;
+        s.Prefs.LineRasterWidth = 50;
+        s.ShowRaster = true;
+        Redraw(s);
+        return s;
+    }
+};
+
+// Mean per-channel difference of two images of the same size.
+double meanDifference(const QImage &a, const QImage &b)
+{
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+} // namespace
+
+TEST_F(Export, WritesFolderAndOverwritesOwnImageOnly)
+{
+    const TLineMapEditorState s = plan(3, 200, 150);
+    ASSERT_FALSE(QFileInfo::exists(path("images")));
+    ASSERT_TRUE(ExportLineMapImage(s));
+    const QString file = path("images/line_map_3.jpg");
+    ASSERT_TRUE(QFileInfo::exists(file));
+    const QImage decoded = ReadJpegFile(file);
+    ASSERT_EQ(decoded.size(), QSize(200, 150));
+    // Smooth areas come back within JPEG's error; the raster lines lose a little more.
+    EXPECT_LE(std::abs(qGreen(decoded.pixel(55, 55)) - 255), 6);
+    EXPECT_LE(std::abs(qRed(decoded.pixel(55, 55)) - 0x40), 6);
+    EXPECT_LT(meanDifference(decoded, s.Picture.convertToFormat(QImage::Format_RGB32)), 8.0);
+
+    // Another plan keeps its image; exporting again replaces the first one.
+    ASSERT_TRUE(ExportLineMapImage(plan(4, 50, 40)));
+    const QByteArray other = bytes("images/line_map_4.jpg");
+    ASSERT_TRUE(ExportLineMapImage(plan(3, 120, 90)));
+    EXPECT_EQ(ReadJpegFile(file).size(), QSize(120, 90));
+    EXPECT_EQ(bytes("images/line_map_4.jpg"), other);
+    // No temporary file stays behind.
+    EXPECT_EQ(QDir(path("images")).entryList(QDir::Files).size(), 2);
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
+}
+
+TEST_F(Export, LargerBackgroundIsExportedAtItsSize)
+{
+    TLineMapEditorState s = plan(1, 100, 100);
+    s.Prefs.BackgroundImageOn = true;
+    s.BackgroundPicture = QImage(300, 250, QImage::Format_RGB32);
+    s.BackgroundPicture.fill(Qt::blue);
+    Redraw(s);
+    ASSERT_TRUE(ExportLineMapImage(s));
+    EXPECT_EQ(ReadJpegFile(path("images/line_map_1.jpg")).size(), QSize(300, 250));
+}
+
+TEST_F(Export, FailuresAreReportedAndKeepTheOldImage)
+{
+    ASSERT_TRUE(ExportLineMapImage(plan(2, 60, 60)));
+    const QByteArray old = bytes("images/line_map_2.jpg");
+
+    // An empty picture (a plan never opened) fails without a crash.
+    TLineMapEditorState empty;
+    empty.LineMapID = 2;
+    EXPECT_FALSE(ExportLineMapImage(empty));
+    // A picture beyond JPEG's size limit fails the same way.
+    TLineMapEditorState huge = plan(2, 1, 1);
+    huge.Picture = QImage(kJpegMaxSide + 1, 1, QImage::Format_RGB32);
+    huge.Picture.fill(Qt::white);
+    EXPECT_FALSE(ExportLineMapImage(huge));
+    EXPECT_EQ(bytes("images/line_map_2.jpg"), old);
+
+    // A folder where the image should be: the write fails and is reported.
+    ASSERT_TRUE(QDir().mkpath(path("images/line_map_5.jpg")));
+    EXPECT_FALSE(ExportLineMapImage(plan(5, 60, 60)));
+    // An "images" that is a file: the folder cannot be made.
+    QDir(path("images")).removeRecursively();
+    QFile blocker(path("images"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    EXPECT_FALSE(ExportLineMapImage(plan(6, 60, 60)));
+
+    const QString prefix = QStringLiteral("Error saving the file ");
+    ASSERT_EQ(m_dialogs.messages.size(), 4);
+    EXPECT_EQ(m_dialogs.messages[0], prefix + LineMapImageFileName(2));
+    EXPECT_EQ(m_dialogs.messages[2], prefix + LineMapImageFileName(5));
+    EXPECT_EQ(m_dialogs.messages[3], prefix + LineMapImageFileName(6));
+}
+
+TEST_F(Export, ReaderHandlesGreyscaleAndDamage)
+{
+    QImage grey(30, 20, QImage::Format_Grayscale8);
+    grey.fill(100);
+    QByteArray data;
+    ASSERT_TRUE(EncodeJpeg(grey, data));
+    QImage back = DecodeJpeg(data);
+    ASSERT_EQ(back.size(), QSize(30, 20));
+    EXPECT_NEAR(qGray(back.pixel(10, 10)), 100, 3);
+
+    EXPECT_TRUE(DecodeJpeg(QByteArray()).isNull());
+    EXPECT_TRUE(DecodeJpeg(QByteArray("not a jpeg at all")).isNull());
+    DecodeJpeg(data.left(data.size() / 2)); // a cut-off file must not end the program
+    EXPECT_TRUE(ReadJpegFile(path("missing.jpg")).isNull());
+}
+
+TEST_F(Export, OpeningLoadsOnlyBitmapsAndReportsUnreadableOnes)
+{
+    TLineMapEditorState s;
+    LineMapFormCreate(s);
+    EXPECT_FALSE(s.ShowRaster);
+    EXPECT_TRUE(s.ShowImage && s.ShowLines && s.ShowStations && s.ShowMultiStations);
+
+    s.Prefs.Width = 80;
+    s.Prefs.Height = 60;
+    s.Prefs.BackgroundColor = 0x0000FF;
+    s.Prefs.BackgroundImageOn = true;
+    QImage bmp(40, 30, QImage::Format_RGB32);
+    bmp.fill(Qt::green);
+    ASSERT_TRUE(bmp.save(path("back.BMP"), "BMP"));
+    s.Prefs.BackgroundImage = QStringLiteral(" ") + path("back.BMP") + QStringLiteral(" ");
+    LineMapLoadBackground(s);
+    EXPECT_EQ(s.BackgroundPicture.size(), QSize(40, 30));
+    Redraw(s);
+    EXPECT_EQ(s.Picture.size(), QSize(40, 30));
+
+    // A JPEG background is not shown in the editor; its name is dropped in memory.
+    s.Prefs.BackgroundImage = path("back.jpg");
+    LineMapLoadBackground(s);
+    EXPECT_TRUE(s.BackgroundPicture.isNull());
+    EXPECT_TRUE(s.Prefs.BackgroundImage.isEmpty());
+    Redraw(s);
+    EXPECT_EQ(s.Picture.size(), QSize(80, 60));
+    EXPECT_EQ(s.Picture.pixel(5, 5) & 0xFFFFFF, 0xFF0000u);
+
+    // A missing bitmap is reported and the plan opens on its background colour.
+    s.Prefs.BackgroundImage = path("gone.bmp");
+    LineMapLoadBackground(s);
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_EQ(m_dialogs.messages[0], QStringLiteral("Fehler beim laden der Datei: ") + path("gone.bmp"));
+    Redraw(s);
+    EXPECT_EQ(s.Picture.size(), QSize(80, 60));
+    EXPECT_EQ(s.Picture.pixel(5, 5) & 0xFFFFFF, 0xFF0000u);
+
+    LineMapFormDestroy(s);
+    EXPECT_TRUE(s.Picture.isNull());
+}

@@ -1,0 +1,280 @@
+#include "query/query_p.h"
+#include "query_project.h"
+
+#include <random>
+
+namespace {
+
+// A: Line 1 runs A B C D, Line 2 runs C E F; G is served by no line.
+class QuerySearch : public QueryProject
+{
+protected:
+    void SetUp() override
+    {
+        QueryProject::SetUp();
+        addStations({"A", "B", "C", "D", "E", "F", "G"});
+        m_line1 = addLine("Line 1", {"A", "B", "C", "D"});
+        m_line2 = addLine("Line 2", {"C", "E", "F"});
+        addTimetable(m_line1, 1, 1, {"A", "B", "C", "D"}, regularTrips(4, 480, 20, 3, 5));
+        addTimetable(m_line1, 1, 2, {"D", "C", "B", "A"}, regularTrips(4, 490, 20, 3, 5));
+        addTimetable(m_line2, 1, 1, {"C", "E", "F"}, {{485, 491, 497}, {495, 501, 507}, {505, 511, 517}, {525, 531, 537}});
+        addTimetable(m_line2, 1, 2, {"F", "E", "C"}, regularTrips(3, 500, 30, 4, 6));
+        addTimetable(m_line1, 2, 1, {"A", "B", "C", "D"}, regularTrips(4, 600, 60, 2, 7));
+        stopClock();
+        openQueryShowing();
+    }
+    int m_line1 = 0;
+    int m_line2 = 0;
+};
+
+TEST_F(QuerySearch, DirectConnections)
+{
+    EXPECT_EQ(query("A", "D", 480), R"(Suchzeit: 00:00:00
+Connections::
+
+Arrival in 15 minutes
+Line 1: A to D, departure: 08:00 arrival: 08:15
+
+Arrival in 35 minutes
+Line 1: A to D, departure: 08:20 arrival: 08:35
+
+Arrival in 55 minutes
+Line 1: A to D, departure: 08:40 arrival: 08:55)");
+    EXPECT_EQ(query("C", "B", 500), R"(Suchzeit: 00:00:00
+Connections::
+
+Arrival in 5 minutes
+Line 1: C to B, departure: 08:20 arrival: 08:25
+
+Arrival in 25 minutes
+Line 1: C to B, departure: 08:40 arrival: 08:45
+
+Arrival in 45 minutes
+Line 1: C to B, departure: 09:00 arrival: 09:05)");
+    // Another day group reads its own timetable.
+    EXPECT_EQ(query("A", "B", 480, "Sa"), R"(Suchzeit: 00:00:00
+Connections::
+
+Arrival in 127 minutes
+Line 1: A to B, departure: 10:00 arrival: 10:07
+
+Arrival in 187 minutes
+Line 1: A to B, departure: 11:00 arrival: 11:07)");
+}
+
+TEST_F(QuerySearch, ConnectionWithAChange)
+{
+    EXPECT_EQ(query("A", "F", 480), R"(Suchzeit: 00:00:00
+Connections::
+
+Arrival in 27 minutes
+Line 1: A to C, departure: 08:00 arrival: 08:10
+Line 2: C to F, departure: 08:15 arrival: 08:27
+
+Arrival in 37 minutes
+Line 1: A to C, departure: 08:00 arrival: 08:10
+Line 2: C to F, departure: 08:25 arrival: 08:37
+
+Arrival in 57 minutes
+Line 1: A to C, departure: 08:00 arrival: 08:10
+Line 2: C to F, departure: 08:45 arrival: 08:57
+
+Arrival in 57 minutes
+Line 1: A to C, departure: 08:20 arrival: 08:30
+Line 2: C to F, departure: 08:45 arrival: 08:57)");
+    // Without changes only direct connections count; there are none.
+    MaxTransfers = 0;
+    EXPECT_EQ(query("A", "F", 480), "Suchzeit: 00:00:00\nConnections::");
+    EXPECT_EQ(query("A", "D", 480).count(QStringLiteral("Arrival in")), 3);
+    // One step expands only the start: the change is never reached.
+    MaxTransfers = 3;
+    SearchDepth = 1;
+    EXPECT_EQ(query("A", "F", 480), "Suchzeit: 00:00:00\nConnections::");
+    EXPECT_EQ(query("A", "D", 480).count(QStringLiteral("Arrival in")), 3);
+    // The list holds at most MaxConnections.
+    SearchDepth = 10;
+    MaxConnections = 2;
+    EXPECT_EQ(query("A", "F", 480).count(QStringLiteral("Arrival in")), 2);
+    EXPECT_EQ(ArrivalBound, 37);
+}
+
+TEST_F(QuerySearch, NoConnection)
+{
+    const QString none = QStringLiteral("Suchzeit: 00:00:00\nConnections::");
+    EXPECT_EQ(query("A", "A", 480), none);
+    EXPECT_EQ(query("A", "G", 480), none);
+    EXPECT_EQ(query("Nowhere", "D", 480), none);
+    EXPECT_EQ(query("A", "", 480), none);
+    EXPECT_EQ(query("A", "D", 480, "Holiday"), none); // no such day group
+    EXPECT_EQ(query("A", "D", 1300), none);           // the last trip has gone
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
+}
+
+TEST_F(QuerySearch, CachesHoldWhileTheDayGroupStays)
+{
+    const QueryCounters before = queryCounters;
+    query("A", "F", 480);
+    const int stopRows = queryCounters.stopRowReads - before.stopRowReads;
+    const int trips = queryCounters.tripReads - before.tripReads;
+    EXPECT_EQ(stopRows, 2);
+    EXPECT_EQ(trips, 2);
+    MaxConnections = 5;
+    SearchDepth = 20;
+    query("A", "F", 480);
+    query("C", "B", 480);
+    EXPECT_EQ(queryCounters.stopRowReads - before.stopRowReads, 2);
+    EXPECT_EQ(queryCounters.tripReads - before.tripReads, 3); // Line 1 in direction 2 is new
+    query("A", "B", 480, "Sa");
+    EXPECT_EQ(queryCounters.stopRowReads - before.stopRowReads, 3);
+    EXPECT_EQ(queryCounters.tripReads - before.tripReads, 4);
+
+    // A second showing with unchanged files builds no tables; a changed distances.ini does.
+    closeQueryShowing();
+    const int builds = queryCounters.tableBuilds;
+    openQueryShowing();
+    EXPECT_EQ(queryCounters.tableBuilds, builds);
+    closeQueryShowing();
+    addTimetable(m_line2, 2, 1, {"C", "E", "F"}, regularTrips(3, 600, 60, 2, 4));
+    openQueryShowing();
+    EXPECT_EQ(queryCounters.tableBuilds, builds + 1);
+}
+
+TEST_F(QuerySearch, TimeLimit)
+{
+    const QDateTime t0(QDate(2026, 1, 5), QTime(8, 0), Qt::UTC);
+    int calls = 0;
+    // The first reading starts the search; every later one is two seconds on.
+    setQueryClock([&] { return calls++ == 0 ? t0 : t0.addSecs(2); });
+    MaxSearchTime = 1;
+    EXPECT_EQ(query("A", "D", 480), "Suchzeit: 00:00:02\nSearch ended because of Search-Depth 1\nConnections::");
+    calls = 0;
+    SearchDepth = 1;
+    EXPECT_EQ(query("A", "D", 480), "Suchzeit: 00:00:02\nConnections::");
+    // "Unlimited" never ends a search by time.
+    SearchDepth = 10;
+    MaxSearchTime = SearchTimeSeconds(12);
+    setQueryClock([&] { return calls++ == 0 ? t0 : t0.addSecs(3 * 3600 + 4); });
+    calls = 0;
+    const QString text = query("A", "D", 480);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Suchzeit: 03:00:04\nConnections::\n"))) << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("Arrival in")), 3);
+}
+
+// Once the first connection has entered the list the clock jumps past the limit: the
+// combinations of that route stop, what entered stays, and the search ends.
+TEST_F(QuerySearch, TimeLimitDuringCombinations)
+{
+    addStations({"H", "K"});
+    const int line3 = addLine("Line 3", {"F", "H"});
+    const int line4 = addLine("Line 4", {"H", "K"});
+    addTimetable(line3, 1, 1, {"F", "H"}, regularTrips(2, 480, 2, 60, 3));
+    addTimetable(line4, 1, 1, {"H", "K"}, regularTrips(2, 484, 2, 60, 3));
+    closeQueryShowing();
+    openQueryShowing();
+    MaxConnections = 1000;
+    const int full = query("F", "K", 480).count(QStringLiteral("Arrival in"));
+    EXPECT_GT(full, 1000 / 2);
+    const QDateTime t0(QDate(2026, 1, 5), QTime(8, 0), Qt::UTC);
+    setQueryClock([t0] { return ResultList.isEmpty() ? t0 : t0.addSecs(61); });
+    const QString text = query("F", "K", 480);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Suchzeit: 00:01:01\nSearch ended because of Search-Depth ")))
+        << text.left(200).toStdString();
+    EXPECT_LT(text.count(QStringLiteral("Arrival in")), full);
+    EXPECT_GE(text.count(QStringLiteral("Arrival in")), 1);
+}
+
+// A loop line passes its first station again at its end: the leg from there must not arrive
+// before it departs.
+TEST_F(QueryProject, LoopLineLegsArriveAfterTheyDepart)
+{
+    addStations({"X", "Y", "Z"});
+    const int loop = addLine("Ring", {"X", "Y", "Z", "X"});
+    addTimetable(loop, 1, 1, {"X", "Y", "Z", "X"}, regularTrips(4, 480, 30, 2, 10));
+    stopClock();
+    openQueryShowing();
+    EXPECT_EQ(query("X", "Z", 470), R"(Suchzeit: 00:00:00
+Connections::
+
+Arrival in 30 minutes
+Ring: X to Z, departure: 08:00 arrival: 08:20
+
+Arrival in 60 minutes
+Ring: X to Z, departure: 08:30 arrival: 08:50)");
+    EXPECT_EQ(query("Y", "X", 470), R"(Suchzeit: 00:00:00
+Connections::
+
+Arrival in 40 minutes
+Ring: Y to X, departure: 08:10 arrival: 08:30
+
+Arrival in 70 minutes
+Ring: Y to X, departure: 08:40 arrival: 09:00)");
+}
+
+// A cell naming an interval that intervals.ptf lacks (or one outside a day) is no stop; the
+// message comes once per query and value.
+TEST_F(QueryProject, IntervalsThatNameNoInterval)
+{
+    addStations({"P", "Q", "R"});
+    appendRows(m_module.cdsIntervals, {"ID", "Interval"}, {{2, 10.0}, {3, 2000.0}});
+    const int line = addLine("Shuttle", {"P", "Q", "R"});
+    addTimetable(line, 1, 1, {"P", "Q", "R"},
+                 {{480, 485, 490}, {-2, -2, -2}, {510, 515, 520}, {-7, -7, -7}, {540, 545, 550},
+                  {-3, -3, -3}, {570, 575, 580}, {-1200, 600, 605}, {-7, 9999, -7}});
+    stopClock();
+    openQueryShowing();
+    MaxConnections = 20;
+    const QString text = query("P", "R", 480);
+    EXPECT_EQ(m_dialogs.messages, (QStringList{R"(Error: Value -7 for "all x minutes" in file intervals.ptf not found!)",
+                                               R"(Error: Value -3 for "all x minutes" in file intervals.ptf not found!)"}));
+    QStringList departures;
+    for (const QString &line : text.split(QLatin1Char('\n')))
+        if (line.startsWith(QStringLiteral("Shuttle")))
+            departures << line.mid(line.indexOf(QStringLiteral("departure: ")) + 11, 5);
+    EXPECT_EQ(departures, (QStringList{"08:00", "08:10", "08:20", "08:30", "09:00", "09:30"}));
+    m_dialogs.messages.clear();
+    query("P", "Q", 480);
+    EXPECT_EQ(m_dialogs.messages.size(), 2);
+}
+
+// On a project whose distances.ini was built from its timetables, the cut of a leg that is not
+// the last changes no result.
+TEST_F(QueryProject, CutChangesNoResult)
+{
+    std::mt19937 random(99);
+    QStringList names;
+    for (int i = 1; i <= 16; ++i)
+        names << QStringLiteral("N%1").arg(i);
+    addStations(names);
+    for (int l = 0; l < 7; ++l) {
+        QStringList stops;
+        while (stops.size() < 5) {
+            const QString s = names[int(random() % 16)];
+            if (!stops.contains(s))
+                stops << s;
+        }
+        const int line = addLine(QStringLiteral("L%1").arg(l + 1), stops);
+        QStringList back(stops.rbegin(), stops.rend());
+        addTimetable(line, 1, 1, stops, regularTrips(5, 400 + int(random() % 30), 15 + int(random() % 20), 30, 3 + l));
+        addTimetable(line, 1, 2, back, regularTrips(5, 410 + int(random() % 30), 15 + int(random() % 20), 30, 2 + l));
+    }
+    stopClock();
+    openQueryShowing();
+    MaxConnections = 20;
+    SearchDepth = 50;
+    int found = 0;
+    for (int q = 0; q < 30; ++q) {
+        const QString from = names[int(random() % 16)];
+        const QString to = names[int(random() % 16)];
+        const int minute = 420 + int(random() % 300);
+        query::cutLegsByEstimate = true;
+        const QString cut = query(from, to, minute);
+        query::cutLegsByEstimate = false;
+        const QString uncut = query(from, to, minute);
+        query::cutLegsByEstimate = true;
+        EXPECT_EQ(cut, uncut) << from.toStdString() << " " << to.toStdString() << " " << minute;
+        found += cut.count(QStringLiteral("Arrival in"));
+    }
+    EXPECT_GT(found, 30);
+}
+
+} // namespace

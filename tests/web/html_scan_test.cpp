@@ -1,0 +1,238 @@
+#include "web/html_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+
+namespace {
+
+struct Tag {
+    bool found = false;
+    QString name;
+    int start = 0;
+    int end = 0;
+};
+
+Tag scan(const QString &text, int start = 1)
+{
+    Tag t;
+    t.found = ScanNextTag(text, start, t.name, t.start, t.end);
+    return t;
+}
+
+QStringList attributes(const QString &tag)
+{
+    QStringList list;
+    ParseTagAttributes(tag, list);
+    return list;
+}
+
+QStringList row(const StringGrid &g, int r)
+{
+    QStringList cells;
+    for (int c = 0; c < g.colCount(); ++c)
+        cells << g.cell(c, r);
+    return cells;
+}
+
+} // namespace
+
+TEST(ScanNextTag, FindsTheNextTagWithItsPositions)
+{
+    const Tag t = scan(QStringLiteral("ab<TD class=x>c"));
+    ASSERT_TRUE(t.found);
+    EXPECT_EQ(t.name, "td");
+    EXPECT_EQ(t.start, 3);
+    EXPECT_EQ(t.end, 14);
+    const Tag plain = scan(QStringLiteral("<b>x</b>"), 2);
+    ASSERT_TRUE(plain.found);
+    EXPECT_EQ(plain.name, "/b");
+    EXPECT_EQ(plain.start, 5);
+}
+
+TEST(ScanNextTag, SkipsCommentsOnlyWhenOpenedWithBlankOrGreaterThan)
+{
+    const Tag blank = scan(QStringLiteral("<!-- <td> --><tr>"));
+    ASSERT_TRUE(blank.found);
+    EXPECT_EQ(blank.name, "tr");
+    const Tag direct = scan(QStringLiteral("<!--><td>--><th>"));
+    ASSERT_TRUE(direct.found);
+    EXPECT_EQ(direct.name, "th");
+    const Tag glued = scan(QStringLiteral("<!--x--><tr>"));
+    ASSERT_TRUE(glued.found);
+    EXPECT_EQ(glued.name, "!--x--");
+}
+
+TEST(ScanNextTag, QuotesOutsideTagsHideTagsAndEmptyOrOpenTagsAreNone)
+{
+    EXPECT_EQ(scan(QStringLiteral("\"<td>\"<tr>")).name, "tr");
+    EXPECT_FALSE(scan(QStringLiteral("a < b and c")).found);
+    EXPECT_FALSE(scan(QStringLiteral("<td class=x")).found);
+    EXPECT_FALSE(scan(QStringLiteral("<td")).found);
+    EXPECT_FALSE(scan(QStringLiteral("<>")).found);
+    EXPECT_FALSE(scan(QString()).found);
+    // Inside a tag a ">" in a quoted value ends the tag.
+    EXPECT_EQ(scan(QStringLiteral("<a title=\"x>y\">")).end, 12);
+}
+
+TEST(ParseTagAttributes, NamesAndValuesLowerCasedWithoutQuotes)
+{
+    EXPECT_EQ(attributes(QStringLiteral("<TD class=\"A\">")), QStringList({"tagname=td", "class=a"}));
+    EXPECT_EQ(attributes(QStringLiteral("<td nowrap>")), QStringList({"tagname=td", "nowrap"}));
+    EXPECT_EQ(attributes(QStringLiteral("<td nowrap width=5 title='a b=c' x = \"Y\">")),
+              QStringList({"tagname=td", "nowrap", "width=5", "title=a b=c", "x=y"}));
+    EXPECT_EQ(attributes(QStringLiteral("<td a b>")), QStringList({"tagname=td", "a", "b"}));
+    EXPECT_EQ(attributes(QStringLiteral("<td a=\"open>")), QStringList({"tagname=td", "open"}));
+    EXPECT_EQ(attributes(QStringLiteral("<TR>")), QStringList({"tagname=tr"}));
+    EXPECT_TRUE(attributes(QStringLiteral("<>")).isEmpty());
+    EXPECT_TRUE(attributes(QStringLiteral("<")).isEmpty());
+    EXPECT_TRUE(attributes(QString()).isEmpty());
+}
+
+TEST(ReadAndExtract, PositionsAfterTheTag)
+{
+    QStringList list;
+    int next = 0;
+    EXPECT_EQ(ReadNextTag(QStringLiteral("x<td a=1>y"), 1, list, next), 2);
+    EXPECT_EQ(next, 10);
+    EXPECT_EQ(list, QStringList({"tagname=td", "a=1"}));
+    EXPECT_EQ(ReadNextTag(QStringLiteral("no tags"), 1, list, next), 0);
+
+    QString inner;
+    EXPECT_EQ(ExtractNextTag(QStringLiteral("ab< b >c"), 1, inner, next), 3);
+    EXPECT_EQ(inner, "b");
+    EXPECT_EQ(next, 8);
+    EXPECT_EQ(ExtractNextTag(QStringLiteral("a<b"), 1, inner, next), 0);
+}
+
+TEST(FindElement, FirstClosingTagEndsTheElement)
+{
+    const QString text = QStringLiteral("x<table><table>a</table>b</TABLE>");
+    int after = 0;
+    EXPECT_EQ(FindElement(text, 1, QStringLiteral("TABLE"), after), 2);
+    EXPECT_EQ(after, 25);
+    EXPECT_EQ(FindElement(QStringLiteral("<table>open"), 1, QStringLiteral("table"), after), 0);
+    EXPECT_EQ(FindElement(QStringLiteral("</table>"), 1, QStringLiteral("table"), after), 0);
+    int end = 0, start = 0;
+    EXPECT_TRUE(FindTag(text, 3, QStringLiteral("table"), end, start));
+    EXPECT_EQ(start, 9);
+}
+
+TEST(StripTags, RemovesTagsAndKeepsTheText)
+{
+    EXPECT_EQ(StripTags(QStringLiteral("a<b>1</b> <i>2")), "a1 2");
+    EXPECT_EQ(StripTags(QStringLiteral("a < b")), "a < b");
+    EXPECT_EQ(StripTags(QStringLiteral("a > b <x> c")), "a > b  c");
+    EXPECT_EQ(StripTags(QStringLiteral("<<a>>")), ">");
+    EXPECT_EQ(StripTags(QStringLiteral("&nbsp;<br>")), "&nbsp;");
+}
+
+TEST(HTMLTableToGrid, RowsAndCellsAsThePageHasThem)
+{
+    StringGrid grid(3, 3);
+    grid.setCell(0, 0, "old");
+    const QString html = QStringLiteral("<table><tr><td>1</td><td><b>2</b></td></tr><tr><th>x</th></tr></table>");
+    ASSERT_TRUE(HTMLTableToGrid(html, grid, {}));
+    ASSERT_EQ(grid.rowCount(), 2);
+    ASSERT_EQ(grid.colCount(), 2);
+    EXPECT_EQ(row(grid, 0), QStringList({"1", "2"}));
+    EXPECT_EQ(row(grid, 1), QStringList({"x", ""}));
+}
+
+TEST(HTMLTableToGrid, EmptyRowsStayCellsOutsideRowsAreIgnoredAndTextIsNotTrimmed)
+{
+    StringGrid grid(0, 0);
+    const QString html =
+        QStringLiteral("<td>out</td><tr></tr><tr><td colspan=2> a &amp; b </td><td>c</td></tr></table>");
+    ASSERT_TRUE(HTMLTableToGrid(html, grid, {}));
+    ASSERT_EQ(grid.rowCount(), 2);
+    EXPECT_EQ(row(grid, 0), QStringList({"", ""}));
+    EXPECT_EQ(row(grid, 1), QStringList({" a &amp; b ", "c"}));
+}
+
+TEST(HTMLTableToGrid, AutoWidthTakesTheWidestTextOfAColumn)
+{
+    StringGrid grid(0, 0);
+    grid.setDefaultColWidth(32);
+    const auto width = [](const QString &s) { return int(s.size()) * 10; };
+    ASSERT_TRUE(HTMLTableToGrid(QStringLiteral("<tr><td>ab</td><td>abcdefgh</td></tr><tr><td>abcde</td></tr>"), grid,
+                                width));
+    EXPECT_EQ(grid.colWidth(0), 50);
+    EXPECT_EQ(grid.colWidth(1), 80);
+}
+
+TEST(HTMLTableToGrid, ATableBeyondTheBoundLeavesTheGridAsItWas)
+{
+    StringGrid grid(2, 1);
+    grid.setCell(1, 0, "kept");
+    QString html;
+    html.reserve(2100000);
+    html += QStringLiteral("<tr><td>1</td><td>2</td></tr>");
+    for (int i = 0; i < 1000001; ++i)
+        html += QStringLiteral("<tr>");
+    EXPECT_FALSE(HTMLTableToGrid(html, grid, {}));
+    EXPECT_EQ(grid.rowCount(), 1);
+    EXPECT_EQ(grid.cell(1, 0), "kept");
+}
+
+// Random, truncated and mutated HTML: every routine must return, in time about linear in
+// the input.
+TEST(HtmlScanFuzz, AnyInputEndsWithoutCrashOrHang)
+{
+    const QString pieces[] = {"<", ">", "<td>", "</td>", "<tr>", "</tr>", "<table>", "</table>", "<!--", "-->",
+                              "\"", "'", " ", "=", "<th class=\"a\">", "x", QString(QChar(0)), "<!-- ", "<<", "<b"};
+    auto *rng = QRandomGenerator::global();
+    for (int round = 0; round < 300; ++round) {
+        QString text;
+        const int n = int(rng->bounded(400));
+        for (int i = 0; i < n; ++i)
+            text += pieces[rng->bounded(int(std::size(pieces)))];
+        text.truncate(int(rng->bounded(text.size() + 1)));
+        StringGrid grid(0, 0);
+        HTMLTableToGrid(text, grid, [](const QString &s) { return int(s.size()); });
+        StripTags(text);
+        QStringList list;
+        int next = 0;
+        int pos = 1;
+        while (int start = ReadNextTag(text, pos, list, next)) {
+            ASSERT_GT(next, start);
+            pos = next;
+        }
+        int after = 0;
+        FindElement(text, 1, QStringLiteral("table"), after);
+        ParseTagAttributes(text, list);
+    }
+}
+
+TEST(HtmlScanFuzz, HugeInputsTakeLinearTime)
+{
+    const auto timed = [](const QString &text) {
+        QElapsedTimer timer;
+        timer.start();
+        StringGrid grid(0, 0);
+        HTMLTableToGrid(text, grid, {});
+        StripTags(text);
+        QStringList list;
+        ParseTagAttributes(text, list);
+        int after = 0;
+        FindElement(text, 1, QStringLiteral("table"), after);
+        return timer.elapsed();
+    };
+    // A layout cell that holds a whole page, a huge tag, deep nesting, an open comment,
+    // an open quote and "<" without ">".
+    QString page;
+    for (int i = 0; i < 100000; ++i)
+        page += QStringLiteral("<span>x</span>");
+    const QString inputs[] = {
+        QStringLiteral("<table><tr><td>") + page + QStringLiteral("</td></tr></table>"),
+        QStringLiteral("<td ") + QString(1000000, QLatin1Char('a')) + QStringLiteral(">"),
+        QStringLiteral("<tr><td>").repeated(100000),
+        QStringLiteral("<!-- ") + QStringLiteral("<td>").repeated(200000),
+        QStringLiteral("\"") + QStringLiteral("<td>").repeated(200000),
+        QStringLiteral("<").repeated(1000000),
+        QStringLiteral("<a b='").repeated(100000),
+    };
+    for (const QString &input : inputs)
+        EXPECT_LT(timed(input), 3000) << input.left(20).toStdString();
+}

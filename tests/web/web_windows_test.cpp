@@ -1,0 +1,204 @@
+#include "app/app_environment.h"
+#include "support/project_folder.h"
+#include "web/create_website.h"
+#include "web/web_copy.h"
+#include "web/webview.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+
+namespace {
+
+template <typename T>
+T *control(QWidget *window, const char *name)
+{
+    T *w = window->findChild<T *>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+StringGrid timeTable(const QStringList &names)
+{
+    StringGrid g(6, 2 + int(names.size()));
+    for (int i = 0; i < names.size(); ++i)
+        g.setCell(1, 2 + i, names[i]);
+    return g;
+}
+
+QStringList gridRows(const StringGrid &g)
+{
+    QStringList out;
+    for (int r = 0; r < g.rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < g.colCount(); ++c)
+            cells << g.cell(c, r);
+        out << cells.join(QLatin1Char('|'));
+    }
+    return out;
+}
+
+const QString twoTables = QStringLiteral(
+    "<body><table><tr><td>Nord</td><td>x</td></tr></table>"
+    "<TABLE class=\"fp\"><tr><th>Halt</th><th>1</th><th>2</th></tr>"
+    "<tr><td>Nord</td><td>08:00</td><td>09:00</td></tr>"
+    "<tr><td>Mitte</td><td><b>08:05</b></td><td>09:05</td></tr></TABLE></body>");
+
+} // namespace
+
+using WebWindows = StartedProgram;
+
+TEST_F(WebWindows, EnglishTextsAndNoBrowserBeforeAWindowIsShown)
+{
+    EXPECT_EQ(fmCreateWebsite->windowTitle(), "Create Website");
+    EXPECT_EQ(control<QLabel>(fmCreateWebsite, "leDirNameLabel")->text(), "Directory:");
+    EXPECT_EQ(control<QPushButton>(fmCreateWebsite, "bbClose")->text(), "Close Window");
+    EXPECT_EQ(fmWebCopy->windowTitle(), "Timetable copy area");
+    auto *pages = control<QTabWidget>(fmWebCopy, "PageControl1");
+    EXPECT_EQ(pages->tabText(0), "Website");
+    EXPECT_EQ(pages->tabText(1), "Copy table");
+    EXPECT_EQ(pages->currentWidget()->objectName(), "tsTableGrid");
+    auto *area = control<QComboBox>(fmWebCopy, "cbActionArea");
+    EXPECT_EQ(area->itemText(0), "Row");
+    EXPECT_EQ(area->itemText(1), "Column");
+    EXPECT_EQ(control<QComboBox>(fmWebCopy, "cbAction")->itemText(1), "Duplicate");
+    auto *selCopy = control<QPushButton>(fmWebCopy, "btSelCopy");
+    EXPECT_FALSE(selCopy->isEnabled());
+    EXPECT_TRUE(selCopy->isHidden());
+    EXPECT_EQ(selCopy->text(), "Copy selected data to clipboard");
+    EXPECT_EQ(fmWebView->windowTitle(), "Korvalin home - Applications");
+    EXPECT_EQ(control<QPushButton>(fmWebView, "bbClose")->text(), "Close");
+    EXPECT_EQ(fmWebView->wbViewer, nullptr);
+    EXPECT_EQ(fmWebCopy->wbWebCopy, nullptr);
+}
+
+TEST_F(WebWindows, CreateWebsiteStartStatesFolderChoiceAndShowButton)
+{
+    ScriptedDialogs dialogs;
+    auto *dirName = control<QLineEdit>(fmCreateWebsite, "leDirName");
+    auto *show = control<QPushButton>(fmCreateWebsite, "bbWebsiteShow");
+    EXPECT_TRUE(dirName->text().isEmpty());
+    EXPECT_TRUE(control<QCheckBox>(fmCreateWebsite, "cbProjectDataCopy")->isChecked());
+    EXPECT_TRUE(control<QCheckBox>(fmCreateWebsite, "cbHTMLDataCopy")->isChecked());
+    EXPECT_FALSE(show->isEnabled());
+
+    dirName->setText(QStringLiteral("   "));
+    EXPECT_FALSE(show->isEnabled());
+    control<QPushButton>(fmCreateWebsite, "bbWebsiteCopy")->click();
+    EXPECT_EQ(dialogs.messages, QStringList({"Bitte Verzeichnis auswählen!"}));
+
+    dialogs.folders = {QString(), QStringLiteral("C:\\Web\\Linien #1")};
+    control<QToolButton>(fmCreateWebsite, "sbOpen")->click(); // cancelled
+    EXPECT_EQ(dirName->text(), "   ");
+    control<QToolButton>(fmCreateWebsite, "sbOpen")->click();
+    EXPECT_EQ(dirName->text(), "C:\\Web\\Linien #1");
+    EXPECT_TRUE(show->isEnabled());
+
+    show->click();
+    EXPECT_EQ(dialogs.opened, QStringList({"file:///C:/Web/Linien #1/index.htm"}));
+    dialogs.shellResult = false;
+    show->click();
+    EXPECT_EQ(dialogs.messages.last(), "error");
+}
+
+TEST_F(WebWindows, CreateWebsiteCopiesWithTheCheckedBoxes)
+{
+    ScriptedDialogs dialogs;
+    QTemporaryDir tmp;
+    ProgramDir = QStringLiteral(KORVALIN_RESOURCES_DIR) + QLatin1Char('/');
+    ProjectDir = tmp.path() + QStringLiteral("/projekt");
+    ASSERT_TRUE(QDir().mkpath(ProjectDir));
+    writePtf(ProjectDir + "/stations.ptf", {"ID", "Station"}, {"1,\"A\""});
+    const QString target = tmp.path() + QStringLiteral("/site");
+    ASSERT_TRUE(QDir().mkpath(target));
+    control<QLineEdit>(fmCreateWebsite, "leDirName")->setText(target);
+    control<QCheckBox>(fmCreateWebsite, "cbHTMLDataCopy")->setChecked(false);
+    control<QPushButton>(fmCreateWebsite, "bbWebsiteCopy")->click();
+    EXPECT_TRUE(QFile::exists(target + "/stations.ptf"));
+    EXPECT_FALSE(QFile::exists(target + "/index.htm"));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(WebWindows, PasteTakesTheBestTableIntoTheWorkGrid)
+{
+    ScriptedDialogs dialogs;
+    auto *paste = control<QPushButton>(fmWebCopy, "btPaste");
+    const StringGrid tt = timeTable({"Nord", "Mitte", "Süd"});
+
+    // Without a timetable grid, without text or without a matching table nothing changes.
+    dialogs.clipboard = twoTables;
+    paste->click();
+    EXPECT_EQ(fmWebCopy->sgWorkGrid.rowCount(), 0);
+    fmWebCopy->setTimeTableGrid(&tt);
+    dialogs.clipboard.clear();
+    paste->click();
+    dialogs.clipboard = QStringLiteral("<table><tr><td>Ost</td></tr></table>");
+    paste->click();
+    EXPECT_EQ(fmWebCopy->sgWorkGrid.rowCount(), 0);
+
+    dialogs.clipboard = twoTables;
+    paste->click();
+    EXPECT_EQ(gridRows(fmWebCopy->sgWorkGrid),
+              QStringList({"Halt|1|2", "Nord|08:00|09:00", "Mitte|08:05|09:05"}));
+    auto *view = control<QTableView>(fmWebCopy, "sgWorkGridView");
+    EXPECT_EQ(view->model()->rowCount(), 3);
+    EXPECT_GT(view->columnWidth(0), 32 - 1);
+    EXPECT_EQ(view->columnWidth(0), fmWebCopy->sgWorkGrid.colWidth(0));
+
+    // A later page without a match keeps the loaded table.
+    dialogs.clipboard = QStringLiteral("<table><tr><td>Ost</td></tr></table>");
+    paste->click();
+    EXPECT_EQ(fmWebCopy->sgWorkGrid.rowCount(), 3);
+    fmWebCopy->setTimeTableGrid(nullptr);
+}
+
+TEST_F(WebWindows, ActionsOnTheWorkGridFollowTheViewsCurrentCell)
+{
+    ScriptedDialogs dialogs;
+    const StringGrid tt = timeTable({"Nord", "Mitte"});
+    fmWebCopy->setTimeTableGrid(&tt);
+    auto *area = control<QComboBox>(fmWebCopy, "cbActionArea");
+    auto *action = control<QComboBox>(fmWebCopy, "cbAction");
+    auto *perform = control<QPushButton>(fmWebCopy, "btAction");
+
+    // On an empty grid nothing happens.
+    area->setCurrentIndex(0);
+    action->setCurrentIndex(2);
+    perform->click();
+    EXPECT_EQ(fmWebCopy->sgWorkGrid.rowCount(), 0);
+
+    dialogs.clipboard = twoTables;
+    control<QPushButton>(fmWebCopy, "btPaste")->click();
+    auto *view = control<QTableView>(fmWebCopy, "sgWorkGridView");
+    view->setCurrentIndex(view->model()->index(1, 2));
+    EXPECT_EQ(fmWebCopy->sgWorkGrid.row(), 1);
+    EXPECT_EQ(fmWebCopy->sgWorkGrid.col(), 2);
+
+    action->setCurrentIndex(1); // duplicate the row
+    perform->click();
+    EXPECT_EQ(gridRows(fmWebCopy->sgWorkGrid),
+              QStringList({"Halt|1|2", "Nord|08:00|09:00", "Nord|08:00|09:00", "Mitte|08:05|09:05"}));
+    EXPECT_EQ(view->currentIndex().row(), 1);
+
+    area->setCurrentIndex(1); // delete the column
+    action->setCurrentIndex(2);
+    perform->click();
+    EXPECT_EQ(gridRows(fmWebCopy->sgWorkGrid).first(), "Halt|1");
+    EXPECT_EQ(fmWebCopy->sgWorkGrid.col(), 1);
+    EXPECT_EQ(view->currentIndex().column(), 1);
+
+    // A block selected in the view is the block the timetable editor pastes.
+    view->selectionModel()->select(QItemSelection(view->model()->index(1, 0), view->model()->index(2, 1)),
+                                   QItemSelectionModel::ClearAndSelect);
+    const StringGrid::Selection s = fmWebCopy->sgWorkGrid.selection();
+    EXPECT_EQ(s.left, 0);
+    EXPECT_EQ(s.top, 1);
+    EXPECT_EQ(s.right, 1);
+    EXPECT_EQ(s.bottom, 2);
+    fmWebCopy->setTimeTableGrid(nullptr);
+}

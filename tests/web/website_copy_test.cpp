@@ -1,0 +1,147 @@
+#include "web/website_copy.h"
+
+#include "data/main_globals.h"
+#include "support/scripted_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+void writeFile(const QString &name, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(name).absolutePath());
+    QFile f(name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << name.toStdString();
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString &name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QStringList targets(const QVector<WebsiteFile> &files)
+{
+    QStringList names;
+    for (const WebsiteFile &f : files)
+        names << f.Target;
+    return names;
+}
+
+// A project folder and a program folder with a template, in a temporary folder.
+class WebsiteCopy : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        ProjectDir = tmp.path() + QStringLiteral("/Projekt Süd");
+        ProgramDir = tmp.path() + QStringLiteral("/prog/");
+        writeFile(ProjectDir + "/stations.ptf", "stations");
+        writeFile(ProjectDir + "/lines.ptf", "lines");
+        writeFile(ProjectDir + "/netz.ppr", "project");
+        writeFile(ProjectDir + "/distances.ini", "not copied");
+        writeFile(ProjectDir + "/images/line_map_1.jpg", "jpeg");
+        writeFile(ProgramDir + "KorvalinView/index.htm", "index");
+        writeFile(ProgramDir + "KorvalinView/korvalin.js", "script");
+        writeFile(ProgramDir + "KorvalinView/korvalin.css", "style");
+        writeFile(ProgramDir + "KorvalinView/readme.txt", "not copied");
+        target = tmp.path() + QStringLiteral("/web site");
+    }
+
+    QTemporaryDir tmp;
+    ScriptedDialogs dialogs;
+    QString target;
+};
+
+} // namespace
+
+TEST_F(WebsiteCopy, SourcesInTheirOrderAndMissingSourcesAddNothing)
+{
+    EXPECT_EQ(targets(WebsiteFiles(ProjectDir, ProgramDir + "KorvalinView", true, true)),
+              QStringList({"lines.ptf", "stations.ptf", "images/line_map_1.jpg", "netz.ppr", "index.htm",
+                           "korvalin.js", "korvalin.css"}));
+    EXPECT_EQ(targets(WebsiteFiles(ProjectDir, ProgramDir + "KorvalinView", false, true)),
+              QStringList({"index.htm", "korvalin.js", "korvalin.css"}));
+    QDir(ProjectDir + "/images").removeRecursively();
+    EXPECT_EQ(targets(WebsiteFiles(ProjectDir, ProgramDir + "KorvalinView", true, false)),
+              QStringList({"lines.ptf", "stations.ptf", "netz.ppr"}));
+}
+
+TEST_F(WebsiteCopy, CreatesTheFolderAfterAskingAndCopiesSideBySide)
+{
+    dialogs.answers = {DialogService::Answer::Yes};
+    EXPECT_EQ(CopyWebsite(target, true, true), 7);
+    EXPECT_EQ(dialogs.questions.size(), 1);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("|").toStdString();
+    EXPECT_EQ(readFile(target + "/stations.ptf"), "stations");
+    EXPECT_EQ(readFile(target + "/images/line_map_1.jpg"), "jpeg");
+    EXPECT_EQ(readFile(target + "/index.htm"), "index");
+    EXPECT_FALSE(QFile::exists(target + "/distances.ini"));
+    EXPECT_FALSE(QFile::exists(target + "/readme.txt"));
+}
+
+TEST_F(WebsiteCopy, OnlyTheHtmlFilesWhenOnlyTheirBoxIsChecked)
+{
+    QDir().mkpath(target);
+    EXPECT_EQ(CopyWebsite(target, false, true), 3);
+    EXPECT_TRUE(dialogs.questions.isEmpty());
+    EXPECT_EQ(QDir(target).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+              QStringList({"index.htm", "korvalin.css", "korvalin.js"}));
+}
+
+TEST_F(WebsiteCopy, BlankRelativeOrUncheckedGivesNoCopy)
+{
+    EXPECT_EQ(CopyWebsite(QStringLiteral("   "), true, true), 0);
+    EXPECT_EQ(CopyWebsite(QString(), true, true), 0);
+    EXPECT_EQ(CopyWebsite(QStringLiteral("relative/site"), true, true), 0);
+    EXPECT_EQ(dialogs.messages, QStringList(3, QStringLiteral("Bitte Verzeichnis auswählen!")));
+    EXPECT_FALSE(QDir(QStringLiteral("relative")).exists());
+    EXPECT_EQ(CopyWebsite(target, false, false), 0);
+    EXPECT_EQ(dialogs.messages.size(), 3);
+    EXPECT_FALSE(QFileInfo::exists(target));
+}
+
+TEST_F(WebsiteCopy, AnsweringNoCopiesNothingAndShowsNoError)
+{
+    dialogs.answers = {DialogService::Answer::No};
+    EXPECT_EQ(CopyWebsite(target, true, true), 0);
+    EXPECT_FALSE(QFileInfo::exists(target));
+
+    QDir().mkpath(target);
+    writeFile(target + "/index.htm", "older");
+    dialogs.answers = {DialogService::Answer::No};
+    EXPECT_EQ(CopyWebsite(target, true, true), 0);
+    EXPECT_EQ(readFile(target + "/index.htm"), "older");
+    EXPECT_FALSE(QFile::exists(target + "/stations.ptf"));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    dialogs.answers = {DialogService::Answer::Yes};
+    EXPECT_EQ(CopyWebsite(target, true, true), 7);
+    EXPECT_EQ(readFile(target + "/index.htm"), "index");
+}
+
+TEST_F(WebsiteCopy, TheProjectFolderAsTargetKeepsEveryTableFile)
+{
+    EXPECT_EQ(CopyWebsite(ProjectDir, true, true), 3);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("|").toStdString();
+    EXPECT_EQ(readFile(ProjectDir + "/stations.ptf"), "stations");
+    EXPECT_EQ(readFile(ProjectDir + "/netz.ppr"), "project");
+    EXPECT_EQ(readFile(ProjectDir + "/images/line_map_1.jpg"), "jpeg");
+    EXPECT_EQ(readFile(ProjectDir + "/index.htm"), "index");
+}
+
+TEST_F(WebsiteCopy, FilesThatCannotBeCopiedAreCountedAndTheRestStays)
+{
+    QDir().mkpath(target + "/stations.ptf"); // a folder stands where a file is to go
+    QDir().mkpath(target + "/index.htm");
+    dialogs.answers = {DialogService::Answer::Yes};
+    EXPECT_EQ(CopyWebsite(target, true, true), 5);
+    EXPECT_EQ(dialogs.messages, QStringList({"Fehler beim Kopieren (2)"}));
+    EXPECT_EQ(readFile(target + "/lines.ptf"), "lines");
+}
