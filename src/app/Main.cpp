@@ -148,14 +148,11 @@ void defineLike(Table &scratch, const Table &model)
 class NewProjectWriter
 {
 public:
-    explicit NewProjectWriter(const QString &fileName)
-        : m_fileName(fileName), m_dir(ExtractProjectDir(fileName))
-    {
-    }
+    explicit NewProjectWriter(const QString &fileName) : m_fileName(fileName), m_dir(ExtractProjectDir(fileName)) {}
 
     bool write(QString &failure)
     {
-        if (!write_(failure)) {
+        if (!writeAll(failure)) {
             undo();
             return false;
         }
@@ -163,7 +160,7 @@ public:
     }
 
 private:
-    bool write_(QString &failure)
+    bool writeAll(QString &failure)
     {
         const QString projectName = QFileInfo(m_fileName).fileName();
         Table project(dm1->cdsProject.name()), dayGroups(dm1->cdsDayGroups.name()), prefs(dm1->cdsPrefs.name());
@@ -222,8 +219,7 @@ private:
             return true;
         // The highest folder that is missing is the one to remove again.
         QString missing = m_dir;
-        for (QString up = QFileInfo(missing).path(); !QFileInfo::exists(up) && up != missing;
-             up = QFileInfo(up).path())
+        for (QString up = QFileInfo(missing).path(); !QFileInfo::exists(up) && up != missing; up = QFileInfo(up).path())
             missing = up;
         if (!QDir().mkpath(m_dir)) {
             failure = QStringLiteral("The folder %1 cannot be created.").arg(m_dir);
@@ -334,6 +330,7 @@ TfmMain::TfmMain(QWidget *parent) : QMainWindow(parent)
     connect(aWebsite, &QAction::triggered, this, &TfmMain::aWebsiteExecute);
     connect(aAbout, &QAction::triggered, this, &TfmMain::aAboutExecute);
     connect(aCreateWebsite, &QAction::triggered, this, &TfmMain::aCreateWebsiteExecute);
+    connect(MIFehlerkorrektur, &QAction::triggered, this, &TfmMain::MIFehlerkorrekturClick);
 
     FormCreate();
 }
@@ -687,6 +684,13 @@ void TfmMain::aAboutExecute()
 void TfmMain::aCreateWebsiteExecute()
 {
     fmCreateWebsite->exec();
+}
+
+// The repair window rebuilds the search data of projects whose files were copied, mended by
+// hand or made elsewhere; without it only saving every timetable again would.
+void TfmMain::MIFehlerkorrekturClick()
+{
+    fmFehlerkorrektur->exec();
 }
 
 const QStringList &CreatedForms()

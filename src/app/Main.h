@@ -58,6 +58,7 @@ public:
     void aWebsiteExecute();
     void aAboutExecute();
     void aCreateWebsiteExecute();
+    void MIFehlerkorrekturClick();
 
     void NewProject();
     void LoadProject(const QString &fileName);

@@ -54,7 +54,10 @@ void TfmEditLines::FormShow()
     leaveEditMode();
 }
 
-void TfmEditLines::FormClose() { lbLines->clear(); }
+void TfmEditLines::FormClose()
+{
+    lbLines->clear();
+}
 
 void TfmEditLines::done(int result)
 {
@@ -64,12 +67,30 @@ void TfmEditLines::done(int result)
     QDialog::done(result);
 }
 
-void TfmEditLines::EditOn() { btSave->setVisible(true); }
-void TfmEditLines::EditOff() { btSave->setVisible(false); }
-void TfmEditLines::ClearLineEdit() { leLineName->clear(); }
-void TfmEditLines::leLineNameChange() { EditOn(); }
-void TfmEditLines::fLineColorChoiceeHexColorChange() { EditOn(); }
-void TfmEditLines::FrameLineColorChoicecobColorSelectChange() { EditOn(); }
+void TfmEditLines::EditOn()
+{
+    btSave->setVisible(true);
+}
+void TfmEditLines::EditOff()
+{
+    btSave->setVisible(false);
+}
+void TfmEditLines::ClearLineEdit()
+{
+    leLineName->clear();
+}
+void TfmEditLines::leLineNameChange()
+{
+    EditOn();
+}
+void TfmEditLines::fLineColorChoiceeHexColorChange()
+{
+    EditOn();
+}
+void TfmEditLines::FrameLineColorChoicecobColorSelectChange()
+{
+    EditOn();
+}
 
 void TfmEditLines::cbStandardColorClick()
 {
@@ -195,7 +216,10 @@ void TfmEditLines::saveColor(int lineID)
         dialogs().showMessage(fileError(QStringLiteral("line_graphic.ptf")));
 }
 
-void TfmEditLines::btCancelClick() { leaveEditMode(); }
+void TfmEditLines::btCancelClick()
+{
+    leaveEditMode();
+}
 
 void TfmEditLines::btLineDeleteClick()
 {
@@ -203,8 +227,9 @@ void TfmEditLines::btLineDeleteClick()
     if (row < 0 || btClose->isHidden())
         return;
     const QString name = lbLines->item(row)->text();
-    if (!dialogs().askYesNo(QStringLiteral("Do you really want delete the line %s").replace(QStringLiteral("%s"), name) +
-                            QStringLiteral("?")))
+    if (!dialogs().askYesNo(
+            QStringLiteral("Do you really want delete the line %s").replace(QStringLiteral("%s"), name) +
+            QStringLiteral("?")))
         return;
     if (DeleteLineByName(name))
         delete lbLines->takeItem(row);

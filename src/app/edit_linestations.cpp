@@ -53,8 +53,14 @@ void TfmEditLineStations::done(int result)
     QDialog::done(result);
 }
 
-void TfmEditLineStations::EditOn() { btSave->setVisible(true); }
-void TfmEditLineStations::EditOff() { btSave->setVisible(false); }
+void TfmEditLineStations::EditOn()
+{
+    btSave->setVisible(true);
+}
+void TfmEditLineStations::EditOff()
+{
+    btSave->setVisible(false);
+}
 
 void TfmEditLineStations::FillStationList()
 {
@@ -67,8 +73,14 @@ void TfmEditLineStations::FillStationList()
         AddSortedName(lbStations, name);
 }
 
-void TfmEditLineStations::rbAllStationsClick() { FillStationList(); }
-void TfmEditLineStations::rbNewStationsClick() { FillStationList(); }
+void TfmEditLineStations::rbAllStationsClick()
+{
+    FillStationList();
+}
+void TfmEditLineStations::rbNewStationsClick()
+{
+    FillStationList();
+}
 
 void TfmEditLineStations::FillLineStationList()
 {
@@ -124,7 +136,10 @@ void TfmEditLineStations::btStationToLineClick()
     lbStations->setFocus();
 }
 
-void TfmEditLineStations::btSelectAllStationsClick() { lbStations->selectAll(); }
+void TfmEditLineStations::btSelectAllStationsClick()
+{
+    lbStations->selectAll();
+}
 
 void TfmEditLineStations::btStationUpClick()
 {
@@ -184,7 +199,8 @@ void TfmEditLineStations::btSaveClick()
     for (int i = 0; i < lbLineStations->count(); ++i)
         stations << lbLineStations->item(i)->text();
     if (lineID != -1 && !saveStations(lineID, stations))
-        dialogs().showMessage(QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), QStringLiteral("line_stations.ptf")));
+        dialogs().showMessage(QStringLiteral("Error saving the file %s")
+                                  .replace(QStringLiteral("%s"), QStringLiteral("line_stations.ptf")));
 
     gbLineAssign->setVisible(false);
     lbLines->setEnabled(true);

@@ -7,6 +7,7 @@
 #include "web/web_loader.h"
 #include "widgets/line_edit_filters.h"
 
+#include <QFocusEvent>
 #include <QRegularExpression>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -65,8 +66,11 @@ void TfmEditProject::FormCreate()
 
 bool TfmEditProject::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == leMaxDriveMinutes && event->type() == QEvent::FocusOut)
-        leMaxDriveMinutesExit();
+    if (watched == leMaxDriveMinutes && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            leMaxDriveMinutesExit();
+    }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -91,13 +95,31 @@ void TfmEditProject::FormShow()
     EditOff();
 }
 
-void TfmEditProject::FormHide() { DayGroups.clear(); }
+void TfmEditProject::FormHide()
+{
+    DayGroups.clear();
+}
 
-void TfmEditProject::EditOn() { btSave->setVisible(true); }
-void TfmEditProject::EditOff() { btSave->setVisible(false); }
-void TfmEditProject::fLineColorChoiceColorChange() { EditOn(); }
-void TfmEditProject::fLineColorChoicecobColorSelectChange() { EditOn(); }
-void TfmEditProject::btCloseClick() { close(); }
+void TfmEditProject::EditOn()
+{
+    btSave->setVisible(true);
+}
+void TfmEditProject::EditOff()
+{
+    btSave->setVisible(false);
+}
+void TfmEditProject::fLineColorChoiceColorChange()
+{
+    EditOn();
+}
+void TfmEditProject::fLineColorChoicecobColorSelectChange()
+{
+    EditOn();
+}
+void TfmEditProject::btCloseClick()
+{
+    close();
+}
 
 void TfmEditProject::ReadPTFValues()
 {
@@ -168,7 +190,8 @@ void TfmEditProject::btSaveClick()
     if (WriteDayGroupRows(DayGroups))
         SaveDayGroups();
     if (!WriteWebLoaderPage())
-        dialogs().showMessage(QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), QStringLiteral("webloader.htm")));
+        dialogs().showMessage(
+            QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), QStringLiteral("webloader.htm")));
     EditOff();
 }
 

@@ -45,7 +45,10 @@ void TfmEditStations::FormShow()
     btClose->setVisible(true);
 }
 
-void TfmEditStations::FormClose() { lbStations->clear(); }
+void TfmEditStations::FormClose()
+{
+    lbStations->clear();
+}
 
 void TfmEditStations::done(int result)
 {
@@ -55,12 +58,27 @@ void TfmEditStations::done(int result)
     QDialog::done(result);
 }
 
-void TfmEditStations::btCloseClick() { close(); }
+void TfmEditStations::btCloseClick()
+{
+    close();
+}
 
-void TfmEditStations::EditOn() { btSave->setVisible(true); }
-void TfmEditStations::EditOff() { btSave->setVisible(false); }
-void TfmEditStations::ClearStationEdit() { leStationName->clear(); }
-void TfmEditStations::leStationNameChange() { EditOn(); }
+void TfmEditStations::EditOn()
+{
+    btSave->setVisible(true);
+}
+void TfmEditStations::EditOff()
+{
+    btSave->setVisible(false);
+}
+void TfmEditStations::ClearStationEdit()
+{
+    leStationName->clear();
+}
+void TfmEditStations::leStationNameChange()
+{
+    EditOn();
+}
 
 void TfmEditStations::cbStationNewLineClick()
 {
@@ -153,8 +171,8 @@ void TfmEditStations::btSaveClick()
                 saved = AddNewStation(id) && saved;
                 saved = SaveNewStations() && saved;
                 if (!saved) {
-                    dialogs().showMessage(
-                        QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), QStringLiteral("newstations.ptf")));
+                    dialogs().showMessage(QStringLiteral("Error saving the file %s")
+                                              .replace(QStringLiteral("%s"), QStringLiteral("newstations.ptf")));
                     return;
                 }
             }
@@ -166,7 +184,10 @@ void TfmEditStations::btSaveClick()
         fmMain->showWorkButton(TfmMain::WorkButton::EditLines);
 }
 
-void TfmEditStations::btCancelClick() { leaveEditMode(); }
+void TfmEditStations::btCancelClick()
+{
+    leaveEditMode();
+}
 
 void TfmEditStations::btStationDeleteClick()
 {
@@ -176,7 +197,8 @@ void TfmEditStations::btStationDeleteClick()
     if (row < 0)
         return;
     const QString name = lbStations->item(row)->text();
-    if (!dialogs().askYesNo(QStringLiteral("Do you really want delete the station %s").replace(QStringLiteral("%s"), name)))
+    if (!dialogs().askYesNo(
+            QStringLiteral("Do you really want delete the station %s").replace(QStringLiteral("%s"), name)))
         return;
     if (DeleteStationByName(name))
         delete lbStations->takeItem(row);

@@ -114,6 +114,8 @@ void TfmEditTimeTable::bbWebCopyClick()
     if (fmWebCopy->parentWidget() != this)
         fmWebCopy->setParent(this, Qt::Window);
     fmWebCopy->setTimeTableGrid(&m_model.sgTimeTable);
+    if (!fmWebCopy->isVisible())
+        fmWebCopy->move(frameGeometry().topRight());
     fmWebCopy->show();
     fmWebCopy->raise();
 }

@@ -408,8 +408,12 @@ bool TimeTableModel::InterpretCell()
     else
         result = interpretMinutes(col, row, text);
 
-    if (FillDone) // the entry wrote its cells itself; the cursor goes on from there
+    if (FillDone) {
+        // The entry wrote its cells itself; a refused entry typed into the cell next brings
+        // back what the fill wrote, not the text from before the fill.
+        OldCellText = sgTimeTable.cell(col, row);
         return false;
+    }
     if (result)
         sgTimeTable.setCell(col, row, *result);
     else if (OldCellSaved)

@@ -44,8 +44,7 @@ private:
     bool m_filtered;
 };
 
-template <typename R, typename F>
-R safely(R fallback, F &&body)
+template <typename R, typename F> R safely(R fallback, F &&body)
 {
     try {
         return body();

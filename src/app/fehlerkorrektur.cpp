@@ -1,8 +1,78 @@
 #include "app/fehlerkorrektur.h"
 
+#include "data/db_distances_rebuild.h"
+#include "data/db_func.h"
+#include "data/main_globals.h"
+#include "platform/dialog_service.h"
+
+#include <QProgressDialog>
+#include <QUrl>
+#include <QWebEngineView>
+
 TfmFehlerkorrektur *fmFehlerkorrektur = nullptr;
 
 TfmFehlerkorrektur::TfmFehlerkorrektur(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("fmFehlerkorrektur"));
+    setupUi(this);
+    connect(Button1, &QPushButton::clicked, this, &TfmFehlerkorrektur::Button1Click);
+}
+
+void TfmFehlerkorrektur::showEvent(QShowEvent *event)
+{
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TfmFehlerkorrektur::FormShow()
+{
+    if (!m_browser) {
+        m_browser = new QWebEngineView(WebBrowser1);
+        m_browser->setObjectName(QStringLiteral("WebBrowserView"));
+        WebBrowser1->layout()->addWidget(m_browser);
+    }
+    m_browser->setFixedSize(729, 465);
+    m_browser->setUrl(QUrl::fromLocalFile(ProgramDir + QStringLiteral("KorvalinView/projektfiles_update.htm")));
+    m_browser->show();
+}
+
+void TfmFehlerkorrektur::Button1Click()
+{
+    if (ProjectFileName.isEmpty()) {
+        dialogs().showMessage(QStringLiteral("No project loaded"));
+        return;
+    }
+
+    QProgressDialog progress(QStringLiteral("Linienverbindungen werden neu berechnet ..."), QString(), 0, 0, this);
+    progress.setWindowTitle(windowTitle());
+    progress.setCancelButton(nullptr);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    const DistancesRebuildReport report = RebuildDistancesFile([&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+        progress.setLabelText(QStringLiteral("Linienverbindung %1 von %2 wird neu berechnet ...").arg(done).arg(total));
+    });
+    progress.close();
+
+    if (report.success) {
+        dialogs().showMessage(QStringLiteral("Datei distances.ini wurde neu erstellt"));
+    } else if (!report.written) {
+        dialogs().showMessage(QStringLiteral("Fehler beim Schreiben der Datei distances.ini"));
+    } else {
+        QStringList lines;
+        lines << QStringLiteral("Diese Linienverbindungen konnten nicht neu berechnet werden:");
+        for (const DistancesRebuildFailure &failure : report.failed)
+            lines << DistancesFailureText(failure);
+        lines << QString() << QStringLiteral("Alle anderen Linienverbindungen wurden in der Datei distances.ini neu erstellt.");
+        dialogs().showMessage(lines.join(QLatin1Char('\n')));
+    }
+
+    if (SaveStations())
+        dialogs().showMessage(QStringLiteral("Leere bzw. gelöschte Stationen aus Datei stations.ptf wurden entfernt"));
+    else
+        dialogs().showMessage(QStringLiteral("Fehler beim Korigieren der Datei stations.ptf"));
+    if (SaveLines())
+        dialogs().showMessage(QStringLiteral("Leere bzw. gelöschte Linien aus Datei lines.ptf wurden entfernt"));
+    else
+        dialogs().showMessage(QStringLiteral("Fehler beim Korigieren der Datei lines.ptf"));
 }

@@ -5,7 +5,7 @@
 #include "widgets/line_edit_filters.h"
 
 #include <QApplication>
-#include <QEvent>
+#include <QFocusEvent>
 #include <QRegularExpression>
 
 namespace {
@@ -19,6 +19,11 @@ int partValue(const QString &text)
         return -1;
     const int v = text.toInt();
     return v <= 255 ? v : -1;
+}
+
+bool leftField(const QFocusEvent *event)
+{
+    return event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
 }
 
 bool isHexText(const QString &text)
@@ -60,7 +65,9 @@ TFrameColorChoice::TFrameColorChoice(QWidget *parent) : QFrame(parent)
 
 bool TFrameColorChoice::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::FocusOut) {
+    // Leaving a field is a focus move inside the program; a message box or another window
+    // taking the focus is not.
+    if (event->type() == QEvent::FocusOut && leftField(static_cast<QFocusEvent *>(event))) {
         if (watched == eRedColor)
             eRedColorExit();
         else if (watched == eGreenColor)
@@ -82,7 +89,10 @@ void TFrameColorChoice::Init()
     m_tag = 1;
 }
 
-void TFrameColorChoice::FrameEnter() { Init(); }
+void TFrameColorChoice::FrameEnter()
+{
+    Init();
+}
 
 void TFrameColorChoice::setFieldText(QLineEdit *field, const QString &text)
 {
@@ -155,9 +165,18 @@ void TFrameColorChoice::partExit(QLineEdit *field, int &part)
     showColor();
 }
 
-void TFrameColorChoice::eRedColorExit() { partExit(eRedColor, Red); }
-void TFrameColorChoice::eGreenColorExit() { partExit(eGreenColor, Green); }
-void TFrameColorChoice::eBlueColorExit() { partExit(eBlueColor, Blue); }
+void TFrameColorChoice::eRedColorExit()
+{
+    partExit(eRedColor, Red);
+}
+void TFrameColorChoice::eGreenColorExit()
+{
+    partExit(eGreenColor, Green);
+}
+void TFrameColorChoice::eBlueColorExit()
+{
+    partExit(eBlueColor, Blue);
+}
 
 void TFrameColorChoice::eHexColorExit()
 {
@@ -171,7 +190,8 @@ void TFrameColorChoice::eHexColorExit()
     text = text.toUpper();
     if (text.size() == 3)
         text = QString(text[0]) + text[0] + text[1] + text[1] + text[2] + text[2];
-    SetRGBColor(text.mid(0, 2).toInt(nullptr, 16), text.mid(2, 2).toInt(nullptr, 16), text.mid(4, 2).toInt(nullptr, 16));
+    SetRGBColor(text.mid(0, 2).toInt(nullptr, 16), text.mid(2, 2).toInt(nullptr, 16),
+                text.mid(4, 2).toInt(nullptr, 16));
 }
 
 void TFrameColorChoice::cobColorSelectClick()

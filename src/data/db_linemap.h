@@ -7,8 +7,8 @@
 #include "platform/dialog_service.h" // FontValue
 
 // The style settings of one line network plan and the row routines on the plan tables of dm1.
-// None of them shows a message or throws; they report by their result only (the loads of the
-// shared tables report a missing or unreadable file themselves where noted).
+// None of them throws; they report by their result only, except that the reads of the shared
+// tables report a damaged file themselves.
 
 // The default placement of station names along lines of one direction class.
 struct TStationDirectionPrefs {
@@ -107,9 +107,10 @@ bool DeleteLineTextColor(int LineMapID, int LineID);
 bool DeleteLineTextOffset(int LineMapID, int LineID);
 bool DeleteLineTextOffsetAtPosition(int LineMapID, int LineID, int Position);
 
-// Row deletes on the shared tables that write their file; the result is the write's. The *OfMap
-// deletes of the lines, sections and intersections read their file again first (a failed read is
-// the result).
+// Row deletes on the shared tables that write their file; the result is the write's. Each reads
+// the table from the project's file first (a failed read is the result), so rows of another
+// project or a template never reach the file; a file that does not exist holds no rows and stays
+// missing (true).
 bool DeleteLineTextVisibleOfMap(int LineMapID);
 bool DeleteLineTextVisibleOfLine(int LineID);
 bool DeleteLineTextColorOfMap(int LineMapID);

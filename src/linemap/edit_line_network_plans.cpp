@@ -26,17 +26,6 @@ QString projectPrefsFile()
     return ProjectDir + QStringLiteral("/line_map_prefs.ptf");
 }
 
-// PENDING-PLANDRAW: replaced by the direct call once the drawing editor has its export.
-template <typename W>
-auto exportPlanImage(W *w, int) -> decltype(w->ExportLineMapImage(), void())
-{
-    w->ExportLineMapImage();
-}
-template <typename W>
-void exportPlanImage(W *, long)
-{
-}
-
 } // namespace
 
 TfmEditLineNetworkPlans::TfmEditLineNetworkPlans(QWidget *parent) : QDialog(parent)
@@ -312,7 +301,7 @@ void TfmEditLineNetworkPlans::btSaveClick()
     if (openEditor && fmEditLineMapLines) {
         fmEditLineMapLines->exec();
         // The image of a changed plan follows its new settings; a failed export was reported.
-        exportPlanImage(fmEditLineMapLines, 0);
+        fmEditLineMapLines->ExportLineMapImage();
     }
 }
 

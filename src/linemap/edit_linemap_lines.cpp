@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QTabBar>
 
 #include "data/db_func.h"
@@ -274,8 +275,11 @@ void TfmEditLineMapLines::StepDirection(int Angle)
     if (State.StationMoveCursor) {
         // Moving along the line may go over onto the next or previous section.
         QListWidget *list = State.LineMode ? lbLineSections1 : lbLineSections2;
-        if (State.CurrentSectionIndex >= 0 && State.CurrentSectionIndex < list->count())
+        if (State.CurrentSectionIndex >= 0 && State.CurrentSectionIndex < list->count()) {
+            // Only the selection follows; a section click would move the stop itself.
+            const QSignalBlocker block(list);
             list->setCurrentRow(State.CurrentSectionIndex);
+        }
     }
     ShowPicture();
 }

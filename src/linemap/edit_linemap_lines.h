@@ -34,6 +34,8 @@ public:
     // --- handlers
     void FormShow();
     bool FormCloseQuery();
+    // Escape, the title bar and btClose close only when FormCloseQuery allows it.
+    void reject() override;
     void bbEditLineClick();
     void bbDir0Click();
     void bbDir45Click();
@@ -85,7 +87,6 @@ protected:
     void StepDirection(int Angle);
 
     void showEvent(QShowEvent *event) override;
-    void reject() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

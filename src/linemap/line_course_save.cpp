@@ -48,15 +48,16 @@ struct WorkCourse
     }
 };
 
-// Restores a shared table's index and filter after a walk, so the renderer and the other modes
-// find them as they left them.
+// Opens a table unfiltered for a walk or a save and afterwards restores its index, filter and
+// open state, so the renderer and the other modes find it as they left it.
 class TableState
 {
 public:
     explicit TableState(Table &table)
-        : m_table(table), m_index(table.indexName()), m_filter(table.filter()), m_filtered(table.filtered())
+        : m_table(table), m_index(table.indexName()), m_filter(table.filter()), m_filtered(table.filtered()),
+          m_wasOpen(table.active())
     {
-        if (!m_table.active())
+        if (!m_wasOpen)
             m_table.open();
         m_table.setFiltered(false);
     }
@@ -67,6 +68,8 @@ public:
             m_table.setFilter(m_filter);
             m_table.setFiltered(m_filtered);
             m_table.setIndexName(m_index);
+            if (!m_wasOpen)
+                m_table.close();
         } catch (const TableError &) {
         }
     }
@@ -78,6 +81,7 @@ private:
     QString m_index;
     QString m_filter;
     bool m_filtered;
+    bool m_wasOpen;
 };
 
 int intField(Table &t, const char *name)

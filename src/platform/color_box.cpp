@@ -14,10 +14,12 @@ struct NamedColor {
 
 // The system's sixteen basic colours, in the order the colour boxes have always listed them.
 constexpr NamedColor StandardColors[ColorBox::standardColorCount] = {
-    {0x000000, "Schwarz"},     {0x000080, "Kastanienbraun"}, {0x008000, "Grün"},        {0x008080, "Olivgrün"},
-    {0x800000, "Marineblau"},  {0x800080, "Violett"},        {0x808000, "Blaugrün"},    {0x808080, "Grau"},
-    {0xC0C0C0, "Silber"},      {0x0000FF, "Rot"},            {0x00FF00, "Limonengrün"}, {0x00FFFF, "Gelb"},
-    {0xFF0000, "Blau"},        {0xFF00FF, "Fuchsienrot"},    {0xFFFF00, "Aquamarin"},   {0xFFFFFF, "Weiß"},
+    {0x000000, "Schwarz"},  {0x000080, "Kastanienbraun"}, {0x008000, "Grün"},
+    {0x008080, "Olivgrün"}, {0x800000, "Marineblau"},     {0x800080, "Violett"},
+    {0x808000, "Blaugrün"}, {0x808080, "Grau"},           {0xC0C0C0, "Silber"},
+    {0x0000FF, "Rot"},      {0x00FF00, "Limonengrün"},    {0x00FFFF, "Gelb"},
+    {0xFF0000, "Blau"},     {0xFF00FF, "Fuchsienrot"},    {0xFFFF00, "Aquamarin"},
+    {0xFFFFFF, "Weiß"},
 };
 
 constexpr int CustomIndex = 0;

@@ -1,7 +1,7 @@
 #include "app/edit_lines.h"
 
-#include "app/frame_color_choice.h"
 #include "app/editor_test_support.h"
+#include "app/frame_color_choice.h"
 #include "data/db_func.h"
 
 #include <QCheckBox>

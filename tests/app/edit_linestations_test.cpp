@@ -1,5 +1,9 @@
 #include "app/edit_linestations.h"
 
+#include "app/edit_lines.h"
+#include "app/edit_project.h"
+#include "app/edit_stations.h"
+
 #include "app/editor_test_support.h"
 #include "data/db_func.h"
 
@@ -7,6 +11,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+
+#include <functional>
 
 namespace {
 
@@ -165,7 +172,75 @@ TEST_F(LineStationsEditor, AnUnchangedListOfALineWithTimetablesStillUpdatesThem)
     ASSERT_TRUE(QDir().mkpath(file("ttc_1.ptf")));
     const QByteArray before = fileBytes(file("line_stations.ptf"));
     edit("U1");
+    stops()->setCurrentRow(0);
+    press("btStationUp"); // changes nothing, but the list can be saved
     press("btSave");
-    EXPECT_EQ(d.messages, QStringList{"Error saving the file line_stations.ptf"});
+    ASSERT_EQ(d.messages.size(), 2);
+    EXPECT_TRUE(d.messages[0].endsWith("ttc_1.ptf")) << d.messages[0].toStdString();
+    EXPECT_EQ(d.messages[1], "Error saving the file line_stations.ptf");
     EXPECT_EQ(fileBytes(file("line_stations.ptf")), before);
+}
+
+// A new user's first steps, each editor opened by its work button as the program does.
+TEST_F(EditorProject, NewUserEntersStationsLinesAndTheirStops)
+{
+    const auto runModal = [](const std::function<void(QDialog *)> &steps) {
+        QTimer::singleShot(0, [steps] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            steps(dialog);
+            dialog->close();
+        });
+    };
+    const auto press = [](QDialog *w, const QString &name) { w->findChild<QAbstractButton *>(name)->click(); };
+    const auto type = [](QDialog *w, const QString &name, const QString &text) {
+        auto *e = w->findChild<QLineEdit *>(name);
+        e->selectAll();
+        QTest::keyClicks(e, text);
+    };
+
+    runModal([&](QDialog *w) {
+        for (const char *name : {"Hafen", "Rathaus"}) {
+            press(w, "btNewStation");
+            type(w, "leStationName", name);
+            press(w, "btSave");
+        }
+    });
+    fmMain->findChild<QToolButton *>("sbEditStations")->click();
+    ASSERT_TRUE(workButtonShown("sbEditLines"));
+
+    runModal([&](QDialog *w) {
+        press(w, "btNewLine");
+        type(w, "leLineName", "1");
+        press(w, "btSave");
+    });
+    fmMain->findChild<QToolButton *>("sbEditLines")->click();
+    ASSERT_TRUE(workButtonShown("sbAssignStations"));
+
+    runModal([&](QDialog *w) {
+        auto *lines = w->findChild<QListWidget *>("lbLines");
+        lines->setCurrentRow(0);
+        press(w, "btStationEdit");
+        press(w, "btSelectAllStations");
+        press(w, "btStationToLine");
+        press(w, "btSave");
+    });
+    fmMain->findChild<QToolButton *>("sbAssignStations")->click();
+    EXPECT_TRUE(workButtonShown("sbEditTimeTable"));
+    EXPECT_EQ(rows("stations.ptf"), QStringList({R"(1,"Hafen",)", R"(2,"Rathaus",)"}));
+    EXPECT_EQ(rows("lines.ptf"), QStringList{R"(1,"1",)"});
+    EXPECT_EQ(rows("line_stations.ptf"), QStringList({"1,1,1,", "1,2,2,"}));
+    EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();
+}
+
+TEST_F(EditorProject, WindowsShowTheirEnglishTextsAndTheColourLabelsStayGerman)
+{
+    EXPECT_EQ(fmEditLineStations->windowTitle(), "Add stations to lines");
+    EXPECT_EQ(child<QAbstractButton>(fmEditLineStations, "btStationUp")->text(), QString::fromUtf8("↑"));
+    EXPECT_EQ(child<QLabel>(fmEditLines, "leLineNameLabel")->text(), "Name of line:");
+    EXPECT_EQ(child<QLabel>(fmEditLines, "stLineEdit")->text(), "Linie bearbeiten");
+    EXPECT_EQ(child<QLabel>(fmEditStations, "stStationEdit")->text(), "Station bearbeiten");
+    EXPECT_EQ(child<QLabel>(fmEditStations, "leStationNameLabel")->text(), "Name of station");
+    EXPECT_EQ(child<QLabel>(fmEditProject, "lbGreen")->text(), QString::fromUtf8("grün:"));
+    EXPECT_EQ(fmEditProject->windowTitle(), "Project Options");
 }

@@ -166,19 +166,23 @@ TEST_F(TimeTableWindow, TypedTimetableIsSavedAsText)
     typeEntries({"7.0"});
     dialogs.answers = {DialogService::Answer::No};
     typeEntries({"a10", "730"});
-    QTest::keyClick(grid, Qt::Key_Tab);
+    typeEntries({"615", "=2"}); // trip 5: trip 2 five minutes later; Enter goes on in trip 6
     dialogs.answers = {DialogService::Answer::No};
-    typeEntries({"=2", "15 min", "8:15"}); // trip 5 copies trip 2's first time: 06:10 is above nothing
+    typeEntries({"15 min", "620", "630"});
+    typeEntries({"6:50"}); // trip 7: no whole number of 15 minutes after 06:15
+    EXPECT_EQ(dialogs.beeps, 1);
     EXPECT_EQ(trip(1), "06:00|06:05|");
     EXPECT_EQ(trip(2), "06:10|06:14|06:20");
     EXPECT_EQ(trip(3), "||");
     EXPECT_EQ(trip(4), "07:00|10 Min|07:30");
-    EXPECT_EQ(trip(5), "06:10|15 Min|08:10");
-    EXPECT_EQ(dialogs.beeps, 1); // 8:15 is no whole number of 15 minutes after 06:10
+    EXPECT_EQ(trip(5), "06:15|06:19|06:25");
+    EXPECT_EQ(trip(6), "15 Min|06:20|06:30");
+    EXPECT_EQ(trip(7), "||");
     click("btSave");
     EXPECT_FALSE(editMode());
     EXPECT_EQ(projectText("tt_1.ptf"), Header + "\"ID\",\"1\",\"2\",\"3\",\n"
-                                                "1,360,365,-1,\n2,370,374,380,\n3,420,-2,450,\n4,370,-3,490,\n4);\n");
+                                                "1,360,365,-1,\n2,370,374,380,\n3,420,-2,450,\n4,375,379,385,\n"
+                                                "5,-3,380,390,\n4);\n");
     EXPECT_EQ(projectText("intervals.ptf"), Header + "\"ID\",\"Interval\",\n2,10,\n3,15,\n2);\n");
     EXPECT_EQ(projectText("distances.ini"), "[1]\ndistance1=1,4,2,6,3\ndistance2=1,3,30\nnewcross=1,2,3\n");
 
@@ -192,18 +196,21 @@ TEST_F(TimeTableWindow, TypedTimetableIsSavedAsText)
 TEST_F(TimeTableWindow, TypingAfterACopyIsInterpreted)
 {
     choose("Red", "Weekdays", "1");
-    typeEntries({"600", "5", "10"});
-    clickCell(3, 3);
+    typeEntries({"600", "5", "10", "700"});
     QTest::keyClicks(grid, "=1");
     clickCell(4, 2); // the copy fills the trip; the cursor stays
-    EXPECT_EQ(trip(2), "|06:05|06:10");
+    EXPECT_EQ(trip(2), "07:00|07:05|07:10");
     EXPECT_EQ(cells().col(), 3);
     EXPECT_EQ(dialogs.beeps, 1);
     QTest::keyClicks(grid, "junk");
     clickCell(4, 2);
-    EXPECT_EQ(trip(2), "|06:05|06:10");
+    EXPECT_EQ(trip(2), "07:00|07:05|07:10");
     EXPECT_EQ(cells().col(), 3);
     EXPECT_EQ(dialogs.beeps, 2);
+    QTest::keyClicks(grid, "6");
+    clickCell(4, 2);
+    EXPECT_EQ(trip(2), "07:00|07:06|07:10");
+    EXPECT_EQ(cells().col(), 4);
 }
 
 // Arrow keys move out of a cell only from the text's edge; every move interprets.

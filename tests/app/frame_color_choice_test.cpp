@@ -23,10 +23,7 @@ struct Frame {
     {
         return QStringLiteral("%1 %2 %3 %4").arg(red->text(), green->text(), blue->text(), hex->text());
     }
-    QString values() const
-    {
-        return QStringLiteral("%1 %2 %3 %4").arg(f.Red).arg(f.Green).arg(f.Blue).arg(f.HexColor);
-    }
+    QString values() const { return QStringLiteral("%1 %2 %3 %4").arg(f.Red).arg(f.Green).arg(f.Blue).arg(f.HexColor); }
     // The user replaces a field's text and leaves it.
     void type(QLineEdit *field, const QString &text)
     {
@@ -162,4 +159,28 @@ TEST(FrameColorChoice, NoColourEmptiesAndHidesAndAClickMakesItBlack)
     fr.f.cobColorSelectClick();
     EXPECT_EQ(fr.values(), "0 0 0 000000");
     EXPECT_EQ(fr.fields(), "0 0 0 000000");
+}
+
+TEST(FrameColorChoice, FocusEntersTheFrameAndLeavingAFieldChecksIt)
+{
+    ScriptedDialogs d;
+    QWidget host;
+    auto *frame = new TFrameColorChoice(&host);
+    auto *other = new QLineEdit(&host);
+    other->move(0, 120);
+    host.show();
+    host.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    auto *red = frame->findChild<QLineEdit *>("eRedColor");
+    red->setFocus();
+    EXPECT_EQ(frame->tag(), 1);
+    red->selectAll();
+    QTest::keyClicks(red, "300");
+    other->setFocus();
+    EXPECT_EQ(d.beeps, 1);
+    EXPECT_EQ(red->text(), "0");
+    EXPECT_TRUE(red->hasFocus());
+    QTest::keyClicks(red, "\r"); // Enter moves on; "0" is left unchanged
+    EXPECT_FALSE(red->hasFocus());
+    EXPECT_EQ(frame->HexColor, "000000");
 }

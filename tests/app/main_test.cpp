@@ -469,7 +469,8 @@ TEST_F(ProjectCommands, NewMakesAMissingFolderAndRefusesANameTheFilesCannotHold)
     d.messages.clear();
     newProject(path("neu/tief/Straßenbahn €.ppr"));
     EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();
-    EXPECT_EQ(filesIn(path("neu/tief")), QStringList({"Straßenbahn €.ppr", "daygroups.ptf", "prefs.ptf", "webloader.htm"}));
+    EXPECT_EQ(filesIn(path("neu/tief")),
+              QStringList({"Straßenbahn €.ppr", "daygroups.ptf", "prefs.ptf", "webloader.htm"}));
     EXPECT_TRUE(ansi::decode(fileBytes(path("neu/tief/prefs.ptf"))).contains("\"Straßenbahn €.ppr\","));
     EXPECT_EQ(column(dm1->cdsPrefs, "ProjectName"), QStringList{"Straßenbahn €.ppr"});
     // The new project file opens again as a project.

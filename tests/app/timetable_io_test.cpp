@@ -365,4 +365,39 @@ TEST_F(TimeTableIo, PasteWorkBlock)
     EXPECT_EQ(m.sgTimeTable.col(), 511);
 }
 
+// Rules of the grid that the window relies on.
+TEST_F(TimeTableIo, GridRulesBehindTheWindow)
+{
+    appendRows(m_module.cdsLineStations, {"LineID", "LineStationNumber", "StationID"}, {{1, 4, 3}, {1, 5, 1}});
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    EXPECT_EQ(stations(), "+Market|+Church|-Harbour|-Harbour|+Market");
+
+    // The doubled station at a trip's end: equal texts empty the second row, texts that differ
+    // only by blanks count as different.
+    setTrip(1, "06:00|06:05|06:10|06:10|");
+    setTrip(2, "07:00|07:05|07:10| 07:10|");
+    const TimeTableModel::CheckResult check = m.CheckTimeTable();
+    EXPECT_EQ(trip(1), "06:00|06:05|06:10||");
+    EXPECT_EQ(trip(2), "07:00|07:05|07:10| 07*10|");
+    EXPECT_EQ(check.errors, 1);
+    EXPECT_EQ(check.corrections, 1);
+
+    // A "-" click never removes the last stop row.
+    m.sgTimeTable.setRowCount(TimeTableModel::FirstStopRow + 1);
+    m.sgTimeTable.setCell(0, 2, "-");
+    m.MarkerClick(2);
+    EXPECT_EQ(m.sgTimeTable.rowCount(), 3);
+
+    // A paste first ends the pending entry; a refused one refuses the paste.
+    StringGrid work(2, 2);
+    work.setCell(1, 1, "08:00");
+    work.setSelection({1, 1, 1, 1});
+    m.sgTimeTable.setCurrent(4, 2);
+    m.KeyPress(QLatin1Char('x'));
+    m.sgTimeTable.setCell(4, 2, "x");
+    EXPECT_FALSE(PasteWorkBlock(m, work));
+    EXPECT_EQ(m.sgTimeTable.cell(4, 2), "");
+    EXPECT_EQ(m_dialogs.beeps, 1);
+}
+
 } // namespace

@@ -47,9 +47,10 @@ TEST(AnsiText, CheckNamesTheCharactersThatCannotBeStored)
 
     EXPECT_FALSE(CheckAnsiText(QStringLiteral("Łódź")));
     EXPECT_FALSE(CheckAnsiText(QStringLiteral("東京 東京 🚉")));
-    EXPECT_EQ(dialogs.messages,
-              QStringList({QStringLiteral("The characters \"Ł\", \"ź\" cannot be stored in the project files."),
-                           QStringLiteral("The characters \"東\", \"京\", \"🚉\" cannot be stored in the project files.")}));
+    EXPECT_EQ(
+        dialogs.messages,
+        QStringList({QStringLiteral("The characters \"Ł\", \"ź\" cannot be stored in the project files."),
+                     QStringLiteral("The characters \"東\", \"京\", \"🚉\" cannot be stored in the project files.")}));
 }
 
 } // namespace

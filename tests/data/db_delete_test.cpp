@@ -3,6 +3,8 @@
 #include "plan_project.h"
 #include "platform/ini_file.h"
 
+#include <QRegularExpression>
+
 #include <map>
 
 namespace {
@@ -123,6 +125,11 @@ TEST_F(Deletes, StationOnNoLineAndUnknownNames)
     EXPECT_EQ(changedSince(before), QStringList({"newstations.ptf", "stations.ptf"}));
     EXPECT_EQ(rows("newstations.ptf", {"StationID"}), QStringList{"2"});
     EXPECT_EQ(rows("stations.ptf", {"ID"}), QStringList({"1", "2", "3", "4", "6"}));
+
+    // F stands on a line that never had a timetable: that line has nothing to update.
+    ASSERT_TRUE(DeleteStation(F));
+    EXPECT_EQ(rows("line_stations.ptf", {"LineID", "StationID"}).filter(QRegularExpression(",6$")), QStringList());
+    EXPECT_EQ(rows("lmimsp_2.ptf", {"StationID"}), QStringList{"3"});
 }
 
 // The shared plan tables in memory may hold another project's rows (or a template's); the

@@ -133,8 +133,8 @@ TEST_F(TableFileDamage, AFileCutAtAnyPlaceIsNeverLoadedShort)
 
     // A closing line that does not match the names read from the file is damage too.
     Table structure;
-    EXPECT_FALSE(LoadPtfStructureText(QString(kTrips).replace(QLatin1String("\r\n4);"), QLatin1String("\r\n3);")),
-                                      structure));
+    EXPECT_FALSE(
+        LoadPtfStructureText(QString(kTrips).replace(QLatin1String("\r\n4);"), QLatin1String("\r\n3);")), structure));
     Table fromFile;
     EXPECT_FALSE(LoadPtfText(QString(kTrips).replace(QLatin1String("\r\n4);"), QLatin1String("\r\n5);")), fromFile));
 }

@@ -37,12 +37,12 @@ TEST(Numbers, AnIntegerIsASignAndAsciiDigitsOnly)
 
     i = 99;
     // A pasted text with a NUL in it is not the number before the NUL.
-    for (const QString &bad : {QStringLiteral("07") + QChar(0) + QStringLiteral("junk"), QStringLiteral("5") + QChar(0),
-                               QStringLiteral("3000000000"), QStringLiteral("2147483648"),
-                               QStringLiteral("-2147483649"), QStringLiteral("99999999999999999999999"),
-                               QStringLiteral("4.0"), QStringLiteral("1e3"), QStringLiteral("0x10"), QStringLiteral(""),
-                               QStringLiteral("-"), QStringLiteral("+"), QStringLiteral("--1"), QStringLiteral("1 2"),
-                               QStringLiteral("\u0663"), QStringLiteral("\uFF11")})
+    for (const QString &bad :
+         {QStringLiteral("07") + QChar(0) + QStringLiteral("junk"), QStringLiteral("5") + QChar(0),
+          QStringLiteral("3000000000"), QStringLiteral("2147483648"), QStringLiteral("-2147483649"),
+          QStringLiteral("99999999999999999999999"), QStringLiteral("4.0"), QStringLiteral("1e3"),
+          QStringLiteral("0x10"), QStringLiteral(""), QStringLiteral("-"), QStringLiteral("+"), QStringLiteral("--1"),
+          QStringLiteral("1 2"), QStringLiteral("\u0663"), QStringLiteral("\uFF11")})
         EXPECT_FALSE(parseInteger(bad, i)) << bad.toStdString();
     EXPECT_EQ(i, 99);
 }

@@ -205,6 +205,45 @@ TEST(HtmlScanFuzz, AnyInputEndsWithoutCrashOrHang)
     }
 }
 
+TEST(HtmlScanFuzz, MutatedTimetablePagesStillGiveAGridOrNone)
+{
+    const QString page = QStringLiteral(
+        "<html><body><!-- Fahrplan --><p class=\"x\">Linie 1</p><table border='1'>"
+        "<tr><th>Halt</th><th nowrap>1</th></tr><tr><td>Nord</td><td><b>08:00</b></td></tr>"
+        "<tr><td>S\u00fcd</td><td>08:05</td></tr></table></body></html>");
+    const QString inserts[] = {"<", ">", "\"", "'", "<!--", "-->", QString(QChar(0)), " ", "</td>", "<tr>"};
+    auto *rng = QRandomGenerator::global();
+    for (int round = 0; round < 2000; ++round) {
+        QString text = page;
+        const int edits = 1 + int(rng->bounded(6));
+        for (int e = 0; e < edits; ++e) {
+            const int at = int(rng->bounded(text.size() + 1));
+            switch (rng->bounded(3)) {
+            case 0:
+                text.remove(at, int(rng->bounded(8)));
+                break;
+            case 1:
+                text.insert(at, inserts[rng->bounded(int(std::size(inserts)))]);
+                break;
+            default:
+                text.truncate(at);
+                break;
+            }
+        }
+        StringGrid grid(0, 0);
+        ASSERT_TRUE(HTMLTableToGrid(text, grid, [](const QString &s) { return int(s.size()); }));
+        EXPECT_LE(qint64(grid.rowCount()) * grid.colCount(), 64);
+        QString inner;
+        int next = 0;
+        int pos = 1;
+        while (ExtractNextTag(text, pos, inner, next) != 0) {
+            ASSERT_GT(next, pos);
+            pos = next;
+        }
+        EXPECT_LE(StripTags(text).size(), text.size());
+    }
+}
+
 TEST(HtmlScanFuzz, HugeInputsTakeLinearTime)
 {
     const auto timed = [](const QString &text) {

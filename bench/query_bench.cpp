@@ -1,0 +1,223 @@
+// The connection search on a generated city network: 300 stations, 30 lines that share change
+// stations, both directions, three day groups, 120 trips per timetable, some interval blocks.
+
+#include "data/data_module_1.h"
+#include "data/db_func.h"
+#include "data/main_globals.h"
+#include "data/table_files.h"
+#include "platform/ansi.h"
+#include "query/query.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+namespace {
+
+constexpr int Stations = 300;
+constexpr int Lines = 30;
+constexpr int Hubs = 40;
+constexpr int TripsPerTimetable = 120;
+
+void appendRow(Table &t, const QVariantList &values)
+{
+    t.open();
+    t.append();
+    for (int i = 0; i < values.size(); ++i)
+        t.field(i).setValue(values[i]);
+    t.post();
+}
+
+bool writePtf(const QString &file, const QStringList &names, const QStringList &rows)
+{
+    QString nameLine;
+    for (const QString &n : names)
+        nameLine += QLatin1Char('"') + n + QStringLiteral("\",");
+    QStringList lines{QStringLiteral("/* Portable Table Format 1.0 */"),
+                      QStringLiteral("porTables[porTables.length] = new Array("), nameLine};
+    for (const QString &r : rows)
+        lines << r + QLatin1Char(',');
+    lines << QString::number(names.size()) + QStringLiteral(");");
+    return ansi::writeLines(file, lines);
+}
+
+struct Project {
+    QTemporaryDir dir;
+    Tdm1 module;
+    QVector<QPair<QString, QString>> queries;
+    int revision = 0;
+
+    Project()
+    {
+        dm1 = &module;
+        ProjectDir = dir.path();
+        ProjectFileName = dir.filePath(QStringLiteral("city.ppr"));
+        std::mt19937 random(2026);
+        for (int s = 1; s <= Stations; ++s)
+            appendRow(module.cdsStations, {s, QStringLiteral("Station %1").arg(s)});
+        appendRow(module.cdsDayGroups, {1, "1", "1111100", "Mo-Fr"});
+        appendRow(module.cdsDayGroups, {2, "2", "0000010", "Sa"});
+        appendRow(module.cdsDayGroups, {3, "3", "0000001", "So"});
+        appendRow(module.cdsIntervals, {2, 10.0});
+        int lc = 0;
+        for (int l = 1; l <= Lines; ++l) {
+            appendRow(module.cdsLines, {l, QStringLiteral("Line %1").arg(l)});
+            // Eight stations of its own and eight change stations, alternating.
+            QVector<int> stops;
+            for (int k = 0; k < 8; ++k) {
+                int hub = 1 + int(random() % Hubs);
+                while (stops.contains(hub))
+                    hub = 1 + int(random() % Hubs);
+                stops << hub << Hubs + 1 + (l - 1) * 8 + k;
+            }
+            for (int k = 0; k < stops.size(); ++k)
+                appendRow(module.cdsLineStations, {l, k + 1, stops[k]});
+            QVector<int> minutes;
+            for (int k = 0; k + 1 < stops.size(); ++k)
+                minutes << 2 + int(random() % 3);
+            QStringList stopRows;
+            for (int dg = 1; dg <= 3; ++dg)
+                for (int direction = 1; direction <= 2; ++direction) {
+                    ++lc;
+                    appendRow(module.cdsLineConnections, {lc, l, dg, direction});
+                    QVector<int> order = stops;
+                    if (direction == 2)
+                        std::reverse(order.begin(), order.end());
+                    for (int k = 0; k < order.size(); ++k)
+                        stopRows << QStringLiteral("%1,%2,%3,%4").arg(order[k]).arg(dg).arg(direction).arg(k + 1);
+                    QStringList names{"ID"};
+                    for (int k = 1; k <= order.size(); ++k)
+                        names << QString::number(k);
+                    QStringList rows;
+                    const int first = 300 + int(random() % 10);
+                    // Every third line runs "all 10 minutes" between 09:00 and 12:00.
+                    const bool block = l % 3 == 0;
+                    int id = 0;
+                    for (int t = 0; t < TripsPerTimetable; ++t) {
+                        QStringList cells{QString::number(++id)};
+                        const int start = first + t * 10;
+                        if (block && start > 540 && start < 720) {
+                            if (start - 10 <= 540) {
+                                for (int k = 0; k < order.size(); ++k)
+                                    cells << QStringLiteral("-2");
+                                rows << cells.join(QLatin1Char(','));
+                            } else {
+                                --id;
+                            }
+                            continue;
+                        }
+                        int time = start;
+                        for (int k = 0; k < order.size(); ++k) {
+                            cells << QString::number(time);
+                            if (k + 1 < order.size())
+                                time += minutes[direction == 1 ? k : order.size() - 2 - k];
+                        }
+                        rows << cells.join(QLatin1Char(','));
+                    }
+                    writePtf(dir.filePath(QStringLiteral("tt_%1.ptf").arg(lc)), names, rows);
+                }
+            writePtf(dir.filePath(QStringLiteral("ttc_%1.ptf").arg(l)), {"StationID", "DayGroupID", "Direction", "Position"},
+                     stopRows);
+        }
+        for (int c = 1; c <= lc; ++c)
+            BuildDistances(c);
+        // From one line's own stations to another's, across the network.
+        for (int q = 0; q < 8; ++q) {
+            const int a = Hubs + 1 + int(random() % (Lines * 8));
+            const int b = Hubs + 1 + int(random() % (Lines * 8));
+            queries << qMakePair(QStringLiteral("Station %1").arg(a), QStringLiteral("Station %1").arg(b));
+        }
+    }
+
+    // Another byte in distances.ini: the next showing must build its tables anew.
+    void touchDistances()
+    {
+        QFile f(dir.filePath(QStringLiteral("distances.ini")));
+        f.open(QIODevice::Append);
+        f.write(QByteArray("; ") + QByteArray::number(++revision) + "\r\n");
+    }
+};
+
+Project &project()
+{
+    static Project p;
+    return p;
+}
+
+void defaults()
+{
+    MaxConnections = 10;
+    MaxTransfers = 3;
+    SearchDepth = 10;
+    MaxSearchTime = 60;
+    MinChangeMinutes = 1;
+}
+
+void BM_ShowingBuildsTables(benchmark::State &state)
+{
+    Project &p = project();
+    for (auto _ : state) {
+        state.PauseTiming();
+        closeQueryShowing();
+        p.touchDistances();
+        state.ResumeTiming();
+        openQueryShowing();
+    }
+    state.counters["passes"] = queryCounters.closurePasses;
+}
+
+void BM_ShowingWithUnchangedFiles(benchmark::State &state)
+{
+    project();
+    openQueryShowing();
+    for (auto _ : state) {
+        closeQueryShowing();
+        openQueryShowing();
+    }
+}
+
+void BM_FirstQueryAfterShowing(benchmark::State &state)
+{
+    Project &p = project();
+    defaults();
+    int q = 0;
+    int found = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        closeQueryShowing();
+        openQueryShowing();
+        const auto &pair = p.queries[q++ % p.queries.size()];
+        state.ResumeTiming();
+        found += runConnectionQuery(pair.first, pair.second, QStringLiteral("Mo-Fr"), 480).count(QStringLiteral("Arrival in"));
+    }
+    state.counters["connections"] = double(found) / double(state.iterations());
+}
+
+void BM_RepeatedQuery(benchmark::State &state)
+{
+    Project &p = project();
+    defaults();
+    closeQueryShowing();
+    openQueryShowing();
+    int q = 0;
+    int found = 0;
+    for (const auto &pair : p.queries) // every timetable the queries need is in the caches
+        runConnectionQuery(pair.first, pair.second, QStringLiteral("Mo-Fr"), 480);
+    for (auto _ : state) {
+        const auto &pair = p.queries[q++ % p.queries.size()];
+        found += runConnectionQuery(pair.first, pair.second, QStringLiteral("Mo-Fr"), 480).count(QStringLiteral("Arrival in"));
+    }
+    state.counters["connections"] = double(found) / double(state.iterations());
+}
+
+} // namespace
+
+BENCHMARK(BM_ShowingBuildsTables)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowingWithUnchangedFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstQueryAfterShowing)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepeatedQuery)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

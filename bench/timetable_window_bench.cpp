@@ -1,0 +1,143 @@
+// The timetable editor on a timetable of 200 trips and 60 stop rows: the load behind "Edit
+// Timetable" and the save behind "Save changes", each with all its file reads and writes.
+#include "app/edit_timetable.h"
+#include "data/data_module_1.h"
+#include "data/main_globals.h"
+#include "platform/ansi.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int Trips = 200;
+constexpr int StopRows = 60; // 59 stations, the 30th standing twice
+
+QStringList ptf(const QStringList &names, const QStringList &rows)
+{
+    QString nameLine;
+    for (const QString &name : names)
+        nameLine += QLatin1Char('"') + name + QStringLiteral("\",");
+    QStringList lines{QStringLiteral("/* Portable Table Format 1.0 */"),
+                      QStringLiteral("porTables[porTables.length] = new Array("), nameLine};
+    for (const QString &row : rows)
+        lines << row + QLatin1Char(',');
+    lines << QString::number(names.size()) + QStringLiteral(");");
+    return lines;
+}
+
+void appendRow(Table &t, const QVariantList &values)
+{
+    t.append();
+    for (int i = 0; i < values.size(); ++i)
+        t.field(i).setValue(values[i]);
+    t.post();
+}
+
+// Line 1 with its stations, day group 1, line connection 1 and its files in the folder.
+void makeProject(const QString &dir)
+{
+    ProjectDir = dir;
+    ProjectFileName = dir + QStringLiteral("/bench.ppr");
+    Tdm1 &dm = *dm1;
+    for (Table *t : {&dm.cdsStations, &dm.cdsLines, &dm.cdsLineStations, &dm.cdsDayGroups, &dm.cdsLineConnections,
+                     &dm.cdsIntervals})
+        t->createDataSet();
+    QVector<int> stopStations;
+    for (int s = 1; s <= StopRows - 1; ++s) {
+        appendRow(dm.cdsStations, {s, QStringLiteral("Station %1").arg(s)});
+        appendRow(dm.cdsLineStations, {1, s, s});
+        stopStations << s;
+        if (s == 30)
+            stopStations << s;
+    }
+    appendRow(dm.cdsLines, {1, QStringLiteral("Line 1")});
+    appendRow(dm.cdsDayGroups, {1, QStringLiteral("Weekdays"), QStringLiteral("12345"), QStringLiteral("Mo-Fr")});
+    appendRow(dm.cdsLineConnections, {1, 1, 1, 1});
+    appendRow(dm.cdsIntervals, {2, 10});
+    for (Table *t : dm.tables())
+        t->close();
+
+    QStringList stopRows;
+    for (int p = 0; p < StopRows; ++p)
+        stopRows << QStringLiteral("%1,1,1,%2").arg(stopStations[p]).arg(p + 1);
+    ansi::writeLines(dir + QStringLiteral("/ttc_1.ptf"),
+                     ptf({"StationID", "DayGroupID", "Direction", "Position"}, stopRows));
+    QStringList columns{"ID"};
+    for (int p = 1; p <= StopRows; ++p)
+        columns << QString::number(p);
+    QStringList trips;
+    for (int k = 0; k < Trips; ++k) {
+        QStringList cells{QString::number(k + 1)};
+        int minutes = 300 + 5 * k;
+        for (int p = 0; p < StopRows; ++p) {
+            if (k % 10 == 5 && p > 0 && p < StopRows - 1)
+                cells << QStringLiteral("-2"); // every 10 minutes between the trips beside it
+            else
+                cells << QString::number(minutes);
+            if (p != 29) // the doubled station: arrival and departure at the same time
+                minutes += 2;
+        }
+        trips << cells.join(QLatin1Char(','));
+    }
+    ansi::writeLines(dir + QStringLiteral("/tt_1.ptf"), ptf(columns, trips));
+}
+
+TfmEditTimeTable *editor = nullptr;
+
+void load()
+{
+    editor->findChild<QPushButton *>(QStringLiteral("btTimeTableEdit"))->click();
+}
+
+void BM_Load(benchmark::State &state)
+{
+    for (auto _ : state) {
+        load();
+        state.PauseTiming();
+        editor->btCancelClick();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond);
+
+void BM_Save(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        load();
+        state.ResumeTiming();
+        editor->btSaveClick();
+    }
+}
+BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    dm1 = new Tdm1;
+    makeProject(dir.path());
+    editor = new TfmEditTimeTable;
+    editor->show();
+    // A save that the check or a failed write stopped would leave edit mode on and time nothing.
+    load();
+    editor->btSaveClick();
+    if (!editor->findChild<QWidget *>(QStringLiteral("pTimeTableEdit"))->isHidden()) {
+        qWarning("the timetable was not saved");
+        return 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    delete editor;
+    delete dm1;
+    dm1 = nullptr;
+    return 0;
+}

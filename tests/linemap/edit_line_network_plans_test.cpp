@@ -1,0 +1,402 @@
+#include "linemap/edit_line_network_plans.h"
+#include "linemap/linemap_open.h"
+#include "linemap/linemap_records.h"
+#include "linemap/plan_style_rules.h"
+
+#include "app/app_environment.h"
+#include "data/data_module_1.h"
+#include "data/db_func.h"
+#include "data/main_globals.h"
+#include "platform/ansi.h"
+#include "platform/color_box.h"
+#include "support/project_folder.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace {
+
+class PlanList : public StartedProgram
+{
+protected:
+    void SetUp() override
+    {
+        StartedProgram::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        ProjectDir = m_dir.path();
+        ProjectFileName = ProjectDir + "/netz.ppr";
+        DefaultLineMapPrefsFile = QStringLiteral(KORVALIN_RESOURCES_DIR "/line_map_prefs.ptf");
+        loadSharedTables();
+        w = fmEditLineNetworkPlans;
+    }
+    void TearDown() override
+    {
+        if (w->isVisible() && btClose()->isHidden())
+            w->btCancelClick();
+        w->close();
+        StartedProgram::TearDown();
+    }
+
+    // What the main window does before it shows the list.
+    void loadSharedTables()
+    {
+        const QString prefs = ProjectDir + "/line_map_prefs.ptf";
+        LoadLineMapPrefs(QFileInfo::exists(prefs) ? prefs : DefaultLineMapPrefsFile);
+        CreateEmptyLineMaps();
+        if (QFileInfo::exists(ProjectDir + "/line_maps.ptf"))
+            LoadLineMaps();
+        CreateEmptyLineMapLines();
+        CreateEmptyLineMapLineSections();
+        CreateEmptyLineMapLineConnections();
+        CreateEmptyLineMapLineTextVisible();
+        CreateEmptyLineMapLineTextColor();
+        CreateEmptyLineMapLineTextOffset();
+    }
+
+    template <typename T> T *get(const char *name) { return w->findChild<T *>(QString::fromLatin1(name)); }
+    QListWidget *lbMaps() { return get<QListWidget>("lbMaps"); }
+    QLineEdit *edit(const char *name) { return get<QLineEdit>(name); }
+    QPushButton *btClose() { return get<QPushButton>("btClose"); }
+    QPushButton *btSave() { return get<QPushButton>("btSave"); }
+    bool settingsOpen() { return !get<QWidget>("gbLineMapEdit")->isHidden(); }
+
+    QStringList listed()
+    {
+        QStringList names;
+        for (int i = 0; i < lbMaps()->count(); ++i)
+            names << lbMaps()->item(i)->text();
+        return names;
+    }
+    void select(const QString &name)
+    {
+        const auto items = lbMaps()->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1);
+        lbMaps()->setCurrentItem(items.first());
+        items.first()->setSelected(true);
+    }
+    void showList()
+    {
+        w->show();
+        QApplication::processEvents();
+    }
+    // Adds a plan through New and Save.
+    void newPlan(const QString &name)
+    {
+        w->btNewLineMapClick();
+        edit("eMapName")->setText(name);
+        w->eMapNameExit();
+        w->btSaveClick();
+    }
+    // The drawing editor is modal: close it as soon as it runs.
+    void closeNextModal(bool *seen)
+    {
+        QTimer::singleShot(0, [seen] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (dialog) {
+                *seen = true;
+                dialog->reject();
+            }
+        });
+    }
+
+    QTemporaryDir m_dir;
+    ScriptedDialogs d;
+    TfmEditLineNetworkPlans *w = nullptr;
+};
+
+} // namespace
+
+TEST_F(PlanList, EmptyProjectNewSaveAndCommandsWithoutSelection)
+{
+    showList();
+    EXPECT_EQ(w->windowTitle(), "Edit line maps");
+    EXPECT_TRUE(listed().isEmpty());
+    w->btLineMapEditClick();
+    w->btLineMapDeleteClick();
+    w->bbLineMapWorkClick();
+    EXPECT_FALSE(settingsOpen());
+    EXPECT_TRUE(d.questions.isEmpty());
+
+    w->btNewLineMapClick();
+    EXPECT_TRUE(settingsOpen());
+    EXPECT_EQ(edit("eMapName")->text(), "Map 1");
+    EXPECT_TRUE(btSave()->isHidden());
+    EXPECT_TRUE(btClose()->isHidden());
+    EXPECT_FALSE(lbMaps()->isEnabled());
+    // The window cannot be closed while the settings box is open.
+    w->reject();
+    EXPECT_TRUE(w->isVisible());
+
+    w->btSaveClick();
+    EXPECT_FALSE(settingsOpen());
+    EXPECT_EQ(listed(), QStringList{"Map 1"});
+    EXPECT_EQ(GetLineMapIDByName("Map 1"), 1);
+    EXPECT_TRUE(QFileInfo::exists(ProjectDir + "/line_maps.ptf"));
+    EXPECT_TRUE(QFileInfo::exists(ProjectDir + "/line_map_prefs.ptf"));
+    EXPECT_TRUE(d.messages.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(ProjectDir + "/images")); // a new plan exports nothing
+}
+
+TEST_F(PlanList, ProposedNameThatExistsAndCancel)
+{
+    showList();
+    newPlan("Zentrum");
+    newPlan("Map 4");
+    newPlan("Außenbezirke");
+    EXPECT_EQ(listed(), QStringList({"Außenbezirke", "Map 4", "Zentrum"}));
+    w->btNewLineMapClick();
+    EXPECT_EQ(edit("eMapName")->text(), "Map 4");
+    edit("eMapName")->setText("map 4");
+    w->eMapNameExit();
+    w->btSaveClick();
+    EXPECT_EQ(d.messages, QStringList{"Linemap already exists"});
+    EXPECT_TRUE(settingsOpen());
+    EXPECT_EQ(edit("eMapName")->text(), "map 4");
+
+    const QByteArray before = fileBytes(ProjectDir + "/line_maps.ptf");
+    w->btCancelClick();
+    EXPECT_FALSE(settingsOpen());
+    EXPECT_FALSE(btClose()->isHidden());
+    EXPECT_EQ(listed().size(), 3);
+    EXPECT_EQ(fileBytes(ProjectDir + "/line_maps.ptf"), before);
+
+    // The next showing lists what the table holds, in name order.
+    w->close();
+    EXPECT_TRUE(listed().isEmpty());
+    showList();
+    EXPECT_EQ(listed(), QStringList({"Außenbezirke", "Map 4", "Zentrum"}));
+}
+
+TEST_F(PlanList, EditSavesSettingsRenamesAndOpensTheEditor)
+{
+    showList();
+    newPlan("Netz");
+    newPlan("Stadt");
+    select("Netz");
+    w->btLineMapEditClick();
+    EXPECT_EQ(edit("eMapName")->text(), "Netz");
+    edit("eMapWidth")->setText("640");
+    w->eMapWidthExit();
+    EXPECT_FALSE(btSave()->isHidden());
+
+    // A name that exists: the rename is refused and nothing changes.
+    edit("eMapName")->setText("Stadt");
+    w->eMapNameExit();
+    w->btSaveClick();
+    EXPECT_EQ(d.messages, QStringList{"Error changing the mapname Netz in Stadt"});
+    EXPECT_TRUE(settingsOpen());
+    EXPECT_EQ(listed(), QStringList({"Netz", "Stadt"}));
+
+    edit("eMapName")->setText("Netz Nord");
+    w->eMapNameExit();
+    bool editorShown = false;
+    closeNextModal(&editorShown);
+    w->btSaveClick();
+    EXPECT_TRUE(editorShown);
+    EXPECT_FALSE(settingsOpen());
+    EXPECT_EQ(listed(), QStringList({"Netz Nord", "Stadt"}));
+    EXPECT_EQ(w->SelectedLineMapName(), "Netz Nord");
+    TLineMapPrefs stored;
+    ASSERT_TRUE(ReadLineMapPrefs(GetLineMapIDByName("Netz Nord"), stored));
+    EXPECT_EQ(stored.Width, 640);
+    // The drawing editor exported the plan image when it closed.
+    EXPECT_TRUE(QFileInfo::exists(ProjectDir + "/images/line_map_1.jpg"));
+}
+
+TEST_F(PlanList, DeleteAsksAndWorksWithoutWrittenCourses)
+{
+    showList();
+    newPlan("Netz");
+    newPlan("Stadt");
+    // A cancelled New leaves the template's rows in memory; Delete must not write them.
+    w->btNewLineMapClick();
+    w->btCancelClick();
+
+    select("Netz");
+    d.answers = {DialogService::Answer::No};
+    w->btLineMapDeleteClick();
+    EXPECT_EQ(d.questions, QStringList{"Do you really want delete the linemap Netz"});
+    EXPECT_EQ(listed(), QStringList({"Netz", "Stadt"}));
+
+    d.answers = {DialogService::Answer::Yes};
+    w->btLineMapDeleteClick();
+    EXPECT_EQ(listed(), QStringList{"Stadt"});
+    EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join("\n").toStdString();
+    EXPECT_EQ(GetLineMapIDByName("Netz"), -1);
+    CreateEmptyLineMapPrefs();
+    ASSERT_TRUE(LoadLineMapPrefs(ProjectDir + "/line_map_prefs.ptf"));
+    TLineMapPrefs p;
+    EXPECT_FALSE(ReadLineMapPrefs(1, p));
+    EXPECT_TRUE(ReadLineMapPrefs(2, p));
+    EXPECT_EQ(dm1->cdsLineMapPrefs.recordCount(), 1);
+}
+
+TEST_F(PlanList, FailedWritesKeepTheBoxOpenAndTheListUnchanged)
+{
+    showList();
+    newPlan("Netz");
+    const QByteArray maps = fileBytes(ProjectDir + "/line_maps.ptf");
+
+    // The settings file cannot be written: the new plan is not added at all.
+    const QString prefs = ProjectDir + "/line_map_prefs.ptf";
+    const QByteArray prefsBefore = fileBytes(prefs);
+    ASSERT_TRUE(QFile::remove(prefs));
+    ASSERT_TRUE(QDir().mkpath(prefs));
+    w->btNewLineMapClick();
+    w->btSaveClick();
+    // (the reload of the unreadable settings file reports itself first)
+    EXPECT_EQ(d.messages.value(d.messages.size() - 1), "Error saving the file " + prefs);
+    EXPECT_TRUE(settingsOpen());
+    EXPECT_EQ(listed(), QStringList{"Netz"});
+    EXPECT_EQ(GetLineMapIDByName("Map 2"), -1);
+    EXPECT_EQ(fileBytes(ProjectDir + "/line_maps.ptf"), maps);
+    w->btCancelClick();
+
+    // An edited plan whose settings cannot be written opens no editor.
+    QDir(prefs).removeRecursively();
+    select("Netz");
+    w->btLineMapEditClick();
+    ASSERT_TRUE(QDir().mkpath(prefs));
+    d.messages.clear();
+    w->btSaveClick();
+    EXPECT_EQ(d.messages.value(d.messages.size() - 1), "Error saving the file " + prefs);
+    EXPECT_TRUE(settingsOpen());
+    w->btCancelClick();
+    QDir(prefs).removeRecursively();
+
+    // The plan list file cannot be written.
+    ASSERT_TRUE(QFile::remove(ProjectDir + "/line_maps.ptf"));
+    ASSERT_TRUE(QDir().mkpath(ProjectDir + "/line_maps.ptf"));
+    d.messages.clear();
+    newPlan("Stadt");
+    EXPECT_EQ(d.messages, QStringList{"Error saving the file " + ProjectDir + "/line_maps.ptf"});
+    EXPECT_TRUE(settingsOpen());
+    EXPECT_EQ(listed(), QStringList{"Netz"});
+    (void)prefsBefore;
+}
+
+TEST_F(PlanList, EditedPlanWithoutSettingsRowGetsOne)
+{
+    showList();
+    newPlan("Netz");
+    // The settings row is lost (a hand-edited file).
+    CreateEmptyLineMapPrefs();
+    ASSERT_TRUE(SaveLineMapPrefs());
+    select("Netz");
+    w->btLineMapEditClick();
+    bool shown = false;
+    closeNextModal(&shown);
+    w->btSaveClick();
+    EXPECT_TRUE(shown);
+    TLineMapPrefs p;
+    EXPECT_TRUE(ReadLineMapPrefs(GetLineMapIDByName("Netz"), p));
+}
+
+TEST_F(PlanList, OldTemplateOffsetsSurviveNewSaveEdit)
+{
+    // The template with the old offset column names.
+    QStringList lines;
+    ASSERT_TRUE(ansi::readLines(QStringLiteral(KORVALIN_RESOURCES_DIR "/line_map_prefs.ptf"), lines));
+    const char *names[][2] = {{"StationWEOffsetX", "StationWELineDistanceH"}, {"StationWEOffsetY", "StationWELineDistanceV"},
+                              {"StationNSOffsetX", "StationNSLineDistanceH"}, {"StationNSOffsetY", "StationNSLineDistanceV"},
+                              {"StationNWSEOffsetX", "StationNWSELineDistanceH"},
+                              {"StationNWSEOffsetY", "StationNWSELineDistanceV"},
+                              {"StationSWNEOffsetX", "StationSWNELineDistanceH"},
+                              {"StationSWNEOffsetY", "StationSWNELineDistanceV"},
+                              {"MultiStationOffsetX", "MultiStationDistanceH"}, {"MultiStationOffsetY", "MultiStationDistanceV"}};
+    for (auto &n : names)
+        lines[1].replace(QString("\"%1\"").arg(n[0]), QString("\"%1\"").arg(n[1]));
+    DefaultLineMapPrefsFile = ProjectDir + "/program/line_map_prefs.ptf";
+    ASSERT_TRUE(QDir().mkpath(ProjectDir + "/program"));
+    ASSERT_TRUE(ansi::writeLines(DefaultLineMapPrefsFile, lines));
+
+    showList();
+    w->btNewLineMapClick();
+    const TLineMapPrefs fromTemplate = w->LineMapPrefs();
+    w->btSaveClick();
+    select("Map 1");
+    w->btLineMapEditClick();
+    const TLineMapPrefs edited = w->LineMapPrefs();
+    for (int cls = 0; cls < 4; ++cls) {
+        EXPECT_EQ(StationPrefs(edited, cls), StationPrefs(fromTemplate, cls)) << cls;
+    }
+    EXPECT_EQ(edited.MultiStationOffsetX, fromTemplate.MultiStationOffsetX);
+    EXPECT_EQ(edited.MultiStationOffsetY, fromTemplate.MultiStationOffsetY);
+    w->btCancelClick();
+
+    // The drawing editor's opening reads the same offsets.
+    TLineMapEditorState s;
+    LineMapFormCreate(s);
+    ASSERT_TRUE(LineMapOpenPrefs(s, "Map 1"));
+    for (int cls = 0; cls < 4; ++cls)
+        EXPECT_EQ(StationPrefs(s.Prefs, cls), StationPrefs(fromTemplate, cls)) << cls;
+}
+
+TEST_F(PlanList, SettingsEditsFontsAndRaster)
+{
+    showList();
+    w->btNewLineMapClick();
+    const int raster = w->LineMapPrefs().LineRasterWidth;
+    edit("eLineRasterWidth")->setText("0");
+    w->eLineRasterWidthExit();
+    EXPECT_EQ(w->LineMapPrefs().LineRasterWidth, raster);
+    EXPECT_EQ(edit("eLineRasterWidth")->text(), QString::number(raster));
+    EXPECT_EQ(d.beeps, 1);
+    EXPECT_TRUE(btSave()->isHidden());
+    edit("eLineRasterWidth")->setText("");
+    w->eLineRasterWidthExit();
+    EXPECT_EQ(edit("eLineRasterWidth")->text(), QString::number(raster));
+    EXPECT_TRUE(btSave()->isHidden());
+
+    // A cancelled font dialog still counts as an edit.
+    d.fonts = {std::nullopt};
+    w->sbStationFontClick();
+    EXPECT_FALSE(btSave()->isHidden());
+    FontValue chosen;
+    chosen.name = "Liberation Serif";
+    chosen.size = 11;
+    chosen.underline = true;
+    chosen.color = 0x0000FF;
+    d.fonts = {chosen, chosen};
+    w->sbLineTextFontClick();
+    EXPECT_EQ(w->LineMapPrefs().LineTextFont.name, "Liberation Serif");
+    EXPECT_FALSE(w->LineMapPrefs().LineTextFont.underline);
+    w->sbStationFontClick();
+    EXPECT_EQ(w->LineMapPrefs().StationFont, chosen);
+    EXPECT_EQ(edit("eStationFont")->text(), "Liberation Serif");
+
+    // The station page: WE above with OffsetY -8 shows 8; "below" keeps the number.
+    w->bbLineNSClick();
+    EXPECT_EQ(w->SelectedStationClass(), 1);
+    EXPECT_TRUE(get<QComboBox>("cbStationAlign")->isHidden());
+    EXPECT_EQ(get<QRadioButton>("rgStationPositionItem0")->text(), "Left");
+    w->bbLineWEClick();
+    edit("eStationTextDistanceV")->setText("8");
+    w->eStationTextDistanceVExit();
+    const int side = w->LineMapPrefs().WE.Position;
+    EXPECT_EQ(w->LineMapPrefs().WE.OffsetY, side == 0 ? -8 : 8);
+    w->rgStationPositionClick(1 - side);
+    EXPECT_EQ(edit("eStationTextDistanceV")->text(), "8");
+    EXPECT_EQ(w->LineMapPrefs().WE.OffsetY, side == 0 ? 8 : -8);
+    w->cbStationAlignChange(1);
+    EXPECT_TRUE(get<QComboBox>("cbStationDirection")->isHidden());
+
+    // Transfer stations: "Left Top" forces "Right" and disables the alignment.
+    w->cbMultiStationPositionChange(3);
+    EXPECT_EQ(get<QComboBox>("cbMultiStationAlign")->currentText(), "Right");
+    EXPECT_FALSE(get<QComboBox>("cbMultiStationAlign")->isEnabled());
+    EXPECT_EQ(w->LineMapPrefs().MultiStationRotation, 0);
+
+    // The colour boxes edit the record.
+    get<ColorBox>("cobBackgroundColor")->colorChanged(0x00FF00);
+    EXPECT_EQ(w->LineMapPrefs().BackgroundColor, 0x00FF00);
+    EXPECT_EQ(w->PreviewImage().pixel(1, 2) & 0xFFFFFF, 0x00FF00u);
+    w->btCancelClick();
+}

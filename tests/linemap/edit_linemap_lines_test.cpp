@@ -1,0 +1,280 @@
+#include "linemap/edit_linemap_lines.h"
+
+#include "app/app_environment.h"
+#include "data/data_module_1.h"
+#include "data/db_func.h"
+#include "linemap/edit_line_network_plans.h"
+#include "linemap/line_course.h"
+#include "linemap/linemap_render.h"
+#include "support/project_folder.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+namespace {
+
+// The program started, a project with two lines and one plan of 400 by 300 pixels on a raster
+// of 20, the plan list showing it selected and the drawing editor opened on it.
+class LineMapEditor : public StartedProgram
+{
+protected:
+    void SetUp() override
+    {
+        StartedProgram::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        ProjectDir = m_dir.path();
+        ProjectFileName = m_dir.filePath(QStringLiteral("city.ppr"));
+        CreateEmptyLines();
+        CreateEmptyLineGraphic();
+        ASSERT_EQ(AddLine(QStringLiteral("U1")), 1);
+        ASSERT_EQ(AddLine(QStringLiteral("Bus 7")), 2);
+        CreateEmptyLineMaps();
+        CreateEmptyLineMapPrefs();
+        CreateEmptyLineMapLines();
+        CreateEmptyLineMapLineSections();
+        CreateEmptyLineMapLineConnections();
+        CreateEmptyLineMapLineTextVisible();
+        CreateEmptyLineMapLineTextColor();
+        CreateEmptyLineMapLineTextOffset();
+        ASSERT_EQ(AddLineMap(QStringLiteral("Centre")), 1);
+        TLineMapPrefs prefs;
+        prefs.Width = 400;
+        prefs.Height = 300;
+        prefs.LineRasterWidth = 20;
+        prefs.LineDrawWidth = 4;
+        prefs.BackgroundColor = 0xFFFFFF;
+        prefs.LineColor = 0x0000FF;
+        prefs.VehicleColor = 0x00FF00;
+        ASSERT_TRUE(AddLineMapPrefs(1, prefs));
+
+        fmEditLineNetworkPlans->show();
+        child<QListWidget>(fmEditLineNetworkPlans, "lbMaps")->setCurrentRow(0);
+        fmEditLineMapLines->show();
+        ASSERT_EQ(fmEditLineMapLines->State.LineMapID, 1);
+    }
+    void TearDown() override
+    {
+        fmEditLineMapLines->hide();
+        fmEditLineNetworkPlans->hide();
+        StartedProgram::TearDown();
+        ProjectDir.clear();
+        ProjectFileName.clear();
+    }
+
+    template <typename T>
+    static T *child(QWidget *window, const char *name)
+    {
+        T *w = window->findChild<T *>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    template <typename T>
+    T *ed(const char *name)
+    {
+        return child<T>(fmEditLineMapLines, name);
+    }
+    void click(const char *button) { ed<QPushButton>(button)->click(); }
+    void press(std::initializer_list<int> angles)
+    {
+        for (int a : angles)
+            click(QStringLiteral("bbDir%1").arg(a).toLatin1().constData());
+    }
+    void editLine(const QString &name)
+    {
+        QListWidget *lines = ed<QListWidget>("lbLines");
+        lines->setCurrentItem(lines->findItems(name, Qt::MatchExactly).value(0));
+        click("bbEditLine");
+    }
+    QStringList items(const char *list)
+    {
+        QStringList texts;
+        QListWidget *w = ed<QListWidget>(list);
+        for (int i = 0; i < w->count(); ++i)
+            texts << w->item(i)->text();
+        return texts;
+    }
+    QString page() { return ed<QTabWidget>("pcPrefs")->currentWidget()->objectName(); }
+    QByteArray bytes(const QString &file) { return fileBytes(m_dir.filePath(file)); }
+    // Every file of the project folder with its contents.
+    QMap<QString, QByteArray> folder()
+    {
+        QMap<QString, QByteArray> files;
+        const QDir dir(m_dir.path());
+        for (const QString &f : dir.entryList(QDir::Files))
+            files.insert(f, bytes(f));
+        for (const QString &f : QDir(m_dir.filePath(QStringLiteral("images"))).entryList(QDir::Files))
+            files.insert(QStringLiteral("images/") + f, bytes(QStringLiteral("images/") + f));
+        return files;
+    }
+    // A U-turn from (40, 40): right 3, down 2, left 1.
+    void drawCourse()
+    {
+        fmEditLineMapLines->iPreviewMouseDown(43, 43);
+        click("bbLineDrawOnOff");
+        press({90, 90, 90, 180, 180, 270});
+        click("bbLineDrawOnOff");
+    }
+
+    QTemporaryDir m_dir;
+    ScriptedDialogs m_dialogs;
+};
+
+TEST_F(LineMapEditor, OpensThePlanIdle)
+{
+    EXPECT_EQ(fmEditLineMapLines->windowTitle(), "line map editor");
+    EXPECT_EQ(items("lbLines"), QStringList({"Bus 7", "U1"}));
+    EXPECT_EQ(page(), "tsEmptyPrefs");
+    EXPECT_FALSE(ed<QTabWidget>("pcPrefs")->tabBar()->isVisible());
+    EXPECT_FALSE(ed<QWidget>("gbShow")->isVisible());
+    EXPECT_EQ(ed<QLabel>("iPreview")->pixmap().size(), QSize(400, 300));
+    EXPECT_EQ(ed<QPushButton>("bbSaveLine")->text(), "Save changes");
+    EXPECT_EQ(ed<QComboBox>("cbMultiStationPosition")->count(), 12);
+    EXPECT_EQ(ed<QComboBox>("cbMultiStationAlign")->itemText(1), "Center");
+    // Idle, the window closes.
+    fmEditLineMapLines->close();
+    EXPECT_FALSE(fmEditLineMapLines->isVisible());
+}
+
+TEST_F(LineMapEditor, DrawsAndSavesACourse)
+{
+    editLine("U1");
+    EXPECT_EQ(page(), "tsLinePrefs");
+    EXPECT_FALSE(ed<QListWidget>("lbLines")->isEnabled());
+    EXPECT_TRUE(ed<QWidget>("gbShow")->isVisible());
+    EXPECT_EQ(ed<QLabel>("lLineName")->text(), "Line: U1");
+    EXPECT_FALSE(ed<QPushButton>("bbEditLine")->isVisible());
+    EXPECT_EQ(fmEditLineMapLines->State.LineColor, 0x0000FFu); // the plan's own line colour
+
+    // Inside a mode the window stays open, whether closed by the title bar or Escape.
+    fmEditLineMapLines->close();
+    EXPECT_TRUE(fmEditLineMapLines->isVisible());
+    fmEditLineMapLines->reject();
+    EXPECT_TRUE(fmEditLineMapLines->isVisible());
+
+    fmEditLineMapLines->iPreviewMouseDown(43, 43);
+    click("bbLineDrawOnOff");
+    EXPECT_EQ(ed<QPushButton>("bbLineDrawOnOff")->text(), "Draw end");
+    EXPECT_FALSE(ed<QPushButton>("bbSaveLine")->isVisible());
+    press({90, 90, 90, 180, 180, 270});
+    click("bbLineDrawOnOff");
+    EXPECT_TRUE(ed<QPushButton>("bbSaveLine")->isVisible());
+    EXPECT_EQ(items("lbLineSections1"),
+              QStringList({"1 | 40/40 => 100/40 (90°)", "1 | 100/40 => 100/80 (180°)", "1 | 100/80 => 80/80 (270°)"}));
+    // The drawn line stands in the picture in the plan's line width.
+    EXPECT_EQ(fmEditLineMapLines->State.Picture.pixel(70, 40) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(fmEditLineMapLines->State.Picture.pixel(80, 86) & 0xFFFFFF, 0u); // the cursor at the end
+
+    click("bbSaveLine");
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("; ").toStdString();
+    EXPECT_EQ(page(), "tsEmptyPrefs");
+    EXPECT_TRUE(ed<QListWidget>("lbLines")->isEnabled());
+    EXPECT_TRUE(items("lbLineSections1").isEmpty());
+    EXPECT_NE(bytes("line_map_lines.ptf"), "<missing>");
+    EXPECT_TRUE(bytes("line_map_line_sections.ptf").contains("1,1,3,1,0,100,80,80,80,270,"));
+    EXPECT_NE(bytes("line_map_line_intersections.ptf"), "<missing>");
+    EXPECT_TRUE(QFileInfo(m_dir.filePath("images/line_map_1.jpg")).size() > 0);
+    // Saved and idle again: the line is drawn among the other lines, without the cursor.
+    EXPECT_EQ(fmEditLineMapLines->State.Picture.pixel(70, 40) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(fmEditLineMapLines->State.Picture.pixel(80, 86) & 0xFFFFFF, 0xFFFFFFu);
+
+    // Entering again shows the stored course.
+    editLine("U1");
+    EXPECT_EQ(items("lbLineSections1").size(), 3);
+    click("bbCancelLine");
+    fmEditLineMapLines->close();
+    EXPECT_FALSE(fmEditLineMapLines->isVisible());
+}
+
+TEST_F(LineMapEditor, DeleteAllThenCancelChangesNothingOnDisk)
+{
+    editLine("U1");
+    drawCourse();
+    click("bbSaveLine");
+    const auto before = folder();
+    ASSERT_TRUE(before.contains("line_map_line_sections.ptf"));
+
+    editLine("U1");
+    click("bbDeleteAllSections");
+    EXPECT_TRUE(items("lbLineSections1").isEmpty());
+    EXPECT_TRUE(fmEditLineMapLines->State.Sections.empty());
+    click("bbCancelLine");
+    EXPECT_EQ(folder(), before);
+    EXPECT_EQ(page(), "tsEmptyPrefs");
+    editLine("U1");
+    EXPECT_EQ(items("lbLineSections1").size(), 3);
+    click("bbCancelLine");
+}
+
+TEST_F(LineMapEditor, StoppedSaveKeepsTheModeAndTheCourse)
+{
+    editLine("U1");
+    drawCourse();
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("line_map_line_sections.ptf"));
+    click("bbSaveLine");
+    EXPECT_EQ(m_dialogs.messages,
+              QStringList({"Error saving the file " + m_dir.filePath("line_map_line_sections.ptf")}));
+    EXPECT_EQ(page(), "tsLinePrefs");
+    EXPECT_EQ(items("lbLineSections1").size(), 3);
+    EXPECT_EQ(fmEditLineMapLines->State.Sections.size(), 3u);
+    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("images/line_map_1.jpg")));
+    fmEditLineMapLines->close();
+    EXPECT_TRUE(fmEditLineMapLines->isVisible());
+
+    // The second save stores the course: the line is not taken off the plan.
+    ASSERT_TRUE(QDir(m_dir.path()).rmdir("line_map_line_sections.ptf"));
+    click("bbSaveLine");
+    EXPECT_EQ(page(), "tsEmptyPrefs");
+    EXPECT_TRUE(bytes("line_map_lines.ptf").contains("1,1,"));
+    EXPECT_TRUE(bytes("line_map_line_sections.ptf").contains("1,1,3,1,0,100,80,80,80,270,"));
+    EXPECT_TRUE(QFileInfo::exists(m_dir.filePath("images/line_map_1.jpg")));
+}
+
+TEST_F(LineMapEditor, ClicksLandInsideThePlanAndMoveTheCursor)
+{
+    editLine("Bus 7");
+    TLineMapEditorState &s = fmEditLineMapLines->State;
+    const QImage clean = [&] {
+        TLineMapEditorState copy = s;
+        Redraw(copy);
+        return copy.Picture;
+    }();
+    fmEditLineMapLines->iPreviewMouseDown(0, 0);
+    EXPECT_EQ(QString("%1/%2").arg(s.CursorX).arg(s.CursorY), "0/0");
+    fmEditLineMapLines->iPreviewMouseDown(399, 299);
+    EXPECT_EQ(QString("%1/%2").arg(s.CursorX).arg(s.CursorY), "400/300");
+    fmEditLineMapLines->iPreviewMouseDown(3 + 40 + 9, 3 + 60);
+    EXPECT_EQ(QString("%1/%2").arg(s.CursorX).arg(s.CursorY), "40/60");
+    // Moving without drawing: the step list gives the step.
+    ed<QListWidget>("lbStepSize1")->setCurrentRow(2);
+    EXPECT_EQ(s.StepSize, 5);
+    press({90});
+    EXPECT_EQ(QString("%1/%2").arg(s.CursorX).arg(s.CursorY), "140/60");
+    // The cursor is the only mark on the picture: erasing it leaves the plain plan.
+    EraseCursor(s);
+    EXPECT_EQ(s.Picture, clean);
+    DrawCursor(s);
+
+    // The station page's pad is wired to the same handlers; outside station mode nothing moves
+    // it but the line-mode cursor.
+    click("BitBtn4");
+    EXPECT_EQ(s.CursorX, 240);
+    // The view toggles redraw with the cursor kept.
+    ed<QCheckBox>("cbShowRaster")->click();
+    EXPECT_TRUE(s.ShowRaster);
+    EraseCursor(s);
+    TLineMapEditorState raster = s;
+    Redraw(raster);
+    EXPECT_EQ(s.Picture, raster.Picture);
+    DrawCursor(s);
+    click("bbCancelLine");
+    EXPECT_FALSE(s.ShowRaster);
+    EXPECT_TRUE(ed<QCheckBox>("cbShowRaster")->isChecked()); // read again at the next entry
+}
+
+} // namespace

@@ -1,0 +1,201 @@
+// Golden images of the plan renderer and the style preview. A missing golden is written (and
+// reviewed before it is committed); with CI set in the environment a missing golden fails.
+#include "linemap/linemap_render.h"
+#include "linemap/plan_style_rules.h"
+#include "linemap/style_preview.h"
+#include "linemap/linemap_records.h"
+
+#include "data/db_func.h"
+#include "gui_environment.h"
+#include "support/project_folder.h"
+
+#include <QDir>
+#include <QFontInfo>
+
+#include <cstdlib>
+
+namespace {
+
+bool near(QRgb a, QRgb b)
+{
+    return std::abs(qRed(a) - qRed(b)) <= 40 && std::abs(qGreen(a) - qGreen(b)) <= 40 &&
+           std::abs(qBlue(a) - qBlue(b)) <= 40;
+}
+
+// Pixels of `a` that have no close colour within one pixel in `b`: glyph hinting moves edges by
+// a pixel and passes; a moved or missing line leaves whole runs unmatched.
+int unmatched(const QImage &a, const QImage &b, int radius)
+{
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            bool found = false;
+            for (int dy = -radius; dy <= radius && !found; ++dy)
+                for (int dx = -radius; dx <= radius && !found; ++dx) {
+                    const int bx = x + dx, by = y + dy;
+                    found = bx >= 0 && by >= 0 && bx < b.width() && by < b.height() && near(p, b.pixel(bx, by));
+                }
+            n += !found;
+        }
+    return n;
+}
+
+// Pictures without text compare exactly (radius 0); text may move a pixel (radius 1).
+void expectGolden(const QImage &image, const QString &name, int allowed = 0, int radius = 0)
+{
+    const QString dir = QStringLiteral(KORVALIN_TEST_DATA_DIR "/linemap");
+    const QString file = dir + QLatin1Char('/') + name + QStringLiteral(".png");
+    const QImage actual = image.convertToFormat(QImage::Format_RGB32);
+    if (!QFileInfo::exists(file)) {
+        if (qEnvironmentVariableIsSet("CI")) {
+            ADD_FAILURE() << "missing golden image " << file.toStdString();
+            return;
+        }
+        ASSERT_TRUE(QDir().mkpath(dir));
+        ASSERT_TRUE(actual.save(file, "PNG"));
+        std::printf("wrote golden image %s\n", qPrintable(file));
+        return;
+    }
+    const QImage golden = QImage(file).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(golden.size(), actual.size()) << name.toStdString();
+    const int missing = unmatched(actual, golden, radius) + unmatched(golden, actual, radius);
+    if (missing > allowed)
+        actual.save(QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral("-actual.png"), "PNG");
+    EXPECT_LE(missing, allowed) << name.toStdString() << " differs from its golden image";
+}
+
+class Goldens : public ProjectFolder
+{
+protected:
+    void SetUp() override
+    {
+        ProjectFolder::SetUp();
+        CreateEmptyLineMapLines();
+        CreateEmptyLineMapLineSections();
+        CreateEmptyLineGraphic();
+        s.LineMapID = 1;
+        s.Prefs.Width = s.PreviewWidth = 240;
+        s.Prefs.Height = s.PreviewHeight = 180;
+        s.Prefs.BackgroundColor = 0xF0F8FF;
+        s.Prefs.LineRasterWidth = 20;
+        s.Prefs.LineDrawWidth = 6;
+        s.Prefs.LineDefaultColor = true;
+        s.ShowRaster = true;
+    }
+    TLineMapEditorState s;
+};
+
+TLineMapPrefs previewPrefs()
+{
+    TLineMapPrefs p;
+    p.BackgroundColor = 0xFFFFFF;
+    p.LineRasterWidth = 20;
+    p.LineColor = 0x0000C0;
+    p.LineDrawWidth = 8;
+    p.StationFont.name = QStringLiteral("Arial");
+    p.StationFont.size = 9;
+    p.StationFont.color = 0x000000;
+    return p;
+}
+
+QImage preview(const TLineMapPrefs &p, int cls)
+{
+    QImage image = NewPlanPicture(kPreviewSize, kPreviewSize);
+    QPainter painter(&image);
+    BeginPlanPainter(painter);
+    PaintPreview(painter, p, cls);
+    return image;
+}
+
+} // namespace
+
+TEST(GoldenFonts, ArialIsLiberationSans)
+{
+    const QFontInfo info(PlanFont(previewPrefs().StationFont));
+    EXPECT_EQ(info.family(), QStringLiteral("Liberation Sans"));
+}
+
+TEST_F(Goldens, RendererLinesJunctionsAndBackgrounds)
+{
+    appendRows(dm1->cdsLineGraphic, {"LineID", "ColorRed", "ColorGreen", "ColorBlue"}, {{1, 220, 0, 0}});
+    appendRows(dm1->cdsLineMapLines,
+               {"LineMapID", "LineID", "DefaultColor", "ColorRed", "ColorGreen", "ColorBlue", "DefaultWidth",
+                "DrawWidth"},
+               {{1, 1, true, 0, 0, 0, true, 0}, {1, 2, false, 0, 120, 0, false, 2}, {1, 3, false, 0, 0, 0, false, 1}});
+    appendRows(dm1->cdsLineMapLineSections,
+               {"LineMapID", "LineID", "SectionID", "GroupID", "StartX", "StartY", "EndX", "EndY", "Degree"},
+               {{1, 1, 1, 1, 20, 20, 100, 20, 90},
+                {1, 1, 2, 1, 100, 20, 160, 80, 135},
+                {1, 2, 1, 1, 20, 140, 220, 140, 90},
+                {1, 2, 2, 1, 40, 160, 40, 100, 0},
+                {1, 3, 1, 1, 200, 20, 200, 160, 180}});
+    s.CurrentLineID = 4;
+    s.LineColor = 0xC000C0;
+    s.LineWidth = 4;
+    s.LineMode = true;
+    s.Sections = {{1, 60, 60, 120, 60, 0, 90}, {1, 120, 60, 120, 120, 0, 180}, {2, 120, 60, 180, 60, 0, 90}};
+    s.Connections = {{1, 1, true, 120, 60}, {2, 1, false, 120, 60}, {3, 2, false, 120, 60}};
+    Redraw(s);
+    expectGolden(s.Picture, QStringLiteral("render_lines"));
+
+    s.LineMode = false;
+    s.ShowLines = false;
+    s.ShowRaster = false;
+    Redraw(s);
+    expectGolden(s.Picture, QStringLiteral("render_background_only"));
+
+    s.ShowRaster = true;
+    s.Prefs.BackgroundImageOn = true;
+    s.BackgroundPicture = QImage(160, 100, QImage::Format_RGB32);
+    s.BackgroundPicture.fill(QColor(255, 240, 200));
+    Redraw(s);
+    expectGolden(s.Picture, QStringLiteral("render_background_smaller"));
+    s.BackgroundPicture = QImage(300, 220, QImage::Format_RGB32);
+    s.BackgroundPicture.fill(QColor(200, 240, 255));
+    Redraw(s);
+    expectGolden(s.Picture, QStringLiteral("render_background_larger"));
+}
+
+TEST(GoldenPreview, EveryClassAndRotation)
+{
+    struct Case { const char *name; int cls, position, textDirection, rotation; };
+    const Case cases[] = {
+        {"we_above_left_0", dcWE, 0, 0, 0},       {"we_above_centre_0", dcWE, 0, 1, 0},
+        {"we_above_left_45", dcWE, 0, 0, 45},     {"we_above_left_90", dcWE, 0, 0, 90},
+        {"we_above_right_-45", dcWE, 0, 2, -45},  {"we_above_right_-90", dcWE, 0, 2, -90},
+        {"we_below_left_-45", dcWE, 1, 0, -45},   {"we_below_left_-90", dcWE, 1, 0, -90},
+        {"we_below_right_45", dcWE, 1, 2, 45},    {"we_below_right_90", dcWE, 1, 2, 90},
+        {"ns_left_0", dcNS, 0, 0, 0},             {"ns_left_45", dcNS, 0, 0, 45},
+        {"ns_left_-45", dcNS, 0, 0, -45},         {"ns_right_45", dcNS, 1, 0, 45},
+        {"ns_right_-45", dcNS, 1, 0, -45},        {"nwse_above", dcNWSE, 0, 0, 0},
+        {"nwse_below", dcNWSE, 1, 0, 0},          {"swne_above", dcSWNE, 0, 0, 0},
+        {"swne_below", dcSWNE, 1, 0, 0},
+    };
+    for (const Case &c : cases) {
+        TLineMapPrefs p = previewPrefs();
+        StationPrefs(p, c.cls) = TStationDirectionPrefs{std::uint8_t(c.position), 0, 0, std::uint8_t(c.textDirection),
+                                                        c.rotation};
+        expectGolden(preview(p, c.cls), QStringLiteral("preview_") + QString::fromLatin1(c.name), 40, 1);
+    }
+    // The tolerance lets hinting pass but not a sample line moved by two pixels.
+    {
+        const QImage a = preview(previewPrefs(), dcNS);
+        QImage moved = NewPlanPicture(kPreviewSize, kPreviewSize);
+        QPainter painter(&moved);
+        painter.drawImage(2, 0, a);
+        painter.end();
+        EXPECT_GT(unmatched(a, moved, 1) + unmatched(moved, a, 1), 40);
+    }
+    // Raster widths 25 and 7, thin line, offsets.
+    TLineMapPrefs p = previewPrefs();
+    p.LineRasterWidth = 25;
+    p.LineDrawWidth = 1;
+    p.WE.OffsetX = 10;
+    p.WE.OffsetY = -6;
+    expectGolden(preview(p, dcWE), QStringLiteral("preview_raster25_thin"), 40, 1);
+    p.LineRasterWidth = 7;
+    p.BackgroundColor = 0x203040;
+    p.StationFont.color = 0xFFFFFF;
+    expectGolden(preview(p, dcNS), QStringLiteral("preview_raster7_dark"), 40, 1);
+}

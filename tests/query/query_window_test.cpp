@@ -1,0 +1,169 @@
+#include "app/query.h"
+
+#include "app/app_environment.h"
+#include "app/edit_timetable_model.h"
+#include "query_project.h"
+
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimeEdit>
+#include <QTimer>
+
+namespace {
+
+// The started program's windows over a project the test writes.
+class QueryWindow : public QueryProject
+{
+protected:
+    void SetUp() override
+    {
+        QueryProject::SetUp();
+        CreateForms();
+        SetEnglishCaptions();
+        m_created = dm1;
+        dm1 = &m_module;
+        resetSettings();
+    }
+    void TearDown() override
+    {
+        closeQueryShowing();
+        dm1 = m_created;
+        DestroyForms();
+        dm1 = &m_module;
+        QueryProject::TearDown();
+    }
+
+    template <class T>
+    T *control(const char *name)
+    {
+        T *c = fmQuery->findChild<T *>(QLatin1String(name));
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    static QStringList items(QComboBox *list)
+    {
+        QStringList texts;
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->itemText(i);
+        return texts;
+    }
+    // Shows the dialog modally, runs the steps while it is open, then closes it.
+    void whileShown(const std::function<void()> &steps)
+    {
+        QTimer::singleShot(0, fmQuery, [&] {
+            steps();
+            fmQuery->reject();
+        });
+        fmQuery->exec();
+    }
+    static void leave(QComboBox *list)
+    {
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(list, &out);
+    }
+
+    Tdm1 *m_created = nullptr;
+};
+
+TEST_F(QueryWindow, ListsLimitsAndAQuery)
+{
+    addStations({"Market", "Harbour", "Station Road", "Zoo", "Depot"});
+    const int line4 = addLine("Line 4", {"Market", "Station Road", "Zoo"});
+    const int line7 = addLine("Line 7", {"Zoo", "Harbour"});
+    addTimetable(line4, 1, 1, {"Market", "Station Road", "Zoo"}, regularTrips(3, 480, 15, 6, 15));
+    addTimetable(line7, 1, 1, {"Zoo", "Harbour"}, regularTrips(2, 485, 10, 8, 6));
+    stopClock();
+
+    EXPECT_EQ(fmQuery->windowTitle(), "Korvalin Pro - Timetable Information");
+    EXPECT_EQ(fmQuery->maximumSize(), QSize(780, 580));
+    EXPECT_EQ(control<QLabel>("lStart")->text(), "Start:");
+    EXPECT_EQ(control<QLabel>("lMaxTime")->text(), "Maximum search-depth");
+    EXPECT_EQ(control<QPushButton>("btStartQuery")->text(), "Start query");
+    auto *pages = control<QTabWidget>("pcQuery");
+    EXPECT_EQ(pages->tabText(pages->indexOf(control<QWidget>("tsQuery"))), "Timetable Information");
+    auto *start = control<QComboBox>("cbStartStation");
+    auto *target = control<QComboBox>("cbZielStation");
+    auto *day = control<QComboBox>("cbDayGroup");
+    auto *transfers = control<QComboBox>("cbMaxTransfers");
+    auto *depth = control<QComboBox>("cbSearchDepth");
+    auto *connections = control<QComboBox>("cbMaxConnections");
+    auto *searchTime = control<QComboBox>("cbMaxSearchTime");
+    EXPECT_EQ(transfers->currentText(), "3");
+    EXPECT_EQ(depth->currentText(), "10");
+    EXPECT_FALSE(depth->isEditable());
+    EXPECT_EQ(connections->currentText(), "10");
+    EXPECT_EQ(items(searchTime).size(), 13);
+    EXPECT_EQ(searchTime->currentText(), "1 Minute");
+    EXPECT_EQ(MaxSearchTime, 60);
+
+    whileShown([&] {
+        // Served stations in name order; the depot has no line.
+        EXPECT_EQ(items(start), (QStringList{"Harbour", "Market", "Station Road", "Zoo"}));
+        EXPECT_EQ(items(target), items(start));
+        EXPECT_EQ(start->currentText(), "Harbour");
+        EXPECT_EQ(target->currentText(), "Market");
+        EXPECT_EQ(items(day), (QStringList{"Mo-Fr", "Sa", "So"}));
+        EXPECT_EQ(day->currentIndex(), 0);
+
+        // Typed text keeps the last valid selection.
+        start->setCurrentIndex(1);
+        start->setEditText(QStringLiteral("Mark"));
+        leave(start);
+        EXPECT_EQ(start->currentText(), "Market");
+        target->setCurrentIndex(0);
+        transfers->setEditText(QStringLiteral("12"));
+        EXPECT_EQ(MaxTransfers, 3);
+        connections->setCurrentIndex(1);
+        EXPECT_EQ(MaxConnections, 2);
+        searchTime->setCurrentIndex(12);
+        EXPECT_EQ(MaxSearchTime, 2147483647);
+        searchTime->setCurrentIndex(0);
+        EXPECT_EQ(MaxSearchTime, 1);
+        searchTime->setCurrentIndex(4);
+        depth->setCurrentIndex(4);
+        EXPECT_EQ(SearchDepth, 20);
+
+        control<QTimeEdit>("dtpStartTime")->setTime(QTime(8, 5));
+        control<QPushButton>("btStartQuery")->click();
+        EXPECT_EQ(control<QPlainTextEdit>("mZeiten")->toPlainText(), R"(Suchzeit: 00:00:00
+Connections::
+
+Arrival in 56 minutes
+Line 4: Market to Zoo, departure: 08:15 arrival: 08:45
+Line 7: Zoo to Harbour, departure: 08:55 arrival: 09:01
+
+Arrival in 66 minutes
+Line 4: Market to Zoo, departure: 08:15 arrival: 08:45
+Line 7: Zoo to Harbour, departure: 09:05 arrival: 09:11)");
+    });
+}
+
+TEST_F(QueryWindow, StationListsOfSmallProjects)
+{
+    addStations({"Alone", "Other"});
+    auto *start = control<QComboBox>("cbStartStation");
+    auto *target = control<QComboBox>("cbZielStation");
+    whileShown([&] {
+        EXPECT_EQ(start->count(), 0);
+        EXPECT_EQ(target->count(), 0);
+        control<QPushButton>("btStartQuery")->click();
+        EXPECT_EQ(control<QPlainTextEdit>("mZeiten")->toPlainText(), "Suchzeit: 00:00:00\nConnections::");
+    });
+    stopClock();
+    addLine("Loop", {"Alone", "Alone"});
+    whileShown([&] {
+        EXPECT_EQ(start->currentText(), "Alone");
+        EXPECT_EQ(target->currentText(), "Alone");
+    });
+}
+
+TEST(QueryTimes, MinutesPastMidnight)
+{
+    EXPECT_EQ(MinutesToTime(1450), "00:10");
+}
+
+} // namespace
