@@ -109,7 +109,7 @@ var porTables = [];
         if (value === null || value === '') {
             return null;
         }
-        return decodeAddress(value.replace(/\+/g, ' ')).replace(/\\/g, '/').replace(/\/+$/, '');
+        return decodeAddress(value).replace(/\\/g, '/').replace(/\/+$/, '');
     })();
 
     function fileAddress(name) {

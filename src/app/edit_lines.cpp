@@ -49,8 +49,7 @@ void TfmEditLines::showEvent(QShowEvent *event)
 void TfmEditLines::FormShow()
 {
     lbLines->clear();
-    for (const QString &name : NamesInIdOrder(dm1->cdsLines, QStringLiteral("Line")))
-        AddSortedName(lbLines, name);
+    FillSortedNames(lbLines, NamesInIdOrder(dm1->cdsLines, QStringLiteral("Line")));
     leaveEditMode();
 }
 

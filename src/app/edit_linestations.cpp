@@ -40,8 +40,7 @@ void TfmEditLineStations::showEvent(QShowEvent *event)
 void TfmEditLineStations::FormShow()
 {
     lbLines->clear();
-    for (const QString &name : NamesInIdOrder(dm1->cdsLines, QStringLiteral("Line")))
-        AddSortedName(lbLines, name);
+    FillSortedNames(lbLines, NamesInIdOrder(dm1->cdsLines, QStringLiteral("Line")));
     FillStationList();
     btCancelClick();
 }
@@ -69,8 +68,7 @@ void TfmEditLineStations::FillStationList()
         lbStations->addItems(NewStationNames());
         return;
     }
-    for (const QString &name : NamesInIdOrder(dm1->cdsStations, QStringLiteral("Station")))
-        AddSortedName(lbStations, name);
+    FillSortedNames(lbStations, NamesInIdOrder(dm1->cdsStations, QStringLiteral("Station")));
 }
 
 void TfmEditLineStations::rbAllStationsClick()

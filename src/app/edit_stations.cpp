@@ -37,8 +37,7 @@ void TfmEditStations::showEvent(QShowEvent *event)
 void TfmEditStations::FormShow()
 {
     lbStations->clear();
-    for (const QString &name : NamesInIdOrder(dm1->cdsStations, QStringLiteral("Station")))
-        AddSortedName(lbStations, name);
+    FillSortedNames(lbStations, NamesInIdOrder(dm1->cdsStations, QStringLiteral("Station")));
     cbStationNewLineClear->setVisible(false);
     // Every show starts in browsing.
     leaveEditMode();

@@ -2,6 +2,16 @@
 
 #include <QListWidget>
 
+#include <algorithm>
+
+void FillSortedNames(QListWidget *list, QStringList names)
+{
+    std::stable_sort(names.begin(), names.end(),
+                     [](const QString &a, const QString &b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
+    list->clear();
+    list->addItems(names);
+}
+
 int AddSortedName(QListWidget *list, const QString &name)
 {
     // Binary search for the first row that sorts after the name.

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QListWidget;
 
 // The sorted name lists of the editors sort and look names up without regard to letter case,
 // as the users expect of a list of station or line names.
 
+// Replaces the list's entries by the names, sorted.
+void FillSortedNames(QListWidget *list, QStringList names);
 // Inserts the name at its place in a sorted list; returns its row.
 int AddSortedName(QListWidget *list, const QString &name);
 // The row of the name compared without regard to case, -1 when it is not listed.

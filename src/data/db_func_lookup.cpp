@@ -16,6 +16,15 @@ namespace {
 
 const QString kIdxID = QStringLiteral("idxID");
 
+// A name as the column will store it: a longer one is cut to the column's size, so the
+// duplicate test must compare that.
+QString storedName(const Table &table, const QString &nameField, const QString &name)
+{
+    const int column = table.findFieldIndex(nameField);
+    const int size = column >= 0 ? table.fieldAt(column).size : 0;
+    return size > 0 && name.size() > size ? name.left(size) : name;
+}
+
 // The row whose key is found under the index: its ID, or -1.
 int findID(Table &table, const QString &indexName, const QVariantList &key)
 {
@@ -26,6 +35,12 @@ int findID(Table &table, const QString &indexName, const QVariantList &key)
         table.close();
         return id;
     });
+}
+
+// A name looked up as it would be stored: no row holds more of it than its column takes.
+int findIDByName(Table &table, const QString &indexName, const QString &nameField, const QString &name)
+{
+    return findID(table, indexName, {storedName(table, nameField, name)});
 }
 
 QString findName(Table &table, const QString &nameField, int id)
@@ -49,15 +64,6 @@ int nextID(Table &table)
     table.last();
     const int last = table.fieldByName(QStringLiteral("ID")).asInteger();
     return last == std::numeric_limits<int>::max() ? -1 : last + 1;
-}
-
-// A name as the column will store it: a longer one is cut to the column's size, so the
-// duplicate test must compare that.
-QString storedName(const Table &table, const QString &nameField, const QString &name)
-{
-    const int column = table.findFieldIndex(nameField);
-    const int size = column >= 0 ? table.fieldAt(column).size : 0;
-    return size > 0 && name.size() > size ? name.left(size) : name;
 }
 
 // Names that no row may carry: empty or only blanks (the saves drop such rows without their
@@ -150,17 +156,23 @@ bool saveLineMapsTable(Table &table)
 
 int GetStationIDByName(const QString &Name)
 {
-    return findID(dm1->cdsStations, QStringLiteral("idxStationName"), {Name});
+    return findIDByName(dm1->cdsStations, QStringLiteral("idxStationName"), QStringLiteral("Station"), Name);
 }
 
-int GetLineIDByName(const QString &Name) { return findID(dm1->cdsLines, QStringLiteral("idxLineName"), {Name}); }
+int GetLineIDByName(const QString &Name)
+{
+    return findIDByName(dm1->cdsLines, QStringLiteral("idxLineName"), QStringLiteral("Line"), Name);
+}
 
 int GetDayGroupIDByName(const QString &Group)
 {
-    return findID(dm1->cdsDayGroups, QStringLiteral("idxGroup"), {Group});
+    return findIDByName(dm1->cdsDayGroups, QStringLiteral("idxGroup"), QStringLiteral("Group"), Group);
 }
 
-int GetLineMapIDByName(const QString &Name) { return findID(dm1->cdsLineMaps, QStringLiteral("idxMapName"), {Name}); }
+int GetLineMapIDByName(const QString &Name)
+{
+    return findIDByName(dm1->cdsLineMaps, QStringLiteral("idxMapName"), QStringLiteral("Name"), Name);
+}
 
 QString GetStationNameByID(int ID) { return findName(dm1->cdsStations, QStringLiteral("Station"), ID); }
 

@@ -61,6 +61,7 @@ TfmEditLineMapLines::TfmEditLineMapLines(QWidget *parent) : QDialog(parent)
     connect(bbSaveLine, &QPushButton::clicked, this, &W::bbSaveLineClick);
     connect(bbCancelLine, &QPushButton::clicked, this, &W::bbCancelLineClick);
 
+    ConnectModeHandlers();
     FormCreate();
 }
 

@@ -64,6 +64,68 @@ public:
     void bbSaveLineClick();
     void bbCancelLineClick();
 
+    // --- station mode, its name panel, transfer-station mode and line-label mode
+    // (edit_linemap_lines_stations.cpp, _stationtext.cpp, _multistations.cpp, _linetext.cpp)
+    void bbEditStationsClick();
+    void lbStationsClick();
+    void rbStationOnClick();
+    void rbStationOffClick();
+    void lbLineSections2Click();
+    void bbStationsDeleteAllClick();
+    void bbStationsArrangeClick();
+    void bbSaveStationClick();
+    void bbCancelStationsClick();
+    void ShowStationTextPrefs();
+    void FillStationTextPositionChoices();
+    void tcIndividualPropertiesChanging();
+    void tcIndividualPropertiesChange();
+    void cbStationDefaultPropertiesMouseUp();
+    void cbStationTextPositionChange();
+    void eStationTextDistanceHExit();
+    void eStationTextDistanceVExit();
+    void bbEditMultiStationsClick();
+    void lbMultiStationsClick();
+    void ShowMultiStationPrefs();
+    void FillMultiStationTextChoices();
+    void cbMultiStationDefaultPropertiesMouseUp();
+    void cbMultiStationPositionChange();
+    void cbMultiStationAlignChange();
+    void cbMultiStationDirectionChange();
+    void eMultiStationTextDistanceHExit();
+    void eMultiStationTextDistanceVExit();
+    void bbSaveMultiStationsClick();
+    void bbCancelMultiStationsClick();
+    void bbEditLineTextClick();
+    void ShowLineTextPrefs();
+    void cbLineTextVisibleDefaultPropertiesClick();
+    void cbLineTextVisibleStartClick();
+    void cbLineTextVisibleEndClick();
+    void cbLineTextColorDefaultPropertiesClick();
+    void cbLineTextDefaultLineColorMouseUp();
+    void cbLineTextDefaultLineBackgroundColorMouseUp();
+    void cobLineTextColorChange();
+    void cobLineTextBackgroundColorChange();
+    void cbLineTextPositionChange();
+    void cbLineTextNoChangeClick();
+    void eLineTextDistanceHExit();
+    void eLineTextDistanceVExit();
+    void btSaveLineTextClick();
+    void btCancelLineTextClick();
+
+private:
+    void ConnectModeHandlers();
+    bool takeModeLine(); // the selected line with its plan colour and width; false without its plan row
+    void setDownCurrentStop();
+    void selectStationRow(QListWidget *List, int Row);
+    void showStopPlaced(bool Placed);
+    int stationScopeValue() const; // IDValue of the panel's scope (IDType = m_stationTab)
+    void stationOffsetExit(bool Horizontal);
+    void multiStationOffsetExit(bool Horizontal);
+    void lineTextOffsetExit(bool Horizontal);
+    void showLineTextOffset();
+    int m_stationTab = 0; // the tab whose scope the name panel shows
+public:
+
 protected:
     // --- what every mode does on entry and exit
     // The selected line of lbLines becomes CurrentLineID; false (and -1) when none is selected.

@@ -268,7 +268,15 @@ bool renumberStationsAndPlacements(const TLineMapEditorState &s, const TNormalis
     std::vector<TCourseStationRow> renumbered = memo.Stations;
     for (TCourseStationRow &r : renumbered)
         r.LineSectionID = MapStationSection(course, r.LineSectionID, r.XPos, r.YPos);
-    if (renumbered != stations) {
+    // The file's row order follows the index active when it was written; only the rows count.
+    auto sorted = [](std::vector<TCourseStationRow> rows) {
+        std::sort(rows.begin(), rows.end(), [](const TCourseStationRow &a, const TCourseStationRow &b) {
+            return std::tie(a.StationID, a.LineSectionID, a.XPos, a.YPos) <
+                   std::tie(b.StationID, b.LineSectionID, b.XPos, b.YPos);
+        });
+        return rows;
+    };
+    if (sorted(renumbered) != sorted(stations)) {
         replaceStationRows(s.CurrentLineID, renumbered);
         if (!saveOrStop(dm1->cdsLineMapStations, [&] { return SaveLineMapStations(s.LineMapID); },
                         planFileName("lms_", s.LineMapID)))

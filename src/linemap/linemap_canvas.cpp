@@ -2,6 +2,9 @@
 
 #include <QFontMetrics>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
 // 96 dots per inch in dots per metre.
 constexpr int kDotsPerMeter96 = 3780;
@@ -23,14 +26,15 @@ void SetPlanResolution(QImage &image)
     image.setDotsPerMeterY(kDotsPerMeter96);
 }
 
-QImage NewPlanPicture(int width, int height)
+QImage NewPlanPicture(int width, int height, bool fillWhite)
 {
     if (width < 1 || height < 1)
         return QImage();
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull()) // too large for memory
         return image;
-    image.fill(Qt::white);
+    if (fillWhite)
+        image.fill(Qt::white);
     SetPlanResolution(image);
     return image;
 }
@@ -77,6 +81,15 @@ void PlanLine(QPainter &painter, int x1, int y1, int x2, int y2)
         // A line of no length covers nothing with a thin pen; a wide round pen leaves a dot.
         if (painter.pen().width() > 1)
             painter.drawPoint(x1, y1);
+        return;
+    }
+    const QPen pen = painter.pen();
+    if (pen.width() <= 1 && pen.style() == Qt::SolidLine && (x1 == x2 || y1 == y2)) {
+        // Thin straight lines (the raster) as one-pixel fills: the same pixels, start included
+        // and end left out, without the line stepper's cost.
+        const QRect run = x1 == x2 ? QRect(x1, std::min(y1, y2 + 1), 1, std::abs(y2 - y1))
+                                   : QRect(std::min(x1, x2 + 1), y1, std::abs(x2 - x1), 1);
+        painter.fillRect(run, pen.color());
         return;
     }
     painter.drawLine(x1, y1, x2, y2);

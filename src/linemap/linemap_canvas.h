@@ -28,9 +28,9 @@ QColor PlanColor(std::uint32_t color);
 // The colour value of a QColor.
 std::uint32_t PlanColorValue(const QColor &color);
 
-// A fresh picture of the given size at 96 dpi, filled white (the empty bitmap's colour).
-// Sizes below 1 give a null image.
-QImage NewPlanPicture(int width, int height);
+// A fresh picture of the given size at 96 dpi, filled white (the empty bitmap's colour) unless
+// the caller paints all of it anyway. Sizes below 1, or too large for memory, give a null image.
+QImage NewPlanPicture(int width, int height, bool fillWhite = true);
 // Sets an image's resolution to 96 dpi, so that font points map to plan pixels alike everywhere.
 void SetPlanResolution(QImage &image);
 // Prepares a painter for plan drawing: antialiasing off, default pen (black, 1), white solid

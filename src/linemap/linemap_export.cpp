@@ -3,10 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QCoreApplication>
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include <jpeglib.h>
@@ -42,8 +43,17 @@ bool imageFits(const QImage &image)
 // before setjmp, so the jump leaks nothing but what jpeg_destroy_compress frees.
 bool compress(const QImage &source, unsigned char **buffer, unsigned long *size, int quality)
 {
-    const QImage image = source.format() == QImage::Format_RGB888 ? source
-                                                                   : source.convertToFormat(QImage::Format_RGB888);
+#ifdef JCS_EXTENSIONS
+    // The plan picture's own pixels (B, G, R, X in memory) go to libjpeg-turbo unconverted.
+    const bool direct = source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32;
+    constexpr J_COLOR_SPACE directSpace = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+#else
+    const bool direct = false;
+    constexpr J_COLOR_SPACE directSpace = JCS_RGB;
+#endif
+    const QImage image = direct || source.format() == QImage::Format_RGB888
+                             ? source
+                             : source.convertToFormat(QImage::Format_RGB888);
     if (image.isNull())
         return false;
     jpeg_compress_struct cinfo{};
@@ -59,8 +69,8 @@ bool compress(const QImage &source, unsigned char **buffer, unsigned long *size,
     jpeg_mem_dest(&cinfo, buffer, size);
     cinfo.image_width = JDIMENSION(image.width());
     cinfo.image_height = JDIMENSION(image.height());
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
+    cinfo.input_components = direct ? 4 : 3;
+    cinfo.in_color_space = direct ? directSpace : JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
@@ -91,19 +101,35 @@ bool EncodeJpeg(const QImage &Image, QByteArray &Out, int Quality)
 
 bool WriteJpegFile(const QImage &Image, const QString &FileName, int Quality)
 {
-    QByteArray data;
-    if (!EncodeJpeg(Image, data, Quality))
+    if (!imageFits(Image))
         return false;
-    // QSaveFile writes a temporary file beside the target and renames it over the target.
-    QSaveFile file(FileName);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    const bool encoded = compress(Image, &buffer, &size, Quality) && buffer && size > 0;
+    // The compressed bytes are written from libjpeg's buffer as they are.
+    const QByteArray data = encoded ? QByteArray::fromRawData(reinterpret_cast<const char *>(buffer), qsizetype(size))
+                                    : QByteArray();
+    const struct Free {
+        unsigned char *p;
+        ~Free() { std::free(p); }
+    } release{buffer};
+    if (!encoded)
         return false;
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
+    // Written under a temporary name beside the target and renamed over it, so the old image
+    // stays whole until the new one is complete. No sync to disk: the image is made again at
+    // the next save, and waiting for the disk would double the export's time.
+    const QString temp = FileName + QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid());
+    QFile file(temp);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const bool written = file.write(data) == data.size();
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError ||
+        std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(FileName).constData()) != 0) {
+        QFile::remove(temp);
         return false;
     }
-    return file.commit();
+    return true;
 }
 
 QImage DecodeJpeg(const QByteArray &Data)

@@ -193,7 +193,9 @@ void Redraw(TLineMapEditorState &State)
         picture = State.BackgroundPicture.convertToFormat(QImage::Format_RGB32);
         SetPlanResolution(picture);
     } else {
-        picture = NewPlanPicture(State.PreviewWidth, State.PreviewHeight);
+        // The background covers the whole picture when the plan is at least the picture's size.
+        const bool covered = State.Prefs.Width >= State.PreviewWidth && State.Prefs.Height >= State.PreviewHeight;
+        picture = NewPlanPicture(State.PreviewWidth, State.PreviewHeight, !covered);
     }
     State.Picture = picture;
     if (State.Picture.isNull())

@@ -1,19 +1,5 @@
 #include "linemap/linemap_render.h"
 
-// The station, transfer-station and line-label drawing steps of a redraw. They draw nothing yet.
-
-void DrawLineTexts(QPainter &, TLineMapEditorState &)
-{
-}
-
-void DrawCurrentLineText(QPainter &, TLineMapEditorState &)
-{
-}
-
-void DrawStations(QPainter &, TLineMapEditorState &)
-{
-}
-
-void DrawCurrentLineStations(QPainter &, TLineMapEditorState &)
-{
-}
+// The station, transfer-station and line-label drawing steps of a redraw live beside their
+// helpers: DrawStations and DrawCurrentLineStations in linemap_render_stations.cpp,
+// DrawLineTexts and DrawCurrentLineText in linemap_render_labels.cpp.

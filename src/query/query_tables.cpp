@@ -170,13 +170,19 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
     // For fixed a and c the b-loop writes only [a][c], which none of its sums reads (b is never a
     // or c), so it is a min-reduction over row a and column c; the column is read from a
     // transposed copy kept up to date, so every sum sees exactly what the plain loop sees.
+    // Change counts are widened to 16 bits with "unreachable" far above any real sum, so that a
+    // plain minimum also drops every pair with an unreachable part.
+    constexpr std::uint16_t unreachable = 0x4000;
     const std::size_t n = std::size_t(std::max(N, 0));
     std::vector<std::int16_t> minutesT(n * n);
-    std::vector<std::uint8_t> transfersT(n * n);
+    std::vector<std::uint16_t> changes(n * n), changesT(n * n);
     for (std::size_t r = 0; r < n; ++r)
         for (std::size_t c = 0; c < n; ++c) {
+            const std::uint8_t t = Transfers[r * n + c];
+            const std::uint16_t wide = t == NoTransfers ? unreachable : t;
             minutesT[c * n + r] = Minutes[r * n + c];
-            transfersT[c * n + r] = Transfers[r * n + c];
+            changes[r * n + c] = wide;
+            changesT[c * n + r] = wide;
         }
     auto minSum = [](const std::int16_t *row, const std::int16_t *col, int from, int to, std::int16_t best) {
         for (int b = from; b < to; ++b) {
@@ -185,12 +191,10 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
         }
         return best;
     };
-    auto minChanges = [](const std::uint8_t *row, const std::uint8_t *col, int from, int to, std::uint8_t best) {
+    auto minChanges = [](const std::uint16_t *row, const std::uint16_t *col, int from, int to, std::uint16_t best) {
         for (int b = from; b < to; ++b) {
-            const std::uint16_t s = std::uint16_t(row[b] + col[b] + 1);
-            const bool open = row[b] == NoTransfers || col[b] == NoTransfers;
-            const std::uint8_t v = open ? std::uint8_t(NoTransfers) : std::uint8_t(s > 254 ? 254 : s);
-            best = v < best ? v : best;
+            const std::uint16_t s = std::uint16_t(row[b] + col[b]);
+            best = s < best ? s : best;
         }
         return best;
     };
@@ -201,12 +205,12 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
         ++passes;
         for (int a = 1; a < N; ++a) {
             std::int16_t *row = Minutes.data() + std::size_t(a) * n;
-            std::uint8_t *rowT = Transfers.data() + std::size_t(a) * n;
+            std::uint16_t *rowT = changes.data() + std::size_t(a) * n;
             for (int c = 1; c < N; ++c) {
                 if (c == a)
                     continue;
                 std::int16_t *col = minutesT.data() + std::size_t(c) * n;
-                std::uint8_t *colT = transfersT.data() + std::size_t(c) * n;
+                std::uint16_t *colT = changesT.data() + std::size_t(c) * n;
                 const int lo = std::min(a, c);
                 const int hi = std::max(a, c);
                 std::int16_t best = INT16_MAX;
@@ -218,17 +222,22 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
                     col[a] = best;
                     changed = true;
                 }
-                std::uint8_t t = NoTransfers;
-                t = minChanges(rowT, colT, 1, lo, t);
-                t = minChanges(rowT, colT, lo + 1, hi, t);
-                t = minChanges(rowT, colT, hi + 1, N, t);
-                if (t != NoTransfers && (rowT[c] == NoTransfers || t < rowT[c])) {
-                    rowT[c] = t;
-                    colT[a] = t;
+                std::uint16_t sum = UINT16_MAX;
+                sum = minChanges(rowT, colT, 1, lo, sum);
+                sum = minChanges(rowT, colT, lo + 1, hi, sum);
+                sum = minChanges(rowT, colT, hi + 1, N, sum);
+                if (sum < unreachable) {
+                    const std::uint16_t t = std::min<std::uint16_t>(std::uint16_t(sum + 1), 254);
+                    if (rowT[c] == unreachable || t < rowT[c]) {
+                        rowT[c] = t;
+                        colT[a] = t;
+                    }
                 }
             }
         }
     }
+    for (std::size_t i = 0; i < n * n; ++i)
+        Transfers[i] = changes[i] == unreachable ? std::uint8_t(NoTransfers) : std::uint8_t(changes[i]);
     return passes;
 }
 

@@ -3,6 +3,7 @@
 #include "app/app_environment.h"
 #include "app/edit_timetable_grid.h"
 #include "app/timetable_project.h"
+#include "data/db_func.h"
 #include "web/web_copy.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -148,7 +150,12 @@ TEST_F(TimeTableWindow, NewTimeTableByKeyboardAlone)
     EXPECT_EQ(projectText("tt_1.ptf"), Header + "\"ID\",\"1\",\"2\",\"3\",\n1,1430,1450,-1,\n4);\n");
     EXPECT_EQ(projectText("ttc_1.ptf"), Header + StopRowNames + "1,1,2,3,\n2,1,2,2,\n3,1,2,1,\n4);\n");
     EXPECT_EQ(projectText("intervals.ptf"), Header + "\"ID\",\"Interval\",\n2);\n");
-    EXPECT_EQ(projectText("distances.ini"), "[1]\ndistance1=3,20,2,9999,1\nnewcross=3,2\n");
+    EXPECT_EQ(projectText("line_connections.ptf"),
+              Header + "\"ID\",\"LineID\",\"DayGroupID\",\"Direction\",\n1,1,1,2,\n4);\n");
+    const QString distances = projectText("distances.ini");
+    EXPECT_EQ(distances, "[1]\ndistance1=3,20,2,9999,1\nnewcross=3,2\n");
+    ASSERT_TRUE(BuildDistances(1)); // the section equals the one rebuilt from the saved files
+    EXPECT_EQ(projectText("distances.ini"), distances);
 }
 
 // Typed as users do: full times, minutes only, "+N", intervals (IDs 2 and 3) and a copy;
@@ -347,7 +354,6 @@ TEST_F(TimeTableWindow, WebCopyAndPaste)
     click("bbWebCopy");
     EXPECT_TRUE(fmWebCopy->isVisible());
     EXPECT_TRUE(fmWebCopy->isWindow());
-    EXPECT_EQ(fmWebCopy->parentWidget(), w); // a child window takes input while the editor is modal
     fmWebCopy->sgWorkGrid.setColCount(3);
     fmWebCopy->sgWorkGrid.setRowCount(3);
     fmWebCopy->sgWorkGrid.setCell(1, 0, "06:00");
@@ -381,6 +387,47 @@ TEST_F(TimeTableWindow, ClosingOnlyInChoiceMode)
     click("btClose");
     EXPECT_FALSE(w->isVisible());
     EXPECT_FALSE(fmWebCopy->isVisible());
+}
+
+// Records whether a window was told that a modal window blocks its input.
+class BlockWatch : public QObject
+{
+public:
+    bool blocked = false;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::WindowBlocked)
+            blocked = true;
+        else if (event->type() == QEvent::WindowUnblocked)
+            blocked = false;
+        return false;
+    }
+};
+
+// While the editor runs modally, the web-copy window beside it still takes input.
+TEST_F(TimeTableWindow, WebCopyTakesInputWhileTheEditorIsModal)
+{
+    w->hide();
+    BlockWatch webCopy, mainWindow;
+    fmWebCopy->installEventFilter(&webCopy);
+    fmMain->installEventFilter(&mainWindow);
+    fmMain->show();
+    bool checked = false;
+    QTimer::singleShot(0, w, [&] {
+        choose("Red", "Weekdays", "1");
+        click("bbWebCopy");
+        QApplication::processEvents();
+        EXPECT_TRUE(fmWebCopy->isVisible());
+        EXPECT_FALSE(webCopy.blocked);
+        EXPECT_TRUE(mainWindow.blocked);
+        click("btCancel");
+        click("btClose");
+        checked = true;
+    });
+    w->exec();
+    EXPECT_TRUE(checked);
+    EXPECT_FALSE(fmWebCopy->isVisible());
+    fmMain->hide();
 }
 
 } // namespace

@@ -64,53 +64,6 @@ TEST_F(TimeTableIo, LoadFailuresNameTheirFile)
               QStringList({"Line-File lines.ptf not found", "Error: Day-Value not found (File daygroups.ptf)"}));
 }
 
-// A new timetable for direction 2 runs from the last station to the first; a trip over
-// midnight is stored with 1440 added; the distances section equals the rebuilt one.
-TEST_F(TimeTableIo, NewTimeTableInDirectionTwoOverMidnight)
-{
-    ASSERT_TRUE(load("Red", "Weekdays", "2"));
-    EXPECT_TRUE(c.NewTimeTable);
-    EXPECT_EQ(stations(), "+Harbour|+Church|+Market");
-    setTrip(1, "23:50|00:10|");
-    EXPECT_EQ(save(), TimeTableSaveResult::Saved);
-    EXPECT_EQ(c.CurLineConnectionID, 1);
-    EXPECT_FALSE(c.NewTimeTable);
-    EXPECT_EQ(projectText("tt_1.ptf"), Header + "\"ID\",\"1\",\"2\",\"3\",\n1,1430,1450,-1,\n4);\n");
-    EXPECT_EQ(projectText("ttc_1.ptf"), Header + "\"StationID\",\"DayGroupID\",\"Direction\",\"Position\",\n"
-                                                 "1,1,2,3,\n2,1,2,2,\n3,1,2,1,\n4);\n");
-    EXPECT_EQ(projectText("line_connections.ptf"),
-              Header + "\"ID\",\"LineID\",\"DayGroupID\",\"Direction\",\n1,1,1,2,\n4);\n");
-    EXPECT_EQ(projectText("intervals.ptf"), Header + "\"ID\",\"Interval\",\n2);\n");
-    const QString distances = projectText("distances.ini");
-    EXPECT_EQ(distances, "[1]\ndistance1=3,20,2,9999,1\nnewcross=3,2\n");
-    ASSERT_TRUE(BuildDistances(1));
-    EXPECT_EQ(projectText("distances.ini"), distances);
-}
-
-// Intervals of 10 and 15 minutes get IDs 2 and 3; an empty trip is dropped and the trips
-// after it are numbered on; the "distance1" example of three stops.
-TEST_F(TimeTableIo, IntervalsEmptyTripsAndDistances)
-{
-    ASSERT_TRUE(load("Red", "Weekdays", "1"));
-    setTrip(1, "06:00|06:05|");
-    setTrip(2, "06:10|10 Min|");
-    setTrip(3, "     |     |     ");
-    setTrip(4, "07:00|15 Min|07:20");
-    EXPECT_EQ(save(), TimeTableSaveResult::Saved);
-    EXPECT_EQ(projectText("tt_1.ptf"),
-              Header + "\"ID\",\"1\",\"2\",\"3\",\n1,360,365,-1,\n2,370,-2,-1,\n3,420,-3,440,\n4);\n");
-    EXPECT_EQ(projectText("intervals.ptf"), Header + "\"ID\",\"Interval\",\n2,10,\n3,15,\n2);\n");
-    EXPECT_TRUE(projectText("distances.ini").startsWith("[1]\ndistance1=1,5,2,9999,3\n"));
-
-    // Reloaded as saved; an interval shows in its shortest form.
-    ASSERT_TRUE(load("Red", "Weekdays", "1"));
-    EXPECT_FALSE(c.NewTimeTable);
-    EXPECT_EQ(trip(1), "06:00|06:05|     ");
-    EXPECT_EQ(trip(2), "06:10|10 Min|     ");
-    EXPECT_EQ(trip(3), "07:00|15 Min|07:20");
-    EXPECT_EQ(trip(4), "||");
-}
-
 // New interval IDs: the larger of the row count + 2 and the highest ID + 1.
 TEST_F(TimeTableIo, NewIntervalIdsNeverCollide)
 {

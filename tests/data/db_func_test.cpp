@@ -372,6 +372,7 @@ TEST_F(DbFuncTest, NamesAreComparedAsTheyWillBeStored)
     EXPECT_EQ(AddStation(longName.left(64) + "yz"), -1);
     EXPECT_EQ(m_module.cdsStations.rowCount(), 1);
     EXPECT_EQ(GetStationNameByID(1), longName.left(64));
+    EXPECT_EQ(GetStationIDByName(longName), 1); // looked up as it was stored
     ASSERT_EQ(AddStation("B"), 2);
     EXPECT_FALSE(RenameStation("B", longName + "!"));
 

@@ -255,6 +255,26 @@ TEST_F(TimetableFiles, ApplyRemovedStationDropsColumnAndEmptyTrips)
               (QStringList{"LineID,LineStationNumber,StationID", "5,1,1", "5,2,3", "6,1,4", "6,2,1"}));
 }
 
+TEST_F(TimetableFiles, ATripFileCutShortIsNeverRewrittenShort)
+{
+    writeStopRows(5, {{1, 1, {A, B, C}}, {1, 2, {C, B, A}}});
+    QStringList records;
+    for (int trip = 1; trip <= 94; ++trip)
+        records << QStringLiteral("%1,%2,%3,%4").arg(trip).arg(300 + trip).arg(305 + trip).arg(310 + trip);
+    writeTrips(1, 3, records);
+    writeTrips(2, 3, {"1,700,705,710"});
+    // Cut in half, as a full disk or a broken copy leaves it.
+    QByteArray half = bytes("tt_1.ptf");
+    half.truncate(half.size() / 2);
+    {
+        QFile f(path("tt_1.ptf"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(half);
+    }
+    EXPECT_FALSE(ApplyLineStationsToTimeTables(5, {"A", "C"}));
+    EXPECT_EQ(bytes("tt_1.ptf"), half);
+}
+
 TEST_F(TimetableFiles, ApplyNewStationAddsEmptyStopAndKeepsEveryTrip)
 {
     writeStopRows(5, {{1, 1, {A, B, C}}, {1, 2, {C, B, A}}});

@@ -20,6 +20,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QToolButton>
+#include <QLabel>
+#include <QTabWidget>
+
+#include "linemap/linemap_export.h"
 
 namespace {
 
@@ -399,4 +404,108 @@ TEST_F(PlanList, SettingsEditsFontsAndRaster)
     EXPECT_EQ(w->LineMapPrefs().BackgroundColor, 0x00FF00);
     EXPECT_EQ(w->PreviewImage().pixel(1, 2) & 0xFFFFFF, 0x00FF00u);
     w->btCancelClick();
+}
+
+TEST_F(PlanList, FailedExportAfterTheEditorIsReportedAndTheListFinishes)
+{
+    showList();
+    newPlan("Netz");
+    ASSERT_TRUE(QDir().mkpath(ProjectDir + "/images/line_map_1.jpg"));
+    select("Netz");
+    w->btLineMapEditClick();
+    bool shown = false;
+    closeNextModal(&shown);
+    w->btSaveClick();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(d.messages, QStringList{"Error saving the file " + ProjectDir + "/images/line_map_1.jpg"});
+    EXPECT_FALSE(settingsOpen());
+    EXPECT_FALSE(btClose()->isHidden());
+}
+
+TEST_F(PlanList, FromTheMainWindowNewSaveEditSave)
+{
+    // Line maps: New, Save, then Edit, Save, which opens the drawing editor; closing it writes the image.
+    bool editorShown = false;
+    QStringList listedAfterNew;
+    QTimer::singleShot(0, [&] {
+        auto *list = qobject_cast<TfmEditLineNetworkPlans *>(QApplication::activeModalWidget());
+        ASSERT_NE(list, nullptr);
+        list->btNewLineMapClick();
+        list->btSaveClick();
+        listedAfterNew = listed();
+        select("Map 1");
+        list->btLineMapEditClick();
+        closeNextModal(&editorShown);
+        list->btSaveClick();
+        list->reject();
+    });
+    auto *button = fmMain->findChild<QToolButton *>("sbEditLineNetworkPlans");
+    ASSERT_NE(button, nullptr);
+    button->setEnabled(true);
+    button->click();
+    EXPECT_EQ(listedAfterNew, QStringList{"Map 1"});
+    EXPECT_TRUE(editorShown);
+    EXPECT_TRUE(QFileInfo::exists(ProjectDir + "/images/line_map_1.jpg"));
+    EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(PlanList, BackgroundImageChoiceAndEnglishTexts)
+{
+    auto *pages = get<QTabWidget>("PageControl1");
+    EXPECT_EQ(pages->tabText(0), "Common");
+    EXPECT_EQ(pages->tabText(3), "Transfer stations");
+    EXPECT_EQ(get<QLabel>("lPreview")->text(), "Preview:");
+
+    showList();
+    w->btNewLineMapClick();
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(WriteJpegFile(picture, ProjectDir + "/back.JPG"));
+    auto *shown = get<QLabel>("iBackgroundImage");
+
+    d.fileNames = {ProjectDir + "/back.JPG"};
+    w->sbBackgroundImageClick();
+    EXPECT_EQ(w->LineMapPrefs().BackgroundImage, ProjectDir + "/back.JPG");
+    EXPECT_FALSE(shown->pixmap().isNull());
+    EXPECT_FALSE(btSave()->isHidden());
+
+    // A metafile keeps its name without a picture; another kind is dropped.
+    d.fileNames = {ProjectDir + "/plan.emf"};
+    w->sbBackgroundImageClick();
+    EXPECT_EQ(edit("eBackgroundImage")->text(), ProjectDir + "/plan.emf");
+    EXPECT_TRUE(shown->pixmap().isNull());
+    d.fileNames = {ProjectDir + "/plan.png"};
+    w->sbBackgroundImageClick();
+    EXPECT_TRUE(w->LineMapPrefs().BackgroundImage.isEmpty());
+    EXPECT_TRUE(edit("eBackgroundImage")->text().isEmpty());
+    // A cancelled dialog changes nothing but still counts as an edit.
+    d.fileNames = {QString()};
+    w->ClearModified();
+    w->sbBackgroundImageClick();
+    EXPECT_FALSE(btSave()->isHidden());
+    w->btCancelClick();
+}
+
+TEST_F(PlanList, DrawingEditorOpeningSteps)
+{
+    showList();
+    newPlan("Netz");
+    w->close();
+    TLineMapEditorState s;
+    LineMapFormCreate(s);
+    s.CurrentLineID = 7;
+    s.StepSize = 5;
+    s.LineMode = true;
+    LineMapFormShow(s, "Netz");
+    EXPECT_EQ(s.LineMapID, 1);
+    EXPECT_EQ(s.Prefs.Name, "Netz");
+    EXPECT_EQ(s.CurrentLineID, -1);
+    EXPECT_EQ(s.StepSize, 1);
+    EXPECT_FALSE(s.LineMode);
+    EXPECT_EQ(s.Degree, -1);
+    EXPECT_GT(s.Prefs.Width, 0);
+    EXPECT_EQ(s.Picture.size(), QSize(s.Prefs.Width, s.Prefs.Height));
+    EXPECT_TRUE(dm1->cdsLineMapStations.active());
+    EXPECT_EQ(dm1->cdsLineMapStations.recordCount(), 0);
+    EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join("\n").toStdString();
 }

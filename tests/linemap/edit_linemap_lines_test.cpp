@@ -277,4 +277,45 @@ TEST_F(LineMapEditor, ClicksLandInsideThePlanAndMoveTheCursor)
     EXPECT_TRUE(ed<QCheckBox>("cbShowRaster")->isChecked()); // read again at the next entry
 }
 
+TEST_F(LineMapEditor, StoredColoursComeBackAndAreSavedUnchanged)
+{
+    appendRows(dm1->cdsLineMapLines,
+               {"LineMapID", "LineID", "DefaultColor", "ColorRed", "ColorGreen", "ColorBlue", "DefaultWidth", "DrawWidth",
+                "VehicleDefaultColor", "VehicleColorRed", "VehicleColorGreen", "VehicleColorBlue"},
+               {{1, 2, false, 0, 128, 0, false, 6, false, 10, 20, 30}});
+    appendRows(dm1->cdsLineMapLineSections,
+               {"LineMapID", "LineID", "SectionID", "GroupID", "LineDirection", "StartX", "StartY", "EndX", "EndY",
+                "Degree"},
+               {{1, 2, 1, 1, 0, 0, 100, 200, 100, 90}});
+    editLine("Bus 7");
+    TLineMapEditorState &s = fmEditLineMapLines->State;
+    EXPECT_FALSE(ed<QCheckBox>("cbLineDefaultColor")->isChecked());
+    EXPECT_FALSE(ed<QCheckBox>("cbLineDefaultWidth")->isChecked());
+    EXPECT_FALSE(ed<QCheckBox>("cbVehicleDefaultColor")->isChecked());
+    EXPECT_TRUE(ed<QWidget>("cobLineColor")->isEnabled());
+    EXPECT_TRUE(ed<QWidget>("cobVehicleColor")->isEnabled());
+    EXPECT_EQ(s.LineColor, 0x008000u);
+    EXPECT_EQ(s.LineWidth, 6);
+    EXPECT_EQ(s.VehicleColor, 0x1E140Au);
+    EXPECT_EQ(items("lbLineSections1"), QStringList({"1 | 0/100 => 200/100 (90°)"}));
+    EXPECT_FALSE(ed<QWidget>("gbLinePrefsLineProperties")->isVisible());
+    // The stored course is drawn in the line's own colour and width.
+    EXPECT_EQ(s.Picture.pixel(150, 102) & 0xFFFFFF, 0x008000u);
+
+    click("bbSaveLine");
+    EXPECT_TRUE(bytes("line_map_lines.ptf").contains("1,2,false,0,128,0,false,6,false,10,20,30,"))
+        << bytes("line_map_lines.ptf").toStdString();
+
+    // Ticking the default colour takes the plan's line colour and locks the box.
+    editLine("Bus 7");
+    ed<QCheckBox>("cbLineDefaultColor")->click();
+    EXPECT_EQ(s.LineColor, 0x0000FFu);
+    EXPECT_FALSE(ed<QWidget>("cobLineColor")->isEnabled());
+    ed<QCheckBox>("cbVehicleDefaultColor")->click();
+    EXPECT_EQ(s.VehicleColor, 0x00FF00u);
+    click("bbSaveLine");
+    EXPECT_TRUE(bytes("line_map_lines.ptf").contains("1,2,true,255,0,0,false,6,true,0,255,0,"))
+        << bytes("line_map_lines.ptf").toStdString();
+}
+
 } // namespace

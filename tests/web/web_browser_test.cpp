@@ -165,7 +165,7 @@ protected:
         StartedProgram::SetUp();
         ASSERT_TRUE(tmp.isValid());
         ProgramDir = QStringLiteral(KORVALIN_RESOURCES_DIR) + QLatin1Char('/');
-        ProjectDir = tmp.path() + QStringLiteral("/Linien Süd #1 €Ł%41&x=?");
+        ProjectDir = tmp.path() + QStringLiteral("/Linien Süd #1 €Ł%41&x=?+1");
         ASSERT_TRUE(QDir().mkpath(ProjectDir));
         writeProject(ProjectDir);
         ProjectFileName = ProjectDir + QStringLiteral("/netz.ppr");
