@@ -135,7 +135,7 @@ QVector<TripPair> CollectTripPairs(const QVector<int> &Dep, const QVector<int> &
 
 // Offers one connection to ResultList: inserted unless the list is full with no worse item or
 // it already holds the same connection; ArrivalBound follows a full list. True when inserted.
-bool OfferConnection(const DetailConnectionItem &Item, int QueryTime);
+bool OfferConnection(const DetailConnectionItem &Item);
 // Every combination of one pair per leg with the changes kept, in odometer order, offered to
 // ResultList. Combinations that cannot be valid or cannot enter the list are skipped. False
 // when the time limit ran out during the combinations.

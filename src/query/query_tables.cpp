@@ -291,6 +291,7 @@ void BuildLineIndex()
     // The line-station rows in one walk each, in the orders the index reads them.
     QHash<int, QVector<int>> linesAt; // station -> LineID of every row, idxStationID order
     Table &ls = dm1->cdsLineStations;
+    const bool lineStationsOpen = ls.active(); // the showing opened it and keeps it open
     try {
         ls.open();
         ls.setFiltered(false);
@@ -317,7 +318,8 @@ void BuildLineIndex()
         }
     } catch (const std::exception &) {
     }
-    ls.close();
+    if (!lineStationsOpen)
+        ls.close();
 
     // Stations in ID order; each one served by two rows or more enters the index.
     QVector<int> stations;

@@ -301,9 +301,8 @@ QVector<TripPair> CollectTripPairs(const QVector<int> &Dep, const QVector<int> &
     return pairs;
 }
 
-bool OfferConnection(const DetailConnectionItem &Item, int QueryTime)
+bool OfferConnection(const DetailConnectionItem &Item)
 {
-    Q_UNUSED(QueryTime);
     if (MaxConnections < 1)
         return false;
     bool inserted = false;
@@ -402,7 +401,7 @@ bool CombineLegPairs(const QVector<ConnectionLeg> &Legs, const QVector<QVector<T
             item.FirstDeparture = item.Legs.first().Departure;
             item.ArrivalIn = item.Legs.last().Arrival - QueryTime;
             item.Transfers = Transfers;
-            OfferConnection(item, QueryTime);
+            OfferConnection(item);
         }
     };
     choose(0, 0);

@@ -110,11 +110,11 @@ TEST_F(QueryResultList, FullListOrderAndDuplicates)
     ResultList.clear();
     ArrivalBound = 720;
     for (int i = 0; i < 10; ++i)
-        OfferConnection(item(i + 1, 480, 480 + 36 + i), 480);
+        OfferConnection(item(i + 1, 480, 480 + 36 + i));
     EXPECT_EQ(ArrivalBound, 45);
-    EXPECT_FALSE(OfferConnection(item(20, 490, 525), 480));
+    EXPECT_FALSE(OfferConnection(item(20, 490, 525)));
     EXPECT_EQ(ResultList.last().Legs[0].LineID, 10);
-    EXPECT_TRUE(OfferConnection(item(21, 490, 524), 480));
+    EXPECT_TRUE(OfferConnection(item(21, 490, 524)));
     EXPECT_EQ(ResultList.size(), 10);
     EXPECT_EQ(ResultList.last().ArrivalIn, 44);
     EXPECT_EQ(ArrivalBound, 44);
@@ -122,18 +122,18 @@ TEST_F(QueryResultList, FullListOrderAndDuplicates)
     // Equal ArrivalIn: fewer transfers first, else the earlier stays first.
     ResultList.clear();
     MaxConnections = 5;
-    OfferConnection(item(1, 480, 500, 2), 480);
-    OfferConnection(item(2, 481, 500, 1), 480);
-    OfferConnection(item(3, 482, 500, 1), 480);
-    OfferConnection(item(4, 483, 500, 2), 480);
+    OfferConnection(item(1, 480, 500, 2));
+    OfferConnection(item(2, 481, 500, 1));
+    OfferConnection(item(3, 482, 500, 1));
+    OfferConnection(item(4, 483, 500, 2));
     EXPECT_EQ(listText(), "20/1 L2 481-500 | 20/1 L3 482-500 | 20/2 L1 480-500 | 20/2 L4 483-500");
 
     // The same connection found again changes nothing.
     ArrivalBound = 99;
-    EXPECT_FALSE(OfferConnection(item(3, 482, 500, 1), 480));
+    EXPECT_FALSE(OfferConnection(item(3, 482, 500, 1)));
     EXPECT_EQ(ResultList.size(), 4);
     EXPECT_EQ(ArrivalBound, 99);
-    EXPECT_TRUE(OfferConnection(item(3, 482, 499, 1), 480));
+    EXPECT_TRUE(OfferConnection(item(3, 482, 499, 1)));
     EXPECT_EQ(listText(),
               "19/1 L3 482-499 | 20/1 L2 481-500 | 20/1 L3 482-500 | 20/2 L1 480-500 | 20/2 L4 483-500");
     EXPECT_EQ(ArrivalBound, 20);
@@ -159,7 +159,7 @@ void plainOdometer(const QVector<ConnectionLeg> &legs, const QVector<QVector<Tri
             d.FirstDeparture = d.Legs.first().Departure;
             d.ArrivalIn = d.Legs.last().Arrival - qt;
             d.Transfers = transfers;
-            OfferConnection(d, qt);
+            OfferConnection(d);
         }
         int k = m - 1;
         while (k >= 0 && ++at[k] == pairs[k].size())
