@@ -119,8 +119,8 @@ struct Project {
                     }
                     writePtf(dir.filePath(QStringLiteral("tt_%1.ptf").arg(lc)), names, rows);
                 }
-            writePtf(dir.filePath(QStringLiteral("ttc_%1.ptf").arg(l)), {"StationID", "DayGroupID", "Direction", "Position"},
-                     stopRows);
+            writePtf(dir.filePath(QStringLiteral("ttc_%1.ptf").arg(l)),
+                     {"StationID", "DayGroupID", "Direction", "Position"}, stopRows);
         }
         for (int c = 1; c <= lc; ++c)
             BuildDistances(c);
@@ -191,7 +191,8 @@ void BM_FirstQueryAfterShowing(benchmark::State &state)
         openQueryShowing();
         const auto &pair = p.queries[q++ % p.queries.size()];
         state.ResumeTiming();
-        found += runConnectionQuery(pair.first, pair.second, QStringLiteral("Mo-Fr"), 480).count(QStringLiteral("Arrival in"));
+        found += runConnectionQuery(pair.first, pair.second, QStringLiteral("Mo-Fr"), 480)
+                     .count(QStringLiteral("Arrival in"));
     }
     state.counters["connections"] = double(found) / double(state.iterations());
 }
@@ -208,9 +209,31 @@ void BM_RepeatedQuery(benchmark::State &state)
         runConnectionQuery(pair.first, pair.second, QStringLiteral("Mo-Fr"), 480);
     for (auto _ : state) {
         const auto &pair = p.queries[q++ % p.queries.size()];
-        found += runConnectionQuery(pair.first, pair.second, QStringLiteral("Mo-Fr"), 480).count(QStringLiteral("Arrival in"));
+        found += runConnectionQuery(pair.first, pair.second, QStringLiteral("Mo-Fr"), 480)
+                     .count(QStringLiteral("Arrival in"));
     }
     state.counters["connections"] = double(found) / double(state.iterations());
+}
+
+// The widest limits a user can choose short of "Unlimited": 1000 steps, 9 changes, 1000 connections.
+void BM_DeepQuery(benchmark::State &state)
+{
+    Project &p = project();
+    defaults();
+    SearchDepth = 1000;
+    MaxTransfers = 9;
+    MaxConnections = 1000;
+    closeQueryShowing();
+    openQueryShowing();
+    int q = 0;
+    int found = 0;
+    for (auto _ : state) {
+        const auto &pair = p.queries[q++ % p.queries.size()];
+        found += runConnectionQuery(pair.first, pair.second, QStringLiteral("Mo-Fr"), 480)
+                     .count(QStringLiteral("Arrival in"));
+    }
+    state.counters["connections"] = double(found) / double(state.iterations());
+    defaults();
 }
 
 } // namespace
@@ -219,5 +242,6 @@ BENCHMARK(BM_ShowingBuildsTables)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowingWithUnchangedFiles)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstQueryAfterShowing)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepeatedQuery)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeepQuery)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

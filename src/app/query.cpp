@@ -5,9 +5,9 @@
 
 #include <QEvent>
 #include <QHideEvent>
-#include <QShowEvent>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTime>
 
 TfmQuery *fmQuery = nullptr;
@@ -125,9 +125,9 @@ void TfmQuery::btStartQueryClick()
     mZeiten->clear();
     const int day = cbDayGroup->currentIndex();
     const QTime time = dtpStartTime->time();
-    const QString text = runConnectionQuery(cbStartStation->currentText(), cbZielStation->currentText(),
-                                            day >= 0 ? cbDayGroup->itemText(day) : QString(),
-                                            time.hour() * 60 + time.minute());
+    const QString text =
+        runConnectionQuery(cbStartStation->currentText(), cbZielStation->currentText(),
+                           day >= 0 ? cbDayGroup->itemText(day) : QString(), time.hour() * 60 + time.minute());
     mZeiten->setPlainText(text);
     mZeiten->verticalScrollBar()->setValue(0);
     mZeiten->setFocus();

@@ -26,6 +26,22 @@ QString projectPrefsFile()
     return ProjectDir + QStringLiteral("/line_map_prefs.ptf");
 }
 
+// The list is sorted without regard to letter case, as the plan names are compared.
+int addSorted(QListWidget *list, const QString &name)
+{
+    int lo = 0;
+    int hi = list->count();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (QString::compare(list->item(mid)->text(), name, Qt::CaseInsensitive) <= 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    list->insertItem(lo, name);
+    return lo;
+}
+
 } // namespace
 
 TfmEditLineNetworkPlans::TfmEditLineNetworkPlans(QWidget *parent) : QDialog(parent)
@@ -141,7 +157,7 @@ void TfmEditLineNetworkPlans::FormShow()
         t.open();
         t.setIndexName(QStringLiteral("idxID"));
         for (t.first(); !t.eof(); t.next())
-            lbMaps->addItem(t.fieldByName(QStringLiteral("Name")).asString());
+            addSorted(lbMaps, t.fieldByName(QStringLiteral("Name")).asString());
         if (!wasOpen)
             t.close();
     } catch (const TableError &) {
@@ -269,7 +285,7 @@ void TfmEditLineNetworkPlans::btSaveClick()
             return;
         }
         QSignalBlocker block(lbMaps);
-        lbMaps->addItem(name);
+        addSorted(lbMaps, name);
         lbMaps->clearSelection();
         lbMaps->setCurrentItem(nullptr);
     } else {
@@ -281,12 +297,9 @@ void TfmEditLineNetworkPlans::btSaveClick()
                 return;
             }
             delete lbMaps->takeItem(lbMaps->currentRow());
-            lbMaps->addItem(name);
-            const auto found = lbMaps->findItems(name, Qt::MatchExactly);
-            if (!found.isEmpty()) {
-                lbMaps->setCurrentItem(found.first());
-                found.first()->setSelected(true);
-            }
+            QListWidgetItem *renamed = lbMaps->item(addSorted(lbMaps, name));
+            lbMaps->setCurrentItem(renamed);
+            renamed->setSelected(true);
         }
         reloadProjectPrefs();
         if (!writePrefsRow(id)) {

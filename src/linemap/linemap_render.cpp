@@ -1,6 +1,7 @@
 #include "linemap/linemap_render.h"
 
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "data/data_module_1.h"
@@ -193,11 +194,18 @@ void Redraw(TLineMapEditorState &State)
         picture = State.BackgroundPicture.convertToFormat(QImage::Format_RGB32);
         SetPlanResolution(picture);
     } else {
-        // The background covers the whole picture when the plan is at least the picture's size.
+        // The background covers the whole picture when the plan is at least the picture's size;
+        // the last picture's memory is then painted over instead of allocated afresh.
         const bool covered = State.Prefs.Width >= State.PreviewWidth && State.Prefs.Height >= State.PreviewHeight;
-        picture = NewPlanPicture(State.PreviewWidth, State.PreviewHeight, !covered);
+        if (covered && State.Picture.size() == QSize(State.PreviewWidth, State.PreviewHeight) &&
+            State.Picture.format() == QImage::Format_RGB32) {
+            picture = std::move(State.Picture);
+            SetPlanResolution(picture);
+        } else {
+            picture = NewPlanPicture(State.PreviewWidth, State.PreviewHeight, !covered);
+        }
     }
-    State.Picture = picture;
+    State.Picture = std::move(picture);
     if (State.Picture.isNull())
         return; // no plan opened, or a size no memory holds: nothing to draw on
 

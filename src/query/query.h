@@ -37,8 +37,7 @@ QDateTime queryNow();
 qint64 SecondsSinceSearchStart();
 
 // --- travel-time tables: square, read as [from][to], indexed by station ID
-template <typename T>
-class SquareTable
+template <typename T> class SquareTable
 {
 public:
     void resize(int n, T value)
@@ -117,12 +116,11 @@ struct TripPair {
 
 // What the pair collection of one leg needs besides its cells.
 struct LegWindow {
-    int QueryTime = 0;    // qt
-    int Window = 0;       // W = qt + ArrivalBound
-    bool LastLeg = true;  // the leg ends at the destination
-    bool FirstLeg = true; // the leg starts at the start station
-    int CutEstimate = 0;  // minutes still needed after a leg that is not the last; 9999 cuts nothing
-    int MinArrival = 0;   // the earliest useful arrival (qt on the first leg)
+    int QueryTime = 0;   // qt
+    int Window = 0;      // W = qt + ArrivalBound
+    bool LastLeg = true; // the leg ends at the destination
+    int CutEstimate = 0; // least minutes from the leg's start to the destination; 9999 cuts nothing
+    int MinArrival = 0;  // the earliest useful arrival (qt on the first leg)
 };
 // The last explicit trip, carried from leg to leg of one timing.
 struct LastTrip {

@@ -52,6 +52,8 @@ struct StopRowTable {
 struct TripTable {
     bool ok = false;
     QHash<int, QVector<int>> columns;
+    QHash<int, QVector<int>> decoded; // columns as the timing reads them, for one query
+    int decodedInQuery = -1;
 };
 // Indexed by line ID, sized highest line ID + 1 at each showing; an empty slot holds nothing.
 using TTimeTableConnectionArray = std::vector<std::unique_ptr<StopRowTable>>;
@@ -69,16 +71,18 @@ struct QueryRun {
     int queryTime = 0;
     const SearchTree *startTree = nullptr;
     const SearchTree *targetTree = nullptr;
-    QHash<int, int> intervals;  // interval ID -> minutes, only the usable ones
-    QSet<int> reportedIntervals; // interval values already reported in this query
+    QHash<int, int> intervals;           // interval ID -> minutes, only the usable ones
+    QSet<int> reportedIntervals;         // interval values already reported in this query
     QHash<quint64, int> lineConnections; // (line, day group, direction) -> line connection ID
-    bool timeRanOut = false;     // the time limit cut the combinations
+    bool timeRanOut = false;             // the time limit cut the combinations
+    int queryNumber = 0;                 // counts the queries, so per-query decodings are told apart
 };
 extern QueryRun run;
 
-inline quint64 lineConnectionKey(int line, int dayGroup, int direction)
+// A key of (ID, day group, direction); only directions 1 and 2 are timetables.
+inline quint64 lineConnectionKey(int id, int dayGroup, int direction)
 {
-    return (quint64(quint32(line)) << 34) ^ (quint64(quint32(dayGroup)) << 2) ^ quint64(direction & 3);
+    return (quint64(quint32(id)) << 33) ^ (quint64(quint32(dayGroup)) << 1) ^ quint64(direction == 2);
 }
 
 // Prepares the run's lookups for a query on the day group (dropping the trip caches when the

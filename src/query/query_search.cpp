@@ -62,6 +62,14 @@ namespace {
 
 enum Side { StartSide = 0, TargetSide = 1 };
 
+// The open entries of one side chained by station: first[station] and next[entry] are places in
+// the open list, -1 ends a chain.
+struct StationChains {
+    std::vector<int> first;
+    std::vector<int> next;
+    bool stale = true;
+};
+
 int travel(int from, int to)
 {
     return TravelMinutes[from][to];
@@ -75,6 +83,7 @@ void search(int s, int d, QStringList &text)
     run.targetTree = &trees[TargetSide];
     std::vector<SearchEntry> open[2];
     std::size_t head[2] = {0, 0};
+    StationChains byStation[2];
     open[StartSide].push_back(SearchEntry{travel(s, d), 0, trees[StartSide].add(s, -1)});
     open[TargetSide].push_back(SearchEntry{travel(s, d), 0, trees[TargetSide].add(d, -1)});
 
@@ -123,10 +132,21 @@ void search(int s, int d, QStringList &text)
             if (line != parentLine)
                 lineNodes << tree.add(line, p);
 
-        // The other side's open list does not change during this step: its entries by station.
-        QHash<int, QVector<int>> otherByStation;
-        for (std::size_t i = head[otherSide]; i < other.size(); ++i)
-            otherByStation[otherTree.Nodes[std::size_t(other[i].Node)].Value] << int(i);
+        // The other side's open list does not change while this side is expanded: its entries by
+        // station, in list order, are built again only after that side has changed.
+        StationChains &chains = byStation[otherSide];
+        if (chains.stale) {
+            chains.first.assign(std::size_t(TravelMinutes.size()), -1);
+            chains.next.assign(other.size(), -1);
+            for (std::size_t i = other.size(); i-- > head[otherSide];) {
+                const int st = otherTree.Nodes[std::size_t(other[i].Node)].Value;
+                chains.next[i] = chains.first[std::size_t(st)];
+                chains.first[std::size_t(st)] = int(i);
+            }
+            chains.stale = false;
+        }
+        byStation[side].stale = true;
+        const std::size_t sortedEnd = list.size();
 
         for (int lineNode : lineNodes) {
             const int line = tree.Nodes[std::size_t(lineNode)].Value;
@@ -139,10 +159,9 @@ void search(int s, int d, QStringList &text)
                 if (!TravelMinutes.contains(st))
                     continue;
                 const bool onPath = IsOnPath(st, tree, p);
-                const bool skipMeeting =
-                    !isRoot && ((side == StartSide && st == d) || (side == TargetSide && st == s));
+                const bool skipMeeting = !isRoot && ((side == StartSide && st == d) || (side == TargetSide && st == s));
                 if (!skipMeeting && !onPath) {
-                    for (int i : otherByStation.value(st)) {
+                    for (int i = chains.first[std::size_t(st)]; i >= 0; i = chains.next[std::size_t(i)]) {
                         const SearchEntry &o = other[std::size_t(i)];
                         const int oParent = otherTree.Nodes[std::size_t(o.Node)].Parent;
                         if (oParent >= 0 && otherTree.Nodes[std::size_t(oParent)].Value == line)
@@ -163,17 +182,20 @@ void search(int s, int d, QStringList &text)
                     SearchEntry grown;
                     grown.Node = tree.add(st, lineNode);
                     grown.Transfers = transfers + 1;
-                    grown.Estimate = side == StartSide
-                                         ? estimate - travel(station, d) + travel(station, st) + travel(st, d) +
-                                               MinChangeMinutes
-                                         : estimate + 1 - travel(s, station) + travel(st, station) + travel(s, st) +
-                                               MinChangeMinutes;
+                    grown.Estimate = side == StartSide ? estimate - travel(station, d) + travel(station, st) +
+                                                             travel(st, d) + MinChangeMinutes
+                                                       : estimate + 1 - travel(s, station) + travel(st, station) +
+                                                             travel(s, st) + MinChangeMinutes;
                     list.push_back(grown);
                 }
             }
         }
 
-        std::sort(list.begin() + std::ptrdiff_t(head[side]), list.end(), ascending);
+        // The entries left from earlier steps are in order already: only the new ones are sorted,
+        // then merged in (the order of equal entries is free).
+        std::sort(list.begin() + std::ptrdiff_t(sortedEnd), list.end(), ascending);
+        std::inplace_merge(list.begin() + std::ptrdiff_t(head[side]), list.begin() + std::ptrdiff_t(sortedEnd),
+                           list.end(), ascending);
 
         const bool emptyList = head[StartSide] >= open[StartSide].size() || head[TargetSide] >= open[TargetSide].size();
         if (emptyList || (open[StartSide][head[StartSide]].Estimate > ArrivalBound &&
@@ -247,6 +269,7 @@ QString runConnectionQuery(const QString &StartStation, const QString &TargetSta
                         MinutesToTime(leg.Departure) + QStringLiteral(" arrival: ") + MinutesToTime(leg.Arrival);
     }
     const qint64 elapsed = SearchStart.msecsTo(queryNow());
-    text.prepend(QStringLiteral("Suchzeit: ") + QTime(0, 0).addMSecs(int(elapsed % 86400000)).toString(QStringLiteral("hh:mm:ss")));
+    text.prepend(QStringLiteral("Suchzeit: ") +
+                 QTime(0, 0).addMSecs(int(elapsed % 86400000)).toString(QStringLiteral("hh:mm:ss")));
     return text.join(QLatin1Char('\n'));
 }

@@ -65,7 +65,7 @@ const StopRowTable &stopRowsOf(int line)
             return *slot;
         for (t.first(); !t.eof(); t.next()) {
             const Field s = t.field(station), g = t.field(group), d = t.field(direction), p = t.field(position);
-            if (s.isNull() || g.isNull() || d.isNull() || p.isNull())
+            if (s.isNull() || g.isNull() || d.isNull() || p.isNull() || (d.asInteger() != 1 && d.asInteger() != 2))
                 continue;
             slot->positions[stopKey(s.asInteger(), g.asInteger(), d.asInteger())] << p.asInteger();
         }
@@ -78,7 +78,7 @@ const StopRowTable &stopRowsOf(int line)
     return *slot;
 }
 
-const TripTable &tripsOf(int line, int direction, int lineConnection)
+TripTable &tripsOf(int line, int direction, int lineConnection)
 {
     std::unique_ptr<TripTable> &slot = TimeTableCache[direction - 1][std::size_t(line)];
     if (slot)
@@ -136,6 +136,25 @@ int decodeCell(int v)
     return v;
 }
 
+// A column decoded once per query: every candidate on the line reads the same cells, and the
+// messages of a query come at the first reading.
+const QVector<int> &decodedColumn(TripTable &trips, int position, const QVector<int> &cells)
+{
+    if (trips.decodedInQuery != run.queryNumber) {
+        trips.decoded.clear();
+        trips.decodedInQuery = run.queryNumber;
+    }
+    auto it = trips.decoded.find(position);
+    if (it == trips.decoded.end()) {
+        QVector<int> values;
+        values.reserve(cells.size());
+        for (int v : cells)
+            values << decodeCell(v);
+        it = trips.decoded.insert(position, values);
+    }
+    return *it;
+}
+
 bool timeRanOut()
 {
     return SecondsSinceSearchStart() >= qint64(MaxSearchTime);
@@ -165,6 +184,7 @@ void prepareTiming(int dayGroupID)
     if (dayGroupID != cachedDayGroup)
         DropTimeTableCaches();
     cachedDayGroup = dayGroupID;
+    ++run.queryNumber;
     run.intervals.clear();
     run.reportedIntervals.clear();
     run.lineConnections.clear();
@@ -205,7 +225,8 @@ void prepareTiming(int dayGroupID)
             const Field line = lc.fieldByName(QStringLiteral("LineID"));
             const Field group = lc.fieldByName(QStringLiteral("DayGroupID"));
             const Field direction = lc.fieldByName(QStringLiteral("Direction"));
-            if (id.isNull() || line.isNull() || group.isNull() || direction.isNull())
+            if (id.isNull() || line.isNull() || group.isNull() || direction.isNull() ||
+                (direction.asInteger() != 1 && direction.asInteger() != 2))
                 continue;
             const quint64 key = lineConnectionKey(line.asInteger(), group.asInteger(), direction.asInteger());
             if (!run.lineConnections.contains(key))
@@ -442,7 +463,7 @@ void EvaluateConnection(const ConnectionCandidate &Candidate)
         const StopRowTable &stops = stopRowsOf(line);
         if (!stops.ok)
             return;
-        const TripTable &trips = tripsOf(line, direction, lc);
+        TripTable &trips = tripsOf(line, direction, lc);
         if (!trips.ok)
             return;
         const QVector<int> fromRows = stops.positions.value(stopKey(leg.FromStationID, dg, direction));
@@ -459,12 +480,8 @@ void EvaluateConnection(const ConnectionCandidate &Candidate)
         const auto arrCells = trips.columns.constFind(arrivalColumn);
         if (depCells == trips.columns.constEnd() || arrCells == trips.columns.constEnd())
             return;
-        deps[k].reserve(depCells->size());
-        for (int v : *depCells)
-            deps[k] << decodeCell(v);
-        arrs[k].reserve(arrCells->size());
-        for (int v : *arrCells)
-            arrs[k] << decodeCell(v);
+        deps[k] = decodedColumn(trips, departureColumn, *depCells);
+        arrs[k] = decodedColumn(trips, arrivalColumn, *arrCells);
         if (timeRanOut())
             return;
     }
@@ -475,7 +492,6 @@ void EvaluateConnection(const ConnectionCandidate &Candidate)
         LegWindow leg;
         leg.QueryTime = qt;
         leg.Window = qt + ArrivalBound;
-        leg.FirstLeg = k == 0;
         leg.LastLeg = k == m - 1;
         // A lower bound of the travel still needed from this leg's start to the destination.
         leg.CutEstimate = cutLegsByEstimate ? travel(legs[k].FromStationID, destination) : NoTravelTime;

@@ -155,9 +155,10 @@ TEST_F(PlanList, ProposedNameThatExistsAndCancel)
     newPlan("Zentrum");
     newPlan("Map 4");
     newPlan("Außenbezirke");
-    EXPECT_EQ(listed(), QStringList({"Außenbezirke", "Map 4", "Zentrum"}));
+    newPlan("innenstadt");
+    EXPECT_EQ(listed(), QStringList({"Außenbezirke", "innenstadt", "Map 4", "Zentrum"}));
     w->btNewLineMapClick();
-    EXPECT_EQ(edit("eMapName")->text(), "Map 4");
+    EXPECT_EQ(edit("eMapName")->text(), "Map 5");
     edit("eMapName")->setText("map 4");
     w->eMapNameExit();
     w->btSaveClick();
@@ -169,14 +170,14 @@ TEST_F(PlanList, ProposedNameThatExistsAndCancel)
     w->btCancelClick();
     EXPECT_FALSE(settingsOpen());
     EXPECT_FALSE(btClose()->isHidden());
-    EXPECT_EQ(listed().size(), 3);
+    EXPECT_EQ(listed().size(), 4);
     EXPECT_EQ(fileBytes(ProjectDir + "/line_maps.ptf"), before);
 
     // The next showing lists what the table holds, in name order.
     w->close();
     EXPECT_TRUE(listed().isEmpty());
     showList();
-    EXPECT_EQ(listed(), QStringList({"Außenbezirke", "Map 4", "Zentrum"}));
+    EXPECT_EQ(listed(), QStringList({"Außenbezirke", "innenstadt", "Map 4", "Zentrum"}));
 }
 
 TEST_F(PlanList, EditSavesSettingsRenamesAndOpensTheEditor)

@@ -62,7 +62,8 @@ protected:
 
     // A timetable of the line: its stop rows (station names in travel order) and its trips (one
     // stored cell per stop row). Writes the files and the distances section; the line connection ID.
-    int addTimetable(int line, int dayGroup, int direction, const QStringList &stops, const QVector<QVector<int>> &trips)
+    int addTimetable(int line, int dayGroup, int direction, const QStringList &stops,
+                     const QVector<QVector<int>> &trips)
     {
         const int lc = ++m_connections;
         appendRows(m_module.cdsLineConnections, {"ID", "LineID", "DayGroupID", "Direction"},

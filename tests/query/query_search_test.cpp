@@ -17,7 +17,8 @@ protected:
         m_line2 = addLine("Line 2", {"C", "E", "F"});
         addTimetable(m_line1, 1, 1, {"A", "B", "C", "D"}, regularTrips(4, 480, 20, 3, 5));
         addTimetable(m_line1, 1, 2, {"D", "C", "B", "A"}, regularTrips(4, 490, 20, 3, 5));
-        addTimetable(m_line2, 1, 1, {"C", "E", "F"}, {{485, 491, 497}, {495, 501, 507}, {505, 511, 517}, {525, 531, 537}});
+        addTimetable(m_line2, 1, 1, {"C", "E", "F"},
+                     {{485, 491, 497}, {495, 501, 507}, {505, 511, 517}, {525, 531, 537}});
         addTimetable(m_line2, 1, 2, {"F", "E", "C"}, regularTrips(3, 500, 30, 4, 6));
         addTimetable(m_line1, 2, 1, {"A", "B", "C", "D"}, regularTrips(4, 600, 60, 2, 7));
         stopClock();
@@ -216,14 +217,22 @@ TEST_F(QueryProject, IntervalsThatNameNoInterval)
     appendRows(m_module.cdsIntervals, {"ID", "Interval"}, {{2, 10.0}, {3, 2000.0}});
     const int line = addLine("Shuttle", {"P", "Q", "R"});
     addTimetable(line, 1, 1, {"P", "Q", "R"},
-                 {{480, 485, 490}, {-2, -2, -2}, {510, 515, 520}, {-7, -7, -7}, {540, 545, 550},
-                  {-3, -3, -3}, {570, 575, 580}, {-1200, 600, 605}, {-7, 9999, -7}});
+                 {{480, 485, 490},
+                  {-2, -2, -2},
+                  {510, 515, 520},
+                  {-7, -7, -7},
+                  {540, 545, 550},
+                  {-3, -3, -3},
+                  {570, 575, 580},
+                  {-1200, 600, 605},
+                  {-7, 9999, -7}});
     stopClock();
     openQueryShowing();
     MaxConnections = 20;
     const QString text = query("P", "R", 480);
-    EXPECT_EQ(m_dialogs.messages, (QStringList{R"(Error: Value -7 for "all x minutes" in file intervals.ptf not found!)",
-                                               R"(Error: Value -3 for "all x minutes" in file intervals.ptf not found!)"}));
+    EXPECT_EQ(m_dialogs.messages,
+              (QStringList{R"(Error: Value -7 for "all x minutes" in file intervals.ptf not found!)",
+                           R"(Error: Value -3 for "all x minutes" in file intervals.ptf not found!)"}));
     QStringList departures;
     for (const QString &line : text.split(QLatin1Char('\n')))
         if (line.startsWith(QStringLiteral("Shuttle")))

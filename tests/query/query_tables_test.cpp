@@ -16,10 +16,7 @@ protected:
             names << QStringLiteral("S%1").arg(i);
         addStations(names);
     }
-    void writeIni(const QByteArray &content)
-    {
-        ASSERT_TRUE(ansi::writeFileAtomically(path("distances.ini"), content));
-    }
+    void writeIni(const QByteArray &content) { ASSERT_TRUE(ansi::writeFileAtomically(path("distances.ini"), content)); }
     static int tm(int from, int to) { return TravelMinutes[from][to]; }
     static int mt(int from, int to) { return MinTransfers[from][to]; }
 };
@@ -79,10 +76,10 @@ TEST_F(QueryTables, DamagedDistancesFileIsReadAsFarAsItGoes)
     stations(5);
     const int line = addLine("L1", {"S1", "S2", "S3"});
     appendRows(m_module.cdsLineConnections, {"ID", "LineID", "DayGroupID", "Direction"}, {{1, line, 1, 1}});
-    writeIni("[x]\r\ndistance1=1,3,2\r\n"                     // no number: the section counts for the tables
+    writeIni("[x]\r\ndistance1=1,3,2\r\n" // no number: the section counts for the tables
              "[1]\r\ndistance1=1,abc,2\r\ndistance2=1,3,7,99,1,2,2,3,-5,2,4,70000\r\n"
-             "newcross=4,x\r\n"                              // a piece that is no number: value skipped
-             "[7]\r\ndistance1=3,4,500,2,5\r\n");           // 500 is no station; 7 no line connection
+             "newcross=4,x\r\n"                   // a piece that is no number: value skipped
+             "[7]\r\ndistance1=3,4,500,2,5\r\n"); // 500 is no station; 7 no line connection
     ASSERT_TRUE(LoadDistances());
     EXPECT_EQ(tm(1, 2), 3);
     EXPECT_EQ(tm(1, 3), 7);
@@ -92,8 +89,7 @@ TEST_F(QueryTables, DamagedDistancesFileIsReadAsFarAsItGoes)
     EXPECT_EQ(tm(3, 4), 9999);
     EXPECT_EQ(tm(1, 5), 13);
     BuildLineIndex();
-    EXPECT_EQ(m_dialogs.messages,
-              QStringList{"Error in file lineconnections.ptf - record with ID 7 not found"});
+    EXPECT_EQ(m_dialogs.messages, QStringList{"Error in file lineconnections.ptf - record with ID 7 not found"});
     EXPECT_EQ(StationSlot[4], -1);
 }
 

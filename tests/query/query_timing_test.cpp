@@ -26,7 +26,8 @@ TEST(QueryTripPairs, WindowIntervalBlocksAndCuts)
 {
     LastTrip last;
     // 07:50, 08:10 and 20:30: only 08:10 lies in the window; 20:30 stops the reading.
-    EXPECT_EQ(pairsText(CollectTripPairs({470, 490, 1230, 500}, {485, 505, 1245, 515}, window(480), last)), "(490,505)");
+    EXPECT_EQ(pairsText(CollectTripPairs({470, 490, 1230, 500}, {485, 505, 1245, 515}, window(480), last)),
+              "(490,505)");
     EXPECT_EQ(last.Departure, 490);
     EXPECT_EQ(last.Arrival, 505);
 
@@ -35,13 +36,15 @@ TEST(QueryTripPairs, WindowIntervalBlocksAndCuts)
     EXPECT_EQ(pairsText(CollectTripPairs({480, -10, 510}, {500, -10, 530}, window(480), last)),
               "(480,500) (490,510) (500,520) (510,530)");
     last = LastTrip();
-    EXPECT_EQ(pairsText(CollectTripPairs({480, -10, 570}, {500, -15, 590}, window(480), last)), "(480,500) (510,530) (540,560) (570,590)");
+    EXPECT_EQ(pairsText(CollectTripPairs({480, -10, 570}, {500, -15, 590}, window(480), last)),
+              "(480,500) (510,530) (540,560) (570,590)");
     // Generated times that miss the closing trip do not add it.
     last = LastTrip();
     EXPECT_EQ(pairsText(CollectTripPairs({480, -20, 510}, {500, -20, 530}, window(480), last)), "(480,500) (500,520)");
     // A block that starts before the query time yields only what falls into the window.
     last = LastTrip();
-    EXPECT_EQ(pairsText(CollectTripPairs({440, -10, 500}, {455, -10, 515}, window(480), last)), "(480,495) (490,505) (500,515)");
+    EXPECT_EQ(pairsText(CollectTripPairs({440, -10, 500}, {455, -10, 515}, window(480), last)),
+              "(480,495) (490,505) (500,515)");
 
     // A leg that is not the last stops where the travel still needed passes the window.
     LegWindow w = window(480, 100);
@@ -134,8 +137,7 @@ TEST_F(QueryResultList, FullListOrderAndDuplicates)
     EXPECT_EQ(ResultList.size(), 4);
     EXPECT_EQ(ArrivalBound, 99);
     EXPECT_TRUE(OfferConnection(item(3, 482, 499, 1)));
-    EXPECT_EQ(listText(),
-              "19/1 L3 482-499 | 20/1 L2 481-500 | 20/1 L3 482-500 | 20/2 L1 480-500 | 20/2 L4 483-500");
+    EXPECT_EQ(listText(), "19/1 L3 482-499 | 20/1 L2 481-500 | 20/1 L3 482-500 | 20/2 L1 480-500 | 20/2 L4 483-500");
     EXPECT_EQ(ArrivalBound, 20);
 }
 

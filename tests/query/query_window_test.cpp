@@ -37,8 +37,7 @@ protected:
         QueryProject::TearDown();
     }
 
-    template <class T>
-    T *control(const char *name)
+    template <class T> T *control(const char *name)
     {
         T *c = fmQuery->findChild<T *>(QLatin1String(name));
         EXPECT_NE(c, nullptr) << name;

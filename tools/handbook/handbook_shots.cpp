@@ -12,13 +12,44 @@
 #include "app/showinfo.h"
 #include "linemap/edit_line_network_plans.h"
 #include "linemap/edit_linemap_lines.h"
+#include "platform/dialog_service.h"
 #include "web/create_website.h"
 #include "web/web_copy.h"
 
+#include "data/db_distances_rebuild.h" // TEMP
+#include "data/main_globals.h" // TEMP
+#include <QFile> // TEMP
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTime>
+#include <QTimeEdit>
+#include <QTimer>
 #include <QWidget>
 
+#include <cstdio>
+#include <functional>
+
 namespace {
+
+// A timetable page as a transport operator's website shows it: a menu table first, then the
+// timetable of line 1, so the copy area has to pick the right one.
+const char *const timetablePage = R"(<html><body>
+<table><tr><td>Start</td><td>Fahrplan</td><td>Kontakt</td></tr></table>
+<table>
+<tr><th>Haltestelle</th><th>Fahrt 1</th><th>Fahrt 2</th><th>Fahrt 3</th><th>Fahrt 4</th></tr>
+<tr><td>Hauptbahnhof</td><td>08:30</td><td>09:00</td><td>09:30</td><td>10:00</td></tr>
+<tr><td>Marktplatz</td><td>08:33</td><td>09:03</td><td>09:33</td><td>10:03</td></tr>
+<tr><td>Rathaus</td><td>08:35</td><td>09:05</td><td>09:35</td><td>10:05</td></tr>
+<tr><td>Schillerstra&szlig;e</td><td>08:39</td><td>09:09</td><td>09:39</td><td>10:09</td></tr>
+<tr><td>Zoo</td><td>08:42</td><td>09:12</td><td>09:42</td><td>10:12</td></tr>
+</table>
+</body></html>)";
 
 void settle()
 {
@@ -26,24 +57,116 @@ void settle()
         QApplication::processEvents();
 }
 
-// Shows a window without running its modal loop, lets `prepare` work on it as a user
-// would, grabs it and hides it again.
-template <typename Prepare>
-HandbookShot grabWindow(const QString &name, QWidget *window, Prepare prepare)
+// Keeps a window's show handler from running: the browser windows are pictured without a
+// browser, so no page is loaded and the web engine is never started.
+class SkipShowHandler : public QObject
+{
+public:
+    bool eventFilter(QObject *, QEvent *event) override { return event->type() == QEvent::Show; }
+};
+
+template <typename T = QWidget>
+T *child(QWidget *window, const char *name)
+{
+    T *found = window->findChild<T *>(QLatin1String(name));
+    if (!found)
+        std::fprintf(stderr, "handbook: %s has no %s\n", qPrintable(window->objectName()), name);
+    return found;
+}
+
+void click(QWidget *window, const char *name)
+{
+    if (auto *button = child<QAbstractButton>(window, name))
+        button->click();
+    settle();
+}
+
+void selectListEntry(QWidget *window, const char *list, const QString &text)
+{
+    auto *box = child<QListWidget>(window, list);
+    if (!box)
+        return;
+    const QList<QListWidgetItem *> items = box->findItems(text, Qt::MatchExactly);
+    if (items.isEmpty()) {
+        std::fprintf(stderr, "handbook: %s lists no %s\n", list, qPrintable(text));
+        return;
+    }
+    box->setCurrentItem(items.first());
+    settle();
+}
+
+void chooseItem(QWidget *window, const char *list, const QString &text)
+{
+    auto *box = child<QComboBox>(window, list);
+    if (!box)
+        return;
+    const int index = box->findText(text);
+    if (index < 0)
+        std::fprintf(stderr, "handbook: %s has no item %s\n", list, qPrintable(text));
+    box->setCurrentIndex(index);
+    settle();
+}
+
+void showPage(QWidget *window, const char *tabs, const char *page)
+{
+    auto *control = child<QTabWidget>(window, tabs);
+    auto *sheet = child<QWidget>(window, page);
+    if (control && sheet)
+        control->setCurrentWidget(sheet);
+    settle();
+}
+
+HandbookShot picture(const QString &name, QWidget *window)
+{
+    settle();
+    return HandbookShot{name, window->grab().toImage()};
+}
+
+// Shows a window as its command does, without its modal loop, lets `prepare` work on it as
+// a user would, grabs it, lets `finish` leave it as the user would and hides it again.
+HandbookShot grabWindow(const QString &name, QWidget *window, const std::function<void()> &prepare = {},
+                        const std::function<void()> &finish = {})
 {
     window->show();
     settle();
-    prepare();
-    settle();
-    HandbookShot shot{name, window->grab().toImage()};
+    if (prepare)
+        prepare();
+    HandbookShot shot = picture(name, window);
+    if (finish)
+        finish();
     window->hide();
     settle();
     return shot;
 }
 
-HandbookShot grabWindow(const QString &name, QWidget *window)
+// The query's result starts with the time the search took; the picture shows it as the
+// sample's tiny search takes it, the same on every machine.
+void fixSearchTime(QWidget *query)
 {
-    return grabWindow(name, window, [] {});
+    auto *text = child<QPlainTextEdit>(query, "mZeiten");
+    if (!text)
+        return;
+    QString result = text->toPlainText();
+    result.replace(QRegularExpression(QStringLiteral("^Suchzeit: .*$"), QRegularExpression::MultilineOption),
+                   QStringLiteral("Suchzeit: 00:00:00"));
+    text->setPlainText(result);
+    settle();
+}
+
+// The plan list loads its tables in the main window's command, which runs the window
+// modally: the pictures are taken inside that loop.
+void whileModal(QWidget *opener, const char *button, QWidget *window, const std::function<void()> &work)
+{
+    bool done = false;
+    QTimer::singleShot(0, window, [&] {
+        settle();
+        work();
+        done = true;
+        window->hide();
+    });
+    click(opener, button);
+    if (!done)
+        std::fprintf(stderr, "handbook: %s did not open %s\n", button, qPrintable(window->objectName()));
 }
 
 } // namespace
@@ -51,21 +174,90 @@ HandbookShot grabWindow(const QString &name, QWidget *window)
 QList<HandbookShot> TakeHandbookShots(const QString &projectFile)
 {
     QList<HandbookShot> shots;
-    shots << grabWindow(QStringLiteral("main_empty"), fmMain);
+    fmMain->show();
+    settle();
+    shots << picture(QStringLiteral("main_empty"), fmMain);
     shots << grabWindow(QStringLiteral("first_save"), DlgFirstSave);
     fmMain->LoadProject(projectFile);
-    shots << grabWindow(QStringLiteral("main_project"), fmMain);
+    if (qEnvironmentVariableIsSet("HB_DIST")) { RebuildDistancesFile(); QFile::copy(ProjectDir + "/distances.ini", qEnvironmentVariable("HB_DIST")); } // TEMP
+    shots << picture(QStringLiteral("main_project"), fmMain);
+
     shots << grabWindow(QStringLiteral("edit_project"), fmEditProject);
-    shots << grabWindow(QStringLiteral("edit_stations"), fmEditStations);
-    shots << grabWindow(QStringLiteral("edit_lines"), fmEditLines);
-    shots << grabWindow(QStringLiteral("edit_linestations"), fmEditLineStations);
-    shots << grabWindow(QStringLiteral("edit_timetable"), fmEditTimeTable);
-    shots << grabWindow(QStringLiteral("web_copy"), fmWebCopy);
-    shots << grabWindow(QStringLiteral("query"), fmQuery);
-    shots << grabWindow(QStringLiteral("line_network_plans"), fmEditLineNetworkPlans);
-    shots << grabWindow(QStringLiteral("linemap_editor"), fmEditLineMapLines);
+    shots << grabWindow(QStringLiteral("edit_project_days"), fmEditProject,
+                        [] { showPage(fmEditProject, "pcRubrik", "tsDays"); });
+    showPage(fmEditProject, "pcRubrik", "tsLineOptions");
+
+    shots << grabWindow(QStringLiteral("edit_stations"), fmEditStations, [] {
+        selectListEntry(fmEditStations, "lbStations", QStringLiteral("Marktplatz"));
+        click(fmEditStations, "btStationEdit");
+    }, [] { click(fmEditStations, "btCancel"); });
+
+    shots << grabWindow(QStringLiteral("edit_lines"), fmEditLines, [] {
+        selectListEntry(fmEditLines, "lbLines", QStringLiteral("1"));
+        click(fmEditLines, "btLineEdit");
+    }, [] { click(fmEditLines, "btCancel"); });
+
+    shots << grabWindow(QStringLiteral("edit_linestations"), fmEditLineStations, [] {
+        selectListEntry(fmEditLineStations, "lbLines", QStringLiteral("2"));
+        click(fmEditLineStations, "btStationEdit");
+    }, [] { click(fmEditLineStations, "btCancel"); });
+
+    shots << grabWindow(QStringLiteral("edit_timetable"), fmEditTimeTable, [&shots] {
+        chooseItem(fmEditTimeTable, "cbLines", QStringLiteral("1"));
+        chooseItem(fmEditTimeTable, "cbDays", QStringLiteral("Mo-Fr"));
+        chooseItem(fmEditTimeTable, "cbDirection", QStringLiteral("1"));
+        click(fmEditTimeTable, "btTimeTableEdit");
+        // The copy area beside it, with the page's timetable picked for this grid.
+        SkipShowHandler skip;
+        fmWebCopy->installEventFilter(&skip);
+        fmWebCopy->show();
+        showPage(fmWebCopy, "PageControl1", "tsWebsite");
+        shots << picture(QStringLiteral("web_copy"), fmWebCopy);
+        fmWebCopy->setTimeTableGrid(&fmEditTimeTable->model().sgTimeTable);
+        dialogs().setClipboardText(QString::fromUtf8(timetablePage));
+        showPage(fmWebCopy, "PageControl1", "tsTableGrid");
+        click(fmWebCopy, "btPaste");
+        shots << picture(QStringLiteral("web_copy_table"), fmWebCopy);
+        fmWebCopy->hide();
+        fmWebCopy->setTimeTableGrid(nullptr);
+        fmWebCopy->removeEventFilter(&skip);
+        settle();
+    }, [] { click(fmEditTimeTable, "btCancel"); });
+
+    shots << grabWindow(QStringLiteral("query"), fmQuery, [] {
+        chooseItem(fmQuery, "cbStartStation", QStringLiteral("Hauptbahnhof"));
+        chooseItem(fmQuery, "cbZielStation", QStringLiteral("Klinikum"));
+        if (auto *start = child<QTimeEdit>(fmQuery, "dtpStartTime"))
+            start->setTime(QTime(6, 0));
+        click(fmQuery, "btStartQuery");
+        fixSearchTime(fmQuery);
+    });
+
+    whileModal(fmMain, "sbEditLineNetworkPlans", fmEditLineNetworkPlans, [&shots] {
+        selectListEntry(fmEditLineNetworkPlans, "lbMaps", QStringLiteral("Netzplan"));
+        shots << picture(QStringLiteral("line_network_plans"), fmEditLineNetworkPlans);
+        click(fmEditLineNetworkPlans, "btLineMapEdit");
+        shots << picture(QStringLiteral("line_map_prefs"), fmEditLineNetworkPlans);
+        click(fmEditLineNetworkPlans, "btCancel");
+        selectListEntry(fmEditLineNetworkPlans, "lbMaps", QStringLiteral("Netzplan"));
+        fmEditLineMapLines->show();
+        settle();
+        selectListEntry(fmEditLineMapLines, "lbLines", QStringLiteral("1"));
+        shots << picture(QStringLiteral("linemap_editor"), fmEditLineMapLines);
+        click(fmEditLineMapLines, "bbEditLine");
+        shots << picture(QStringLiteral("linemap_line_mode"), fmEditLineMapLines);
+        click(fmEditLineMapLines, "bbCancelLine");
+        fmEditLineMapLines->hide();
+        settle();
+    });
+
     shots << grabWindow(QStringLiteral("create_website"), fmCreateWebsite);
+
+    SkipShowHandler skip;
+    fmFehlerkorrektur->installEventFilter(&skip);
     shots << grabWindow(QStringLiteral("repair"), fmFehlerkorrektur);
+    fmFehlerkorrektur->removeEventFilter(&skip);
+
     shots << grabWindow(QStringLiteral("about"), AboutBox);
     return shots;
 }

@@ -1,0 +1,404 @@
+// Line-label mode of the plan drawing editor: visibility, colours and offsets of one line's labels.
+
+#include "linemap/edit_linemap_lines.h"
+
+#include "data/data_module_1.h"
+#include "data/db_func.h"
+#include "data/main_globals.h"
+#include "linemap/line_course_save.h"
+#include "linemap/linemap_render.h"
+#include "linemap/plan_style_rules.h"
+#include "platform/dialog_service.h"
+#include "platform/table.h"
+
+namespace {
+
+// Moves the table to a row of the key on the given index; false when there is none.
+bool seekRow(Table &t, const char *Index, const QVariantList &Key)
+{
+    try {
+        if (!t.active())
+            t.open();
+        t.setFiltered(false);
+        t.setIndexName(QLatin1String(Index));
+        return t.findKey(Key);
+    } catch (const TableError &) {
+        return false;
+    }
+}
+
+bool visibleRow(int LineMapID, int LineID)
+{
+    return seekRow(dm1->cdsLineMapLineTextVisible, "idxMapLine", {LineMapID, LineID});
+}
+
+bool colorRow(int LineMapID, int LineID)
+{
+    return seekRow(dm1->cdsLineMapLineTextColor, "idxMapLine", {LineMapID, LineID});
+}
+
+bool offsetRow(int LineMapID, int LineID, int Position)
+{
+    return seekRow(dm1->cdsLineMapLineTextOffset, "idxMapLinePosition", {LineMapID, LineID, Position});
+}
+
+bool boolField(Table &t, const char *Name)
+{
+    return t.fieldByName(QLatin1String(Name)).asBoolean();
+}
+
+int intField(Table &t, const char *Name)
+{
+    return t.fieldByName(QLatin1String(Name)).asInteger();
+}
+
+std::uint32_t colorOf(Table &t, const char *Red, const char *Green, const char *Blue)
+{
+    return std::uint32_t(intField(t, Red) & 0xFF) | (std::uint32_t(intField(t, Green) & 0xFF) << 8) |
+           (std::uint32_t(intField(t, Blue) & 0xFF) << 16);
+}
+
+// Writes fields of the current row; the row stays where the seek left it.
+template <typename Change>
+void editRow(Table &t, Change change)
+{
+    try {
+        t.edit();
+        change(t);
+        t.post();
+    } catch (const TableError &) {
+        t.cancel();
+    }
+}
+
+void setColor(Table &t, const char *Red, const char *Green, const char *Blue, std::uint32_t Color)
+{
+    t.fieldByName(QLatin1String(Red)).setInteger(int(Color & 0xFF));
+    t.fieldByName(QLatin1String(Green)).setInteger(int((Color >> 8) & 0xFF));
+    t.fieldByName(QLatin1String(Blue)).setInteger(int((Color >> 16) & 0xFF));
+}
+
+} // namespace
+
+void TfmEditLineMapLines::bbEditLineTextClick()
+{
+    if (!takeModeLine())
+        return;
+    LoadLineCourse(State);
+    ShowLineTextPrefs();
+    if (lbStepSize1->currentRow() < 0)
+        lbStepSize1->setCurrentRow(0);
+    lbStepSize1Click();
+    ShowLineHeader();
+    EnterMode(tsLineTextPrefs);
+}
+
+void TfmEditLineMapLines::ShowLineTextPrefs()
+{
+    const TLineMapPrefs &p = State.Prefs;
+    const int map = State.LineMapID;
+    const int line = State.CurrentLineID;
+
+    Table &v = dm1->cdsLineMapLineTextVisible;
+    if (visibleRow(map, line)) {
+        cbLineTextVisibleDefaultProperties->setChecked(false);
+        cbLineTextVisibleStart->setChecked(boolField(v, "Start"));
+        cbLineTextVisibleEnd->setChecked(boolField(v, "End"));
+        cbLineTextVisibleOther->setChecked(boolField(v, "Other"));
+        cbLineTextVisibleStart->setEnabled(true);
+        cbLineTextVisibleEnd->setEnabled(true);
+    } else {
+        cbLineTextVisibleDefaultProperties->setChecked(true);
+        cbLineTextVisibleStart->setChecked(p.LineTextPosStart);
+        cbLineTextVisibleEnd->setChecked(p.LineTextPosEnd);
+        cbLineTextVisibleOther->setChecked(p.LineTextPosOther);
+        cbLineTextVisibleStart->setEnabled(false);
+        cbLineTextVisibleEnd->setEnabled(false);
+    }
+
+    // The plan's label colours, as the labels without a colour row are drawn.
+    const std::uint32_t planText =
+        p.LineTextDefaultColor ? GetLineColor(p, line) : std::uint32_t(p.LineTextColor);
+    const std::uint32_t planBackground =
+        p.LineTextDefaultBackgroundColor ? GetLineColor(p, line) : std::uint32_t(p.LineTextBackgroundColor);
+    Table &c = dm1->cdsLineMapLineTextColor;
+    if (colorRow(map, line)) {
+        const bool ownText = !boolField(c, "DefaultColor");
+        const bool ownBackground = !boolField(c, "DefaultBackgroundColor");
+        cbLineTextColorDefaultProperties->setChecked(false);
+        cbLineTextDefaultLineColor->setChecked(!ownText);
+        cbLineTextDefaultLineColor->setEnabled(true);
+        cobLineTextColor->setColorValue(ownText ? colorOf(c, "ColorRed", "ColorGreen", "ColorBlue") : planText);
+        cbLineTextDefaultLineBackgroundColor->setChecked(!ownBackground);
+        cbLineTextDefaultLineBackgroundColor->setEnabled(true);
+        cobLineTextBackgroundColor->setColorValue(
+            ownBackground ? colorOf(c, "BackgroundColorRed", "BackgroundColorGreen", "BackgroundColorBlue")
+                          : planBackground);
+    } else {
+        cbLineTextColorDefaultProperties->setChecked(true);
+        cbLineTextDefaultLineColor->setChecked(p.LineTextDefaultColor);
+        cbLineTextDefaultLineColor->setEnabled(false);
+        cbLineTextDefaultLineBackgroundColor->setChecked(p.LineTextDefaultBackgroundColor);
+        cbLineTextDefaultLineBackgroundColor->setEnabled(false);
+        cobLineTextColor->setColorValue(planText);
+        cobLineTextBackgroundColor->setColorValue(planBackground);
+    }
+    lLineTextColor->setVisible(!cbLineTextDefaultLineColor->isChecked());
+    cobLineTextColor->setVisible(!cbLineTextDefaultLineColor->isChecked());
+    lLineTextBackgroundColor->setVisible(!cbLineTextDefaultLineBackgroundColor->isChecked());
+    cobLineTextBackgroundColor->setVisible(!cbLineTextDefaultLineBackgroundColor->isChecked());
+
+    cbLineTextPosition->setCurrentIndex(0);
+    showLineTextOffset();
+}
+
+// The offset row of the chosen end, or "0" and disabled without one.
+void TfmEditLineMapLines::showLineTextOffset()
+{
+    const int position = cbLineTextPosition->currentIndex() + 1;
+    Table &o = dm1->cdsLineMapLineTextOffset;
+    const bool found = offsetRow(State.LineMapID, State.CurrentLineID, position);
+    eLineTextDistanceH->setText(found ? QString::number(intField(o, "X")) : QStringLiteral("0"));
+    eLineTextDistanceV->setText(found ? QString::number(intField(o, "Y")) : QStringLiteral("0"));
+    eLineTextDistanceH->setEnabled(found);
+    eLineTextDistanceV->setEnabled(found);
+    cbLineTextNoChange->setChecked(!found);
+}
+
+void TfmEditLineMapLines::cbLineTextVisibleDefaultPropertiesClick()
+{
+    if (pcPrefs->currentWidget() != tsLineTextPrefs)
+        return;
+    const TLineMapPrefs &p = State.Prefs;
+    if (!cbLineTextVisibleDefaultProperties->isChecked()) {
+        if (!visibleRow(State.LineMapID, State.CurrentLineID))
+            AddLineTextVisible(State.LineMapID, State.CurrentLineID, p.LineTextPosStart, p.LineTextPosEnd,
+                               p.LineTextPosOther);
+        Table &v = dm1->cdsLineMapLineTextVisible;
+        if (visibleRow(State.LineMapID, State.CurrentLineID)) {
+            cbLineTextVisibleStart->setChecked(boolField(v, "Start"));
+            cbLineTextVisibleEnd->setChecked(boolField(v, "End"));
+            cbLineTextVisibleOther->setChecked(boolField(v, "Other"));
+        }
+        cbLineTextVisibleStart->setEnabled(true);
+        cbLineTextVisibleEnd->setEnabled(true);
+    } else {
+        cbLineTextVisibleStart->setChecked(p.LineTextPosStart);
+        cbLineTextVisibleEnd->setChecked(p.LineTextPosEnd);
+        cbLineTextVisibleOther->setChecked(p.LineTextPosOther);
+        cbLineTextVisibleStart->setEnabled(false);
+        cbLineTextVisibleEnd->setEnabled(false);
+        DeleteLineTextVisible(State.LineMapID, State.CurrentLineID);
+    }
+}
+
+void TfmEditLineMapLines::cbLineTextVisibleStartClick()
+{
+    if (pcPrefs->currentWidget() != tsLineTextPrefs || !visibleRow(State.LineMapID, State.CurrentLineID))
+        return;
+    const bool on = cbLineTextVisibleStart->isChecked();
+    editRow(dm1->cdsLineMapLineTextVisible, [on](Table &t) { t.fieldByName(QStringLiteral("Start")).setBoolean(on); });
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::cbLineTextVisibleEndClick()
+{
+    if (pcPrefs->currentWidget() != tsLineTextPrefs || !visibleRow(State.LineMapID, State.CurrentLineID))
+        return;
+    const bool on = cbLineTextVisibleEnd->isChecked();
+    editRow(dm1->cdsLineMapLineTextVisible, [on](Table &t) { t.fieldByName(QStringLiteral("End")).setBoolean(on); });
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::cbLineTextColorDefaultPropertiesClick()
+{
+    if (pcPrefs->currentWidget() != tsLineTextPrefs)
+        return;
+    const TLineMapPrefs &p = State.Prefs;
+    if (!cbLineTextColorDefaultProperties->isChecked()) {
+        if (!colorRow(State.LineMapID, State.CurrentLineID)) {
+            const std::uint32_t text = std::uint32_t(p.LineTextColor);
+            const std::uint32_t back = std::uint32_t(p.LineTextBackgroundColor);
+            AddLineTextColor(State.LineMapID, State.CurrentLineID, p.LineTextDefaultColor, int(text & 0xFF),
+                             int((text >> 8) & 0xFF), int((text >> 16) & 0xFF), p.LineTextDefaultBackgroundColor,
+                             int(back & 0xFF), int((back >> 8) & 0xFF), int((back >> 16) & 0xFF));
+        }
+        Table &c = dm1->cdsLineMapLineTextColor;
+        if (colorRow(State.LineMapID, State.CurrentLineID)) {
+            cbLineTextDefaultLineColor->setChecked(boolField(c, "DefaultColor"));
+            cobLineTextColor->setColorValue(colorOf(c, "ColorRed", "ColorGreen", "ColorBlue"));
+            cbLineTextDefaultLineBackgroundColor->setChecked(boolField(c, "DefaultBackgroundColor"));
+            cobLineTextBackgroundColor->setColorValue(
+                colorOf(c, "BackgroundColorRed", "BackgroundColorGreen", "BackgroundColorBlue"));
+        }
+        cbLineTextDefaultLineColor->setEnabled(true);
+        cbLineTextDefaultLineBackgroundColor->setEnabled(true);
+    } else {
+        cbLineTextDefaultLineColor->setChecked(p.LineTextDefaultColor);
+        cbLineTextDefaultLineColor->setEnabled(false);
+        cobLineTextColor->setColorValue(std::uint32_t(p.LineTextColor));
+        cbLineTextDefaultLineBackgroundColor->setChecked(p.LineTextDefaultBackgroundColor);
+        cbLineTextDefaultLineBackgroundColor->setEnabled(false);
+        cobLineTextBackgroundColor->setColorValue(std::uint32_t(p.LineTextBackgroundColor));
+        DeleteLineTextColor(State.LineMapID, State.CurrentLineID);
+    }
+    lLineTextColor->setVisible(!cbLineTextDefaultLineColor->isChecked());
+    cobLineTextColor->setVisible(!cbLineTextDefaultLineColor->isChecked());
+    lLineTextBackgroundColor->setVisible(!cbLineTextDefaultLineBackgroundColor->isChecked());
+    cobLineTextBackgroundColor->setVisible(!cbLineTextDefaultLineBackgroundColor->isChecked());
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::cbLineTextDefaultLineColorMouseUp()
+{
+    if (pcPrefs->currentWidget() != tsLineTextPrefs)
+        return;
+    const bool fromLine = cbLineTextDefaultLineColor->isChecked();
+    Table &c = dm1->cdsLineMapLineTextColor;
+    if (colorRow(State.LineMapID, State.CurrentLineID)) {
+        editRow(c, [fromLine](Table &t) { t.fieldByName(QStringLiteral("DefaultColor")).setBoolean(fromLine); });
+        if (fromLine && colorRow(State.LineMapID, State.CurrentLineID))
+            cobLineTextColor->setColorValue(colorOf(c, "ColorRed", "ColorGreen", "ColorBlue"));
+    }
+    lLineTextColor->setVisible(!fromLine);
+    cobLineTextColor->setVisible(!fromLine);
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::cbLineTextDefaultLineBackgroundColorMouseUp()
+{
+    if (pcPrefs->currentWidget() != tsLineTextPrefs)
+        return;
+    const bool fromLine = cbLineTextDefaultLineBackgroundColor->isChecked();
+    Table &c = dm1->cdsLineMapLineTextColor;
+    if (colorRow(State.LineMapID, State.CurrentLineID)) {
+        editRow(c, [fromLine](Table &t) {
+            t.fieldByName(QStringLiteral("DefaultBackgroundColor")).setBoolean(fromLine);
+        });
+        if (fromLine && colorRow(State.LineMapID, State.CurrentLineID))
+            cobLineTextBackgroundColor->setColorValue(
+                colorOf(c, "BackgroundColorRed", "BackgroundColorGreen", "BackgroundColorBlue"));
+    }
+    lLineTextBackgroundColor->setVisible(!fromLine);
+    cobLineTextBackgroundColor->setVisible(!fromLine);
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::cobLineTextColorChange()
+{
+    if (pcPrefs->currentWidget() != tsLineTextPrefs || !colorRow(State.LineMapID, State.CurrentLineID))
+        return;
+    const std::uint32_t color = cobLineTextColor->colorValue();
+    editRow(dm1->cdsLineMapLineTextColor,
+            [color](Table &t) { setColor(t, "ColorRed", "ColorGreen", "ColorBlue", color); });
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::cobLineTextBackgroundColorChange()
+{
+    if (pcPrefs->currentWidget() != tsLineTextPrefs || !colorRow(State.LineMapID, State.CurrentLineID))
+        return;
+    const std::uint32_t color = cobLineTextBackgroundColor->colorValue();
+    editRow(dm1->cdsLineMapLineTextColor, [color](Table &t) {
+        setColor(t, "BackgroundColorRed", "BackgroundColorGreen", "BackgroundColorBlue", color);
+    });
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::cbLineTextPositionChange()
+{
+    if (pcPrefs->currentWidget() == tsLineTextPrefs)
+        showLineTextOffset();
+}
+
+void TfmEditLineMapLines::cbLineTextNoChangeClick()
+{
+    if (pcPrefs->currentWidget() != tsLineTextPrefs)
+        return;
+    const int position = cbLineTextPosition->currentIndex() + 1;
+    if (!cbLineTextNoChange->isChecked()) {
+        if (!offsetRow(State.LineMapID, State.CurrentLineID, position))
+            AddLineTextOffset(State.LineMapID, State.CurrentLineID, position,
+                              position == 1 ? 1 : int(State.Sections.size()), 0, 0);
+        showLineTextOffset();
+    } else {
+        eLineTextDistanceH->setText(QStringLiteral("0"));
+        eLineTextDistanceV->setText(QStringLiteral("0"));
+        eLineTextDistanceH->setEnabled(false);
+        eLineTextDistanceV->setEnabled(false);
+        DeleteLineTextOffsetAtPosition(State.LineMapID, State.CurrentLineID, position);
+    }
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::lineTextOffsetExit(bool Horizontal)
+{
+    if (pcPrefs->currentWidget() != tsLineTextPrefs)
+        return;
+    QLineEdit *edit = Horizontal ? eLineTextDistanceH : eLineTextDistanceV;
+    const char *name = Horizontal ? "X" : "Y";
+    const int position = cbLineTextPosition->currentIndex() + 1;
+    Table &o = dm1->cdsLineMapLineTextOffset;
+    const QString text = edit->text().trimmed();
+    if (text.isEmpty()) {
+        const bool found = offsetRow(State.LineMapID, State.CurrentLineID, position);
+        edit->setText(found ? QString::number(intField(o, name)) : QStringLiteral("0"));
+    } else {
+        int value = 0;
+        if (!ParseIntegerText(text, value)) {
+            dialogs().showMessage(QStringLiteral("'%1' is not a valid integer value").arg(text));
+            return;
+        }
+        if (offsetRow(State.LineMapID, State.CurrentLineID, position))
+            editRow(o, [name, value](Table &t) { t.fieldByName(QLatin1String(name)).setInteger(value); });
+    }
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::eLineTextDistanceHExit()
+{
+    lineTextOffsetExit(true);
+}
+
+void TfmEditLineMapLines::eLineTextDistanceVExit()
+{
+    lineTextOffsetExit(false);
+}
+
+void TfmEditLineMapLines::btSaveLineTextClick()
+{
+    if (pcPrefs->currentWidget() != tsLineTextPrefs)
+        return;
+    const struct
+    {
+        bool (*save)();
+        const char *file;
+    } files[] = {{&SaveLineMapLineTextVisible, "line_map_line_text_visible.ptf"},
+                 {&SaveLineMapLineTextColor, "line_map_line_text_color.ptf"},
+                 {&SaveLineMapLineTextOffset, "line_map_line_text_offset.ptf"}};
+    for (const auto &f : files)
+        if (!f.save())
+            dialogs().showMessage(QStringLiteral("Error saving the file %1")
+                                      .arg(ProjectDir + QLatin1Char('/') + QLatin1String(f.file)));
+    // Left in any case, completely, before the export.
+    LeaveMode();
+    ExportLineMapImage();
+}
+
+void TfmEditLineMapLines::btCancelLineTextClick()
+{
+    if (pcPrefs->currentWidget() != tsLineTextPrefs)
+        return;
+    const struct
+    {
+        bool (*load)();
+        const char *file;
+    } files[] = {{&LoadLineMapLineTextVisible, "line_map_line_text_visible.ptf"},
+                 {&LoadLineMapLineTextColor, "line_map_line_text_color.ptf"},
+                 {&LoadLineMapLineTextOffset, "line_map_line_text_offset.ptf"}};
+    for (const auto &f : files)
+        if (!f.load())
+            dialogs().showMessage(QStringLiteral("Error loading the file %1!")
+                                      .arg(ProjectDir + QLatin1Char('/') + QLatin1String(f.file)));
+    LeaveMode();
+}

@@ -1,0 +1,187 @@
+// The station-name panel of station mode: name placement overrides for the current station,
+// the current section, or all sections of the line in the current direction class.
+
+#include "linemap/edit_linemap_lines.h"
+
+#include <QSignalBlocker>
+
+#include "data/data_module_1.h"
+#include "data/db_func.h"
+#include "linemap/plan_style_rules.h"
+#include "linemap/station_text_choices.h"
+#include "platform/dialog_service.h"
+#include "platform/table.h"
+
+namespace {
+
+struct Override
+{
+    int Position = 0, OffsetX = 0, OffsetY = 0, TextDirection = 0, Rotation = 0;
+};
+
+// Finds the override row of a scope and leaves the table on idxLineIDTypeValue, the index the
+// Set and Get row routines search.
+bool findOverride(int LineID, int IDType, int IDValue, Override *Row = nullptr)
+{
+    Table &t = dm1->cdsLineMapIndividualStationPrefs;
+    try {
+        if (!t.active())
+            t.open();
+        t.setFiltered(false);
+        t.setIndexName(QStringLiteral("idxLineIDTypeValue"));
+        if (!t.findKey({LineID, IDType, IDValue}))
+            return false;
+        if (Row) {
+            Row->Position = t.fieldByName(QStringLiteral("Position")).asInteger();
+            Row->OffsetX = t.fieldByName(QStringLiteral("OffsetX")).asInteger();
+            Row->OffsetY = t.fieldByName(QStringLiteral("OffsetY")).asInteger();
+            Row->TextDirection = t.fieldByName(QStringLiteral("TextDirection")).asInteger();
+            Row->Rotation = t.fieldByName(QStringLiteral("Rotation")).asInteger();
+        }
+        return true;
+    } catch (const TableError &) {
+        return false;
+    }
+}
+
+} // namespace
+
+int TfmEditLineMapLines::stationScopeValue() const
+{
+    switch (m_stationTab) {
+    case 0: return State.CurrentStationID;
+    case 1: return State.CurrentSectionIndex + 1;
+    default: return DirectionClassOf(State.Degree);
+    }
+}
+
+void TfmEditLineMapLines::ShowStationTextPrefs()
+{
+    if (findOverride(State.CurrentLineID, m_stationTab, stationScopeValue())) {
+        cbStationDefaultProperties->setChecked(false);
+        FillStationTextPositionChoices();
+    } else {
+        cbStationDefaultProperties->setChecked(true);
+        {
+            const QSignalBlocker block(cbStationTextPosition);
+            cbStationTextPosition->setCurrentIndex(-1);
+        }
+        for (QWidget *w : {static_cast<QWidget *>(lStationTextPosition), static_cast<QWidget *>(cbStationTextPosition),
+                           static_cast<QWidget *>(lStationTextDistanceH), static_cast<QWidget *>(lStationTextDistanceHPixel),
+                           static_cast<QWidget *>(lStationTextDistanceV), static_cast<QWidget *>(lStationTextDistanceVPixel),
+                           static_cast<QWidget *>(eStationTextDistanceH), static_cast<QWidget *>(eStationTextDistanceV)})
+            w->hide();
+        eStationTextDistanceH->clear();
+        eStationTextDistanceV->clear();
+    }
+    tcIndividualProperties->show();
+}
+
+void TfmEditLineMapLines::FillStationTextPositionChoices()
+{
+    Override row;
+    findOverride(State.CurrentLineID, m_stationTab, stationScopeValue(), &row);
+    {
+        const QSignalBlocker block(cbStationTextPosition);
+        cbStationTextPosition->clear();
+        cbStationTextPosition->addItems(StationTextPositionItems(State.Degree));
+        cbStationTextPosition->setCurrentIndex(
+            StationTextChoiceIndex(State.Degree, row.Position, row.TextDirection, row.Rotation));
+    }
+    for (QWidget *w : {static_cast<QWidget *>(lStationTextPosition), static_cast<QWidget *>(cbStationTextPosition),
+                       static_cast<QWidget *>(lStationTextDistanceH), static_cast<QWidget *>(lStationTextDistanceHPixel),
+                       static_cast<QWidget *>(lStationTextDistanceV), static_cast<QWidget *>(lStationTextDistanceVPixel),
+                       static_cast<QWidget *>(eStationTextDistanceH), static_cast<QWidget *>(eStationTextDistanceV)})
+        w->show();
+    eStationTextDistanceH->setText(QString::number(row.OffsetX));
+    eStationTextDistanceV->setText(QString::number(row.OffsetY));
+}
+
+void TfmEditLineMapLines::tcIndividualPropertiesChanging()
+{
+    // A typed offset belongs to the scope being left.
+    if (eStationTextDistanceV->hasFocus() || eStationTextDistanceV->isModified())
+        eStationTextDistanceVExit();
+    if (eStationTextDistanceH->hasFocus() || eStationTextDistanceH->isModified())
+        eStationTextDistanceHExit();
+}
+
+void TfmEditLineMapLines::tcIndividualPropertiesChange()
+{
+    if (State.StationMode)
+        ShowStationTextPrefs();
+}
+
+void TfmEditLineMapLines::cbStationDefaultPropertiesMouseUp()
+{
+    if (!State.StationMode)
+        return;
+    const int value = stationScopeValue();
+    if (cbStationDefaultProperties->isChecked()) {
+        DeleteIndividualStationPrefs(State.CurrentLineID, m_stationTab, value);
+        ShowStationTextPrefs();
+        return;
+    }
+    const int cls = DirectionClassOf(State.Degree);
+    const TStationDirectionPrefs &d = StationPrefs(State.Prefs, cls < 0 ? dcWE : cls);
+    if (!findOverride(State.CurrentLineID, m_stationTab, value))
+        AddIndividualStationPrefs(State.CurrentLineID, m_stationTab, value, d.Position, d.OffsetX, d.OffsetY,
+                                  d.TextDirection, d.Rotation);
+    FillStationTextPositionChoices();
+}
+
+void TfmEditLineMapLines::cbStationTextPositionChange()
+{
+    int position = 0;
+    int textDirection = 0;
+    int rotation = 0;
+    if (!State.StationMode ||
+        !StationTextChoiceValues(State.Degree, cbStationTextPosition->currentIndex(), position, textDirection, rotation))
+        return;
+    const int value = stationScopeValue();
+    if (!findOverride(State.CurrentLineID, m_stationTab, value))
+        return;
+    SetIndividualStationTextPosition(State.CurrentLineID, m_stationTab, value, position, textDirection, rotation);
+    RedrawWhole();
+    ShowStationTextPrefs();
+}
+
+void TfmEditLineMapLines::stationOffsetExit(bool Horizontal)
+{
+    if (!State.StationMode)
+        return;
+    QLineEdit *edit = Horizontal ? eStationTextDistanceH : eStationTextDistanceV;
+    const int value = stationScopeValue();
+    const QString text = edit->text().trimmed();
+    if (text.isEmpty()) {
+        findOverride(State.CurrentLineID, m_stationTab, value); // the Get routines search the active index
+        const int stored = Horizontal ? GetIndividualStationOffsetX(State.CurrentLineID, m_stationTab, value)
+                                      : GetIndividualStationOffsetY(State.CurrentLineID, m_stationTab, value);
+        edit->setText(QString::number(stored));
+    } else {
+        int offset = 0;
+        if (!ParseIntegerText(text, offset)) {
+            edit->setModified(false);
+            dialogs().showMessage(QStringLiteral("'%1' is not a valid integer value").arg(text));
+            return;
+        }
+        if (findOverride(State.CurrentLineID, m_stationTab, value)) {
+            if (Horizontal)
+                SetIndividualStationOffsetX(State.CurrentLineID, m_stationTab, value, offset);
+            else
+                SetIndividualStationOffsetY(State.CurrentLineID, m_stationTab, value, offset);
+        }
+        edit->setModified(false);
+    }
+    RedrawWhole();
+}
+
+void TfmEditLineMapLines::eStationTextDistanceHExit()
+{
+    stationOffsetExit(true);
+}
+
+void TfmEditLineMapLines::eStationTextDistanceVExit()
+{
+    stationOffsetExit(false);
+}

@@ -1,0 +1,559 @@
+#include "linemap/edit_linemap_lines.h"
+
+#include "app/app_environment.h"
+#include "data/data_module_1.h"
+#include "data/db_func.h"
+#include "linemap/edit_line_network_plans.h"
+#include "support/project_folder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+namespace {
+
+// The program started; a project with stations A to D, line U1 stopping at A, B, B, C and
+// line Bus 7 without stops; one plan of 400 by 300 pixels on a raster of 20 opened in the
+// drawing editor, where U1's course has been drawn and saved: right from (40, 40) to
+// (100, 40), down to (100, 80), left to (80, 80).
+class StationModes : public StartedProgram
+{
+protected:
+    void SetUp() override
+    {
+        StartedProgram::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        ProjectDir = m_dir.path();
+        ProjectFileName = m_dir.filePath(QStringLiteral("city.ppr"));
+        CreateEmptyStations();
+        CreateEmptyLines();
+        CreateEmptyLineStations();
+        CreateEmptyLineGraphic();
+        for (const char *name : {"A", "B", "C", "D"})
+            AddStation(QString::fromLatin1(name));
+        ASSERT_EQ(AddLine(QStringLiteral("U1")), 1);
+        ASSERT_EQ(AddLine(QStringLiteral("Bus 7")), 2);
+        stops(1, {1, 2, 2, 3});
+        CreateEmptyLineMaps();
+        CreateEmptyLineMapPrefs();
+        CreateEmptyLineMapLines();
+        CreateEmptyLineMapLineSections();
+        CreateEmptyLineMapLineConnections();
+        CreateEmptyLineMapLineTextVisible();
+        CreateEmptyLineMapLineTextColor();
+        CreateEmptyLineMapLineTextOffset();
+        ASSERT_EQ(AddLineMap(QStringLiteral("Centre")), 1);
+        TLineMapPrefs prefs;
+        prefs.Width = 400;
+        prefs.Height = 300;
+        prefs.LineRasterWidth = 20;
+        prefs.LineDrawWidth = 4;
+        prefs.BackgroundColor = 0xFFFFFF;
+        prefs.LineColor = 0x0000FF;
+        prefs.LineTextPosStart = true;
+        prefs.LineTextPosEnd = false;
+        prefs.LineTextPosOther = true;
+        prefs.LineTextColor = 0x00FF00;
+        prefs.LineTextBackgroundColor = 0xFF0000;
+        prefs.WE.Position = 1;
+        prefs.WE.OffsetX = 2;
+        prefs.NWSE.Rotation = 0;
+        prefs.MultiStationPosition = 1;
+        prefs.MultiStationOffsetX = 3;
+        ASSERT_TRUE(AddLineMapPrefs(1, prefs));
+
+        fmEditLineNetworkPlans->show();
+        fmEditLineNetworkPlans->findChild<QListWidget *>(QStringLiteral("lbMaps"))->setCurrentRow(0);
+        fmEditLineMapLines->show();
+        ASSERT_EQ(fmEditLineMapLines->State.LineMapID, 1);
+
+        choose("lbLines", "U1");
+        click("bbEditLine");
+        fmEditLineMapLines->iPreviewMouseDown(43, 43);
+        click("bbLineDrawOnOff");
+        for (const char *b : {"bbDir90", "bbDir90", "bbDir90", "bbDir180", "bbDir180", "bbDir270"})
+            click(b);
+        click("bbLineDrawOnOff");
+        click("bbSaveLine");
+        ASSERT_TRUE(m_dialogs.messages.isEmpty());
+        ASSERT_EQ(page(), "tsEmptyPrefs");
+    }
+    void TearDown() override
+    {
+        fmEditLineMapLines->hide();
+        fmEditLineNetworkPlans->hide();
+        StartedProgram::TearDown();
+        ProjectDir.clear();
+        ProjectFileName.clear();
+    }
+
+    void stops(int line, QList<int> ids)
+    {
+        QList<QVariantList> rows;
+        for (int i = 0; i < ids.size(); ++i)
+            rows << QVariantList{line, i + 1, ids[i]};
+        appendRows(dm1->cdsLineStations, {"LineID", "LineStationNumber", "StationID"}, rows);
+    }
+    void clearStops()
+    {
+        Table &t = dm1->cdsLineStations;
+        t.open();
+        t.setFiltered(false);
+        while (!t.isEmpty()) {
+            t.first();
+            t.remove();
+        }
+    }
+    template <typename T>
+    T *ed(const char *name)
+    {
+        T *w = fmEditLineMapLines->findChild<T *>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void click(const char *button) { ed<QAbstractButton>(button)->click(); }
+    void choose(const char *list, const QString &text)
+    {
+        QListWidget *w = ed<QListWidget>(list);
+        w->setCurrentItem(w->findItems(text, Qt::MatchExactly).value(0));
+    }
+    QStringList items(const char *list)
+    {
+        QStringList texts;
+        QListWidget *w = ed<QListWidget>(list);
+        for (int i = 0; i < w->count(); ++i)
+            texts << w->item(i)->text();
+        return texts;
+    }
+    QStringList comboItems(const char *box)
+    {
+        QStringList texts;
+        QComboBox *w = ed<QComboBox>(box);
+        for (int i = 0; i < w->count(); ++i)
+            texts << w->itemText(i);
+        return texts;
+    }
+    QString page() { return ed<QTabWidget>("pcPrefs")->currentWidget()->objectName(); }
+    QByteArray bytes(const QString &file) { return fileBytes(m_dir.filePath(file)); }
+    TLineStation stop(int i) { return fmEditLineMapLines->State.Stations.at(size_t(i)); }
+    QPoint at(int i) { return {stop(i).XPos, stop(i).YPos}; }
+    TLineMapEditorState &state() { return fmEditLineMapLines->State; }
+    void enterStations(const QString &line = QStringLiteral("U1"))
+    {
+        choose("lbLines", line);
+        click("bbEditStations");
+    }
+    QString override(int line, int type, int value)
+    {
+        Table &t = dm1->cdsLineMapIndividualStationPrefs;
+        t.setIndexName(QStringLiteral("idxLineIDTypeValue"));
+        if (!t.findKey({line, type, value}))
+            return QStringLiteral("none");
+        QStringList v;
+        for (const char *f : {"Position", "OffsetX", "OffsetY", "TextDirection", "Rotation"})
+            v << t.fieldByName(QLatin1String(f)).asString();
+        return v.join(QLatin1Char(','));
+    }
+
+    QTemporaryDir m_dir;
+    ScriptedDialogs m_dialogs;
+};
+
+} // namespace
+
+TEST_F(StationModes, EnterPlaceMoveAlongABendDistributeAndSave)
+{
+    enterStations();
+    EXPECT_EQ(page(), "tsStationPrefs");
+    EXPECT_EQ(items("lbStations"), QStringList({"A", "B", "C"}));
+    EXPECT_EQ(items("lbLineSections2"), QStringList({"1", "2", "3"}));
+    EXPECT_EQ(state().TotalLength, 120);
+    EXPECT_TRUE(ed<QRadioButton>("rbStationOff")->isChecked());
+    EXPECT_FALSE(ed<QWidget>("tcIndividualProperties")->isVisible());
+    EXPECT_FALSE(ed<QListWidget>("lbLines")->isEnabled());
+
+    // B is unplaced: choosing it selects no section; "On" then takes the first section.
+    ed<QListWidget>("lbStations")->setCurrentRow(1);
+    EXPECT_EQ(ed<QListWidget>("lbLineSections2")->currentRow(), -1);
+    click("rbStationOn");
+    EXPECT_TRUE(stop(1).On);
+    EXPECT_EQ(stop(1).LineSectionID, 1);
+    EXPECT_EQ(at(1), QPoint(60, 40));
+    EXPECT_TRUE(ed<QWidget>("tcIndividualProperties")->isVisible());
+
+    // Along the course: to the end of section 1, no further that way, then down the bend.
+    click("BitBtn4");
+    click("BitBtn4");
+    EXPECT_EQ(at(1), QPoint(100, 40));
+    click("BitBtn4");
+    EXPECT_EQ(at(1), QPoint(100, 40));
+    click("BitBtn6");
+    EXPECT_EQ(at(1), QPoint(100, 60));
+    EXPECT_EQ(stop(1).LineSectionID, 2);
+    EXPECT_EQ(ed<QListWidget>("lbLineSections2")->currentRow(), 1);
+
+    m_dialogs.answers = {ScriptedDialogs::Answer::No};
+    click("bbStationsArrange");
+    EXPECT_EQ(m_dialogs.questions, QStringList({"change direction?"}));
+    EXPECT_EQ(at(0), QPoint(40, 40));
+    EXPECT_EQ(at(1), QPoint(100, 60)); // placed before: kept
+    EXPECT_EQ(at(2), QPoint(80, 80));
+    EXPECT_EQ(stop(2).LineSectionID, 3);
+    EXPECT_EQ(state().CurrentStationIndex, 0); // the first stop placed by the run
+    EXPECT_EQ(ed<QListWidget>("lbStations")->currentRow(), 0);
+    EXPECT_TRUE(state().StationMoveCursor);
+
+    click("bbSaveStation");
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("; ").toStdString();
+    EXPECT_EQ(page(), "tsEmptyPrefs");
+    EXPECT_TRUE(ed<QListWidget>("lbLines")->isEnabled());
+    EXPECT_FALSE(state().StationMode);
+    EXPECT_EQ(state().CurrentLineID, -1);
+    EXPECT_TRUE(bytes("lms_1.ptf").contains("1,1,1,40,40,"));
+    EXPECT_TRUE(bytes("lms_1.ptf").contains("1,2,2,100,60,"));
+    EXPECT_NE(bytes("lmisp_1.ptf"), "<missing>");
+    EXPECT_NE(bytes("lmimsp_1.ptf"), "<missing>");
+    EXPECT_GT(QFileInfo(m_dir.filePath("images/line_map_1.jpg")).size(), 0);
+    // The saved stations are drawn in the idle picture: B's symbol on the vertical section.
+    EXPECT_EQ(state().Picture.pixel(97, 60) & 0xFFFFFF, 0u);
+
+    enterStations();
+    EXPECT_EQ(at(2), QPoint(80, 80));
+    EXPECT_TRUE(ed<QRadioButton>("rbStationOn")->isChecked()); // A, current, is placed
+    click("bbCancelStations");
+}
+
+TEST_F(StationModes, DistributeReversedAndCancelRestores)
+{
+    enterStations();
+    m_dialogs.answers = {ScriptedDialogs::Answer::Yes};
+    click("bbStationsArrange");
+    EXPECT_EQ(at(2), QPoint(40, 40)); // the last stop at the start
+    EXPECT_EQ(at(0), QPoint(80, 80));
+    EXPECT_EQ(state().CurrentStationIndex, 2);
+    click("bbCancelStations");
+    EXPECT_EQ(page(), "tsEmptyPrefs");
+    EXPECT_EQ(dm1->cdsLineMapStations.recordCount(), 0);
+    EXPECT_EQ(bytes("lms_1.ptf"), "<missing>");
+    enterStations();
+    EXPECT_FALSE(stop(0).On);
+    click("bbCancelStations");
+}
+
+TEST_F(StationModes, HideAllAndOff)
+{
+    enterStations();
+    m_dialogs.answers = {ScriptedDialogs::Answer::No};
+    click("bbStationsArrange");
+    click("rbStationOff");
+    EXPECT_FALSE(stop(0).On);
+    EXPECT_EQ(stop(0).XPos, -1);
+    EXPECT_FALSE(ed<QWidget>("tcIndividualProperties")->isVisible());
+    click("bbStationsDeleteAll");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(stop(i).On);
+    click("bbSaveStation");
+    EXPECT_FALSE(bytes("lms_1.ptf").contains("1,"));
+}
+
+TEST_F(StationModes, ModesNeedTheLinesPlanRow)
+{
+    for (const char *button : {"bbEditStations", "bbEditLineText"}) {
+        choose("lbLines", "Bus 7");
+        click(button);
+        EXPECT_EQ(m_dialogs.messages, QStringList({"Line has not been created"})) << button;
+        m_dialogs.messages.clear();
+        EXPECT_EQ(page(), "tsEmptyPrefs");
+        EXPECT_FALSE(state().StationMode);
+        EXPECT_EQ(state().CurrentLineID, -1);
+        EXPECT_TRUE(ed<QListWidget>("lbLines")->isEnabled());
+    }
+    // Without a transfer station the transfer mode is not entered, silently.
+    click("bbEditMultiStations");
+    EXPECT_EQ(page(), "tsEmptyPrefs");
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
+}
+
+TEST_F(StationModes, LineWithoutStopsOrSections)
+{
+    AddLineMapStation(1, 1, 1, 40, 40); // a stored placement of A on U1
+    clearStops();
+    enterStations();
+    EXPECT_TRUE(items("lbStations").isEmpty());
+    EXPECT_EQ(state().CurrentStationIndex, -1);
+    EXPECT_FALSE(ed<QWidget>("tcIndividualProperties")->isVisible());
+    click("rbStationOn");
+    EXPECT_TRUE(ed<QRadioButton>("rbStationOff")->isChecked());
+    click("bbStationsArrange"); // no question: nothing to distribute
+    click("BitBtn4");
+    EXPECT_TRUE(m_dialogs.questions.isEmpty());
+    click("bbCancelStations");
+
+    // A line whose course has no section rows (a file made elsewhere).
+    stops(1, {1, 2});
+    DeleteLineMapLineSectionsOfLine(1);
+    enterStations();
+    EXPECT_EQ(items("lbStations"), QStringList({"A", "B"}));
+    EXPECT_FALSE(stop(0).On); // its stored row has no section to stand on
+    click("rbStationOn");
+    EXPECT_FALSE(stop(0).On);
+    click("bbStationsArrange");
+    EXPECT_TRUE(m_dialogs.questions.isEmpty());
+    click("bbCancelStations");
+}
+
+TEST_F(StationModes, StationTwiceOnTheLineKeepsBothPlacements)
+{
+    clearStops();
+    stops(1, {1, 2, 1});
+    enterStations();
+    ASSERT_EQ(items("lbStations"), QStringList({"A", "B", "A"}));
+    m_dialogs.answers = {ScriptedDialogs::Answer::No};
+    click("bbStationsArrange");
+    const QPoint first = at(0), third = at(2);
+    ASSERT_NE(first, third);
+    click("bbSaveStation");
+    enterStations();
+    EXPECT_EQ(at(0), first);
+    EXPECT_EQ(at(2), third);
+    click("bbSaveStation");
+    enterStations();
+    EXPECT_EQ(at(0), first);
+    EXPECT_EQ(at(2), third);
+    click("bbCancelStations");
+}
+
+TEST_F(StationModes, FailedSavesAreReportedAndTheModeIsLeft)
+{
+    enterStations();
+    m_dialogs.answers = {ScriptedDialogs::Answer::No};
+    click("bbStationsArrange");
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("lms_1.ptf"));
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath("images/line_map_1.jpg"));
+    click("bbSaveStation");
+    ASSERT_EQ(m_dialogs.messages.size(), 2);
+    EXPECT_EQ(m_dialogs.messages[0], "Error saving the file " + m_dir.path() + "/lms_1.ptf");
+    EXPECT_TRUE(m_dialogs.messages[1].startsWith("Error saving the file ")); // the image
+    EXPECT_NE(bytes("lmisp_1.ptf"), "<missing>");
+    // Left completely: the window can be closed.
+    EXPECT_EQ(page(), "tsEmptyPrefs");
+    EXPECT_TRUE(ed<QListWidget>("lbLines")->isEnabled());
+    fmEditLineMapLines->close();
+    EXPECT_FALSE(fmEditLineMapLines->isVisible());
+}
+
+TEST_F(StationModes, NamePanelOverridesPerTab)
+{
+    enterStations();
+    m_dialogs.answers = {ScriptedDialogs::Answer::No};
+    click("bbStationsArrange"); // A current on section 1 (horizontal)
+    QTabBar *tabs = ed<QTabBar>("tcIndividualPropertiesTabs");
+    EXPECT_EQ(tabs->tabText(2), "Sections of same alignment");
+    ASSERT_EQ(tabs->currentIndex(), 0);
+    EXPECT_TRUE(ed<QCheckBox>("cbStationDefaultProperties")->isChecked());
+    EXPECT_FALSE(ed<QWidget>("cbStationTextPosition")->isVisible());
+
+    click("cbStationDefaultProperties"); // unticked: an override from the plan's WE default
+    EXPECT_EQ(override(1, 0, 1), "1,2,0,0,0");
+    EXPECT_EQ(comboItems("cbStationTextPosition").size(), 14);
+    EXPECT_EQ(ed<QComboBox>("cbStationTextPosition")->currentIndex(), 7); // below, left aligned
+    EXPECT_EQ(ed<QLineEdit>("eStationTextDistanceH")->text(), "2");
+
+    ed<QComboBox>("cbStationTextPosition")->setCurrentIndex(11);
+    fmEditLineMapLines->cbStationTextPositionChange();
+    EXPECT_EQ(override(1, 0, 1), "1,2,0,2,0");
+    EXPECT_EQ(ed<QComboBox>("cbStationTextPosition")->currentIndex(), 11);
+
+    // A typed offset is stored for the tab that is left.
+    QLineEdit *h = ed<QLineEdit>("eStationTextDistanceH");
+    h->setText("7");
+    h->setModified(true);
+    tabs->setCurrentIndex(1);
+    EXPECT_EQ(override(1, 0, 1), "1,7,0,2,0");
+    EXPECT_EQ(override(1, 1, 1), "none");
+    EXPECT_TRUE(ed<QCheckBox>("cbStationDefaultProperties")->isChecked());
+
+    tabs->setCurrentIndex(2);
+    click("cbStationDefaultProperties");
+    EXPECT_EQ(override(1, 2, 0), "1,2,0,0,0"); // the class of a horizontal section
+    click("cbStationDefaultProperties");
+    EXPECT_EQ(override(1, 2, 0), "none");
+
+    // Emptying an offset shows the stored value again; a text that is no integer stores nothing.
+    tabs->setCurrentIndex(0);
+    h->setText("");
+    fmEditLineMapLines->eStationTextDistanceHExit();
+    EXPECT_EQ(h->text(), "7");
+    h->setText("12x");
+    fmEditLineMapLines->eStationTextDistanceHExit();
+    EXPECT_EQ(m_dialogs.messages, QStringList({"'12x' is not a valid integer value"}));
+    EXPECT_EQ(override(1, 0, 1), "1,7,0,2,0");
+    h->setText("99999999999");
+    fmEditLineMapLines->eStationTextDistanceHExit();
+    EXPECT_EQ(override(1, 0, 1), "1,7,0,2,0");
+
+    click("cbStationDefaultProperties"); // ticked: removed
+    EXPECT_EQ(override(1, 0, 1), "none");
+    click("cbStationDefaultProperties");
+    click("bbSaveStation");
+    EXPECT_TRUE(bytes("lmisp_1.ptf").contains("1,0,1,1,2,0,0,0,"));
+}
+
+TEST_F(StationModes, NamePanelOnAVerticalSectionAndCancelDropsOverrides)
+{
+    enterStations();
+    ed<QListWidget>("lbStations")->setCurrentRow(0);
+    ed<QListWidget>("lbLineSections2")->setCurrentRow(1);
+    click("rbStationOn");
+    EXPECT_EQ(state().Degree, 180);
+    ed<QTabBar>("tcIndividualPropertiesTabs")->setCurrentIndex(1);
+    click("cbStationDefaultProperties");
+    EXPECT_EQ(comboItems("cbStationTextPosition").value(4), "right of line, diagonal up");
+    ed<QComboBox>("cbStationTextPosition")->setCurrentIndex(4);
+    fmEditLineMapLines->cbStationTextPositionChange();
+    EXPECT_EQ(override(1, 1, 2), "1,0,0,0,45");
+    ed<QComboBox>("cbStationTextPosition")->setCurrentIndex(1);
+    fmEditLineMapLines->cbStationTextPositionChange();
+    EXPECT_EQ(override(1, 1, 2), "0,0,0,0,-45");
+    click("bbCancelStations");
+    EXPECT_EQ(override(1, 1, 2), "none");
+}
+
+TEST_F(StationModes, TransferStationMode)
+{
+    // B on U1 and on Bus 7; C once, but with an override row.
+    AddLineMapStation(1, 1, 2, 60, 40);
+    AddLineMapStation(2, 1, 2, 60, 100);
+    AddLineMapStation(1, 3, 3, 80, 80);
+    AddMultiStationPrefs(3, 6, 0, 0, 0, 90);
+    click("bbEditMultiStations");
+    EXPECT_EQ(page(), "tsMultiStationPrefs");
+    EXPECT_EQ(items("lbMultiStations"), QStringList({"B", "C"}));
+    EXPECT_TRUE(ed<QCheckBox>("cbMultiStationDefaultProperties")->isChecked());
+    EXPECT_FALSE(ed<QWidget>("cbMultiStationPosition")->isVisible());
+
+    click("cbMultiStationDefaultProperties");
+    EXPECT_EQ(ed<QComboBox>("cbMultiStationPosition")->currentIndex(), 1);
+    EXPECT_EQ(ed<QLineEdit>("eMultiStationTextDistanceH")->text(), "3");
+
+    QComboBox *position = ed<QComboBox>("cbMultiStationPosition");
+    position->setCurrentIndex(4);
+    fmEditLineMapLines->cbMultiStationPositionChange();
+    EXPECT_EQ(ed<QComboBox>("cbMultiStationAlign")->currentText(), "Right");
+    EXPECT_FALSE(ed<QComboBox>("cbMultiStationAlign")->isEnabled());
+
+    position->setCurrentIndex(3);
+    fmEditLineMapLines->cbMultiStationPositionChange();
+    ed<QComboBox>("cbMultiStationDirection")->setCurrentIndex(1); // "diagonal up"
+    fmEditLineMapLines->cbMultiStationDirectionChange();
+    EXPECT_EQ(GetMultiStationTextDirection(2), 2);
+    EXPECT_EQ(ed<QComboBox>("cbMultiStationDirection")->currentText(), "diagonal up");
+
+    position->setCurrentIndex(7);
+    fmEditLineMapLines->cbMultiStationPositionChange();
+    EXPECT_TRUE(ed<QComboBox>("cbMultiStationAlign")->isEnabled());
+    ed<QComboBox>("cbMultiStationAlign")->setCurrentIndex(1);
+    fmEditLineMapLines->cbMultiStationAlignChange();
+    EXPECT_EQ(comboItems("cbMultiStationDirection"), QStringList({"horizontal", "vertical"}));
+    ed<QComboBox>("cbMultiStationDirection")->setCurrentIndex(1);
+    fmEditLineMapLines->cbMultiStationDirectionChange();
+    EXPECT_EQ(ed<QComboBox>("cbMultiStationDirection")->currentText(), "vertical");
+
+    // The stored rotation of the other station is shown again.
+    ed<QListWidget>("lbMultiStations")->setCurrentRow(1);
+    EXPECT_FALSE(ed<QCheckBox>("cbMultiStationDefaultProperties")->isChecked());
+    EXPECT_EQ(ed<QComboBox>("cbMultiStationPosition")->currentText(), "Top Left");
+    EXPECT_EQ(ed<QComboBox>("cbMultiStationDirection")->currentText(), "vertical");
+
+    QLineEdit *v = ed<QLineEdit>("eMultiStationTextDistanceV");
+    v->setText("-4");
+    fmEditLineMapLines->eMultiStationTextDistanceVExit();
+    EXPECT_EQ(GetMultiStationOffsetY(3), -4);
+    v->setText(" ");
+    fmEditLineMapLines->eMultiStationTextDistanceVExit();
+    EXPECT_EQ(v->text(), "-4");
+
+    click("bbCancelMultiStations");
+    EXPECT_EQ(page(), "tsEmptyPrefs");
+    EXPECT_EQ(dm1->cdsLineMapIndividualMultiStationPrefs.recordCount(), 0); // no file: nothing stored
+
+    AddMultiStationPrefs(3, 6, 0, 0, 0, 90);
+    click("bbEditMultiStations");
+    click("bbSaveMultiStations");
+    EXPECT_TRUE(bytes("lmimsp_1.ptf").contains("3,6,0,0,0,90,"));
+    EXPECT_EQ(page(), "tsEmptyPrefs");
+    EXPECT_GT(QFileInfo(m_dir.filePath("images/line_map_1.jpg")).size(), 0);
+}
+
+TEST_F(StationModes, LineLabelMode)
+{
+    choose("lbLines", "U1");
+    click("bbEditLineText");
+    EXPECT_EQ(page(), "tsLineTextPrefs");
+    QCheckBox *visibleDefault = ed<QCheckBox>("cbLineTextVisibleDefaultProperties");
+    EXPECT_TRUE(visibleDefault->isChecked());
+    EXPECT_TRUE(ed<QCheckBox>("cbLineTextVisibleStart")->isChecked());
+    EXPECT_FALSE(ed<QCheckBox>("cbLineTextVisibleStart")->isEnabled());
+
+    click("cbLineTextVisibleDefaultProperties");
+    EXPECT_EQ(dumpRows(dm1->cdsLineMapLineTextVisible, {"LineMapID", "LineID", "Start", "End", "Other"}),
+              "1,1,true,false,true");
+    EXPECT_TRUE(ed<QCheckBox>("cbLineTextVisibleEnd")->isEnabled());
+    click("cbLineTextVisibleEnd");
+    EXPECT_EQ(dumpRows(dm1->cdsLineMapLineTextVisible, {"End"}), "true");
+    click("cbLineTextVisibleDefaultProperties");
+    EXPECT_EQ(dm1->cdsLineMapLineTextVisible.recordCount(), 0);
+
+    // Offsets of the end: a row with the number of sections.
+    ed<QComboBox>("cbLineTextPosition")->setCurrentIndex(1);
+    fmEditLineMapLines->cbLineTextPositionChange();
+    EXPECT_TRUE(ed<QCheckBox>("cbLineTextNoChange")->isChecked());
+    click("cbLineTextNoChange");
+    EXPECT_EQ(dumpRows(dm1->cdsLineMapLineTextOffset, {"LineMapID", "LineID", "Position", "SectionID", "X", "Y"}),
+              "1,1,2,3,0,0");
+    QLineEdit *h = ed<QLineEdit>("eLineTextDistanceH");
+    h->setText("15");
+    fmEditLineMapLines->eLineTextDistanceHExit();
+    h->setText("");
+    fmEditLineMapLines->eLineTextDistanceHExit();
+    EXPECT_EQ(h->text(), "15");
+    h->setText("x");
+    fmEditLineMapLines->eLineTextDistanceHExit();
+    EXPECT_EQ(m_dialogs.messages, QStringList({"'x' is not a valid integer value"}));
+    EXPECT_EQ(dumpRows(dm1->cdsLineMapLineTextOffset, {"X"}), "15");
+
+    // Colours: ticking and unticking the background box shows the stored background colour.
+    click("cbLineTextColorDefaultProperties");
+    EXPECT_EQ(dumpRows(dm1->cdsLineMapLineTextColor,
+                       {"DefaultColor", "ColorGreen", "DefaultBackgroundColor", "BackgroundColorBlue"}),
+              "false,255,false,255");
+    click("cbLineTextDefaultLineBackgroundColor");
+    EXPECT_FALSE(ed<QWidget>("cobLineTextBackgroundColor")->isVisible());
+    click("cbLineTextDefaultLineBackgroundColor");
+    EXPECT_TRUE(ed<QWidget>("cobLineTextBackgroundColor")->isVisible());
+    EXPECT_EQ(ed<ColorBox>("cobLineTextBackgroundColor")->colorValue(), 0xFF0000u);
+
+    click("btSaveLineText");
+    EXPECT_EQ(page(), "tsEmptyPrefs");
+    EXPECT_TRUE(bytes("line_map_line_text_offset.ptf").contains("1,1,2,3,15,0,"));
+    EXPECT_NE(bytes("line_map_line_text_color.ptf"), "<missing>");
+
+    // Cancel after edits restores the files' contents.
+    choose("lbLines", "U1");
+    click("bbEditLineText");
+    ed<QComboBox>("cbLineTextPosition")->setCurrentIndex(1);
+    fmEditLineMapLines->cbLineTextPositionChange();
+    click("cbLineTextNoChange");
+    EXPECT_EQ(dm1->cdsLineMapLineTextOffset.recordCount(), 0);
+    click("btCancelLineText");
+    EXPECT_EQ(dumpRows(dm1->cdsLineMapLineTextOffset, {"X"}), "15");
+    EXPECT_EQ(m_dialogs.messages.size(), 1);
+}
