@@ -135,30 +135,6 @@ template <typename Change> bool editPlanFile(PlanTable which, int lineMapID, Cha
     return ok;
 }
 
-// Deletes the row with the key on idxID and writes the table's file; on a failed write the row
-// comes back, so table and file still agree and the delete can be repeated. False when there is
-// no such row.
-bool deleteOwnRow(Table &t, int id, bool (*save)())
-{
-    QVariantList removed;
-    const bool found = guarded(t, false, [&] {
-        t.open();
-        Unfiltered all(t);
-        t.setIndexName(QStringLiteral("idxID"));
-        if (!t.findKey({id}))
-            return false;
-        removed = rowValues(t);
-        t.remove();
-        return true;
-    });
-    if (!found)
-        return false;
-    if (save())
-        return true;
-    restoreRow(t, removed);
-    return false;
-}
-
 bool saveLineStationsInOrder()
 {
     guarded(dm1->cdsLineStations, [] { dm1->cdsLineStations.setIndexName(QStringLiteral("idxLineStations")); });

@@ -226,6 +226,27 @@ void restoreRow(Table &table, const QVariantList &values)
     });
 }
 
+bool deleteOwnRow(Table &t, int id, bool (*save)())
+{
+    QVariantList removed;
+    const bool found = guarded(t, false, [&] {
+        t.open();
+        Unfiltered all(t);
+        t.setIndexName(QStringLiteral("idxID"));
+        if (!t.findKey({id}))
+            return false;
+        removed = rowValues(t);
+        t.remove();
+        return true;
+    });
+    if (!found)
+        return false;
+    if (save())
+        return true;
+    restoreRow(t, removed);
+    return false;
+}
+
 } // namespace dbfunc
 
 // ---------------------------------------------------------------- adds
@@ -512,25 +533,9 @@ bool DeleteMultiStationPrefsFile(int LineMapID)
 
 bool DeleteLineMapRecord(int LineMapID)
 {
-    Table &t = dm1->cdsLineMaps;
-    QVariantList removed;
-    const bool found = guarded(t, false, [&] {
-        t.open();
-        Unfiltered all(t);
-        t.setIndexName(QStringLiteral("idxID"));
-        if (!t.findKey({LineMapID}))
-            return false;
-        removed = rowValues(t);
-        t.remove();
-        return true;
-    });
-    if (!found)
-        return false;
-    if (SaveLineMaps())
-        return true;
-    // The file still lists the plan; so does the table, and the plan can be deleted again.
-    restoreRow(t, removed);
-    return false;
+    // On a failed write the file still lists the plan; so does the table, and the plan can be
+    // deleted again.
+    return deleteOwnRow(dm1->cdsLineMaps, LineMapID, &SaveLineMaps);
 }
 
 bool DeleteLineMap(int LineMapID)

@@ -35,5 +35,9 @@ bool hasLineMapPrefsRow(int lineMapID);
 // The current row's values, and a row appended again from them (a delete whose write failed).
 QVariantList rowValues(Table &table);
 void restoreRow(Table &table, const QVariantList &values);
+// Deletes the row with the key on idxID and writes the table's file; on a failed write the row
+// comes back, so table and file still agree and the delete can be repeated. False when there is
+// no such row.
+bool deleteOwnRow(Table &t, int id, bool (*save)());
 
 } // namespace dbfunc

@@ -337,6 +337,7 @@ TEST_F(StationModes, FailedSavesAreReportedAndTheModeIsLeft)
     m_dialogs.answers = {ScriptedDialogs::Answer::No};
     click("bbStationsArrange");
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("lms_1.ptf"));
+    ASSERT_TRUE(QFile::remove(m_dir.filePath("images/line_map_1.jpg"))); // exported by the course save
     ASSERT_TRUE(QDir(m_dir.path()).mkpath("images/line_map_1.jpg"));
     click("bbSaveStation");
     ASSERT_EQ(m_dialogs.messages.size(), 2);
@@ -505,10 +506,10 @@ TEST_F(StationModes, LineLabelMode)
 
     click("cbLineTextVisibleDefaultProperties");
     EXPECT_EQ(dumpRows(dm1->cdsLineMapLineTextVisible, {"LineMapID", "LineID", "Start", "End", "Other"}),
-              "1,1,true,false,true");
+              "1,1,True,False,True");
     EXPECT_TRUE(ed<QCheckBox>("cbLineTextVisibleEnd")->isEnabled());
     click("cbLineTextVisibleEnd");
-    EXPECT_EQ(dumpRows(dm1->cdsLineMapLineTextVisible, {"End"}), "true");
+    EXPECT_EQ(dumpRows(dm1->cdsLineMapLineTextVisible, {"End"}), "True");
     click("cbLineTextVisibleDefaultProperties");
     EXPECT_EQ(dm1->cdsLineMapLineTextVisible.recordCount(), 0);
 
@@ -534,7 +535,7 @@ TEST_F(StationModes, LineLabelMode)
     click("cbLineTextColorDefaultProperties");
     EXPECT_EQ(dumpRows(dm1->cdsLineMapLineTextColor,
                        {"DefaultColor", "ColorGreen", "DefaultBackgroundColor", "BackgroundColorBlue"}),
-              "false,255,false,255");
+              "False,255,False,255");
     click("cbLineTextDefaultLineBackgroundColor");
     EXPECT_FALSE(ed<QWidget>("cobLineTextBackgroundColor")->isVisible());
     click("cbLineTextDefaultLineBackgroundColor");

@@ -16,9 +16,6 @@
 #include "web/create_website.h"
 #include "web/web_copy.h"
 
-#include "data/db_distances_rebuild.h" // TEMP
-#include "data/main_globals.h" // TEMP
-#include <QFile> // TEMP
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
@@ -32,7 +29,6 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <cstdio>
 #include <functional>
 
 namespace {
@@ -46,10 +42,18 @@ const char *const timetablePage = R"(<html><body>
 <tr><td>Hauptbahnhof</td><td>08:30</td><td>09:00</td><td>09:30</td><td>10:00</td></tr>
 <tr><td>Marktplatz</td><td>08:33</td><td>09:03</td><td>09:33</td><td>10:03</td></tr>
 <tr><td>Rathaus</td><td>08:35</td><td>09:05</td><td>09:35</td><td>10:05</td></tr>
-<tr><td>Schillerstra&szlig;e</td><td>08:39</td><td>09:09</td><td>09:39</td><td>10:09</td></tr>
+<tr><td>Schillerstraße</td><td>08:39</td><td>09:09</td><td>09:39</td><td>10:09</td></tr>
 <tr><td>Zoo</td><td>08:42</td><td>09:12</td><td>09:42</td><td>10:12</td></tr>
 </table>
 </body></html>)";
+
+// What went wrong while the pictures were taken; each one fails the generation.
+QStringList problems;
+
+void problem(const QString &text)
+{
+    problems << text;
+}
 
 void settle()
 {
@@ -70,7 +74,7 @@ T *child(QWidget *window, const char *name)
 {
     T *found = window->findChild<T *>(QLatin1String(name));
     if (!found)
-        std::fprintf(stderr, "handbook: %s has no %s\n", qPrintable(window->objectName()), name);
+        problem(window->objectName() + QStringLiteral(" has no ") + QLatin1String(name));
     return found;
 }
 
@@ -88,7 +92,7 @@ void selectListEntry(QWidget *window, const char *list, const QString &text)
         return;
     const QList<QListWidgetItem *> items = box->findItems(text, Qt::MatchExactly);
     if (items.isEmpty()) {
-        std::fprintf(stderr, "handbook: %s lists no %s\n", list, qPrintable(text));
+        problem(QLatin1String(list) + QStringLiteral(" lists no ") + text);
         return;
     }
     box->setCurrentItem(items.first());
@@ -102,7 +106,7 @@ void chooseItem(QWidget *window, const char *list, const QString &text)
         return;
     const int index = box->findText(text);
     if (index < 0)
-        std::fprintf(stderr, "handbook: %s has no item %s\n", list, qPrintable(text));
+        problem(QLatin1String(list) + QStringLiteral(" has no item ") + text);
     box->setCurrentIndex(index);
     settle();
 }
@@ -166,7 +170,7 @@ void whileModal(QWidget *opener, const char *button, QWidget *window, const std:
     });
     click(opener, button);
     if (!done)
-        std::fprintf(stderr, "handbook: %s did not open %s\n", button, qPrintable(window->objectName()));
+        problem(QLatin1String(button) + QStringLiteral(" did not open ") + window->objectName());
 }
 
 } // namespace
@@ -179,7 +183,6 @@ QList<HandbookShot> TakeHandbookShots(const QString &projectFile)
     shots << picture(QStringLiteral("main_empty"), fmMain);
     shots << grabWindow(QStringLiteral("first_save"), DlgFirstSave);
     fmMain->LoadProject(projectFile);
-    if (qEnvironmentVariableIsSet("HB_DIST")) { RebuildDistancesFile(); QFile::copy(ProjectDir + "/distances.ini", qEnvironmentVariable("HB_DIST")); } // TEMP
     shots << picture(QStringLiteral("main_project"), fmMain);
 
     shots << grabWindow(QStringLiteral("edit_project"), fmEditProject);
@@ -211,6 +214,9 @@ QList<HandbookShot> TakeHandbookShots(const QString &projectFile)
         SkipShowHandler skip;
         fmWebCopy->installEventFilter(&skip);
         fmWebCopy->show();
+        // What its show handler sets besides the browser.
+        chooseItem(fmWebCopy, "cbActionArea", QStringLiteral("Column"));
+        chooseItem(fmWebCopy, "cbAction", QStringLiteral("Insert"));
         showPage(fmWebCopy, "PageControl1", "tsWebsite");
         shots << picture(QStringLiteral("web_copy"), fmWebCopy);
         fmWebCopy->setTimeTableGrid(&fmEditTimeTable->model().sgTimeTable);
@@ -259,5 +265,9 @@ QList<HandbookShot> TakeHandbookShots(const QString &projectFile)
     fmFehlerkorrektur->removeEventFilter(&skip);
 
     shots << grabWindow(QStringLiteral("about"), AboutBox);
+    // A problem stands in the list as a picture that could not be taken.
+    for (const QString &text : std::as_const(problems))
+        shots << HandbookShot{text, QImage()};
+    problems.clear();
     return shots;
 }

@@ -11,6 +11,6 @@ struct HandbookShot
     QImage image;
 };
 
-// Opens the sample project and grabs the program's windows in the order the handbook
-// shows them.
+// Opens the sample project and grabs the program's windows. A step that cannot be done (a
+// control or list entry missing) is returned as a shot with a null image named by the problem.
 QList<HandbookShot> TakeHandbookShots(const QString &projectFile);

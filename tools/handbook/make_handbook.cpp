@@ -21,8 +21,10 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -100,6 +102,12 @@ int main(int argc, char *argv[])
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
 
+    // A window waiting for input it never gets would hold up the build for good.
+    QTimer::singleShot(60000, [] {
+        std::fprintf(stderr, "handbook: the pictures took longer than a minute\n");
+        std::_Exit(3);
+    });
+
     HandbookDialogs dialogService;
     setDialogService(&dialogService);
     CreateForms();
@@ -131,7 +139,7 @@ int main(int argc, char *argv[])
     const QList<HandbookShot> shots = TakeHandbookShots(projectDir + QStringLiteral("/Musterstadt.ppr"));
     for (const HandbookShot &shot : shots) {
         if (shot.image.isNull()) {
-            std::fprintf(stderr, "handbook: no picture of %s\n", qPrintable(shot.name));
+            std::fprintf(stderr, "handbook: cannot take the picture: %s\n", qPrintable(shot.name));
             return 1;
         }
         // Pictures wider than the text column are shown smaller.
