@@ -23,6 +23,7 @@ void fillPlan(int lineMapID)
     CreateEmptyLineMapLineSections();
     CreateEmptyLineMapStations();
     CreateEmptyLineGraphic();
+    CreateEmptyStations(); // the placements' names, drawn beside them
     Table &lines = dm1->cdsLineMapLines;
     Table &sections = dm1->cdsLineMapLineSections;
     Table &graphic = dm1->cdsLineGraphic;
@@ -75,6 +76,11 @@ void fillPlan(int lineMapID)
                     stations.fieldByName(QStringLiteral("XPos")).setInteger(x + k * dx / 2);
                     stations.fieldByName(QStringLiteral("YPos")).setInteger(y + k * dy / 2);
                     stations.post();
+                    dm1->cdsStations.open();
+                    dm1->cdsStations.append();
+                    dm1->cdsStations.fieldByName(QStringLiteral("ID")).setInteger(stationID);
+                    dm1->cdsStations.fieldByName(QStringLiteral("Station")).setString(QStringLiteral("Station %1").arg(stationID));
+                    dm1->cdsStations.post();
                 }
             x += dx;
             y += dy;

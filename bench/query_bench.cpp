@@ -7,6 +7,7 @@
 #include "data/table_files.h"
 #include "platform/ansi.h"
 #include "query/query.h"
+#include "support/ptf_lines.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -33,15 +34,7 @@ void appendRow(Table &t, const QVariantList &values)
 
 bool writePtf(const QString &file, const QStringList &names, const QStringList &rows)
 {
-    QString nameLine;
-    for (const QString &n : names)
-        nameLine += QLatin1Char('"') + n + QStringLiteral("\",");
-    QStringList lines{QStringLiteral("/* Portable Table Format 1.0 */"),
-                      QStringLiteral("porTables[porTables.length] = new Array("), nameLine};
-    for (const QString &r : rows)
-        lines << r + QLatin1Char(',');
-    lines << QString::number(names.size()) + QStringLiteral(");");
-    return ansi::writeLines(file, lines);
+    return ansi::writeLines(file, ptfLines(names, rows));
 }
 
 struct Project {

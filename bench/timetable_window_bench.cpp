@@ -4,6 +4,7 @@
 #include "data/data_module_1.h"
 #include "data/main_globals.h"
 #include "platform/ansi.h"
+#include "support/ptf_lines.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -15,19 +16,6 @@ namespace {
 
 constexpr int Trips = 200;
 constexpr int StopRows = 60; // 59 stations, the 30th standing twice
-
-QStringList ptf(const QStringList &names, const QStringList &rows)
-{
-    QString nameLine;
-    for (const QString &name : names)
-        nameLine += QLatin1Char('"') + name + QStringLiteral("\",");
-    QStringList lines{QStringLiteral("/* Portable Table Format 1.0 */"),
-                      QStringLiteral("porTables[porTables.length] = new Array("), nameLine};
-    for (const QString &row : rows)
-        lines << row + QLatin1Char(',');
-    lines << QString::number(names.size()) + QStringLiteral(");");
-    return lines;
-}
 
 void appendRow(Table &t, const QVariantList &values)
 {
@@ -65,7 +53,7 @@ void makeProject(const QString &dir)
     for (int p = 0; p < StopRows; ++p)
         stopRows << QStringLiteral("%1,1,1,%2").arg(stopStations[p]).arg(p + 1);
     ansi::writeLines(dir + QStringLiteral("/ttc_1.ptf"),
-                     ptf({"StationID", "DayGroupID", "Direction", "Position"}, stopRows));
+                     ptfLines({"StationID", "DayGroupID", "Direction", "Position"}, stopRows));
     QStringList columns{"ID"};
     for (int p = 1; p <= StopRows; ++p)
         columns << QString::number(p);
@@ -83,7 +71,7 @@ void makeProject(const QString &dir)
         }
         trips << cells.join(QLatin1Char(','));
     }
-    ansi::writeLines(dir + QStringLiteral("/tt_1.ptf"), ptf(columns, trips));
+    ansi::writeLines(dir + QStringLiteral("/tt_1.ptf"), ptfLines(columns, trips));
 }
 
 TfmEditTimeTable *editor = nullptr;

@@ -61,6 +61,22 @@ int intOf(Table &t, const QString &field, int fallback)
     return safely(fallback, [&] { return f.asInteger(); });
 }
 
+// Sets fields of the table's first row; an empty table gets the row appended.
+template <typename F> bool setFirstRow(Table &t, F &&set)
+{
+    return safely(false, [&] {
+        Reading r(t, QString());
+        t.first();
+        if (t.eof())
+            t.append();
+        else
+            t.edit();
+        set(t);
+        t.post();
+        return true;
+    });
+}
+
 } // namespace
 
 QStringList NamesInIdOrder(Table &table, const QString &nameField)
@@ -188,19 +204,10 @@ RgbColor PrefsLineColor()
 
 bool SetPrefsLineColor(const RgbColor &color)
 {
-    return safely(false, [&] {
-        Table &t = dm1->cdsPrefs;
-        Reading r(t, QString());
-        t.first();
-        if (t.eof())
-            t.append();
-        else
-            t.edit();
+    return setFirstRow(dm1->cdsPrefs, [&](Table &t) {
         t.fieldByName(QStringLiteral("LineColorRed")).setInteger(color.red);
         t.fieldByName(QStringLiteral("LineColorGreen")).setInteger(color.green);
         t.fieldByName(QStringLiteral("LineColorBlue")).setInteger(color.blue);
-        t.post();
-        return true;
     });
 }
 
@@ -216,18 +223,8 @@ int ProjectMaxDriveMinutes(int fallback)
 
 bool SetProjectMaxDriveMinutes(int minutes)
 {
-    return safely(false, [&] {
-        Table &t = dm1->cdsProject;
-        Reading r(t, QString());
-        t.first();
-        if (t.eof())
-            t.append();
-        else
-            t.edit();
-        t.fieldByName(QStringLiteral("MaxDriveMinutes")).setInteger(minutes);
-        t.post();
-        return true;
-    });
+    return setFirstRow(dm1->cdsProject,
+                       [&](Table &t) { t.fieldByName(QStringLiteral("MaxDriveMinutes")).setInteger(minutes); });
 }
 
 QString NormalizedDays(const QString &days)

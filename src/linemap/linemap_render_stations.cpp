@@ -99,6 +99,15 @@ void stationCanvas(QPainter &Canvas, const FontValue &Font)
     Canvas.setBackgroundMode(Qt::TransparentMode);
 }
 
+// A text's extent as PlanTextExtent gives it, measured on the painter's own 96-dpi picture.
+QSize textExtent(QPainter &Canvas, const QString &Text)
+{
+    if (!Canvas.device())
+        return PlanTextExtent(Canvas.font(), Text);
+    const QFontMetrics fm(Canvas.font(), Canvas.device());
+    return QSize(fm.horizontalAdvance(Text), fm.height());
+}
+
 void symbolPenAndBrush(QPainter &Canvas)
 {
     SetPlanPen(Canvas, 0x000000, 1);
@@ -197,7 +206,7 @@ bool StationTextOrigin(const TStationTextPrefs &Text, int LineDrawWidth, int W, 
 void ComputeStationTextOrigin(QPainter &Canvas, const TLineMapEditorState &State, QPoint &P)
 {
     stationCanvas(Canvas, State.Prefs.StationFont);
-    const QSize extent = PlanTextExtent(Canvas.font(), State.StationTextPrefs.StationName);
+    const QSize extent = textExtent(Canvas, State.StationTextPrefs.StationName);
     StationTextOrigin(State.StationTextPrefs, State.Prefs.LineDrawWidth, extent.width(), extent.height(), P);
 }
 
@@ -560,7 +569,7 @@ void DrawGeneralMultiStation(QPainter &Canvas, TLineMapEditorState &State, const
         PlanRectangle(Canvas, left, top, right, bottom);
         stationCanvas(Canvas, prefs.MultiStationFont);
     }
-    const QSize extent = PlanTextExtent(Canvas.font(), Name);
+    const QSize extent = textExtent(Canvas, Name);
 
     TStationDirectionPrefs setting;
     const auto found = Lookup.MultiOverrides.constFind(StationID);

@@ -105,20 +105,11 @@ QStringList servedStationNames()
 QStringList dayGroupTexts()
 {
     QStringList texts;
-    Table &dg = dm1->cdsDayGroups;
-    try {
-        const bool wasActive = dg.active();
-        dg.open();
-        const bool wasFiltered = dg.filtered();
-        dg.setFiltered(false);
+    readUnfiltered(dm1->cdsDayGroups, [&](Table &dg) {
         dg.setIndexName(QStringLiteral("idxGroup"));
         for (dg.first(); !dg.eof(); dg.next())
             texts << dg.fieldByName(QStringLiteral("Text")).asString();
-        dg.setFiltered(wasFiltered);
-        if (!wasActive)
-            dg.close();
-    } catch (const std::exception &) {
-    }
+    });
     return texts;
 }
 

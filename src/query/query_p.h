@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -35,6 +36,10 @@ bool parseIdList(const QString &value, QVector<int> &ids);
 
 // The table's highest ID in idxID order, 0 for an empty table; the table is left closed.
 int highestID(Table &table, const QString &idField = QStringLiteral("ID"));
+
+// Lets read see every row, whatever filter is on, and then puts the filter back and closes the
+// table again when it was closed. False when the table failed; read has then seen what it got to.
+bool readUnfiltered(Table &table, const std::function<void(Table &)> &read);
 
 // What the showing knows of the line-station rows beyond the line index: each line's stations in
 // line order and the first line listed for each station (both built with the index).

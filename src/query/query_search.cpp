@@ -11,7 +11,6 @@
 #include <QTime>
 
 #include <algorithm>
-#include <exception>
 
 int SearchTree::add(int value, int parent)
 {
@@ -214,23 +213,13 @@ void search(int s, int d, QStringList &text)
 
 int dayGroupIDByText(const QString &text)
 {
-    Table &dg = dm1->cdsDayGroups;
     int id = -1;
-    try {
-        const bool wasActive = dg.active();
-        dg.open();
-        const bool wasFiltered = dg.filtered();
-        dg.setFiltered(false);
+    const bool read = readUnfiltered(dm1->cdsDayGroups, [&](Table &dg) {
         dg.setIndexName(QStringLiteral("idxText"));
         if (dg.findKey({text}) && !dg.fieldByName(QStringLiteral("ID")).isNull())
             id = dg.fieldByName(QStringLiteral("ID")).asInteger();
-        dg.setFiltered(wasFiltered);
-        if (!wasActive)
-            dg.close();
-    } catch (const std::exception &) {
-        id = -1;
-    }
-    return id;
+    });
+    return read ? id : -1;
 }
 
 } // namespace

@@ -161,6 +161,23 @@ int highestID(Table &table, const QString &idField)
     return id;
 }
 
+bool readUnfiltered(Table &table, const std::function<void(Table &)> &read)
+{
+    try {
+        const bool wasActive = table.active();
+        table.open();
+        const bool wasFiltered = table.filtered();
+        table.setFiltered(false);
+        read(table);
+        table.setFiltered(wasFiltered);
+        if (!wasActive)
+            table.close();
+    } catch (const std::exception &) {
+        return false;
+    }
+    return true;
+}
+
 } // namespace query
 
 using namespace query;
@@ -360,12 +377,7 @@ void BuildLineIndex()
 
     // The line of every line connection, null when its timetable was deleted.
     QHash<int, int> lineOfConnection; // ID -> LineID, -1 for a cleared row
-    Table &lc = dm1->cdsLineConnections;
-    try {
-        const bool wasActive = lc.active();
-        lc.open();
-        const bool wasFiltered = lc.filtered();
-        lc.setFiltered(false);
+    readUnfiltered(dm1->cdsLineConnections, [&](Table &lc) {
         lc.setIndexName(QStringLiteral("idxID"));
         for (lc.first(); !lc.eof(); lc.next()) {
             const Field id = lc.fieldByName(QStringLiteral("ID"));
@@ -373,11 +385,7 @@ void BuildLineIndex()
             if (!id.isNull() && !lineOfConnection.contains(id.asInteger()))
                 lineOfConnection.insert(id.asInteger(), line.isNull() ? -1 : line.asInteger());
         }
-        lc.setFiltered(wasFiltered);
-        if (!wasActive)
-            lc.close();
-    } catch (const std::exception &) {
-    }
+    });
 
     QVector<int> ids;
     for (const DistancesEntry &section : distancesSections(readDistancesFile())) {

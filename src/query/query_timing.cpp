@@ -190,12 +190,7 @@ void prepareTiming(int dayGroupID)
     run.lineConnections.clear();
     run.timeRanOut = false;
 
-    Table &iv = dm1->cdsIntervals;
-    try {
-        const bool wasActive = iv.active();
-        iv.open();
-        const bool wasFiltered = iv.filtered();
-        iv.setFiltered(false);
+    readUnfiltered(dm1->cdsIntervals, [&](Table &iv) {
         const int id = iv.findFieldIndex(QStringLiteral("ID"));
         const int minutes = iv.findFieldIndex(QStringLiteral("Interval"));
         for (iv.first(); id >= 0 && minutes >= 0 && !iv.eof(); iv.next()) {
@@ -207,18 +202,9 @@ void prepareTiming(int dayGroupID)
             if (x >= 1 && x <= 1439)
                 run.intervals.insert(i.asInteger(), x);
         }
-        iv.setFiltered(wasFiltered);
-        if (!wasActive)
-            iv.close();
-    } catch (const std::exception &) {
-    }
+    });
 
-    Table &lc = dm1->cdsLineConnections;
-    try {
-        const bool wasActive = lc.active();
-        lc.open();
-        const bool wasFiltered = lc.filtered();
-        lc.setFiltered(false);
+    readUnfiltered(dm1->cdsLineConnections, [&](Table &lc) {
         lc.setIndexName(QStringLiteral("idxAll"));
         for (lc.first(); !lc.eof(); lc.next()) {
             const Field id = lc.fieldByName(QStringLiteral("ID"));
@@ -232,11 +218,7 @@ void prepareTiming(int dayGroupID)
             if (!run.lineConnections.contains(key))
                 run.lineConnections.insert(key, id.asInteger());
         }
-        lc.setFiltered(wasFiltered);
-        if (!wasActive)
-            lc.close();
-    } catch (const std::exception &) {
-    }
+    });
 }
 
 } // namespace query

@@ -35,19 +35,7 @@ protected:
         w->hide();
         EditorProject::TearDown();
     }
-    void press(const QString &name)
-    {
-        auto *b = child<QAbstractButton>(w, name);
-        ASSERT_FALSE(b->isHidden()) << name.toStdString();
-        b->click();
-    }
-    static QStringList texts(QListWidget *list)
-    {
-        QStringList t;
-        for (int i = 0; i < list->count(); ++i)
-            t << list->item(i)->text();
-        return t;
-    }
+    void press(const QString &name) { EditorProject::press(w, name); }
     QListWidget *lines() { return child<QListWidget>(w, "lbLines"); }
     QListWidget *stations() { return child<QListWidget>(w, "lbStations"); }
     QListWidget *stops() { return child<QListWidget>(w, "lbLineStations"); }

@@ -26,12 +26,7 @@ protected:
         w->hide();
         EditorProject::TearDown();
     }
-    void press(const QString &name)
-    {
-        auto *b = child<QPushButton>(w, name);
-        ASSERT_FALSE(b->isHidden()) << name.toStdString();
-        b->click();
-    }
+    void press(const QString &name) { EditorProject::press<QPushButton>(w, name); }
     void type(const QString &field, const QString &text)
     {
         auto *e = child<QLineEdit>(w, field);

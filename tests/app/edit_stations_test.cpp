@@ -24,26 +24,10 @@ protected:
         w->hide();
         EditorProject::TearDown();
     }
-    void press(const QString &name)
-    {
-        auto *b = child<QPushButton>(w, name);
-        ASSERT_FALSE(b->isHidden()) << name.toStdString();
-        b->click();
-    }
+    void press(const QString &name) { EditorProject::press<QPushButton>(w, name); }
     QListWidget *list() { return child<QListWidget>(w, "lbStations"); }
-    QStringList listed()
-    {
-        QStringList names;
-        for (int i = 0; i < list()->count(); ++i)
-            names << list()->item(i)->text();
-        return names;
-    }
-    void select(const QString &name)
-    {
-        const auto items = list()->findItems(name, Qt::MatchExactly);
-        ASSERT_EQ(items.size(), 1) << name.toStdString();
-        list()->setCurrentItem(items[0]);
-    }
+    QStringList listed() { return texts(list()); }
+    void select(const QString &name) { EditorProject::select(list(), name); }
     void typeName(const QString &text)
     {
         auto *e = child<QLineEdit>(w, "leStationName");

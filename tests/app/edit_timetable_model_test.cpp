@@ -1,5 +1,6 @@
 #include "app/edit_timetable_model.h"
 
+#include "app/timetable_cells.h"
 #include "data/prj_params.h"
 #include "support/scripted_dialogs.h"
 
@@ -25,21 +26,8 @@ protected:
     }
     void put(int trip, int stop, const QString &text) { m.sgTimeTable.setCell(trip + 1, stop + 1, text); }
     QString at(int trip, int stop) const { return m.sgTimeTable.cell(trip + 1, stop + 1); }
-    // The stop cells of a trip from the first stop on, separated by "|" (as trip() gives them).
-    void setTrip(int t, const QString &cells)
-    {
-        const QStringList list = cells.split(QLatin1Char('|'));
-        for (int i = 0; i < list.size(); ++i)
-            put(t, i + 1, list[i]);
-    }
-    // The stop cells of a trip, separated by "|".
-    QString trip(int t) const
-    {
-        QStringList cells;
-        for (int r = TimeTableModel::FirstStopRow; r < m.sgTimeTable.rowCount(); ++r)
-            cells << m.sgTimeTable.cell(t + 1, r);
-        return cells.join(QLatin1Char('|'));
-    }
+    void setTrip(int t, const QString &cells) { setTripCells(m.sgTimeTable, t, cells); }
+    QString trip(int t) const { return tripCells(m.sgTimeTable, t); }
     QString markers() const
     {
         QString s;

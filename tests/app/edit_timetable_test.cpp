@@ -2,6 +2,7 @@
 
 #include "app/app_environment.h"
 #include "app/edit_timetable_grid.h"
+#include "app/timetable_cells.h"
 #include "app/timetable_project.h"
 #include "data/db_func.h"
 #include "web/web_copy.h"
@@ -76,13 +77,7 @@ protected:
         }
     }
     StringGrid &cells() { return w->model().sgTimeTable; }
-    QString trip(int t)
-    {
-        QStringList list;
-        for (int r = TimeTableModel::FirstStopRow; r < cells().rowCount(); ++r)
-            list << cells().cell(t + 1, r);
-        return list.join(QLatin1Char('|'));
-    }
+    QString trip(int t) { return tripCells(cells(), t); }
     void clickCell(int col, int row)
     {
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(col, row).center());

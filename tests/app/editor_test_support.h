@@ -3,9 +3,11 @@
 #include "app/app_environment.h"
 #include "support/project_folder.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QListWidget>
 #include <QTimer>
 #include <QToolButton>
 
@@ -61,6 +63,28 @@ protected:
         return c;
     }
     static bool shown(QWidget *window, const QString &name) { return !child(window, name)->isHidden(); }
+    // Clicks the named button; a hidden one fails the test, as no user could click it.
+    template <class Button = QAbstractButton> static void press(QWidget *window, const QString &name)
+    {
+        auto *b = child<Button>(window, name);
+        ASSERT_FALSE(b->isHidden()) << name.toStdString();
+        b->click();
+    }
+    // The entries of a list, top to bottom.
+    static QStringList texts(const QListWidget *list)
+    {
+        QStringList t;
+        for (int i = 0; i < list->count(); ++i)
+            t << list->item(i)->text();
+        return t;
+    }
+    // Makes the entry with exactly this text current; it must be listed once.
+    static void select(QListWidget *list, const QString &name)
+    {
+        const auto items = list->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1) << name.toStdString();
+        list->setCurrentItem(items[0]);
+    }
 
     QTemporaryDir m_dir;
     ScriptedDialogs d;

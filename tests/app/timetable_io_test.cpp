@@ -1,5 +1,6 @@
 #include "app/timetable_io.h"
 
+#include "app/timetable_cells.h"
 #include "app/timetable_project.h"
 #include "data/db_func.h"
 #include "data/prj_params.h"
@@ -23,19 +24,8 @@ protected:
         return LoadTimeTableGrid(m, c, line, days, direction);
     }
     void put(int trip, int stop, const QString &text) { m.sgTimeTable.setCell(trip + 1, stop + 1, text); }
-    void setTrip(int trip, const QString &cells)
-    {
-        const QStringList list = cells.split(QLatin1Char('|'));
-        for (int i = 0; i < list.size(); ++i)
-            put(trip, i + 1, list[i]);
-    }
-    QString trip(int t) const
-    {
-        QStringList cells;
-        for (int r = TimeTableModel::FirstStopRow; r < m.sgTimeTable.rowCount(); ++r)
-            cells << m.sgTimeTable.cell(t + 1, r);
-        return cells.join(QLatin1Char('|'));
-    }
+    void setTrip(int trip, const QString &cells) { setTripCells(m.sgTimeTable, trip, cells); }
+    QString trip(int t) const { return tripCells(m.sgTimeTable, t); }
     QString stations() const
     {
         QStringList names;

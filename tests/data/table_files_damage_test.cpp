@@ -2,7 +2,7 @@
 #include "data/table_files.h"
 
 #include "platform/ansi.h"
-#include "support/scripted_dialogs.h"
+#include "support/project_folder.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,35 +14,6 @@ namespace {
 QString crlf(QString text)
 {
     return text.replace(QLatin1String("\n"), QLatin1String("\r\n"));
-}
-
-QString dump(Table &t)
-{
-    const bool wasActive = t.active();
-    t.open();
-    QStringList rows;
-    for (t.first(); !t.eof(); t.next()) {
-        QStringList values;
-        for (int j = 0; j < t.fieldCount(); ++j)
-            values << (t.field(j).isNull() ? QStringLiteral("<null>") : t.field(j).asString());
-        rows << values.join(QLatin1Char('|'));
-    }
-    if (!wasActive)
-        t.close();
-    return rows.join(QLatin1Char('\n'));
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 void defineStations(Table &t)
@@ -79,7 +50,7 @@ TEST_F(TableFileDamage, ReadersParseTextAsTheFileReadersDo)
     Table trips;
     ASSERT_TRUE(LoadPtfStructureText(kTrips, trips));
     EXPECT_EQ(trips.fieldAt(0).type, FieldType::Float);
-    EXPECT_EQ(dump(trips), "1|300|305|312\n2|360|365|<null>\n3|420|-1|432\n4|480|485|492\n5|540|545|552");
+    EXPECT_EQ(dumpTable(trips), "1|300|305|312\n2|360|365|<null>\n3|420|-1|432\n4|480|485|492\n5|540|545|552");
 
     Table stations;
     defineStations(stations);
@@ -91,7 +62,7 @@ porTables[porTables.length] = new Array(
 2);
 )"),
                             stations));
-    EXPECT_EQ(dump(stations), "1|Nord\n2|S\"d");
+    EXPECT_EQ(dumpTable(stations), "1|Nord\n2|S\"d");
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
@@ -106,7 +77,7 @@ TEST_F(TableFileDamage, AFileCutAtAnyPlaceIsNeverLoadedShort)
 
     // Cut at every byte, line boundaries included; only the final line end may be missing.
     for (qsizetype cut = 0; cut < whole.size() - 2; ++cut) {
-        writeBytes(file, whole.left(cut));
+        writeFileBytes(file, whole.left(cut));
         dialogs.messages.clear();
         Table defined;
         for (const char *name : {"ID", "1", "2", "3"})
@@ -125,7 +96,7 @@ TEST_F(TableFileDamage, AFileCutAtAnyPlaceIsNeverLoadedShort)
     }
 
     for (qsizetype cut : {whole.size() - 2, whole.size() - 1, whole.size()}) {
-        writeBytes(file, whole.left(cut));
+        writeFileBytes(file, whole.left(cut));
         Table structure;
         EXPECT_TRUE(LoadPtfFileStructure(file, structure)) << cut;
         EXPECT_EQ(structure.recordCount(), 5);
@@ -148,17 +119,17 @@ TEST_F(TableFileDamage, BlankLinesAreNoRecords)
     edited.replace(QLatin1String("3,420"), QLatin1String("\r\n   \r\n3,420"));
     Table blank;
     ASSERT_TRUE(LoadPtfStructureText(edited, blank));
-    EXPECT_EQ(dump(blank), dump(plain));
+    EXPECT_EQ(dumpTable(blank), dumpTable(plain));
 
     Table stations;
     defineStations(stations);
     const QString file = path(QStringLiteral("stations.ptf"));
-    writeBytes(file, ansi::encode(crlf(QStringLiteral("a\nb\n\"ID\",\"Station\",\n1,\"Nord\",\n\n2);\n\n"))));
+    writeFileBytes(file, ansi::encode(crlf(QStringLiteral("a\nb\n\"ID\",\"Station\",\n1,\"Nord\",\n\n2);\n\n"))));
     ASSERT_TRUE(LoadPtfFile(file, stations));
-    EXPECT_EQ(dump(stations), "1|Nord");
+    EXPECT_EQ(dumpTable(stations), "1|Nord");
     // So the next save writes no row of nulls.
     ASSERT_TRUE(SavePtfFile(file, QLatin1Char('"'), stations));
-    EXPECT_FALSE(readBytes(file).contains("null"));
+    EXPECT_FALSE(fileBytes(file).contains("null"));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
@@ -174,18 +145,18 @@ TEST_F(TableFileDamage, TextTheCodePageCannotHoldIsRefusedNotChanged)
     t.post();
     const QString file = path(QStringLiteral("stations.ptf"));
     ASSERT_TRUE(SavePtfFile(file, QLatin1Char('"'), t));
-    const QByteArray before = readBytes(file);
+    const QByteArray before = fileBytes(file);
     Table back;
     defineStations(back);
     ASSERT_TRUE(LoadPtfFile(file, back));
-    EXPECT_EQ(dump(back), QStringLiteral("1|Straße ÄÖÜ € „Zentrum“"));
+    EXPECT_EQ(dumpTable(back), QStringLiteral("1|Straße ÄÖÜ € „Zentrum“"));
 
     for (const QString &name : {QStringLiteral("Łódź"), QStringLiteral("東京"), QStringLiteral("Bahnhof 🚉")}) {
         t.edit();
         t.field(1).setString(name);
         t.post();
         EXPECT_FALSE(SavePtfFile(file, QLatin1Char('"'), t)) << name.toStdString();
-        EXPECT_EQ(readBytes(file), before);
+        EXPECT_EQ(fileBytes(file), before);
         EXPECT_FALSE(ansi::lastWriteError().isEmpty());
     }
     // A column name is text on its way to the file as well.
@@ -193,5 +164,5 @@ TEST_F(TableFileDamage, TextTheCodePageCannotHoldIsRefusedNotChanged)
     named.addFieldDef(QStringLiteral("Страна"), FieldType::Integer);
     named.createDataSet();
     EXPECT_FALSE(SavePtfFile(file, QLatin1Char('"'), named));
-    EXPECT_EQ(readBytes(file), before);
+    EXPECT_EQ(fileBytes(file), before);
 }

@@ -1,6 +1,6 @@
 #include "data/table_files.h"
 
-#include "support/scripted_dialogs.h"
+#include "support/project_folder.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,19 +31,6 @@ template <size_t N> QString randomText(std::mt19937 &rng, const char16_t (&alpha
     for (int i = 0; i < length; ++i)
         s[i] = QChar(alphabet[std::uniform_int_distribution<size_t>(0, N - 1)(rng)]);
     return s;
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QByteArray mutate(std::mt19937 &rng, QByteArray bytes)
@@ -151,7 +138,7 @@ TEST(PtfFuzz, WrittenTextsComeBackUnchanged)
         }
         // The tokenizer alone gives the same texts.
         QStringList items;
-        const QStringList lines = QString::fromLatin1(readBytes(file)).split(QStringLiteral("\r\n"));
+        const QStringList lines = QString::fromLatin1(fileBytes(file)).split(QStringLiteral("\r\n"));
         ASSERT_TRUE(ParsePtfValueLine(lines[3], items));
         ASSERT_EQ(items.size(), 4);
     }
@@ -178,12 +165,12 @@ TEST(PtfFuzz, ReadersSurviveDamagedFiles)
         model.post();
     }
     ASSERT_TRUE(SavePtfFile(file, QLatin1Char('"'), model));
-    const QByteArray valid = readBytes(file);
+    const QByteArray valid = fileBytes(file);
 
     int loaded = 0;
     for (int n = 0; n < 1500; ++n) {
         QByteArray bytes = n % 10 == 9 ? randomText(rng, kAlphabet, 600).toUtf8() : mutate(rng, valid);
-        writeBytes(file, bytes);
+        writeFileBytes(file, bytes);
         Table withFields, withoutFields, structure, imported;
         defineStations(withFields);
         defineStations(imported);
@@ -220,7 +207,7 @@ TEST(PtfFuzz, LongLinesNulBytesAndUnbalancedQuotes)
     QByteArray big = "/* Portable Table Format 1.0 */\r\na\r\n\"ID\",\"Station\",\"Dist\",\"Open\",\r\n1,\"";
     big += QByteArray(2'000'000, 'x');
     big += "\",null,true,\r\n4);\r\n";
-    writeBytes(file, big);
+    writeFileBytes(file, big);
     Table t;
     defineStations(t);
     ASSERT_TRUE(LoadPtfFile(file, t));
@@ -231,13 +218,13 @@ TEST(PtfFuzz, LongLinesNulBytesAndUnbalancedQuotes)
     // An opening quote that never closes swallows the rest of its line, however long.
     QByteArray open = big;
     open.replace("\",null", ",null");
-    writeBytes(file, open);
+    writeFileBytes(file, open);
     ASSERT_TRUE(LoadPtfFile(file, t));
     EXPECT_EQ(t.rowCount(), 1);
 
     // NUL bytes are characters like any other.
     const char raw[] = "a\r\nb\r\n\"ID\",\"Station\",\r\n7,\"a\0b\",\r\n\0x\0,\r\n2);\r\n";
-    writeBytes(file, QByteArray(raw, sizeof raw - 1));
+    writeFileBytes(file, QByteArray(raw, sizeof raw - 1));
     Table s;
     s.addFieldDef(QStringLiteral("ID"), FieldType::Integer);
     s.addFieldDef(QStringLiteral("Station"), FieldType::String, 20);
@@ -251,7 +238,7 @@ TEST(PtfFuzz, LongLinesNulBytesAndUnbalancedQuotes)
     for (int i = 0; i < 1000; ++i)
         junk += QByteArray(i % 7 == 0 ? "\\\\\"," : ",,,'\"'\"\\\",") + "\r\n";
     junk += "1);\r\n";
-    writeBytes(file, junk);
+    writeFileBytes(file, junk);
     Table j;
     ASSERT_NO_THROW(LoadPtfFile(file, j));
     ASSERT_NO_THROW(LoadPtfFileStructure(file, j));

@@ -1,7 +1,7 @@
 #include "data/table_files.h"
 
 #include "platform/ansi.h"
-#include "support/scripted_dialogs.h"
+#include "support/project_folder.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,19 +21,6 @@ QByteArray crlf(const char *text)
     QByteArray bytes = ansi::encode(QString::fromUtf8(text));
     bytes.replace("\n", "\r\n");
     return bytes;
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 QString items(const QString &line, bool *ok = nullptr)
@@ -59,23 +46,6 @@ void addStation(Table &t, const QVariant &id, const QVariant &name)
     t.post();
 }
 
-// The rows of a table as text, nulls as <null>, one row per line.
-QString dump(Table &t)
-{
-    const bool wasActive = t.active();
-    t.open();
-    QStringList rows;
-    for (t.first(); !t.eof(); t.next()) {
-        QStringList values;
-        for (int j = 0; j < t.fieldCount(); ++j)
-            values << (t.field(j).isNull() ? QStringLiteral("<null>") : t.field(j).asString());
-        rows << values.join(QLatin1Char('|'));
-    }
-    if (!wasActive)
-        t.close();
-    return rows.join(QLatin1Char('\n'));
-}
-
 QString defsText(const Table &t)
 {
     QStringList out;
@@ -90,7 +60,7 @@ protected:
     QString path(const QString &name) const { return dir.filePath(name); }
     QString fixture(const QString &name, const char *text)
     {
-        writeBytes(path(name), crlf(text));
+        writeFileBytes(path(name), crlf(text));
         return path(name);
     }
 
@@ -180,7 +150,7 @@ porTables[porTables.length] = new Array(
 7,"z",1E15,true,1,
 5);
 )");
-    EXPECT_EQ(readBytes(path(QStringLiteral("t.ptf"))), expected);
+    EXPECT_EQ(fileBytes(path(QStringLiteral("t.ptf"))), expected);
 
     // The writer walks the active index; an open table stays open.
     t.addIndexDef(QStringLiteral("idxID"), QStringLiteral("ID"));
@@ -189,7 +159,7 @@ porTables[porTables.length] = new Array(
     ASSERT_TRUE(SavePtfFile(path(QStringLiteral("t.ptf")), QLatin1Char('"'), t));
     EXPECT_TRUE(t.active());
     const QStringList lines =
-        QString::fromLatin1(readBytes(path(QStringLiteral("t.ptf")))).split(QStringLiteral("\r\n"));
+        QString::fromLatin1(fileBytes(path(QStringLiteral("t.ptf")))).split(QStringLiteral("\r\n"));
     EXPECT_TRUE(lines[3].startsWith(QStringLiteral("-3,")));
 }
 
@@ -211,20 +181,20 @@ TEST_F(TableFilesTest, NumbersAtTheirLimits)
         t.post();
     }
     ASSERT_TRUE(SavePtfFile(path(QStringLiteral("n.ptf")), QLatin1Char('"'), t));
-    EXPECT_TRUE(readBytes(path(QStringLiteral("n.ptf")))
+    EXPECT_TRUE(fileBytes(path(QStringLiteral("n.ptf")))
                     .contains(crlf("2147483647,999999999999999,\n-2147483648,-123456789012345,\n"
                                    "-9,1.23456789012346E15,\n100,0.000123,\n0,0,\n")));
     Table back;
     back.addFieldDef(QStringLiteral("I"), FieldType::Integer);
     back.addFieldDef(QStringLiteral("F"), FieldType::Float);
     ASSERT_TRUE(LoadPtfFile(path(QStringLiteral("n.ptf")), back));
-    EXPECT_EQ(dump(back), QStringLiteral("2147483647|999999999999999\n-2147483648|-123456789012345\n"
-                                         "-9|1.23456789012346E15\n100|0.000123\n0|0"));
+    EXPECT_EQ(dumpTable(back), QStringLiteral("2147483647|999999999999999\n-2147483648|-123456789012345\n"
+                                              "-9|1.23456789012346E15\n100|0.000123\n0|0"));
 
     // Integer columns take whole numbers only, written in any way a number may be written.
     const QString forms = fixture(QStringLiteral("f.ptf"), "a\nb\n\"I\",\n007,\n+3,\n- 4,\n2);\n");
     ASSERT_TRUE(LoadPtfFile(forms, back));
-    EXPECT_EQ(dump(back), QStringLiteral("7|<null>\n3|<null>\n-4|<null>"));
+    EXPECT_EQ(dumpTable(back), QStringLiteral("7|<null>\n3|<null>\n-4|<null>"));
     for (const char *bad : {"2147483648,", "1e3,", "1234567890123456,"}) {
         const QByteArray text = QByteArray("a\nb\n\"I\",\n") + bad + "\n2);\n";
         EXPECT_FALSE(LoadPtfFile(fixture(QStringLiteral("b.ptf"), text.constData()), back)) << bad;
@@ -239,7 +209,7 @@ TEST_F(TableFilesTest, EmptyTableWritesFourLinesAndReadsBackEmpty)
     t.createDataSet();
     ASSERT_TRUE(SavePtfFile(path(QStringLiteral("s.ptf")), QLatin1Char('"'), t));
     EXPECT_EQ(
-        readBytes(path(QStringLiteral("s.ptf"))),
+        fileBytes(path(QStringLiteral("s.ptf"))),
         crlf("/* Portable Table Format 1.0 */\nporTables[porTables.length] = new Array(\n\"ID\",\"Station\",\n2);\n"));
 
     Table back;
@@ -251,7 +221,7 @@ TEST_F(TableFilesTest, EmptyTableWritesFourLinesAndReadsBackEmpty)
     // A table without fields gives an empty names line.
     Table none;
     ASSERT_TRUE(SavePtfFile(path(QStringLiteral("n.ptf")), QLatin1Char('"'), none));
-    EXPECT_EQ(readBytes(path(QStringLiteral("n.ptf"))),
+    EXPECT_EQ(fileBytes(path(QStringLiteral("n.ptf"))),
               crlf("/* Portable Table Format 1.0 */\nporTables[porTables.length] = new Array(\n\n0);\n"));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
@@ -322,9 +292,9 @@ TEST_F(TableFilesTest, FloatsUseADecimalPointWhateverTheLocale)
     QLocale::setDefault(saved);
 
     ASSERT_TRUE(saved1);
-    EXPECT_TRUE(readBytes(path(QStringLiteral("f.ptf"))).contains(crlf("2.5,\n-0.001,\n1.5E-7,\n12345678.25,\n")));
+    EXPECT_TRUE(fileBytes(path(QStringLiteral("f.ptf"))).contains(crlf("2.5,\n-0.001,\n1.5E-7,\n12345678.25,\n")));
     ASSERT_TRUE(loaded);
-    EXPECT_EQ(dump(back), QStringLiteral("2.5\n-0.001\n1.5E-7\n12345678.25"));
+    EXPECT_EQ(dumpTable(back), QStringLiteral("2.5\n-0.001\n1.5E-7\n12345678.25"));
 }
 
 TEST_F(TableFilesTest, LoadSkipsBadRecordsAndFillsShortOnes)
@@ -344,7 +314,7 @@ null,"Ost",
     t.createDataSet();
     addStation(t, 99, QStringLiteral("old row")); // every load replaces the rows
     ASSERT_TRUE(LoadPtfFile(file, t));
-    EXPECT_EQ(dump(t), QStringLiteral("1|Nord\n34|Mitte\n5|<null>\n<null>|Ost"));
+    EXPECT_EQ(dumpTable(t), QStringLiteral("1|Nord\n34|Mitte\n5|<null>\n<null>|Ost"));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
@@ -360,7 +330,7 @@ TEST_F(TableFilesTest, LoadFailuresAndTheirMessages)
     EXPECT_FALSE(LoadPtfFile(fixture(QStringLiteral("short.ptf"), "/* Portable Table Format 1.0 */\n\"ID\",\n"), t));
     EXPECT_FALSE(LoadPtfFile(fixture(QStringLiteral("empty.ptf"), ""), t));
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    EXPECT_EQ(dump(t), QStringLiteral("99|kept"));
+    EXPECT_EQ(dumpTable(t), QStringLiteral("99|kept"));
 
     // More values than fields: the message, and the rows posted before the damaged one.
     const QString wide = fixture(QStringLiteral("wide.ptf"), "a\nb\n\"ID\",\"Station\",\n1,\"A\",\n2,\"B\",3,\n"
@@ -368,7 +338,7 @@ TEST_F(TableFilesTest, LoadFailuresAndTheirMessages)
     EXPECT_FALSE(LoadPtfFile(wide, t));
     EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Error by load PTF-File: ") + wide});
     EXPECT_FALSE(t.active());
-    EXPECT_EQ(dump(t), QStringLiteral("1|A"));
+    EXPECT_EQ(dumpTable(t), QStringLiteral("1|A"));
 
     // A number that the integer column cannot take, and a text that is no number.
     dialogs.messages.clear();
@@ -397,9 +367,9 @@ TEST_F(TableFilesTest, LongTextsWidenTheirColumn)
 {
     const QString name49 = QString(49, QLatin1Char('x'));
     const QString file = fixture(QStringLiteral("s.ptf"), "a\nb\n\"ID\",\"Station\",\n1,\"short\",\n2,null,\n2);\n");
-    QByteArray bytes = readBytes(file);
+    QByteArray bytes = fileBytes(file);
     bytes.replace("\"short\"", "\"" + name49.toLatin1() + "\"");
-    writeBytes(file, bytes);
+    writeFileBytes(file, bytes);
     Table t;
     defineStations(t);
     ASSERT_TRUE(LoadPtfFile(file, t));
@@ -422,7 +392,7 @@ b
     ASSERT_TRUE(LoadPtfFile(file, t));
     // Types from the first record; a null there leaves a text column.
     EXPECT_EQ(defsText(t), QStringLiteral("StationID:5:16 Name:0:20 Stop:4:16 Note:0:20"));
-    EXPECT_EQ(dump(t), QStringLiteral("7|Nord|True|<null>\n8|Süd|False|12"));
+    EXPECT_EQ(dumpTable(t), QStringLiteral("7|Nord|True|<null>\n8|Süd|False|12"));
 
     Table broken;
     const QString bad = fixture(QStringLiteral("bad.ptf"), "a\nb\n\"ID\",x,\n1,\n1);\n");
@@ -451,8 +421,8 @@ b
     EXPECT_TRUE(t.indexDefs().isEmpty());
     EXPECT_TRUE(t.indexName().isEmpty());
     EXPECT_EQ(defsText(t), QStringLiteral("ID:5:16 1:5:16 2:5:16 3:0:16 Name:0:34 Flag:4:16"));
-    EXPECT_EQ(dump(t), QStringLiteral("1|480|-1|<null>|A|<null>\n2|540|-1|<null>|<null>|False\n"
-                                      "3|600|-999|<null>|a longer name here|True"));
+    EXPECT_EQ(dumpTable(t), QStringLiteral("1|480|-1|<null>|A|<null>\n2|540|-1|<null>|<null>|False\n"
+                                           "3|600|-999|<null>|a longer name here|True"));
 
     // No records: every column a text of 16.
     ASSERT_TRUE(LoadPtfFileStructure(fixture(QStringLiteral("e.ptf"), "a\nb\n\"ID\",\"1\",\n2);\n"), t));
@@ -487,12 +457,12 @@ b
     ASSERT_TRUE(ImportPtfFile(file, t, &defaults, false));
     EXPECT_FALSE(t.active());
     // A null of the file gives 0, not the default; the missing columns take their defaults.
-    EXPECT_EQ(dump(t), QStringLiteral("1|255|True|Linie=1|<null>\n2|0|True|Linie=1|<null>"));
+    EXPECT_EQ(dumpTable(t), QStringLiteral("1|255|True|Linie=1|<null>\n2|0|True|Linie=1|<null>"));
 
     // New columns with their type: a number column keeps its numbers.
     ASSERT_TRUE(ImportPtfFile(file, t, nullptr, true));
     EXPECT_EQ(defsText(t).section(QLatin1Char(' '), 5), QStringLiteral("Extra:5:16 Note:0:17"));
-    EXPECT_EQ(dump(t), QStringLiteral("1|255|<null>|<null>|<null>|2.5|x\n2|0|<null>|<null>|<null>|0|"));
+    EXPECT_EQ(dumpTable(t), QStringLiteral("1|255|<null>|<null>|<null>|2.5|x\n2|0|<null>|<null>|<null>|0|"));
 
     // A default that does not convert, or a missing file: false, the table emptied.
     const QStringList badDefault{QStringLiteral("Width=wide")};
@@ -525,18 +495,18 @@ TEST_F(TableFilesTest, RestructureKeepsRenamesAndAddsColumns)
     EXPECT_TRUE(t->active());
     EXPECT_TRUE(t->indexDefs().isEmpty());
     EXPECT_EQ(defsText(*t), QStringLiteral("ID:5:0 1:5:0 2:5:0"));
-    EXPECT_EQ(dump(*t), QStringLiteral("1|101|<null>\n2|201|<null>"));
+    EXPECT_EQ(dumpTable(*t), QStringLiteral("1|101|<null>\n2|201|<null>"));
 
     t = trips();
     ASSERT_TRUE(RestructureTable(*t, {QStringLiteral("ID"), QStringLiteral("3;2")}));
     EXPECT_EQ(defsText(*t), QStringLiteral("ID:5:0 2:5:0"));
-    EXPECT_EQ(dump(*t), QStringLiteral("1|103\n2|203"));
+    EXPECT_EQ(dumpTable(*t), QStringLiteral("1|103\n2|203"));
 
     // Rename with a new type and size converts the values.
     t = trips();
     ASSERT_TRUE(RestructureTable(*t, {QStringLiteral("ID;Key;3"), QStringLiteral("1;Text;1;8")}));
     EXPECT_EQ(defsText(*t), QStringLiteral("Key:2:0 Text:0:8"));
-    EXPECT_EQ(dump(*t), QStringLiteral("1|101\n2|201"));
+    EXPECT_EQ(dumpTable(*t), QStringLiteral("1|101\n2|201"));
 
     // Each bad line leaves the table closed and unchanged.
     for (const QStringList &bad :
@@ -548,7 +518,7 @@ TEST_F(TableFilesTest, RestructureKeepsRenamesAndAddsColumns)
         EXPECT_FALSE(t->active());
         EXPECT_EQ(defsText(*t), QStringLiteral("ID:5:0 1:5:0 2:5:0 3:5:0"));
         EXPECT_EQ(t->indexDefs().size(), 1);
-        EXPECT_EQ(dump(*t), QStringLiteral("1|101|102|103\n2|201|202|203"));
+        EXPECT_EQ(dumpTable(*t), QStringLiteral("1|101|102|103\n2|201|202|203"));
     }
 
     // A text that the new integer column cannot take: false, nothing changed.
@@ -557,7 +527,7 @@ TEST_F(TableFilesTest, RestructureKeepsRenamesAndAddsColumns)
     s.createDataSet();
     addStation(s, 1, QStringLiteral("Nord"));
     EXPECT_FALSE(RestructureTable(s, {QStringLiteral("Station;Number;3")}));
-    EXPECT_EQ(dump(s), QStringLiteral("1|Nord"));
+    EXPECT_EQ(dumpTable(s), QStringLiteral("1|Nord"));
 }
 
 TEST_F(TableFilesTest, ALineBreakInATextSplitsTheRecord)
@@ -568,11 +538,11 @@ TEST_F(TableFilesTest, ALineBreakInATextSplitsTheRecord)
     addStation(t, 1, QStringLiteral("Erste\r\nZweite"));
     addStation(t, 2, QStringLiteral("B"));
     ASSERT_TRUE(SavePtfFile(path(QStringLiteral("s.ptf")), QLatin1Char('"'), t));
-    EXPECT_TRUE(readBytes(path(QStringLiteral("s.ptf"))).contains(crlf("1,\"Erste\nZweite\",\n2,\"B\",\n")));
+    EXPECT_TRUE(fileBytes(path(QStringLiteral("s.ptf"))).contains(crlf("1,\"Erste\nZweite\",\n2,\"B\",\n")));
     ASSERT_TRUE(LoadPtfFile(path(QStringLiteral("s.ptf")), t));
     // The first half keeps only the 1; the second opens a string that never closes, yields no
     // item and is no record.
-    EXPECT_EQ(dump(t), QStringLiteral("1|<null>\n2|B"));
+    EXPECT_EQ(dumpTable(t), QStringLiteral("1|<null>\n2|B"));
 }
 
 TEST_F(TableFilesTest, AFailedSaveKeepsTheOldFile)
@@ -585,9 +555,9 @@ TEST_F(TableFilesTest, AFailedSaveKeepsTheOldFile)
     // A file name so long that no temporary file can be made beside it: the rename never
     // happens and the old file stays whole.
     const QString longName = path(QString(250, QLatin1Char('t')));
-    writeBytes(longName, "old contents");
+    writeFileBytes(longName, "old contents");
     EXPECT_FALSE(SavePtfFile(longName, QLatin1Char('"'), t));
-    EXPECT_EQ(readBytes(longName), QByteArray("old contents"));
+    EXPECT_EQ(fileBytes(longName), QByteArray("old contents"));
 
     // A folder in the target's place, and a folder that does not exist.
     QDir(dir.path()).mkdir(QStringLiteral("sub.ptf"));
@@ -599,16 +569,16 @@ TEST_F(TableFilesTest, AFailedSaveKeepsTheOldFile)
     const QString folder = path(QStringLiteral("ro"));
     QDir(dir.path()).mkdir(QStringLiteral("ro"));
     const QString file = folder + QStringLiteral("/s.ptf");
-    writeBytes(file, "old contents");
+    writeFileBytes(file, "old contents");
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
     QFile probe(folder + QStringLiteral("/probe"));
     const bool writable = probe.open(QIODevice::WriteOnly);
     if (!writable) {
         EXPECT_FALSE(SavePtfFile(file, QLatin1Char('"'), t));
-        EXPECT_EQ(readBytes(file), QByteArray("old contents"));
+        EXPECT_EQ(fileBytes(file), QByteArray("old contents"));
     }
     probe.close();
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_TRUE(t.active());
-    EXPECT_EQ(dump(t), QStringLiteral("1|A"));
+    EXPECT_EQ(dumpTable(t), QStringLiteral("1|A"));
 }

@@ -558,3 +558,41 @@ TEST_F(StationModes, LineLabelMode)
     EXPECT_EQ(dumpRows(dm1->cdsLineMapLineTextOffset, {"X"}), "15");
     EXPECT_EQ(m_dialogs.messages.size(), 1);
 }
+
+TEST_F(StationModes, StoredValuesOutsideTheTablesShowNoSelection)
+{
+    AddLineMapStation(1, 1, 1, 60, 40);
+    AddIndividualStationPrefs(1, 0, 1, 5, 0, 0, 9, 33); // side 5, alignment 9: no item
+    AddMultiStationPrefs(3, 40, 0, 0, 7, 30);             // position 40: no item
+    enterStations();
+    EXPECT_TRUE(stop(0).On);
+    EXPECT_FALSE(ed<QCheckBox>("cbStationDefaultProperties")->isChecked());
+    EXPECT_EQ(ed<QComboBox>("cbStationTextPosition")->count(), 14);
+    EXPECT_EQ(ed<QComboBox>("cbStationTextPosition")->currentIndex(), -1);
+    EXPECT_FALSE(state().Picture.isNull());
+    click("bbCancelStations");
+
+    click("bbEditMultiStations");
+    ASSERT_EQ(items("lbMultiStations"), QStringList({"C"}));
+    EXPECT_EQ(ed<QComboBox>("cbMultiStationPosition")->currentIndex(), -1);
+    EXPECT_EQ(ed<QComboBox>("cbMultiStationAlign")->currentIndex(), -1);
+    EXPECT_EQ(ed<QComboBox>("cbMultiStationDirection")->currentIndex(), -1);
+    click("bbCancelMultiStations");
+}
+
+TEST_F(StationModes, FailedTransferExportLeavesTheModeCompletely)
+{
+    AddLineMapStation(1, 1, 2, 60, 40);
+    AddLineMapStation(2, 1, 2, 60, 100);
+    click("bbEditMultiStations");
+    ASSERT_TRUE(QFile::remove(m_dir.filePath("images/line_map_1.jpg")));
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath("images/line_map_1.jpg"));
+    click("bbSaveMultiStations");
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].startsWith("Error saving the file "));
+    EXPECT_NE(bytes("lmimsp_1.ptf"), "<missing>");
+    EXPECT_EQ(page(), "tsEmptyPrefs");
+    EXPECT_TRUE(ed<QListWidget>("lbLines")->isEnabled());
+    fmEditLineMapLines->close();
+    EXPECT_FALSE(fmEditLineMapLines->isVisible());
+}

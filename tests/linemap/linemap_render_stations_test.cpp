@@ -329,3 +329,36 @@ TEST_F(StationDrawing, LabelsOfALineWithoutSectionsDrawNothing)
             green += px(s.Picture, x, y) == 0x00FF00u;
     EXPECT_EQ(green, 0);
 }
+
+TEST_F(StationDrawing, DiagonalRowMustBeSquareToBeParallel)
+{
+    addSection(1, 1, 0, 300, 300, 0, 45);
+    addSection(2, 1, 0, 340, 340, 0, 45);
+    s.Prefs.MultiStationRoundParallel = true;
+    place(1, 1, 2, 100, 200);
+    place(2, 1, 2, 140, 220); // bounding box 40 x 20: not a row across the lines
+    Redraw(s);
+    EXPECT_EQ(px(s.Picture, 97, 210), 0u); // the box's left edge
+    EXPECT_EQ(px(s.Picture, 142, 210), 0u); // and its right edge
+}
+
+TEST_F(StationDrawing, TransferHiddenShowsOneNameAndEverySymbol)
+{
+    addSection(1, 1, 100, 100, 500, 100, 90);
+    addSection(2, 1, 100, 200, 500, 200, 90);
+    addSection(3, 1, 100, 300, 500, 300, 90);
+    for (int line = 1; line <= 3; ++line)
+        place(line, 1, 2, 300, line * 100);
+    s.ShowMultiStations = false;
+    Redraw(s);
+    int nameRows = 0; // rows just above each symbol that hold text pixels
+    for (int line = 1; line <= 3; ++line) {
+        EXPECT_EQ(px(s.Picture, 297, line * 100), 0u) << line;
+        bool text = false;
+        for (int y = line * 100 - 16; y < line * 100 - 4; ++y)
+            for (int x = 300; x < 340; ++x)
+                text = text || px(s.Picture, x, y) == 0u;
+        nameRows += text;
+    }
+    EXPECT_EQ(nameRows, 1);
+}

@@ -3,6 +3,7 @@
 #include "data/data_module_1.h"
 #include "data/main_globals.h"
 #include "platform/ansi.h"
+#include "support/ptf_lines.h"
 #include "support/scripted_dialogs.h"
 
 #include <QFile>
@@ -17,22 +18,6 @@ inline void PrintTo(const QString &s, std::ostream *os)
     *os << '"' << s.toStdString() << '"';
 }
 
-// The lines of a table file: the header, the quoted names, one line per row (values as they
-// stand in the file, the final comma added) and the field count; a test that wants a damaged
-// file gives a count of its own.
-inline QStringList ptfLines(const QStringList &names, const QStringList &rows, int fieldCount = -1)
-{
-    QString nameLine;
-    for (const QString &name : names)
-        nameLine += QLatin1Char('"') + name + QStringLiteral("\",");
-    QStringList lines{QStringLiteral("/* Portable Table Format 1.0 */"),
-                      QStringLiteral("porTables[porTables.length] = new Array("), nameLine};
-    for (const QString &row : rows)
-        lines << row + QLatin1Char(',');
-    lines << QString::number(fieldCount < 0 ? names.size() : fieldCount) + QStringLiteral(");");
-    return lines;
-}
-
 inline void writePtf(const QString &fileName, const QStringList &names, const QStringList &rows, int fieldCount = -1)
 {
     ASSERT_TRUE(ansi::writeLines(fileName, ptfLines(names, rows, fieldCount))) << fileName.toStdString();
@@ -42,6 +27,31 @@ inline QByteArray fileBytes(const QString &fileName)
 {
     QFile f(fileName);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+inline void writeFileBytes(const QString &fileName, const QByteArray &bytes)
+{
+    QFile f(fileName);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << fileName.toStdString();
+    f.write(bytes);
+}
+
+// The rows of a table in its active order, every field: values joined by "|", rows by line
+// breaks, null as "<null>".
+inline QString dumpTable(Table &t)
+{
+    const bool wasActive = t.active();
+    t.open();
+    QStringList rows;
+    for (t.first(); !t.eof(); t.next()) {
+        QStringList values;
+        for (int j = 0; j < t.fieldCount(); ++j)
+            values << (t.field(j).isNull() ? QStringLiteral("<null>") : t.field(j).asString());
+        rows << values.join(QLatin1Char('|'));
+    }
+    if (!wasActive)
+        t.close();
+    return rows.join(QLatin1Char('\n'));
 }
 
 // The rows of a table in its active order: values joined by ",", rows by " | ", null as "null".

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <optional>
+#include <string>
 
 // A dialog service for tests: records every message and answers questions and file
 // dialogs from queues. A dialog the test did not script fails the test at once and is
@@ -33,13 +34,7 @@ public:
     Answer askYesNoCancel(const QString &text) override
     {
         questions << text;
-        if (answers.empty()) {
-            ADD_FAILURE() << "unscripted question: " << text.toStdString();
-            return Answer::No;
-        }
-        const Answer a = answers.front();
-        answers.pop_front();
-        return a;
+        return next(answers, Answer::No, "question: " + text.toStdString());
     }
     void beep() override { ++beeps; }
     QString getOpenFileName(const QString &title, const QString &, const QString &, const QString &) override
@@ -52,13 +47,7 @@ public:
     }
     QString getExistingDirectory(const QString &title, const QString &) override
     {
-        if (folders.empty()) {
-            ADD_FAILURE() << "unscripted folder dialog: " << title.toStdString();
-            return QString();
-        }
-        const QString f = folders.front();
-        folders.pop_front();
-        return f;
+        return next(folders, QString(), "folder dialog: " + title.toStdString());
     }
     bool shellOpen(const QString &target) override
     {
@@ -75,12 +64,7 @@ public:
     bool chooseColor(std::uint32_t &color) override
     {
         ++colorDialogs;
-        if (colors.empty()) {
-            ADD_FAILURE() << "unscripted colour dialog";
-            return false;
-        }
-        const auto c = colors.front();
-        colors.pop_front();
+        const auto c = next(colors, {}, "colour dialog");
         if (!c)
             return false;
         color = *c;
@@ -89,12 +73,7 @@ public:
     bool chooseFont(FontValue &font, bool, bool) override
     {
         ++fontDialogs;
-        if (fonts.empty()) {
-            ADD_FAILURE() << "unscripted font dialog";
-            return false;
-        }
-        const auto f = fonts.front();
-        fonts.pop_front();
+        const auto f = next(fonts, {}, "font dialog");
         if (!f)
             return false;
         font = *f;
@@ -107,14 +86,16 @@ public:
     QString clipboard;
 
 private:
-    QString nextFile(const QString &title)
+    QString nextFile(const QString &title) { return next(fileNames, QString(), "file dialog: " + title.toStdString()); }
+    // The queue's next answer; a dialog the test did not script fails it and gets the fallback.
+    template <class T> static T next(std::deque<T> &queue, const T &fallback, const std::string &dialog)
     {
-        if (fileNames.empty()) {
-            ADD_FAILURE() << "unscripted file dialog: " << title.toStdString();
-            return QString();
+        if (queue.empty()) {
+            ADD_FAILURE() << "unscripted " << dialog;
+            return fallback;
         }
-        const QString f = fileNames.front();
-        fileNames.pop_front();
-        return f;
+        const T answer = queue.front();
+        queue.pop_front();
+        return answer;
     }
 };

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
+#include <QHash>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -20,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextFragment>
 #include <QTextDocument>
 #include <QTimer>
 
@@ -28,15 +30,15 @@
 
 namespace {
 
-// Answers every question with No and cancels every dialog; a message is printed, so a
-// window that complains while the pictures are taken shows up in the build log.
+// Answers every question with No and cancels every dialog. A message means that a window
+// complained while its picture was taken: it is kept, and the generation fails.
 class HandbookDialogs : public DialogService
 {
 public:
-    void showMessage(const QString &text) override { std::fprintf(stderr, "handbook: message: %s\n", qPrintable(text)); }
+    void showMessage(const QString &text) override { messages << text; }
     void showError(const QString &title, const QString &text) override
     {
-        std::fprintf(stderr, "handbook: error: %s: %s\n", qPrintable(title), qPrintable(text));
+        messages << title + QStringLiteral(": ") + text;
     }
     bool askYesNo(const QString &) override { return false; }
     Answer askYesNoCancel(const QString &) override { return Answer::No; }
@@ -49,6 +51,8 @@ public:
     bool chooseFont(FontValue &, bool, bool) override { return false; }
     QString clipboardText() override { return m_clipboard; }
     void setClipboardText(const QString &text) override { m_clipboard = text; }
+
+    QStringList messages;
 
 private:
     QString m_clipboard;
@@ -64,21 +68,58 @@ bool copyFolder(const QString &from, const QString &to)
     return true;
 }
 
-// Every chapter starts on a new page, so the handbook has at least one page per chapter.
-void breakBeforeChapters(QTextDocument &doc)
+// A title page with the program's name, its version and the chapters, then every chapter on a
+// new page, so the handbook has at least one page per chapter.
+void layOutPages(QTextDocument &doc)
 {
-    bool first = true;
+    QTextCursor title(doc.begin());
+    title.select(QTextCursor::BlockUnderCursor);
+    QTextCharFormat large;
+    large.setFontPointSize(28);
+    large.setFontWeight(QFont::Bold);
+    title.mergeCharFormat(large);
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
-        if (block.blockFormat().headingLevel() != 1)
-            continue;
-        if (!first) {
-            QTextCursor cursor(block);
-            QTextBlockFormat format = block.blockFormat();
+        QTextCursor cursor(block);
+        QTextBlockFormat format = block.blockFormat();
+        if (block.blockNumber() < 2) {
+            format.setAlignment(Qt::AlignHCenter);
+            format.setBottomMargin(block.blockNumber() == 0 ? 12 : 48);
+        } else if (format.headingLevel() == 1) {
             format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-            cursor.setBlockFormat(format);
+        } else {
+            continue;
         }
-        first = false;
+        cursor.setBlockFormat(format);
     }
+}
+
+// Pictures keep their full size in the PDF; those wider than the text column are shown
+// smaller, so a reader can still zoom into them. Returns the names of the pictures the text
+// shows but that were not taken.
+QStringList fitPictures(QTextDocument &doc, const QHash<QString, QImage> &pictures)
+{
+    QStringList missing;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat())
+                continue;
+            QTextImageFormat format = fragment.charFormat().toImageFormat();
+            const QImage picture = pictures.value(format.name());
+            if (picture.isNull()) {
+                missing << format.name();
+                continue;
+            }
+            const qreal width = qMin<qreal>(picture.width(), 620);
+            format.setWidth(width);
+            format.setHeight(picture.height() * width / picture.width());
+            QTextCursor cursor(&doc);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(format);
+        }
+    }
+    return missing;
 }
 
 } // namespace
@@ -86,7 +127,8 @@ void breakBeforeChapters(QTextDocument &doc)
 int main(int argc, char *argv[])
 {
     if (argc != 6) {
-        std::fprintf(stderr, "usage: make_handbook <handbook.md> <sample folder> <program folder> <output.pdf> <picture folder>\n");
+        std::fprintf(stderr, "usage: make_handbook <handbook.md> <sample folder> <program folder> <output.pdf> "
+                             "<picture folder>\n");
         return 2;
     }
     const QString textFile = QString::fromLocal8Bit(argv[1]);
@@ -132,34 +174,65 @@ int main(int argc, char *argv[])
     }
     QTextDocument doc;
     doc.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 10));
-    doc.setMarkdown(QString::fromUtf8(text.readAll()));
-    breakBeforeChapters(doc);
+    const QString markdown = QString::fromUtf8(text.readAll());
+    QString titlePage = QStringLiteral("Korvalin Pro Manual\n\nVersion ") + ProgVersion + QStringLiteral("\n\n");
+    int chapter = 0;
+    for (const QString &line : markdown.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QStringLiteral("# ")))
+            titlePage += QString::number(++chapter) + QStringLiteral(". ") + line.mid(2).trimmed() + QLatin1Char('\n');
+    }
+    doc.setMarkdown(titlePage + QLatin1Char('\n') + markdown);
+    layOutPages(doc);
 
-    QDir().mkpath(pictureDir);
+    // Pictures of an earlier run that the handbook no longer shows would linger.
+    QDir pictureFolder(pictureDir);
+    if (!pictureFolder.mkpath(QStringLiteral(".")))
+        std::fprintf(stderr, "handbook: cannot make %s\n", qPrintable(pictureDir));
+    for (const QString &old : pictureFolder.entryList({QStringLiteral("*.png")}, QDir::Files))
+        pictureFolder.remove(old);
     const QList<HandbookShot> shots = TakeHandbookShots(projectDir + QStringLiteral("/Musterstadt.ppr"));
+    DestroyForms();
+    setDialogService(nullptr);
+    for (const QString &message : std::as_const(dialogService.messages))
+        std::fprintf(stderr, "handbook: a window said: %s\n", qPrintable(message));
+    if (!dialogService.messages.isEmpty())
+        return 1;
+    QHash<QString, QImage> pictures;
     for (const HandbookShot &shot : shots) {
         if (shot.image.isNull()) {
             std::fprintf(stderr, "handbook: cannot take the picture: %s\n", qPrintable(shot.name));
             return 1;
         }
-        // Pictures wider than the text column are shown smaller.
-        const QImage picture = shot.image.width() > 620
-                                   ? shot.image.scaledToWidth(620, Qt::SmoothTransformation)
-                                   : shot.image;
-        picture.save(pictureDir + QLatin1Char('/') + shot.name + QStringLiteral(".png"));
-        doc.addResource(QTextDocument::ImageResource, QUrl(shot.name + QStringLiteral(".png")), picture);
+        const QString name = shot.name + QStringLiteral(".png");
+        if (!shot.image.save(pictureDir + QLatin1Char('/') + name)) {
+            std::fprintf(stderr, "handbook: cannot write %s\n", qPrintable(pictureDir + QLatin1Char('/') + name));
+            return 1;
+        }
+        pictures.insert(name, shot.image);
+        doc.addResource(QTextDocument::ImageResource, QUrl(name), shot.image);
     }
-    DestroyForms();
-    setDialogService(nullptr);
+    const QStringList missing = fitPictures(doc, pictures);
+    if (!missing.isEmpty()) {
+        std::fprintf(stderr, "handbook: the text shows pictures that were not taken: %s\n",
+                     qPrintable(missing.join(QStringLiteral(", "))));
+        return 1;
+    }
 
-    QPdfWriter pdf(pdfFile);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
-    pdf.setResolution(96);
-    pdf.setTitle(QStringLiteral("Korvalin Pro Manual"));
-    pdf.setCreator(QStringLiteral("Korvalin Pro"));
-    doc.print(&pdf);
-    if (!QFileInfo(pdfFile).exists() || QFileInfo(pdfFile).size() == 0) {
+    // Written beside the target and renamed over it: a run that breaks off leaves no PDF
+    // that the build would take for finished.
+    const QString partFile = pdfFile + QStringLiteral(".part");
+    {
+        QPdfWriter pdf(partFile);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
+        pdf.setResolution(96);
+        pdf.setTitle(QStringLiteral("Korvalin Pro Manual"));
+        pdf.setCreator(QStringLiteral("Korvalin Pro"));
+        doc.print(&pdf);
+    }
+    if (QFileInfo(partFile).size() == 0 || (QFile::exists(pdfFile) && !QFile::remove(pdfFile)) ||
+        !QFile::rename(partFile, pdfFile)) {
+        QFile::remove(partFile);
         std::fprintf(stderr, "handbook: cannot write %s\n", qPrintable(pdfFile));
         return 1;
     }
