@@ -1,5 +1,6 @@
 #include "data/common_helpers.h"
 
+#include "support/grid_rows.h"
 #include "support/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -28,14 +29,7 @@ QString changed(int cols, int rows, void (*change)(StringGrid &, int), int index
         for (int c = 0; c < cols; ++c)
             grid.setCell(c, r, QString::number(r) + QString::number(c));
     change(grid, index);
-    QStringList lines;
-    for (int r = 0; r < grid.rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < grid.colCount(); ++c)
-            cells << grid.cell(c, r);
-        lines << cells.join(QLatin1Char('|'));
-    }
-    return lines.join(QLatin1Char('\n'));
+    return gridRows(grid).join(QLatin1Char('\n'));
 }
 
 TEST(AnsiText, CheckNamesTheCharactersThatCannotBeStored)

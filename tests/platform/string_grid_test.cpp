@@ -1,5 +1,7 @@
 #include "platform/string_grid.h"
 
+#include "support/grid_rows.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -14,14 +16,7 @@ namespace {
 // The cells as rows of "|"-joined texts, for whole-grid comparisons.
 QString dump(const StringGrid &g)
 {
-    QStringList rows;
-    for (int r = 0; r < g.rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < g.colCount(); ++c)
-            cells << g.cell(c, r);
-        rows << cells.join(QLatin1Char('|'));
-    }
-    return rows.join(QLatin1Char('\n'));
+    return gridRows(g).join(QLatin1Char('\n'));
 }
 
 TEST(StringGrid, ResizingKeepsTheCellsThatRemain)

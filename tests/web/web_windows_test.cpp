@@ -1,4 +1,5 @@
 #include "app/app_environment.h"
+#include "support/grid_rows.h"
 #include "support/project_folder.h"
 #include "web/create_website.h"
 #include "web/web_copy.h"
@@ -29,18 +30,6 @@ StringGrid timeTable(const QStringList &names)
     for (int i = 0; i < names.size(); ++i)
         g.setCell(1, 2 + i, names[i]);
     return g;
-}
-
-QStringList gridRows(const StringGrid &g)
-{
-    QStringList out;
-    for (int r = 0; r < g.rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < g.colCount(); ++c)
-            cells << g.cell(c, r);
-        out << cells.join(QLatin1Char('|'));
-    }
-    return out;
 }
 
 const QString twoTables = QStringLiteral(

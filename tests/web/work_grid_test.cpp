@@ -1,5 +1,7 @@
 #include "web/work_grid.h"
 
+#include "support/grid_rows.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,14 +25,7 @@ StringGrid timeTable(const QStringList &names)
 
 QStringList rows(const StringGrid &g)
 {
-    QStringList out;
-    for (int r = 0; r < g.rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < g.colCount(); ++c)
-            cells << g.cell(c, r);
-        out << cells.join(',');
-    }
-    return out;
+    return gridRows(g, QLatin1Char(','));
 }
 
 StringGrid grid3x3()
