@@ -76,12 +76,24 @@ bool PointOnSegment(int Ax, int Ay, int Bx, int By, int Cx, int Cy, bool Include
 
 void TextOutAngle(QPainter &Canvas, int X, int Y, int Angle, const QString &Text)
 {
-    const int ascent = QFontMetrics(Canvas.font(), Canvas.device()).ascent();
-    Canvas.save();
-    Canvas.translate(X, Y);
-    // Screen y grows downwards, so a counter-clockwise turn is a negative Qt rotation.
-    Canvas.rotate(-Angle);
+    TextOutAngle(Canvas, X, Y, Angle, Text, QFontMetrics(Canvas.font(), Canvas.device()).ascent());
+}
+
+void TextOutAngle(QPainter &Canvas, int X, int Y, int Angle, const QString &Text, int Ascent)
+{
+    // Only the transform and the background mode change here, and only they are put back:
+    // saving the painter's whole state would cost more than writing a short name.
+    const Qt::BGMode mode = Canvas.backgroundMode();
     Canvas.setBackgroundMode(Qt::TransparentMode);
-    Canvas.drawText(0, ascent, Text);
-    Canvas.restore();
+    if (Angle == 0) {
+        Canvas.drawText(X, Y + Ascent, Text);
+    } else {
+        const QTransform old = Canvas.transform();
+        Canvas.translate(X, Y);
+        // Screen y grows downwards, so a counter-clockwise turn is a negative Qt rotation.
+        Canvas.rotate(-Angle);
+        Canvas.drawText(0, Ascent, Text);
+        Canvas.setTransform(old);
+    }
+    Canvas.setBackgroundMode(mode);
 }

@@ -24,3 +24,5 @@ bool PointOnSegment(int Ax, int Ay, int Bx, int By, int Cx, int Cy, bool Include
 // Writes Text with the painter's font and pen turned Angle degrees counter-clockwise about
 // (X, Y), the top left corner of the unrotated text cell (baseline at Y + ascent).
 void TextOutAngle(QPainter &Canvas, int X, int Y, int Angle, const QString &Text);
+// The same for a caller that knows the font's ascent on the painter's picture.
+void TextOutAngle(QPainter &Canvas, int X, int Y, int Angle, const QString &Text, int Ascent);

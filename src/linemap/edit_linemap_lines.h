@@ -122,6 +122,7 @@ private:
     void stationOffsetExit(bool Horizontal);
     void multiStationOffsetExit(bool Horizontal);
     void lineTextOffsetExit(bool Horizontal);
+    void lineTextVisibleClick(bool AtStart);
     void showLineTextOffset();
     int m_stationTab = 0; // the tab whose scope the name panel shows
 public:

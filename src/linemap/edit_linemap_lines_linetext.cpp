@@ -8,38 +8,39 @@
 #include "linemap/line_course_save.h"
 #include "linemap/linemap_render.h"
 #include "linemap/plan_style_rules.h"
+#include "linemap/plan_tables.h"
 #include "platform/dialog_service.h"
 #include "platform/table.h"
 
 namespace {
 
-// Moves the table to a row of the key on the given index; false when there is none.
-bool seekRow(Table &t, const char *Index, const QVariantList &Key)
+// The label files of the plans, saved together when label mode is left with Save and read
+// back together when it is cancelled.
+struct LabelFile
 {
-    try {
-        if (!t.active())
-            t.open();
-        t.setFiltered(false);
-        t.setIndexName(QLatin1String(Index));
-        return t.findKey(Key);
-    } catch (const TableError &) {
-        return false;
-    }
-}
+    bool (*save)();
+    bool (*load)();
+    const char *file;
+};
+const LabelFile kLabelFiles[] = {
+    {&SaveLineMapLineTextVisible, &LoadLineMapLineTextVisible, "line_map_line_text_visible.ptf"},
+    {&SaveLineMapLineTextColor, &LoadLineMapLineTextColor, "line_map_line_text_color.ptf"},
+    {&SaveLineMapLineTextOffset, &LoadLineMapLineTextOffset, "line_map_line_text_offset.ptf"}};
 
 bool visibleRow(int LineMapID, int LineID)
 {
-    return seekRow(dm1->cdsLineMapLineTextVisible, "idxMapLine", {LineMapID, LineID});
+    return SeekPlanRow(dm1->cdsLineMapLineTextVisible, QStringLiteral("idxMapLine"), {LineMapID, LineID});
 }
 
 bool colorRow(int LineMapID, int LineID)
 {
-    return seekRow(dm1->cdsLineMapLineTextColor, "idxMapLine", {LineMapID, LineID});
+    return SeekPlanRow(dm1->cdsLineMapLineTextColor, QStringLiteral("idxMapLine"), {LineMapID, LineID});
 }
 
 bool offsetRow(int LineMapID, int LineID, int Position)
 {
-    return seekRow(dm1->cdsLineMapLineTextOffset, "idxMapLinePosition", {LineMapID, LineID, Position});
+    return SeekPlanRow(dm1->cdsLineMapLineTextOffset, QStringLiteral("idxMapLinePosition"),
+                       {LineMapID, LineID, Position});
 }
 
 bool boolField(Table &t, const char *Name)
@@ -192,22 +193,24 @@ void TfmEditLineMapLines::cbLineTextVisibleDefaultPropertiesClick()
     }
 }
 
-void TfmEditLineMapLines::cbLineTextVisibleStartClick()
+void TfmEditLineMapLines::lineTextVisibleClick(bool AtStart)
 {
     if (pcPrefs->currentWidget() != tsLineTextPrefs || !visibleRow(State.LineMapID, State.CurrentLineID))
         return;
-    const bool on = cbLineTextVisibleStart->isChecked();
-    editRow(dm1->cdsLineMapLineTextVisible, [on](Table &t) { t.fieldByName(QStringLiteral("Start")).setBoolean(on); });
+    const bool on = (AtStart ? cbLineTextVisibleStart : cbLineTextVisibleEnd)->isChecked();
+    const QString field = AtStart ? QStringLiteral("Start") : QStringLiteral("End");
+    editRow(dm1->cdsLineMapLineTextVisible, [on, &field](Table &t) { t.fieldByName(field).setBoolean(on); });
     RedrawWhole();
+}
+
+void TfmEditLineMapLines::cbLineTextVisibleStartClick()
+{
+    lineTextVisibleClick(true);
 }
 
 void TfmEditLineMapLines::cbLineTextVisibleEndClick()
 {
-    if (pcPrefs->currentWidget() != tsLineTextPrefs || !visibleRow(State.LineMapID, State.CurrentLineID))
-        return;
-    const bool on = cbLineTextVisibleEnd->isChecked();
-    editRow(dm1->cdsLineMapLineTextVisible, [on](Table &t) { t.fieldByName(QStringLiteral("End")).setBoolean(on); });
-    RedrawWhole();
+    lineTextVisibleClick(false);
 }
 
 void TfmEditLineMapLines::cbLineTextColorDefaultPropertiesClick()
@@ -369,14 +372,7 @@ void TfmEditLineMapLines::btSaveLineTextClick()
 {
     if (pcPrefs->currentWidget() != tsLineTextPrefs)
         return;
-    const struct
-    {
-        bool (*save)();
-        const char *file;
-    } files[] = {{&SaveLineMapLineTextVisible, "line_map_line_text_visible.ptf"},
-                 {&SaveLineMapLineTextColor, "line_map_line_text_color.ptf"},
-                 {&SaveLineMapLineTextOffset, "line_map_line_text_offset.ptf"}};
-    for (const auto &f : files)
+    for (const LabelFile &f : kLabelFiles)
         if (!f.save())
             dialogs().showMessage(QStringLiteral("Error saving the file %1")
                                       .arg(ProjectDir + QLatin1Char('/') + QLatin1String(f.file)));
@@ -389,14 +385,7 @@ void TfmEditLineMapLines::btCancelLineTextClick()
 {
     if (pcPrefs->currentWidget() != tsLineTextPrefs)
         return;
-    const struct
-    {
-        bool (*load)();
-        const char *file;
-    } files[] = {{&LoadLineMapLineTextVisible, "line_map_line_text_visible.ptf"},
-                 {&LoadLineMapLineTextColor, "line_map_line_text_color.ptf"},
-                 {&LoadLineMapLineTextOffset, "line_map_line_text_offset.ptf"}};
-    for (const auto &f : files)
+    for (const LabelFile &f : kLabelFiles)
         if (!f.load())
             dialogs().showMessage(QStringLiteral("Error loading the file %1!")
                                       .arg(ProjectDir + QLatin1Char('/') + QLatin1String(f.file)));

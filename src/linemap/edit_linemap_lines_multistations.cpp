@@ -8,6 +8,7 @@
 #include "data/db_func.h"
 #include "data/main_globals.h"
 #include "linemap/plan_style_rules.h"
+#include "linemap/plan_tables.h"
 #include "linemap/station_placement.h"
 #include "linemap/station_text_choices.h"
 #include "platform/dialog_service.h"
@@ -15,34 +16,12 @@
 
 namespace {
 
-struct MultiRow
-{
-    int Position = 0, OffsetX = 0, OffsetY = 0, TextDirection = 0, Rotation = 0;
-};
-
 // Finds the station's transfer-name row and leaves the table on idxStationID, the index the
 // Set and Get row routines search.
-bool findMultiRow(int StationID, MultiRow *Row = nullptr)
+bool findMultiRow(int StationID, TNamePlacementRow *Row = nullptr)
 {
-    Table &t = dm1->cdsLineMapIndividualMultiStationPrefs;
-    try {
-        if (!t.active())
-            t.open();
-        t.setFiltered(false);
-        t.setIndexName(QStringLiteral("idxStationID"));
-        if (!t.findKey({StationID}))
-            return false;
-        if (Row) {
-            Row->Position = t.fieldByName(QStringLiteral("Position")).asInteger();
-            Row->OffsetX = t.fieldByName(QStringLiteral("OffsetX")).asInteger();
-            Row->OffsetY = t.fieldByName(QStringLiteral("OffsetY")).asInteger();
-            Row->TextDirection = t.fieldByName(QStringLiteral("TextDirection")).asInteger();
-            Row->Rotation = t.fieldByName(QStringLiteral("Rotation")).asInteger();
-        }
-        return true;
-    } catch (const TableError &) {
-        return false;
-    }
+    return SeekNamePlacementRow(dm1->cdsLineMapIndividualMultiStationPrefs, QStringLiteral("idxStationID"),
+                                {StationID}, Row);
 }
 
 bool inTransferMode(const QTabWidget *Pages, const QWidget *Page)
@@ -110,7 +89,7 @@ void TfmEditLineMapLines::ShowMultiStationPrefs()
 
 void TfmEditLineMapLines::FillMultiStationTextChoices()
 {
-    MultiRow row;
+    TNamePlacementRow row;
     findMultiRow(State.CurrentStationID, &row);
     const bool known = row.Position >= 0 && row.Position <= 11;
     const int forced = MultiStationForcedAlign(row.Position);

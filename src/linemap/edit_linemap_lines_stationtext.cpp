@@ -8,40 +8,19 @@
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "linemap/plan_style_rules.h"
+#include "linemap/plan_tables.h"
 #include "linemap/station_text_choices.h"
 #include "platform/dialog_service.h"
 #include "platform/table.h"
 
 namespace {
 
-struct Override
-{
-    int Position = 0, OffsetX = 0, OffsetY = 0, TextDirection = 0, Rotation = 0;
-};
-
 // Finds the override row of a scope and leaves the table on idxLineIDTypeValue, the index the
 // Set and Get row routines search.
-bool findOverride(int LineID, int IDType, int IDValue, Override *Row = nullptr)
+bool findOverride(int LineID, int IDType, int IDValue, TNamePlacementRow *Row = nullptr)
 {
-    Table &t = dm1->cdsLineMapIndividualStationPrefs;
-    try {
-        if (!t.active())
-            t.open();
-        t.setFiltered(false);
-        t.setIndexName(QStringLiteral("idxLineIDTypeValue"));
-        if (!t.findKey({LineID, IDType, IDValue}))
-            return false;
-        if (Row) {
-            Row->Position = t.fieldByName(QStringLiteral("Position")).asInteger();
-            Row->OffsetX = t.fieldByName(QStringLiteral("OffsetX")).asInteger();
-            Row->OffsetY = t.fieldByName(QStringLiteral("OffsetY")).asInteger();
-            Row->TextDirection = t.fieldByName(QStringLiteral("TextDirection")).asInteger();
-            Row->Rotation = t.fieldByName(QStringLiteral("Rotation")).asInteger();
-        }
-        return true;
-    } catch (const TableError &) {
-        return false;
-    }
+    return SeekNamePlacementRow(dm1->cdsLineMapIndividualStationPrefs, QStringLiteral("idxLineIDTypeValue"),
+                                {LineID, IDType, IDValue}, Row);
 }
 
 } // namespace
@@ -79,7 +58,7 @@ void TfmEditLineMapLines::ShowStationTextPrefs()
 
 void TfmEditLineMapLines::FillStationTextPositionChoices()
 {
-    Override row;
+    TNamePlacementRow row;
     findOverride(State.CurrentLineID, m_stationTab, stationScopeValue(), &row);
     {
         const QSignalBlocker block(cbStationTextPosition);

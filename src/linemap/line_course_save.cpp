@@ -9,6 +9,7 @@
 #include "data/main_globals.h"
 #include "linemap/draw_geometry.h"
 #include "linemap/line_course.h"
+#include "linemap/plan_tables.h"
 
 namespace {
 
@@ -48,42 +49,6 @@ struct WorkCourse
     }
 };
 
-// Opens a table unfiltered for a walk or a save and afterwards restores its index, filter and
-// open state, so the renderer and the other modes find it as they left it.
-class TableState
-{
-public:
-    explicit TableState(Table &table)
-        : m_table(table), m_index(table.indexName()), m_filter(table.filter()), m_filtered(table.filtered()),
-          m_wasOpen(table.active())
-    {
-        if (!m_wasOpen)
-            m_table.open();
-        m_table.setFiltered(false);
-    }
-    ~TableState()
-    {
-        try {
-            m_table.cancel();
-            m_table.setFilter(m_filter);
-            m_table.setFiltered(m_filtered);
-            m_table.setIndexName(m_index);
-            if (!m_wasOpen)
-                m_table.close();
-        } catch (const TableError &) {
-        }
-    }
-    TableState(const TableState &) = delete;
-    TableState &operator=(const TableState &) = delete;
-
-private:
-    Table &m_table;
-    QString m_index;
-    QString m_filter;
-    bool m_filtered;
-    bool m_wasOpen;
-};
-
 int intField(Table &t, const char *name)
 {
     return t.fieldByName(QLatin1String(name)).asInteger();
@@ -116,7 +81,7 @@ QString sharedFileName(const char *file)
 template <typename F>
 bool saveWhole(Table &table, F &&save)
 {
-    TableState keep(table);
+    KeepTableView keep(table, kCancelEdit);
     return save();
 }
 
@@ -141,7 +106,7 @@ void removeRows(Table &t, const QString &index, const QVariantList &key)
 std::vector<TCourseStationRow> stationRowsOfLine(int lineID)
 {
     Table &t = dm1->cdsLineMapStations;
-    TableState keep(t);
+    KeepTableView keep(t, kCancelEdit);
     std::vector<TCourseStationRow> rows;
     t.setIndexName(QString());
     for (t.first(); !t.eof(); t.next()) {
@@ -169,7 +134,7 @@ bool placementLess(const TCoursePlacementRow &a, const TCoursePlacementRow &b)
 std::vector<TCoursePlacementRow> sectionPlacementsOfLine(int lineID)
 {
     Table &t = dm1->cdsLineMapIndividualStationPrefs;
-    TableState keep(t);
+    KeepTableView keep(t, kCancelEdit);
     std::vector<TCoursePlacementRow> rows;
     t.setIndexName(QString());
     for (t.first(); !t.eof(); t.next()) {
@@ -192,14 +157,14 @@ void replaceSectionPlacements(int lineID, const std::vector<TCoursePlacementRow>
     dm1->cdsLineMapIndividualStationPrefs.setIndexName(QStringLiteral("idxLineIDTypeValue"));
 }
 
-// Step 1: the line's plan row, or the line taken off the plan when the course is empty.
+// The line's plan row, or the line taken off the plan when the course is empty.
 bool saveLineRow(const TLineMapEditorState &s, const TLineCourseSaveChoices &c, bool hasCourse)
 {
     Table &t = dm1->cdsLineMapLines;
     const QVariantList key{s.LineMapID, s.CurrentLineID};
     if (hasCourse) {
         {
-            TableState keep(t);
+            KeepTableView keep(t, kCancelEdit);
             t.setIndexName(QStringLiteral("idxMapLine"));
             if (t.findKey(key))
                 t.edit();
@@ -244,7 +209,7 @@ bool saveLineRow(const TLineMapEditorState &s, const TLineCourseSaveChoices &c, 
     saveWhole(dm1->cdsLineMapLineTextOffset, SaveLineMapLineTextOffset);
     bool found = false;
     {
-        TableState keep(t);
+        KeepTableView keep(t, kCancelEdit);
         t.setIndexName(QStringLiteral("idxMapLine"));
         found = t.findKey(key);
         if (found)
@@ -253,7 +218,7 @@ bool saveLineRow(const TLineMapEditorState &s, const TLineCourseSaveChoices &c, 
     return found ? saveOrStop(t, SaveLineMapLines, sharedFileName("line_map_lines.ptf")) : true;
 }
 
-// Step 3, the numbers that hang on the course: station rows and section placements follow their
+// The numbers that hang on the course: station rows and section placements follow their
 // sections to the stored numbers. Each file is written only when something in it changed.
 bool renumberStationsAndPlacements(const TLineMapEditorState &s, const TNormalisedCourse &course,
                                    TLineCourseSaveMemo &memo)
@@ -304,14 +269,14 @@ bool renumberStationsAndPlacements(const TLineMapEditorState &s, const TNormalis
     return true;
 }
 
-// Step 4: the section rows; with every section deleted in this visit the line's station
+// The section rows; with every section deleted in this visit the line's station
 // positions and name placements go as well.
 bool saveSectionRows(const TLineMapEditorState &s, const TLineSectionArray &sections)
 {
     bool flag = true;
     Table &t = dm1->cdsLineMapLineSections;
     {
-        TableState keep(t);
+        KeepTableView keep(t, kCancelEdit);
         removeRows(t, QStringLiteral("idxMapLine"), {s.LineMapID, s.CurrentLineID});
         for (int i = 0; i < int(sections.size()); ++i) {
             const TLineSection &sec = sections[i];
@@ -347,12 +312,12 @@ bool saveSectionRows(const TLineMapEditorState &s, const TLineSectionArray &sect
     return flag && saveOrStop(t, SaveLineMapLineSections, sharedFileName("line_map_line_sections.ptf"));
 }
 
-// Step 5: the junction rows.
+// The junction rows.
 bool saveJunctionRows(const TLineMapEditorState &s, const TLineSectionArray &sections)
 {
     Table &t = dm1->cdsLineMapLineConnections;
     {
-        TableState keep(t);
+        KeepTableView keep(t, kCancelEdit);
         removeRows(t, QStringLiteral("idxMapLine"), {s.LineMapID, s.CurrentLineID});
         for (const TLineConnection &c : LineJunctions(sections)) {
             t.append();
@@ -586,7 +551,7 @@ bool ReadLineMapLineRow(int LineMapID, int LineID, TLineMapLineRow &Row)
 {
     Table &t = dm1->cdsLineMapLines;
     try {
-        TableState keep(t);
+        KeepTableView keep(t, kCancelEdit);
         t.setIndexName(QStringLiteral("idxMapLine"));
         if (!t.findKey({LineMapID, LineID}))
             return false;
@@ -612,7 +577,7 @@ void LoadLineCourse(TLineMapEditorState &State)
     const QString filter = QStringLiteral("LineMapID = %1 AND LineID = %2").arg(State.LineMapID).arg(State.CurrentLineID);
     try {
         Table &t = dm1->cdsLineMapLineSections;
-        TableState keep(t);
+        KeepTableView keep(t, kCancelEdit);
         t.setIndexName(QStringLiteral("idxMapLineSection"));
         t.setFilter(filter);
         t.setFiltered(true);
@@ -630,7 +595,7 @@ void LoadLineCourse(TLineMapEditorState &State)
     }
     try {
         Table &t = dm1->cdsLineMapLineConnections;
-        TableState keep(t);
+        KeepTableView keep(t, kCancelEdit);
         t.setIndexName(QStringLiteral("idxMapLine"));
         t.setFilter(filter);
         t.setFiltered(true);

@@ -27,6 +27,11 @@
 QColor PlanColor(std::uint32_t color);
 // The colour value of a QColor.
 std::uint32_t PlanColorValue(const QColor &color);
+// The colour value of the red, green and blue columns of a table row (each taken modulo 256).
+constexpr std::uint32_t PlanRgb(int red, int green, int blue)
+{
+    return std::uint32_t(red & 0xFF) | (std::uint32_t(green & 0xFF) << 8) | (std::uint32_t(blue & 0xFF) << 16);
+}
 
 // A fresh picture of the given size at 96 dpi, filled white (the empty bitmap's colour) unless
 // the caller paints all of it anyway. Sizes below 1, or too large for memory, give a null image.

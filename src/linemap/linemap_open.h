@@ -14,21 +14,22 @@ void LineMapFormCreate(TLineMapEditorState &State);
 // FormDestroy: frees what FormCreate made (the state returns to its empty form).
 void LineMapFormDestroy(TLineMapEditorState &State);
 
-// FormShow steps 1 to 3: the mode flags off, LineMapID := GetLineMapIDByName(PlanName),
+// Opening a plan: the mode flags off, LineMapID := GetLineMapIDByName(PlanName),
 // Prefs.Name := PlanName; the cursor, direction, step size and current line and station reset;
 // the plan's style settings read from the project's line_map_prefs.ptf. False when the plan
 // is not listed or has no settings row (the state is set as far as it could be).
 bool LineMapOpenPrefs(TLineMapEditorState &State, const QString &PlanName);
-// FormShow step 4: the Line names of all cdsLines rows in ID order, empty names skipped
-// (unsorted; the window's list sorts itself).
+// The Line names of all cdsLines rows in ID order for the window's line list, empty names
+// skipped (unsorted; the list sorts itself).
 QStringList LineMapLineNames();
-// FormShow step 5: loads lms_, lmisp_, lmimsp_<LineMapID>.ptf, or creates each table empty when
+// Loads lms_, lmisp_, lmimsp_<LineMapID>.ptf, or creates each table empty when
 // its file is missing. The loaders report their own failures.
 void LineMapLoadPlanFiles(const TLineMapEditorState &State);
-// FormShow step 6: the picture size (PreviewWidth/Height := Prefs.Width/Height) and the
+// The picture size (PreviewWidth/Height := Prefs.Width/Height) and the
 // background: a ".bmp" background (any case) is loaded into BackgroundPicture; a missing or
 // unreadable one is reported with "Fehler beim laden der Datei: " and the path and the plan
 // opens on its background colour; another extension clears Prefs.BackgroundImage in memory.
 void LineMapLoadBackground(TLineMapEditorState &State);
-// FormShow steps 1-3, 5, 6 and the redraw of step 7 in order (step 4 is the window's list).
+// What FormShow does without the window, in order: the style settings, the plan's files, the
+// picture size and background, and the first redraw (the line list is the window's).
 void LineMapFormShow(TLineMapEditorState &State, const QString &PlanName);

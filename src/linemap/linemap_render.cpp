@@ -5,48 +5,10 @@
 #include <vector>
 
 #include "data/data_module_1.h"
+#include "linemap/plan_tables.h"
 #include "platform/table.h"
 
 namespace {
-
-// Opens a table for the renderer's walk (a closed table keeps its rows) and afterwards restores
-// its index, filter and open state, so that the editor's own settings survive a redraw.
-class TableWalk
-{
-public:
-    explicit TableWalk(Table &table) : m_table(table), m_index(table.indexName()), m_filter(table.filter()),
-        m_filtered(table.filtered()), m_wasOpen(table.active())
-    {
-        if (!m_wasOpen)
-            m_table.open(); // throws TableError for a table that was never created
-    }
-    ~TableWalk()
-    {
-        try {
-            m_table.setFiltered(false);
-            m_table.setFilter(m_filter);
-            m_table.setFiltered(m_filtered);
-            m_table.setIndexName(m_index);
-            if (!m_wasOpen)
-                m_table.close();
-        } catch (const TableError &) {
-        }
-    }
-    TableWalk(const TableWalk &) = delete;
-    TableWalk &operator=(const TableWalk &) = delete;
-
-private:
-    Table &m_table;
-    QString m_index;
-    QString m_filter;
-    bool m_filtered;
-    bool m_wasOpen;
-};
-
-std::uint32_t rgb(int r, int g, int b)
-{
-    return std::uint32_t(r & 0xFF) | (std::uint32_t(g & 0xFF) << 8) | (std::uint32_t(b & 0xFF) << 16);
-}
 
 struct SectionLine
 {
@@ -62,20 +24,20 @@ std::uint32_t GetLineColor(const TLineMapPrefs &Prefs, int LineID)
     try {
         Table &g = dm1->cdsLineGraphic;
         {
-            TableWalk keep(g);
+            KeepTableView keep(g);
             g.setFiltered(false);
             g.setIndexName(QStringLiteral("idxLineID"));
             if (g.findKey({LineID}))
-                return rgb(g.fieldByName(QStringLiteral("ColorRed")).asInteger(),
+                return PlanRgb(g.fieldByName(QStringLiteral("ColorRed")).asInteger(),
                            g.fieldByName(QStringLiteral("ColorGreen")).asInteger(),
                            g.fieldByName(QStringLiteral("ColorBlue")).asInteger());
         }
         Table &p = dm1->cdsPrefs;
-        TableWalk keep(p);
+        KeepTableView keep(p);
         p.setFiltered(false);
         p.first();
         if (!p.eof()) {
-            return rgb(p.fieldByName(QStringLiteral("LineColorRed")).asInteger(),
+            return PlanRgb(p.fieldByName(QStringLiteral("LineColorRed")).asInteger(),
                        p.fieldByName(QStringLiteral("LineColorGreen")).asInteger(),
                        p.fieldByName(QStringLiteral("LineColorBlue")).asInteger());
         }
@@ -113,7 +75,7 @@ void DrawOtherLines(QPainter &Canvas, const TLineMapEditorState &State)
         // then drawn in the order of their plan rows, as walking each line's filter would.
         std::unordered_map<int, std::vector<SectionLine>> byLine;
         {
-            TableWalk keep(sections);
+            KeepTableView keep(sections);
             sections.setFiltered(false);
             sections.setIndexName(QStringLiteral("idxMapLineSection"));
             sections.setFilter(mapFilter);
@@ -129,7 +91,7 @@ void DrawOtherLines(QPainter &Canvas, const TLineMapEditorState &State)
                      sections.field(cEX).asInteger(), sections.field(cEY).asInteger()});
         }
 
-        TableWalk keep(lines);
+        KeepTableView keep(lines);
         lines.setFiltered(false);
         lines.setIndexName(QStringLiteral("idxMapLine"));
         lines.setFilter(mapFilter);
@@ -145,7 +107,7 @@ void DrawOtherLines(QPainter &Canvas, const TLineMapEditorState &State)
             if (lines.fieldByName(QStringLiteral("DefaultColor")).asBoolean())
                 color = GetLineColor(State.Prefs, lineID);
             else
-                color = rgb(lines.fieldByName(QStringLiteral("ColorRed")).asInteger(),
+                color = PlanRgb(lines.fieldByName(QStringLiteral("ColorRed")).asInteger(),
                             lines.fieldByName(QStringLiteral("ColorGreen")).asInteger(),
                             lines.fieldByName(QStringLiteral("ColorBlue")).asInteger());
             const int width = lines.fieldByName(QStringLiteral("DefaultWidth")).asBoolean()

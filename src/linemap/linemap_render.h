@@ -33,8 +33,8 @@ void DrawLineConnections(QPainter &Canvas, const TLineMapEditorState &State);
 // black. Also for the editor's handlers and the line labels.
 std::uint32_t GetLineColor(const TLineMapPrefs &Prefs, int LineID);
 
-// --- Drawing steps of the station, transfer-station and line-label parts. Redraw calls them at
-// their places; they live in linemap_render_hooks.cpp (empty until those parts are built).
+// --- The drawing steps of line labels, stations and transfer stations, which Redraw calls at
+// their places. They live in linemap_render_labels.cpp and linemap_render_stations.cpp.
 void DrawLineTexts(QPainter &Canvas, TLineMapEditorState &State);           // labels of the other lines
 void DrawCurrentLineText(QPainter &Canvas, TLineMapEditorState &State);     // label of the edited line
 void DrawStations(QPainter &Canvas, TLineMapEditorState &State);            // stations and transfer stations

@@ -6,48 +6,10 @@
 #include "data/data_module_1.h"
 #include "linemap/linemap_canvas.h"
 #include "linemap/linemap_render.h"
+#include "linemap/plan_tables.h"
 #include "platform/table.h"
 
 namespace {
-
-std::uint32_t rgb(int r, int g, int b)
-{
-    return std::uint32_t(r & 0xFF) | (std::uint32_t(g & 0xFF) << 8) | (std::uint32_t(b & 0xFF) << 16);
-}
-
-// Walks a table without disturbing the editor's index, filter and open state.
-template <typename Visit>
-void walkTable(Table &t, const QString &index, Visit visit)
-{
-    try {
-        const QString oldIndex = t.indexName();
-        const QString oldFilter = t.filter();
-        const bool oldFiltered = t.filtered();
-        const bool wasOpen = t.active();
-        if (!wasOpen)
-            t.open();
-        t.setFiltered(false);
-        t.setIndexName(index);
-        for (t.first(); !t.eof(); t.next())
-            visit(t);
-        t.setFilter(oldFilter);
-        t.setFiltered(oldFiltered);
-        t.setIndexName(oldIndex);
-        if (!wasOpen)
-            t.close();
-    } catch (const TableError &) {
-    }
-}
-
-int field(Table &t, const char *name)
-{
-    return t.fieldByName(QLatin1String(name)).asInteger();
-}
-
-bool flag(Table &t, const char *name)
-{
-    return t.fieldByName(QLatin1String(name)).asBoolean();
-}
 
 struct Ends
 {
@@ -81,43 +43,69 @@ struct LabelTables
 LabelTables readLabelTables(int LineMapID)
 {
     LabelTables l;
-    walkTable(dm1->cdsLineMapLineSections, QStringLiteral("idxMapLineSection"), [&](Table &t) {
-        if (field(t, "LineMapID") != LineMapID)
-            return;
-        Ends &e = l.course[field(t, "LineID")];
-        if (!e.any) {
-            e.any = true;
-            e.startX = field(t, "StartX");
-            e.startY = field(t, "StartY");
-            e.startDegree = field(t, "Degree");
-        }
-        e.endX = field(t, "EndX");
-        e.endY = field(t, "EndY");
-        e.endDegree = field(t, "Degree");
-    });
-    walkTable(dm1->cdsLineMapLineTextVisible, QStringLiteral("idxMapLine"), [&](Table &t) {
-        if (field(t, "LineMapID") == LineMapID && !l.visible.contains(field(t, "LineID")))
-            l.visible.insert(field(t, "LineID"), {flag(t, "Start"), flag(t, "End")});
-    });
-    walkTable(dm1->cdsLineMapLineTextColor, QStringLiteral("idxMapLine"), [&](Table &t) {
-        if (field(t, "LineMapID") == LineMapID && !l.colors.contains(field(t, "LineID")))
-            l.colors.insert(field(t, "LineID"),
-                            {flag(t, "DefaultColor"), rgb(field(t, "ColorRed"), field(t, "ColorGreen"), field(t, "ColorBlue")),
-                             flag(t, "DefaultBackgroundColor"),
-                             rgb(field(t, "BackgroundColorRed"), field(t, "BackgroundColorGreen"),
-                                 field(t, "BackgroundColorBlue"))});
-    });
-    walkTable(dm1->cdsLineMapLineTextOffset, QStringLiteral("idxMapLinePosition"), [&](Table &t) {
-        if (field(t, "LineMapID") != LineMapID)
-            return;
-        QHash<int, QPoint> &offsets = field(t, "Position") == 1 ? l.startOffset : l.endOffset;
-        if (field(t, "Position") <= 2 && !offsets.contains(field(t, "LineID")))
-            offsets.insert(field(t, "LineID"), QPoint(field(t, "X"), field(t, "Y")));
-    });
-    walkTable(dm1->cdsLines, QString(), [&](Table &t) {
-        if (!l.names.contains(field(t, "ID")))
-            l.names.insert(field(t, "ID"), t.fieldByName(QStringLiteral("Line")).asString());
-    });
+    {
+        Table &table = dm1->cdsLineMapLineSections;
+        const int cMap = Column(table, "LineMapID"), cLine = Column(table, "LineID"), cSX = Column(table, "StartX"),
+                  cSY = Column(table, "StartY"), cEX = Column(table, "EndX"), cEY = Column(table, "EndY"),
+                  cDegree = Column(table, "Degree");
+        WalkTable(table, QStringLiteral("idxMapLineSection"), [&](Table &t) {
+            if (IntAt(t, cMap) != LineMapID)
+                return;
+            Ends &e = l.course[IntAt(t, cLine)];
+            if (!e.any) {
+                e.any = true;
+                e.startX = IntAt(t, cSX);
+                e.startY = IntAt(t, cSY);
+                e.startDegree = IntAt(t, cDegree);
+            }
+            e.endX = IntAt(t, cEX);
+            e.endY = IntAt(t, cEY);
+            e.endDegree = IntAt(t, cDegree);
+        });
+    }
+    {
+        Table &table = dm1->cdsLineMapLineTextVisible;
+        const int cMap = Column(table, "LineMapID"), cLine = Column(table, "LineID"), cStart = Column(table, "Start"),
+                  cEnd = Column(table, "End");
+        WalkTable(table, QStringLiteral("idxMapLine"), [&](Table &t) {
+            if (IntAt(t, cMap) == LineMapID && !l.visible.contains(IntAt(t, cLine)))
+                l.visible.insert(IntAt(t, cLine), {BoolAt(t, cStart), BoolAt(t, cEnd)});
+        });
+    }
+    {
+        Table &table = dm1->cdsLineMapLineTextColor;
+        const int cMap = Column(table, "LineMapID"), cLine = Column(table, "LineID"),
+                  cDefault = Column(table, "DefaultColor"), cR = Column(table, "ColorRed"),
+                  cG = Column(table, "ColorGreen"), cB = Column(table, "ColorBlue"),
+                  cDefaultBack = Column(table, "DefaultBackgroundColor"), cBR = Column(table, "BackgroundColorRed"),
+                  cBG = Column(table, "BackgroundColorGreen"), cBB = Column(table, "BackgroundColorBlue");
+        WalkTable(table, QStringLiteral("idxMapLine"), [&](Table &t) {
+            if (IntAt(t, cMap) == LineMapID && !l.colors.contains(IntAt(t, cLine)))
+                l.colors.insert(IntAt(t, cLine),
+                                {BoolAt(t, cDefault), PlanRgb(IntAt(t, cR), IntAt(t, cG), IntAt(t, cB)),
+                                 BoolAt(t, cDefaultBack), PlanRgb(IntAt(t, cBR), IntAt(t, cBG), IntAt(t, cBB))});
+        });
+    }
+    {
+        Table &table = dm1->cdsLineMapLineTextOffset;
+        const int cMap = Column(table, "LineMapID"), cLine = Column(table, "LineID"),
+                  cPosition = Column(table, "Position"), cX = Column(table, "X"), cY = Column(table, "Y");
+        WalkTable(table, QStringLiteral("idxMapLinePosition"), [&](Table &t) {
+            if (IntAt(t, cMap) != LineMapID)
+                return;
+            QHash<int, QPoint> &offsets = IntAt(t, cPosition) == 1 ? l.startOffset : l.endOffset;
+            if (IntAt(t, cPosition) <= 2 && !offsets.contains(IntAt(t, cLine)))
+                offsets.insert(IntAt(t, cLine), QPoint(IntAt(t, cX), IntAt(t, cY)));
+        });
+    }
+    {
+        Table &table = dm1->cdsLines;
+        const int cID = Column(table, "ID"), cName = Column(table, "Line");
+        WalkTable(table, QString(), [&](Table &t) {
+            if (!l.names.contains(IntAt(t, cID)))
+                l.names.insert(IntAt(t, cID), t.field(cName).asString());
+        });
+    }
     return l;
 }
 
@@ -200,9 +188,11 @@ void DrawLineTexts(QPainter &Canvas, TLineMapEditorState &State)
     labelFontSize(Canvas, State.Prefs);
     const LabelTables l = readLabelTables(State.LineMapID);
     QList<int> lines;
-    walkTable(dm1->cdsLineMapLines, QStringLiteral("idxMapLine"), [&](Table &t) {
-        if (field(t, "LineMapID") == State.LineMapID && field(t, "LineID") != State.CurrentLineID)
-            lines << field(t, "LineID");
+    Table &table = dm1->cdsLineMapLines;
+    const int cMap = Column(table, "LineMapID"), cLine = Column(table, "LineID");
+    WalkTable(table, QStringLiteral("idxMapLine"), [&](Table &t) {
+        if (IntAt(t, cMap) == State.LineMapID && IntAt(t, cLine) != State.CurrentLineID)
+            lines << IntAt(t, cLine);
     });
     for (int lineID : lines)
         drawLabelsOfLine(Canvas, State, l, lineID);

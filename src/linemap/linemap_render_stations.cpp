@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "data/data_module_1.h"
@@ -14,6 +15,7 @@
 #include "linemap/linemap_canvas.h"
 #include "linemap/linemap_render.h"
 #include "linemap/plan_style_rules.h"
+#include "linemap/plan_tables.h"
 #include "linemap/style_preview.h"
 #include "platform/table.h"
 
@@ -31,47 +33,26 @@ std::uint8_t toByte(int v)
     return v < 0 || v > 255 ? std::uint8_t(255) : std::uint8_t(v);
 }
 
-// Walks a table in an index order without disturbing the editor's index, filter and open
-// state (a closed table keeps its rows).
-template <typename Visit>
-void walkTable(Table &t, const QString &index, Visit visit)
+// The name-placement columns that the station and transfer-name rows share.
+struct PlacementColumns
 {
-    try {
-        const QString oldIndex = t.indexName();
-        const QString oldFilter = t.filter();
-        const bool oldFiltered = t.filtered();
-        const bool wasOpen = t.active();
-        if (!wasOpen)
-            t.open();
-        t.setFiltered(false);
-        t.setIndexName(index);
-        for (t.first(); !t.eof(); t.next())
-            visit(t);
-        t.setFilter(oldFilter);
-        t.setFiltered(oldFiltered);
-        t.setIndexName(oldIndex);
-        if (!wasOpen)
-            t.close();
-    } catch (const TableError &) {
-        // A table never created holds nothing to draw.
+    explicit PlacementColumns(const Table &t)
+        : position(Column(t, "Position")), offsetX(Column(t, "OffsetX")), offsetY(Column(t, "OffsetY")),
+          textDirection(Column(t, "TextDirection")), rotation(Column(t, "Rotation"))
+    {
     }
-}
-
-int field(Table &t, const char *name)
-{
-    return t.fieldByName(QLatin1String(name)).asInteger();
-}
-
-TStationDirectionPrefs placementOf(Table &t)
-{
-    TStationDirectionPrefs p;
-    p.Position = toByte(field(t, "Position"));
-    p.OffsetX = field(t, "OffsetX");
-    p.OffsetY = field(t, "OffsetY");
-    p.TextDirection = toByte(field(t, "TextDirection"));
-    p.Rotation = field(t, "Rotation");
-    return p;
-}
+    TStationDirectionPrefs read(Table &t) const
+    {
+        TStationDirectionPrefs p;
+        p.Position = toByte(IntAt(t, position));
+        p.OffsetX = IntAt(t, offsetX);
+        p.OffsetY = IntAt(t, offsetY);
+        p.TextDirection = toByte(IntAt(t, textDirection));
+        p.Rotation = IntAt(t, rotation);
+        return p;
+    }
+    int position, offsetX, offsetY, textDirection, rotation;
+};
 
 struct Placement
 {
@@ -82,31 +63,82 @@ std::vector<Placement> readPlacements(const TLineMapEditorState &State)
 {
     std::vector<Placement> rows;
     const bool leaveOutEdited = State.LineMode || State.StationMode;
-    walkTable(dm1->cdsLineMapStations, QStringLiteral("idxStationID"), [&](Table &t) {
-        const Placement p{field(t, "LineID"), field(t, "LineSectionID"), field(t, "StationID"), field(t, "XPos"),
-                          field(t, "YPos")};
+    Table &table = dm1->cdsLineMapStations;
+    const int cLine = Column(table, "LineID"), cSection = Column(table, "LineSectionID"),
+              cStation = Column(table, "StationID"), cX = Column(table, "XPos"), cY = Column(table, "YPos");
+    WalkTable(table, QStringLiteral("idxStationID"), [&](Table &t) {
+        const Placement p{IntAt(t, cLine), IntAt(t, cSection), IntAt(t, cStation), IntAt(t, cX), IntAt(t, cY)};
         if (!leaveOutEdited || p.lineID != State.CurrentLineID)
             rows.push_back(p);
     });
     return rows;
 }
 
-void stationCanvas(QPainter &Canvas, const FontValue &Font)
+// A name font as the painter holds it, with its colour and its metrics on the painter's
+// picture. Made once per drawing: a QFont made afresh for every name looks its font engine up
+// again each time.
+struct NameFont
 {
-    Canvas.setFont(PlanFont(Font));
-    SetPlanPen(Canvas, Font.color, 1);
-    Canvas.setBrush(Qt::NoBrush);
-    Canvas.setBackgroundMode(Qt::TransparentMode);
+    QFont font;
+    QPen pen;
+    QFontMetrics metrics;
+    int ascent;
+    int height;
+};
+
+NameFont makeNameFont(QPainter &Canvas, const FontValue &Value)
+{
+    Canvas.setFont(PlanFont(Value));
+    // A painter on no picture measures as the plan's 96-dpi pictures do.
+    QImage probe;
+    if (!Canvas.device()) {
+        probe = QImage(1, 1, QImage::Format_RGB32);
+        SetPlanResolution(probe);
+    }
+    const QFontMetrics metrics(Canvas.font(), Canvas.device() ? Canvas.device() : &probe);
+    return {Canvas.font(), PlanPen(Value.color, 1), metrics, metrics.ascent(), metrics.height()};
 }
 
-// A text's extent as PlanTextExtent gives it, measured on the painter's own 96-dpi picture.
-QSize textExtent(QPainter &Canvas, const QString &Text)
+enum NameKind { StationName = 0, TransferName = 1 };
+
+// The painter of one drawing and its two name fonts (station and transfer names), each made
+// when first used and set on the painter only when the other one was set before.
+class NamePainter
 {
-    if (!Canvas.device())
-        return PlanTextExtent(Canvas.font(), Text);
-    const QFontMetrics fm(Canvas.font(), Canvas.device());
-    return QSize(fm.horizontalAdvance(Text), fm.height());
-}
+public:
+    NamePainter(QPainter &Canvas, const TLineMapPrefs &Prefs) : canvas(Canvas), m_prefs(Prefs) {}
+
+    // Sets the painter up for a name: its font, the font's colour, no brush, no background.
+    const NameFont &select(NameKind Kind)
+    {
+        std::optional<NameFont> &font = m_fonts[Kind];
+        if (!font)
+            font = makeNameFont(canvas, Kind == StationName ? m_prefs.StationFont : m_prefs.MultiStationFont);
+        else if (m_selected != Kind)
+            canvas.setFont(font->font);
+        m_selected = Kind;
+        canvas.setPen(font->pen);
+        canvas.setBrush(Qt::NoBrush);
+        canvas.setBackgroundMode(Qt::TransparentMode);
+        return *font;
+    }
+    // A text's extent as PlanTextExtent gives it: advance width by font height.
+    static QSize extent(const NameFont &Font, const QString &Text)
+    {
+        return QSize(Font.metrics.horizontalAdvance(Text), Font.height);
+    }
+    void write(const NameFont &Font, QPoint P, int Angle, const QString &Text)
+    {
+        TextOutAngle(canvas, P.x(), P.y(), Angle, Text, Font.ascent);
+    }
+
+    QPainter &canvas;
+
+private:
+    const TLineMapPrefs &m_prefs;
+    std::optional<NameFont> m_fonts[2];
+    int m_selected = -1;
+};
 
 void symbolPenAndBrush(QPainter &Canvas)
 {
@@ -114,12 +146,39 @@ void symbolPenAndBrush(QPainter &Canvas)
     SetPlanBrush(Canvas, 0xFFFFFF);
 }
 
-void drawNamedStation(QPainter &Canvas, TLineMapEditorState &State, const TStationDrawLookup &Lookup, int X, int Y,
-                      int StationID, int SectionID, int LineID)
+// The station name of State.StationTextPrefs at the origin its placement gives for a station
+// at P; a placement outside the tables writes it at P.
+void writeStationName(NamePainter &Names, const TLineMapEditorState &State, QPoint P)
+{
+    const NameFont &font = Names.select(StationName);
+    const TStationTextPrefs &t = State.StationTextPrefs;
+    // Measuring a name shapes it as writing it does again; most placements need only its height.
+    const int width = StationNameNeedsWidth(DirectionClassOf(t.Degree), t.Position, t.TextDirection)
+                          ? font.metrics.horizontalAdvance(t.StationName)
+                          : 0;
+    StationTextOrigin(t, State.Prefs.LineDrawWidth, width, font.height, P);
+    Names.write(font, P, t.Rotation, t.StationName);
+}
+
+void drawStation(NamePainter &Names, const TLineMapEditorState &State)
+{
+    const TStationTextPrefs &t = State.StationTextPrefs;
+    DrawStationSymbol(Names.canvas, State.Prefs, t.X, t.Y);
+    writeStationName(Names, State, QPoint(t.X, t.Y));
+}
+
+void drawNamedStation(NamePainter &Names, TLineMapEditorState &State, const TStationDrawLookup &Lookup, int X,
+                      int Y, int StationID, int SectionID, int LineID)
 {
     LoadStationTextPrefs(State, Lookup, X, Y, StationID, SectionID, LineID);
-    DrawStation(Canvas, State);
+    drawStation(Names, State);
 }
+
+void drawParallelMultiStation(NamePainter &Names, TLineMapEditorState &State, const TStationDrawLookup &Lookup,
+                              int MinX, int MaxX, int MinY, int MaxY, int Degree, int LineID, int SectionID,
+                              int StationID);
+void drawGeneralMultiStation(NamePainter &Names, const TLineMapEditorState &State, const TStationDrawLookup &Lookup,
+                             int MinX, int MaxX, int MinY, int MaxY, int StationID, const QString &Name);
 
 } // namespace
 
@@ -135,27 +194,46 @@ bool TStationDrawLookup::DegreeOf(int LineID, int SectionID, int &Degree) const
 TStationDrawLookup ReadStationDrawLookup(int LineMapID)
 {
     TStationDrawLookup look;
-    walkTable(dm1->cdsLineMapLineSections, QStringLiteral("idxMapLineSection"), [&](Table &t) {
-        if (field(t, "LineMapID") == LineMapID) {
-            const quint64 key = sectionKey(field(t, "LineID"), field(t, "SectionID"));
-            if (!look.SectionDegree.contains(key))
-                look.SectionDegree.insert(key, field(t, "Degree"));
-        }
-    });
-    walkTable(dm1->cdsStations, QString(), [&](Table &t) {
-        const int id = field(t, "ID");
-        if (!look.StationNames.contains(id))
-            look.StationNames.insert(id, t.fieldByName(QStringLiteral("Station")).asString());
-    });
-    walkTable(dm1->cdsLineMapIndividualStationPrefs, QStringLiteral("idxLineIDTypeValue"), [&](Table &t) {
-        look.Overrides.emplace(std::make_tuple(field(t, "LineID"), field(t, "IDType"), field(t, "IDValue")),
-                               placementOf(t));
-    });
-    walkTable(dm1->cdsLineMapIndividualMultiStationPrefs, QStringLiteral("idxStationID"), [&](Table &t) {
-        const int id = field(t, "StationID");
-        if (!look.MultiOverrides.contains(id))
-            look.MultiOverrides.insert(id, placementOf(t));
-    });
+    {
+        Table &table = dm1->cdsLineMapLineSections;
+        const int cMap = Column(table, "LineMapID"), cLine = Column(table, "LineID"),
+                  cSection = Column(table, "SectionID"), cDegree = Column(table, "Degree");
+        WalkTable(table, QStringLiteral("idxMapLineSection"), [&](Table &t) {
+            if (IntAt(t, cMap) == LineMapID) {
+                const quint64 key = sectionKey(IntAt(t, cLine), IntAt(t, cSection));
+                if (!look.SectionDegree.contains(key))
+                    look.SectionDegree.insert(key, IntAt(t, cDegree));
+            }
+        });
+    }
+    {
+        Table &table = dm1->cdsStations;
+        const int cID = Column(table, "ID"), cName = Column(table, "Station");
+        WalkTable(table, QString(), [&](Table &t) {
+            const int id = IntAt(t, cID);
+            if (!look.StationNames.contains(id))
+                look.StationNames.insert(id, t.field(cName).asString());
+        });
+    }
+    {
+        Table &table = dm1->cdsLineMapIndividualStationPrefs;
+        const int cLine = Column(table, "LineID"), cType = Column(table, "IDType"), cValue = Column(table, "IDValue");
+        const PlacementColumns placement(table);
+        WalkTable(table, QStringLiteral("idxLineIDTypeValue"), [&](Table &t) {
+            look.Overrides.emplace(std::make_tuple(IntAt(t, cLine), IntAt(t, cType), IntAt(t, cValue)),
+                                   placement.read(t));
+        });
+    }
+    {
+        Table &table = dm1->cdsLineMapIndividualMultiStationPrefs;
+        const int cStation = Column(table, "StationID");
+        const PlacementColumns placement(table);
+        WalkTable(table, QStringLiteral("idxStationID"), [&](Table &t) {
+            const int id = IntAt(t, cStation);
+            if (!look.MultiOverrides.contains(id))
+                look.MultiOverrides.insert(id, placement.read(t));
+        });
+    }
     return look;
 }
 
@@ -205,8 +283,8 @@ bool StationTextOrigin(const TStationTextPrefs &Text, int LineDrawWidth, int W, 
 
 void ComputeStationTextOrigin(QPainter &Canvas, const TLineMapEditorState &State, QPoint &P)
 {
-    stationCanvas(Canvas, State.Prefs.StationFont);
-    const QSize extent = textExtent(Canvas, State.StationTextPrefs.StationName);
+    NamePainter names(Canvas, State.Prefs);
+    const QSize extent = NamePainter::extent(names.select(StationName), State.StationTextPrefs.StationName);
     StationTextOrigin(State.StationTextPrefs, State.Prefs.LineDrawWidth, extent.width(), extent.height(), P);
 }
 
@@ -219,11 +297,8 @@ void DrawStationSymbol(QPainter &Canvas, const TLineMapPrefs &Prefs, int X, int 
 
 void DrawStation(QPainter &Canvas, TLineMapEditorState &State)
 {
-    const TStationTextPrefs &t = State.StationTextPrefs;
-    DrawStationSymbol(Canvas, State.Prefs, t.X, t.Y);
-    QPoint p(t.X, t.Y);
-    ComputeStationTextOrigin(Canvas, State, p);
-    TextOutAngle(Canvas, p.x(), p.y(), t.Rotation, t.StationName);
+    NamePainter names(Canvas, State.Prefs);
+    drawStation(names, State);
 }
 
 void DrawCurrentLineStations(QPainter &Canvas, TLineMapEditorState &State)
@@ -231,9 +306,10 @@ void DrawCurrentLineStations(QPainter &Canvas, TLineMapEditorState &State)
     if (State.Stations.empty())
         return;
     const TStationDrawLookup look = ReadStationDrawLookup(State.LineMapID);
+    NamePainter names(Canvas, State.Prefs);
     for (const TLineStation &stop : State.Stations)
         if (stop.On)
-            drawNamedStation(Canvas, State, look, stop.XPos, stop.YPos, stop.StationID, stop.LineSectionID,
+            drawNamedStation(names, State, look, stop.XPos, stop.YPos, stop.StationID, stop.LineSectionID,
                              State.CurrentLineID);
 }
 
@@ -244,13 +320,14 @@ void DrawStations(QPainter &Canvas, TLineMapEditorState &State)
         return;
     const TStationDrawLookup look = ReadStationDrawLookup(State.LineMapID);
     const TLineMapPrefs &prefs = State.Prefs;
+    NamePainter names(Canvas, prefs);
 
     if (!State.ShowMultiStations) {
         // One name per station, the further placements as bare symbols.
         for (size_t i = 0; i < rows.size(); ++i) {
             const Placement &r = rows[i];
             if (i == 0 || rows[i - 1].stationID != r.stationID)
-                drawNamedStation(Canvas, State, look, r.x, r.y, r.stationID, r.sectionID, r.lineID);
+                drawNamedStation(names, State, look, r.x, r.y, r.stationID, r.sectionID, r.lineID);
             else
                 DrawStationSymbol(Canvas, prefs, r.x, r.y);
         }
@@ -310,21 +387,19 @@ void DrawStations(QPainter &Canvas, TLineMapEditorState &State)
         const QString name = look.StationNames.value(id);
         if (count == 1) {
             if (State.ShowStations)
-                drawNamedStation(Canvas, State, look, minX, minY, id, chosen->sectionID, chosen->lineID);
+                drawNamedStation(names, State, look, minX, minY, id, chosen->sectionID, chosen->lineID);
         } else if (minX == maxX && minY == maxY) {
             if (prefs.MultiStationRoundSelfPos && prefs.MultiStationTextInheritSelfPos)
-                drawNamedStation(Canvas, State, look, minX, minY, id, chosen->sectionID, chosen->lineID);
+                drawNamedStation(names, State, look, minX, minY, id, chosen->sectionID, chosen->lineID);
             else
-                DrawGeneralMultiStation(Canvas, State, look, minX, maxX, minY, maxY, chosen->sectionID,
-                                        chosen->lineID, id, name);
+                drawGeneralMultiStation(names, State, look, minX, maxX, minY, maxY, id, name);
         } else if (parallel) {
             int degree = -1;
             look.DegreeOf(last.lineID, last.sectionID, degree);
-            DrawParallelMultiStation(Canvas, State, look, minX, maxX, minY, maxY, degree, chosen->lineID,
-                                     chosen->sectionID, id, name);
+            drawParallelMultiStation(names, State, look, minX, maxX, minY, maxY, degree, chosen->lineID,
+                                     chosen->sectionID, id);
         } else {
-            DrawGeneralMultiStation(Canvas, State, look, minX, maxX, minY, maxY, chosen->sectionID, chosen->lineID,
-                                    id, name);
+            drawGeneralMultiStation(names, State, look, minX, maxX, minY, maxY, id, name);
         }
         begin = end;
     }
@@ -335,6 +410,17 @@ void DrawParallelMultiStation(QPainter &Canvas, TLineMapEditorState &State, cons
                               int StationID, const QString &Name)
 {
     Q_UNUSED(Name); // the name comes with the placement's name setting
+    NamePainter names(Canvas, State.Prefs);
+    drawParallelMultiStation(names, State, Lookup, MinX, MaxX, MinY, MaxY, Degree, LineID, SectionID, StationID);
+}
+
+namespace {
+
+void drawParallelMultiStation(NamePainter &Names, TLineMapEditorState &State, const TStationDrawLookup &Lookup,
+                              int MinX, int MaxX, int MinY, int MaxY, int Degree, int LineID, int SectionID,
+                              int StationID)
+{
+    QPainter &Canvas = Names.canvas;
     const TLineMapPrefs &prefs = State.Prefs;
     const int d = std::max(prefs.LineDrawWidth, 6);
     const int a = d / 2;
@@ -399,10 +485,10 @@ void DrawParallelMultiStation(QPainter &Canvas, TLineMapEditorState &State, cons
         return; // not a direction a parallel row is made of
     }
     LoadStationTextPrefs(State, Lookup, namePoint.x(), namePoint.y(), StationID, SectionID, LineID);
-    QPoint p = namePoint;
-    ComputeStationTextOrigin(Canvas, State, p);
-    TextOutAngle(Canvas, p.x(), p.y(), State.StationTextPrefs.Rotation, State.StationTextPrefs.StationName);
+    writeStationName(Names, State, namePoint);
 }
+
+} // namespace
 
 QPoint MultiStationTextOrigin(int Position, int Align, int Rotation, int OffsetX, int OffsetY, int Left, int Top,
                               int Right, int Bottom, int W, int H)
@@ -554,6 +640,16 @@ void DrawGeneralMultiStation(QPainter &Canvas, TLineMapEditorState &State, const
 {
     Q_UNUSED(SectionID);
     Q_UNUSED(LineID);
+    NamePainter names(Canvas, State.Prefs);
+    drawGeneralMultiStation(names, State, Lookup, MinX, MaxX, MinY, MaxY, StationID, Name);
+}
+
+namespace {
+
+void drawGeneralMultiStation(NamePainter &Names, const TLineMapEditorState &State, const TStationDrawLookup &Lookup,
+                             int MinX, int MaxX, int MinY, int MaxY, int StationID, const QString &Name)
+{
+    QPainter &Canvas = Names.canvas;
     const TLineMapPrefs &prefs = State.Prefs;
     const int d = std::max(prefs.LineDrawWidth, 6);
     const int left = MinX - d / 2;
@@ -562,14 +658,13 @@ void DrawGeneralMultiStation(QPainter &Canvas, TLineMapEditorState &State, const
     const int bottom = MaxY + (d + 1) / 2;
     symbolPenAndBrush(Canvas);
     const bool onePoint = MinX == MaxX && MinY == MaxY;
-    if (prefs.MultiStationRoundSelfPos && onePoint) {
+    const bool circle = prefs.MultiStationRoundSelfPos && onePoint;
+    if (circle)
         PlanEllipse(Canvas, left, top, right, bottom);
-        stationCanvas(Canvas, prefs.StationFont);
-    } else {
+    else
         PlanRectangle(Canvas, left, top, right, bottom);
-        stationCanvas(Canvas, prefs.MultiStationFont);
-    }
-    const QSize extent = textExtent(Canvas, Name);
+    const NameFont &font = Names.select(circle ? StationName : TransferName);
+    const QSize extent = NamePainter::extent(font, Name);
 
     TStationDirectionPrefs setting;
     const auto found = Lookup.MultiOverrides.constFind(StationID);
@@ -585,5 +680,7 @@ void DrawGeneralMultiStation(QPainter &Canvas, TLineMapEditorState &State, const
     const QPoint p = MultiStationTextOrigin(setting.Position, setting.TextDirection, setting.Rotation, setting.OffsetX,
                                             setting.OffsetY, left, top, right, bottom, extent.width(),
                                             extent.height());
-    TextOutAngle(Canvas, p.x(), p.y(), setting.Rotation, Name);
+    Names.write(font, p, setting.Rotation, Name);
 }
+
+} // namespace

@@ -11,6 +11,7 @@
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "linemap/draw_geometry.h"
+#include "linemap/plan_tables.h"
 #include "platform/table.h"
 
 namespace {
@@ -19,41 +20,6 @@ int clampToInt(std::int64_t v)
 {
     return int(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
 }
-
-// Sets and afterwards restores a table's index and filter, so that a walk leaves the editor's
-// own settings as they were.
-class KeepTableView
-{
-public:
-    explicit KeepTableView(Table &table)
-        : m_table(table), m_index(table.indexName()), m_filter(table.filter()), m_filtered(table.filtered()),
-          m_wasOpen(table.active())
-    {
-        if (!m_wasOpen)
-            m_table.open();
-    }
-    ~KeepTableView()
-    {
-        try {
-            m_table.setFiltered(false);
-            m_table.setFilter(m_filter);
-            m_table.setFiltered(m_filtered);
-            m_table.setIndexName(m_index);
-            if (!m_wasOpen)
-                m_table.close();
-        } catch (const TableError &) {
-        }
-    }
-    KeepTableView(const KeepTableView &) = delete;
-    KeepTableView &operator=(const KeepTableView &) = delete;
-
-private:
-    Table &m_table;
-    QString m_index;
-    QString m_filter;
-    bool m_filtered;
-    bool m_wasOpen;
-};
 
 bool sectionHolds(const TLineSection &s, int x, int y)
 {

@@ -136,6 +136,19 @@ QPoint StationNameOrigin(int Cls, int Position, int TextDirection, int Rotation,
     return {x0, y0};
 }
 
+bool StationNameNeedsWidth(int Cls, int Position, int TextDirection)
+{
+    switch (Cls) {
+    case dcNS:
+    case dcSWNE:
+        return Position == 0;
+    case dcNWSE:
+        return Position != 0;
+    default:
+        return TextDirection == 1 || TextDirection == 2;
+    }
+}
+
 QList<int> PreviewRasterPositions(int Size, int RasterWidth)
 {
     const int R = RasterWidth < 1 ? 1 : RasterWidth;
@@ -175,7 +188,10 @@ void DrawPreviewStations(QPainter &Canvas, const TLineMapPrefs &Prefs, int Cls, 
         PlanEllipse(Canvas, p.x() - h, p.y() - h, p.x() + h, p.y() + h);
 }
 
-void DrawPreviewStationTexts(QPainter &Canvas, const TLineMapPrefs &Prefs, int Cls, int Wp, int Hp)
+namespace {
+
+// The two sample names at the origins of the class's placement, turned by Rotation.
+void drawPreviewNames(QPainter &Canvas, const TLineMapPrefs &Prefs, int Cls, int Wp, int Hp, int Rotation)
 {
     prepareTextCanvas(Canvas, Prefs);
     const TStationDirectionPrefs &p = StationPrefs(Prefs, Cls);
@@ -184,10 +200,21 @@ void DrawPreviewStationTexts(QPainter &Canvas, const TLineMapPrefs &Prefs, int C
     for (int i = 0; i < 2; ++i) {
         const QString name = PreviewStationName(i);
         const QSize ext = PlanTextExtent(Canvas.font(), name);
-        const QPoint o = StationNameOrigin(Cls, p.Position, p.TextDirection, 0, p.OffsetX, p.OffsetY, points[i].x(),
-                                           points[i].y(), ext.width(), ext.height(), Prefs.LineDrawWidth, true);
-        PlanTextOut(Canvas, o.x(), o.y(), name);
+        const QPoint o = StationNameOrigin(Cls, p.Position, p.TextDirection, Rotation, p.OffsetX, p.OffsetY,
+                                           points[i].x(), points[i].y(), ext.width(), ext.height(),
+                                           Prefs.LineDrawWidth, true);
+        if (Rotation == 0)
+            PlanTextOut(Canvas, o.x(), o.y(), name);
+        else
+            DrawPreviewTextRotated(Canvas, o.x(), o.y(), Rotation, name);
     }
+}
+
+} // namespace
+
+void DrawPreviewStationTexts(QPainter &Canvas, const TLineMapPrefs &Prefs, int Cls, int Wp, int Hp)
+{
+    drawPreviewNames(Canvas, Prefs, Cls, Wp, Hp, 0);
 }
 
 void DrawPreviewTextRotated(QPainter &Canvas, int X, int Y, int Angle, const QString &Text)
@@ -197,18 +224,7 @@ void DrawPreviewTextRotated(QPainter &Canvas, int X, int Y, int Angle, const QSt
 
 void DrawPreviewStationTextsRotated(QPainter &Canvas, const TLineMapPrefs &Prefs, int Cls, int Wp, int Hp)
 {
-    prepareTextCanvas(Canvas, Prefs);
-    const TStationDirectionPrefs &p = StationPrefs(Prefs, Cls);
-    const auto [first, second] = namePoints(Cls, Wp, Hp);
-    const QPoint points[] = {first, second};
-    for (int i = 0; i < 2; ++i) {
-        const QString name = PreviewStationName(i);
-        const QSize ext = PlanTextExtent(Canvas.font(), name);
-        const QPoint o = StationNameOrigin(Cls, p.Position, p.TextDirection, p.Rotation, p.OffsetX, p.OffsetY,
-                                           points[i].x(), points[i].y(), ext.width(), ext.height(),
-                                           Prefs.LineDrawWidth, true);
-        DrawPreviewTextRotated(Canvas, o.x(), o.y(), p.Rotation, name);
-    }
+    drawPreviewNames(Canvas, Prefs, Cls, Wp, Hp, StationPrefs(Prefs, Cls).Rotation);
 }
 
 void PaintPreview(QPainter &Canvas, const TLineMapPrefs &Prefs, int Cls, int Wp, int Hp)

@@ -24,6 +24,9 @@ QString PreviewStationName(int Index); // 0 or 1
 // uncorrected). The plan's station names use it too.
 QPoint StationNameOrigin(int Cls, int Position, int TextDirection, int Rotation, int OffsetX, int OffsetY, int X,
                          int Y, int Wt, int Ht, int LineWidth, bool PreviewRow);
+// Whether StationNameOrigin reads the name's width for these settings: a name that begins at
+// its station's side of the line (the usual case) is placed without measuring it.
+bool StationNameNeedsWidth(int Cls, int Position, int TextDirection);
 
 void PaintPreview(QPainter &Canvas, const TLineMapPrefs &Prefs, int Cls, int Wp = kPreviewSize,
                   int Hp = kPreviewSize);

@@ -4,6 +4,7 @@
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "linemap/edit_line_network_plans.h"
+#include "plan_editor_fixture.h"
 #include "support/project_folder.h"
 
 #include <QCheckBox>
@@ -24,15 +25,12 @@ namespace {
 // line Bus 7 without stops; one plan of 400 by 300 pixels on a raster of 20 opened in the
 // drawing editor, where U1's course has been drawn and saved: right from (40, 40) to
 // (100, 40), down to (100, 80), left to (80, 80).
-class StationModes : public StartedProgram
+class StationModes : public PlanEditorWindow
 {
 protected:
     void SetUp() override
     {
-        StartedProgram::SetUp();
-        ASSERT_TRUE(m_dir.isValid());
-        ProjectDir = m_dir.path();
-        ProjectFileName = m_dir.filePath(QStringLiteral("city.ppr"));
+        PlanEditorWindow::SetUp();
         CreateEmptyStations();
         CreateEmptyLines();
         CreateEmptyLineStations();
@@ -42,22 +40,7 @@ protected:
         ASSERT_EQ(AddLine(QStringLiteral("U1")), 1);
         ASSERT_EQ(AddLine(QStringLiteral("Bus 7")), 2);
         stops(1, {1, 2, 2, 3});
-        CreateEmptyLineMaps();
-        CreateEmptyLineMapPrefs();
-        CreateEmptyLineMapLines();
-        CreateEmptyLineMapLineSections();
-        CreateEmptyLineMapLineConnections();
-        CreateEmptyLineMapLineTextVisible();
-        CreateEmptyLineMapLineTextColor();
-        CreateEmptyLineMapLineTextOffset();
-        ASSERT_EQ(AddLineMap(QStringLiteral("Centre")), 1);
-        TLineMapPrefs prefs;
-        prefs.Width = 400;
-        prefs.Height = 300;
-        prefs.LineRasterWidth = 20;
-        prefs.LineDrawWidth = 4;
-        prefs.BackgroundColor = 0xFFFFFF;
-        prefs.LineColor = 0x0000FF;
+        TLineMapPrefs prefs = centrePrefs();
         prefs.LineTextPosStart = true;
         prefs.LineTextPosEnd = false;
         prefs.LineTextPosOther = true;
@@ -68,12 +51,9 @@ protected:
         prefs.NWSE.Rotation = 0;
         prefs.MultiStationPosition = 1;
         prefs.MultiStationOffsetX = 3;
-        ASSERT_TRUE(AddLineMapPrefs(1, prefs));
-
-        fmEditLineNetworkPlans->show();
-        fmEditLineNetworkPlans->findChild<QListWidget *>(QStringLiteral("lbMaps"))->setCurrentRow(0);
-        fmEditLineMapLines->show();
-        ASSERT_EQ(fmEditLineMapLines->State.LineMapID, 1);
+        openCentre(prefs);
+        if (HasFatalFailure())
+            return;
 
         choose("lbLines", "U1");
         click("bbEditLine");
@@ -85,14 +65,6 @@ protected:
         click("bbSaveLine");
         ASSERT_TRUE(m_dialogs.messages.isEmpty());
         ASSERT_EQ(page(), "tsEmptyPrefs");
-    }
-    void TearDown() override
-    {
-        fmEditLineMapLines->hide();
-        fmEditLineNetworkPlans->hide();
-        StartedProgram::TearDown();
-        ProjectDir.clear();
-        ProjectFileName.clear();
     }
 
     void stops(int line, QList<int> ids)
@@ -112,27 +84,6 @@ protected:
             t.remove();
         }
     }
-    template <typename T>
-    T *ed(const char *name)
-    {
-        T *w = fmEditLineMapLines->findChild<T *>(QLatin1String(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    void click(const char *button) { ed<QAbstractButton>(button)->click(); }
-    void choose(const char *list, const QString &text)
-    {
-        QListWidget *w = ed<QListWidget>(list);
-        w->setCurrentItem(w->findItems(text, Qt::MatchExactly).value(0));
-    }
-    QStringList items(const char *list)
-    {
-        QStringList texts;
-        QListWidget *w = ed<QListWidget>(list);
-        for (int i = 0; i < w->count(); ++i)
-            texts << w->item(i)->text();
-        return texts;
-    }
     QStringList comboItems(const char *box)
     {
         QStringList texts;
@@ -141,8 +92,6 @@ protected:
             texts << w->itemText(i);
         return texts;
     }
-    QString page() { return ed<QTabWidget>("pcPrefs")->currentWidget()->objectName(); }
-    QByteArray bytes(const QString &file) { return fileBytes(m_dir.filePath(file)); }
     TLineStation stop(int i) { return fmEditLineMapLines->State.Stations.at(size_t(i)); }
     QPoint at(int i) { return {stop(i).XPos, stop(i).YPos}; }
     TLineMapEditorState &state() { return fmEditLineMapLines->State; }
@@ -162,9 +111,6 @@ protected:
             v << t.fieldByName(QLatin1String(f)).asString();
         return v.join(QLatin1Char(','));
     }
-
-    QTemporaryDir m_dir;
-    ScriptedDialogs m_dialogs;
 };
 
 } // namespace

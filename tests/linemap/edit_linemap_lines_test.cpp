@@ -6,6 +6,7 @@
 #include "linemap/edit_line_network_plans.h"
 #include "linemap/line_course.h"
 #include "linemap/linemap_render.h"
+#include "plan_editor_fixture.h"
 #include "support/project_folder.h"
 
 #include <QCheckBox>
@@ -21,65 +22,21 @@ namespace {
 
 // The program started, a project with two lines and one plan of 400 by 300 pixels on a raster
 // of 20, the plan list showing it selected and the drawing editor opened on it.
-class LineMapEditor : public StartedProgram
+class LineMapEditor : public PlanEditorWindow
 {
 protected:
     void SetUp() override
     {
-        StartedProgram::SetUp();
-        ASSERT_TRUE(m_dir.isValid());
-        ProjectDir = m_dir.path();
-        ProjectFileName = m_dir.filePath(QStringLiteral("city.ppr"));
+        PlanEditorWindow::SetUp();
         CreateEmptyLines();
         CreateEmptyLineGraphic();
         ASSERT_EQ(AddLine(QStringLiteral("U1")), 1);
         ASSERT_EQ(AddLine(QStringLiteral("Bus 7")), 2);
-        CreateEmptyLineMaps();
-        CreateEmptyLineMapPrefs();
-        CreateEmptyLineMapLines();
-        CreateEmptyLineMapLineSections();
-        CreateEmptyLineMapLineConnections();
-        CreateEmptyLineMapLineTextVisible();
-        CreateEmptyLineMapLineTextColor();
-        CreateEmptyLineMapLineTextOffset();
-        ASSERT_EQ(AddLineMap(QStringLiteral("Centre")), 1);
-        TLineMapPrefs prefs;
-        prefs.Width = 400;
-        prefs.Height = 300;
-        prefs.LineRasterWidth = 20;
-        prefs.LineDrawWidth = 4;
-        prefs.BackgroundColor = 0xFFFFFF;
-        prefs.LineColor = 0x0000FF;
+        TLineMapPrefs prefs = centrePrefs();
         prefs.VehicleColor = 0x00FF00;
-        ASSERT_TRUE(AddLineMapPrefs(1, prefs));
-
-        fmEditLineNetworkPlans->show();
-        child<QListWidget>(fmEditLineNetworkPlans, "lbMaps")->setCurrentRow(0);
-        fmEditLineMapLines->show();
-        ASSERT_EQ(fmEditLineMapLines->State.LineMapID, 1);
-    }
-    void TearDown() override
-    {
-        fmEditLineMapLines->hide();
-        fmEditLineNetworkPlans->hide();
-        StartedProgram::TearDown();
-        ProjectDir.clear();
-        ProjectFileName.clear();
+        openCentre(prefs);
     }
 
-    template <typename T>
-    static T *child(QWidget *window, const char *name)
-    {
-        T *w = window->findChild<T *>(QLatin1String(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    template <typename T>
-    T *ed(const char *name)
-    {
-        return child<T>(fmEditLineMapLines, name);
-    }
-    void click(const char *button) { ed<QPushButton>(button)->click(); }
     void press(std::initializer_list<int> angles)
     {
         for (int a : angles)
@@ -87,20 +44,9 @@ protected:
     }
     void editLine(const QString &name)
     {
-        QListWidget *lines = ed<QListWidget>("lbLines");
-        lines->setCurrentItem(lines->findItems(name, Qt::MatchExactly).value(0));
+        choose("lbLines", name);
         click("bbEditLine");
     }
-    QStringList items(const char *list)
-    {
-        QStringList texts;
-        QListWidget *w = ed<QListWidget>(list);
-        for (int i = 0; i < w->count(); ++i)
-            texts << w->item(i)->text();
-        return texts;
-    }
-    QString page() { return ed<QTabWidget>("pcPrefs")->currentWidget()->objectName(); }
-    QByteArray bytes(const QString &file) { return fileBytes(m_dir.filePath(file)); }
     // Every file of the project folder with its contents.
     QMap<QString, QByteArray> folder()
     {
@@ -120,9 +66,6 @@ protected:
         press({90, 90, 90, 180, 180, 270});
         click("bbLineDrawOnOff");
     }
-
-    QTemporaryDir m_dir;
-    ScriptedDialogs m_dialogs;
 };
 
 TEST_F(LineMapEditor, OpensThePlanIdle)

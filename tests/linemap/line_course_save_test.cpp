@@ -2,23 +2,12 @@
 
 #include "data/db_func.h"
 #include "linemap/line_course.h"
+#include "course_sections.h"
 #include "support/project_folder.h"
 
 #include <QDir>
 
 namespace {
-
-TLineSection sec(int sx, int sy, int ex, int ey, int degree = -1, int group = 1)
-{
-    TLineSection s;
-    s.GroupID = group;
-    s.StartX = sx;
-    s.StartY = sy;
-    s.EndX = ex;
-    s.EndY = ey;
-    s.Degree = degree;
-    return s;
-}
 
 QString text(const TLineSectionArray &sections)
 {

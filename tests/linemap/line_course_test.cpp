@@ -2,6 +2,7 @@
 
 #include "linemap/linemap_canvas.h"
 #include "linemap/linemap_render.h"
+#include "course_sections.h"
 #include "support/project_folder.h"
 
 namespace {
@@ -56,14 +57,7 @@ protected:
     }
     static TLineSection section(int group, int sx, int sy, int ex, int ey, int degree)
     {
-        TLineSection sec;
-        sec.GroupID = group;
-        sec.StartX = sx;
-        sec.StartY = sy;
-        sec.EndX = ex;
-        sec.EndY = ey;
-        sec.Degree = degree;
-        return sec;
+        return sec(sx, sy, ex, ey, degree, group);
     }
 
     TLineMapEditorState s;

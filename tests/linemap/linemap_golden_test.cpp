@@ -1,69 +1,17 @@
-// Golden images of the plan renderer and the style preview. A missing golden is written (and
-// reviewed before it is committed); with CI set in the environment a missing golden fails.
+// Golden images of the plan renderer and the style preview.
 #include "linemap/linemap_render.h"
 #include "linemap/plan_style_rules.h"
 #include "linemap/style_preview.h"
 #include "linemap/linemap_records.h"
 
 #include "data/db_func.h"
+#include "golden_image.h"
 #include "gui_environment.h"
 #include "support/project_folder.h"
 
-#include <QDir>
 #include <QFontInfo>
 
-#include <cstdlib>
-
 namespace {
-
-bool near(QRgb a, QRgb b)
-{
-    return std::abs(qRed(a) - qRed(b)) <= 40 && std::abs(qGreen(a) - qGreen(b)) <= 40 &&
-           std::abs(qBlue(a) - qBlue(b)) <= 40;
-}
-
-// Pixels of `a` that have no close colour within one pixel in `b`: glyph hinting moves edges by
-// a pixel and passes; a moved or missing line leaves whole runs unmatched.
-int unmatched(const QImage &a, const QImage &b, int radius)
-{
-    int n = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            bool found = false;
-            for (int dy = -radius; dy <= radius && !found; ++dy)
-                for (int dx = -radius; dx <= radius && !found; ++dx) {
-                    const int bx = x + dx, by = y + dy;
-                    found = bx >= 0 && by >= 0 && bx < b.width() && by < b.height() && near(p, b.pixel(bx, by));
-                }
-            n += !found;
-        }
-    return n;
-}
-
-// Pictures without text compare exactly (radius 0); text may move a pixel (radius 1).
-void expectGolden(const QImage &image, const QString &name, int allowed = 0, int radius = 0)
-{
-    const QString dir = QStringLiteral(KORVALIN_TEST_DATA_DIR "/linemap");
-    const QString file = dir + QLatin1Char('/') + name + QStringLiteral(".png");
-    const QImage actual = image.convertToFormat(QImage::Format_RGB32);
-    if (!QFileInfo::exists(file)) {
-        if (qEnvironmentVariableIsSet("CI")) {
-            ADD_FAILURE() << "missing golden image " << file.toStdString();
-            return;
-        }
-        ASSERT_TRUE(QDir().mkpath(dir));
-        ASSERT_TRUE(actual.save(file, "PNG"));
-        std::printf("wrote golden image %s\n", qPrintable(file));
-        return;
-    }
-    const QImage golden = QImage(file).convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(golden.size(), actual.size()) << name.toStdString();
-    const int missing = unmatched(actual, golden, radius) + unmatched(golden, actual, radius);
-    if (missing > allowed)
-        actual.save(QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral("-actual.png"), "PNG");
-    EXPECT_LE(missing, allowed) << name.toStdString() << " differs from its golden image";
-}
 
 class Goldens : public ProjectFolder
 {
@@ -137,24 +85,24 @@ TEST_F(Goldens, RendererLinesJunctionsAndBackgrounds)
     s.Sections = {{1, 60, 60, 120, 60, 0, 90}, {1, 120, 60, 120, 120, 0, 180}, {2, 120, 60, 180, 60, 0, 90}};
     s.Connections = {{1, 1, true, 120, 60}, {2, 1, false, 120, 60}, {3, 2, false, 120, 60}};
     Redraw(s);
-    expectGolden(s.Picture, QStringLiteral("render_lines"));
+    ExpectGolden(s.Picture, QStringLiteral("render_lines"));
 
     s.LineMode = false;
     s.ShowLines = false;
     s.ShowRaster = false;
     Redraw(s);
-    expectGolden(s.Picture, QStringLiteral("render_background_only"));
+    ExpectGolden(s.Picture, QStringLiteral("render_background_only"));
 
     s.ShowRaster = true;
     s.Prefs.BackgroundImageOn = true;
     s.BackgroundPicture = QImage(160, 100, QImage::Format_RGB32);
     s.BackgroundPicture.fill(QColor(255, 240, 200));
     Redraw(s);
-    expectGolden(s.Picture, QStringLiteral("render_background_smaller"));
+    ExpectGolden(s.Picture, QStringLiteral("render_background_smaller"));
     s.BackgroundPicture = QImage(300, 220, QImage::Format_RGB32);
     s.BackgroundPicture.fill(QColor(200, 240, 255));
     Redraw(s);
-    expectGolden(s.Picture, QStringLiteral("render_background_larger"));
+    ExpectGolden(s.Picture, QStringLiteral("render_background_larger"));
 }
 
 TEST(GoldenPreview, EveryClassAndRotation)
@@ -176,7 +124,7 @@ TEST(GoldenPreview, EveryClassAndRotation)
         TLineMapPrefs p = previewPrefs();
         StationPrefs(p, c.cls) = TStationDirectionPrefs{std::uint8_t(c.position), 0, 0, std::uint8_t(c.textDirection),
                                                         c.rotation};
-        expectGolden(preview(p, c.cls), QStringLiteral("preview_") + QString::fromLatin1(c.name), 40, 1);
+        ExpectGolden(preview(p, c.cls), QStringLiteral("preview_") + QString::fromLatin1(c.name), 40, 1);
     }
     // The tolerance lets hinting pass but not a sample line moved by two pixels.
     {
@@ -185,7 +133,7 @@ TEST(GoldenPreview, EveryClassAndRotation)
         QPainter painter(&moved);
         painter.drawImage(2, 0, a);
         painter.end();
-        EXPECT_GT(unmatched(a, moved, 1) + unmatched(moved, a, 1), 40);
+        EXPECT_GT(UnmatchedPixels(a, moved, 1) + UnmatchedPixels(moved, a, 1), 40);
     }
     // Raster widths 25 and 7, thin line, offsets.
     TLineMapPrefs p = previewPrefs();
@@ -193,9 +141,9 @@ TEST(GoldenPreview, EveryClassAndRotation)
     p.LineDrawWidth = 1;
     p.WE.OffsetX = 10;
     p.WE.OffsetY = -6;
-    expectGolden(preview(p, dcWE), QStringLiteral("preview_raster25_thin"), 40, 1);
+    ExpectGolden(preview(p, dcWE), QStringLiteral("preview_raster25_thin"), 40, 1);
     p.LineRasterWidth = 7;
     p.BackgroundColor = 0x203040;
     p.StationFont.color = 0xFFFFFF;
-    expectGolden(preview(p, dcNS), QStringLiteral("preview_raster7_dark"), 40, 1);
+    ExpectGolden(preview(p, dcNS), QStringLiteral("preview_raster7_dark"), 40, 1);
 }

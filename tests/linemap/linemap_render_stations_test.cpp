@@ -113,7 +113,7 @@ QRgb px(const QImage &image, int x, int y)
     return image.pixel(x, y) & 0xFFFFFF;
 }
 
-// A plan of 1200 by 2200 pixels (room for the Parts' worked points) on a white background.
+// A plan of 1200 by 2200 pixels (room for the worked examples' points) on a white background.
 class StationDrawing : public ProjectFolder
 {
 protected:

@@ -187,3 +187,22 @@ TEST(StylePreview, RasterPositionsAndNameOrigins)
     // An empty name (Wt 0) gives a finite origin.
     EXPECT_EQ(StationNameOrigin(dcWE, 0, 2, -45, 0, 0, 80, 120, 0, 14, 6, true).x(), 80 + 2);
 }
+
+// The station names skip measuring where the origin does not depend on the width; every
+// side, alignment and rotation must then give the same origin for any width.
+TEST(StylePreview, NameOriginsThatNeedNoWidthIgnoreIt)
+{
+    for (int cls : {dcWE, dcNS, dcNWSE, dcSWNE})
+        for (int position = 0; position <= 1; ++position)
+            for (int direction = 0; direction <= 2; ++direction)
+                for (int rotation : {0, 45, -45, 90, -90})
+                    for (bool previewRow : {false, true}) {
+                        auto origin = [&](int width) {
+                            return StationNameOrigin(cls, position, direction, rotation, 3, -2, 200, 150, width, 14,
+                                                     6, previewRow);
+                        };
+                        const bool differs = origin(0) != origin(70) || origin(1) != origin(333);
+                        EXPECT_EQ(differs, StationNameNeedsWidth(cls, position, direction))
+                            << cls << ' ' << position << ' ' << direction << ' ' << rotation;
+                    }
+}

@@ -2,22 +2,11 @@
 #include "linemap/station_text_choices.h"
 
 #include "data/db_func.h"
+#include "course_sections.h"
 #include "gui_environment.h"
 #include "support/project_folder.h"
 
 namespace {
-
-TLineSection section(int sx, int sy, int ex, int ey, int degree, int group = 1)
-{
-    TLineSection s;
-    s.GroupID = group;
-    s.StartX = sx;
-    s.StartY = sy;
-    s.EndX = ex;
-    s.EndY = ey;
-    s.Degree = degree;
-    return s;
-}
 
 TLineStationArray unplaced(int n)
 {
@@ -39,20 +28,20 @@ QList<int> offsetsAlong(const TLineStationArray &stops)
 
 TEST(SectionLength, StraightDiagonalAndHuge)
 {
-    EXPECT_EQ(SectionLength(section(0, 0, 100, 0, 90)), 100);
-    EXPECT_EQ(SectionLength(section(0, 50, 0, 10, 0)), 40);
-    EXPECT_EQ(SectionLength(section(0, 100, 100, 0, 45)), 141); // Trunc(Sqrt(20000) + 0.5)
+    EXPECT_EQ(SectionLength(sec(0, 0, 100, 0, 90)), 100);
+    EXPECT_EQ(SectionLength(sec(0, 50, 0, 10, 0)), 40);
+    EXPECT_EQ(SectionLength(sec(0, 100, 100, 0, 45)), 141); // Trunc(Sqrt(20000) + 0.5)
     // 2 * 100000 * 100000 does not fit 32 bits.
-    EXPECT_EQ(SectionLength(section(0, 0, 100000, 100000, 135)), 141421);
-    EXPECT_EQ(SectionLength(section(-2000000000, 0, 2000000000, 0, 90)), INT_MAX);
-    TLineSectionArray course{section(0, 0, 100, 0, 90), section(100, 0, 100, 50, 180)};
+    EXPECT_EQ(SectionLength(sec(0, 0, 100000, 100000, 135)), 141421);
+    EXPECT_EQ(SectionLength(sec(-2000000000, 0, 2000000000, 0, 90)), INT_MAX);
+    TLineSectionArray course{sec(0, 0, 100, 0, 90), sec(100, 0, 100, 50, 180)};
     EXPECT_EQ(ComputeSectionLengths(course), 150);
     EXPECT_EQ(course[1].Length, 50);
 }
 
 TEST(DistributeStops, FiveStopsOnOneSectionSnapToTheRaster)
 {
-    TLineSectionArray course{section(0, 0, 100, 0, 90)};
+    TLineSectionArray course{sec(0, 0, 100, 0, 90)};
     const int total = ComputeSectionLengths(course);
     TLineStationArray stops = unplaced(5);
     const TDistributionStart first = DistributeStops(course, total, stops, 10, false);
@@ -69,7 +58,7 @@ TEST(DistributeStops, FiveStopsOnOneSectionSnapToTheRaster)
 
 TEST(DistributeStops, DiagonalDistanceBecomesAnAxisOffset)
 {
-    TLineSectionArray course{section(0, 100, 100, 0, 45)};
+    TLineSectionArray course{sec(0, 100, 100, 0, 45)};
     const int total = ComputeSectionLengths(course); // 141: spacing 70 for three stops
     TLineStationArray stops = unplaced(3);
     DistributeStops(course, total, stops, 10, false);
@@ -82,7 +71,7 @@ TEST(DistributeStops, DiagonalDistanceBecomesAnAxisOffset)
 
 TEST(DistributeStops, ReverseWalksOnAndPlacedStopsKeepTheirSlot)
 {
-    TLineSectionArray course{section(0, 0, 100, 0, 90), section(100, 0, 100, 100, 180)};
+    TLineSectionArray course{sec(0, 0, 100, 0, 90), sec(100, 0, 100, 100, 180)};
     const int total = ComputeSectionLengths(course);
     TLineStationArray stops = unplaced(3);
     stops[1].On = true; // already placed: keeps its point and uses up the middle slot
@@ -102,7 +91,7 @@ TEST(DistributeStops, ReverseWalksOnAndPlacedStopsKeepTheirSlot)
 
 TEST(DistributeStops, SingleStopNoStopsNoCourse)
 {
-    TLineSectionArray course{section(20, 40, 120, 40, 90)};
+    TLineSectionArray course{sec(20, 40, 120, 40, 90)};
     const int total = ComputeSectionLengths(course);
     TLineStationArray one = unplaced(1);
     EXPECT_EQ(DistributeStops(course, total, one, 20, false).StationIndex, 0);
@@ -132,7 +121,7 @@ protected:
         CreateEmptyLineMapStations();
         CreateEmptyLineMapIndividualMultiStationPrefs();
         appendRows(dm1->cdsStations, {"ID", "Station"}, {{1, "A"}, {2, "B"}, {3, "C"}});
-        course = {section(0, 0, 100, 0, 90), section(100, 0, 100, 100, 180)};
+        course = {sec(0, 0, 100, 0, 90), sec(100, 0, 100, 100, 180)};
     }
     void lineStations(int line, QList<int> ids)
     {

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "app/app_environment.h"
+#include "data/db_func.h"
+#include "data/main_globals.h"
+#include "linemap/edit_line_network_plans.h"
+#include "linemap/edit_linemap_lines.h"
+#include "support/project_folder.h"
+#include "support/scripted_dialogs.h"
+
+#include <QAbstractButton>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+// The program started on a project in a temporary folder, for the drawing editor's window
+// tests: the plan "Centre" (ID 1) is added with settings the test chooses, and the plan list,
+// showing it selected, opens the drawing editor on it.
+class PlanEditorWindow : public StartedProgram
+{
+protected:
+    void SetUp() override
+    {
+        StartedProgram::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        ProjectDir = m_dir.path();
+        ProjectFileName = m_dir.filePath(QStringLiteral("city.ppr"));
+    }
+    void TearDown() override
+    {
+        fmEditLineMapLines->hide();
+        fmEditLineNetworkPlans->hide();
+        StartedProgram::TearDown();
+        ProjectDir.clear();
+        ProjectFileName.clear();
+    }
+
+    // 400 by 300 pixels on a raster of 20, lines 4 wide, white background, red lines.
+    static TLineMapPrefs centrePrefs()
+    {
+        TLineMapPrefs prefs;
+        prefs.Width = 400;
+        prefs.Height = 300;
+        prefs.LineRasterWidth = 20;
+        prefs.LineDrawWidth = 4;
+        prefs.BackgroundColor = 0xFFFFFF;
+        prefs.LineColor = 0x0000FF;
+        return prefs;
+    }
+    // The empty plan tables and the plan "Centre" with its settings row.
+    static void addCentre(const TLineMapPrefs &prefs)
+    {
+        CreateEmptyLineMaps();
+        CreateEmptyLineMapPrefs();
+        CreateEmptyLineMapLines();
+        CreateEmptyLineMapLineSections();
+        CreateEmptyLineMapLineConnections();
+        CreateEmptyLineMapLineTextVisible();
+        CreateEmptyLineMapLineTextColor();
+        CreateEmptyLineMapLineTextOffset();
+        ASSERT_EQ(AddLineMap(QStringLiteral("Centre")), 1);
+        ASSERT_TRUE(AddLineMapPrefs(1, prefs));
+    }
+    // The plan "Centre" with these settings, shown selected in the plan list and opened in the
+    // drawing editor.
+    void openCentre(const TLineMapPrefs &prefs)
+    {
+        addCentre(prefs);
+        if (!HasFatalFailure())
+            openEditor();
+    }
+    static void openEditor()
+    {
+        fmEditLineNetworkPlans->show();
+        QListWidget *plans = child<QListWidget>(fmEditLineNetworkPlans, "lbMaps");
+        ASSERT_NE(plans, nullptr);
+        plans->setCurrentRow(0);
+        fmEditLineMapLines->show();
+        ASSERT_EQ(fmEditLineMapLines->State.LineMapID, 1);
+    }
+
+    template <typename T>
+    static T *child(QWidget *window, const char *name)
+    {
+        T *w = window->findChild<T *>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    template <typename T>
+    T *ed(const char *name)
+    {
+        return child<T>(fmEditLineMapLines, name);
+    }
+    void click(const char *button) { ed<QAbstractButton>(button)->click(); }
+    void choose(const char *list, const QString &text)
+    {
+        QListWidget *w = ed<QListWidget>(list);
+        w->setCurrentItem(w->findItems(text, Qt::MatchExactly).value(0));
+    }
+    QStringList items(const char *list)
+    {
+        QStringList texts;
+        QListWidget *w = ed<QListWidget>(list);
+        for (int i = 0; i < w->count(); ++i)
+            texts << w->item(i)->text();
+        return texts;
+    }
+    QString page() { return ed<QTabWidget>("pcPrefs")->currentWidget()->objectName(); }
+    QByteArray bytes(const QString &file) { return fileBytes(m_dir.filePath(file)); }
+
+    QTemporaryDir m_dir;
+    ScriptedDialogs m_dialogs;
+};
