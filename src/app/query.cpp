@@ -14,9 +14,16 @@ TfmQuery *fmQuery = nullptr;
 
 namespace {
 
-// Typed text leaves a list without a selection: the last valid one stays in force.
+// A typed station name selects that station, as choosing it from the list does; any other typed
+// text gives way to the last valid selection, which stays in force.
 void showSelectedItem(QComboBox *list)
 {
+    const QString typed = list->currentText().trimmed();
+    int typedIndex = list->findText(typed, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (typedIndex < 0)
+        typedIndex = list->findText(typed, Qt::MatchFixedString);
+    if (!typed.isEmpty() && typedIndex >= 0)
+        list->setCurrentIndex(typedIndex);
     if (list->currentIndex() >= 0)
         list->setEditText(list->itemText(list->currentIndex()));
 }

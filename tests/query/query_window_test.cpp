@@ -141,6 +141,38 @@ Line 7: Zoo to Harbour, departure: 09:05 arrival: 09:11)");
     });
 }
 
+TEST_F(QueryWindow, ATypedStationNameIsTheStationAsked)
+{
+    addStations({"Market", "Harbour", "Zoo"});
+    const int line7 = addLine("Line 7", {"Market", "Zoo", "Harbour"});
+    addTimetable(line7, 1, 1, {"Market", "Zoo", "Harbour"}, regularTrips(3, 485, 10, 8, 6));
+    stopClock();
+    auto *start = control<QComboBox>("cbStartStation");
+    auto *target = control<QComboBox>("cbZielStation");
+    whileShown([&] {
+        ASSERT_EQ(start->currentText(), "Harbour");
+        // Typed in full and left with Tab or a click on the start button: that station is asked for.
+        start->setEditText(QStringLiteral("Market"));
+        leave(start);
+        EXPECT_EQ(start->currentIndex(), 1);
+        EXPECT_EQ(start->currentText(), "Market");
+        target->setEditText(QStringLiteral(" zoo "));
+        leave(target);
+        EXPECT_EQ(target->currentIndex(), 2);
+        EXPECT_EQ(target->currentText(), "Zoo");
+        // A name that is not listed gives way to the station chosen before.
+        target->setEditText(QStringLiteral("Zoological Garden"));
+        leave(target);
+        EXPECT_EQ(target->currentText(), "Zoo");
+
+        control<QTimeEdit>("dtpStartTime")->setTime(QTime(8, 0));
+        control<QPushButton>("btStartQuery")->click();
+        EXPECT_TRUE(control<QPlainTextEdit>("mZeiten")->toPlainText().contains(
+            "Line 7: Market to Zoo, departure: 08:05 arrival: 08:11"))
+            << control<QPlainTextEdit>("mZeiten")->toPlainText().toStdString();
+    });
+}
+
 TEST_F(QueryWindow, StationListsOfSmallProjects)
 {
     addStations({"Alone", "Other"});
