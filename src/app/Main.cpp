@@ -628,9 +628,14 @@ void TfmMain::sbWebViewClick()
         return;
     }
     WebPreviewURL = LocalFileAddress(ProjectDir + QStringLiteral("/webloader.htm"));
-    // The viewer window stands in only when the desktop cannot open the page.
-    if (!dialogs().shellOpen(WebPreviewURL))
+    // The viewer window stands in only when the desktop cannot open the page. It loads the page
+    // when it is shown, so one still open is shown anew: its page may be another project's.
+    if (!dialogs().shellOpen(WebPreviewURL)) {
+        if (fmWebView->isVisible())
+            fmWebView->hide();
         fmWebView->show();
+        fmWebView->raise();
+    }
 }
 
 void TfmMain::sbTimeTableInformationClick()

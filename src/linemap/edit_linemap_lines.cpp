@@ -89,6 +89,24 @@ void TfmEditLineMapLines::FormCreate()
     pcPrefs->setCurrentWidget(tsEmptyPrefs);
     gbShow->hide();
     shapeLineColor->hide();
+    // The controls that the modes hide and show keep their room, so that the buttons around
+    // them do not move under the mouse between two clicks.
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             bbDeleteAllSections, bbSaveLine, bbCancelLine, tcIndividualProperties, lStationTextPosition,
+             cbStationTextPosition, lStationTextDistanceH, lStationTextDistanceHPixel, eStationTextDistanceH,
+             lStationTextDistanceV, lStationTextDistanceVPixel, eStationTextDistanceV, lMultiStationPosition,
+             cbMultiStationPosition, lMultiStationAlign, cbMultiStationAlign, lMultiStationDirection,
+             cbMultiStationDirection, lMultiStationTextDistanceH, lMultiStationTextDistanceHPixel,
+             eMultiStationTextDistanceH, lMultiStationTextDistanceV, lMultiStationTextDistanceVPixel,
+             eMultiStationTextDistanceV, lLineTextColor, cobLineTextColor, lLineTextBackgroundColor,
+             cobLineTextBackgroundColor}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
+    // The name panel's three tabs are shown whole rather than behind scroll arrows.
+    tcIndividualPropertiesTabs->setUsesScrollButtons(false);
+    tcIndividualPropertiesTabs->setElideMode(Qt::ElideNone);
     ShowPicture();
 }
 
@@ -280,6 +298,12 @@ void TfmEditLineMapLines::StepDirection(int Angle)
             // Only the selection follows; a section click would move the stop itself.
             const QSignalBlocker block(list);
             list->setCurrentRow(State.CurrentSectionIndex);
+        }
+        if (State.StationMode) {
+            // The stop moved with the cursor: its symbol and name are drawn anew at its new
+            // point instead of staying where it stood.
+            RedrawWhole();
+            return;
         }
     }
     ShowPicture();

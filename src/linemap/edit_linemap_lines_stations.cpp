@@ -321,6 +321,13 @@ void TfmEditLineMapLines::bbStationsArrangeClick()
         selectStationRow(lbLineSections2, first.SectionIndex);
         State.StationMoveCursor = true;
         showStopPlaced(true);
+    } else {
+        // Nothing was left to place: the current stop, when placed, keeps its cursor, so the
+        // direction buttons and the section list still move it.
+        const int i = State.CurrentStationIndex;
+        State.StationMoveCursor = i >= 0 && i < int(State.Stations.size()) && State.Stations[i].On &&
+                                  State.CurrentSectionIndex >= 0 &&
+                                  State.CurrentSectionIndex < int(State.Sections.size());
     }
     RedrawWhole();
 }

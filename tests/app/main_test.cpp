@@ -2,9 +2,10 @@
 
 #include "app/app_environment.h"
 #include "app/edit_stations.h"
-#include "web/webview.h"
 #include "data/prj_params.h"
 #include "support/project_folder.h"
+#include "web/web_loader.h"
+#include "web/webview.h"
 
 #include <QDialog>
 #include <QDir>
@@ -12,8 +13,10 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWebEngineView>
 
 namespace {
 
@@ -127,6 +130,18 @@ TEST_F(MainWindow, PreviewWritesTheLoaderPageAndOpensItsAddress)
     d.shellResult = false;
     click("sbWebView");
     EXPECT_FALSE(fmWebView->isHidden());
+    ASSERT_NE(fmWebView->wbViewer, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([] { return fmWebView->wbViewer->url() == LocalAddressToUrl(WebPreviewURL); }, 10000));
+
+    // Another project opened while the viewer stays open: the preview shows that project's page.
+    ProjectDir = dir.path() + "/Anderes";
+    ProjectFileName = ProjectDir + "/linien.ppr";
+    ASSERT_TRUE(QDir().mkpath(ProjectDir));
+    click("sbWebView");
+    EXPECT_FALSE(fmWebView->isHidden());
+    EXPECT_EQ(WebPreviewURL, "file://" + ProjectDir + "/webloader.htm");
+    EXPECT_TRUE(QTest::qWaitFor([] { return fmWebView->wbViewer->url() == LocalAddressToUrl(WebPreviewURL); }, 10000))
+        << fmWebView->wbViewer->url().toString().toStdString();
     fmWebView->hide();
     EXPECT_EQ(d.messages.size(), 1);
 }

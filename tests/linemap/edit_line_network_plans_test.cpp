@@ -487,6 +487,28 @@ TEST_F(PlanList, BackgroundImageChoiceAndEnglishTexts)
     w->btCancelClick();
 }
 
+TEST_F(PlanList, SettingsCaptionsAreShownWhole)
+{
+    showList();
+    w->btNewLineMapClick();
+    // Every check box and label of the settings pages is wide enough for its English caption
+    // and stays inside its page.
+    auto *pages = get<QTabWidget>("PageControl1");
+    for (int p = 0; p < pages->count(); ++p) {
+        QWidget *page = pages->widget(p);
+        for (QWidget *c : page->findChildren<QWidget *>()) {
+            if (!qobject_cast<QCheckBox *>(c) && !qobject_cast<QLabel *>(c))
+                continue;
+            if (c->objectName() == QLatin1String("iBackgroundImage") || c->isHidden())
+                continue;
+            EXPECT_GE(c->width(), c->sizeHint().width()) << c->objectName().toStdString();
+            const QRect inPage(c->mapTo(page, QPoint(0, 0)), c->size());
+            EXPECT_LE(inPage.right(), page->width()) << c->objectName().toStdString();
+        }
+    }
+    w->btCancelClick();
+}
+
 TEST_F(PlanList, DrawingEditorOpeningSteps)
 {
     showList();

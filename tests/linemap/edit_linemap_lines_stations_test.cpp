@@ -4,11 +4,14 @@
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "linemap/edit_line_network_plans.h"
+#include "linemap/line_course.h"
+#include "linemap/linemap_render.h"
 #include "plan_editor_fixture.h"
 #include "support/project_folder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -210,6 +213,43 @@ TEST_F(StationModes, HideAllAndOff)
     EXPECT_FALSE(bytes("lms_1.ptf").contains("1,"));
 }
 
+TEST_F(StationModes, MovingAStopShowsItAtItsNewPointOnly)
+{
+    enterStations();
+    ed<QListWidget>("lbStations")->setCurrentRow(1);
+    click("rbStationOn");
+    ASSERT_EQ(at(1), QPoint(60, 40));
+    const QImage before = state().Picture;
+    click("BitBtn4");
+    ASSERT_EQ(at(1), QPoint(80, 40));
+    // What the editor shows is the plan with B at its new point and the cursor on it, as a
+    // whole redraw paints it: no symbol or name left behind at (60, 40).
+    TLineMapEditorState fresh = state();
+    Redraw(fresh);
+    DrawCursor(fresh);
+    EXPECT_TRUE(state().Picture == fresh.Picture);
+    EXPECT_FALSE(state().Picture == before);
+    click("bbCancelStations");
+}
+
+TEST_F(StationModes, DistributingWithEveryStopPlacedKeepsTheCurrentStopMovable)
+{
+    enterStations();
+    m_dialogs.answers = {ScriptedDialogs::Answer::No, ScriptedDialogs::Answer::No};
+    click("bbStationsArrange");
+    ASSERT_EQ(state().CurrentStationIndex, 0);
+    ASSERT_EQ(at(0), QPoint(40, 40));
+    click("bbStationsArrange"); // every stop is placed: nothing moves
+    EXPECT_EQ(m_dialogs.questions.size(), 2);
+    EXPECT_EQ(at(0), QPoint(40, 40));
+    EXPECT_TRUE(state().StationMoveCursor);
+    click("BitBtn4");
+    EXPECT_EQ(at(0), QPoint(60, 40));
+    ed<QListWidget>("lbLineSections2")->setCurrentRow(1);
+    EXPECT_EQ(stop(0).LineSectionID, 2);
+    click("bbCancelStations");
+}
+
 TEST_F(StationModes, ModesNeedTheLinesPlanRow)
 {
     for (const char *button : {"bbEditStations", "bbEditLineText"}) {
@@ -372,6 +412,55 @@ TEST_F(StationModes, NamePanelOnAVerticalSectionAndCancelDropsOverrides)
     EXPECT_EQ(override(1, 1, 2), "0,0,0,0,-45");
     click("bbCancelStations");
     EXPECT_EQ(override(1, 1, 2), "none");
+}
+
+TEST_F(StationModes, PanelsThatShowAndHideMoveNoOtherControl)
+{
+    const auto where = [this](const char *name) {
+        QCoreApplication::processEvents(); // the layout follows a hidden control on the next pass
+        QWidget *w = ed<QWidget>(name);
+        return QRect(w->mapTo(fmEditLineMapLines, QPoint(0, 0)), w->size());
+    };
+    // Station page: the name panel appears when a stop is placed, its controls with an override.
+    enterStations();
+    const QRect pad = where("BitBtn2"), steps = where("lbStepSize2"), save = where("bbSaveStation");
+    click("rbStationOn");
+    ASSERT_TRUE(ed<QWidget>("tcIndividualProperties")->isVisible());
+    EXPECT_EQ(where("BitBtn2"), pad);
+    QTabBar *tabs = ed<QTabBar>("tcIndividualPropertiesTabs");
+    for (int i = 0; i < tabs->count(); ++i) // each tab's caption whole, none behind scroll arrows
+        EXPECT_LT(tabs->tabRect(i).right(), tabs->width()) << tabs->tabText(i).toStdString();
+    EXPECT_EQ(where("lbStepSize2"), steps);
+    const QRect useDefault = where("cbStationDefaultProperties");
+    click("cbStationDefaultProperties");
+    ASSERT_TRUE(ed<QWidget>("cbStationTextPosition")->isVisible());
+    EXPECT_EQ(where("cbStationDefaultProperties"), useDefault);
+    EXPECT_EQ(where("bbSaveStation"), save);
+    click("bbCancelStations");
+
+    // Transfer page: the override's controls under its check box.
+    AddLineMapStation(1, 1, 2, 60, 40);
+    AddLineMapStation(1, 3, 2, 80, 80);
+    click("bbEditMultiStations");
+    ASSERT_EQ(page(), "tsMultiStationPrefs");
+    const QRect multiDefault = where("cbMultiStationDefaultProperties"), list = where("lbMultiStations");
+    click("cbMultiStationDefaultProperties");
+    ASSERT_TRUE(ed<QWidget>("cbMultiStationPosition")->isVisible());
+    EXPECT_EQ(where("cbMultiStationDefaultProperties"), multiDefault);
+    EXPECT_EQ(where("lbMultiStations"), list);
+    click("bbCancelMultiStations");
+
+    // Label page: the own colour boxes appear when the line's colour is not used.
+    choose("lbLines", "U1");
+    click("bbEditLineText");
+    ASSERT_EQ(page(), "tsLineTextPrefs");
+    click("cbLineTextColorDefaultProperties");
+    const bool shown = ed<QWidget>("cobLineTextColor")->isVisible();
+    const QRect position = where("cbLineTextPosition");
+    click("cbLineTextDefaultLineColor");
+    ASSERT_NE(ed<QWidget>("cobLineTextColor")->isVisible(), shown);
+    EXPECT_EQ(where("cbLineTextPosition"), position);
+    click("btCancelLineText");
 }
 
 TEST_F(StationModes, TransferStationMode)

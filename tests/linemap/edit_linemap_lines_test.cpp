@@ -10,6 +10,7 @@
 #include "support/project_folder.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -151,6 +152,24 @@ TEST_F(LineMapEditor, DeleteAllThenCancelChangesNothingOnDisk)
     EXPECT_EQ(page(), "tsEmptyPrefs");
     editLine("U1");
     EXPECT_EQ(items("lbLineSections1").size(), 3);
+    click("bbCancelLine");
+}
+
+TEST_F(LineMapEditor, ControlsStayInPlaceWhenDrawingHidesTheSaveButtons)
+{
+    editLine("U1");
+    const auto where = [this](const char *name) {
+        QCoreApplication::processEvents(); // the layout follows a hidden control on the next pass
+        QWidget *w = ed<QWidget>(name);
+        return QRect(w->mapTo(fmEditLineMapLines, QPoint(0, 0)), w->size());
+    };
+    const QRect dir = where("bbDir0"), onOff = where("bbLineDrawOnOff"), list = where("lbLineSections1");
+    click("bbLineDrawOnOff");
+    ASSERT_FALSE(ed<QWidget>("bbSaveLine")->isVisible());
+    EXPECT_EQ(where("bbDir0"), dir);
+    EXPECT_EQ(where("bbLineDrawOnOff"), onOff); // pressed again to end the section
+    EXPECT_EQ(where("lbLineSections1"), list);
+    click("bbLineDrawOnOff");
     click("bbCancelLine");
 }
 
