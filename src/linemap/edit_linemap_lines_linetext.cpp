@@ -148,6 +148,11 @@ void TfmEditLineMapLines::ShowLineTextPrefs()
     cobLineTextColor->setVisible(!cbLineTextDefaultLineColor->isChecked());
     lLineTextBackgroundColor->setVisible(!cbLineTextDefaultLineBackgroundColor->isChecked());
     cobLineTextBackgroundColor->setVisible(!cbLineTextDefaultLineBackgroundColor->isChecked());
+    // Without the line's colour row a chosen colour would be stored nowhere: the boxes only
+    // show the plan's colours then, like the check boxes above them.
+    const bool own = !cbLineTextColorDefaultProperties->isChecked();
+    cobLineTextColor->setEnabled(own);
+    cobLineTextBackgroundColor->setEnabled(own);
 
     cbLineTextPosition->setCurrentIndex(0);
     showLineTextOffset();
@@ -249,6 +254,11 @@ void TfmEditLineMapLines::cbLineTextColorDefaultPropertiesClick()
     cobLineTextColor->setVisible(!cbLineTextDefaultLineColor->isChecked());
     lLineTextBackgroundColor->setVisible(!cbLineTextDefaultLineBackgroundColor->isChecked());
     cobLineTextBackgroundColor->setVisible(!cbLineTextDefaultLineBackgroundColor->isChecked());
+    // Without the line's colour row a chosen colour would be stored nowhere: the boxes only
+    // show the plan's colours then, like the check boxes above them.
+    const bool own = !cbLineTextColorDefaultProperties->isChecked();
+    cobLineTextColor->setEnabled(own);
+    cobLineTextBackgroundColor->setEnabled(own);
     RedrawWhole();
 }
 

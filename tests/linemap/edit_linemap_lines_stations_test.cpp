@@ -566,8 +566,14 @@ TEST_F(StationModes, LineLabelMode)
     EXPECT_EQ(m_dialogs.messages, QStringList({"'x' is not a valid integer value"}));
     EXPECT_EQ(dumpRows(dm1->cdsLineMapLineTextOffset, {"X"}), "15");
 
-    // Colours: ticking and unticking the background box shows the stored background colour.
+    // Colours: without the line's colour row the colour boxes show the plan's colours and
+    // cannot be changed, since a chosen colour would be stored nowhere.
+    EXPECT_FALSE(ed<QWidget>("cobLineTextBackgroundColor")->isEnabled());
+    EXPECT_FALSE(ed<QWidget>("cobLineTextColor")->isEnabled());
+    // Ticking and unticking the background box shows the stored background colour.
     click("cbLineTextColorDefaultProperties");
+    EXPECT_TRUE(ed<QWidget>("cobLineTextBackgroundColor")->isEnabled());
+    EXPECT_TRUE(ed<QWidget>("cobLineTextColor")->isEnabled());
     EXPECT_EQ(dumpRows(dm1->cdsLineMapLineTextColor,
                        {"DefaultColor", "ColorGreen", "DefaultBackgroundColor", "BackgroundColorBlue"}),
               "False,255,False,255");
@@ -576,6 +582,12 @@ TEST_F(StationModes, LineLabelMode)
     click("cbLineTextDefaultLineBackgroundColor");
     EXPECT_TRUE(ed<QWidget>("cobLineTextBackgroundColor")->isVisible());
     EXPECT_EQ(ed<ColorBox>("cobLineTextBackgroundColor")->colorValue(), 0xFF0000u);
+    ed<ColorBox>("cobLineTextBackgroundColor")->setColorValue(0x00FFFF);
+    fmEditLineMapLines->cobLineTextBackgroundColorChange();
+    EXPECT_EQ(dumpRows(dm1->cdsLineMapLineTextColor, {"BackgroundColorRed", "BackgroundColorBlue"}), "255,0");
+    click("cbLineTextColorDefaultProperties");
+    EXPECT_FALSE(ed<QWidget>("cobLineTextBackgroundColor")->isEnabled());
+    click("cbLineTextColorDefaultProperties");
 
     click("btSaveLineText");
     EXPECT_EQ(page(), "tsEmptyPrefs");
