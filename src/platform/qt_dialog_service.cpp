@@ -1,6 +1,7 @@
 #include "platform/qt_dialog_service.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QFontDialog>
@@ -23,12 +24,25 @@ QString withDefaultExt(const QString &name, const QString &ext)
 
 } // namespace
 
+QString ChosenFontFamily(const QString &stored, const QString &shownAtStart, const QString &chosen)
+{
+    if (!stored.isEmpty() && chosen == shownAtStart)
+        return stored;
+    return chosen;
+}
+
 QString toQtFilter(const QString &filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList result;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        result << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString patterns = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
+        // A description that already names its patterns ("Bitmaps (*.bmp)") shows them once.
+        if (parts[i].contains(QLatin1Char('(') + patterns + QLatin1Char(')')))
+            result << parts[i];
+        else
+            result << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+    }
     return result.join(QLatin1String(";;"));
 }
 
@@ -119,11 +133,20 @@ bool QtDialogService::chooseFont(FontValue &font, bool withColor, bool withEffec
     start.setItalic(font.italic);
     start.setUnderline(withEffects && font.underline);
     start.setStrikeOut(withEffects && font.strikeOut);
-    bool ok = false;
-    const QFont f = QFontDialog::getFont(&ok, start, activeWindow());
-    if (!ok)
+    QFontDialog dialog(start, activeWindow());
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    if (!withEffects) {
+        // Underline and strike-out would be dropped anyway: do not offer them.
+        for (QCheckBox *box : dialog.findChildren<QCheckBox *>())
+            box->hide();
+    }
+    // A stored family this machine lacks (say "Arial") is shown as a stand-in; a choice that
+    // keeps the stand-in keeps the stored name, so changing only the size never swaps the font.
+    const QString shownAtStart = dialog.currentFont().family();
+    if (dialog.exec() != QDialog::Accepted)
         return false;
-    font.name = f.family();
+    const QFont f = dialog.selectedFont();
+    font.name = ChosenFontFamily(font.name, shownAtStart, f.family());
     font.size = f.pointSize() > 0 ? f.pointSize() : font.size;
     font.bold = f.bold();
     font.italic = f.italic();

@@ -27,3 +27,7 @@ public:
 
 // "VOZ-Projekt|*.ppr" becomes "VOZ-Projekt (*.ppr)"; pairs are joined by ";;".
 QString toQtFilter(const QString &filter);
+
+// The family a font choice stores: the stored name while the user kept the family the dialog
+// showed for it at the start, else the chosen family.
+QString ChosenFontFamily(const QString &stored, const QString &shownAtStart, const QString &chosen);
