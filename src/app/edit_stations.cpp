@@ -2,7 +2,7 @@
 
 #include "app/Main.h"
 #include "app/editor_data.h"
-#include "app/editor_lists.h"
+#include "widgets/editor_lists.h"
 #include "data/common_helpers.h"
 #include "data/data_module_1.h"
 #include "data/db_func.h"

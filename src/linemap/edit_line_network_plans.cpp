@@ -15,6 +15,7 @@
 #include "linemap/style_preview.h"
 #include "platform/dialog_service.h"
 #include "platform/table.h"
+#include "widgets/editor_lists.h"
 #include "widgets/line_edit_filters.h"
 
 TfmEditLineNetworkPlans *fmEditLineNetworkPlans = nullptr;
@@ -24,22 +25,6 @@ namespace {
 QString projectPrefsFile()
 {
     return ProjectDir + QStringLiteral("/line_map_prefs.ptf");
-}
-
-// The list is sorted without regard to letter case, as the plan names are compared.
-int addSorted(QListWidget *list, const QString &name)
-{
-    int lo = 0;
-    int hi = list->count();
-    while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (QString::compare(list->item(mid)->text(), name, Qt::CaseInsensitive) <= 0)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    list->insertItem(lo, name);
-    return lo;
 }
 
 } // namespace
@@ -157,7 +142,7 @@ void TfmEditLineNetworkPlans::FormShow()
         t.open();
         t.setIndexName(QStringLiteral("idxID"));
         for (t.first(); !t.eof(); t.next())
-            addSorted(lbMaps, t.fieldByName(QStringLiteral("Name")).asString());
+            AddSortedName(lbMaps, t.fieldByName(QStringLiteral("Name")).asString());
         if (!wasOpen)
             t.close();
     } catch (const TableError &) {
@@ -285,7 +270,7 @@ void TfmEditLineNetworkPlans::btSaveClick()
             return;
         }
         QSignalBlocker block(lbMaps);
-        addSorted(lbMaps, name);
+        AddSortedName(lbMaps, name);
         lbMaps->clearSelection();
         lbMaps->setCurrentItem(nullptr);
     } else {
@@ -297,7 +282,7 @@ void TfmEditLineNetworkPlans::btSaveClick()
                 return;
             }
             delete lbMaps->takeItem(lbMaps->currentRow());
-            QListWidgetItem *renamed = lbMaps->item(addSorted(lbMaps, name));
+            QListWidgetItem *renamed = lbMaps->item(AddSortedName(lbMaps, name));
             lbMaps->setCurrentItem(renamed);
             renamed->setSelected(true);
         }

@@ -1,4 +1,4 @@
-#include "app/editor_lists.h"
+#include "widgets/editor_lists.h"
 
 #include <QListWidget>
 
