@@ -65,57 +65,54 @@ void setBytes(benchmark::State &state, const QString &file)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * QFileInfo(file).size());
 }
 
-void BM_SaveTripTable(benchmark::State &state)
+void benchSave(benchmark::State &state, void (*make)(Table &), const QString &fileName)
 {
     Table t;
-    makeTripTable(t);
-    const QString file = benchDir().filePath(QStringLiteral("tt_1.ptf"));
+    make(t);
+    const QString file = benchDir().filePath(fileName);
     for (auto _ : state) {
         if (!SavePtfFile(file, QLatin1Char('"'), t))
             state.SkipWithError("save failed");
     }
     setBytes(state, file);
+}
+
+// Loads into a table set up by define (none: the loader makes the fields).
+void benchLoad(benchmark::State &state, void (*make)(Table &), const QString &fileName,
+               bool (*load)(const QString &, Table &), void (*define)(Table &))
+{
+    Table t;
+    make(t);
+    const QString file = benchDir().filePath(fileName);
+    SavePtfFile(file, QLatin1Char('"'), t);
+    Table back;
+    if (define)
+        define(back);
+    for (auto _ : state) {
+        if (!load(file, back))
+            state.SkipWithError("load failed");
+    }
+    setBytes(state, file);
+}
+
+void BM_SaveTripTable(benchmark::State &state)
+{
+    benchSave(state, makeTripTable, QStringLiteral("tt_1.ptf"));
 }
 
 void BM_LoadTripTableStructure(benchmark::State &state)
 {
-    Table t;
-    makeTripTable(t);
-    const QString file = benchDir().filePath(QStringLiteral("tt_2.ptf"));
-    SavePtfFile(file, QLatin1Char('"'), t);
-    Table back;
-    for (auto _ : state) {
-        if (!LoadPtfFileStructure(file, back))
-            state.SkipWithError("load failed");
-    }
-    setBytes(state, file);
+    benchLoad(state, makeTripTable, QStringLiteral("tt_2.ptf"), LoadPtfFileStructure, nullptr);
 }
 
 void BM_SaveStationTable(benchmark::State &state)
 {
-    Table t;
-    makeStationTable(t);
-    const QString file = benchDir().filePath(QStringLiteral("stations_1.ptf"));
-    for (auto _ : state) {
-        if (!SavePtfFile(file, QLatin1Char('"'), t))
-            state.SkipWithError("save failed");
-    }
-    setBytes(state, file);
+    benchSave(state, makeStationTable, QStringLiteral("stations_1.ptf"));
 }
 
 void BM_LoadStationTable(benchmark::State &state)
 {
-    Table t;
-    makeStationTable(t);
-    const QString file = benchDir().filePath(QStringLiteral("stations_2.ptf"));
-    SavePtfFile(file, QLatin1Char('"'), t);
-    Table back;
-    defineStations(back);
-    for (auto _ : state) {
-        if (!LoadPtfFile(file, back))
-            state.SkipWithError("load failed");
-    }
-    setBytes(state, file);
+    benchLoad(state, makeStationTable, QStringLiteral("stations_2.ptf"), LoadPtfFile, defineStations);
 }
 
 } // namespace

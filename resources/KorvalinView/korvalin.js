@@ -102,27 +102,24 @@ var porTables = [];
         }
     }
 
-    // The folder of the tables: the preview names it in the query, a website keeps its
-    // tables beside this page.
-    var tableFolder = (function () {
+    function encodePath(path) {
+        return path.split('/').map(encodeSegment).join('/');
+    }
+
+    // What stands before a table file's name: the preview names the folder in the query, a
+    // website keeps its tables beside this page.
+    var tableBase = (function () {
         var value = queryValue(window.location.search, 'quernatab_path');
         if (value === null || value === '') {
-            return null;
+            return '';
         }
-        return decodeAddress(value).replace(/\\/g, '/').replace(/\/+$/, '');
+        var folder = decodeAddress(value).replace(/\\/g, '/').replace(/\/+$/, '');
+        var m = /^file:\/*/i.exec(folder);
+        return (m ? 'file:///' + encodePath(folder.substring(m[0].length)) : folder) + '/';
     })();
 
     function fileAddress(name) {
-        var parts = name.split('/').map(encodeSegment).join('/');
-        if (tableFolder === null) {
-            return parts;
-        }
-        var m = /^file:\/*/i.exec(tableFolder);
-        if (m) {
-            var path = tableFolder.substring(m[0].length);
-            return 'file:///' + path.split('/').map(encodeSegment).join('/') + '/' + parts;
-        }
-        return tableFolder + '/' + parts;
+        return tableBase + encodePath(name);
     }
 
     // A table file's array as field names and rows of objects; an array that does not end

@@ -136,6 +136,24 @@ bool folderHoldsProject(const QString &dir)
                 .isEmpty();
 }
 
+// Whether the open project's folder holds the file.
+bool projectHas(const char *file)
+{
+    return QFileInfo::exists(ProjectDir + QLatin1Char('/') + QLatin1String(file));
+}
+
+// A table starts without rows and is loaded only when the project has its file, so a file that
+// is missing or cannot be read leaves no rows of the project opened before. Returns whether the
+// file is there.
+template <class Load, class CreateEmpty> bool loadOrCreate(const char *file, Load load, CreateEmpty createEmpty)
+{
+    createEmpty();
+    const bool there = projectHas(file);
+    if (there)
+        load();
+    return there;
+}
+
 // A scratch table with the fields of one of the data module's tables.
 void defineLike(Table &scratch, const Table &model)
 {
@@ -221,12 +239,11 @@ private:
         QString missing = m_dir;
         for (QString up = QFileInfo(missing).path(); !QFileInfo::exists(up) && up != missing; up = QFileInfo(up).path())
             missing = up;
+        m_madeFolder = missing;
         if (!QDir().mkpath(m_dir)) {
             failure = QStringLiteral("The folder %1 cannot be created.").arg(m_dir);
-            m_madeFolder = missing;
             return false;
         }
-        m_madeFolder = missing;
         return true;
     }
 
@@ -510,34 +527,15 @@ void TfmMain::LoadProject(const QString &fileName)
     emptyTable(dm1->cdsDayGroups);
     LoadDayGroups(ProjectDir + QStringLiteral("/daygroups.ptf"));
 
-    const auto exists = [](const char *file) {
-        return QFileInfo::exists(ProjectDir + QLatin1Char('/') + QLatin1String(file));
-    };
-    CreateEmptyStations();
-    if (exists("stations.ptf"))
-        LoadStations();
-    sbEditLines->setVisible(exists("stations.ptf"));
-    CreateEmptyLines();
-    if (exists("lines.ptf"))
-        LoadLines();
-    sbAssignStations->setVisible(exists("lines.ptf"));
-    CreateEmptyNewStations();
-    if (exists("newstations.ptf"))
-        LoadNewStations();
-    CreateEmptyLineStations();
-    if (exists("line_stations.ptf"))
-        LoadLineStations();
-    sbEditTimeTable->setVisible(exists("line_stations.ptf"));
-    sbEditLineNetworkPlans->setVisible(exists("line_stations.ptf"));
-    CreateEmptyLineConnections();
-    if (exists("line_connections.ptf"))
-        LoadLineConnections();
-    CreateEmptyIntervals();
-    if (exists("intervals.ptf"))
-        LoadIntervals();
-    CreateEmptyLineGraphic();
-    if (exists("line_graphic.ptf"))
-        LoadLineGraphic();
+    sbEditLines->setVisible(loadOrCreate("stations.ptf", LoadStations, CreateEmptyStations));
+    sbAssignStations->setVisible(loadOrCreate("lines.ptf", LoadLines, CreateEmptyLines));
+    loadOrCreate("newstations.ptf", LoadNewStations, CreateEmptyNewStations);
+    const bool hasLineStations = loadOrCreate("line_stations.ptf", LoadLineStations, CreateEmptyLineStations);
+    sbEditTimeTable->setVisible(hasLineStations);
+    sbEditLineNetworkPlans->setVisible(hasLineStations);
+    loadOrCreate("line_connections.ptf", LoadLineConnections, CreateEmptyLineConnections);
+    loadOrCreate("intervals.ptf", LoadIntervals, CreateEmptyIntervals);
+    loadOrCreate("line_graphic.ptf", LoadLineGraphic, CreateEmptyLineGraphic);
     CreateEmptyTimeTableConnections();
 
     paWorkChoice->setVisible(true);
@@ -594,17 +592,8 @@ void TfmMain::sbEditTimeTableClick()
 
 void TfmMain::sbEditLineNetworkPlansClick()
 {
-    // The tables that all plans share; each starts empty, so a file that cannot be read
-    // leaves no plan of the project opened before.
-    const auto exists = [](const char *file) {
-        return QFileInfo::exists(ProjectDir + QLatin1Char('/') + QLatin1String(file));
-    };
-    const auto loadOrCreate = [&](const char *file, auto load, auto createEmpty) {
-        createEmpty();
-        if (exists(file))
-            load();
-    };
-    LoadLineMapPrefs(exists("line_map_prefs.ptf") ? ProjectDir + QStringLiteral("/line_map_prefs.ptf")
+    // The tables that all plans share, loaded anew for each opening of the plans.
+    LoadLineMapPrefs(projectHas("line_map_prefs.ptf") ? ProjectDir + QStringLiteral("/line_map_prefs.ptf")
                                                   : DefaultLineMapPrefsFile);
     loadOrCreate("line_maps.ptf", LoadLineMaps, CreateEmptyLineMaps);
     loadOrCreate("line_map_lines.ptf", LoadLineMapLines, CreateEmptyLineMapLines);

@@ -48,9 +48,8 @@ void TfmEditLines::showEvent(QShowEvent *event)
 
 void TfmEditLines::FormShow()
 {
-    lbLines->clear();
     FillSortedNames(lbLines, NamesInIdOrder(dm1->cdsLines, QStringLiteral("Line")));
-    leaveEditMode();
+    setEditMode(false);
 }
 
 void TfmEditLines::FormClose()
@@ -105,27 +104,11 @@ void TfmEditLines::ShowLineStations()
         lbLineStations->addItems(LineStationNamesOf(lineID));
 }
 
-void TfmEditLines::enterEditMode()
+void TfmEditLines::setEditMode(bool editing)
 {
-    lbLines->setEnabled(false);
-    btNewLine->setVisible(false);
-    btLineEdit->setVisible(false);
-    btLineDelete->setVisible(false);
-    gbLineEdit->setVisible(true);
-    stLineEdit->setVisible(true);
-    EditOff();
-    btClose->setVisible(false);
-}
-
-void TfmEditLines::leaveEditMode()
-{
-    gbLineEdit->setVisible(false);
-    stLineEdit->setVisible(false);
-    lbLines->setEnabled(true);
-    btNewLine->setVisible(true);
-    btLineEdit->setVisible(true);
-    btLineDelete->setVisible(true);
-    btClose->setVisible(true);
+    SetListEditMode(editing, lbLines, {btNewLine, btLineEdit, btLineDelete}, {gbLineEdit, stLineEdit}, btClose);
+    if (editing)
+        EditOff();
 }
 
 void TfmEditLines::btNewLineClick()
@@ -136,7 +119,7 @@ void TfmEditLines::btNewLineClick()
     lbLineStations->clear();
     cbStandardColor->setChecked(true);
     pLineColorChoice->setVisible(false);
-    enterEditMode();
+    setEditMode(true);
     leLineName->setFocus();
 }
 
@@ -148,7 +131,7 @@ void TfmEditLines::btLineEditClick()
     leLineName->setText(name);
     const int lineID = GetLineIDByName(name);
     ShowLineStations();
-    enterEditMode();
+    setEditMode(true);
     const std::optional<RgbColor> color = LineGraphicColorOf(lineID);
     if (color)
         fLineColorChoice->SetRGBColor(color->red, color->green, color->blue);
@@ -194,7 +177,7 @@ void TfmEditLines::btSaveClick()
     }
 
     ClearLineEdit();
-    leaveEditMode();
+    setEditMode(false);
     btNewLine->setFocus();
     if (lineID == -1)
         return;
@@ -217,7 +200,7 @@ void TfmEditLines::saveColor(int lineID)
 
 void TfmEditLines::btCancelClick()
 {
-    leaveEditMode();
+    setEditMode(false);
 }
 
 void TfmEditLines::btLineDeleteClick()

@@ -38,8 +38,7 @@ private:
     void EditOff();
     void ClearLineEdit();
     void ShowLineStations();
-    void enterEditMode();
-    void leaveEditMode();
+    void setEditMode(bool editing);
     void saveColor(int lineID);
 };
 

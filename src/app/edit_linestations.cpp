@@ -39,7 +39,6 @@ void TfmEditLineStations::showEvent(QShowEvent *event)
 
 void TfmEditLineStations::FormShow()
 {
-    lbLines->clear();
     FillSortedNames(lbLines, NamesInIdOrder(dm1->cdsLines, QStringLiteral("Line")));
     FillStationList();
     btCancelClick();
@@ -200,11 +199,8 @@ void TfmEditLineStations::btSaveClick()
         dialogs().showMessage(QStringLiteral("Error saving the file %s")
                                   .replace(QStringLiteral("%s"), QStringLiteral("line_stations.ptf")));
 
-    gbLineAssign->setVisible(false);
-    lbLines->setEnabled(true);
-    btStationEdit->setVisible(true);
-    btStationEdit->setFocus();
-    btClose->setVisible(true);
+    // Save leaves assigning as Cancel does, whether or not the file could be written.
+    btCancelClick();
     if (fmMain) {
         fmMain->showWorkButton(TfmMain::WorkButton::EditTimeTable);
         fmMain->showWorkButton(TfmMain::WorkButton::EditLineNetworkPlans);

@@ -130,7 +130,6 @@ void TfmEditProject::ReadPTFValues()
     const RgbColor color = PrefsLineColor();
     fLineColorChoice->SetRGBColor(color.red, color.green, color.blue);
     PrjParams.MaxDriveMinutes = ProjectMaxDriveMinutes(PrjParams.MaxDriveMinutes);
-    EditOff();
 }
 
 void TfmEditProject::showDays(QListWidget *list, const QString &days)
@@ -148,6 +147,15 @@ QString TfmEditProject::daysOf(const QListWidget *list) const
     return days;
 }
 
+// The selected day group's fields; its delete button is left to the callers, as it shows only
+// for a group not in use.
+void TfmEditProject::showDayGroupFields(bool shown)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{cbDayGroups, leDayGroup, leDayGroupLabel, leDayGroupText,
+                                                       leDayGroupTextLabel, lbDays})
+        w->setVisible(shown);
+}
+
 void TfmEditProject::SetFormValues()
 {
     leMaxDriveMinutes->setText(QString::number(PrjParams.MaxDriveMinutes));
@@ -155,9 +163,8 @@ void TfmEditProject::SetFormValues()
     cbDayGroups->clear();
     if (SelectedDayGroup < 0 || SelectedDayGroup >= DayGroups.size()) {
         SelectedDayGroup = -1;
-        for (QWidget *w : std::initializer_list<QWidget *>{cbDayGroups, leDayGroup, leDayGroupLabel, leDayGroupText,
-                                                           leDayGroupTextLabel, lbDays, btDeleteDayGroup})
-            w->setVisible(false);
+        showDayGroupFields(false);
+        btDeleteDayGroup->setVisible(false);
         return;
     }
     for (const TDayGroup &g : DayGroups)
@@ -167,9 +174,7 @@ void TfmEditProject::SetFormValues()
     leDayGroup->setText(g.Group);
     leDayGroupText->setText(g.Text);
     showDays(lbDays, g.Days);
-    for (QWidget *w : std::initializer_list<QWidget *>{cbDayGroups, leDayGroup, leDayGroupLabel, leDayGroupText,
-                                                       leDayGroupTextLabel, lbDays})
-        w->setVisible(true);
+    showDayGroupFields(true);
     btDeleteDayGroup->setVisible(!g.InUse);
 }
 
@@ -197,9 +202,8 @@ void TfmEditProject::btSaveClick()
 
 void TfmEditProject::btCancelClick()
 {
-    ReadPTFValues();
-    SetFormValues();
-    EditOff();
+    // Cancel reloads the window's values from the tables, as showing it does.
+    FormShow();
 }
 
 void TfmEditProject::leMaxDriveMinutesExit()
@@ -233,7 +237,6 @@ void TfmEditProject::btAddDayGroupClick()
     g.ID = DayGroups.isEmpty() ? 1 : DayGroups.last().ID + 1;
     DayGroups.append(g);
     showDays(lbDays, g.Days);
-    lbDays->setVisible(true);
 
     SelectedDayGroup = int(DayGroups.size()) - 1;
     {
@@ -241,9 +244,8 @@ void TfmEditProject::btAddDayGroupClick()
         cbDayGroups->addItem(name);
         cbDayGroups->setCurrentIndex(SelectedDayGroup);
     }
-    for (QWidget *w : std::initializer_list<QWidget *>{cbDayGroups, leDayGroup, leDayGroupLabel, leDayGroupText,
-                                                       leDayGroupTextLabel, btDeleteDayGroup})
-        w->setVisible(true);
+    showDayGroupFields(true);
+    btDeleteDayGroup->setVisible(true);
     leDayGroup->setText(name);
     leDayGroupText->setText(text);
     leNewDaysName->clear();

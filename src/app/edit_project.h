@@ -51,6 +51,7 @@ private:
     void EditOff();
     void showDays(QListWidget *list, const QString &days);
     QString daysOf(const QListWidget *list) const;
+    void showDayGroupFields(bool shown);
 };
 
 extern TfmEditProject *fmEditProject;

@@ -36,12 +36,10 @@ void TfmEditStations::showEvent(QShowEvent *event)
 
 void TfmEditStations::FormShow()
 {
-    lbStations->clear();
     FillSortedNames(lbStations, NamesInIdOrder(dm1->cdsStations, QStringLiteral("Station")));
     cbStationNewLineClear->setVisible(false);
     // Every show starts in browsing.
-    leaveEditMode();
-    btClose->setVisible(true);
+    setEditMode(false);
 }
 
 void TfmEditStations::FormClose()
@@ -84,27 +82,12 @@ void TfmEditStations::cbStationNewLineClick()
     cbStationNewLineClear->setVisible(cbStationNewLine->isChecked());
 }
 
-void TfmEditStations::enterEditMode()
+void TfmEditStations::setEditMode(bool editing)
 {
-    lbStations->setEnabled(false);
-    btNewStation->setVisible(false);
-    btStationEdit->setVisible(false);
-    btStationDelete->setVisible(false);
-    gbStationEdit->setVisible(true);
-    stStationEdit->setVisible(true);
-    EditOff();
-    btClose->setVisible(false);
-}
-
-void TfmEditStations::leaveEditMode()
-{
-    gbStationEdit->setVisible(false);
-    stStationEdit->setVisible(false);
-    lbStations->setEnabled(true);
-    btNewStation->setVisible(true);
-    btStationEdit->setVisible(true);
-    btStationDelete->setVisible(true);
-    btClose->setVisible(true);
+    SetListEditMode(editing, lbStations, {btNewStation, btStationEdit, btStationDelete}, {gbStationEdit, stStationEdit},
+                    btClose);
+    if (editing)
+        EditOff();
 }
 
 void TfmEditStations::btNewStationClick()
@@ -115,7 +98,7 @@ void TfmEditStations::btNewStationClick()
     lbStations->clearSelection();
     lbStations->setCurrentRow(-1);
     ClearStationEdit();
-    enterEditMode();
+    setEditMode(true);
     leStationName->setFocus();
 }
 
@@ -127,7 +110,7 @@ void TfmEditStations::btStationEditClick()
     cbStationNewLine->setVisible(false);
     cbStationNewLineClear->setVisible(false);
     leStationName->setText(name);
-    enterEditMode();
+    setEditMode(true);
 }
 
 void TfmEditStations::btSaveClick()
@@ -177,7 +160,7 @@ void TfmEditStations::btSaveClick()
             }
         }
     }
-    leaveEditMode();
+    setEditMode(false);
     btNewStation->setFocus();
     if (fmMain)
         fmMain->showWorkButton(TfmMain::WorkButton::EditLines);
@@ -185,7 +168,7 @@ void TfmEditStations::btSaveClick()
 
 void TfmEditStations::btCancelClick()
 {
-    leaveEditMode();
+    setEditMode(false);
 }
 
 void TfmEditStations::btStationDeleteClick()

@@ -36,8 +36,7 @@ private:
     void EditOn();
     void EditOff();
     void ClearStationEdit();
-    void enterEditMode();
-    void leaveEditMode();
+    void setEditMode(bool editing);
 };
 
 extern TfmEditStations *fmEditStations;

@@ -21,9 +21,6 @@ public:
     TimeTableModel &model() { return m_model; }
     const TimeTableChoice &choice() const { return m_choice; }
 
-    // The text of a minute count, used by the connection search.
-    static QString MinutesToTime(int Minutes) { return ::MinutesToTime(Minutes); }
-
     void FormShow();
     void btTimeTableEditClick();
     void btSaveClick();

@@ -3,7 +3,7 @@
 #include "data/common_helpers.h"
 #include "data/prj_params.h"
 #include "platform/dialog_service.h"
-#include "platform/table.h"
+#include "platform/numbers.h"
 
 namespace {
 

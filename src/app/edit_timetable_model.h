@@ -45,7 +45,6 @@ public:
     void EditOff();
 
     static QString FormatTime(int Hour, int Minute);
-    static QString MinutesToTime(int Minutes) { return ::MinutesToTime(Minutes); }
     static bool ParseTime(const QString &Text, int &Hour, int &Minute);
     static int TimeToMinutes(const QString &Text);
     static int StringToInterval(const QString &Text);

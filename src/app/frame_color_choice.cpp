@@ -187,11 +187,9 @@ void TFrameColorChoice::eHexColorExit()
         refuse(eHexColor, HexColor);
         return;
     }
-    text = text.toUpper();
     if (text.size() == 3)
         text = QString(text[0]) + text[0] + text[1] + text[1] + text[2] + text[2];
-    SetRGBColor(text.mid(0, 2).toInt(nullptr, 16), text.mid(2, 2).toInt(nullptr, 16),
-                text.mid(4, 2).toInt(nullptr, 16));
+    SetHexColor(text);
 }
 
 void TFrameColorChoice::cobColorSelectClick()

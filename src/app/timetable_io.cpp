@@ -351,7 +351,6 @@ bool LoadTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Choice, const QSt
     }
     c.CurDirection = DirectionText.trimmed() == QLatin1String("2") ? 2 : 1;
 
-    const QVector<int> lineStations = lineStationIDs(c.CurLineID);
     bool lineHasConnections = false;
     c.CurLineConnectionID = findLineConnection(c.CurLineID, c.CurDayGroupID, c.CurDirection, lineHasConnections);
     c.NewTimeTable = c.CurLineConnectionID < 0;
@@ -396,7 +395,8 @@ bool LoadTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Choice, const QSt
             return false;
         }
     } else {
-        for (int id : lineStations)
+        // A new timetable starts from the line's stations; a saved one has its own stop rows.
+        for (int id : lineStationIDs(c.CurLineID))
             stations << GetStationNameByID(id);
         if (c.CurDirection == 2)
             std::reverse(stations.begin(), stations.end());

@@ -3,6 +3,7 @@
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <numeric>
@@ -93,10 +94,7 @@ int IntArrayIndexOf(const QList<int> &Array, int Value)
 
 void SortIntArray(QList<int> &Array)
 {
-    for (qsizetype i = 0; i + 1 < Array.size(); ++i)
-        for (qsizetype j = i + 1; j < Array.size(); ++j)
-            if (Array[j] < Array[i])
-                std::swap(Array[i], Array[j]);
+    std::sort(Array.begin(), Array.end());
 }
 
 int SplitString(const QString &Text, QStringList &List, QChar Separator)

@@ -65,50 +65,15 @@ bool collectPlans(std::set<int> &plans)
     });
 }
 
-enum class PlanTable { Stations, IndividualPrefs, MultiPrefs };
-
-Table &planTable(PlanTable which)
-{
-    switch (which) {
-    case PlanTable::Stations:
-        return dm1->cdsLineMapStations;
-    case PlanTable::IndividualPrefs:
-        return dm1->cdsLineMapIndividualStationPrefs;
-    case PlanTable::MultiPrefs:
-        break;
-    }
-    return dm1->cdsLineMapIndividualMultiStationPrefs;
-}
-
-QString planFile(PlanTable which, int lineMapID)
-{
-    const char *prefix = which == PlanTable::Stations          ? "lms_"
-                         : which == PlanTable::IndividualPrefs ? "lmisp_"
-                                                               : "lmimsp_";
-    return QLatin1String(prefix) + QString::number(lineMapID) + QStringLiteral(".ptf");
-}
-
 // Loads one of the plan's own files when it exists, lets `change` delete rows (it returns how
 // many) and writes the file back when any went. The table is closed afterwards.
-template <typename Change> bool editPlanFile(PlanTable which, int lineMapID, Change &&change)
+template <typename Change> bool editPlanFile(const PlanTable &which, int lineMapID, Change &&change)
 {
-    if (!fileExists(planFile(which, lineMapID)))
+    if (!QFileInfo::exists(planFileName(which, lineMapID)))
         return true;
-    Table &t = planTable(which);
-    bool loaded = false;
-    switch (which) {
-    case PlanTable::Stations:
-        loaded = LoadLineMapStations(lineMapID);
-        break;
-    case PlanTable::IndividualPrefs:
-        loaded = LoadLineMapIndividualStationPrefs(lineMapID);
-        break;
-    case PlanTable::MultiPrefs:
-        loaded = LoadLineMapIndividualMultiStationPrefs(lineMapID);
-        break;
-    }
-    bool ok = loaded;
-    if (loaded) {
+    Table &t = dm1->*which.table;
+    bool ok = which.load(lineMapID);
+    if (ok) {
         const int deleted = guarded(t, -1, [&] {
             t.open();
             Unfiltered all(t);
@@ -116,23 +81,26 @@ template <typename Change> bool editPlanFile(PlanTable which, int lineMapID, Cha
         });
         ok = deleted >= 0;
         if (deleted > 0) {
-            switch (which) {
-            case PlanTable::Stations:
-                // The stations keep the order the editor placed them in.
-                guarded(t, [&] { t.setIndexName(QString()); });
-                ok = SaveLineMapStations(lineMapID);
-                break;
-            case PlanTable::IndividualPrefs:
-                ok = SaveLineMapIndividualStationPrefs(lineMapID);
-                break;
-            case PlanTable::MultiPrefs:
-                ok = SaveLineMapIndividualMultiStationPrefs(lineMapID);
-                break;
-            }
+            // The stations keep the order the editor placed them in; the station-name files are
+            // written in the order of their own index whatever this one is.
+            guarded(t, [&] { t.setIndexName(QString()); });
+            ok = which.save(lineMapID);
         }
     }
     guarded(t, [&] { t.close(); });
     return ok;
+}
+
+// Deletes the rows with the key from a table the project keeps loaded; -1 when that failed. A
+// table never set up holds no rows.
+int deleteLoadedRows(Table &t, const char *indexName, const QVariantList &key)
+{
+    return guarded(t, -1, [&] {
+        if (t.fieldCount() == 0)
+            return 0;
+        t.open();
+        return deleteRowsByKey(t, QLatin1String(indexName), key);
+    });
 }
 
 bool saveLineStationsInOrder()
@@ -184,13 +152,13 @@ bool DeleteStationFromLineMaps(int StationID)
         return false;
     for (int plan : plans) {
         const bool ok =
-            editPlanFile(PlanTable::Stations, plan,
+            editPlanFile(kPlanStations, plan,
                          [&](Table &t) { return deleteRowsByKey(t, QStringLiteral("idxStationID"), {StationID}); }) &&
-            editPlanFile(PlanTable::IndividualPrefs, plan,
+            editPlanFile(kPlanIndividualPrefs, plan,
                          [&](Table &t) {
                              return deleteRowsByKey(t, QStringLiteral("idxTypeValue"), {0, StationID});
                          }) &&
-            editPlanFile(PlanTable::MultiPrefs, plan,
+            editPlanFile(kPlanMultiPrefs, plan,
                          [&](Table &t) { return deleteRowsByKey(t, QStringLiteral("idxStationID"), {StationID}); });
         if (!ok)
             return false;
@@ -208,6 +176,7 @@ bool DeleteStationFromLines(int StationID)
     Table &ls = dm1->cdsLineStations;
     int deleted = 0;
     bool ok = true;
+    std::set<int> timetablesDone; // one pass takes every stop of the station off a line's timetables
     try {
         if (ls.fieldCount() == 0)
             return true;
@@ -222,7 +191,8 @@ bool DeleteStationFromLines(int StationID)
             ls.remove();
             ++deleted;
             closeGap(ls, lineID, number);
-            ok = DeleteStationFromTimeTables(lineID, StationID);
+            if (timetablesDone.insert(lineID).second)
+                ok = DeleteStationFromTimeTables(lineID, StationID);
         }
     } catch (const std::exception &) {
         ls.cancel();
@@ -237,13 +207,7 @@ bool DeleteStationFromLines(int StationID)
 
 bool DeleteNewStation(int StationID)
 {
-    Table &t = dm1->cdsNewStations;
-    const int found = guarded(t, -1, [&] {
-        if (t.fieldCount() == 0)
-            return 0;
-        t.open();
-        return deleteRowsByKey(t, QStringLiteral("idxID"), {StationID});
-    });
+    const int found = deleteLoadedRows(dm1->cdsNewStations, "idxID", {StationID});
     if (found < 0)
         return false;
     return found == 0 || SaveNewStations();
@@ -279,9 +243,9 @@ bool DeleteLineFromLineMapStationTables(int LineID)
         return false;
     for (int plan : plans) {
         const bool ok =
-            editPlanFile(PlanTable::IndividualPrefs, plan,
+            editPlanFile(kPlanIndividualPrefs, plan,
                          [&](Table &t) { return deleteRowsByKey(t, QStringLiteral("idxLineID"), {LineID}); }) &&
-            editPlanFile(PlanTable::Stations, plan,
+            editPlanFile(kPlanStations, plan,
                          [&](Table &t) { return deleteRowsByKey(t, QStringLiteral("idxLineID"), {LineID}); });
         if (!ok)
             return false;
@@ -296,13 +260,7 @@ bool DeleteLineRecord(int LineID)
 
 bool DeleteLineStationsOfLine(int LineID)
 {
-    Table &ls = dm1->cdsLineStations;
-    const int deleted = guarded(ls, -1, [&] {
-        if (ls.fieldCount() == 0)
-            return 0;
-        ls.open();
-        return deleteRowsByKey(ls, QStringLiteral("idxLineID"), {LineID});
-    });
+    const int deleted = deleteLoadedRows(dm1->cdsLineStations, "idxLineID", {LineID});
     if (deleted < 0)
         return false;
     if (deleted > 0 && !saveLineStationsInOrder())
@@ -352,13 +310,7 @@ bool DeleteLineConnectionsOfLine(int LineID)
 
 bool DeleteLineGraphic(int LineID)
 {
-    Table &t = dm1->cdsLineGraphic;
-    const int deleted = guarded(t, -1, [&] {
-        if (t.fieldCount() == 0)
-            return 0;
-        t.open();
-        return deleteRowsByKey(t, QStringLiteral("idxLineID"), {LineID});
-    });
+    const int deleted = deleteLoadedRows(dm1->cdsLineGraphic, "idxLineID", {LineID});
     if (deleted < 0)
         return false;
     return deleted == 0 || SaveLineGraphic();
@@ -416,8 +368,8 @@ bool DeleteRemovedStationsFromLineMaps(int LineID, const QStringList &StationNam
     // Every plan is walked even after a failure; the result tells whether all went well.
     bool ok = true;
     for (int plan : plans) {
-        ok = editPlanFile(PlanTable::IndividualPrefs, plan, removeGone(QStringLiteral("IDValue"), stationRow)) && ok;
-        ok = editPlanFile(PlanTable::Stations, plan, removeGone(kStationID, anyRow)) && ok;
+        ok = editPlanFile(kPlanIndividualPrefs, plan, removeGone(QStringLiteral("IDValue"), stationRow)) && ok;
+        ok = editPlanFile(kPlanStations, plan, removeGone(kStationID, anyRow)) && ok;
     }
     guarded(lines, [&] { lines.close(); });
     return ok;

@@ -88,31 +88,12 @@ bool readTimeTable(const ConnectionKey &key, QVector<int> &stations, QVector<QVe
         }
         ttc.close();
 
-        // Without a column for every stop row the section would name the wrong stations.
-        const int n = stations.size();
         tt.open();
         tt.setFiltered(false);
         tt.setIndexName(QString());
-        if (n == 0 || tt.fieldCount() != n + 1) {
-            tt.close();
-            return false;
-        }
-        QVector<int> columns(n);
-        for (int k = 0; k < n; ++k) {
-            columns[k] = tt.findFieldIndex(QString::number(k + 1));
-            if (columns[k] < 0) {
-                tt.close();
-                return false;
-            }
-        }
-        for (tt.first(); !tt.eof(); tt.next()) {
-            QVector<int> cells(n);
-            for (int k = 0; k < n; ++k)
-                cells[k] = TripCellValue(tt.field(columns[k]));
-            trips << cells;
-        }
+        const bool fit = ReadTripCells(tt, stations.size(), trips);
         tt.close();
-        return true;
+        return fit;
     } catch (const std::exception &) {
         ttc.close();
         tt.close();
@@ -204,6 +185,17 @@ DistancesSection ComputeDistances(const QVector<int> &Stations, const QVector<QV
     return section;
 }
 
+void PutDistancesSection(IniFile &Ini, int LineConnectionID, const DistancesSection &Section)
+{
+    const QString name = QString::number(LineConnectionID);
+    Ini.eraseSection(name);
+    Ini.writeString(name, kDistance1, Section.distance1);
+    if (!Section.distance2.isEmpty())
+        Ini.writeString(name, kDistance2, Section.distance2);
+    if (!Section.newcross.isEmpty())
+        Ini.writeString(name, kNewcross, Section.newcross);
+}
+
 bool WriteDistancesSections(const QVector<QPair<int, DistancesSection>> &Sections)
 {
     try {
@@ -211,15 +203,8 @@ bool WriteDistancesSections(const QVector<QPair<int, DistancesSection>> &Section
         IniFile ini;
         if (QFileInfo::exists(file) && !ini.load(file))
             return false;
-        for (const auto &[id, section] : Sections) {
-            const QString name = QString::number(id);
-            ini.eraseSection(name);
-            ini.writeString(name, kDistance1, section.distance1);
-            if (!section.distance2.isEmpty())
-                ini.writeString(name, kDistance2, section.distance2);
-            if (!section.newcross.isEmpty())
-                ini.writeString(name, kNewcross, section.newcross);
-        }
+        for (const auto &[id, section] : Sections)
+            PutDistancesSection(ini, id, section);
         return ini.save(file);
     } catch (const std::exception &) {
         return false;

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVector>
 
+class IniFile;
+
 // distances.ini in the project folder holds one section per line connection, named by its ID:
 // "distance1" (stations of the stop rows with the shortest minutes between neighbours),
 // "distance2" (stations and minutes of runs that pass stops without serving them) and
@@ -35,3 +37,5 @@ DistancesSection ComputeDistances(const QVector<int> &Stations, const QVector<QV
 bool WriteDistancesSection(int LineConnectionID, const DistancesSection &Section);
 // The same for several line connections (ID, section), in this order, with one write of the file.
 bool WriteDistancesSections(const QVector<QPair<int, DistancesSection>> &Sections);
+// Replaces the section in the loaded file, as the writes above do; may throw.
+void PutDistancesSection(IniFile &Ini, int LineConnectionID, const DistancesSection &Section);

@@ -102,8 +102,7 @@ LineStops readStopRows(int lineID)
 
 enum class TripsResult { Read, Unreadable, Unfit };
 
-// The trips of the connection, one cell per stop row; the file must have exactly the columns
-// "1" .. "N" besides "ID".
+// The trips of the connection, one cell per stop row.
 TripsResult readTrips(int lineConnectionID, int stopRows, QVector<QVector<int>> &trips)
 {
     const QString path = projectFile(QStringLiteral("tt_%1.ptf").arg(lineConnectionID));
@@ -114,21 +113,7 @@ TripsResult readTrips(int lineConnectionID, int stopRows, QVector<QVector<int>> 
         return TripsResult::Unreadable;
     const bool fit = guarded(t, false, [&] {
         t.open();
-        if (stopRows == 0 || t.fieldCount() != stopRows + 1)
-            return false;
-        QVector<int> columns(stopRows);
-        for (int k = 0; k < stopRows; ++k) {
-            columns[k] = t.findFieldIndex(QString::number(k + 1));
-            if (columns[k] < 0)
-                return false;
-        }
-        for (t.first(); !t.eof(); t.next()) {
-            QVector<int> cells(stopRows);
-            for (int k = 0; k < stopRows; ++k)
-                cells[k] = TripCellValue(t.field(columns[k]));
-            trips << std::move(cells);
-        }
-        return true;
+        return ReadTripCells(t, stopRows, trips);
     });
     return fit ? TripsResult::Read : TripsResult::Unfit;
 }
@@ -214,15 +199,8 @@ DistancesRebuildReport RebuildDistancesFile(const DistancesProgress &Progress)
             }
         }
         // As one build after the other would leave them: each rebuilt section moves to the end.
-        for (const auto &[id, section] : sections) {
-            const QString name = QString::number(id);
-            ini.eraseSection(name);
-            ini.writeString(name, QStringLiteral("distance1"), section.distance1);
-            if (!section.distance2.isEmpty())
-                ini.writeString(name, QStringLiteral("distance2"), section.distance2);
-            if (!section.newcross.isEmpty())
-                ini.writeString(name, QStringLiteral("newcross"), section.newcross);
-        }
+        for (const auto &[id, section] : sections)
+            PutDistancesSection(ini, id, section);
         report.written = ini.save(file);
     } catch (const std::exception &) {
         report.written = false;

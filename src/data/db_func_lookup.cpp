@@ -66,6 +66,25 @@ int nextID(Table &table)
     return last == std::numeric_limits<int>::max() ? -1 : last + 1;
 }
 
+// Appends a row under the next free ID (fill sets its other fields), then saves; the new ID or
+// -1. The table is open; it is left closed.
+template <typename Fill, typename Save>
+int appendWithNextID(Table &table, Fill &&fill, Save &&save)
+{
+    const int id = nextID(table);
+    if (id < 0) {
+        table.close();
+        return -1;
+    }
+    table.append();
+    table.fieldByName(QStringLiteral("ID")).setInteger(id);
+    fill();
+    table.post();
+    const bool saved = save(table);
+    table.close();
+    return saved ? id : -1;
+}
+
 // Names that no row may carry: empty or only blanks (the saves drop such rows without their
 // cascade), or with a character the table file cannot hold (every later save would fail).
 bool acceptableName(const QString &name, bool mustHaveText)
@@ -92,18 +111,7 @@ int addNamed(Table &table, const QString &nameIndex, const QString &nameField, c
                 return -1;
             }
         }
-        const int id = nextID(table);
-        if (id < 0) {
-            table.close();
-            return -1;
-        }
-        table.append();
-        table.fieldByName(QStringLiteral("ID")).setInteger(id);
-        table.fieldByName(nameField).setString(stored);
-        table.post();
-        const bool saved = save(table);
-        table.close();
-        return saved ? id : -1;
+        return appendWithNextID(table, [&] { table.fieldByName(nameField).setString(stored); }, save);
     });
 }
 
@@ -219,20 +227,14 @@ int AddLineConnection(int LineID, int DayGroupID, int Direction)
             t.close();
             return -1;
         }
-        const int id = nextID(t);
-        if (id < 0) {
-            t.close();
-            return -1;
-        }
-        t.append();
-        t.fieldByName(QStringLiteral("ID")).setInteger(id);
-        t.fieldByName(QStringLiteral("LineID")).setInteger(LineID);
-        t.fieldByName(QStringLiteral("DayGroupID")).setInteger(DayGroupID);
-        t.fieldByName(QStringLiteral("Direction")).setInteger(Direction);
-        t.post();
-        const bool saved = writeTable(t, QStringLiteral("line_connections.ptf"));
-        t.close();
-        return saved ? id : -1;
+        return appendWithNextID(
+            t,
+            [&] {
+                t.fieldByName(QStringLiteral("LineID")).setInteger(LineID);
+                t.fieldByName(QStringLiteral("DayGroupID")).setInteger(DayGroupID);
+                t.fieldByName(QStringLiteral("Direction")).setInteger(Direction);
+            },
+            [](Table &table) { return writeTable(table, QStringLiteral("line_connections.ptf")); });
     });
 }
 

@@ -50,17 +50,40 @@ void setBool(Table &t, const char *field, bool value)
     t.fieldByName(QLatin1String(field)).setBoolean(value);
 }
 
-QString planFileName(const char *prefix, int lineMapID)
+bool deletePlanFile(const PlanTable &which, int lineMapID)
 {
-    return projectFile(QLatin1String(prefix) + QString::number(lineMapID) + QStringLiteral(".ptf"));
-}
-
-bool deletePlanFile(const char *prefix, int lineMapID)
-{
-    const QString path = planFileName(prefix, lineMapID);
+    const QString path = planFileName(which, lineMapID);
     if (!QFileInfo::exists(path))
         return true;
     return QFile::remove(path);
+}
+
+// One entry per SharedTable, in its order.
+struct SharedTableFiles {
+    const char *file;
+    Table Tdm1::*table;
+    void (*createEmpty)();
+    bool (*load)();
+    bool (*save)();
+};
+
+const SharedTableFiles &sharedFiles(SharedTable which)
+{
+    static const SharedTableFiles tables[] = {
+        {"line_map_lines.ptf", &Tdm1::cdsLineMapLines, [] { CreateEmptyLineMapLines(); }, &LoadLineMapLines,
+         &SaveLineMapLines},
+        {"line_map_line_sections.ptf", &Tdm1::cdsLineMapLineSections, &CreateEmptyLineMapLineSections,
+         &LoadLineMapLineSections, &SaveLineMapLineSections},
+        {"line_map_line_intersections.ptf", &Tdm1::cdsLineMapLineConnections, &CreateEmptyLineMapLineConnections,
+         &LoadLineMapLineIntersections, &SaveLineMapLineIntersections},
+        {"line_map_line_text_visible.ptf", &Tdm1::cdsLineMapLineTextVisible, &CreateEmptyLineMapLineTextVisible,
+         &LoadLineMapLineTextVisible, &SaveLineMapLineTextVisible},
+        {"line_map_line_text_color.ptf", &Tdm1::cdsLineMapLineTextColor, &CreateEmptyLineMapLineTextColor,
+         &LoadLineMapLineTextColor, &SaveLineMapLineTextColor},
+        {"line_map_line_text_offset.ptf", &Tdm1::cdsLineMapLineTextOffset, &CreateEmptyLineMapLineTextOffset,
+         &LoadLineMapLineTextOffset, &SaveLineMapLineTextOffset},
+    };
+    return tables[int(which)];
 }
 
 } // namespace
@@ -68,6 +91,17 @@ bool deletePlanFile(const char *prefix, int lineMapID)
 // ---------------------------------------------------------------- helpers shared with db_delete
 
 namespace dbfunc {
+
+const PlanTable kPlanStations{"lms_", &Tdm1::cdsLineMapStations, &LoadLineMapStations, &SaveLineMapStations};
+const PlanTable kPlanIndividualPrefs{"lmisp_", &Tdm1::cdsLineMapIndividualStationPrefs,
+                                     &LoadLineMapIndividualStationPrefs, &SaveLineMapIndividualStationPrefs};
+const PlanTable kPlanMultiPrefs{"lmimsp_", &Tdm1::cdsLineMapIndividualMultiStationPrefs,
+                                &LoadLineMapIndividualMultiStationPrefs, &SaveLineMapIndividualMultiStationPrefs};
+
+QString planFileName(const PlanTable &which, int lineMapID)
+{
+    return projectFile(QLatin1String(which.prefix) + QString::number(lineMapID) + QStringLiteral(".ptf"));
+}
 
 int deleteRowsByKey(Table &table, const QString &indexName, const QVariantList &key)
 {
@@ -81,107 +115,15 @@ int deleteRowsByKey(Table &table, const QString &indexName, const QVariantList &
     return deleted;
 }
 
-const QVector<SharedLineMapTable> &sharedLineMapTables()
-{
-    static const QVector<SharedLineMapTable> tables = {
-        {SharedTable::Lines, QStringLiteral("line_map_lines.ptf")},
-        {SharedTable::Sections, QStringLiteral("line_map_line_sections.ptf")},
-        {SharedTable::Intersections, QStringLiteral("line_map_line_intersections.ptf")},
-        {SharedTable::TextVisible, QStringLiteral("line_map_line_text_visible.ptf")},
-        {SharedTable::TextColor, QStringLiteral("line_map_line_text_color.ptf")},
-        {SharedTable::TextOffset, QStringLiteral("line_map_line_text_offset.ptf")},
-    };
-    return tables;
-}
-
-Table &sharedTable(SharedTable which)
-{
-    switch (which) {
-    case SharedTable::Lines:
-        return dm1->cdsLineMapLines;
-    case SharedTable::Sections:
-        return dm1->cdsLineMapLineSections;
-    case SharedTable::Intersections:
-        return dm1->cdsLineMapLineConnections;
-    case SharedTable::TextVisible:
-        return dm1->cdsLineMapLineTextVisible;
-    case SharedTable::TextColor:
-        return dm1->cdsLineMapLineTextColor;
-    case SharedTable::TextOffset:
-        break;
-    }
-    return dm1->cdsLineMapLineTextOffset;
-}
-
-static QString sharedFile(SharedTable which)
-{
-    for (const SharedLineMapTable &s : sharedLineMapTables())
-        if (s.which == which)
-            return s.file;
-    return QString();
-}
-
 bool loadSharedTable(SharedTable which, bool &present)
 {
-    present = QFileInfo::exists(projectFile(sharedFile(which)));
-    if (!present) {
-        // Whatever the table holds (another project's rows, a template) is not this project's.
-        switch (which) {
-        case SharedTable::Lines:
-            CreateEmptyLineMapLines();
-            break;
-        case SharedTable::Sections:
-            CreateEmptyLineMapLineSections();
-            break;
-        case SharedTable::Intersections:
-            CreateEmptyLineMapLineConnections();
-            break;
-        case SharedTable::TextVisible:
-            CreateEmptyLineMapLineTextVisible();
-            break;
-        case SharedTable::TextColor:
-            CreateEmptyLineMapLineTextColor();
-            break;
-        case SharedTable::TextOffset:
-            CreateEmptyLineMapLineTextOffset();
-            break;
-        }
-        return true;
-    }
-    switch (which) {
-    case SharedTable::Lines:
-        return LoadLineMapLines();
-    case SharedTable::Sections:
-        return LoadLineMapLineSections();
-    case SharedTable::Intersections:
-        return LoadLineMapLineIntersections();
-    case SharedTable::TextVisible:
-        return LoadLineMapLineTextVisible();
-    case SharedTable::TextColor:
-        return LoadLineMapLineTextColor();
-    case SharedTable::TextOffset:
-        return LoadLineMapLineTextOffset();
-    }
-    return false;
-}
-
-bool saveSharedTable(SharedTable which)
-{
-    switch (which) {
-    case SharedTable::Lines:
-        return SaveLineMapLines();
-    case SharedTable::Sections:
-        return SaveLineMapLineSections();
-    case SharedTable::Intersections:
-        return SaveLineMapLineIntersections();
-    case SharedTable::TextVisible:
-        return SaveLineMapLineTextVisible();
-    case SharedTable::TextColor:
-        return SaveLineMapLineTextColor();
-    case SharedTable::TextOffset:
-        return SaveLineMapLineTextOffset();
-    }
-    return false;
+    const SharedTableFiles &s = sharedFiles(which);
+    present = QFileInfo::exists(projectFile(QLatin1String(s.file)));
+    if (present)
+        return s.load();
+    // Whatever the table holds (another project's rows, a template) is not this project's.
+    s.createEmpty();
+    return true;
 }
 
 // The shared tables change only as this project's file says: the table is read from the file
@@ -193,7 +135,7 @@ bool deleteSharedRows(SharedTable which, const QString &indexName, int id)
         return false;
     if (!present)
         return true;
-    Table &t = sharedTable(which);
+    Table &t = dm1->*sharedFiles(which).table;
     if (!guarded(t, false, [&] {
             t.open();
             deleteRowsByKey(t, indexName, {id});
@@ -202,7 +144,7 @@ bool deleteSharedRows(SharedTable which, const QString &indexName, int id)
             return true;
         }))
         return false;
-    return saveSharedTable(which);
+    return sharedFiles(which).save();
 }
 
 QVariantList rowValues(Table &table)
@@ -520,15 +462,15 @@ bool DeleteLineMapLineIntersectionsOfLine(int LineID)
 
 bool DeleteLineMapStationsFile(int LineMapID)
 {
-    return deletePlanFile("lms_", LineMapID);
+    return deletePlanFile(kPlanStations, LineMapID);
 }
 bool DeleteIndividualStationPrefsFile(int LineMapID)
 {
-    return deletePlanFile("lmisp_", LineMapID);
+    return deletePlanFile(kPlanIndividualPrefs, LineMapID);
 }
 bool DeleteMultiStationPrefsFile(int LineMapID)
 {
-    return deletePlanFile("lmimsp_", LineMapID);
+    return deletePlanFile(kPlanMultiPrefs, LineMapID);
 }
 
 bool DeleteLineMapRecord(int LineMapID)

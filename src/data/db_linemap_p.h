@@ -2,11 +2,11 @@
 
 // Shared by db_linemap and db_delete only.
 
+#include "data/data_module_1.h"
 #include "platform/table.h"
 
 #include <QString>
 #include <QVariant>
-#include <QVector>
 
 namespace dbfunc {
 
@@ -16,18 +16,24 @@ int deleteRowsByKey(Table &table, const QString &indexName, const QVariantList &
 
 // The six line-map tables shared by all plans.
 enum class SharedTable { Lines, Sections, Intersections, TextVisible, TextColor, TextOffset };
-struct SharedLineMapTable {
-    SharedTable which;
-    QString file;
-};
-const QVector<SharedLineMapTable> &sharedLineMapTables();
-Table &sharedTable(SharedTable which);
 // Reads the table from this project's file; a missing file leaves it empty (present false).
 bool loadSharedTable(SharedTable which, bool &present);
-bool saveSharedTable(SharedTable which);
 // Loads the table, deletes the rows with the ID on the index and writes the file; true without a
 // write when the project has no such file.
 bool deleteSharedRows(SharedTable which, const QString &indexName, int id);
+
+// One of a plan's own files (lms_, lmisp_, lmimsp_<LineMapID>.ptf) and its table.
+struct PlanTable {
+    const char *prefix;
+    Table Tdm1::*table;
+    bool (*load)(int lineMapID);
+    bool (*save)(int lineMapID);
+};
+extern const PlanTable kPlanStations;
+extern const PlanTable kPlanIndividualPrefs;
+extern const PlanTable kPlanMultiPrefs;
+// The path of the plan's file in the project folder.
+QString planFileName(const PlanTable &which, int lineMapID);
 
 // Whether cdsLineMapPrefs holds a row for the plan.
 bool hasLineMapPrefsRow(int lineMapID);

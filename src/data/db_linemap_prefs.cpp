@@ -16,13 +16,17 @@ const QString kLineMapID = QStringLiteral("LineMapID");
 
 // ---------------------------------------------------------------- the style row
 
-// Writes the record into the row being appended or edited, column by column.
+// The row's columns are listed once, in prefsColumns: Row is a RowWriter given the record, or a
+// RowReader given the record to fill, so writing and reading cannot disagree about a column.
+
+// Writes the record into the row being appended or edited.
 class RowWriter
 {
 public:
     explicit RowWriter(Table &table) : m_table(table) {}
 
     void integer(const QString &name, int value) { m_table.fieldByName(name).setInteger(value); }
+    void byte(const QString &name, std::uint8_t value) { integer(name, value); }
     void boolean(const QString &name, bool value) { m_table.fieldByName(name).setBoolean(value); }
     void text(const QString &name, const QString &value) { m_table.fieldByName(name).setString(value); }
     void color(const QString &name, int value)
@@ -33,27 +37,7 @@ public:
         integer(name + QStringLiteral("Green"), g);
         integer(name + QStringLiteral("Blue"), b);
     }
-    void font(const QString &name, const FontValue &font, bool withColor)
-    {
-        integer(name + QStringLiteral("Charset"), font.charset);
-        if (withColor)
-            color(name + QStringLiteral("Color"), int(font.color & 0xFFFFFF));
-        text(name + QStringLiteral("Name"), font.name);
-        integer(name + QStringLiteral("Size"), font.size);
-        boolean(name + QStringLiteral("StyleBold"), font.bold);
-        boolean(name + QStringLiteral("StyleItalic"), font.italic);
-        boolean(name + QStringLiteral("StyleUnderline"), font.underline);
-        boolean(name + QStringLiteral("StyleStrikeOut"), font.strikeOut);
-    }
-    void direction(const QString &cls, const TStationDirectionPrefs &d)
-    {
-        const QString p = QStringLiteral("Station") + cls;
-        integer(p + QStringLiteral("Position"), d.Position);
-        integer(p + QStringLiteral("OffsetX"), d.OffsetX);
-        integer(p + QStringLiteral("OffsetY"), d.OffsetY);
-        integer(p + QStringLiteral("TextDirection"), d.TextDirection);
-        integer(p + QStringLiteral("Rotation"), d.Rotation);
-    }
+    void color(const QString &name, std::uint32_t value) { color(name, int(value & 0xFFFFFF)); }
 
 private:
     Table &m_table;
@@ -66,118 +50,104 @@ class RowReader
 public:
     explicit RowReader(Table &table) : m_table(table) {}
 
-    int integer(const QString &name) { return m_table.fieldByName(name).asInteger(); }
-    std::uint8_t byte(const QString &name) { return std::uint8_t(std::clamp(integer(name), 0, 255)); }
-    bool boolean(const QString &name) { return m_table.fieldByName(name).asBoolean(); }
-    QString text(const QString &name) { return m_table.fieldByName(name).asString(); }
-    int color(const QString &name)
+    void integer(const QString &name, int &value) { value = m_table.fieldByName(name).asInteger(); }
+    void byte(const QString &name, std::uint8_t &value)
     {
-        auto part = [&](const char *suffix) { return std::clamp(integer(name + QLatin1String(suffix)), 0, 255); };
-        return RGBPartsToColor(part("Red"), part("Green"), part("Blue"));
+        value = std::uint8_t(std::clamp(m_table.fieldByName(name).asInteger(), 0, 255));
     }
-    void font(const QString &name, FontValue &font, bool withColor)
+    void boolean(const QString &name, bool &value) { value = m_table.fieldByName(name).asBoolean(); }
+    void text(const QString &name, QString &value) { value = m_table.fieldByName(name).asString(); }
+    void color(const QString &name, int &value)
     {
-        font.charset = integer(name + QStringLiteral("Charset"));
-        if (withColor)
-            font.color = std::uint32_t(color(name + QStringLiteral("Color")));
-        font.name = text(name + QStringLiteral("Name"));
-        font.size = integer(name + QStringLiteral("Size"));
-        font.bold = boolean(name + QStringLiteral("StyleBold"));
-        font.italic = boolean(name + QStringLiteral("StyleItalic"));
-        font.underline = boolean(name + QStringLiteral("StyleUnderline"));
-        font.strikeOut = boolean(name + QStringLiteral("StyleStrikeOut"));
+        auto part = [&](const char *suffix) {
+            return std::clamp(m_table.fieldByName(name + QLatin1String(suffix)).asInteger(), 0, 255);
+        };
+        value = RGBPartsToColor(part("Red"), part("Green"), part("Blue"));
     }
-    void direction(const QString &cls, TStationDirectionPrefs &d)
+    void color(const QString &name, std::uint32_t &value)
     {
-        const QString p = QStringLiteral("Station") + cls;
-        d.Position = byte(p + QStringLiteral("Position"));
-        d.OffsetX = integer(p + QStringLiteral("OffsetX"));
-        d.OffsetY = integer(p + QStringLiteral("OffsetY"));
-        d.TextDirection = byte(p + QStringLiteral("TextDirection"));
-        d.Rotation = integer(p + QStringLiteral("Rotation"));
+        int c = 0;
+        color(name, c);
+        value = std::uint32_t(c);
     }
 
 private:
     Table &m_table;
 };
 
+template <typename Row, typename Font> void fontColumns(Row &row, const QString &name, Font &font, bool withColor)
+{
+    row.integer(name + QStringLiteral("Charset"), font.charset);
+    if (withColor)
+        row.color(name + QStringLiteral("Color"), font.color);
+    row.text(name + QStringLiteral("Name"), font.name);
+    row.integer(name + QStringLiteral("Size"), font.size);
+    row.boolean(name + QStringLiteral("StyleBold"), font.bold);
+    row.boolean(name + QStringLiteral("StyleItalic"), font.italic);
+    row.boolean(name + QStringLiteral("StyleUnderline"), font.underline);
+    row.boolean(name + QStringLiteral("StyleStrikeOut"), font.strikeOut);
+}
+
+template <typename Row, typename Direction> void directionColumns(Row &row, const QString &cls, Direction &d)
+{
+    const QString p = QStringLiteral("Station") + cls;
+    row.byte(p + QStringLiteral("Position"), d.Position);
+    row.integer(p + QStringLiteral("OffsetX"), d.OffsetX);
+    row.integer(p + QStringLiteral("OffsetY"), d.OffsetY);
+    row.byte(p + QStringLiteral("TextDirection"), d.TextDirection);
+    row.integer(p + QStringLiteral("Rotation"), d.Rotation);
+}
+
+// Every column but LineMapID.
+template <typename Row, typename Prefs> void prefsColumns(Row &row, Prefs &p)
+{
+    row.integer(QStringLiteral("Width"), p.Width);
+    row.integer(QStringLiteral("Height"), p.Height);
+    row.color(QStringLiteral("BackgroundColor"), p.BackgroundColor);
+    row.boolean(QStringLiteral("BackgroundImageOn"), p.BackgroundImageOn);
+    row.text(QStringLiteral("BackgroundImage"), p.BackgroundImage);
+    row.integer(QStringLiteral("LineRasterWidth"), p.LineRasterWidth);
+    row.boolean(QStringLiteral("LineDefaultColor"), p.LineDefaultColor);
+    row.color(QStringLiteral("LineColor"), p.LineColor);
+    row.integer(QStringLiteral("LineDrawWidth"), p.LineDrawWidth);
+    row.boolean(QStringLiteral("LineTextPosStart"), p.LineTextPosStart);
+    row.boolean(QStringLiteral("LineTextPosEnd"), p.LineTextPosEnd);
+    row.boolean(QStringLiteral("LineTextPosOther"), p.LineTextPosOther);
+    fontColumns(row, QStringLiteral("LineTextFont"), p.LineTextFont, false);
+    row.boolean(QStringLiteral("LineTextDefaultColor"), p.LineTextDefaultColor);
+    row.color(QStringLiteral("LineTextColor"), p.LineTextColor);
+    row.boolean(QStringLiteral("LineTextDefaultBackgroundColor"), p.LineTextDefaultBackgroundColor);
+    row.color(QStringLiteral("LineTextBackgroundColor"), p.LineTextBackgroundColor);
+    row.integer(QStringLiteral("LineTextDistance"), p.LineTextDistance);
+    row.color(QStringLiteral("VehicleColor"), p.VehicleColor);
+    fontColumns(row, QStringLiteral("StationFont"), p.StationFont, true);
+    directionColumns(row, QStringLiteral("WE"), p.WE);
+    directionColumns(row, QStringLiteral("NS"), p.NS);
+    directionColumns(row, QStringLiteral("NWSE"), p.NWSE);
+    directionColumns(row, QStringLiteral("SWNE"), p.SWNE);
+    fontColumns(row, QStringLiteral("MultiStationFont"), p.MultiStationFont, true);
+    row.boolean(QStringLiteral("MultiStationRoundSelfPos"), p.MultiStationRoundSelfPos);
+    row.boolean(QStringLiteral("MultiStationTextInheritSelfPos"), p.MultiStationTextInheritSelfPos);
+    row.boolean(QStringLiteral("MultiStationRoundParallel"), p.MultiStationRoundParallel);
+    row.boolean(QStringLiteral("MultiStationAutoPos"), p.MultiStationAutoPos);
+    row.byte(QStringLiteral("MultiStationPosition"), p.MultiStationPosition);
+    row.byte(QStringLiteral("MultiStationAlign"), p.MultiStationAlign);
+    row.integer(QStringLiteral("MultiStationOffsetX"), p.MultiStationOffsetX);
+    row.integer(QStringLiteral("MultiStationOffsetY"), p.MultiStationOffsetY);
+    row.integer(QStringLiteral("MultiStationRotation"), p.MultiStationRotation);
+}
+
 void writePrefs(Table &t, int lineMapID, const TLineMapPrefs &p)
 {
     RowWriter w(t);
     w.integer(kLineMapID, lineMapID);
-    w.integer(QStringLiteral("Width"), p.Width);
-    w.integer(QStringLiteral("Height"), p.Height);
-    w.color(QStringLiteral("BackgroundColor"), p.BackgroundColor);
-    w.boolean(QStringLiteral("BackgroundImageOn"), p.BackgroundImageOn);
-    w.text(QStringLiteral("BackgroundImage"), p.BackgroundImage);
-    w.integer(QStringLiteral("LineRasterWidth"), p.LineRasterWidth);
-    w.boolean(QStringLiteral("LineDefaultColor"), p.LineDefaultColor);
-    w.color(QStringLiteral("LineColor"), p.LineColor);
-    w.integer(QStringLiteral("LineDrawWidth"), p.LineDrawWidth);
-    w.boolean(QStringLiteral("LineTextPosStart"), p.LineTextPosStart);
-    w.boolean(QStringLiteral("LineTextPosEnd"), p.LineTextPosEnd);
-    w.boolean(QStringLiteral("LineTextPosOther"), p.LineTextPosOther);
-    w.font(QStringLiteral("LineTextFont"), p.LineTextFont, false);
-    w.boolean(QStringLiteral("LineTextDefaultColor"), p.LineTextDefaultColor);
-    w.color(QStringLiteral("LineTextColor"), p.LineTextColor);
-    w.boolean(QStringLiteral("LineTextDefaultBackgroundColor"), p.LineTextDefaultBackgroundColor);
-    w.color(QStringLiteral("LineTextBackgroundColor"), p.LineTextBackgroundColor);
-    w.integer(QStringLiteral("LineTextDistance"), p.LineTextDistance);
-    w.color(QStringLiteral("VehicleColor"), p.VehicleColor);
-    w.font(QStringLiteral("StationFont"), p.StationFont, true);
-    w.direction(QStringLiteral("WE"), p.WE);
-    w.direction(QStringLiteral("NS"), p.NS);
-    w.direction(QStringLiteral("NWSE"), p.NWSE);
-    w.direction(QStringLiteral("SWNE"), p.SWNE);
-    w.font(QStringLiteral("MultiStationFont"), p.MultiStationFont, true);
-    w.boolean(QStringLiteral("MultiStationRoundSelfPos"), p.MultiStationRoundSelfPos);
-    w.boolean(QStringLiteral("MultiStationTextInheritSelfPos"), p.MultiStationTextInheritSelfPos);
-    w.boolean(QStringLiteral("MultiStationRoundParallel"), p.MultiStationRoundParallel);
-    w.boolean(QStringLiteral("MultiStationAutoPos"), p.MultiStationAutoPos);
-    w.integer(QStringLiteral("MultiStationPosition"), p.MultiStationPosition);
-    w.integer(QStringLiteral("MultiStationAlign"), p.MultiStationAlign);
-    w.integer(QStringLiteral("MultiStationOffsetX"), p.MultiStationOffsetX);
-    w.integer(QStringLiteral("MultiStationOffsetY"), p.MultiStationOffsetY);
-    w.integer(QStringLiteral("MultiStationRotation"), p.MultiStationRotation);
+    prefsColumns(w, p);
 }
 
 void readPrefs(Table &t, TLineMapPrefs &p)
 {
     RowReader r(t);
-    p.Width = r.integer(QStringLiteral("Width"));
-    p.Height = r.integer(QStringLiteral("Height"));
-    p.BackgroundColor = r.color(QStringLiteral("BackgroundColor"));
-    p.BackgroundImageOn = r.boolean(QStringLiteral("BackgroundImageOn"));
-    p.BackgroundImage = r.text(QStringLiteral("BackgroundImage"));
-    p.LineRasterWidth = r.integer(QStringLiteral("LineRasterWidth"));
-    p.LineDefaultColor = r.boolean(QStringLiteral("LineDefaultColor"));
-    p.LineColor = r.color(QStringLiteral("LineColor"));
-    p.LineDrawWidth = r.integer(QStringLiteral("LineDrawWidth"));
-    p.LineTextPosStart = r.boolean(QStringLiteral("LineTextPosStart"));
-    p.LineTextPosEnd = r.boolean(QStringLiteral("LineTextPosEnd"));
-    p.LineTextPosOther = r.boolean(QStringLiteral("LineTextPosOther"));
-    r.font(QStringLiteral("LineTextFont"), p.LineTextFont, false);
-    p.LineTextDefaultColor = r.boolean(QStringLiteral("LineTextDefaultColor"));
-    p.LineTextColor = r.color(QStringLiteral("LineTextColor"));
-    p.LineTextDefaultBackgroundColor = r.boolean(QStringLiteral("LineTextDefaultBackgroundColor"));
-    p.LineTextBackgroundColor = r.color(QStringLiteral("LineTextBackgroundColor"));
-    p.LineTextDistance = r.integer(QStringLiteral("LineTextDistance"));
-    p.VehicleColor = r.color(QStringLiteral("VehicleColor"));
-    r.font(QStringLiteral("StationFont"), p.StationFont, true);
-    r.direction(QStringLiteral("WE"), p.WE);
-    r.direction(QStringLiteral("NS"), p.NS);
-    r.direction(QStringLiteral("NWSE"), p.NWSE);
-    r.direction(QStringLiteral("SWNE"), p.SWNE);
-    r.font(QStringLiteral("MultiStationFont"), p.MultiStationFont, true);
-    p.MultiStationRoundSelfPos = r.boolean(QStringLiteral("MultiStationRoundSelfPos"));
-    p.MultiStationTextInheritSelfPos = r.boolean(QStringLiteral("MultiStationTextInheritSelfPos"));
-    p.MultiStationRoundParallel = r.boolean(QStringLiteral("MultiStationRoundParallel"));
-    p.MultiStationAutoPos = r.boolean(QStringLiteral("MultiStationAutoPos"));
-    p.MultiStationPosition = r.byte(QStringLiteral("MultiStationPosition"));
-    p.MultiStationAlign = r.byte(QStringLiteral("MultiStationAlign"));
-    p.MultiStationOffsetX = r.integer(QStringLiteral("MultiStationOffsetX"));
-    p.MultiStationOffsetY = r.integer(QStringLiteral("MultiStationOffsetY"));
-    p.MultiStationRotation = r.integer(QStringLiteral("MultiStationRotation"));
+    prefsColumns(r, p);
 }
 
 // Opens cdsLineMapPrefs on idxMapID and looks the plan's row up; callers switch any filter off.

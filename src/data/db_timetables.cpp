@@ -276,6 +276,25 @@ int TripCellValue(const Field &field)
     return TripCellValue(field.value());
 }
 
+bool ReadTripCells(Table &Trips, int StopRows, QVector<QVector<int>> &Cells)
+{
+    if (StopRows <= 0 || Trips.fieldCount() != StopRows + 1)
+        return false;
+    QVector<int> columns(StopRows);
+    for (int k = 0; k < StopRows; ++k) {
+        columns[k] = Trips.findFieldIndex(QString::number(k + 1));
+        if (columns[k] < 0)
+            return false;
+    }
+    for (Trips.first(); !Trips.eof(); Trips.next()) {
+        QVector<int> cells(StopRows);
+        for (int k = 0; k < StopRows; ++k)
+            cells[k] = TripCellValue(Trips.field(columns[k]));
+        Cells << std::move(cells);
+    }
+    return true;
+}
+
 void NormalizeTripTable(Table &table)
 {
     table.open();

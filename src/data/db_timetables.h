@@ -49,6 +49,11 @@ int TripCellValue(const QVariant &value);
 // The same for the current value of a field, read without making a QVariant.
 int TripCellValue(const Field &field);
 
+// Appends the cells of every trip of the open table, in the order it walks them, one per stop
+// row. False, with nothing read, unless the table has exactly the columns "ID" and "1" .. "N"
+// for StopRows N > 0: otherwise the cells would stand for the wrong stations. May throw.
+bool ReadTripCells(Table &Trips, int StopRows, QVector<QVector<int>> &Cells);
+
 // Turns every stop column of a trip table into Float and every unreadable cell into -1, so
 // that a later restructure cannot make 00:00 of a cell that had no value. Rows keep their order.
 void NormalizeTripTable(Table &table);

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -265,28 +266,16 @@ bool fieldTypeFromNumber(const QString &text, FieldType &type)
     int n = 0;
     if (!parseInteger(text, n))
         return false;
-    switch (n) {
-    case 1:
-        type = FieldType::String;
-        return true;
-    case 2:
-        type = FieldType::Smallint;
-        return true;
-    case 3:
-        type = FieldType::Integer;
-        return true;
-    case 5:
-        type = FieldType::Boolean;
-        return true;
-    case 6:
-        type = FieldType::Float;
-        return true;
-    case 14:
-        type = FieldType::AutoInc;
-        return true;
-    default:
-        return false;
+    static constexpr std::pair<int, FieldType> kTypes[] = {
+        {1, FieldType::String},  {2, FieldType::Smallint}, {3, FieldType::Integer},
+        {5, FieldType::Boolean}, {6, FieldType::Float},    {14, FieldType::AutoInc}};
+    for (const auto &[number, known] : kTypes) {
+        if (number == n) {
+            type = known;
+            return true;
+        }
     }
+    return false;
 }
 
 bool restructureDefs(const Table &table, const QStringList &specLines, QVector<FieldDef> &defs,
@@ -416,10 +405,64 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
 
 namespace {
 
-// The rows of a file into a table with its fields (made from the names line when it has
-// none); the table is left closed. Damaged: the table is closed and holds the rows posted
-// before the error, none when the error came before the first.
-Layout loadLines(std::vector<QStringView> lines, Table &table)
+// Fields made from the names line: the first record sets the types; a null there leaves the
+// column a text column, so that a file whose first row has a null still loads.
+void typeByFirstRecord(const PtfRecords &records, QVector<FieldDef> &defs)
+{
+    const PtfTokens &tokens = records.tokens();
+    for (const PtfRecords::Line &line : records.lines()) {
+        if (!line.ok || line.count == 0)
+            continue;
+        for (qsizetype i = 0; i < line.count && i < defs.size(); ++i) {
+            const char16_t kind = tokens.item(line.first + i).kind;
+            if (kind == u'b')
+                defs[i].type = FieldType::Boolean;
+            else if (kind == u'n')
+                defs[i].type = FieldType::Float;
+        }
+        return;
+    }
+}
+
+// A text longer than its column makes the column wider rather than being cut.
+void widenTextColumns(const PtfRecords &records, QVector<FieldDef> &defs)
+{
+    const PtfTokens &tokens = records.tokens();
+    for (const PtfRecords::Line &line : records.lines()) {
+        for (qsizetype i = 0; i < line.count && i < defs.size(); ++i) {
+            if (defs[i].type == FieldType::String)
+                widenTo(defs[i], tokens.item(line.first + i).length);
+        }
+    }
+}
+
+// Trip tables: a column is Float or Boolean from its first number or Boolean literal; a column
+// of texts and nulls only stays a text column as wide as its longest text + 16.
+void typeByFirstValues(const PtfRecords &records, QVector<FieldDef> &defs)
+{
+    const PtfTokens &tokens = records.tokens();
+    qsizetype textColumns = defs.size();
+    for (auto line = records.lines().cbegin(); line != records.lines().cend() && textColumns > 0; ++line) {
+        for (qsizetype i = 0; i < line->count && i < defs.size(); ++i) {
+            FieldDef &def = defs[i];
+            if (def.type != FieldType::String)
+                continue;
+            const PtfTokens::Item &item = tokens.item(line->first + i);
+            if (item.kind == u'b' || item.kind == u'n') {
+                def.type = item.kind == u'b' ? FieldType::Boolean : FieldType::Float;
+                --textColumns;
+            } else if (item.kind == u's') {
+                widenTo(def, item.length);
+            }
+        }
+    }
+}
+
+// The rows of a file into a table with its fields: made anew from the file with remakeFields
+// (trip tables, whose indexes go too), else from the names line when the table has none. The
+// table is left closed. Damaged: the table is closed and holds the rows posted before the
+// error, none when the error came before the first.
+Layout loadLines(std::vector<QStringView> lines, Table &table, bool remakeFields)
 {
     qsizetype fieldCount = 0;
     const Layout layout = checkLayout(lines, fieldCount);
@@ -428,9 +471,14 @@ Layout loadLines(std::vector<QStringView> lines, Table &table)
     bool created = false;
     try {
         table.close();
+        QVector<FieldDef> &defs = table.fieldDefs();
+        if (remakeFields) {
+            defs.clear();
+            table.setIndexName(QString());
+            table.indexDefs().clear();
+        }
         if (layout == Layout::Damaged)
             throw TableError(QStringLiteral("Table file without its closing line"));
-        QVector<FieldDef> &defs = table.fieldDefs();
         const bool fromFile = defs.isEmpty();
         if (fromFile) {
             if (!makeStringDefs(lines[2], defs))
@@ -440,81 +488,12 @@ Layout loadLines(std::vector<QStringView> lines, Table &table)
         }
         checkCellCount(lines, defs.size());
         const PtfRecords records(lines);
-        const PtfTokens &tokens = records.tokens();
-        if (fromFile) {
-            // Fields made from the file: the first record sets the types; a null there leaves
-            // the column a text column, so that a file whose first row has a null still loads.
-            for (const PtfRecords::Line &line : records.lines()) {
-                if (!line.ok || line.count == 0)
-                    continue;
-                for (qsizetype i = 0; i < line.count && i < defs.size(); ++i) {
-                    const char16_t kind = tokens.item(line.first + i).kind;
-                    if (kind == u'b')
-                        defs[i].type = FieldType::Boolean;
-                    else if (kind == u'n')
-                        defs[i].type = FieldType::Float;
-                }
-                break;
-            }
-        }
-        // A text longer than its column makes the column wider rather than being cut.
-        for (const PtfRecords::Line &line : records.lines()) {
-            for (qsizetype i = 0; i < line.count && i < defs.size(); ++i) {
-                if (defs[i].type == FieldType::String)
-                    widenTo(defs[i], tokens.item(line.first + i).length);
-            }
-        }
-        table.close();
-        table.createDataSet();
-        created = true;
-        loadRecords(records, table);
-        table.close();
-        return Layout::Ok;
-    } catch (const std::exception &) {
-        if (!created)
-            table.emptyDataSet();
-        table.close();
-        return Layout::Damaged;
-    }
-}
-
-// The fields made from the file (trip tables), then the rows; the table is left closed.
-Layout loadStructureLines(std::vector<QStringView> lines, Table &table)
-{
-    qsizetype fieldCount = 0;
-    const Layout layout = checkLayout(lines, fieldCount);
-    if (layout == Layout::TooShort)
-        return layout;
-    bool created = false;
-    try {
-        table.close();
-        QVector<FieldDef> &defs = table.fieldDefs();
-        defs.clear();
-        table.setIndexName(QString());
-        table.indexDefs().clear();
-        if (layout == Layout::Damaged || !makeStringDefs(lines[2], defs) || defs.size() != fieldCount) {
-            table.emptyDataSet();
-            return Layout::Damaged;
-        }
-        checkCellCount(lines, defs.size());
-        const PtfRecords records(lines);
-        // A column is Float or Boolean from its first number or Boolean literal; a column of
-        // texts and nulls only stays a text column as wide as its longest text + 16.
-        const PtfTokens &tokens = records.tokens();
-        qsizetype textColumns = defs.size();
-        for (auto line = records.lines().cbegin(); line != records.lines().cend() && textColumns > 0; ++line) {
-            for (qsizetype i = 0; i < line->count && i < defs.size(); ++i) {
-                FieldDef &def = defs[i];
-                if (def.type != FieldType::String)
-                    continue;
-                const PtfTokens::Item &item = tokens.item(line->first + i);
-                if (item.kind == u'b' || item.kind == u'n') {
-                    def.type = item.kind == u'b' ? FieldType::Boolean : FieldType::Float;
-                    --textColumns;
-                } else if (item.kind == u's') {
-                    widenTo(def, item.length);
-                }
-            }
+        if (remakeFields) {
+            typeByFirstValues(records, defs);
+        } else {
+            if (fromFile)
+                typeByFirstRecord(records, defs);
+            widenTextColumns(records, defs);
         }
         table.createDataSet();
         created = true;
@@ -533,12 +512,12 @@ Layout loadStructureLines(std::vector<QStringView> lines, Table &table)
 
 bool LoadPtfText(const QString &Text, Table &table)
 {
-    return loadLines(ansi::splitLineViews(Text), table) == Layout::Ok;
+    return loadLines(ansi::splitLineViews(Text), table, false) == Layout::Ok;
 }
 
 bool LoadPtfStructureText(const QString &Text, Table &table)
 {
-    return loadStructureLines(ansi::splitLineViews(Text), table) == Layout::Ok;
+    return loadLines(ansi::splitLineViews(Text), table, true) == Layout::Ok;
 }
 
 bool LoadPtfFile(const QString &FileName, Table &table)
@@ -553,7 +532,7 @@ bool LoadPtfFile(const QString &FileName, Table &table)
     case ReadResult::Ok:
         break;
     }
-    switch (loadLines(ansi::splitLineViews(text), table)) {
+    switch (loadLines(ansi::splitLineViews(text), table, false)) {
     case Layout::Ok:
         return true;
     case Layout::TooShort:

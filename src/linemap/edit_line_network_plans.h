@@ -97,6 +97,7 @@ private:
     bool writePrefsRow(int LineMapID);
     void selectClass(int Cls);
     void showStationClass();
+    void stationOffsetExit(bool Horizontal);
     void showMultiStation();
     void repaintPreview();
     void numberExit(QLineEdit *edit, int &field, bool repaint, int minimum = INT_MIN);

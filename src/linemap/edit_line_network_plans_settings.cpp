@@ -351,9 +351,10 @@ void TfmEditLineNetworkPlans::rgStationPositionClick(int P)
     repaintPreview();
 }
 
-void TfmEditLineNetworkPlans::eStationTextDistanceHExit()
+void TfmEditLineNetworkPlans::stationOffsetExit(bool Horizontal)
 {
-    const TEditResult r = StationOffsetTextRule(m_prefs, m_class, true, eStationTextDistanceH->text());
+    const QLineEdit *edit = Horizontal ? eStationTextDistanceH : eStationTextDistanceV;
+    const TEditResult r = StationOffsetTextRule(m_prefs, m_class, Horizontal, edit->text());
     showStationClass();
     if (r != TEditResult::Stored)
         return;
@@ -361,15 +362,8 @@ void TfmEditLineNetworkPlans::eStationTextDistanceHExit()
     repaintPreview();
 }
 
-void TfmEditLineNetworkPlans::eStationTextDistanceVExit()
-{
-    const TEditResult r = StationOffsetTextRule(m_prefs, m_class, false, eStationTextDistanceV->text());
-    showStationClass();
-    if (r != TEditResult::Stored)
-        return;
-    SetModified();
-    repaintPreview();
-}
+void TfmEditLineNetworkPlans::eStationTextDistanceHExit() { stationOffsetExit(true); }
+void TfmEditLineNetworkPlans::eStationTextDistanceVExit() { stationOffsetExit(false); }
 
 void TfmEditLineNetworkPlans::cbStationAlignChange(int Item)
 {

@@ -14,6 +14,7 @@
 #include "linemap/linemap_export.h"
 #include "linemap/linemap_open.h"
 #include "linemap/linemap_render.h"
+#include "linemap/plan_style_rules.h"
 #include "platform/dialog_service.h"
 #include "widgets/line_edit_filters.h"
 
@@ -74,14 +75,9 @@ void TfmEditLineMapLines::FormCreate()
 {
     LineMapFormCreate(State);
     cbMultiStationPosition->clear();
-    cbMultiStationPosition->addItems({QStringLiteral("Right Top"), QStringLiteral("Right Center"),
-                                      QStringLiteral("Right Bottom"), QStringLiteral("Left Top"),
-                                      QStringLiteral("Left Center"), QStringLiteral("Left Bottom"),
-                                      QStringLiteral("Top Left"), QStringLiteral("Top Center"),
-                                      QStringLiteral("Top Right"), QStringLiteral("Bottom Left"),
-                                      QStringLiteral("Bottom Center"), QStringLiteral("Bottom Right")});
+    cbMultiStationPosition->addItems(MultiStationPositionItems());
     cbMultiStationAlign->clear();
-    cbMultiStationAlign->addItems({QStringLiteral("Left"), QStringLiteral("Center"), QStringLiteral("Right")});
+    cbMultiStationAlign->addItems(MultiStationAlignItems());
     cbMultiStationDirection->clear();
     cbMultiStationDirection->addItems(
         {QStringLiteral("horizontal"), QStringLiteral("diagonal"), QStringLiteral("vertical")});
@@ -128,8 +124,7 @@ void TfmEditLineMapLines::FormShow()
     if (lbLines->count() > 0)
         lbLines->setCurrentRow(0);
     lbLines->setEnabled(true);
-    for (QWidget *button : {bbEditLine, bbEditLineText, bbEditStations, bbEditMultiStations})
-        button->show();
+    showModeButtons(true);
     gbShow->hide();
     shapeLineColor->hide();
     lLineName->clear();
@@ -168,10 +163,21 @@ void TfmEditLineMapLines::ShowLineHeader()
 {
     const QListWidgetItem *item = lbLines->currentItem();
     lLineName->setText(QStringLiteral("Line: ") + (item ? item->text() : QString()));
+    showLineColor();
+    shapeLineColor->show();
+}
+
+void TfmEditLineMapLines::showLineColor()
+{
     QPalette palette = shapeLineColor->palette();
     palette.setColor(QPalette::Window, PlanColor(State.LineColor));
     shapeLineColor->setPalette(palette);
-    shapeLineColor->show();
+}
+
+void TfmEditLineMapLines::showModeButtons(bool Shown)
+{
+    for (QWidget *button : {bbEditLine, bbEditLineText, bbEditStations, bbEditMultiStations})
+        button->setVisible(Shown);
 }
 
 void TfmEditLineMapLines::readShowFlags()
@@ -185,8 +191,7 @@ void TfmEditLineMapLines::readShowFlags()
 
 void TfmEditLineMapLines::EnterMode(QWidget *Page)
 {
-    for (QWidget *button : {bbEditLine, bbEditLineText, bbEditStations, bbEditMultiStations})
-        button->hide();
+    showModeButtons(false);
     lbLines->setEnabled(false);
     gbShow->show();
     readShowFlags();
@@ -204,8 +209,7 @@ void TfmEditLineMapLines::LeaveMode()
     State.DrawingOn = State.StationMoveCursor = false;
     pcPrefs->setCurrentWidget(tsEmptyPrefs);
     lbLines->setEnabled(true);
-    for (QWidget *button : {bbEditLine, bbEditLineText, bbEditStations, bbEditMultiStations})
-        button->show();
+    showModeButtons(true);
     shapeLineColor->hide();
     lLineName->clear();
     gbShow->hide();
@@ -417,9 +421,7 @@ void TfmEditLineMapLines::redrawLineOverPicture()
     }
     DrawCursor(State);
     ShowPicture();
-    QPalette palette = shapeLineColor->palette();
-    palette.setColor(QPalette::Window, PlanColor(State.LineColor));
-    shapeLineColor->setPalette(palette);
+    showLineColor();
 }
 
 void TfmEditLineMapLines::cobLineColorChange()

@@ -118,12 +118,18 @@ private:
     void setDownCurrentStop();
     void selectStationRow(QListWidget *List, int Row);
     void showStopPlaced(bool Placed);
+    void clearStationLists();
+    void showStationTextControls(bool Shown);
+    void showMultiStationControls(bool Shown);
     int stationScopeValue() const; // IDValue of the panel's scope (IDType = m_stationTab)
     void stationOffsetExit(bool Horizontal);
     void multiStationOffsetExit(bool Horizontal);
     void lineTextOffsetExit(bool Horizontal);
     void lineTextVisibleClick(bool AtStart);
+    void lineTextFromLineClick(bool Background);
+    void lineTextColorChange(bool Background);
     void showLineTextOffset();
+    void showLineTextColorBoxes();
     int m_stationTab = 0; // the tab whose scope the name panel shows
 public:
 
@@ -157,6 +163,8 @@ private:
 
     void FormCreate();
     void readShowFlags();
+    void showModeButtons(bool Shown); // the four mode buttons, shown only while the window is idle
+    void showLineColor(); // State.LineColor in the colour bar
     void redrawLineOverPicture();
     int stepSizeOf(const QListWidget *list) const;
 

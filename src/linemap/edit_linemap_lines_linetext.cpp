@@ -53,10 +53,13 @@ int intField(Table &t, const char *Name)
     return t.fieldByName(QLatin1String(Name)).asInteger();
 }
 
-std::uint32_t colorOf(Table &t, const char *Red, const char *Green, const char *Blue)
+// The colour of the row's Red, Green and Blue fields under Prefix ("Color" or "BackgroundColor").
+std::uint32_t colorOf(Table &t, const char *Prefix)
 {
-    return std::uint32_t(intField(t, Red) & 0xFF) | (std::uint32_t(intField(t, Green) & 0xFF) << 8) |
-           (std::uint32_t(intField(t, Blue) & 0xFF) << 16);
+    const auto part = [&t, Prefix](const char *Name) {
+        return std::uint32_t(t.fieldByName(QLatin1String(Prefix) + QLatin1String(Name)).asInteger() & 0xFF);
+    };
+    return part("Red") | (part("Green") << 8) | (part("Blue") << 16);
 }
 
 // Writes fields of the current row; the row stays where the seek left it.
@@ -72,11 +75,11 @@ void editRow(Table &t, Change change)
     }
 }
 
-void setColor(Table &t, const char *Red, const char *Green, const char *Blue, std::uint32_t Color)
+void setColor(Table &t, const char *Prefix, std::uint32_t Color)
 {
-    t.fieldByName(QLatin1String(Red)).setInteger(int(Color & 0xFF));
-    t.fieldByName(QLatin1String(Green)).setInteger(int((Color >> 8) & 0xFF));
-    t.fieldByName(QLatin1String(Blue)).setInteger(int((Color >> 16) & 0xFF));
+    t.fieldByName(QLatin1String(Prefix) + QLatin1String("Red")).setInteger(int(Color & 0xFF));
+    t.fieldByName(QLatin1String(Prefix) + QLatin1String("Green")).setInteger(int((Color >> 8) & 0xFF));
+    t.fieldByName(QLatin1String(Prefix) + QLatin1String("Blue")).setInteger(int((Color >> 16) & 0xFF));
 }
 
 } // namespace
@@ -129,12 +132,10 @@ void TfmEditLineMapLines::ShowLineTextPrefs()
         cbLineTextColorDefaultProperties->setChecked(false);
         cbLineTextDefaultLineColor->setChecked(!ownText);
         cbLineTextDefaultLineColor->setEnabled(true);
-        cobLineTextColor->setColorValue(ownText ? colorOf(c, "ColorRed", "ColorGreen", "ColorBlue") : planText);
+        cobLineTextColor->setColorValue(ownText ? colorOf(c, "Color") : planText);
         cbLineTextDefaultLineBackgroundColor->setChecked(!ownBackground);
         cbLineTextDefaultLineBackgroundColor->setEnabled(true);
-        cobLineTextBackgroundColor->setColorValue(
-            ownBackground ? colorOf(c, "BackgroundColorRed", "BackgroundColorGreen", "BackgroundColorBlue")
-                          : planBackground);
+        cobLineTextBackgroundColor->setColorValue(ownBackground ? colorOf(c, "BackgroundColor") : planBackground);
     } else {
         cbLineTextColorDefaultProperties->setChecked(true);
         cbLineTextDefaultLineColor->setChecked(p.LineTextDefaultColor);
@@ -144,6 +145,15 @@ void TfmEditLineMapLines::ShowLineTextPrefs()
         cobLineTextColor->setColorValue(planText);
         cobLineTextBackgroundColor->setColorValue(planBackground);
     }
+    showLineTextColorBoxes();
+
+    cbLineTextPosition->setCurrentIndex(0);
+    showLineTextOffset();
+}
+
+// The colour boxes as the check boxes above them say.
+void TfmEditLineMapLines::showLineTextColorBoxes()
+{
     lLineTextColor->setVisible(!cbLineTextDefaultLineColor->isChecked());
     cobLineTextColor->setVisible(!cbLineTextDefaultLineColor->isChecked());
     lLineTextBackgroundColor->setVisible(!cbLineTextDefaultLineBackgroundColor->isChecked());
@@ -153,9 +163,6 @@ void TfmEditLineMapLines::ShowLineTextPrefs()
     const bool own = !cbLineTextColorDefaultProperties->isChecked();
     cobLineTextColor->setEnabled(own);
     cobLineTextBackgroundColor->setEnabled(own);
-
-    cbLineTextPosition->setCurrentIndex(0);
-    showLineTextOffset();
 }
 
 // The offset row of the chosen end, or "0" and disabled without one.
@@ -208,15 +215,8 @@ void TfmEditLineMapLines::lineTextVisibleClick(bool AtStart)
     RedrawWhole();
 }
 
-void TfmEditLineMapLines::cbLineTextVisibleStartClick()
-{
-    lineTextVisibleClick(true);
-}
-
-void TfmEditLineMapLines::cbLineTextVisibleEndClick()
-{
-    lineTextVisibleClick(false);
-}
+void TfmEditLineMapLines::cbLineTextVisibleStartClick() { lineTextVisibleClick(true); }
+void TfmEditLineMapLines::cbLineTextVisibleEndClick() { lineTextVisibleClick(false); }
 
 void TfmEditLineMapLines::cbLineTextColorDefaultPropertiesClick()
 {
@@ -234,10 +234,9 @@ void TfmEditLineMapLines::cbLineTextColorDefaultPropertiesClick()
         Table &c = dm1->cdsLineMapLineTextColor;
         if (colorRow(State.LineMapID, State.CurrentLineID)) {
             cbLineTextDefaultLineColor->setChecked(boolField(c, "DefaultColor"));
-            cobLineTextColor->setColorValue(colorOf(c, "ColorRed", "ColorGreen", "ColorBlue"));
+            cobLineTextColor->setColorValue(colorOf(c, "Color"));
             cbLineTextDefaultLineBackgroundColor->setChecked(boolField(c, "DefaultBackgroundColor"));
-            cobLineTextBackgroundColor->setColorValue(
-                colorOf(c, "BackgroundColorRed", "BackgroundColorGreen", "BackgroundColorBlue"));
+            cobLineTextBackgroundColor->setColorValue(colorOf(c, "BackgroundColor"));
         }
         cbLineTextDefaultLineColor->setEnabled(true);
         cbLineTextDefaultLineBackgroundColor->setEnabled(true);
@@ -250,73 +249,47 @@ void TfmEditLineMapLines::cbLineTextColorDefaultPropertiesClick()
         cobLineTextBackgroundColor->setColorValue(std::uint32_t(p.LineTextBackgroundColor));
         DeleteLineTextColor(State.LineMapID, State.CurrentLineID);
     }
-    lLineTextColor->setVisible(!cbLineTextDefaultLineColor->isChecked());
-    cobLineTextColor->setVisible(!cbLineTextDefaultLineColor->isChecked());
-    lLineTextBackgroundColor->setVisible(!cbLineTextDefaultLineBackgroundColor->isChecked());
-    cobLineTextBackgroundColor->setVisible(!cbLineTextDefaultLineBackgroundColor->isChecked());
-    // Without the line's colour row a chosen colour would be stored nowhere: the boxes only
-    // show the plan's colours then, like the check boxes above them.
-    const bool own = !cbLineTextColorDefaultProperties->isChecked();
-    cobLineTextColor->setEnabled(own);
-    cobLineTextBackgroundColor->setEnabled(own);
+    showLineTextColorBoxes();
     RedrawWhole();
 }
 
-void TfmEditLineMapLines::cbLineTextDefaultLineColorMouseUp()
+// The text's (Background false) or the background's "line colour" box: stored in the line's
+// colour row when it has one; the own colour box shows only without the tick.
+void TfmEditLineMapLines::lineTextFromLineClick(bool Background)
 {
     if (pcPrefs->currentWidget() != tsLineTextPrefs)
         return;
-    const bool fromLine = cbLineTextDefaultLineColor->isChecked();
+    const bool fromLine =
+        (Background ? cbLineTextDefaultLineBackgroundColor : cbLineTextDefaultLineColor)->isChecked();
+    ColorBox *box = Background ? cobLineTextBackgroundColor : cobLineTextColor;
+    const char *prefix = Background ? "BackgroundColor" : "Color";
+    const QString field = Background ? QStringLiteral("DefaultBackgroundColor") : QStringLiteral("DefaultColor");
     Table &c = dm1->cdsLineMapLineTextColor;
     if (colorRow(State.LineMapID, State.CurrentLineID)) {
-        editRow(c, [fromLine](Table &t) { t.fieldByName(QStringLiteral("DefaultColor")).setBoolean(fromLine); });
+        editRow(c, [fromLine, &field](Table &t) { t.fieldByName(field).setBoolean(fromLine); });
         if (fromLine && colorRow(State.LineMapID, State.CurrentLineID))
-            cobLineTextColor->setColorValue(colorOf(c, "ColorRed", "ColorGreen", "ColorBlue"));
+            box->setColorValue(colorOf(c, prefix));
     }
-    lLineTextColor->setVisible(!fromLine);
-    cobLineTextColor->setVisible(!fromLine);
+    (Background ? lLineTextBackgroundColor : lLineTextColor)->setVisible(!fromLine);
+    box->setVisible(!fromLine);
     RedrawWhole();
 }
 
-void TfmEditLineMapLines::cbLineTextDefaultLineBackgroundColorMouseUp()
-{
-    if (pcPrefs->currentWidget() != tsLineTextPrefs)
-        return;
-    const bool fromLine = cbLineTextDefaultLineBackgroundColor->isChecked();
-    Table &c = dm1->cdsLineMapLineTextColor;
-    if (colorRow(State.LineMapID, State.CurrentLineID)) {
-        editRow(c, [fromLine](Table &t) {
-            t.fieldByName(QStringLiteral("DefaultBackgroundColor")).setBoolean(fromLine);
-        });
-        if (fromLine && colorRow(State.LineMapID, State.CurrentLineID))
-            cobLineTextBackgroundColor->setColorValue(
-                colorOf(c, "BackgroundColorRed", "BackgroundColorGreen", "BackgroundColorBlue"));
-    }
-    lLineTextBackgroundColor->setVisible(!fromLine);
-    cobLineTextBackgroundColor->setVisible(!fromLine);
-    RedrawWhole();
-}
+void TfmEditLineMapLines::cbLineTextDefaultLineColorMouseUp() { lineTextFromLineClick(false); }
+void TfmEditLineMapLines::cbLineTextDefaultLineBackgroundColorMouseUp() { lineTextFromLineClick(true); }
 
-void TfmEditLineMapLines::cobLineTextColorChange()
+void TfmEditLineMapLines::lineTextColorChange(bool Background)
 {
     if (pcPrefs->currentWidget() != tsLineTextPrefs || !colorRow(State.LineMapID, State.CurrentLineID))
         return;
-    const std::uint32_t color = cobLineTextColor->colorValue();
-    editRow(dm1->cdsLineMapLineTextColor,
-            [color](Table &t) { setColor(t, "ColorRed", "ColorGreen", "ColorBlue", color); });
+    const std::uint32_t color = (Background ? cobLineTextBackgroundColor : cobLineTextColor)->colorValue();
+    const char *prefix = Background ? "BackgroundColor" : "Color";
+    editRow(dm1->cdsLineMapLineTextColor, [prefix, color](Table &t) { setColor(t, prefix, color); });
     RedrawWhole();
 }
 
-void TfmEditLineMapLines::cobLineTextBackgroundColorChange()
-{
-    if (pcPrefs->currentWidget() != tsLineTextPrefs || !colorRow(State.LineMapID, State.CurrentLineID))
-        return;
-    const std::uint32_t color = cobLineTextBackgroundColor->colorValue();
-    editRow(dm1->cdsLineMapLineTextColor, [color](Table &t) {
-        setColor(t, "BackgroundColorRed", "BackgroundColorGreen", "BackgroundColorBlue", color);
-    });
-    RedrawWhole();
-}
+void TfmEditLineMapLines::cobLineTextColorChange() { lineTextColorChange(false); }
+void TfmEditLineMapLines::cobLineTextBackgroundColorChange() { lineTextColorChange(true); }
 
 void TfmEditLineMapLines::cbLineTextPositionChange()
 {
@@ -368,15 +341,8 @@ void TfmEditLineMapLines::lineTextOffsetExit(bool Horizontal)
     RedrawWhole();
 }
 
-void TfmEditLineMapLines::eLineTextDistanceHExit()
-{
-    lineTextOffsetExit(true);
-}
-
-void TfmEditLineMapLines::eLineTextDistanceVExit()
-{
-    lineTextOffsetExit(false);
-}
+void TfmEditLineMapLines::eLineTextDistanceHExit() { lineTextOffsetExit(true); }
+void TfmEditLineMapLines::eLineTextDistanceVExit() { lineTextOffsetExit(false); }
 
 void TfmEditLineMapLines::btSaveLineTextClick()
 {

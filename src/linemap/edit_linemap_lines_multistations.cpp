@@ -64,6 +64,17 @@ void TfmEditLineMapLines::lbMultiStationsClick()
     RedrawWhole();
 }
 
+// The override's controls, shown only while the station has an override row.
+void TfmEditLineMapLines::showMultiStationControls(bool Shown)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             lMultiStationPosition, cbMultiStationPosition, lMultiStationAlign, cbMultiStationAlign,
+             lMultiStationDirection, cbMultiStationDirection, lMultiStationTextDistanceH,
+             lMultiStationTextDistanceHPixel, eMultiStationTextDistanceH, lMultiStationTextDistanceV,
+             lMultiStationTextDistanceVPixel, eMultiStationTextDistanceV})
+        w->setVisible(Shown);
+}
+
 void TfmEditLineMapLines::ShowMultiStationPrefs()
 {
     if (findMultiRow(State.CurrentStationID)) {
@@ -75,12 +86,7 @@ void TfmEditLineMapLines::ShowMultiStationPrefs()
             const QSignalBlocker block(box);
             box->setCurrentIndex(-1);
         }
-        for (QWidget *w : std::initializer_list<QWidget *>{
-                 lMultiStationPosition, cbMultiStationPosition, lMultiStationAlign, cbMultiStationAlign,
-                 lMultiStationDirection, cbMultiStationDirection, lMultiStationTextDistanceH,
-                 lMultiStationTextDistanceHPixel, eMultiStationTextDistanceH, lMultiStationTextDistanceV,
-                 lMultiStationTextDistanceVPixel, eMultiStationTextDistanceV})
-            w->hide();
+        showMultiStationControls(false);
         eMultiStationTextDistanceH->clear();
         eMultiStationTextDistanceV->clear();
     }
@@ -113,12 +119,7 @@ void TfmEditLineMapLines::FillMultiStationTextChoices()
         cbMultiStationDirection->setCurrentIndex(item < items.size() ? item : -1);
         cbMultiStationDirection->setEnabled(true);
     }
-    for (QWidget *w : std::initializer_list<QWidget *>{
-             lMultiStationPosition, cbMultiStationPosition, lMultiStationAlign, cbMultiStationAlign,
-             lMultiStationDirection, cbMultiStationDirection, lMultiStationTextDistanceH,
-             lMultiStationTextDistanceHPixel, eMultiStationTextDistanceH, lMultiStationTextDistanceV,
-             lMultiStationTextDistanceVPixel, eMultiStationTextDistanceV})
-        w->show();
+    showMultiStationControls(true);
     eMultiStationTextDistanceH->setText(QString::number(row.OffsetX));
     eMultiStationTextDistanceV->setText(QString::number(row.OffsetY));
 }
@@ -149,7 +150,6 @@ void TfmEditLineMapLines::cbMultiStationPositionChange()
         if (align < 0 || align > 2)
             align = 0;
     }
-    findMultiRow(State.CurrentStationID);
     SetMultiStationTextPosition(State.CurrentStationID, position, align, 0);
     RedrawWhole();
     ShowMultiStationPrefs();
@@ -206,15 +206,8 @@ void TfmEditLineMapLines::multiStationOffsetExit(bool Horizontal)
     RedrawWhole();
 }
 
-void TfmEditLineMapLines::eMultiStationTextDistanceHExit()
-{
-    multiStationOffsetExit(true);
-}
-
-void TfmEditLineMapLines::eMultiStationTextDistanceVExit()
-{
-    multiStationOffsetExit(false);
-}
+void TfmEditLineMapLines::eMultiStationTextDistanceHExit() { multiStationOffsetExit(true); }
+void TfmEditLineMapLines::eMultiStationTextDistanceVExit() { multiStationOffsetExit(false); }
 
 void TfmEditLineMapLines::bbSaveMultiStationsClick()
 {

@@ -14,6 +14,29 @@
 #include "platform/dialog_service.h"
 #include "widgets/line_edit_filters.h"
 
+namespace {
+
+// The plan's station files that station mode writes on Save, each reported on its own.
+struct PlanFile
+{
+    bool (*save)(int LineMapID);
+    const char *prefix;
+};
+const PlanFile kStationFiles[] = {{&SaveLineMapStations, "lms_"},
+                                  {&SaveLineMapIndividualStationPrefs, "lmisp_"},
+                                  {&SaveLineMapIndividualMultiStationPrefs, "lmimsp_"}};
+
+// The cursor on a stop's point: its section becomes current as a section click makes it, but
+// the cursor stays where the stop stands.
+void cursorOnStop(TLineMapEditorState &State, int Section, int X, int Y)
+{
+    SelectSection(State, Section);
+    State.CursorX = X;
+    State.CursorY = Y;
+}
+
+} // namespace
+
 void TfmEditLineMapLines::ConnectModeHandlers()
 {
     using W = TfmEditLineMapLines;
@@ -140,13 +163,7 @@ void TfmEditLineMapLines::bbEditStationsClick()
     const bool placed = State.CurrentStationIndex >= 0 && State.Stations[State.CurrentStationIndex].On;
     if (placed) {
         const TLineStation &stop = State.Stations[State.CurrentStationIndex];
-        const TLineSection &sec = State.Sections[State.CurrentSectionIndex];
-        State.CursorX = stop.XPos;
-        State.CursorY = stop.YPos;
-        State.SectionStartX = sec.StartX;
-        State.SectionStartY = sec.StartY;
-        State.Degree = std::int16_t(sec.Degree);
-        State.CurrentGroupID = sec.GroupID;
+        cursorOnStop(State, State.CurrentSectionIndex, stop.XPos, stop.YPos);
     } else {
         State.Degree = State.CurrentSectionIndex >= 0 ? std::int16_t(State.Sections[0].Degree) : std::int16_t(-1);
     }
@@ -193,14 +210,7 @@ void TfmEditLineMapLines::lbStationsClick()
     State.CurrentStationID = stop.StationID;
     const bool placed = stop.On && stop.LineSectionID >= 1 && stop.LineSectionID <= int(State.Sections.size());
     if (placed) {
-        State.CurrentSectionIndex = stop.LineSectionID - 1;
-        const TLineSection &sec = State.Sections[State.CurrentSectionIndex];
-        State.CursorX = stop.XPos;
-        State.CursorY = stop.YPos;
-        State.SectionStartX = sec.StartX;
-        State.SectionStartY = sec.StartY;
-        State.Degree = std::int16_t(sec.Degree);
-        State.CurrentGroupID = sec.GroupID;
+        cursorOnStop(State, stop.LineSectionID - 1, stop.XPos, stop.YPos);
         selectStationRow(lbLineSections2, State.CurrentSectionIndex);
     } else {
         selectStationRow(lbLineSections2, -1);
@@ -307,16 +317,9 @@ void TfmEditLineMapLines::bbStationsArrangeClick()
     const TDistributionStart first =
         DistributeStops(State.Sections, State.TotalLength, State.Stations, RasterWidth(State.Prefs), reverse);
     if (first.StationIndex >= 0) {
-        const TLineSection &sec = State.Sections[first.SectionIndex];
         State.CurrentStationIndex = first.StationIndex;
         State.CurrentStationID = State.Stations[first.StationIndex].StationID;
-        State.CurrentSectionIndex = first.SectionIndex;
-        State.CurrentGroupID = sec.GroupID;
-        State.CursorX = first.X;
-        State.CursorY = first.Y;
-        State.SectionStartX = sec.StartX;
-        State.SectionStartY = sec.StartY;
-        State.Degree = std::int16_t(sec.Degree);
+        cursorOnStop(State, first.SectionIndex, first.X, first.Y);
         selectStationRow(lbStations, first.StationIndex);
         selectStationRow(lbLineSections2, first.SectionIndex);
         State.StationMoveCursor = true;
@@ -332,6 +335,15 @@ void TfmEditLineMapLines::bbStationsArrangeClick()
     RedrawWhole();
 }
 
+// Emptied on the way out, without their handlers: they would move the stop.
+void TfmEditLineMapLines::clearStationLists()
+{
+    const QSignalBlocker b1(lbLineSections2);
+    const QSignalBlocker b2(lbStations);
+    lbLineSections2->clear();
+    lbStations->clear();
+}
+
 void TfmEditLineMapLines::bbSaveStationClick()
 {
     if (!State.StationMode)
@@ -344,22 +356,15 @@ void TfmEditLineMapLines::bbSaveStationClick()
             return;
         }
     }
-    const QString id = QString::number(State.LineMapID);
-    if (!SaveLineMapStations(State.LineMapID))
-        dialogs().showMessage(QStringLiteral("Error saving the file %1").arg(ProjectDir + QStringLiteral("/lms_") + id + QStringLiteral(".ptf")));
-    if (!SaveLineMapIndividualStationPrefs(State.LineMapID))
-        dialogs().showMessage(QStringLiteral("Error saving the file %1").arg(ProjectDir + QStringLiteral("/lmisp_") + id + QStringLiteral(".ptf")));
-    if (!SaveLineMapIndividualMultiStationPrefs(State.LineMapID))
-        dialogs().showMessage(QStringLiteral("Error saving the file %1").arg(ProjectDir + QStringLiteral("/lmimsp_") + id + QStringLiteral(".ptf")));
+    for (const PlanFile &f : kStationFiles)
+        if (!f.save(State.LineMapID))
+            dialogs().showMessage(QStringLiteral("Error saving the file %1")
+                                      .arg(ProjectDir + QLatin1Char('/') + QLatin1String(f.prefix) +
+                                           QString::number(State.LineMapID) + QStringLiteral(".ptf")));
     // The mode is left completely before the export, so a failed export leaves a window that
     // can still be closed.
     State.StationMoveCursor = false;
-    {
-        const QSignalBlocker b1(lbLineSections2);
-        const QSignalBlocker b2(lbStations);
-        lbLineSections2->clear();
-        lbStations->clear();
-    }
+    clearStationLists();
     LeaveMode();
     ExportLineMapImage();
 }
@@ -369,12 +374,7 @@ void TfmEditLineMapLines::bbCancelStationsClick()
     if (!State.StationMode)
         return;
     State.StationMoveCursor = false;
-    {
-        const QSignalBlocker b1(lbLineSections2);
-        const QSignalBlocker b2(lbStations);
-        lbLineSections2->clear();
-        lbStations->clear();
-    }
+    clearStationLists();
     // Only what is stored is drawn afterwards; name placements changed here are dropped.
     LoadLineMapStations(State.LineMapID);
     LoadLineMapIndividualStationPrefs(State.LineMapID);

@@ -34,6 +34,16 @@ int TfmEditLineMapLines::stationScopeValue() const
     }
 }
 
+// The override's controls, shown only while the scope has an override row.
+void TfmEditLineMapLines::showStationTextControls(bool Shown)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{lStationTextPosition, cbStationTextPosition,
+                                                       lStationTextDistanceH, lStationTextDistanceHPixel,
+                                                       lStationTextDistanceV, lStationTextDistanceVPixel,
+                                                       eStationTextDistanceH, eStationTextDistanceV})
+        w->setVisible(Shown);
+}
+
 void TfmEditLineMapLines::ShowStationTextPrefs()
 {
     if (findOverride(State.CurrentLineID, m_stationTab, stationScopeValue())) {
@@ -45,11 +55,7 @@ void TfmEditLineMapLines::ShowStationTextPrefs()
             const QSignalBlocker block(cbStationTextPosition);
             cbStationTextPosition->setCurrentIndex(-1);
         }
-        for (QWidget *w : {static_cast<QWidget *>(lStationTextPosition), static_cast<QWidget *>(cbStationTextPosition),
-                           static_cast<QWidget *>(lStationTextDistanceH), static_cast<QWidget *>(lStationTextDistanceHPixel),
-                           static_cast<QWidget *>(lStationTextDistanceV), static_cast<QWidget *>(lStationTextDistanceVPixel),
-                           static_cast<QWidget *>(eStationTextDistanceH), static_cast<QWidget *>(eStationTextDistanceV)})
-            w->hide();
+        showStationTextControls(false);
         eStationTextDistanceH->clear();
         eStationTextDistanceV->clear();
     }
@@ -67,11 +73,7 @@ void TfmEditLineMapLines::FillStationTextPositionChoices()
         cbStationTextPosition->setCurrentIndex(
             StationTextChoiceIndex(State.Degree, row.Position, row.TextDirection, row.Rotation));
     }
-    for (QWidget *w : {static_cast<QWidget *>(lStationTextPosition), static_cast<QWidget *>(cbStationTextPosition),
-                       static_cast<QWidget *>(lStationTextDistanceH), static_cast<QWidget *>(lStationTextDistanceHPixel),
-                       static_cast<QWidget *>(lStationTextDistanceV), static_cast<QWidget *>(lStationTextDistanceVPixel),
-                       static_cast<QWidget *>(eStationTextDistanceH), static_cast<QWidget *>(eStationTextDistanceV)})
-        w->show();
+    showStationTextControls(true);
     eStationTextDistanceH->setText(QString::number(row.OffsetX));
     eStationTextDistanceV->setText(QString::number(row.OffsetY));
 }
@@ -155,12 +157,5 @@ void TfmEditLineMapLines::stationOffsetExit(bool Horizontal)
     RedrawWhole();
 }
 
-void TfmEditLineMapLines::eStationTextDistanceHExit()
-{
-    stationOffsetExit(true);
-}
-
-void TfmEditLineMapLines::eStationTextDistanceVExit()
-{
-    stationOffsetExit(false);
-}
+void TfmEditLineMapLines::eStationTextDistanceHExit() { stationOffsetExit(true); }
+void TfmEditLineMapLines::eStationTextDistanceVExit() { stationOffsetExit(false); }

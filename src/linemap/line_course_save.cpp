@@ -9,6 +9,7 @@
 #include "data/main_globals.h"
 #include "linemap/draw_geometry.h"
 #include "linemap/line_course.h"
+#include "linemap/linemap_canvas.h"
 #include "linemap/plan_tables.h"
 
 namespace {
@@ -556,7 +557,7 @@ bool ReadLineMapLineRow(int LineMapID, int LineID, TLineMapLineRow &Row)
         if (!t.findKey({LineMapID, LineID}))
             return false;
         auto color = [&](const char *r, const char *g, const char *b) {
-            return std::uint32_t(RGBPartsToColor(intField(t, r) & 0xFF, intField(t, g) & 0xFF, intField(t, b) & 0xFF));
+            return PlanRgb(intField(t, r), intField(t, g), intField(t, b));
         };
         Row.DefaultColor = t.fieldByName(QStringLiteral("DefaultColor")).asBoolean();
         Row.Color = color("ColorRed", "ColorGreen", "ColorBlue");

@@ -1,14 +1,24 @@
 #include "linemap/linemap_canvas.h"
 
-#include <QFontMetrics>
-
 #include <algorithm>
 #include <cstdlib>
 
+#include "linemap/draw_geometry.h"
+
 namespace {
+
 // 96 dots per inch in dots per metre.
 constexpr int kDotsPerMeter96 = 3780;
+
+// A picture of the plans' resolution to measure text on where no plan picture is at hand.
+QImage planProbe()
+{
+    QImage probe(1, 1, QImage::Format_RGB32);
+    SetPlanResolution(probe);
+    return probe;
 }
+
+} // namespace
 
 QColor PlanColor(std::uint32_t color)
 {
@@ -141,17 +151,20 @@ QFont PlanFont(const FontValue &font)
 
 QSize PlanTextExtent(const QFont &font, const QString &text)
 {
-    QImage probe(1, 1, QImage::Format_RGB32);
-    SetPlanResolution(probe);
+    QImage probe = planProbe();
     const QFontMetrics fm(font, &probe);
     return QSize(fm.horizontalAdvance(text), fm.height());
 }
 
+QFontMetrics PlanFontMetrics(const QPainter &painter)
+{
+    if (painter.device())
+        return QFontMetrics(painter.font(), painter.device());
+    QImage probe = planProbe();
+    return QFontMetrics(painter.font(), &probe);
+}
+
 void PlanTextOut(QPainter &painter, int x, int y, const QString &text)
 {
-    const QFontMetrics fm(painter.font(), painter.device());
-    painter.save();
-    painter.setBackgroundMode(Qt::TransparentMode);
-    painter.drawText(x, y + fm.ascent(), text);
-    painter.restore();
+    TextOutAngle(painter, x, y, 0, text);
 }

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPen>
@@ -58,6 +59,9 @@ void PlanFillRect(QPainter &painter, int x1, int y1, int x2, int y2);
 QFont PlanFont(const FontValue &font);
 // A text's extent on a plan picture: advance width by font height.
 QSize PlanTextExtent(const QFont &font, const QString &text);
+// The metrics of the painter's font on its picture, for a drawing that measures or writes many
+// texts in one font; a painter on no picture measures as the plan's 96-dpi pictures do.
+QFontMetrics PlanFontMetrics(const QPainter &painter);
 // Writes unrotated text with its top left corner at (x, y) (baseline at y + ascent) in the
 // painter's pen colour, transparent background.
 void PlanTextOut(QPainter &painter, int x, int y, const QString &text);

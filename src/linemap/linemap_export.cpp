@@ -8,7 +8,6 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 #include <jpeglib.h>
 
@@ -101,19 +100,8 @@ bool EncodeJpeg(const QImage &Image, QByteArray &Out, int Quality)
 
 bool WriteJpegFile(const QImage &Image, const QString &FileName, int Quality)
 {
-    if (!imageFits(Image))
-        return false;
-    unsigned char *buffer = nullptr;
-    unsigned long size = 0;
-    const bool encoded = compress(Image, &buffer, &size, Quality) && buffer && size > 0;
-    // The compressed bytes are written from libjpeg's buffer as they are.
-    const QByteArray data = encoded ? QByteArray::fromRawData(reinterpret_cast<const char *>(buffer), qsizetype(size))
-                                    : QByteArray();
-    const struct Free {
-        unsigned char *p;
-        ~Free() { std::free(p); }
-    } release{buffer};
-    if (!encoded)
+    QByteArray data;
+    if (!EncodeJpeg(Image, data, Quality))
         return false;
     // Written under a temporary name beside the target and renamed over it, so the old image
     // stays whole until the new one is complete. No sync to disk: the image is made again at

@@ -6,6 +6,7 @@
 #include "data/db_func.h"
 #include "data/main_globals.h"
 #include "linemap/linemap_render.h"
+#include "linemap/plan_tables.h"
 #include "platform/dialog_service.h"
 #include "platform/table.h"
 
@@ -51,21 +52,12 @@ QStringList LineMapLineNames()
 {
     QStringList names;
     Table &t = dm1->cdsLines;
-    try {
-        const bool wasOpen = t.active();
-        t.open();
-        const QString index = t.indexName();
-        t.setIndexName(QStringLiteral("idxID"));
-        for (t.first(); !t.eof(); t.next()) {
-            const QString name = t.fieldByName(QStringLiteral("Line")).asString();
-            if (!name.isEmpty())
-                names << name;
-        }
-        t.setIndexName(index);
-        if (!wasOpen)
-            t.close();
-    } catch (const TableError &) {
-    }
+    const int cName = Column(t, "Line");
+    WalkTable(t, QStringLiteral("idxID"), [&](Table &row) {
+        const QString name = row.field(cName).asString();
+        if (!name.isEmpty())
+            names << name;
+    });
     return names;
 }
 

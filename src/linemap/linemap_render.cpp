@@ -25,7 +25,6 @@ std::uint32_t GetLineColor(const TLineMapPrefs &Prefs, int LineID)
         Table &g = dm1->cdsLineGraphic;
         {
             KeepTableView keep(g);
-            g.setFiltered(false);
             g.setIndexName(QStringLiteral("idxLineID"));
             if (g.findKey({LineID}))
                 return PlanRgb(g.fieldByName(QStringLiteral("ColorRed")).asInteger(),
@@ -34,7 +33,6 @@ std::uint32_t GetLineColor(const TLineMapPrefs &Prefs, int LineID)
         }
         Table &p = dm1->cdsPrefs;
         KeepTableView keep(p);
-        p.setFiltered(false);
         p.first();
         if (!p.eof()) {
             return PlanRgb(p.fieldByName(QStringLiteral("LineColorRed")).asInteger(),
@@ -76,7 +74,6 @@ void DrawOtherLines(QPainter &Canvas, const TLineMapEditorState &State)
         std::unordered_map<int, std::vector<SectionLine>> byLine;
         {
             KeepTableView keep(sections);
-            sections.setFiltered(false);
             sections.setIndexName(QStringLiteral("idxMapLineSection"));
             sections.setFilter(mapFilter);
             sections.setFiltered(true);
@@ -92,7 +89,6 @@ void DrawOtherLines(QPainter &Canvas, const TLineMapEditorState &State)
         }
 
         KeepTableView keep(lines);
-        lines.setFiltered(false);
         lines.setIndexName(QStringLiteral("idxMapLine"));
         lines.setFilter(mapFilter);
         lines.setFiltered(true);

@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "data/data_module_1.h"
+#include "linemap/draw_geometry.h"
 #include "linemap/linemap_canvas.h"
 #include "linemap/linemap_render.h"
 #include "linemap/plan_tables.h"
@@ -109,7 +110,9 @@ LabelTables readLabelTables(int LineMapID)
     return l;
 }
 
-void drawLabelsOfLine(QPainter &Canvas, const TLineMapEditorState &State, const LabelTables &l, int LineID)
+// Labels are measured and written with the label font's metrics, taken once per drawing.
+void drawLabelsOfLine(QPainter &Canvas, const TLineMapEditorState &State, const LabelTables &l,
+                      const QFontMetrics &Metrics, int LineID)
 {
     const TLineMapPrefs &prefs = State.Prefs;
     const auto visible = l.visible.constFind(LineID);
@@ -134,7 +137,7 @@ void drawLabelsOfLine(QPainter &Canvas, const TLineMapEditorState &State, const 
                                                           : std::uint32_t(prefs.LineTextBackgroundColor);
     }
     const QString label = QStringLiteral(" ") + l.names.value(LineID) + QStringLiteral(" ");
-    const QSize extent = PlanTextExtent(Canvas.font(), label);
+    const QSize extent(Metrics.horizontalAdvance(label), Metrics.height());
     const int D = prefs.LineTextDistance;
 
     auto write = [&](bool atEnd, QPoint anchor, int degree) {
@@ -143,7 +146,7 @@ void drawLabelsOfLine(QPainter &Canvas, const TLineMapEditorState &State, const 
         SetPlanBrush(Canvas, background);
         PlanFillRect(Canvas, c.x(), c.y(), c.x() + extent.width(), c.y() + extent.height());
         SetPlanPen(Canvas, text, 1);
-        PlanTextOut(Canvas, c.x(), c.y(), label);
+        TextOutAngle(Canvas, c.x(), c.y(), 0, label, Metrics.ascent());
     };
     if (start)
         write(false, QPoint(course->startX, course->startY) + l.startOffset.value(LineID), course->startDegree);
@@ -194,13 +197,14 @@ void DrawLineTexts(QPainter &Canvas, TLineMapEditorState &State)
         if (IntAt(t, cMap) == State.LineMapID && IntAt(t, cLine) != State.CurrentLineID)
             lines << IntAt(t, cLine);
     });
+    const QFontMetrics metrics = PlanFontMetrics(Canvas);
     for (int lineID : lines)
-        drawLabelsOfLine(Canvas, State, l, lineID);
+        drawLabelsOfLine(Canvas, State, l, metrics, lineID);
 }
 
 void DrawCurrentLineText(QPainter &Canvas, TLineMapEditorState &State)
 {
     // The edited line's labels take the label size too, so they look alike in every state.
     labelFontSize(Canvas, State.Prefs);
-    drawLabelsOfLine(Canvas, State, readLabelTables(State.LineMapID), State.CurrentLineID);
+    drawLabelsOfLine(Canvas, State, readLabelTables(State.LineMapID), PlanFontMetrics(Canvas), State.CurrentLineID);
 }

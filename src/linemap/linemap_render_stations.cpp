@@ -89,13 +89,7 @@ struct NameFont
 NameFont makeNameFont(QPainter &Canvas, const FontValue &Value)
 {
     Canvas.setFont(PlanFont(Value));
-    // A painter on no picture measures as the plan's 96-dpi pictures do.
-    QImage probe;
-    if (!Canvas.device()) {
-        probe = QImage(1, 1, QImage::Format_RGB32);
-        SetPlanResolution(probe);
-    }
-    const QFontMetrics metrics(Canvas.font(), Canvas.device() ? Canvas.device() : &probe);
+    const QFontMetrics metrics = PlanFontMetrics(Canvas);
     return {Canvas.font(), PlanPen(Value.color, 1), metrics, metrics.ascent(), metrics.height()};
 }
 

@@ -7,6 +7,7 @@
 
 #include "data/common_helpers.h"
 #include "linemap/linemap_records.h"
+#include "linemap/station_text_choices.h"
 #include "platform/dialog_service.h"
 
 TStationDirectionPrefs &StationPrefs(TLineMapPrefs &Prefs, int Cls)
@@ -229,11 +230,8 @@ void MultiStationPositionRule(TLineMapPrefs &Prefs, int Position)
     if (Position < 0 || Position > 11)
         return;
     Prefs.MultiStationPosition = std::uint8_t(Position);
-    switch (Position) {
-    case 0: case 1: case 2: case 6: case 9: Prefs.MultiStationAlign = 0; break;
-    case 3: case 4: case 5: case 8: case 11: Prefs.MultiStationAlign = 2; break;
-    default: break;
-    }
+    if (const int forced = MultiStationForcedAlign(Position); forced >= 0)
+        Prefs.MultiStationAlign = std::uint8_t(forced);
     Prefs.MultiStationRotation = 0;
 }
 

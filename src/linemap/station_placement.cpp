@@ -62,7 +62,6 @@ TLineStationArray BuildLineStops(int LineID, const TLineSectionArray &Sections)
     try {
         Table &lms = dm1->cdsLineMapStations;
         KeepTableView keep(lms);
-        lms.setFiltered(false);
         lms.setIndexName(QStringLiteral("idxStationID"));
         lms.setFilter(QStringLiteral("LineID = %1").arg(LineID));
         lms.setFiltered(true);
@@ -79,7 +78,6 @@ TLineStationArray BuildLineStops(int LineID, const TLineSectionArray &Sections)
     try {
         Table &ls = dm1->cdsLineStations;
         KeepTableView keep(ls);
-        ls.setFiltered(false);
         ls.setIndexName(QStringLiteral("idxLineStationNumber"));
         ls.setFilter(QStringLiteral("LineID = %1").arg(LineID));
         ls.setFiltered(true);
@@ -169,7 +167,6 @@ QList<int> TransferStationIDs()
     try {
         Table &lms = dm1->cdsLineMapStations;
         KeepTableView keep(lms);
-        lms.setFiltered(false);
         lms.setIndexName(QStringLiteral("idxStationID"));
         int previous = INT_MIN;
         int count = 0;
@@ -185,7 +182,6 @@ QList<int> TransferStationIDs()
     try {
         Table &msp = dm1->cdsLineMapIndividualMultiStationPrefs;
         KeepTableView keep(msp);
-        msp.setFiltered(false);
         msp.setIndexName(QStringLiteral("idxStationID"));
         for (msp.first(); !msp.eof(); msp.next()) {
             const int id = msp.fieldByName(QStringLiteral("StationID")).asInteger();

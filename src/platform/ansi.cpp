@@ -129,34 +129,37 @@ QString decode(const QByteArray &bytes)
     return result;
 }
 
-QByteArray encode(QStringView text)
-{
-    QByteArray result = text.toLatin1();
-    const char16_t *in = text.utf16();
-    const qsizetype n = text.size();
-    char *out = nullptr;
-    for (qsizetype i = skipAsciiChars(in, 0, n); i < n; i = skipAsciiChars(in, i + 1, n)) {
-        if (!out)
-            out = result.data();
-        out[i] = encodeChar(in[i]);
-    }
-    return result;
-}
+namespace {
 
-bool encodeStrict(QStringView text, QByteArray &bytes)
+// Strict: false at the first character the code page lacks; else that character becomes "?".
+bool encodeInto(QStringView text, QByteArray &bytes, bool strict)
 {
     bytes = text.toLatin1();
     const char16_t *in = text.utf16();
     const qsizetype n = text.size();
     char *out = nullptr;
     for (qsizetype i = skipAsciiChars(in, 0, n); i < n; i = skipAsciiChars(in, i + 1, n)) {
-        if (!canEncode(in[i]))
+        if (strict && !canEncode(in[i]))
             return false;
         if (!out)
             out = bytes.data();
         out[i] = encodeChar(in[i]);
     }
     return true;
+}
+
+} // namespace
+
+QByteArray encode(QStringView text)
+{
+    QByteArray result;
+    encodeInto(text, result, false);
+    return result;
+}
+
+bool encodeStrict(QStringView text, QByteArray &bytes)
+{
+    return encodeInto(text, bytes, true);
 }
 
 std::vector<QStringView> splitLineViews(QStringView text)

@@ -1,5 +1,7 @@
 #include "platform/qt_dialog_service.h"
 
+#include "platform/file_address.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -99,19 +101,9 @@ QString QtDialogService::getExistingDirectory(const QString &title, const QStrin
 
 bool QtDialogService::shellOpen(const QString &target)
 {
-    QUrl url;
-    if (target.startsWith(QLatin1String("file:///"), Qt::CaseInsensitive)) {
-        // The program's file addresses are plain paths: a "#" or "%" of a folder name
-        // belongs to the name, not to the address.
-        QString path = target.mid(8);
-        while (path.startsWith(QLatin1Char('/')))
-            path.remove(0, 1);
-        if (!(path.size() >= 2 && path[1] == QLatin1Char(':')))
-            path.prepend(QLatin1Char('/'));
-        url = QUrl::fromLocalFile(path);
-    } else {
+    QUrl url = FileAddressUrl(target);
+    if (url.isEmpty())
         url = target.contains(QLatin1String("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
-    }
     return QDesktopServices::openUrl(url);
 }
 

@@ -110,13 +110,22 @@ void Table::addFieldDef(const QString &name, FieldType type, int size)
     m_fieldDefs.append(FieldDef{name, type, size});
 }
 
-int Table::fieldDefIndex(const QString &name) const
+namespace {
+
+int indexOfName(const QVector<FieldDef> &fields, const QString &name)
 {
-    for (int i = 0; i < m_fieldDefs.size(); ++i) {
-        if (m_fieldDefs[i].name.compare(name, Qt::CaseInsensitive) == 0)
+    for (int i = 0; i < fields.size(); ++i) {
+        if (fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;
+}
+
+} // namespace
+
+int Table::fieldDefIndex(const QString &name) const
+{
+    return indexOfName(m_fieldDefs, name);
 }
 
 void Table::addIndexDef(const QString &name, const QString &fields, bool unique)
@@ -221,11 +230,7 @@ Field Table::fieldByName(const QString &name)
 
 int Table::findFieldIndex(const QString &name) const
 {
-    for (int i = 0; i < m_fields.size(); ++i) {
-        if (m_fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
+    return indexOfName(m_fields, name);
 }
 
 void Table::checkActive() const
@@ -346,13 +351,19 @@ int Table::compareRows(const Row *a, const Row *b, const std::vector<int> &colum
     return 0;
 }
 
-bool Table::findKey(const QVariantList &key)
+Table::Index *Table::searchIndex()
 {
     checkActive();
     checkBrowseMode();
     Index *idx = activeIndex();
     if (!idx)
         throw TableError(QStringLiteral("No index active in %1").arg(m_name));
+    return idx;
+}
+
+bool Table::findKey(const QVariantList &key)
+{
+    Index *idx = searchIndex();
     ScratchRow probe(*this);
     if (!keyProbe(*idx, key, probe.get()))
         return false;
@@ -372,11 +383,7 @@ bool Table::findKey(const QVariantList &key)
 
 void Table::findNearest(const QVariantList &key)
 {
-    checkActive();
-    checkBrowseMode();
-    Index *idx = activeIndex();
-    if (!idx)
-        throw TableError(QStringLiteral("No index active in %1").arg(m_name));
+    Index *idx = searchIndex();
     ScratchRow probe(*this);
     if (!keyProbe(*idx, key, probe.get()))
         return;

@@ -287,6 +287,7 @@ private:
     static int compareRows(const Row *a, const Row *b, const std::vector<int> &columns);
     bool keyProbe(const Index &idx, const QVariantList &key, Row *probe) const;
     Index *activeIndex() const;
+    Index *searchIndex(); // the active index for a key search; throws when there is none
     void clearRows();
     std::vector<int> columnsOf(const QString &fields) const;
     std::unique_ptr<RowSet> makeIndexSet(const std::vector<int> &columns);

@@ -16,6 +16,9 @@ void Table::setFilter(const QString &expression)
 
 std::vector<Table::FilterTerm> Table::parseFilter(const QString &expression) const
 {
+    const auto notUnderstood = [&] {
+        return TableError(QStringLiteral("Filter expression not understood: %1").arg(expression));
+    };
     std::vector<FilterTerm> terms;
     static const QRegularExpression token(
         QStringLiteral(R"(\s*(?:('(?:[^']|'')*')|("(?:[^"]|"")*")|(<>|=)|([^\s='"<>]+)))"));
@@ -27,7 +30,7 @@ std::vector<Table::FilterTerm> Table::parseFilter(const QString &expression) con
         const auto m =
             token.match(expr, pos, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
         if (!m.hasMatch() || m.capturedLength() == 0)
-            throw TableError(QStringLiteral("Filter expression not understood: %1").arg(expression));
+            throw notUnderstood();
         if (m.capturedLength(1) > 0 || m.capturedLength(2) > 0) {
             QString q = m.capturedLength(1) > 0 ? m.captured(1) : m.captured(2);
             const QChar qc = q.front();
@@ -50,10 +53,8 @@ std::vector<Table::FilterTerm> Table::parseFilter(const QString &expression) con
         terms.emplace_back();
         int i = 0;
         while (true) {
-            if (i + 2 >= tokens.size())
-                throw TableError(QStringLiteral("Filter expression not understood: %1").arg(expression));
-            if (kinds[i] != 2 || kinds[i + 1] != 1)
-                throw TableError(QStringLiteral("Filter expression not understood: %1").arg(expression));
+            if (i + 2 >= tokens.size() || kinds[i] != 2 || kinds[i + 1] != 1)
+                throw notUnderstood();
             const int col = findFieldIndex(tokens[i]);
             if (col < 0 && !m_fields.isEmpty())
                 throw TableError(QStringLiteral("Field '%1' not found in %2").arg(tokens[i], m_name));
@@ -63,10 +64,10 @@ std::vector<Table::FilterTerm> Table::parseFilter(const QString &expression) con
                 try {
                     c.value = convert(col, QVariant(tokens[i + 2]), Purpose::Search);
                 } catch (const TableError &) {
-                    throw TableError(QStringLiteral("Filter expression not understood: %1").arg(expression));
+                    throw notUnderstood();
                 }
                 if (c.value.isNull())
-                    throw TableError(QStringLiteral("Filter expression not understood: %1").arg(expression));
+                    throw notUnderstood();
             }
             terms.back().conditions.push_back(c);
             i += 3;
@@ -75,7 +76,7 @@ std::vector<Table::FilterTerm> Table::parseFilter(const QString &expression) con
             const QString joiner = tokens[i].toLower();
             if (kinds[i] != 2 || (joiner != QLatin1String("and") && joiner != QLatin1String("or")) ||
                 i + 1 >= tokens.size())
-                throw TableError(QStringLiteral("Filter expression not understood: %1").arg(expression));
+                throw notUnderstood();
             if (joiner == QLatin1String("or"))
                 terms.emplace_back();
             ++i;

@@ -6,15 +6,6 @@
 // Values: their order, their text forms, the fields that read and set them, and the
 // conversion of a value to a field's type.
 
-namespace {
-
-bool isNumeric(const QVariant &v)
-{
-    return isNumericValue(v);
-}
-
-} // namespace
-
 // ---------------------------------------------------------------- Field
 
 QVariant Field::value() const
@@ -146,7 +137,7 @@ TableCell Table::convert(int column, const QVariant &value, Purpose purpose) con
         int i = 0;
         if (value.typeId() == QMetaType::Int) {
             i = value.toInt();
-        } else if (isNumeric(value)) {
+        } else if (isNumericValue(value)) {
             const double d = value.toDouble();
             if (d < std::numeric_limits<int>::min() || d > std::numeric_limits<int>::max())
                 throw TableError(QStringLiteral("Value out of range for field '%1'").arg(f.name));
@@ -159,11 +150,11 @@ TableCell Table::convert(int column, const QVariant &value, Purpose purpose) con
         return TableCell(i);
     }
     case FieldType::Boolean:
-        if (isNumeric(value))
+        if (isNumericValue(value))
             return TableCell(value.toDouble() != 0.0);
         return TableCell(value.toString().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0);
     case FieldType::Float: {
-        if (isNumeric(value))
+        if (isNumericValue(value))
             return TableCell(value.toDouble());
         double d = 0;
         if (!parseFloat(value.toString(), d))

@@ -64,8 +64,9 @@ void openQueryShowing()
         } catch (const std::exception &) {
         }
     }
-    LoadDistances();
-    BuildLineIndex();
+    const QByteArray distances = readDistancesFile();
+    loadDistances(distances);
+    buildLineIndex(distances);
     const std::size_t lines = std::size_t(highestID(dm1->cdsLines) + 1);
     if (TimeTableConnectionCache.size() != lines) {
         TimeTableConnectionCache.resize(lines);

@@ -30,6 +30,9 @@ struct DistancesEntry {
 const QVector<DistancesEntry> &distancesSections(const QByteArray &bytes);
 // The bytes of distances.ini in the project folder; empty when it is missing.
 QByteArray readDistancesFile();
+// LoadDistances and BuildLineIndex on bytes read already: the showing reads the file once for both.
+bool loadDistances(const QByteArray &bytes);
+void buildLineIndex(const QByteArray &bytes);
 
 // The pieces of a comma-separated value as decimal integers; false when a piece is none.
 bool parseIdList(const QString &value, QVector<int> &ids);

@@ -260,8 +260,17 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
 
 bool LoadDistances()
 {
+    return loadDistances(readDistancesFile());
+}
+
+void BuildLineIndex()
+{
+    buildLineIndex(readDistancesFile());
+}
+
+bool query::loadDistances(const QByteArray &bytes)
+{
     const int n = highestID(dm1->cdsStations) + 1;
-    const QByteArray bytes = readDistancesFile();
     // The closure is cubic in the station IDs: tables built from the same file for the same
     // stations come out the same, so they are kept.
     if (keptTables.built && keptTables.n == n && keptTables.bytes == bytes)
@@ -288,7 +297,7 @@ bool LoadDistances()
     return true;
 }
 
-void BuildLineIndex()
+void query::buildLineIndex(const QByteArray &bytes)
 {
     const int stationSize = highestID(dm1->cdsStations) + 1;
     const int lineSize = highestID(dm1->cdsLines) + 1;
@@ -388,7 +397,7 @@ void BuildLineIndex()
     });
 
     QVector<int> ids;
-    for (const DistancesEntry &section : distancesSections(readDistancesFile())) {
+    for (const DistancesEntry &section : distancesSections(bytes)) {
         bool isNumber = false;
         const int c = section.name.trimmed().toInt(&isNumber, 10);
         if (!isNumber)

@@ -125,11 +125,6 @@ void TfmWebCopy::btActionClick()
     workGridChanged();
 }
 
-void TfmWebCopy::btCancelClick()
-{
-    close();
-}
-
 void TfmWebCopy::workGridChanged()
 {
     workModel_->reload();

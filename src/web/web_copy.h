@@ -41,7 +41,6 @@ private:
     void btCopyClick();
     void btPasteClick();
     void btActionClick();
-    void btCancelClick();
 
     void viewSelectionChanged();
     void showCurrentCell();

@@ -2,6 +2,7 @@
 
 #include "data/main_globals.h"
 #include "platform/ansi.h"
+#include "platform/file_address.h"
 
 #include <QDir>
 
@@ -73,16 +74,8 @@ QString PageURL()
 
 QUrl LocalAddressToUrl(const QString &address)
 {
-    if (address.startsWith(QLatin1String("file:///"), Qt::CaseInsensitive)) {
-        QString path = address.mid(8);
-        while (path.startsWith(QLatin1Char('/')))
-            path.remove(0, 1);
-        const bool drivePath = path.size() >= 2 && path[1] == QLatin1Char(':');
-        if (!drivePath)
-            path.prepend(QLatin1Char('/'));
-        return QUrl::fromLocalFile(path);
-    }
-    return QUrl::fromUserInput(address);
+    const QUrl file = FileAddressUrl(address);
+    return file.isEmpty() ? QUrl::fromUserInput(address) : file;
 }
 
 bool WriteWebLoaderPage()

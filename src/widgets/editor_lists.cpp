@@ -47,3 +47,23 @@ QString SelectedListName(const QListWidget *list)
     const int row = SelectedListRow(list);
     return row < 0 ? QString() : list->item(row)->text();
 }
+
+void SetListEditMode(bool editing, QListWidget *list, std::initializer_list<QWidget *> listButtons,
+                     std::initializer_list<QWidget *> editParts, QWidget *close)
+{
+    if (editing) {
+        list->setEnabled(false);
+        for (QWidget *button : listButtons)
+            button->setVisible(false);
+        for (QWidget *part : editParts)
+            part->setVisible(true);
+        close->setVisible(false);
+        return;
+    }
+    for (QWidget *part : editParts)
+        part->setVisible(false);
+    list->setEnabled(true);
+    for (QWidget *button : listButtons)
+        button->setVisible(true);
+    close->setVisible(true);
+}

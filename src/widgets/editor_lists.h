@@ -3,7 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <initializer_list>
+
 class QListWidget;
+class QWidget;
 
 // The sorted name lists of the editors sort and look names up without regard to letter case,
 // as the users expect of a list of station or line names.
@@ -18,3 +21,9 @@ int FindListName(const QListWidget *list, const QString &name);
 QString SelectedListName(const QListWidget *list);
 // The selected row, -1 when none.
 int SelectedListRow(const QListWidget *list);
+
+// Switches a list editor between browsing and editing: editing locks the list, hides its buttons
+// and Close (whose absence makes the window refuse to close) and shows the edit parts. The order
+// of the steps decides where the focus goes when a focused part is hidden.
+void SetListEditMode(bool editing, QListWidget *list, std::initializer_list<QWidget *> listButtons,
+                     std::initializer_list<QWidget *> editParts, QWidget *close);

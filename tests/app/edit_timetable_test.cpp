@@ -18,7 +18,6 @@
 
 namespace {
 
-const QString Header = QStringLiteral("/* Portable Table Format 1.0 */\nporTables[porTables.length] = new Array(\n");
 const QString StopRowNames = QStringLiteral("\"StationID\",\"DayGroupID\",\"Direction\",\"Position\",\n");
 
 // The editor right after start-up, on the test project, shown as the timetable button does.

@@ -22,17 +22,7 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         const QString program = m_dir.filePath("program");
         ASSERT_TRUE(QDir().mkpath(program));
-        DefaultProjectFile = program + "/default_project_pro.ppr";
-        DefaultPrefsFile = program + "/default_prefs.ptf";
-        DefaultDayGroupsFile = program + "/default_daygroups.ptf";
-        writePtf(DefaultProjectFile,
-                 {"DataStandard", "DataVersion", "PTFVersion", "ProgName", "ProgVersion", "ProgType", "MaxDriveMinutes",
-                  "LastSave"},
-                 {R"("Korvalin Pro","1.0","1.0","Korvalin Pro","0.0.0","Desktop",720,"2020-01-02 03:04:05")"});
-        writePtf(DefaultPrefsFile, {"ProjectName", "LineColorRed", "LineColorGreen", "LineColorBlue"},
-                 {R"("Neues Projekt",0,0,255)"});
-        writePtf(DefaultDayGroupsFile, {"ID", "Group", "Days", "Text"},
-                 {R"(1,"Mo-Fr","1111100","Montag bis Freitag")", R"(2,"Sa","0000010","Samstag")"});
+        writeProgramDefaults(program, {R"(1,"Mo-Fr","1111100","Montag bis Freitag")", R"(2,"Sa","0000010","Samstag")"});
         const QString dir = m_dir.filePath("netz");
         ASSERT_TRUE(QDir().mkpath(dir));
         d.fileNames.push_back(dir + "/netz.ppr");

@@ -43,15 +43,6 @@ QStringList shownWorkButtons()
     return result;
 }
 
-void writeProjectFile(const QString &fileName, int maxDriveMinutes)
-{
-    writePtf(fileName,
-             {"DataStandard", "DataVersion", "PTFVersion", "ProgName", "ProgVersion", "ProgType", "MaxDriveMinutes",
-              "LastSave"},
-             {QStringLiteral(R"("Korvalin Pro","1.0","1.0","Korvalin Pro","0.0.0","Desktop",%1,"2020-01-02 03:04:05")")
-                  .arg(maxDriveMinutes)});
-}
-
 QStringList column(Table &table, const QString &field)
 {
     const QString rows = dumpRows(table, {field});
@@ -203,12 +194,7 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         const QString program = path("program");
         ASSERT_TRUE(QDir().mkpath(program));
-        DefaultProjectFile = program + "/default_project_pro.ppr";
-        DefaultPrefsFile = program + "/default_prefs.ptf";
-        DefaultDayGroupsFile = program + "/default_daygroups.ptf";
-        writeProjectFile(DefaultProjectFile, 720);
-        writePtf(DefaultPrefsFile, kPrefsNames, {R"("Neues Projekt",0,0,255)"});
-        writePtf(DefaultDayGroupsFile, kDayGroupNames, {R"(1,"Mo-Fr","12345","Werktags")", R"(2,"Sa","6","Samstag")"});
+        writeProgramDefaults(program, {R"(1,"Mo-Fr","12345","Werktags")", R"(2,"Sa","6","Samstag")"});
     }
 
     QString path(const QString &name) const { return m_dir.filePath(name); }

@@ -7,8 +7,6 @@
 
 namespace {
 
-const QString Header = QStringLiteral("/* Portable Table Format 1.0 */\nporTables[porTables.length] = new Array(\n");
-
 // The editor's model and choice on the test project; trips and stops are counted from 1 as
 // the user sees them (trip t in grid column t + 1, stop s in grid row s + 1).
 class TimeTableIo : public ProjectFolder

@@ -28,6 +28,10 @@ inline void fillTimeTableProject(Tdm1 &dm)
     dm.cdsTimeTableConnections.close();
 }
 
+// What every table file the editor writes starts with, in projectText's line ends.
+inline const QString Header =
+    QStringLiteral("/* Portable Table Format 1.0 */\nporTables[porTables.length] = new Array(\n");
+
 // A file of the project as text, lines joined by "\n" ("<missing>" when there is none).
 inline QString projectText(const QString &file)
 {

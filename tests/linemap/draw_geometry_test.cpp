@@ -2,6 +2,7 @@
 #include "linemap/linemap_canvas.h"
 
 #include "gui_environment.h"
+#include "plan_pixels.h"
 
 #include <QPainter>
 
@@ -58,17 +59,6 @@ TEST(DrawGeometry, OrientationAndSegments)
     EXPECT_FALSE(PointOnSegment(3, 3, 3, 3, 3, 3, false));
     EXPECT_TRUE(PointOnSegment(3, 3, 3, 3, 3, 3, true));
 }
-
-namespace {
-int countColor(const QImage &image, QRgb color)
-{
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += (image.pixel(x, y) & 0xFFFFFF) == (color & 0xFFFFFF);
-    return n;
-}
-} // namespace
 
 TEST(PlanCanvas, PixelConventions)
 {

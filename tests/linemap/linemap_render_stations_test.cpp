@@ -3,6 +3,7 @@
 
 #include "data/db_func.h"
 #include "gui_environment.h"
+#include "plan_pixels.h"
 #include "linemap/linemap_canvas.h"
 #include "linemap/linemap_render.h"
 #include "support/project_folder.h"
@@ -107,11 +108,6 @@ TEST(LineTextCorner, CornersBeyondTheEnds)
 }
 
 namespace {
-
-QRgb px(const QImage &image, int x, int y)
-{
-    return image.pixel(x, y) & 0xFFFFFF;
-}
 
 // A plan of 1200 by 2200 pixels (room for the worked examples' points) on a white background.
 class StationDrawing : public ProjectFolder

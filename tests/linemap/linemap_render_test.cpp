@@ -2,23 +2,10 @@
 
 #include "data/db_func.h"
 #include "gui_environment.h"
+#include "plan_pixels.h"
 #include "support/project_folder.h"
 
 namespace {
-
-QRgb px(const QImage &image, int x, int y)
-{
-    return image.pixel(x, y) & 0xFFFFFF;
-}
-
-int countColor(const QImage &image, QRgb color)
-{
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += px(image, x, y) == (color & 0xFFFFFF);
-    return n;
-}
 
 class Renderer : public ProjectFolder
 {

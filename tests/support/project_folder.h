@@ -23,6 +23,29 @@ inline void writePtf(const QString &fileName, const QStringList &names, const QS
     ASSERT_TRUE(ansi::writeLines(fileName, ptfLines(names, rows, fieldCount))) << fileName.toStdString();
 }
 
+// A project file as the program writes it; only MaxDriveMinutes varies between the tests.
+inline void writeProjectFile(const QString &fileName, int maxDriveMinutes)
+{
+    writePtf(fileName,
+             {"DataStandard", "DataVersion", "PTFVersion", "ProgName", "ProgVersion", "ProgType", "MaxDriveMinutes",
+              "LastSave"},
+             {QStringLiteral(R"("Korvalin Pro","1.0","1.0","Korvalin Pro","0.0.0","Desktop",%1,"2020-01-02 03:04:05")")
+                  .arg(maxDriveMinutes)});
+}
+
+// Points the program's default files (a new project's first files) into the folder and writes
+// them: a project file, prefs with a blue line colour, and the given day-group rows.
+inline void writeProgramDefaults(const QString &programDir, const QStringList &dayGroupRows)
+{
+    DefaultProjectFile = programDir + "/default_project_pro.ppr";
+    DefaultPrefsFile = programDir + "/default_prefs.ptf";
+    DefaultDayGroupsFile = programDir + "/default_daygroups.ptf";
+    writeProjectFile(DefaultProjectFile, 720);
+    writePtf(DefaultPrefsFile, {"ProjectName", "LineColorRed", "LineColorGreen", "LineColorBlue"},
+             {R"("Neues Projekt",0,0,255)"});
+    writePtf(DefaultDayGroupsFile, {"ID", "Group", "Days", "Text"}, dayGroupRows);
+}
+
 inline QByteArray fileBytes(const QString &fileName)
 {
     QFile f(fileName);

@@ -1,22 +1,10 @@
 #include "web/web_loader.h"
 
-#include "data/main_globals.h"
-
-#include <gtest/gtest.h>
+#include "support/project_folder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-namespace {
-
-QByteArray contentOf(const QString &fileName)
-{
-    QFile f(fileName);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
 
 TEST(LocalFileAddress, OneFileSchemeBeforeAnAbsolutePathWithSlashesOnly)
 {
@@ -52,10 +40,10 @@ TEST(WebLoaderPage, ExactBytesAndTheSameFileWhenWrittenTwice)
                                 "<body>\r\n"
                                 "</body>\r\n"
                                 "</html>\r\n";
-    EXPECT_EQ(contentOf(ProjectDir + "/webloader.htm"), expected);
+    EXPECT_EQ(fileBytes(ProjectDir + "/webloader.htm"), expected);
 
     ASSERT_TRUE(WriteWebLoaderPage());
-    EXPECT_EQ(contentOf(ProjectDir + "/webloader.htm"), expected);
+    EXPECT_EQ(fileBytes(ProjectDir + "/webloader.htm"), expected);
 }
 
 TEST(WebLoaderPage, AFolderThatCannotBeWrittenGivesFalse)

@@ -1,7 +1,6 @@
 #include "web/website_copy.h"
 
-#include "data/main_globals.h"
-#include "support/scripted_dialogs.h"
+#include "support/project_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +13,7 @@ namespace {
 void writeFile(const QString &name, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(name).absolutePath());
-    QFile f(name);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << name.toStdString();
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &name)
-{
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    writeFileBytes(name, bytes);
 }
 
 QStringList targets(const QVector<WebsiteFile> &files)
@@ -79,9 +70,9 @@ TEST_F(WebsiteCopy, CreatesTheFolderAfterAskingAndCopiesSideBySide)
     EXPECT_EQ(CopyWebsite(target, true, true), 7);
     EXPECT_EQ(dialogs.questions.size(), 1);
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("|").toStdString();
-    EXPECT_EQ(readFile(target + "/stations.ptf"), "stations");
-    EXPECT_EQ(readFile(target + "/images/line_map_1.jpg"), "jpeg");
-    EXPECT_EQ(readFile(target + "/index.htm"), "index");
+    EXPECT_EQ(fileBytes(target + "/stations.ptf"), "stations");
+    EXPECT_EQ(fileBytes(target + "/images/line_map_1.jpg"), "jpeg");
+    EXPECT_EQ(fileBytes(target + "/index.htm"), "index");
     EXPECT_FALSE(QFile::exists(target + "/distances.ini"));
     EXPECT_FALSE(QFile::exists(target + "/readme.txt"));
 }
@@ -117,23 +108,23 @@ TEST_F(WebsiteCopy, AnsweringNoCopiesNothingAndShowsNoError)
     writeFile(target + "/index.htm", "older");
     dialogs.answers = {DialogService::Answer::No};
     EXPECT_EQ(CopyWebsite(target, true, true), 0);
-    EXPECT_EQ(readFile(target + "/index.htm"), "older");
+    EXPECT_EQ(fileBytes(target + "/index.htm"), "older");
     EXPECT_FALSE(QFile::exists(target + "/stations.ptf"));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 
     dialogs.answers = {DialogService::Answer::Yes};
     EXPECT_EQ(CopyWebsite(target, true, true), 7);
-    EXPECT_EQ(readFile(target + "/index.htm"), "index");
+    EXPECT_EQ(fileBytes(target + "/index.htm"), "index");
 }
 
 TEST_F(WebsiteCopy, TheProjectFolderAsTargetKeepsEveryTableFile)
 {
     EXPECT_EQ(CopyWebsite(ProjectDir, true, true), 3);
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("|").toStdString();
-    EXPECT_EQ(readFile(ProjectDir + "/stations.ptf"), "stations");
-    EXPECT_EQ(readFile(ProjectDir + "/netz.ppr"), "project");
-    EXPECT_EQ(readFile(ProjectDir + "/images/line_map_1.jpg"), "jpeg");
-    EXPECT_EQ(readFile(ProjectDir + "/index.htm"), "index");
+    EXPECT_EQ(fileBytes(ProjectDir + "/stations.ptf"), "stations");
+    EXPECT_EQ(fileBytes(ProjectDir + "/netz.ppr"), "project");
+    EXPECT_EQ(fileBytes(ProjectDir + "/images/line_map_1.jpg"), "jpeg");
+    EXPECT_EQ(fileBytes(ProjectDir + "/index.htm"), "index");
 }
 
 TEST_F(WebsiteCopy, FilesThatCannotBeCopiedAreCountedAndTheRestStays)
@@ -143,5 +134,5 @@ TEST_F(WebsiteCopy, FilesThatCannotBeCopiedAreCountedAndTheRestStays)
     dialogs.answers = {DialogService::Answer::Yes};
     EXPECT_EQ(CopyWebsite(target, true, true), 5);
     EXPECT_EQ(dialogs.messages, QStringList({"Fehler beim Kopieren (2)"}));
-    EXPECT_EQ(readFile(target + "/lines.ptf"), "lines");
+    EXPECT_EQ(fileBytes(target + "/lines.ptf"), "lines");
 }
