@@ -83,6 +83,15 @@ QString planFile(const char *prefix, int lineMapID)
     return QLatin1String(prefix) + QString::number(lineMapID) + QStringLiteral(".ptf");
 }
 
+} // namespace
+
+QString LineMapFileName(const char *Prefix, int LineMapID)
+{
+    return projectFile(planFile(Prefix, LineMapID));
+}
+
+namespace {
+
 // A missing per-plan file gives an empty, open table.
 bool loadPlanTable(Table &table, const QString &path, void (*createEmptyTable)(), const QString &failMessage)
 {
@@ -115,7 +124,7 @@ void migrateIndividualPrefsNames(const QString &path)
 
 bool loadIndividualPrefs(Table &table, const char *prefix, int lineMapID, void (*createEmptyTable)())
 {
-    const QString path = projectFile(planFile(prefix, lineMapID));
+    const QString path = LineMapFileName(prefix, lineMapID);
     guarded(table, [&] { table.close(); });
     if (QFileInfo::exists(path))
         migrateIndividualPrefsNames(path);

@@ -61,6 +61,8 @@ bool LoadLineMapLines();
 bool LoadLineMapLineSections();
 bool LoadLineMapLineIntersections();
 bool LoadOrCreateLineMapLines();
+// The full path of one of a plan's own files: "lms_", "lmisp_" or "lmimsp_" + ID + ".ptf".
+QString LineMapFileName(const char *Prefix, int LineMapID);
 bool LoadLineMapStations(int LineMapID);
 bool LoadLineMapIndividualStationPrefs(int LineMapID);
 bool LoadLineMapIndividualMultiStationPrefs(int LineMapID);

@@ -100,7 +100,7 @@ const PlanTable kPlanMultiPrefs{"lmimsp_", &Tdm1::cdsLineMapIndividualMultiStati
 
 QString planFileName(const PlanTable &which, int lineMapID)
 {
-    return projectFile(QLatin1String(which.prefix) + QString::number(lineMapID) + QStringLiteral(".ptf"));
+    return LineMapFileName(which.prefix, lineMapID);
 }
 
 int deleteRowsByKey(Table &table, const QString &indexName, const QVariantList &key)

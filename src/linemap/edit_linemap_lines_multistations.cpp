@@ -215,8 +215,7 @@ void TfmEditLineMapLines::bbSaveMultiStationsClick()
         return;
     if (!SaveLineMapIndividualMultiStationPrefs(State.LineMapID)) {
         dialogs().showMessage(QStringLiteral("Error saving the file %1")
-                                  .arg(ProjectDir + QStringLiteral("/lmimsp_") + QString::number(State.LineMapID) +
-                                       QStringLiteral(".ptf")));
+                                  .arg(LineMapFileName("lmimsp_", State.LineMapID)));
         return; // the mode and the changes in memory stay
     }
     {

@@ -359,8 +359,7 @@ void TfmEditLineMapLines::bbSaveStationClick()
     for (const PlanFile &f : kStationFiles)
         if (!f.save(State.LineMapID))
             dialogs().showMessage(QStringLiteral("Error saving the file %1")
-                                      .arg(ProjectDir + QLatin1Char('/') + QLatin1String(f.prefix) +
-                                           QString::number(State.LineMapID) + QStringLiteral(".ptf")));
+                                      .arg(LineMapFileName(f.prefix, State.LineMapID)));
     // The mode is left completely before the export, so a failed export leaves a window that
     // can still be closed.
     State.StationMoveCursor = false;

@@ -68,11 +68,6 @@ void setBool(Table &t, const char *name, bool value)
 // The file a stopped save could not write, for the window's message.
 QString g_failed;
 
-QString planFileName(const char *prefix, int lineMapID)
-{
-    return ProjectDir + QLatin1Char('/') + QLatin1String(prefix) + QString::number(lineMapID) + QStringLiteral(".ptf");
-}
-
 QString sharedFileName(const char *file)
 {
     return ProjectDir + QLatin1Char('/') + QLatin1String(file);
@@ -245,7 +240,7 @@ bool renumberStationsAndPlacements(const TLineMapEditorState &s, const TNormalis
     if (sorted(renumbered) != sorted(stations)) {
         replaceStationRows(s.CurrentLineID, renumbered);
         if (!saveOrStop(dm1->cdsLineMapStations, [&] { return SaveLineMapStations(s.LineMapID); },
-                        planFileName("lms_", s.LineMapID)))
+                        LineMapFileName("lms_", s.LineMapID)))
             return false;
     }
 
@@ -264,7 +259,7 @@ bool renumberStationsAndPlacements(const TLineMapEditorState &s, const TNormalis
         return true;
     replaceSectionPlacements(s.CurrentLineID, placements, moved);
     if (!saveOrStop(dm1->cdsLineMapIndividualStationPrefs,
-                    [&] { return SaveLineMapIndividualStationPrefs(s.LineMapID); }, planFileName("lmisp_", s.LineMapID)))
+                    [&] { return SaveLineMapIndividualStationPrefs(s.LineMapID); }, LineMapFileName("lmisp_", s.LineMapID)))
         return false;
     memo.PlacementsSaved = moved;
     return true;
@@ -300,14 +295,14 @@ bool saveSectionRows(const TLineMapEditorState &s, const TLineSectionArray &sect
             flag = DeleteLineMapStationsOfLine(s.CurrentLineID);
             if (flag)
                 flag = saveOrStop(dm1->cdsLineMapStations, [&] { return SaveLineMapStations(s.LineMapID); },
-                                  planFileName("lms_", s.LineMapID));
+                                  LineMapFileName("lms_", s.LineMapID));
         }
         if (flag && LoadLineMapIndividualStationPrefs(s.LineMapID)) {
             flag = DeleteIndividualStationPrefsOfLine(s.CurrentLineID);
             if (flag)
                 flag = saveOrStop(dm1->cdsLineMapIndividualStationPrefs,
                                   [&] { return SaveLineMapIndividualStationPrefs(s.LineMapID); },
-                                  planFileName("lmisp_", s.LineMapID));
+                                  LineMapFileName("lmisp_", s.LineMapID));
         }
     }
     return flag && saveOrStop(t, SaveLineMapLineSections, sharedFileName("line_map_line_sections.ptf"));

@@ -63,10 +63,7 @@ QStringList LineMapLineNames()
 
 void LineMapLoadPlanFiles(const TLineMapEditorState &State)
 {
-    const QString id = QString::number(State.LineMapID);
-    auto exists = [&](const char *prefix) {
-        return QFileInfo::exists(ProjectDir + QLatin1Char('/') + QLatin1String(prefix) + id + QStringLiteral(".ptf"));
-    };
+    auto exists = [&](const char *prefix) { return QFileInfo::exists(LineMapFileName(prefix, State.LineMapID)); };
     if (exists("lms_"))
         LoadLineMapStations(State.LineMapID);
     else
