@@ -256,6 +256,7 @@ QByteArray PtfFileBuilder::take()
     m_data.truncate(m_size);
     m_size = 0;
     m_lossy = false;
+    m_controls.clear();
     return std::exchange(m_data, QByteArray());
 }
 
@@ -288,10 +289,13 @@ void PtfFileBuilder::addText(QStringView text, char16_t quote)
         const char16_t c = s[k];
         if (c == u'\\' || c == quote)
             *p++ = '\\';
-        if (c < 0x80)
+        if (c < 0x80) {
+            if (ansi::isControl(c) && !m_controls.contains(QChar(c)))
+                m_controls.append(QChar(c));
             *p++ = static_cast<char>(c);
-        else
+        } else {
             p = encode(&c, 1, p);
+        }
     }
     *p++ = ansi::encodeChar(quote);
     commit(p);

@@ -102,6 +102,9 @@ public:
     // True when a character that Windows-1252 lacks was added: its bytes hold a "?" for it,
     // so they must not be written.
     bool lossy() const { return m_lossy; }
+    // The control characters that texts held, each once: a raw line break would split its
+    // record, so bytes holding one must not be written either.
+    const QString &controls() const { return m_controls; }
 
 private:
     void addLiteral(std::string_view literal);
@@ -123,4 +126,5 @@ private:
     QByteArray m_data;
     qsizetype m_size = 0;
     bool m_lossy = false;
+    QString m_controls;
 };

@@ -342,10 +342,11 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
         const QVector<FieldDef> &defs = table.fieldDefs();
         text.addLine(kHeaderLine);
         text.addLine(kArrayLine);
-        QString names;
+        const char16_t quote = QuoteChar.unicode();
+        // Names are escaped as texts are, so the reader gets back a name holding a quote.
         for (const FieldDef &def : defs)
-            names.append(QuoteChar).append(def.name).append(QuoteChar).append(QLatin1Char(','));
-        text.addLine(names);
+            text.addText(def.name, quote);
+        text.endLine();
 
         table.open();
         table.first();
@@ -356,7 +357,6 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
             fields.push_back(table.field(j)); // throws when the definitions outnumber the fields
             types.push_back(fields.back().dataType());
         }
-        const char16_t quote = QuoteChar.unicode();
         while (!table.eof()) {
             for (int j = 0; j < columns; ++j) {
                 const Field &field = fields[j];
@@ -398,6 +398,10 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
     // A "?" in place of a character would change the text for good: keep the old file.
     if (text.lossy()) {
         ansi::setLastWriteError(QStringLiteral("a text holds characters that Windows-1252 cannot store"));
+        return false;
+    }
+    if (!text.controls().isEmpty()) {
+        ansi::setLastWriteError(ansi::controlCharacterReason(text.controls()));
         return false;
     }
     return ansi::writeFileAtomically(FileName, text.take());

@@ -60,6 +60,32 @@ QString unencodable(QStringView text)
     return result;
 }
 
+QStringList controlCharacterNames(QStringView text)
+{
+    QStringList names;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (!isControl(c))
+            continue;
+        QString name;
+        if (c == u'\n' || c == u'\r')
+            name = QStringLiteral("line break");
+        else if (c == u'\t')
+            name = QStringLiteral("tab");
+        else
+            name = QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+        if (!names.contains(name))
+            names.append(name);
+    }
+    return names;
+}
+
+QString controlCharacterReason(QStringView text)
+{
+    return QStringLiteral("a text holds the control characters %1, which a table file cannot store")
+        .arg(controlCharacterNames(text).join(QStringLiteral(", ")));
+}
+
 namespace {
 
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F: Qt's fast Latin-1 conversion does the
@@ -236,15 +262,30 @@ QString unencodableReason(QStringView text)
 bool writeFileAtomically(const QString &fileName, const QByteArray &bytes)
 {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: every write goes to the system here, so a full disk fails the write that hit
+    // it instead of a flush inside commit(), whose error would not keep the old file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         setLastWriteError(file.errorString());
         return false;
     }
-    if (file.write(bytes) != bytes.size()) {
-        setLastWriteError(file.errorString());
+    auto fail = [&] {
+        const QString reason = file.errorString();
+        setLastWriteError(reason.isEmpty() ? QStringLiteral("the file could not be written") : reason);
         file.cancelWriting();
         return false;
+    };
+    // A short write is tried again for the rest: the next one then fails with the system's reason.
+    const char *data = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const qint64 written = file.write(data, left);
+        if (written <= 0)
+            return fail();
+        data += written;
+        left -= written;
     }
+    if (!file.flush() || file.error() != QFileDevice::NoError)
+        return fail();
     if (!file.commit()) {
         setLastWriteError(file.errorString());
         return false;

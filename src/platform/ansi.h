@@ -24,6 +24,18 @@ QString unencodable(QStringView text);
 // is ever silently replaced on its way to a file.
 bool encodeStrict(QStringView text, QByteArray &bytes);
 
+// The control characters U+0000..U+001F and U+007F: a name or text holding one would break a
+// table file's line or the website reading it, so no text field may hold them.
+inline bool isControl(char16_t c)
+{
+    return c < 0x20 || c == 0x7F;
+}
+// Names the control characters of the text as a reader knows them ("line break" for CR and LF,
+// "tab", else "U+001B"), each name once, in order of first appearance; empty when there is none.
+QStringList controlCharacterNames(QStringView text);
+// The reason given when a text holds control characters.
+QString controlCharacterReason(QStringView text);
+
 // Splits at CR LF, lone CR or lone LF; a final line end does not start another line.
 QStringList splitLines(const QString &text);
 // The same lines as views into the text, which must outlive them.

@@ -20,9 +20,9 @@ const char16_t kAlphabet[] = {u'"', u'\'', u'\\', u',',   u' ',   u'\t', u'0',  
                               u'+', u'.',  u'e',  u'E',   u'a',   u'n',  u'u',  u'l', u't', u'r', u'f',
                               u's', 0,     0xFC,  0x20AC, 0xD800, u'\r', u'\n', u';', u'(', u')'};
 
-// Texts the writer stores unchanged: Windows-1252 characters except the line ends.
-const char16_t kTextAlphabet[] = {u'"', u'\'', u'\\', u',', u' ', u'\t', u'A', u'z', u'0',   u'9',   u'-',
-                                  u'.', 0,     0x81,  0xA0, 0xC4, 0xDF,  0xFC, 0xFF, 0x20AC, 0x0160, 0x2122};
+// Texts the writer stores unchanged: Windows-1252 characters except the control characters.
+const char16_t kTextAlphabet[] = {u'"', u'\'', u'\\', u',', u' ', u';', u'A', u'z', u'0',   u'9',   u'-',
+                                  u'.', u'~',  0x81,  0xA0, 0xC4, 0xDF,  0xFC, 0xFF, 0x20AC, 0x0160, 0x2122};
 
 template <size_t N> QString randomText(std::mt19937 &rng, const char16_t (&alphabet)[N], int maxLength)
 {

@@ -530,19 +530,95 @@ TEST_F(TableFilesTest, RestructureKeepsRenamesAndAddsColumns)
     EXPECT_EQ(dumpTable(s), QStringLiteral("1|Nord"));
 }
 
-TEST_F(TableFilesTest, ALineBreakInATextSplitsTheRecord)
+// A raw control character would split its record or corrupt the website's reading of the file:
+// such a text is refused, the old file kept, and the reason names the characters.
+TEST_F(TableFilesTest, AControlCharacterInATextIsRefusedAndTheOldFileKept)
 {
+    const QString file = path(QStringLiteral("s.ptf"));
+    writeFileBytes(file, "old contents");
+    struct Case {
+        QString text;
+        const char *named;
+    };
+    const Case cases[] = {
+        {QStringLiteral("Nord\nS\u00fcd"), "line break"},
+        {QStringLiteral("Erste\r\nZweite"), "line break"},
+        {QStringLiteral("a\tb"), "tab"},
+        {QString(QChar(0)) + QStringLiteral("x"), "U+0000"},
+        {QStringLiteral("x\x1b"), "U+001B"},
+        {QStringLiteral("x\x7f"), "U+007F"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.named);
+        Table t;
+        defineStations(t);
+        t.createDataSet();
+        addStation(t, 1, QStringLiteral("A"));
+        addStation(t, 2, c.text);
+        EXPECT_FALSE(SavePtfFile(file, QLatin1Char('"'), t));
+        EXPECT_EQ(fileBytes(file), QByteArray("old contents"));
+        EXPECT_TRUE(ansi::lastWriteError().contains(QLatin1String(c.named))) << ansi::lastWriteError().toStdString();
+        EXPECT_EQ(dumpTable(t), QStringLiteral("1|A\n2|") + c.text);
+    }
+    // Two kinds in one table are both named, each once.
     Table t;
     defineStations(t);
     t.createDataSet();
-    addStation(t, 1, QStringLiteral("Erste\r\nZweite"));
-    addStation(t, 2, QStringLiteral("B"));
-    ASSERT_TRUE(SavePtfFile(path(QStringLiteral("s.ptf")), QLatin1Char('"'), t));
-    EXPECT_TRUE(fileBytes(path(QStringLiteral("s.ptf"))).contains(crlf("1,\"Erste\nZweite\",\n2,\"B\",\n")));
-    ASSERT_TRUE(LoadPtfFile(path(QStringLiteral("s.ptf")), t));
-    // The first half keeps only the 1; the second opens a string that never closes, yields no
-    // item and is no record.
-    EXPECT_EQ(dumpTable(t), QStringLiteral("1|<null>\n2|B"));
+    addStation(t, 1, QStringLiteral("a\nb\tc"));
+    addStation(t, 2, QStringLiteral("d\r\ne"));
+    EXPECT_FALSE(SavePtfFile(file, QLatin1Char('"'), t));
+    EXPECT_TRUE(ansi::lastWriteError().contains(QLatin1String("line break, tab"))) << ansi::lastWriteError().toStdString();
+    EXPECT_EQ(fileBytes(file), QByteArray("old contents"));
+
+    // A column name with one is refused the same way.
+    Table named;
+    named.addFieldDef(QStringLiteral("a\nb"), FieldType::Integer);
+    named.createDataSet();
+    EXPECT_FALSE(SavePtfFile(file, QLatin1Char('"'), named));
+    EXPECT_EQ(fileBytes(file), QByteArray("old contents"));
+}
+
+// Column names are escaped as values are and read back whole, by the readers that make the
+// columns from the file and by the import that matches them by name.
+TEST_F(TableFilesTest, ColumnNamesWithQuotesAndBackslashesRoundTrip)
+{
+    Table t;
+    t.addFieldDef(QStringLiteral("c\"d"), FieldType::Integer);
+    t.addFieldDef(QStringLiteral("e\\f"), FieldType::String, 20);
+    t.addFieldDef(QStringLiteral("plain"), FieldType::String, 20);
+    t.createDataSet();
+    t.append();
+    t.field(0).setValue(7);
+    t.field(1).setValue(QStringLiteral("x\"y"));
+    t.field(2).setValue(QStringLiteral("z"));
+    t.post();
+    const QString file = path(QStringLiteral("names.ptf"));
+    ASSERT_TRUE(SavePtfFile(file, QLatin1Char('"'), t));
+    EXPECT_EQ(fileBytes(file), crlf("/* Portable Table Format 1.0 */\n"
+                                    "porTables[porTables.length] = new Array(\n"
+                                    "\"c\\\"d\",\"e\\\\f\",\"plain\",\n"
+                                    "7,\"x\\\"y\",\"z\",\n"
+                                    "3);\n"));
+
+    Table structure;
+    ASSERT_TRUE(LoadPtfFileStructure(file, structure));
+    ASSERT_EQ(structure.fieldDefs().size(), 3);
+    EXPECT_EQ(structure.fieldDefs()[0].name, QStringLiteral("c\"d"));
+    EXPECT_EQ(structure.fieldDefs()[1].name, QStringLiteral("e\\f"));
+    EXPECT_EQ(structure.fieldDefs()[2].name, QStringLiteral("plain"));
+    EXPECT_EQ(dumpTable(structure), QStringLiteral("7|x\"y|z"));
+
+    Table undefined;
+    ASSERT_TRUE(LoadPtfFile(file, undefined));
+    ASSERT_EQ(undefined.fieldDefs().size(), 3);
+    EXPECT_EQ(undefined.fieldDefs()[0].name, QStringLiteral("c\"d"));
+
+    Table imported;
+    imported.addFieldDef(QStringLiteral("plain"), FieldType::String, 20);
+    imported.addFieldDef(QStringLiteral("e\\f"), FieldType::String, 20);
+    imported.createDataSet();
+    ASSERT_TRUE(ImportPtfFile(file, imported, nullptr, false));
+    EXPECT_EQ(dumpTable(imported), QStringLiteral("z|x\"y"));
 }
 
 TEST_F(TableFilesTest, AFailedSaveKeepsTheOldFile)
@@ -582,3 +658,36 @@ TEST_F(TableFilesTest, AFailedSaveKeepsTheOldFile)
     EXPECT_TRUE(t.active());
     EXPECT_EQ(dumpTable(t), QStringLiteral("1|A"));
 }
+
+#include "support/file_size_limit.h"
+
+namespace {
+
+// A full disk: the save fails with the system's reason, the old file stays byte for byte and
+// no temporary file is left, also when the old file is far below the limit.
+TEST_F(TableFilesTest, AFullDiskFailsTheSaveAndKeepsTheOldFile)
+{
+    const QString file = path(QStringLiteral("stations.ptf"));
+    Table t;
+    defineStations(t);
+    t.createDataSet();
+    addStation(t, 1, QStringLiteral("A"));
+    ASSERT_TRUE(SavePtfFile(file, QLatin1Char('"'), t));
+    const QByteArray old = fileBytes(file);
+    const QStringList before = folderEntries(dir.path());
+    for (int id = 2; id <= 500; ++id)
+        addStation(t, id, QStringLiteral("Station %1").arg(id));
+
+    const LimitedWrite w = writeWithFileSizeLimit(4096, [&](QString &reason) {
+        const bool ok = SavePtfFile(file, QLatin1Char('"'), t);
+        reason = ansi::lastWriteError();
+        return ok;
+    });
+    ASSERT_TRUE(w.ran);
+    EXPECT_FALSE(w.result);
+    EXPECT_TRUE(w.reason.contains(fileTooLargeText(), Qt::CaseInsensitive)) << w.reason.toStdString();
+    EXPECT_EQ(fileBytes(file), old);
+    EXPECT_EQ(folderEntries(dir.path()), before);
+}
+
+} // namespace

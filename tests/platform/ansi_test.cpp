@@ -173,3 +173,60 @@ TEST(Ansi, TheCodecNamesWhatItCannotEncodeAndTheWritersRefuseIt)
 }
 
 } // namespace
+
+#include "support/file_size_limit.h"
+
+namespace {
+
+// A full disk: every writer of this unit refuses the write, keeps the old bytes and leaves no
+// temporary file, also when the old file is far below the limit and only the new text is not.
+TEST(Ansi, AFullDiskFailsTheWriteAndKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath("t.ptf");
+    const QByteArray old("old contents\r\n");
+    {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(old);
+    }
+    const QStringList before = folderEntries(dir.path());
+    const QByteArray big(64 * 1024, 'x');
+    const QString bigText(64 * 1024, QLatin1Char('y'));
+
+    struct Case {
+        const char *what;
+        std::function<bool()> write;
+    };
+    const Case cases[] = {
+        {"raw bytes", [&] { return ansi::writeFileAtomically(name, big); }},
+        {"text", [&] { return ansi::writeText(name, bigText); }},
+        {"lines", [&] { return ansi::writeLines(name, {bigText, bigText}); }},
+        // Past the limit by a little only: the last short write must be seen too.
+        {"just too big", [&] { return ansi::writeFileAtomically(name, QByteArray(4097, 'z')); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const LimitedWrite w = writeWithFileSizeLimit(4096, [&](QString &reason) {
+            const bool ok = c.write();
+            reason = ansi::lastWriteError();
+            return ok;
+        });
+        ASSERT_TRUE(w.ran);
+        EXPECT_FALSE(w.result);
+        EXPECT_TRUE(w.reason.contains(fileTooLargeText(), Qt::CaseInsensitive)) << w.reason.toStdString();
+        EXPECT_EQ(readFile(name), old);
+        EXPECT_EQ(folderEntries(dir.path()), before);
+    }
+
+    // Within the limit the same child writes.
+    const LimitedWrite fits = writeWithFileSizeLimit(4096, [&](QString &) {
+        return ansi::writeFileAtomically(name, QByteArray(4096, 'z'));
+    });
+    ASSERT_TRUE(fits.ran);
+    EXPECT_TRUE(fits.result);
+    EXPECT_EQ(readFile(name), QByteArray(4096, 'z'));
+    EXPECT_EQ(folderEntries(dir.path()), before);
+}
+
+} // namespace

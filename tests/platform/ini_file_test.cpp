@@ -104,3 +104,35 @@ TEST(IniFile, SavesWindows1252WithCrLfAndReplacesTheFileWhole)
 }
 
 } // namespace
+
+#include "platform/ansi.h"
+#include "support/file_size_limit.h"
+
+namespace {
+
+// On a full disk the save fails with the system's reason and the old file stays whole.
+TEST(IniFile, AFullDiskFailsTheSaveAndKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath("distances.ini");
+    IniFile ini;
+    ini.writeString("1", "distance1", "1,2,3");
+    ASSERT_TRUE(ini.save(name));
+    const QByteArray old = readFile(name);
+    const QStringList before = folderEntries(dir.path());
+
+    for (int section = 2; section < 400; ++section)
+        ini.writeString(QString::number(section), "distance1", QString(20, QLatin1Char('7')));
+    const LimitedWrite w = writeWithFileSizeLimit(1024, [&](QString &reason) {
+        const bool ok = ini.save(name);
+        reason = ansi::lastWriteError();
+        return ok;
+    });
+    ASSERT_TRUE(w.ran);
+    EXPECT_FALSE(w.result);
+    EXPECT_TRUE(w.reason.contains(fileTooLargeText(), Qt::CaseInsensitive)) << w.reason.toStdString();
+    EXPECT_EQ(readFile(name), old);
+    EXPECT_EQ(folderEntries(dir.path()), before);
+}
+
+} // namespace
