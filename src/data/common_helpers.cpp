@@ -188,15 +188,18 @@ int LeastCommonMultiple(int A, int B)
 bool CheckAnsiText(const QString &text)
 {
     const QString bad = ansi::unencodable(text);
-    if (bad.isEmpty())
+    const QStringList controls = ansi::controlCharacterNames(text);
+    if (bad.isEmpty() && controls.isEmpty())
         return true;
-    QStringList quoted;
+    QStringList named;
     for (qsizetype i = 0; i < bad.size(); ++i) {
         const qsizetype len = bad[i].isHighSurrogate() && i + 1 < bad.size() ? 2 : 1;
-        quoted.append(QLatin1Char('"') + bad.mid(i, len) + QLatin1Char('"'));
+        named.append(QLatin1Char('"') + bad.mid(i, len) + QLatin1Char('"'));
         i += len - 1;
     }
+    // A control character cannot be shown in quotes: it is named instead ("line break", "tab").
+    named += controls;
     dialogs().showMessage(QStringLiteral("The characters %1 cannot be stored in the project files.")
-                              .arg(quoted.join(QStringLiteral(", "))));
+                              .arg(named.join(QStringLiteral(", "))));
     return false;
 }

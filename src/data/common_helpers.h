@@ -68,7 +68,7 @@ void GridDeleteCol(StringGrid &Grid, int Index);
 int LeastCommonMultiple(int A, int B);
 
 // True when every character of the text can be stored in the project's files
-// (Windows-1252). Otherwise shows one message naming the characters that cannot be
-// stored and returns false. Every field that takes a name or text the user types calls
+// (Windows-1252, and no control character such as a line break or a tab). Otherwise shows
+// one message naming the characters that cannot be stored and returns false. Every field that takes a name or text the user types calls
 // it before anything is stored, so no character is ever silently replaced.
 bool CheckAnsiText(const QString &text);

@@ -91,7 +91,7 @@ bool acceptableName(const QString &name, bool mustHaveText)
 {
     if (mustHaveText && name.trimmed().isEmpty())
         return false;
-    return ansi::unencodable(name).isEmpty();
+    return ansi::unencodable(name).isEmpty() && ansi::controlCharacterNames(name).isEmpty();
 }
 
 // Appends (ID, Name) unless the name is there already, then saves; the new ID or -1.

@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <QShowEvent>
 
+#include "data/common_helpers.h"
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"
@@ -249,6 +250,9 @@ void TfmEditLineNetworkPlans::btSaveClick()
     const QString oldName = SelectedLineMapName();
     bool openEditor = false;
     const QString errorSaving = QStringLiteral("Error saving the file %1");
+    // The name field's own check runs only when it loses the focus.
+    if (!CheckAnsiText(name))
+        return;
 
     if (oldName.isEmpty()) {
         for (int i = 0; i < lbMaps->count(); ++i)

@@ -1,6 +1,7 @@
 #include "app/edit_stations.h"
 
 #include "app/editor_test_support.h"
+#include "data/db_func.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -99,6 +100,38 @@ TEST_F(StationEditor, BlankDoubledAndUnstorableNamesKeepEditMode)
     press("btCancel");
     EXPECT_FALSE(editing());
     EXPECT_EQ(listed(), QStringList{"Markt"});
+}
+
+// A name pasted with a line break or a tab is refused with a message naming it; nothing is
+// written, neither for a new station nor for a rename.
+TEST_F(StationEditor, NamesWithControlCharactersAreRefusedAndNothingIsWritten)
+{
+    add("Markt");
+    const QByteArray before = fileBytes(file("stations.ptf"));
+    press("btNewStation");
+    typeName(QString::fromUtf8("Nord\nSüd"));
+    press("btSave");
+    ASSERT_EQ(d.messages.size(), 1);
+    EXPECT_TRUE(d.messages[0].contains("line break")) << d.messages[0].toStdString();
+    EXPECT_TRUE(editing());
+    press("btCancel");
+    EXPECT_EQ(listed(), QStringList{"Markt"});
+
+    select("Markt");
+    press("btStationEdit");
+    typeName(QString::fromUtf8("Markt\tPlätze")); // typed as a paste, so the tab stays in the text
+    press("btSave");
+    ASSERT_EQ(d.messages.size(), 2);
+    EXPECT_TRUE(d.messages[1].contains("tab")) << d.messages[1].toStdString();
+    EXPECT_TRUE(editing());
+    press("btCancel");
+    EXPECT_EQ(listed(), QStringList{"Markt"});
+    EXPECT_EQ(fileBytes(file("stations.ptf")), before);
+
+    // The table routines refuse such a name as well, should a caller skip the check.
+    EXPECT_EQ(AddStation(QString::fromUtf8("Nord\r\nSüd")), -1);
+    EXPECT_FALSE(RenameStation("Markt", QString::fromUtf8("Markt\n")));
+    EXPECT_EQ(fileBytes(file("stations.ptf")), before);
 }
 
 TEST_F(StationEditor, RenamesAlsoByCaseAndWritesNothingForTheSameName)

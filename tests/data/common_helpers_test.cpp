@@ -45,6 +45,22 @@ TEST(AnsiText, CheckNamesTheCharactersThatCannotBeStored)
         dialogs.messages,
         QStringList({QStringLiteral("The characters \"Ł\", \"ź\" cannot be stored in the project files."),
                      QStringLiteral("The characters \"東\", \"京\", \"🚉\" cannot be stored in the project files.")}));
+
+    // Control characters are refused too and named, since they cannot be shown in quotes.
+    dialogs.messages.clear();
+    EXPECT_FALSE(CheckAnsiText(QStringLiteral("Nord\nSüd")));
+    EXPECT_FALSE(CheckAnsiText(QStringLiteral("a\r\nb\tc\nd")));
+    EXPECT_FALSE(CheckAnsiText(QString(QChar(0)) + QStringLiteral("\x7f\x1f")));
+    EXPECT_FALSE(CheckAnsiText(QStringLiteral("Łx\t")));
+    EXPECT_EQ(dialogs.messages,
+              QStringList({QStringLiteral("The characters line break cannot be stored in the project files."),
+                           QStringLiteral("The characters line break, tab cannot be stored in the project files."),
+                           QStringLiteral("The characters U+0000, U+007F, U+001F cannot be stored in the project files."),
+                           QStringLiteral("The characters \"Ł\", tab cannot be stored in the project files.")}));
+    // The blank and the characters from U+0080 are no control characters of a file.
+    dialogs.messages.clear();
+    EXPECT_TRUE(CheckAnsiText(QStringLiteral("a b\u00a0c")));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
 } // namespace

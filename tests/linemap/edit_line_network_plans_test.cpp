@@ -180,6 +180,31 @@ TEST_F(PlanList, ProposedNameThatExistsAndCancel)
     EXPECT_EQ(listed(), QStringList({"Außenbezirke", "innenstadt", "Map 4", "Zentrum"}));
 }
 
+// A name with a control character is refused by Save, also when the field's own check has not
+// run; no file is written and the settings stay open.
+TEST_F(PlanList, NamesWithControlCharactersAreRefused)
+{
+    showList();
+    newPlan("Netz");
+    const QByteArray before = fileBytes(ProjectDir + "/line_maps.ptf");
+    w->btNewLineMapClick();
+    edit("eMapName")->setText(QString::fromUtf8("Nord\nSüd"));
+    w->btSaveClick();
+    ASSERT_EQ(d.messages.size(), 1);
+    EXPECT_TRUE(d.messages[0].contains("line break")) << d.messages[0].toStdString();
+    EXPECT_TRUE(settingsOpen());
+    w->btCancelClick();
+    select("Netz");
+    w->btLineMapEditClick();
+    edit("eMapName")->setText("Netz\tOst");
+    w->btSaveClick();
+    ASSERT_EQ(d.messages.size(), 2);
+    EXPECT_TRUE(d.messages[1].contains("tab")) << d.messages[1].toStdString();
+    w->btCancelClick();
+    EXPECT_EQ(listed(), QStringList{"Netz"});
+    EXPECT_EQ(fileBytes(ProjectDir + "/line_maps.ptf"), before);
+}
+
 TEST_F(PlanList, EditSavesSettingsRenamesAndOpensTheEditor)
 {
     showList();
