@@ -5,13 +5,13 @@
 #include "data/db_func.h"
 #include "data/main_globals.h"
 #include "data/table_files.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 #include "platform/table.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
@@ -296,11 +296,7 @@ void restore(const QString &fileName, const FileBackup &backup)
             QFile::remove(fileName);
         return;
     }
-    QSaveFile f(fileName);
-    if (f.open(QIODevice::WriteOnly)) {
-        f.write(backup.bytes);
-        f.commit();
-    }
+    ansi::writeFileAtomically(fileName, backup.bytes);
 }
 
 } // namespace

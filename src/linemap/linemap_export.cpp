@@ -5,13 +5,16 @@
 #include <QFileInfo>
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <jpeglib.h>
 
 #include "data/main_globals.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 
 namespace {
@@ -101,22 +104,42 @@ bool EncodeJpeg(const QImage &Image, QByteArray &Out, int Quality)
 bool WriteJpegFile(const QImage &Image, const QString &FileName, int Quality)
 {
     QByteArray data;
-    if (!EncodeJpeg(Image, data, Quality))
-        return false;
-    // Written under a temporary name beside the target and renamed over it, so the old image
-    // stays whole until the new one is complete. No sync to disk: the image is made again at
-    // the next save, and waiting for the disk would double the export's time.
-    const QString temp = FileName + QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid());
-    QFile file(temp);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const bool written = file.write(data) == data.size();
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError ||
-        std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(FileName).constData()) != 0) {
-        QFile::remove(temp);
+    if (!EncodeJpeg(Image, data, Quality)) {
+        ansi::setLastWriteError(QStringLiteral("the picture cannot be stored as a JPEG image"));
         return false;
     }
+    // Written under a temporary name beside the target and renamed over it, so the old image
+    // stays whole until the new one is complete. No sync to disk: the image is made again at
+    // the next save, and waiting for the disk would double the export's time. Unbuffered, so a
+    // full disk fails the write that hit it and its reason is kept.
+    const QString temp = FileName + QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid());
+    QFile file(temp);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        ansi::setLastWriteError(file.errorString());
+        return false;
+    }
+    auto fail = [&](const QString &reason) {
+        file.close();
+        QFile::remove(temp);
+        ansi::setLastWriteError(reason);
+        return false;
+    };
+    const char *next = data.constData();
+    qint64 left = data.size();
+    while (left > 0) {
+        const qint64 written = file.write(next, left);
+        if (written <= 0)
+            return fail(file.errorString());
+        next += written;
+        left -= written;
+    }
+    if (!file.flush())
+        return fail(file.errorString());
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        return fail(file.errorString());
+    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(FileName).constData()) != 0)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
     return true;
 }
 
@@ -177,7 +200,10 @@ bool ExportLineMapImage(const TLineMapEditorState &State)
 {
     const QString fileName = LineMapImageFileName(State.LineMapID);
     const QString folder = QFileInfo(fileName).absolutePath();
-    const bool ok = QDir().mkpath(folder) && WriteJpegFile(State.Picture, fileName, 90);
+    const bool madeFolder = QDir().mkpath(folder);
+    if (!madeFolder)
+        ansi::setLastWriteError(QStringLiteral("the folder %1 cannot be made").arg(folder));
+    const bool ok = madeFolder && WriteJpegFile(State.Picture, fileName, 90);
     if (!ok)
         dialogs().showMessage(QStringLiteral("Error saving the file %1").arg(fileName));
     return ok;

@@ -16,7 +16,8 @@ constexpr int kJpegMaxSide = 65500;
 // libjpeg error.
 bool EncodeJpeg(const QImage &Image, QByteArray &Out, int Quality = 90);
 // Writes an image as a JPEG file under a temporary name beside the target, then renames it
-// over the target; the old file stays when anything fails. False on failure (no message).
+// over the target; the old file stays when anything fails. False on failure (no message;
+// ansi::lastWriteError() tells why).
 bool WriteJpegFile(const QImage &Image, const QString &FileName, int Quality = 90);
 // Reads a colour or greyscale JPEG file; a null image when the file is missing or not a
 // readable JPEG.

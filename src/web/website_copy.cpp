@@ -1,6 +1,7 @@
 #include "web/website_copy.h"
 
 #include "data/main_globals.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 
 #include <QDir>
@@ -42,17 +43,37 @@ bool sameFile(const QString &a, const QString &b)
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
+// The file is read whole and written through the atomic writer: a copy that fails (a full disk)
+// leaves the website's older file as it was, never a half one.
 bool copyOne(const WebsiteFile &file, const QDir &target)
 {
     const QString dest = target.filePath(file.Target);
-    if (!QDir().mkpath(QFileInfo(dest).absolutePath()))
+    const QString folder = QFileInfo(dest).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        ansi::setLastWriteError(QStringLiteral("the folder %1 cannot be made").arg(folder));
         return false;
-    const QFileInfo existing(dest);
-    if (existing.exists() || existing.isSymLink()) {
-        if (existing.isDir() || !QFile::remove(dest))
-            return false;
     }
-    return QFile::copy(file.Source, dest);
+    QFile source(file.Source);
+    if (!source.open(QIODevice::ReadOnly)) {
+        ansi::setLastWriteError(source.errorString());
+        return false;
+    }
+    const QByteArray bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError) {
+        ansi::setLastWriteError(source.errorString());
+        return false;
+    }
+    const QFileInfo existing(dest);
+    if (existing.isDir() && !existing.isSymLink()) {
+        ansi::setLastWriteError(QStringLiteral("%1 is a folder").arg(dest));
+        return false;
+    }
+    // A link in the file's place is replaced, not written through to wherever it points.
+    if (existing.isSymLink() && !QFile::remove(dest)) {
+        ansi::setLastWriteError(QStringLiteral("the link %1 cannot be replaced").arg(dest));
+        return false;
+    }
+    return ansi::writeFileAtomically(dest, bytes);
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "app/timetable_project.h"
 #include "data/db_func.h"
 #include "data/prj_params.h"
+#include "platform/ansi.h"
+#include "support/file_size_limit.h"
 
 namespace {
 
@@ -202,6 +204,38 @@ TEST_F(TimeTableIo, FailedSavesLeaveTheFilesInStep)
     EXPECT_EQ(save(), TimeTableSaveResult::Saved);
     EXPECT_EQ(projectText("ttc_1.ptf"), stops);
     EXPECT_TRUE(projectText("tt_1.ptf").contains("\n1,420,-2,450,\n"));
+}
+
+// A full disk: the save fails, every file of the project keeps its bytes and no temporary
+// file is left; with room again the same grid saves.
+TEST_F(TimeTableIo, AFullDiskFailsTheSaveAndKeepsEveryFile)
+{
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    setTrip(1, "06:00|06:10|06:20");
+    ASSERT_EQ(save(), TimeTableSaveResult::Saved);
+    const QStringList files = folderEntries(ProjectDir);
+    QStringList before;
+    for (const QString &f : files)
+        before << projectText(f);
+
+    m.sgTimeTable.setColCount(2 + 300);
+    for (int t = 1; t <= 300; ++t)
+        setTrip(t, QStringLiteral("%1|%2|%3").arg(MinutesToTime(300 + t), MinutesToTime(310 + t), MinutesToTime(320 + t)));
+    const LimitedWrite w = writeWithFileSizeLimit(2048, [&](QString &reason) {
+        const bool saved = save() == TimeTableSaveResult::Saved;
+        reason = m_dialogs.messages.join("|") + "|" + ansi::lastWriteError();
+        return saved;
+    });
+    ASSERT_TRUE(w.ran);
+    EXPECT_FALSE(w.result);
+    EXPECT_TRUE(w.reason.contains("Error saving the timetable file tt_1.ptf")) << w.reason.toStdString();
+    EXPECT_TRUE(w.reason.contains(fileTooLargeText(), Qt::CaseInsensitive)) << w.reason.toStdString();
+    EXPECT_EQ(folderEntries(ProjectDir), files);
+    for (int i = 0; i < files.size(); ++i)
+        EXPECT_EQ(projectText(files[i]), before[i]) << files[i].toStdString();
+
+    EXPECT_EQ(save(), TimeTableSaveResult::Saved);
+    EXPECT_TRUE(projectText("tt_1.ptf").contains("\n300,600,610,620,\n"));
 }
 
 TEST_F(TimeTableIo, DeleteTimeTable)

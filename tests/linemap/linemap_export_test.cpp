@@ -5,6 +5,8 @@
 #include "data/db_func.h"
 #include "data/db_linemap.h"
 #include "gui_environment.h"
+#include "platform/ansi.h"
+#include "support/file_size_limit.h"
 #include "support/project_folder.h"
 
 #include <QDir>
@@ -112,6 +114,33 @@ TEST_F(Export, FailuresAreReportedAndKeepTheOldImage)
     EXPECT_EQ(m_dialogs.messages[0], prefix + LineMapImageFileName(2));
     EXPECT_EQ(m_dialogs.messages[2], prefix + LineMapImageFileName(5));
     EXPECT_EQ(m_dialogs.messages[3], prefix + LineMapImageFileName(6));
+}
+
+// A full disk: the export fails with the system's reason, the old image stays byte for byte
+// and no temporary file is left beside it.
+TEST_F(Export, AFullDiskFailsTheExportAndKeepsTheOldImage)
+{
+    ASSERT_TRUE(ExportLineMapImage(plan(2, 60, 60)));
+    const QByteArray old = bytes("images/line_map_2.jpg");
+    const QStringList before = folderEntries(path("images"));
+    ASSERT_LT(old.size(), 8192);
+
+    // Noise compresses badly: the new image is far beyond the limit.
+    TLineMapEditorState s = plan(2, 300, 300);
+    std::srand(4107);
+    for (int y = 0; y < s.Picture.height(); ++y)
+        for (int x = 0; x < s.Picture.width(); ++x)
+            s.Picture.setPixel(x, y, qRgb(std::rand() % 256, std::rand() % 256, std::rand() % 256));
+    const LimitedWrite w = writeWithFileSizeLimit(8192, [&](QString &reason) {
+        const bool ok = ExportLineMapImage(s);
+        reason = ansi::lastWriteError();
+        return ok;
+    });
+    ASSERT_TRUE(w.ran);
+    EXPECT_FALSE(w.result);
+    EXPECT_TRUE(w.reason.contains(fileTooLargeText(), Qt::CaseInsensitive)) << w.reason.toStdString();
+    EXPECT_EQ(bytes("images/line_map_2.jpg"), old);
+    EXPECT_EQ(folderEntries(path("images")), before);
 }
 
 TEST_F(Export, ReaderHandlesGreyscaleAndDamage)

@@ -1,5 +1,7 @@
 #include "web/web_loader.h"
 
+#include "platform/ansi.h"
+#include "support/file_size_limit.h"
 #include "support/project_folder.h"
 
 #include <QDir>
@@ -53,6 +55,25 @@ TEST(WebLoaderPage, AFolderThatCannotBeWrittenGivesFalse)
     ProjectDir = dir.path() + QStringLiteral("/missing");
     EXPECT_FALSE(WriteWebLoaderPage());
     EXPECT_FALSE(QFile::exists(ProjectDir + "/webloader.htm"));
+}
+
+// On a full disk the page is not written: the old page stays whole, no temporary file is left.
+TEST(WebLoaderPage, AFullDiskKeepsTheOldPage)
+{
+    QTemporaryDir dir;
+    ProgramDir = QStringLiteral("/opt/korvalin/");
+    ProjectDir = dir.path();
+    writeFileBytes(ProjectDir + "/webloader.htm", "old page");
+    const LimitedWrite w = writeWithFileSizeLimit(200, [&](QString &reason) {
+        const bool ok = WriteWebLoaderPage();
+        reason = ansi::lastWriteError();
+        return ok;
+    });
+    ASSERT_TRUE(w.ran);
+    EXPECT_FALSE(w.result);
+    EXPECT_TRUE(w.reason.contains(fileTooLargeText(), Qt::CaseInsensitive)) << w.reason.toStdString();
+    EXPECT_EQ(fileBytes(ProjectDir + "/webloader.htm"), "old page");
+    EXPECT_EQ(folderEntries(ProjectDir), QStringList{"webloader.htm"});
 }
 
 TEST(PageURL, FolderNamesCannotEndTheAttributeOrBreakTheAddress)

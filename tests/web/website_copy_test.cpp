@@ -1,5 +1,7 @@
 #include "web/website_copy.h"
 
+#include "platform/ansi.h"
+#include "support/file_size_limit.h"
 #include "support/project_folder.h"
 
 #include <gtest/gtest.h>
@@ -135,4 +137,27 @@ TEST_F(WebsiteCopy, FilesThatCannotBeCopiedAreCountedAndTheRestStays)
     EXPECT_EQ(CopyWebsite(target, true, true), 5);
     EXPECT_EQ(dialogs.messages, QStringList({"Fehler beim Kopieren (2)"}));
     EXPECT_EQ(fileBytes(target + "/lines.ptf"), "lines");
+}
+
+// A full disk: a file too big for it is not copied and counted; the website's older file stays
+// byte for byte, no temporary file is left, and the files that fit are copied.
+TEST_F(WebsiteCopy, AFullDiskKeepsTheOlderFileOfTheWebsite)
+{
+    writeFile(ProjectDir + "/stations.ptf", QByteArray(64 * 1024, 's'));
+    QDir().mkpath(target);
+    writeFile(target + "/stations.ptf", "older stations");
+    writeFile(target + "/lines.ptf", "older lines");
+    dialogs.answers = {DialogService::Answer::Yes};
+    const LimitedWrite w = writeWithFileSizeLimit(4096, [&](QString &reason) {
+        const int copied = CopyWebsite(target, true, false);
+        reason = QString::number(copied) + "|" + dialogs.messages.join("|") + "|" + ansi::lastWriteError();
+        return copied == 4;
+    });
+    ASSERT_TRUE(w.ran);
+    EXPECT_FALSE(w.result);
+    EXPECT_TRUE(w.reason.startsWith("3|Fehler beim Kopieren (1)|")) << w.reason.toStdString();
+    EXPECT_TRUE(w.reason.contains(fileTooLargeText(), Qt::CaseInsensitive)) << w.reason.toStdString();
+    EXPECT_EQ(fileBytes(target + "/stations.ptf"), "older stations");
+    EXPECT_EQ(fileBytes(target + "/lines.ptf"), "lines");
+    EXPECT_EQ(folderEntries(target), QStringList({"images", "lines.ptf", "netz.ppr", "stations.ptf"}));
 }
