@@ -18,6 +18,7 @@
 #include "data/common_helpers.h"
 #include "data/data_module_1.h"
 #include "data/db_func.h"
+#include "data/leftover_files.h"
 #include "data/main_globals.h"
 #include "data/table_files.h"
 #include "platform/ansi.h"
@@ -511,6 +512,7 @@ void TfmMain::LoadProject(const QString &fileName)
     LoadProjectFile(fileName);
     ProjectFileName = fileName;
     ProjectDir = ExtractProjectDir(fileName);
+    removeLeftoverWriteFiles(ProjectDir, fileName);
     SaveDialogPrj.FileName = fileName;
     setWindowTitle(ProductTitle + QStringLiteral(":  ") + fileName);
     sbEditStations->setVisible(true);

@@ -323,6 +323,39 @@ TEST_F(ProjectCommands, OpenShowsTheButtonsOfTheFilesThatExist)
     EXPECT_EQ(ProjectFileName, a);
 }
 
+// Opening removes what saves killed midway left beside their files, and only that: names the
+// program's writers make for its own files; the user's files of similar names stay.
+TEST_F(ProjectCommands, OpenRemovesTheWritersLeftoverTemporaryFilesOnly)
+{
+    const QString a = makeProjectA();
+    const QString dir = ExtractProjectDir(a);
+    const QStringList leftovers{"stations.ptf.lOIPVH", "line_map_lines.ptf.Ab3dEf", "tt_12.ptf.QWERTY",
+                                "lmimsp_2.ptf.xyzXYZ", "distances.ini.aaaaaa", "webloader.htm.Zz09Yy",
+                                "a.ppr.QwErTy"};
+    const QStringList kept{"stations.ptf.lOIPV",   "stations.ptf.lOIPVHx", "stations.ptf.lO-PVH", "notes.ptf.abcdef",
+                           "other.ppr.ABCDEFG",    "b.ppr.ABCDEF",         "Stations.ptf.ABCDEF", "stations.ptf",
+                           "stations.ptf.ABCDEF.x", "tt_.ptf.ABCDEF"};
+    for (const QString &name : leftovers + kept)
+        if (!QFileInfo::exists(dir + "/" + name))
+            writeFileBytes(dir + "/" + name, "x");
+    ASSERT_TRUE(QDir().mkpath(dir + "/lines.ptf.ABCDEF")); // a folder of such a name is the user's
+    ASSERT_TRUE(QDir().mkpath(dir + "/images"));
+    for (const char *name : {"line_map_3.jpg.4711.tmp", "line_map_3.jpg", "photo.jpg.12.tmp", "line_map_3.jpg.x.tmp"})
+        writeFileBytes(dir + "/images/" + name, "x");
+    const QByteArray stations = fileBytes(dir + "/stations.ptf");
+
+    openProject(a);
+    expectProjectAOpen(a);
+    const QStringList files = filesIn(dir);
+    for (const QString &name : leftovers)
+        EXPECT_FALSE(files.contains(name)) << name.toStdString();
+    for (const QString &name : kept)
+        EXPECT_TRUE(files.contains(name)) << name.toStdString();
+    EXPECT_TRUE(QFileInfo(dir + "/lines.ptf.ABCDEF").isDir());
+    EXPECT_EQ(filesIn(dir + "/images"), QStringList({"line_map_3.jpg", "line_map_3.jpg.x.tmp", "photo.jpg.12.tmp"}));
+    EXPECT_EQ(fileBytes(dir + "/stations.ptf"), stations);
+}
+
 TEST_F(ProjectCommands, OpenStartsEveryLoadedTableEmpty)
 {
     DefaultLineMapPrefsFile = path("program/line_map_prefs.ptf");
