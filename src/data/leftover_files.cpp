@@ -27,8 +27,8 @@ const QString kRandomSuffix = QStringLiteral("\\.[A-Za-z0-9]{6}");
 
 bool isLeftoverWriteFile(const QString &fileName, const QString &projectFileName)
 {
-    static const QRegularExpression own(QRegularExpression::anchoredPattern(
-        QStringLiteral("(?:%1)%2").arg(ownTargetPattern(), kRandomSuffix)));
+    static const QRegularExpression own(
+        QRegularExpression::anchoredPattern(QStringLiteral("(?:%1)%2").arg(ownTargetPattern(), kRandomSuffix)));
     if (own.match(fileName).hasMatch())
         return true;
     const QString project = QFileInfo(projectFileName).fileName();
