@@ -45,8 +45,8 @@ TfmEditLineMapLines::TfmEditLineMapLines(QWidget *parent) : QDialog(parent)
         connect(pads[i].second, &QPushButton::clicked, this, handlers[i]);
     }
     connect(bbLineDrawOnOff, &QPushButton::clicked, this, &W::bbLineDrawOnOffClick);
-    connect(lbStepSize1, &QListWidget::currentRowChanged, this, &W::lbStepSize1Click);
-    connect(lbStepSize2, &QListWidget::currentRowChanged, this, &W::lbStepSize2Click);
+    connectListClick(lbStepSize1, &W::lbStepSize1Click);
+    connectListClick(lbStepSize2, &W::lbStepSize2Click);
     connect(cbShowRaster, &QCheckBox::clicked, this, &W::cbShowRasterClick);
     connect(cbShowImage, &QCheckBox::clicked, this, &W::cbShowImageClick);
     connect(cbShowLines, &QCheckBox::clicked, this, &W::cbShowLinesClick);
@@ -346,8 +346,24 @@ void TfmEditLineMapLines::bbLineDrawOnOffClick()
     bbCancelLine->setVisible(!State.DrawingOn);
 }
 
+void TfmEditLineMapLines::connectListClick(QListWidget *List, void (TfmEditLineMapLines::*Handler)())
+{
+    // A click on another item changes the row when pressed; a click on the current item changes
+    // nothing, so only the click itself tells of it.
+    connect(List, &QListWidget::currentRowChanged, this, Handler);
+    const QObject *viewport = List->viewport();
+    m_rowAtPress.insert(viewport, -1);
+    List->viewport()->installEventFilter(this);
+    connect(List, &QAbstractItemView::clicked, this, [this, List, viewport, Handler](const QModelIndex &Index) {
+        if (Index.row() == m_rowAtPress.value(viewport, -1) && Index.row() == List->currentRow())
+            (this->*Handler)();
+    });
+}
+
 bool TfmEditLineMapLines::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::MouseButtonPress && m_rowAtPress.contains(watched))
+        m_rowAtPress[watched] = static_cast<const QListWidget *>(watched->parent())->currentRow();
     if (watched == iPreview && event->type() == QEvent::MouseButtonPress) {
         const QPoint p = static_cast<QMouseEvent *>(event)->position().toPoint();
         iPreviewMouseDown(p.x(), p.y());

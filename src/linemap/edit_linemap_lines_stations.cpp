@@ -41,10 +41,10 @@ void TfmEditLineMapLines::ConnectModeHandlers()
 {
     using W = TfmEditLineMapLines;
     connect(bbEditStations, &QPushButton::clicked, this, &W::bbEditStationsClick);
-    connect(lbStations, &QListWidget::currentRowChanged, this, &W::lbStationsClick);
+    connectListClick(lbStations, &W::lbStationsClick);
     connect(rbStationOn, &QRadioButton::clicked, this, &W::rbStationOnClick);
     connect(rbStationOff, &QRadioButton::clicked, this, &W::rbStationOffClick);
-    connect(lbLineSections2, &QListWidget::currentRowChanged, this, &W::lbLineSections2Click);
+    connectListClick(lbLineSections2, &W::lbLineSections2Click);
     connect(bbStationsDeleteAll, &QPushButton::clicked, this, &W::bbStationsDeleteAllClick);
     connect(bbStationsArrange, &QPushButton::clicked, this, &W::bbStationsArrangeClick);
     connect(bbSaveStation, &QPushButton::clicked, this, &W::bbSaveStationClick);
@@ -61,7 +61,7 @@ void TfmEditLineMapLines::ConnectModeHandlers()
     connect(eStationTextDistanceV, &QLineEdit::editingFinished, this, &W::eStationTextDistanceVExit);
 
     connect(bbEditMultiStations, &QPushButton::clicked, this, &W::bbEditMultiStationsClick);
-    connect(lbMultiStations, &QListWidget::currentRowChanged, this, &W::lbMultiStationsClick);
+    connectListClick(lbMultiStations, &W::lbMultiStationsClick);
     connect(cbMultiStationDefaultProperties, &QCheckBox::clicked, this, &W::cbMultiStationDefaultPropertiesMouseUp);
     connect(cbMultiStationPosition, &QComboBox::activated, this, &W::cbMultiStationPositionChange);
     connect(cbMultiStationAlign, &QComboBox::activated, this, &W::cbMultiStationAlignChange);
