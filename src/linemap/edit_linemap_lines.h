@@ -166,6 +166,10 @@ private:
     void readShowFlags();
     void showModeButtons(bool Shown); // the four mode buttons, shown only while the window is idle
     void showLineColor(); // State.LineColor in the colour bar
+    // The mode panel as wide as its current page needs, the plan never narrower than the panels.
+    void fitModePanel();
+    // Scrolls the plan so that the area (plan pixels) is in view, as much of it as fits.
+    void showPlanArea(const QRect &Area);
     void redrawLineOverPicture();
     int stepSizeOf(const QListWidget *list) const;
 
