@@ -452,7 +452,8 @@ TEST_F(PlanList, SettingsEditsFontsAndRaster)
 TEST_F(PlanList, TypedStationOffsetIsStoredBeforeTheNextSwitch)
 {
     showList();
-    QApplication::setActiveWindow(w);
+    w->activateWindow();
+    QApplication::processEvents();
     w->btNewLineMapClick();
     QTabWidget *pages = get<QTabWidget>("PageControl1");
     auto clickTab = [&](int index) {
