@@ -120,6 +120,10 @@ void TfmEditLineNetworkPlans::FormCreate()
     cbLineTextOther->setEnabled(false);
     cbMultiStationAutoPos->setVisible(false);
     cbMultiStationAutoPos->setEnabled(false);
+    // A click on a class button takes the focus like any other control, so that an offset typed
+    // for the class shown is stored (the edit's exit) before the button shows another class.
+    for (QToolButton *b : {bbLineWE, bbLineNS, bbLineNWSE, bbLineSWNE})
+        b->setFocusPolicy(Qt::StrongFocus);
     iBackgroundImage->setScaledContents(false);
     pbPreview->setFixedSize(kPreviewSize, kPreviewSize);
     pbPreview->onPaint = [this](QPainter &painter) { painter.drawImage(0, 0, PreviewImage()); };
@@ -321,6 +325,9 @@ void TfmEditLineNetworkPlans::btLineMapDeleteClick()
         return;
     const int id = GetLineMapIDByName(name);
     delete lbMaps->takeItem(lbMaps->currentRow());
+    // The list would pass the selection on to the neighbour; no plan is chosen after a delete.
+    lbMaps->clearSelection();
+    lbMaps->setCurrentItem(nullptr);
     reloadProjectPrefs();
     if (!DeleteLineMap(id))
         dialogs().showMessage(QStringLiteral("Error deleting the linemap %1").arg(name));

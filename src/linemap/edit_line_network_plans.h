@@ -98,6 +98,7 @@ private:
     void selectClass(int Cls);
     void showStationClass();
     void stationOffsetExit(bool Horizontal);
+    void storeFocusedStationOffset();
     void showMultiStation();
     void repaintPreview();
     void numberExit(QLineEdit *edit, int &field, bool repaint, int minimum = INT_MIN);

@@ -335,13 +335,43 @@ void TfmEditLineNetworkPlans::showStationClass()
         setCombo(cbStationDirection, v.DirectionItems, v.DirectionIndex);
 }
 
-void TfmEditLineNetworkPlans::bbLineWEClick() { selectClass(dcWE); }
-void TfmEditLineNetworkPlans::bbLineNSClick() { selectClass(dcNS); }
-void TfmEditLineNetworkPlans::bbLineNWSEClick() { selectClass(dcNWSE); }
-void TfmEditLineNetworkPlans::bbLineSWNEClick() { selectClass(dcSWNE); }
+// An offset edit that still holds the focus (a switch made from the keyboard) has not run its
+// exit yet: its number belongs to the class and side shown until now.
+void TfmEditLineNetworkPlans::storeFocusedStationOffset()
+{
+    if (eStationTextDistanceH->hasFocus())
+        stationOffsetExit(true);
+    else if (eStationTextDistanceV->hasFocus())
+        stationOffsetExit(false);
+}
+
+void TfmEditLineNetworkPlans::bbLineWEClick()
+{
+    storeFocusedStationOffset();
+    selectClass(dcWE);
+}
+
+void TfmEditLineNetworkPlans::bbLineNSClick()
+{
+    storeFocusedStationOffset();
+    selectClass(dcNS);
+}
+
+void TfmEditLineNetworkPlans::bbLineNWSEClick()
+{
+    storeFocusedStationOffset();
+    selectClass(dcNWSE);
+}
+
+void TfmEditLineNetworkPlans::bbLineSWNEClick()
+{
+    storeFocusedStationOffset();
+    selectClass(dcSWNE);
+}
 
 void TfmEditLineNetworkPlans::rgStationPositionClick(int P)
 {
+    storeFocusedStationOffset();
     // Only a change of side is an edit: the rules negate offsets and rotations.
     if (P == StationPrefs(m_prefs, m_class).Position)
         return;

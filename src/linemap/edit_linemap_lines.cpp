@@ -44,9 +44,10 @@ TfmEditLineMapLines::TfmEditLineMapLines(QWidget *parent) : QDialog(parent)
         connect(pads[i].first, &QPushButton::clicked, this, handlers[i]);
         connect(pads[i].second, &QPushButton::clicked, this, handlers[i]);
     }
+    connect(pcPrefs, &QTabWidget::currentChanged, this, &W::fitModePanel);
     connect(bbLineDrawOnOff, &QPushButton::clicked, this, &W::bbLineDrawOnOffClick);
-    connect(lbStepSize1, &QListWidget::currentRowChanged, this, &W::lbStepSize1Click);
-    connect(lbStepSize2, &QListWidget::currentRowChanged, this, &W::lbStepSize2Click);
+    connectListClick(lbStepSize1, &W::lbStepSize1Click);
+    connectListClick(lbStepSize2, &W::lbStepSize2Click);
     connect(cbShowRaster, &QCheckBox::clicked, this, &W::cbShowRasterClick);
     connect(cbShowImage, &QCheckBox::clicked, this, &W::cbShowImageClick);
     connect(cbShowLines, &QCheckBox::clicked, this, &W::cbShowLinesClick);
@@ -103,6 +104,7 @@ void TfmEditLineMapLines::FormCreate()
     // The name panel's three tabs are shown whole rather than behind scroll arrows.
     tcIndividualPropertiesTabs->setUsesScrollButtons(false);
     tcIndividualPropertiesTabs->setElideMode(Qt::ElideNone);
+    fitModePanel();
     ShowPicture();
 }
 
@@ -235,6 +237,40 @@ void TfmEditLineMapLines::ShowPicture()
 {
     iPreview->setPixmap(QPixmap::fromImage(State.Picture));
     iPreview->resize(State.Picture.isNull() ? QSize(0, 0) : State.Picture.size());
+    if (State.LineMode || State.StationMoveCursor) {
+        // The cursor stays in sight, with a little of the plan around it, wherever the
+        // direction buttons take it.
+        const int margin = 2 * RasterWidth(State.Prefs) + 10;
+        showPlanArea(QRect(State.CursorX - margin, State.CursorY - margin, 2 * margin, 2 * margin));
+    }
+}
+
+void TfmEditLineMapLines::showPlanArea(const QRect &Area)
+{
+    const QPoint centre = Area.center();
+    sbPreview->ensureVisible(centre.x(), centre.y(), Area.width() / 2, Area.height() / 2);
+}
+
+void TfmEditLineMapLines::fitModePanel()
+{
+    // A stacked page counts in the panel's size only while it is shown: the idle page holds one
+    // button and must not keep the room of the largest mode.
+    for (int i = 0; i < pcPrefs->count(); ++i) {
+        const QSizePolicy::Policy policy =
+            pcPrefs->widget(i) == pcPrefs->currentWidget() ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        pcPrefs->widget(i)->setSizePolicy(policy, policy);
+    }
+    // The tab widget's own size hint takes every page; its minimum follows the shown one and
+    // tells what its frame adds.
+    const QWidget *page = pcPrefs->currentWidget();
+    const int frame = qMax(0, pcPrefs->minimumSizeHint().width() - page->minimumSizeHint().width());
+    pcPrefs->setFixedWidth(qMax(page->sizeHint().width(), page->minimumSizeHint().width()) + frame);
+    const int selectLine = qBound(pSelectLine->minimumWidth(), pSelectLine->sizeHint().width(),
+                                  pSelectLine->maximumWidth());
+    // The plan keeps at least the width of everything else, so at least half of the window.
+    const QMargins margins = layMain->contentsMargins();
+    sbPreview->setMinimumWidth(pcPrefs->minimumWidth() + selectLine + 2 * layMain->spacing() + margins.left() +
+                               margins.right());
 }
 
 void TfmEditLineMapLines::FillSectionList()
@@ -346,8 +382,24 @@ void TfmEditLineMapLines::bbLineDrawOnOffClick()
     bbCancelLine->setVisible(!State.DrawingOn);
 }
 
+void TfmEditLineMapLines::connectListClick(QListWidget *List, void (TfmEditLineMapLines::*Handler)())
+{
+    // A click on another item changes the row when pressed; a click on the current item changes
+    // nothing, so only the click itself tells of it.
+    connect(List, &QListWidget::currentRowChanged, this, Handler);
+    const QObject *viewport = List->viewport();
+    m_rowAtPress.insert(viewport, -1);
+    List->viewport()->installEventFilter(this);
+    connect(List, &QAbstractItemView::clicked, this, [this, List, viewport, Handler](const QModelIndex &Index) {
+        if (Index.row() == m_rowAtPress.value(viewport, -1) && Index.row() == List->currentRow())
+            (this->*Handler)();
+    });
+}
+
 bool TfmEditLineMapLines::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::MouseButtonPress && m_rowAtPress.contains(watched))
+        m_rowAtPress[watched] = static_cast<const QListWidget *>(watched->parent())->currentRow();
     if (watched == iPreview && event->type() == QEvent::MouseButtonPress) {
         const QPoint p = static_cast<QMouseEvent *>(event)->position().toPoint();
         iPreviewMouseDown(p.x(), p.y());

@@ -3,6 +3,7 @@
 #include "ui_edit_linemap_lines.h"
 
 #include <QDialog>
+#include <QHash>
 
 #include "linemap/line_course_save.h"
 #include "linemap/linemap_state.h"
@@ -165,10 +166,19 @@ private:
     void readShowFlags();
     void showModeButtons(bool Shown); // the four mode buttons, shown only while the window is idle
     void showLineColor(); // State.LineColor in the colour bar
+    // The mode panel as wide as its current page needs, the plan never narrower than the panels.
+    void fitModePanel();
+    // Scrolls the plan so that the area (plan pixels) is in view, as much of it as fits.
+    void showPlanArea(const QRect &Area);
     void redrawLineOverPicture();
     int stepSizeOf(const QListWidget *list) const;
 
     TLineCourseSaveMemo m_saveMemo; // kept across stopped saves of one visit to line mode
+
+    // Runs the handler on every click on one of the list's items (the selected one too) and on
+    // every change of its row from the keyboard, once each.
+    void connectListClick(QListWidget *List, void (TfmEditLineMapLines::*Handler)());
+    QHash<const QObject *, int> m_rowAtPress; // per list viewport: the current row when pressed
 };
 
 extern TfmEditLineMapLines *fmEditLineMapLines;

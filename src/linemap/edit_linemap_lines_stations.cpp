@@ -41,10 +41,10 @@ void TfmEditLineMapLines::ConnectModeHandlers()
 {
     using W = TfmEditLineMapLines;
     connect(bbEditStations, &QPushButton::clicked, this, &W::bbEditStationsClick);
-    connect(lbStations, &QListWidget::currentRowChanged, this, &W::lbStationsClick);
+    connectListClick(lbStations, &W::lbStationsClick);
     connect(rbStationOn, &QRadioButton::clicked, this, &W::rbStationOnClick);
     connect(rbStationOff, &QRadioButton::clicked, this, &W::rbStationOffClick);
-    connect(lbLineSections2, &QListWidget::currentRowChanged, this, &W::lbLineSections2Click);
+    connectListClick(lbLineSections2, &W::lbLineSections2Click);
     connect(bbStationsDeleteAll, &QPushButton::clicked, this, &W::bbStationsDeleteAllClick);
     connect(bbStationsArrange, &QPushButton::clicked, this, &W::bbStationsArrangeClick);
     connect(bbSaveStation, &QPushButton::clicked, this, &W::bbSaveStationClick);
@@ -61,7 +61,7 @@ void TfmEditLineMapLines::ConnectModeHandlers()
     connect(eStationTextDistanceV, &QLineEdit::editingFinished, this, &W::eStationTextDistanceVExit);
 
     connect(bbEditMultiStations, &QPushButton::clicked, this, &W::bbEditMultiStationsClick);
-    connect(lbMultiStations, &QListWidget::currentRowChanged, this, &W::lbMultiStationsClick);
+    connectListClick(lbMultiStations, &W::lbMultiStationsClick);
     connect(cbMultiStationDefaultProperties, &QCheckBox::clicked, this, &W::cbMultiStationDefaultPropertiesMouseUp);
     connect(cbMultiStationPosition, &QComboBox::activated, this, &W::cbMultiStationPositionChange);
     connect(cbMultiStationAlign, &QComboBox::activated, this, &W::cbMultiStationAlignChange);
@@ -293,6 +293,8 @@ void TfmEditLineMapLines::bbStationsArrangeClick()
         return;
     if (State.StationMoveCursor)
         StationCursorOff(State);
+    QRect startName;
+    QRect endName;
     if (!State.Picture.isNull()) {
         // The two end names in red, so that the user sees which way the stops would run.
         QPainter canvas(&State.Picture);
@@ -311,8 +313,21 @@ void TfmEditLineMapLines::bbStationsArrangeClick()
         write(State.Sections.front().StartX, State.Sections.front().StartY, State.Stations.front().StationName);
         write(State.Sections.back().EndX, State.Sections.back().EndY, State.Stations.back().StationName);
         SetPlanPen(canvas, 0x000000, 1);
+        startName = QRect(QPoint(State.Sections.front().StartX, State.Sections.front().StartY),
+                          PlanTextExtent(canvas.font(), State.Stations.front().StationName))
+                        .adjusted(-10, -10, 10, 10);
+        endName = QRect(QPoint(State.Sections.back().EndX, State.Sections.back().EndY),
+                        PlanTextExtent(canvas.font(), State.Stations.back().StationName))
+                      .adjusted(-10, -10, 10, 10);
     }
     ShowPicture();
+    // The question is about the two red names: both are in view while it is asked, or the
+    // first stop's when the two lie too far apart.
+    if (!startName.isNull()) {
+        const QRect both = startName.united(endName);
+        const QSize room = sbPreview->viewport()->size();
+        showPlanArea(both.width() <= room.width() && both.height() <= room.height() ? both : startName);
+    }
     const bool reverse = dialogs().askYesNo(QStringLiteral("change direction?"));
     const TDistributionStart first =
         DistributeStops(State.Sections, State.TotalLength, State.Stations, RasterWidth(State.Prefs), reverse);

@@ -23,6 +23,7 @@
 #include <QToolButton>
 #include <QLabel>
 #include <QTabWidget>
+#include <QTest>
 
 #include "linemap/linemap_export.h"
 
@@ -269,6 +270,47 @@ TEST_F(PlanList, DeleteAsksAndWorksWithoutWrittenCourses)
     EXPECT_EQ(dm1->cdsLineMapPrefs.recordCount(), 1);
 }
 
+// After a rename the renamed plan is the selected one; after a delete none is, so the next Edit
+// or Delete cannot act on a plan the user did not choose.
+TEST_F(PlanList, RenameSelectsTheRenamedPlanAndDeleteLeavesNoneSelected)
+{
+    showList();
+    newPlan("Alpha");
+    newPlan("Beta");
+    newPlan("Gamma");
+    auto clickPlan = [&](const QString &name) {
+        QListWidgetItem *item = lbMaps()->findItems(name, Qt::MatchExactly).value(0);
+        ASSERT_NE(item, nullptr);
+        QTest::mouseClick(lbMaps()->viewport(), Qt::LeftButton, {}, lbMaps()->visualItemRect(item).center());
+    };
+
+    clickPlan("Alpha");
+    ASSERT_EQ(w->SelectedLineMapName(), "Alpha");
+    w->btLineMapEditClick();
+    edit("eMapName")->setText("Zeta");
+    w->eMapNameExit();
+    bool editorShown = false;
+    closeNextModal(&editorShown);
+    w->btSaveClick();
+    EXPECT_TRUE(editorShown);
+    EXPECT_EQ(listed(), QStringList({"Beta", "Gamma", "Zeta"}));
+    EXPECT_EQ(w->SelectedLineMapName(), "Zeta");
+    EXPECT_EQ(lbMaps()->selectedItems().size(), 1);
+
+    clickPlan("Beta");
+    d.answers = {DialogService::Answer::Yes};
+    w->btLineMapDeleteClick();
+    EXPECT_EQ(listed(), QStringList({"Gamma", "Zeta"}));
+    EXPECT_EQ(w->SelectedLineMapName(), "");
+    EXPECT_TRUE(lbMaps()->selectedItems().isEmpty());
+    // Nothing is chosen: Edit opens nothing and Delete asks nothing.
+    w->btLineMapEditClick();
+    EXPECT_FALSE(settingsOpen());
+    w->btLineMapDeleteClick();
+    EXPECT_EQ(d.questions.size(), 1);
+    EXPECT_EQ(listed(), QStringList({"Gamma", "Zeta"}));
+}
+
 TEST_F(PlanList, FailedWritesKeepTheBoxOpenAndTheListUnchanged)
 {
     showList();
@@ -427,6 +469,70 @@ TEST_F(PlanList, SettingsEditsFontsAndRaster)
     get<ColorBox>("cobBackgroundColor")->colorChanged(0x00FF00);
     EXPECT_EQ(w->LineMapPrefs().BackgroundColor, 0x00FF00);
     EXPECT_EQ(w->PreviewImage().pixel(1, 2) & 0xFFFFFF, 0x00FF00u);
+    w->btCancelClick();
+}
+
+// A typed station offset belongs to the class, position and page it was typed for, also when
+// the next click goes to a class button, a position button or another page.
+TEST_F(PlanList, TypedStationOffsetIsStoredBeforeTheNextSwitch)
+{
+    showList();
+    w->activateWindow();
+    QApplication::processEvents();
+    w->btNewLineMapClick();
+    QTabWidget *pages = get<QTabWidget>("PageControl1");
+    auto clickTab = [&](int index) {
+        QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(index).center());
+    };
+    // Replaces the edit's text as a user does: a click into it, select the text, type.
+    auto type = [&](const char *name, const QString &text) {
+        QLineEdit *e = edit(name);
+        QTest::mouseClick(e, Qt::LeftButton, {}, QPoint(5, e->height() / 2));
+        ASSERT_TRUE(e->hasFocus()) << name;
+        QTest::keyClick(e, Qt::Key_End);
+        QTest::keyClick(e, Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClicks(e, text);
+    };
+    clickTab(2);
+    ASSERT_EQ(pages->currentWidget()->objectName(), "tsStations");
+    const TStationDirectionPrefs weBefore = w->LineMapPrefs().WE;
+    const TStationDirectionPrefs nsBefore = w->LineMapPrefs().NS;
+
+    // WE's vertical offset, then the NS button: WE keeps 12 on its side, the edit shows NS.
+    type("eStationTextDistanceV", "12");
+    QTest::mouseClick(get<QToolButton>("bbLineNS"), Qt::LeftButton);
+    EXPECT_EQ(w->SelectedStationClass(), 1);
+    EXPECT_EQ(w->LineMapPrefs().WE.OffsetY, weBefore.Position == 0 ? -12 : 12);
+    EXPECT_EQ(w->LineMapPrefs().NS.OffsetY, nsBefore.OffsetY);
+    EXPECT_EQ(edit("eStationTextDistanceV")->text(), QString::number(nsBefore.OffsetY));
+    EXPECT_FALSE(btSave()->isHidden());
+    // Back on WE the typed number is shown again.
+    QTest::mouseClick(get<QToolButton>("bbLineWE"), Qt::LeftButton);
+    EXPECT_EQ(edit("eStationTextDistanceV")->text(), "12");
+
+    // NS's horizontal offset, then the other side: stored first, then carried to the other side.
+    QTest::mouseClick(get<QToolButton>("bbLineNS"), Qt::LeftButton);
+    type("eStationTextDistanceH", "7");
+    const int side = w->LineMapPrefs().NS.Position;
+    QRadioButton *other = get<QRadioButton>(side == 0 ? "rgStationPositionItem1" : "rgStationPositionItem0");
+    QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(8, other->height() / 2)); // on its round mark
+    EXPECT_EQ(w->LineMapPrefs().NS.Position, 1 - side);
+    EXPECT_EQ(w->LineMapPrefs().NS.OffsetX, side == 0 ? 7 : -7);
+    EXPECT_EQ(edit("eStationTextDistanceH")->text(), "7");
+
+    // NS's vertical offset, then another page.
+    type("eStationTextDistanceV", "9");
+    clickTab(0);
+    EXPECT_EQ(pages->currentWidget()->objectName(), "tsGeneral");
+    EXPECT_EQ(w->LineMapPrefs().NS.OffsetY, 9);
+    EXPECT_EQ(w->SelectedStationClass(), 1);
+
+    // A class button pressed while the edit keeps the focus (from the keyboard) stores it too.
+    clickTab(2);
+    type("eStationTextDistanceH", "4");
+    get<QToolButton>("bbLineNWSE")->click();
+    EXPECT_EQ(w->SelectedStationClass(), 2);
+    EXPECT_EQ(w->LineMapPrefs().NS.OffsetX, side == 0 ? 4 : -4);
     w->btCancelClick();
 }
 

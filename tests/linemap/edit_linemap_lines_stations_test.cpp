@@ -21,6 +21,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace {
 
@@ -177,6 +178,56 @@ TEST_F(StationModes, EnterPlaceMoveAlongABendDistributeAndSave)
     enterStations();
     EXPECT_EQ(at(2), QPoint(80, 80));
     EXPECT_TRUE(ed<QRadioButton>("rbStationOn")->isChecked()); // A, current, is placed
+    click("bbCancelStations");
+}
+
+// The section list and the stop list act on every click, also on the item already selected,
+// and follow the keyboard as well.
+TEST_F(StationModes, ClicksOnListItemsActEveryTime)
+{
+    enterStations();
+    auto clickRow = [&](const char *name, int row) {
+        QListWidget *list = ed<QListWidget>(name);
+        ASSERT_GT(list->count(), row);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    };
+    clickRow("lbStations", 1);
+    EXPECT_EQ(state().CurrentStationIndex, 1);
+    click("rbStationOn");
+    ASSERT_EQ(at(1), QPoint(60, 40));
+    ASSERT_EQ(ed<QListWidget>("lbLineSections2")->currentRow(), 0);
+
+    // Moved off the middle, a click on the selected section puts it back there.
+    click("BitBtn4");
+    ASSERT_EQ(at(1), QPoint(80, 40));
+    clickRow("lbLineSections2", 0);
+    EXPECT_EQ(at(1), QPoint(60, 40));
+    EXPECT_EQ(QPoint(state().CursorX, state().CursorY), QPoint(60, 40));
+    // Again, and once more for the same item: each click acts.
+    click("BitBtn8");
+    ASSERT_EQ(at(1), QPoint(40, 40));
+    clickRow("lbLineSections2", 0);
+    EXPECT_EQ(at(1), QPoint(60, 40));
+
+    // Another section by click, then by the keyboard.
+    clickRow("lbLineSections2", 2);
+    EXPECT_EQ(stop(1).LineSectionID, 3);
+    EXPECT_EQ(at(1), QPoint(100, 80)); // one raster step long: its middle falls on its start
+    QTest::keyClick(ed<QListWidget>("lbLineSections2"), Qt::Key_Up);
+    EXPECT_EQ(stop(1).LineSectionID, 2);
+    EXPECT_EQ(at(1), QPoint(100, 60));
+
+    clickRow("lbStepSize2", 2);
+    EXPECT_EQ(state().StepSize, 5);
+
+    // A click on the current stop keeps it where it stands, with its cursor.
+    clickRow("lbStations", 1);
+    EXPECT_EQ(state().CurrentStationIndex, 1);
+    EXPECT_EQ(at(1), QPoint(100, 60));
+    EXPECT_TRUE(state().StationMoveCursor);
+    clickRow("lbStations", 0);
+    EXPECT_EQ(state().CurrentStationIndex, 0);
+    EXPECT_FALSE(state().StationMoveCursor); // A is not placed
     click("bbCancelStations");
 }
 

@@ -11,11 +11,14 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <functional>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -281,3 +284,118 @@ TEST_F(LineMapEditor, StoredColoursComeBackAndAreSavedUnchanged)
 }
 
 } // namespace
+
+namespace {
+
+// A plan larger than any window: 2000 by 1500 pixels on a raster of 20, with line U1 stopping
+// at A, B and C.
+class LargePlanEditor : public PlanEditorWindow
+{
+protected:
+    void SetUp() override
+    {
+        PlanEditorWindow::SetUp();
+        CreateEmptyStations();
+        CreateEmptyLines();
+        CreateEmptyLineStations();
+        CreateEmptyLineGraphic();
+        for (const char *name : {"A", "B", "C"})
+            AddStation(QString::fromLatin1(name));
+        ASSERT_EQ(AddLine(QStringLiteral("U1")), 1);
+        appendRows(dm1->cdsLineStations, {"LineID", "LineStationNumber", "StationID"},
+                   {{1, 1, 1}, {1, 2, 2}, {1, 3, 3}});
+        TLineMapPrefs prefs = centrePrefs();
+        prefs.Width = 2000;
+        prefs.Height = 1500;
+        openCentre(prefs);
+    }
+
+    QScrollArea *view() { return ed<QScrollArea>("sbPreview"); }
+    // The part of the plan in view, in plan pixels.
+    QRect shown()
+    {
+        const QWidget *picture = ed<QWidget>("iPreview");
+        return QRect(picture->mapFrom(view()->viewport(), QPoint(0, 0)), view()->viewport()->size());
+    }
+    QPoint cursor() { return {fmEditLineMapLines->State.CursorX, fmEditLineMapLines->State.CursorY}; }
+    // The plan holds at least half the window's width.
+    void expectPlanHalf(const char *when)
+    {
+        EXPECT_GE(2 * view()->width(), fmEditLineMapLines->width()) << when;
+    }
+};
+
+} // namespace
+
+TEST_F(LargePlanEditor, ThePlanKeepsItsRoomAndTheCursorStaysInView)
+{
+    QWidget *panel = ed<QWidget>("pcPrefs");
+    // At the opening size the idle panel holds only its button: 800 plan pixels in a row show.
+    EXPECT_GE(shown().width(), 800);
+    EXPECT_LT(panel->width(), 200);
+    expectPlanHalf("idle");
+
+    // Line mode: the panel takes the room of the line page, the plan still at least half.
+    choose("lbLines", "U1");
+    click("bbEditLine");
+    EXPECT_GE(panel->width(), ed<QWidget>("tsLinePrefs")->minimumSizeHint().width());
+    expectPlanHalf("line mode");
+    // Made as small as it goes, the window keeps half of it for the plan.
+    fmEditLineMapLines->resize(200, 200);
+    QCoreApplication::processEvents();
+    expectPlanHalf("small");
+    EXPECT_GE(shown().width(), 200);
+
+    // A course drawn with the direction buttons far right and down: the cursor stays in view.
+    choose("lbStepSize1", "10");
+    fmEditLineMapLines->iPreviewMouseDown(43, 43);
+    click("bbLineDrawOnOff");
+    for (int i = 0; i < 8; ++i) {
+        click("bbDir90");
+        EXPECT_TRUE(shown().contains(cursor())) << "right " << i;
+    }
+    for (int i = 0; i < 6; ++i) {
+        click("bbDir180");
+        EXPECT_TRUE(shown().contains(cursor())) << "down " << i;
+    }
+    EXPECT_EQ(cursor(), QPoint(1640, 1240));
+    click("bbLineDrawOnOff");
+    click("bbSaveLine");
+    ASSERT_EQ(page(), "tsEmptyPrefs");
+    expectPlanHalf("idle again");
+
+    // The distribution's question is asked with its two red names in view: the course starts
+    // at (40, 40), far from where the view stands now.
+    view()->horizontalScrollBar()->setValue(view()->horizontalScrollBar()->maximum());
+    view()->verticalScrollBar()->setValue(view()->verticalScrollBar()->maximum());
+    choose("lbLines", "U1");
+    click("bbEditStations");
+    ASSERT_EQ(page(), "tsStationPrefs");
+    expectPlanHalf("station mode");
+    view()->horizontalScrollBar()->setValue(view()->horizontalScrollBar()->maximum());
+    view()->verticalScrollBar()->setValue(0);
+    ASSERT_FALSE(shown().contains(QPoint(40, 40)));
+    struct WatchingDialogs : ScriptedDialogs
+    {
+        std::function<void()> onQuestion;
+        bool askYesNo(const QString &text) override
+        {
+            onQuestion();
+            return ScriptedDialogs::askYesNo(text);
+        }
+    };
+    bool startShown = false;
+    {
+        WatchingDialogs watching;
+        watching.answers = {ScriptedDialogs::Answer::No};
+        watching.onQuestion = [&] { startShown = shown().contains(QPoint(40, 40)); };
+        click("bbStationsArrange");
+        EXPECT_EQ(watching.questions, QStringList{"change direction?"});
+    }
+    setDialogService(&m_dialogs);
+    EXPECT_TRUE(startShown);
+    // The first stop placed has the cursor, in view.
+    EXPECT_EQ(cursor(), QPoint(40, 40));
+    EXPECT_TRUE(shown().contains(cursor()));
+    click("bbCancelStations");
+}
