@@ -128,8 +128,16 @@ void TfmWebCopy::btActionClick()
 void TfmWebCopy::workGridChanged()
 {
     workModel_->reload();
+    // A header that is drawn works out where each resized column stands on the screen,
+    // which walks all columns before it: a page row of many thousand cells would take
+    // minutes. Undrawn, the widths are taken one after the other and laid out once.
+    QHeaderView *header = sgWorkGridView->horizontalHeader();
+    const bool updates = header->updatesEnabled();
+    header->setUpdatesEnabled(false);
     for (int c = 0; c < sgWorkGrid.colCount(); ++c)
-        sgWorkGridView->setColumnWidth(c, sgWorkGrid.colWidth(c));
+        header->resizeSection(c, sgWorkGrid.colWidth(c));
+    header->setUpdatesEnabled(updates);
+    sgWorkGridView->viewport()->update();
     showCurrentCell();
 }
 

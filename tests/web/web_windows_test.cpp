@@ -7,6 +7,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -189,5 +191,42 @@ TEST_F(WebWindows, ActionsOnTheWorkGridFollowTheViewsCurrentCell)
     EXPECT_EQ(s.top, 1);
     EXPECT_EQ(s.right, 1);
     EXPECT_EQ(s.bottom, 2);
+    fmWebCopy->setTimeTableGrid(nullptr);
+}
+
+TEST_F(WebWindows, AWideTableGivesEveryViewColumnItsWidth)
+{
+    ScriptedDialogs dialogs;
+    const StringGrid tt = timeTable({"Nord"});
+    fmWebCopy->setTimeTableGrid(&tt);
+    fmWebCopy->show();
+    QString html = QStringLiteral("<table><tr><td>Nord</td>");
+    for (int c = 1; c < 3000; ++c)
+        html += c % 3 ? QStringLiteral("<td>%1</td>").arg(c) : QStringLiteral("<td>Haltestelle %1 Mitte</td>").arg(c);
+    dialogs.clipboard = html + QStringLiteral("</tr></table>");
+    control<QPushButton>(fmWebCopy, "btPaste")->click();
+    ASSERT_EQ(fmWebCopy->sgWorkGrid.colCount(), 3000);
+
+    auto *view = control<QTableView>(fmWebCopy, "sgWorkGridView");
+    int total = 0;
+    for (int c = 0; c < 3000; ++c) {
+        ASSERT_EQ(view->columnWidth(c), fmWebCopy->sgWorkGrid.colWidth(c)) << c;
+        total += view->columnWidth(c);
+    }
+    EXPECT_GT(view->columnWidth(2997), view->columnWidth(2998));
+    EXPECT_EQ(view->columnWidth(1), 32);
+    EXPECT_EQ(view->horizontalHeader()->length(), total);
+    EXPECT_TRUE(view->horizontalHeader()->updatesEnabled());
+    // The last column can be scrolled into view.
+    view->scrollTo(view->model()->index(0, 2999));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->columnAt(view->viewport()->width() - 1), 2999);
+
+    // A narrower table that follows sets the widths anew.
+    dialogs.clipboard = QStringLiteral("<table><tr><td>Nord</td><td>1</td></tr></table>");
+    control<QPushButton>(fmWebCopy, "btPaste")->click();
+    EXPECT_EQ(view->horizontalHeader()->length(),
+              fmWebCopy->sgWorkGrid.colWidth(0) + fmWebCopy->sgWorkGrid.colWidth(1));
+    fmWebCopy->close();
     fmWebCopy->setTimeTableGrid(nullptr);
 }
