@@ -8,6 +8,7 @@
 
 #include <QHeaderView>
 #include <QPointer>
+#include <QKeyEvent>
 #include <QShowEvent>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -56,6 +57,17 @@ void TfmWebCopy::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!event->spontaneous())
         FormShow();
+}
+
+// Keys that the page leaves are not the window's: Escape does not close it (nor does Enter
+// press a button, as none is the default); only the window's own close does.
+void TfmWebCopy::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TfmWebCopy::FormShow()
