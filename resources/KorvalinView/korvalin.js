@@ -6,18 +6,6 @@ var porTables = [];
 (function () {
     'use strict';
 
-    // Windows-1252 characters of the bytes 0x80 to 0x9F; the five holes keep their code.
-    var cp1252High = [
-        0x20AC, 0x81, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D, 0x017D, 0x8F,
-        0x90, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D, 0x017E, 0x0178
-    ];
-
-    function byteChar(b) {
-        return String.fromCharCode(b >= 0x80 && b <= 0x9F ? cp1252High[b - 0x80] : b);
-    }
-
     // The length of the well-formed UTF-8 sequence at bytes[i], 0 when there is none.
     function utf8Length(bytes, i) {
         var b = bytes[i];
@@ -38,29 +26,34 @@ var porTables = [];
         return n;
     }
 
+    // UTF-8 bytes as text; a byte that starts no well-formed sequence reads as U+FFFD.
     function decodeBytes(bytes) {
         var out = '';
         var i = 0;
         while (i < bytes.length) {
-            var n = bytes[i] >= 0x80 ? utf8Length(bytes, i) : 0;
-            if (n > 0) {
-                var cp = bytes[i] & (0xFF >> (n + 1));
-                for (var k = 1; k < n; k++) {
-                    cp = (cp << 6) | (bytes[i + k] & 0x3F);
-                }
-                out += String.fromCodePoint(cp);
-                i += n;
-            } else {
-                out += byteChar(bytes[i]);
+            if (bytes[i] < 0x80) {
+                out += String.fromCharCode(bytes[i]);
                 i += 1;
+                continue;
             }
+            var n = utf8Length(bytes, i);
+            if (n === 0) {
+                out += '\uFFFD';
+                i += 1;
+                continue;
+            }
+            var cp = bytes[i] & (0xFF >> (n + 1));
+            for (var k = 1; k < n; k++) {
+                cp = (cp << 6) | (bytes[i + k] & 0x3F);
+            }
+            out += String.fromCodePoint(cp);
+            i += n;
         }
         return out;
     }
 
-    // Decodes the percent escapes of an address once: escapes that form UTF-8 as UTF-8, the
-    // others as Windows-1252 bytes (as a page in that code page sends them); a "%" that
-    // starts no escape stays as it stands.
+    // Decodes the percent escapes of an address once, as UTF-8 (the loader page escapes every
+    // character beyond printable ASCII so); a "%" that starts no escape stays as it stands.
     function decodeAddress(text) {
         var out = '';
         var bytes = [];
@@ -106,16 +99,34 @@ var porTables = [];
         return path.split('/').map(encodeSegment).join('/');
     }
 
-    // What stands before a table file's name: the preview names the folder in the query, a
-    // website keeps its tables beside this page.
+    // What stands before a table file's name. Only the local preview names the project folder
+    // in the query, and only a page opened from a file may take it, and only as a file address
+    // or a plain folder path: anyone can put a key into a website's address, and another
+    // site's files or a script address would then run as this site's own. Otherwise the
+    // tables lie beside this page.
     var tableBase = (function () {
         var value = queryValue(window.location.search, 'quernatab_path');
-        if (value === null || value === '') {
+        if (value === null || value === '' || window.location.protocol !== 'file:') {
             return '';
         }
         var folder = decodeAddress(value).replace(/\\/g, '/').replace(/\/+$/, '');
+        if (/[\u0000-\u001F\u007F]/.test(folder)) {
+            return '';
+        }
         var m = /^file:\/*/i.exec(folder);
-        return (m ? 'file:///' + encodePath(folder.substring(m[0].length)) : folder) + '/';
+        if (m) {
+            return 'file:///' + encodePath(folder.substring(m[0].length)) + '/';
+        }
+        if (/^[A-Za-z]:(\/|$)/.test(folder)) {
+            return 'file:///' + encodePath(folder) + '/';
+        }
+        if (/^[A-Za-z][A-Za-z0-9+.\-]*:/.test(folder)) {
+            return '';
+        }
+        if (folder.charAt(0) === '/') {
+            return 'file:///' + encodePath(folder.replace(/^\/+/, '')) + '/';
+        }
+        return folder === '' ? '' : encodePath(folder) + '/';
     })();
 
     function fileAddress(name) {
@@ -198,7 +209,7 @@ var porTables = [];
         for (var i = 0; i < intervals.rows.length; i++) {
             var row = intervals.rows[i];
             if (row.ID === id && isNumber(row.Interval)) {
-                return 'every ' + row.Interval + ' min';
+                return 'alle ' + row.Interval + ' Min.';
             }
         }
         return '';

@@ -25,6 +25,7 @@
 #include "platform/dialog_service.h"
 #include "platform/qt_dialog_service.h"
 #include "web/web_loader.h"
+#include "widgets/window_placement.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -297,7 +298,12 @@ KorvalinApplication::KorvalinApplication(int &argc, char **argv) : QApplication(
 bool KorvalinApplication::notify(QObject *receiver, QEvent *event)
 {
     try {
-        return QApplication::notify(receiver, event);
+        const bool result = QApplication::notify(receiver, event);
+        // After the window's own show handlers (a dialog centres itself there), before it is
+        // mapped on the screen.
+        if (event->type() == QEvent::Show && !event->spontaneous() && receiver->isWidgetType())
+            PrepareShownWindow(static_cast<QWidget *>(receiver));
+        return result;
     } catch (const std::exception &e) {
         dialogs().showError(applicationName(), QString::fromUtf8(e.what()));
     }

@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QShowEvent>
+#include <QWindow>
 
 TfmEditTimeTable *fmEditTimeTable = nullptr;
 
@@ -31,9 +32,8 @@ TfmEditTimeTable::TfmEditTimeTable(QWidget *parent) : QDialog(parent)
 
 TfmEditTimeTable::~TfmEditTimeTable()
 {
-    // The web-copy window is shown as a child of this one but belongs to its own global.
-    if (fmWebCopy && fmWebCopy->parentWidget() == this)
-        fmWebCopy->setParent(nullptr);
+    if (fmWebCopy && fmWebCopy->windowHandle() && fmWebCopy->windowHandle()->transientParent() == windowHandle())
+        fmWebCopy->windowHandle()->setTransientParent(nullptr);
 }
 
 void TfmEditTimeTable::showEvent(QShowEvent *event)
@@ -110,12 +110,17 @@ void TfmEditTimeTable::bbWebCopyClick()
 {
     if (!fmWebCopy)
         return;
-    // A child window of this modal one takes input while this one runs.
-    if (fmWebCopy->parentWidget() != this)
-        fmWebCopy->setParent(this, Qt::Window);
     fmWebCopy->setTimeTableGrid(&m_model.sgTimeTable);
-    if (!fmWebCopy->isVisible())
+    if (!fmWebCopy->isVisible()) {
+        // Owned by this window through its window handle only: a window this modal one owns
+        // takes input while it runs, and the browser inside stays out of this window's widgets,
+        // whose drawing surface it would otherwise take over (and break when this one is
+        // shown again).
+        fmWebCopy->winId();
+        if (QWindow *own = window()->windowHandle())
+            fmWebCopy->windowHandle()->setTransientParent(own);
         fmWebCopy->move(frameGeometry().topRight());
+    }
     fmWebCopy->show();
     fmWebCopy->raise();
 }

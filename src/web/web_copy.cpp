@@ -8,6 +8,7 @@
 
 #include <QHeaderView>
 #include <QPointer>
+#include <QKeyEvent>
 #include <QShowEvent>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -56,6 +57,17 @@ void TfmWebCopy::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!event->spontaneous())
         FormShow();
+}
+
+// Keys that the page leaves are not the window's: Escape does not close it (nor does Enter
+// press a button, as none is the default); only the window's own close does.
+void TfmWebCopy::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TfmWebCopy::FormShow()
@@ -128,8 +140,16 @@ void TfmWebCopy::btActionClick()
 void TfmWebCopy::workGridChanged()
 {
     workModel_->reload();
+    // A header that is drawn works out where each resized column stands on the screen,
+    // which walks all columns before it: a page row of many thousand cells would take
+    // minutes. Undrawn, the widths are taken one after the other and laid out once.
+    QHeaderView *header = sgWorkGridView->horizontalHeader();
+    const bool updates = header->updatesEnabled();
+    header->setUpdatesEnabled(false);
     for (int c = 0; c < sgWorkGrid.colCount(); ++c)
-        sgWorkGridView->setColumnWidth(c, sgWorkGrid.colWidth(c));
+        header->resizeSection(c, sgWorkGrid.colWidth(c));
+    header->setUpdatesEnabled(updates);
+    sgWorkGridView->viewport()->update();
     showCurrentCell();
 }
 

@@ -53,7 +53,9 @@ QString EscapePageAddress(const QString &address)
         case '?': result += QLatin1String("%3F"); continue;
         default: break;
         }
-        if (ansi::canEncode(c.unicode()) && !c.isSurrogate()) {
+        // Printable ASCII only: the page is read in one code page and its address sent in
+        // another, so anything beyond goes as the UTF-8 bytes the template decodes.
+        if (c.unicode() >= 0x20 && c.unicode() < 0x7F) {
             result += c;
             continue;
         }

@@ -10,9 +10,9 @@
 QString LocalFileAddress(const QString &path);
 
 // A folder path as it may stand in the loader page's frame address: "%", '"', "#", "&" and "?"
-// are percent-escaped, as is (by its UTF-8 bytes) each character the ANSI code page lacks, so
-// no folder name can end the attribute or be read as a part of the address. Everything
-// else, blanks and umlauts too, stays as it is.
+// are percent-escaped, so no folder name can end the attribute or be read as a part of the
+// address, and so is every character outside printable ASCII, by its UTF-8 bytes. Blanks
+// stay as they are.
 QString EscapePageAddress(const QString &address);
 
 // The frame's address: the template's start page with the project folder in the query.

@@ -3,6 +3,7 @@
 #include "data/main_globals.h"
 #include "web/web_loader.h"
 
+#include <QKeyEvent>
 #include <QShowEvent>
 #include <QWebEngineView>
 
@@ -20,6 +21,17 @@ void TfmWebView::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!event->spontaneous())
         FormShow();
+}
+
+// Keys that the page leaves are not the window's: Escape does not close it (nor does Enter
+// press a button, as none is the default); only the window's own close does.
+void TfmWebView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TfmWebView::FormShow()

@@ -10,10 +10,13 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -130,7 +133,7 @@ void checkWebsite(QWebEnginePage *page)
     ASSERT_TRUE(waitFor(page, QStringLiteral("document.getElementById('timetable').getAttribute('data-for')"),
                         QStringLiteral("1/1/1")));
     EXPECT_EQ(jsonRows(runScript(page, timetableScript)),
-              QStringList({"Haltestelle|1|2", "Bahnhof Süd|08:00|every 10 min", "Straße der Einheit|08:05|",
+              QStringList({"Haltestelle|1|2", "Bahnhof Süd|08:00|alle 10 Min.", "Straße der Einheit|08:05|",
                            "Straße der Einheit|08:07|", "Euro € Platz|01:00|08:20"}));
 
     choose(page, QStringLiteral("directionSelect"), QStringLiteral("2"));
@@ -157,6 +160,79 @@ void checkWebsite(QWebEnginePage *page)
                     .endsWith(QStringLiteral("/images/line_map_1.jpg")));
 }
 
+// A tiny HTTP server on the loopback address: GET answers with a file of its folder (404 when
+// there is none); every request's path is counted.
+class LoopbackServer : public QObject
+{
+public:
+    explicit LoopbackServer(const QString &folder, const QByteArray &fixedBody = {})
+        : m_folder(folder), m_fixedBody(fixedBody)
+    {
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+        m_server.listen(QHostAddress::LocalHost);
+    }
+    quint16 port() const { return m_server.serverPort(); }
+    QStringList requests;
+
+private:
+    void answer(QTcpSocket *socket)
+    {
+        QByteArray &buffer = m_buffers[socket];
+        buffer += socket->readAll();
+        if (!buffer.contains("\r\n\r\n"))
+            return;
+        const QList<QByteArray> words = buffer.left(buffer.indexOf("\r\n")).split(' ');
+        m_buffers.remove(socket);
+        const QString path = QUrl::fromPercentEncoding(words.value(1).split('?').value(0));
+        requests << path;
+        QByteArray body = m_fixedBody;
+        QByteArray status = "200 OK";
+        QByteArray type = "text/javascript";
+        if (m_fixedBody.isEmpty()) {
+            QFile f(m_folder + path);
+            if (!path.contains(QStringLiteral("..")) && f.open(QIODevice::ReadOnly)) {
+                body = f.readAll();
+                if (path.endsWith(QStringLiteral(".htm")))
+                    type = "text/html";
+                else if (path.endsWith(QStringLiteral(".css")))
+                    type = "text/css";
+            } else {
+                status = "404 Not Found";
+            }
+        }
+        socket->write("HTTP/1.1 " + status + "\r\nContent-Type: " + type +
+                      "\r\nContent-Length: " + QByteArray::number(body.size()) +
+                      "\r\nConnection: close\r\n\r\n" + body);
+        socket->disconnectFromHost();
+    }
+
+    QTcpServer m_server;
+    QString m_folder;
+    QByteArray m_fixedBody;
+    QHash<QTcpSocket *, QByteArray> m_buffers;
+};
+
+// Records what a page's scripts would show in a dialog, instead of blocking on it.
+class RecordingPage : public QWebEnginePage
+{
+public:
+    using QWebEnginePage::QWebEnginePage;
+    QStringList alerts;
+
+protected:
+    void javaScriptAlert(const QUrl &, const QString &msg) override { alerts << msg; }
+    bool javaScriptConfirm(const QUrl &, const QString &msg) override
+    {
+        alerts << msg;
+        return false;
+    }
+};
+
 class WebBrowser : public StartedProgram
 {
 protected:
@@ -165,10 +241,50 @@ protected:
         StartedProgram::SetUp();
         ASSERT_TRUE(tmp.isValid());
         ProgramDir = QStringLiteral(KORVALIN_RESOURCES_DIR) + QLatin1Char('/');
-        ProjectDir = tmp.path() + QStringLiteral("/Linien Süd #1 €Ł%41&x=?+1");
+        useProjectFolder(QStringLiteral("Linien Süd #1 €Ł%41&x=?+1"));
+    }
+    void useProjectFolder(const QString &name)
+    {
+        ProjectDir = tmp.path() + QLatin1Char('/') + name;
         ASSERT_TRUE(QDir().mkpath(ProjectDir));
         writeProject(ProjectDir);
         ProjectFileName = ProjectDir + QStringLiteral("/netz.ppr");
+    }
+    // The preview button with no desktop browser: the viewer shows the loader page and the
+    // website in its frame.
+    void previewShowsTheProject()
+    {
+        dialogs.shellResult = false;
+        fmMain->findChild<QToolButton *>(QStringLiteral("sbWebView"))->click();
+        ASSERT_TRUE(fmWebView->isVisible());
+        ASSERT_NE(fmWebView->wbViewer, nullptr);
+        QWebEnginePage *page = fmWebView->wbViewer->page();
+        QElapsedTimer timer;
+        timer.start();
+        while (page->url().toLocalFile() != ProjectDir + QStringLiteral("/webloader.htm") && timer.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        ASSERT_EQ(page->url().toLocalFile(), ProjectDir + QStringLiteral("/webloader.htm"));
+        ASSERT_TRUE(waitFor(page, QStringLiteral("document.readyState"), QStringLiteral("complete")));
+
+        const bool frameReachable =
+            waitFor(page, QStringLiteral("String(!!(window.frames[0] && window.frames[0].document && "
+                                         "window.frames[0].document.body))"),
+                    QStringLiteral("true"), 5000);
+        if (frameReachable) {
+            EXPECT_TRUE(runScript(page, QStringLiteral("window.frames[0].location.search"))
+                            .toString()
+                            .startsWith(QStringLiteral("?quernatab_path=file:///")));
+            g_inFrame = true;
+            checkWebsite(page);
+            g_inFrame = false;
+        } else {
+            // The loader cannot look into its frame: open the frame's address itself.
+            const QString src = runScript(page, QStringLiteral("document.querySelector('frame').src")).toString();
+            ASSERT_FALSE(src.isEmpty());
+            fmWebView->wbViewer->load(QUrl(src));
+            checkWebsite(page);
+        }
+        fmWebView->close();
     }
     QTemporaryDir tmp;
     ScriptedDialogs dialogs;
@@ -178,33 +294,14 @@ protected:
 
 TEST_F(WebBrowser, ThePreviewShowsTheProjectInTheViewer)
 {
-    dialogs.shellResult = false; // no desktop browser: the viewer stands in
-    fmMain->findChild<QToolButton *>(QStringLiteral("sbWebView"))->click();
-    ASSERT_TRUE(fmWebView->isVisible());
-    ASSERT_NE(fmWebView->wbViewer, nullptr);
-    QWebEnginePage *page = fmWebView->wbViewer->page();
-    ASSERT_TRUE(waitFor(page, QStringLiteral("document.readyState"), QStringLiteral("complete")));
-    EXPECT_EQ(page->url().toLocalFile(), ProjectDir + QStringLiteral("/webloader.htm"));
-
-    const bool frameReachable =
-        waitFor(page, QStringLiteral("String(!!(window.frames[0] && window.frames[0].document && "
-                                     "window.frames[0].document.body))"),
-                QStringLiteral("true"), 5000);
-    if (frameReachable) {
-        EXPECT_TRUE(runScript(page, QStringLiteral("window.frames[0].location.search"))
-                        .toString()
-                        .startsWith(QStringLiteral("?quernatab_path=file:///")));
-        g_inFrame = true;
-        checkWebsite(page);
-        g_inFrame = false;
-    } else {
-        // The loader cannot look into its frame: open the frame's address itself.
-        const QString src = runScript(page, QStringLiteral("document.querySelector('frame').src")).toString();
-        ASSERT_FALSE(src.isEmpty());
-        fmWebView->wbViewer->load(QUrl(src));
-        checkWebsite(page);
+    // Folder names with markup characters, with characters of the ANSI code page and beyond
+    // it, and with text that reads as UTF-8 taken for ANSI.
+    for (const QString &folder : {QStringLiteral("Linien Süd #1 €Ł%41&x=?+1"), QStringLiteral("Ü–Bahn"),
+                                  QStringLiteral("Linien Ã¼")}) {
+        SCOPED_TRACE(folder.toStdString());
+        useProjectFolder(folder);
+        previewShowsTheProject();
     }
-    fmWebView->close();
 }
 
 TEST_F(WebBrowser, ACreatedWebsiteOpensWithoutQuery)
@@ -220,6 +317,39 @@ TEST_F(WebBrowser, ACreatedWebsiteOpensWithoutQuery)
     EXPECT_EQ(page->url().toLocalFile(), target + QStringLiteral("/index.htm"));
     EXPECT_TRUE(page->url().query().isEmpty());
     fmWebView->close();
+}
+
+TEST_F(WebBrowser, AWebsiteOverHttpReadsOnlyItsOwnTablesWhateverItsAddressSays)
+{
+    const QString target = tmp.path() + QStringLiteral("/site");
+    dialogs.answers = {DialogService::Answer::Yes};
+    ASSERT_GT(CopyWebsite(target, true, true), 10);
+    LoopbackServer site(target);
+    LoopbackServer elsewhere(QString(), "window.evilRan = true; alert('evil');");
+    ASSERT_NE(site.port(), 0);
+    ASSERT_NE(elsewhere.port(), 0);
+
+    const QString base = QStringLiteral("http://127.0.0.1:%1/index.htm").arg(site.port());
+    const QStringList hostile = {
+        QStringLiteral("data:text/javascript,alert(document.domain)//x"),
+        QStringLiteral("data:text/javascript,window.evilRan=true//x"),
+        QStringLiteral("http://127.0.0.1:%1/evil").arg(elsewhere.port()),
+        QStringLiteral("//127.0.0.1:%1/evil").arg(elsewhere.port()),
+        QStringLiteral("javascript:window.evilRan=true//"),
+        QStringLiteral("file:///etc"),
+        QStringLiteral("/etc"),
+    };
+    for (const QString &value : hostile) {
+        SCOPED_TRACE(value.toStdString());
+        RecordingPage page;
+        site.requests.clear();
+        page.load(QUrl(base + QStringLiteral("?quernatab_path=") + value));
+        checkWebsite(&page);
+        EXPECT_EQ(runScript(&page, QStringLiteral("String(window.evilRan)")).toString(), "undefined");
+        EXPECT_TRUE(page.alerts.isEmpty()) << page.alerts.join(QLatin1Char(',')).toStdString();
+        EXPECT_TRUE(site.requests.contains(QStringLiteral("/stations.ptf")));
+        EXPECT_TRUE(elsewhere.requests.isEmpty()) << elsewhere.requests.join(QLatin1Char(',')).toStdString();
+    }
 }
 
 TEST_F(WebBrowser, AWebPageTableGoesThroughTheWorkGridIntoTheTimetable)

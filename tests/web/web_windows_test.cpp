@@ -4,9 +4,14 @@
 #include "web/create_website.h"
 #include "web/web_copy.h"
 #include "web/webview.h"
+#include "widgets/window_placement.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTest>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -190,4 +195,83 @@ TEST_F(WebWindows, ActionsOnTheWorkGridFollowTheViewsCurrentCell)
     EXPECT_EQ(s.right, 1);
     EXPECT_EQ(s.bottom, 2);
     fmWebCopy->setTimeTableGrid(nullptr);
+}
+
+TEST_F(WebWindows, AWideTableGivesEveryViewColumnItsWidth)
+{
+    ScriptedDialogs dialogs;
+    const StringGrid tt = timeTable({"Nord"});
+    fmWebCopy->setTimeTableGrid(&tt);
+    fmWebCopy->show();
+    QString html = QStringLiteral("<table><tr><td>Nord</td>");
+    for (int c = 1; c < 3000; ++c)
+        html += c % 3 ? QStringLiteral("<td>%1</td>").arg(c) : QStringLiteral("<td>Haltestelle %1 Mitte</td>").arg(c);
+    dialogs.clipboard = html + QStringLiteral("</tr></table>");
+    control<QPushButton>(fmWebCopy, "btPaste")->click();
+    ASSERT_EQ(fmWebCopy->sgWorkGrid.colCount(), 3000);
+
+    auto *view = control<QTableView>(fmWebCopy, "sgWorkGridView");
+    int total = 0;
+    for (int c = 0; c < 3000; ++c) {
+        ASSERT_EQ(view->columnWidth(c), fmWebCopy->sgWorkGrid.colWidth(c)) << c;
+        total += view->columnWidth(c);
+    }
+    EXPECT_GT(view->columnWidth(2997), view->columnWidth(2998));
+    EXPECT_EQ(view->columnWidth(1), 32);
+    EXPECT_EQ(view->horizontalHeader()->length(), total);
+    EXPECT_TRUE(view->horizontalHeader()->updatesEnabled());
+    // The last column can be scrolled into view.
+    view->scrollTo(view->model()->index(0, 2999));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->columnAt(view->viewport()->width() - 1), 2999);
+
+    // A narrower table that follows sets the widths anew.
+    dialogs.clipboard = QStringLiteral("<table><tr><td>Nord</td><td>1</td></tr></table>");
+    control<QPushButton>(fmWebCopy, "btPaste")->click();
+    EXPECT_EQ(view->horizontalHeader()->length(),
+              fmWebCopy->sgWorkGrid.colWidth(0) + fmWebCopy->sgWorkGrid.colWidth(1));
+    fmWebCopy->close();
+    fmWebCopy->setTimeTableGrid(nullptr);
+}
+
+TEST(FitIntoRect, MovesAndShrinksAFrameOntoTheScreen)
+{
+    const QRect screen(0, 0, 1600, 900);
+    EXPECT_EQ(FitIntoRect(QRect(100, 100, 400, 300), screen), QRect(100, 100, 400, 300));
+    EXPECT_EQ(FitIntoRect(QRect(1252, 40, 820, 600), screen), QRect(780, 40, 820, 600));
+    EXPECT_EQ(FitIntoRect(QRect(-50, -20, 400, 300), screen), QRect(0, 0, 400, 300));
+    EXPECT_EQ(FitIntoRect(QRect(10, 800, 2000, 1000), screen), QRect(0, 0, 1600, 900));
+    // A second screen to the right.
+    EXPECT_EQ(FitIntoRect(QRect(3000, 100, 400, 300), QRect(1600, 0, 1280, 1024)), QRect(2480, 100, 400, 300));
+}
+
+TEST_F(WebWindows, BrowserWindowsOpenOnTheScreenAndOnlyTheirOwnCloseClosesThem)
+{
+    ScriptedDialogs dialogs;
+    const QRect screen = fmMain->screen()->availableGeometry();
+    for (QDialog *w : std::initializer_list<QDialog *>{fmWebCopy, fmWebView, fmCreateWebsite}) {
+        SCOPED_TRACE(w->objectName().toStdString());
+        // Placed beside a window at the screen's right edge, the window still opens on the screen.
+        w->move(screen.right() - 100, screen.top() + 40);
+        w->show();
+        EXPECT_TRUE(screen.contains(w->frameGeometry())) << w->frameGeometry().x() << "," << w->frameGeometry().width();
+
+        // No button of these windows is pressed by Enter.
+        for (QPushButton *b : w->findChildren<QPushButton *>()) {
+            EXPECT_FALSE(b->isDefault()) << b->objectName().toStdString();
+            EXPECT_FALSE(b->autoDefault()) << b->objectName().toStdString();
+        }
+        QTest::keyClick(w, Qt::Key_Return);
+        QTest::keyClick(w, Qt::Key_Enter);
+        EXPECT_TRUE(w->isVisible());
+        w->close();
+        EXPECT_FALSE(w->isVisible());
+    }
+    // The browsers' keys belong to the page: Escape does not close them either.
+    for (QDialog *w : std::initializer_list<QDialog *>{fmWebCopy, fmWebView}) {
+        w->show();
+        QTest::keyClick(w, Qt::Key_Escape);
+        EXPECT_TRUE(w->isVisible()) << w->objectName().toStdString();
+        w->close();
+    }
 }
