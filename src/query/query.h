@@ -76,8 +76,10 @@ extern QVector<QList<int>> LineStations; // stations of a line where a change is
 bool LoadDistances();
 void BuildLineIndex();
 // The closure of both tables, pass after pass until no travel time changes; the number of
-// passes. N is the tables' size; exposed so it can be compared with the plain loop.
-int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std::uint8_t> &Transfers);
+// passes. N is the tables' size; exposed so it can be compared with the plain loop. Progress,
+// when given, hears now and then which row of which pass is being worked on.
+int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std::uint8_t> &Transfers,
+                      const std::function<void(int Pass, int Row, int Rows)> &Progress = {});
 
 // How often the expensive work ran (tests and the benchmark look at these).
 struct QueryCounters {

@@ -1,5 +1,6 @@
 #include "query/query_p.h"
 #include "query_project.h"
+#include "query/closure_reference.h"
 
 #include <random>
 
@@ -123,39 +124,12 @@ TEST_F(QueryTables, LineIndex)
     EXPECT_EQ(linesAt(2), (QList<int>{l1, l3}));
 }
 
-// The closure as the plain pass loop writes it: a, c, b with b innermost.
-int plainClosure(int n, std::vector<int> &t, std::vector<int> &m)
-{
-    int passes = 0;
-    bool changed = true;
-    while (changed) {
-        changed = false;
-        ++passes;
-        for (int a = 1; a < n; ++a)
-            for (int c = 1; c < n; ++c)
-                for (int b = 1; b < n; ++b) {
-                    if (a == b || b == c || a == c)
-                        continue;
-                    const int s = t[a * n + b] + t[b * n + c];
-                    if (t[a * n + c] > s) {
-                        t[a * n + c] = s;
-                        changed = true;
-                    }
-                    if (m[a * n + b] != 255 && m[b * n + c] != 255) {
-                        const int x = std::min(m[a * n + b] + m[b * n + c] + 1, 254);
-                        if (m[a * n + c] == 255 || x < m[a * n + c])
-                            m[a * n + c] = x;
-                    }
-                }
-    }
-    return passes;
-}
-
 TEST(QueryClosure, EqualsThePlainPassLoopOnRandomNetworks)
 {
     std::mt19937 random(4711);
-    for (int round = 0; round < 30; ++round) {
-        const int n = 2 + int(random() % 40);
+    for (int round = 0; round < 40; ++round) {
+        // Mostly small tables, where every corner case shows, and now and then up to 300 stations.
+        const int n = round % 8 == 7 ? 100 + int(random() % 201) : 2 + int(random() % 40);
         std::vector<int> t(std::size_t(n * n), 9999), m(std::size_t(n * n), 255);
         const int edges = int(random() % (3 * n));
         for (int e = 0; e < edges; ++e) {
@@ -171,12 +145,45 @@ TEST(QueryClosure, EqualsThePlainPassLoopOnRandomNetworks)
             t[i * n + i] = random() % 8 ? 0 : int(random() % 5);
         std::vector<std::int16_t> fast(t.begin(), t.end());
         std::vector<std::uint8_t> fastM(m.begin(), m.end());
-        const int plainPasses = plainClosure(n, t, m);
+        const int plainPasses = closure_reference::plainClosure(n, t, m);
         const int fastPasses = CloseTravelTables(n, fast, fastM);
         ASSERT_EQ(plainPasses, fastPasses) << "round " << round;
         ASSERT_EQ(std::vector<int>(fast.begin(), fast.end()), t) << "round " << round;
         ASSERT_EQ(std::vector<int>(fastM.begin(), fastM.end()), m) << "round " << round;
     }
+}
+
+// A line network of 1,000 stations as a city has them, and counts of changes near the byte's
+// limit, where the count stops at 254.
+TEST(QueryClosure, EqualsThePlainPassLoopOnALargeNetworkAndLongChains)
+{
+    closure_reference::Network net = closure_reference::generateNetwork(1000, 99);
+    std::vector<std::int16_t> fast(net.minutes.begin(), net.minutes.end());
+    std::vector<std::uint8_t> fastM(net.transfers.begin(), net.transfers.end());
+    int progressCalls = 0;
+    const int fastPasses =
+        CloseTravelTables(net.n, fast, fastM, [&](int, int row, int rows) { progressCalls += row >= 1 && row <= rows; });
+    const int plainPasses = closure_reference::plainClosure(net.n, net.minutes, net.transfers);
+    EXPECT_EQ(plainPasses, fastPasses);
+    EXPECT_TRUE(std::equal(fast.begin(), fast.end(), net.minutes.begin()));
+    EXPECT_TRUE(std::equal(fastM.begin(), fastM.end(), net.transfers.begin()));
+    EXPECT_GT(progressCalls, 0);
+
+    // A ring of stations, each ride one change count from the next: counts pass 254.
+    const int n = 301;
+    std::vector<int> t(std::size_t(n * n), 9999), m(std::size_t(n * n), 255);
+    for (int i = 1; i < n; ++i) {
+        const int next = i % (n - 1) + 1;
+        t[std::size_t(i * n + next)] = 30;
+        m[std::size_t(i * n + next)] = i % 3 ? 0 : 120;
+        t[std::size_t(i * n + i)] = 0;
+    }
+    std::vector<std::int16_t> ringFast(t.begin(), t.end());
+    std::vector<std::uint8_t> ringFastM(m.begin(), m.end());
+    EXPECT_EQ(closure_reference::plainClosure(n, t, m), CloseTravelTables(n, ringFast, ringFastM));
+    EXPECT_EQ(std::vector<int>(ringFast.begin(), ringFast.end()), t);
+    EXPECT_EQ(std::vector<int>(ringFastM.begin(), ringFastM.end()), m);
+    EXPECT_EQ(m[std::size_t(1 * n + 300)], 254);
 }
 
 TEST_F(QueryTables, TablesAreKeptWhileStationsAndFileAreUnchanged)
