@@ -56,6 +56,11 @@ qint64 SecondsSinceSearchStart()
     return SearchStart.msecsTo(queryNow()) / 1000;
 }
 
+bool SearchTimeExceeded()
+{
+    return SecondsSinceSearchStart() > qint64(MaxSearchTime);
+}
+
 void openQueryShowing()
 {
     for (Table *t : {&dm1->cdsLineStations, &dm1->cdsLineConnections, &dm1->cdsDayGroups, &dm1->cdsIntervals}) {

@@ -35,6 +35,8 @@ void setQueryClock(std::function<QDateTime()> Clock);
 QDateTime queryNow();
 // Whole seconds since SearchStart.
 qint64 SecondsSinceSearchStart();
+// The whole seconds since SearchStart are more than MaxSearchTime: what ends a search.
+bool SearchTimeExceeded();
 
 // --- travel-time tables: square, read as [from][to], indexed by station ID
 template <typename T> class SquareTable
@@ -123,7 +125,12 @@ struct LegWindow {
     bool LastLeg = true; // the leg ends at the destination
     int CutEstimate = 0; // least minutes from the leg's start to the destination; 9999 cuts nothing
     int MinArrival = 0;  // the earliest useful arrival (qt on the first leg)
+    // The explicit departures stand in ascending order: the first one past the window ends the
+    // leg. Otherwise such a row is only passed over, as a later row may still depart in time.
+    bool Ordered = true;
 };
+// True when the explicit departures (0 to 2879) of a decoded column never fall from row to row.
+bool DeparturesInOrder(const QVector<int> &Dep);
 // The last explicit trip, carried from leg to leg of one timing.
 struct LastTrip {
     int Departure = 0;

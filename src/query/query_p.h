@@ -61,6 +61,7 @@ struct TripTable {
     bool ok = false;
     QHash<int, QVector<int>> columns;
     QHash<int, QVector<int>> decoded; // columns as the timing reads them, for one query
+    QHash<int, bool> ordered;         // per column: its departures never fall from row to row
     int decodedInQuery = -1;
 };
 // Indexed by line ID, sized highest line ID + 1 at each showing; an empty slot holds nothing.
