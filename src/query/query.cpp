@@ -1,7 +1,10 @@
 #include "query/query_p.h"
 
 #include "data/data_module_1.h"
+#include "platform/dialog_service.h"
 #include "platform/table.h"
+
+#include <utility>
 
 #include <exception>
 
@@ -69,6 +72,17 @@ void openQueryShowing()
         } catch (const std::exception &) {
         }
     }
+    // IDs beyond what the tables are sized for come only from a damaged or foreign file.
+    for (const auto &[table, text] :
+         {std::pair(&dm1->cdsStations, QStringLiteral("Stations with an ID above %1 in file stations.ptf are left "
+                                                       "out of the timetable information")),
+          std::pair(&dm1->cdsLines, QStringLiteral("Lines with an ID above %1 in file lines.ptf are left out of "
+                                                   "the timetable information"))}) {
+        bool beyond = false;
+        highestID(*table, &beyond);
+        if (beyond)
+            dialogs().showMessage(text.arg(HighestSearchID));
+    }
     const QByteArray distances = readDistancesFile();
     loadDistances(distances);
     buildLineIndex(distances);
@@ -99,7 +113,7 @@ QStringList servedStationNames()
         st.setIndexName(QStringLiteral("idxStationName"));
         for (st.first(); !st.eof(); st.next()) {
             const Field id = st.fieldByName(QStringLiteral("ID"));
-            if (!id.isNull() && firstLineOfStation.contains(id.asInteger()))
+            if (!id.isNull() && id.asInteger() < StationSlot.size() && firstLineOfStation.contains(id.asInteger()))
                 names << st.fieldByName(QStringLiteral("Station")).asString();
         }
     } catch (const std::exception &) {

@@ -60,6 +60,9 @@ private:
 };
 
 constexpr int NoTravelTime = 9999;
+// The highest station or line ID the search is sized for: the square tables take 3 bytes for
+// each pair of station IDs, about 800 MB at this bound. Stations and lines above it are left out.
+constexpr int HighestSearchID = 16384;
 constexpr int NoTransfers = 255;
 
 // Smallest known minutes between two stations, 9999 when unknown; they never exceed 9999.

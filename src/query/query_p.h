@@ -34,11 +34,15 @@ QByteArray readDistancesFile();
 bool loadDistances(const QByteArray &bytes);
 void buildLineIndex(const QByteArray &bytes);
 
+// One "distance1" chain into TravelMinutes and MinTransfers (station IDs outside them skipped).
+void applyDistanceChain(const QVector<int> &pieces);
+
 // The pieces of a comma-separated value as decimal integers; false when a piece is none.
 bool parseIdList(const QString &value, QVector<int> &ids);
 
-// The table's highest ID in idxID order, 0 for an empty table; the table is left closed.
-int highestID(Table &table, const QString &idField = QStringLiteral("ID"));
+// The table's highest ID up to HighestSearchID, 0 for none; beyond, when given, tells whether
+// the table holds IDs above that. The table is left closed.
+int highestID(Table &table, bool *beyond = nullptr);
 
 // Lets read see every row, whatever filter is on, and then puts the filter back and closes the
 // table again when it was closed. False when the table failed; read has then seen what it got to.

@@ -46,11 +46,25 @@ int clampMinutes(int minutes)
     return minutes < 0 || minutes > NoTravelTime ? NoTravelTime : minutes;
 }
 
-// The "distance1" chain: every station paired with every later one, with the running sum.
-void applyChain(const QVector<int> &p)
+} // namespace
+
+// The "distance1" chain: every station paired with every later one, with the running sum. The
+// walk from a station ends where the chain comes to that station again, since every later pair
+// is then served as well by the later place with a sum no greater; and where the sum reaches
+// "no travel time", which no pair can improve on. A long chain so costs its length times the
+// stations in it, not its length squared.
+void applyDistanceChain(const QVector<int> &p)
 {
     const int n = TravelMinutes.size();
     const int count = p.size();
+    QHash<int, int> placeOf; // station -> its next place in the chain, from the end
+    QVector<int> nextPlace(count, count);
+    for (int i = (count - 1) & ~1; i >= 0; i -= 2) {
+        const auto it = placeOf.constFind(p[i]);
+        if (it != placeOf.constEnd())
+            nextPlace[i] = *it;
+        placeOf.insert(p[i], i);
+    }
     for (int i = 0; i + 2 < count; i += 2) {
         const int from = p[i];
         if (from < 1 || from >= n)
@@ -58,16 +72,15 @@ void applyChain(const QVector<int> &p)
         std::int16_t *travel = TravelMinutes[from];
         std::uint8_t *transfers = MinTransfers[from];
         int sum = 0;
-        int minutes = NoTravelTime;
-        for (int k = i + 1; k < count; ++k) {
-            if (k % 2 == 1) {
-                minutes = clampMinutes(p[k]);
+        for (int k = i + 2; k < count && k < nextPlace[i]; k += 2) {
+            const int minutes = clampMinutes(p[k - 1]);
+            if (minutes == NoTravelTime)
                 continue;
-            }
+            sum = std::min(sum + minutes, int(NoTravelTime));
+            if (sum == NoTravelTime)
+                break;
             const int to = p[k];
-            if (minutes != NoTravelTime)
-                sum += minutes;
-            if (to < 1 || to >= n || minutes == NoTravelTime || from == to)
+            if (to < 1 || to >= n || from == to)
                 continue;
             if (travel[to] > sum) {
                 travel[to] = std::int16_t(sum);
@@ -76,6 +89,8 @@ void applyChain(const QVector<int> &p)
         }
     }
 }
+
+namespace {
 
 void applyTriples(const QVector<int> &p)
 {
@@ -141,23 +156,31 @@ bool parseIdList(const QString &value, QVector<int> &ids)
     return true;
 }
 
-int highestID(Table &table, const QString &idField)
+int highestID(Table &table, bool *beyond)
 {
     int id = 0;
+    bool above = false;
     try {
         table.open();
-        table.setIndexName(QStringLiteral("idxID"));
         const bool wasFiltered = table.filtered();
         table.setFiltered(false);
-        if (!table.isEmpty()) {
-            table.last();
-            id = std::max(0, table.fieldByName(idField).asInteger());
+        const int idField = table.findFieldIndex(QStringLiteral("ID"));
+        for (table.first(); idField >= 0 && !table.eof(); table.next()) {
+            const Field f = table.field(idField);
+            if (f.isNull())
+                continue;
+            const int v = f.asInteger();
+            if (v > HighestSearchID)
+                above = true;
+            else if (v > id)
+                id = v;
         }
         table.setFiltered(wasFiltered);
     } catch (const std::exception &) {
-        id = 0;
     }
     table.close();
+    if (beyond)
+        *beyond = above;
     return id;
 }
 
@@ -206,7 +229,7 @@ bool query::loadDistances(const QByteArray &bytes)
     for (const DistancesEntry &section : distancesSections(bytes)) {
         // A damaged value is skipped; the rest of the file still counts.
         if (!section.distance1.isEmpty() && parseIdList(section.distance1, pieces))
-            applyChain(pieces);
+            applyDistanceChain(pieces);
         if (!section.distance2.isEmpty() && parseIdList(section.distance2, pieces))
             applyTriples(pieces);
     }
