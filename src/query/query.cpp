@@ -64,7 +64,7 @@ bool SearchTimeExceeded()
     return SecondsSinceSearchStart() > qint64(MaxSearchTime);
 }
 
-void openQueryShowing()
+void openQueryShowing(const std::function<void(int Pass, int Row, int Rows)> &Progress)
 {
     for (Table *t : {&dm1->cdsLineStations, &dm1->cdsLineConnections, &dm1->cdsDayGroups, &dm1->cdsIntervals}) {
         try {
@@ -84,7 +84,7 @@ void openQueryShowing()
             dialogs().showMessage(text.arg(HighestSearchID));
     }
     const QByteArray distances = readDistancesFile();
-    loadDistances(distances);
+    loadDistances(distances, Progress);
     buildLineIndex(distances);
     const std::size_t lines = std::size_t(highestID(dm1->cdsLines) + 1);
     if (TimeTableConnectionCache.size() != lines) {

@@ -183,8 +183,9 @@ bool PathsIntersect(const SearchTree &TreeA, int NodeA, const SearchTree &TreeB,
 void EvaluateConnection(const ConnectionCandidate &Candidate);
 
 // --- the dialog's work without its widgets
-// The show: tables opened, tables and index built, caches sized.
-void openQueryShowing();
+// The show: tables opened, tables and index built, caches sized. Progress hears from the
+// closure of the tables when they are built anew.
+void openQueryShowing(const std::function<void(int Pass, int Row, int Rows)> &Progress = {});
 // The hide: caches dropped, the tables closed.
 void closeQueryShowing();
 // The stations that at least one line serves, in name order; the day groups' texts.

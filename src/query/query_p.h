@@ -31,7 +31,7 @@ const QVector<DistancesEntry> &distancesSections(const QByteArray &bytes);
 // The bytes of distances.ini in the project folder; empty when it is missing.
 QByteArray readDistancesFile();
 // LoadDistances and BuildLineIndex on bytes read already: the showing reads the file once for both.
-bool loadDistances(const QByteArray &bytes);
+bool loadDistances(const QByteArray &bytes, const std::function<void(int Pass, int Row, int Rows)> &progress = {});
 void buildLineIndex(const QByteArray &bytes);
 
 // One "distance1" chain into TravelMinutes and MinTransfers (station IDs outside them skipped).

@@ -215,7 +215,7 @@ void BuildLineIndex()
     buildLineIndex(readDistancesFile());
 }
 
-bool query::loadDistances(const QByteArray &bytes)
+bool query::loadDistances(const QByteArray &bytes, const std::function<void(int Pass, int Row, int Rows)> &progress)
 {
     const int n = highestID(dm1->cdsStations) + 1;
     // The closure is cubic in the station IDs: tables built from the same file for the same
@@ -236,7 +236,7 @@ bool query::loadDistances(const QByteArray &bytes)
     for (int i = 1; i < n; ++i)
         if (TravelMinutes[i][i] == NoTravelTime)
             TravelMinutes[i][i] = 0;
-    queryCounters.closurePasses = CloseTravelTables(n, TravelMinutes.cells(), MinTransfers.cells());
+    queryCounters.closurePasses = CloseTravelTables(n, TravelMinutes.cells(), MinTransfers.cells(), progress);
     ++queryCounters.tableBuilds;
     keptTables.built = true;
     keptTables.n = n;
