@@ -2,8 +2,10 @@
 
 #include "data/data_module_1.h"
 #include "platform/dialog_service.h"
+#include "platform/name_order.h"
 #include "platform/table.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <exception>
@@ -119,6 +121,7 @@ QStringList servedStationNames()
     } catch (const std::exception &) {
     }
     closeTable(st);
+    std::stable_sort(names.begin(), names.end(), NameLess);
     return names;
 }
 

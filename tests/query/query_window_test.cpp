@@ -193,6 +193,19 @@ TEST_F(QueryWindow, StationListsOfSmallProjects)
     });
 }
 
+// The start and target lists sort as the editors' lists do, not by character code.
+TEST_F(QueryWindow, StationListsInNameOrder)
+{
+    addStations({"E", "b", "Zentrum", "Übersicht", "a", "C"});
+    addLine("L", {"E", "b", "Zentrum", "Übersicht", "a", "C"});
+    whileShown([&] {
+        EXPECT_EQ(items(control<QComboBox>("cbStartStation")),
+                  (QStringList{"a", "b", "C", "E", "Übersicht", "Zentrum"}));
+        EXPECT_EQ(items(control<QComboBox>("cbZielStation")),
+                  (QStringList{"a", "b", "C", "E", "Übersicht", "Zentrum"}));
+    });
+}
+
 // The result text stays while the same project is shown again, and goes with its project.
 TEST_F(QueryWindow, ResultTextBelongsToItsProject)
 {
