@@ -1,14 +1,21 @@
 #include "app/query.h"
 
 #include "app/Main.h"
+#include "data/main_globals.h"
 #include "query/query.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QHideEvent>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QTime>
+
+#include <algorithm>
+#include <memory>
 
 TfmQuery *fmQuery = nullptr;
 
@@ -97,7 +104,37 @@ void TfmQuery::FormCreate()
 
 void TfmQuery::FormShow()
 {
-    openQueryShowing();
+    // Connections of another project name stations that this one may not have.
+    const QString project = ProjectFileName;
+    if (project != m_shownProject)
+        mZeiten->clear();
+    m_shownProject = project;
+
+    // A large network takes a while to build its tables: past half a second the user sees why.
+    QElapsedTimer clock;
+    clock.start();
+    std::unique_ptr<QProgressDialog> progress;
+    bool waiting = false;
+    openQueryShowing([&](int pass, int row, int rows) {
+        if (!progress) {
+            if (clock.elapsed() < 500)
+                return;
+            waiting = true;
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            progress = std::make_unique<QProgressDialog>(QString(), QString(), 0, rows, this);
+            progress->setObjectName(QStringLiteral("pdTables"));
+            progress->setWindowTitle(windowTitle());
+            progress->setCancelButton(nullptr);
+            progress->setWindowModality(Qt::WindowModal);
+            progress->setMinimumDuration(0);
+        }
+        progress->setLabelText(QStringLiteral("Fahrzeiten werden berechnet (Durchlauf %1) ...").arg(pass));
+        progress->setValue(std::min(row, rows));
+    });
+    if (progress)
+        progress->close();
+    if (waiting)
+        QApplication::restoreOverrideCursor();
     cbStartStation->clear();
     cbZielStation->clear();
     const QStringList stations = servedStationNames();

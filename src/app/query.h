@@ -34,6 +34,8 @@ private:
     void cbMaxSearchTimeChange();
     void cbStartStationExit();
     void cbZielStationExit();
+
+    QString m_shownProject; // the project of the last showing
 };
 
 extern TfmQuery *fmQuery;

@@ -1,7 +1,12 @@
 #include "query/query_p.h"
 
 #include "data/data_module_1.h"
+#include "platform/dialog_service.h"
+#include "platform/name_order.h"
 #include "platform/table.h"
+
+#include <algorithm>
+#include <utility>
 
 #include <exception>
 
@@ -56,7 +61,12 @@ qint64 SecondsSinceSearchStart()
     return SearchStart.msecsTo(queryNow()) / 1000;
 }
 
-void openQueryShowing()
+bool SearchTimeExceeded()
+{
+    return SecondsSinceSearchStart() > qint64(MaxSearchTime);
+}
+
+void openQueryShowing(const std::function<void(int Pass, int Row, int Rows)> &Progress)
 {
     for (Table *t : {&dm1->cdsLineStations, &dm1->cdsLineConnections, &dm1->cdsDayGroups, &dm1->cdsIntervals}) {
         try {
@@ -64,8 +74,19 @@ void openQueryShowing()
         } catch (const std::exception &) {
         }
     }
+    // IDs beyond what the tables are sized for come only from a damaged or foreign file.
+    for (const auto &[table, text] :
+         {std::pair(&dm1->cdsStations, QStringLiteral("Stations with an ID above %1 in file stations.ptf are left "
+                                                       "out of the timetable information")),
+          std::pair(&dm1->cdsLines, QStringLiteral("Lines with an ID above %1 in file lines.ptf are left out of "
+                                                   "the timetable information"))}) {
+        bool beyond = false;
+        highestID(*table, &beyond);
+        if (beyond)
+            dialogs().showMessage(text.arg(HighestSearchID));
+    }
     const QByteArray distances = readDistancesFile();
-    loadDistances(distances);
+    loadDistances(distances, Progress);
     buildLineIndex(distances);
     const std::size_t lines = std::size_t(highestID(dm1->cdsLines) + 1);
     if (TimeTableConnectionCache.size() != lines) {
@@ -94,12 +115,13 @@ QStringList servedStationNames()
         st.setIndexName(QStringLiteral("idxStationName"));
         for (st.first(); !st.eof(); st.next()) {
             const Field id = st.fieldByName(QStringLiteral("ID"));
-            if (!id.isNull() && firstLineOfStation.contains(id.asInteger()))
+            if (!id.isNull() && id.asInteger() < StationSlot.size() && firstLineOfStation.contains(id.asInteger()))
                 names << st.fieldByName(QStringLiteral("Station")).asString();
         }
     } catch (const std::exception &) {
     }
     closeTable(st);
+    std::stable_sort(names.begin(), names.end(), NameLess);
     return names;
 }
 

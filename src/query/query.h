@@ -35,6 +35,8 @@ void setQueryClock(std::function<QDateTime()> Clock);
 QDateTime queryNow();
 // Whole seconds since SearchStart.
 qint64 SecondsSinceSearchStart();
+// The whole seconds since SearchStart are more than MaxSearchTime: what ends a search.
+bool SearchTimeExceeded();
 
 // --- travel-time tables: square, read as [from][to], indexed by station ID
 template <typename T> class SquareTable
@@ -58,6 +60,9 @@ private:
 };
 
 constexpr int NoTravelTime = 9999;
+// The highest station or line ID the search is sized for: the square tables take 3 bytes for
+// each pair of station IDs, about 800 MB at this bound. Stations and lines above it are left out.
+constexpr int HighestSearchID = 16384;
 constexpr int NoTransfers = 255;
 
 // Smallest known minutes between two stations, 9999 when unknown; they never exceed 9999.
@@ -76,8 +81,10 @@ extern QVector<QList<int>> LineStations; // stations of a line where a change is
 bool LoadDistances();
 void BuildLineIndex();
 // The closure of both tables, pass after pass until no travel time changes; the number of
-// passes. N is the tables' size; exposed so it can be compared with the plain loop.
-int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std::uint8_t> &Transfers);
+// passes. N is the tables' size; exposed so it can be compared with the plain loop. Progress,
+// when given, hears now and then which row of which pass is being worked on.
+int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std::uint8_t> &Transfers,
+                      const std::function<void(int Pass, int Row, int Rows)> &Progress = {});
 
 // How often the expensive work ran (tests and the benchmark look at these).
 struct QueryCounters {
@@ -121,7 +128,12 @@ struct LegWindow {
     bool LastLeg = true; // the leg ends at the destination
     int CutEstimate = 0; // least minutes from the leg's start to the destination; 9999 cuts nothing
     int MinArrival = 0;  // the earliest useful arrival (qt on the first leg)
+    // The explicit departures stand in ascending order: the first one past the window ends the
+    // leg. Otherwise such a row is only passed over, as a later row may still depart in time.
+    bool Ordered = true;
 };
+// True when the explicit departures (0 to 2879) of a decoded column never fall from row to row.
+bool DeparturesInOrder(const QVector<int> &Dep);
 // The last explicit trip, carried from leg to leg of one timing.
 struct LastTrip {
     int Departure = 0;
@@ -171,8 +183,9 @@ bool PathsIntersect(const SearchTree &TreeA, int NodeA, const SearchTree &TreeB,
 void EvaluateConnection(const ConnectionCandidate &Candidate);
 
 // --- the dialog's work without its widgets
-// The show: tables opened, tables and index built, caches sized.
-void openQueryShowing();
+// The show: tables opened, tables and index built, caches sized. Progress hears from the
+// closure of the tables when they are built anew.
+void openQueryShowing(const std::function<void(int Pass, int Row, int Rows)> &Progress = {});
 // The hide: caches dropped, the tables closed.
 void closeQueryShowing();
 // The stations that at least one line serves, in name order; the day groups' texts.

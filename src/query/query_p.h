@@ -31,14 +31,18 @@ const QVector<DistancesEntry> &distancesSections(const QByteArray &bytes);
 // The bytes of distances.ini in the project folder; empty when it is missing.
 QByteArray readDistancesFile();
 // LoadDistances and BuildLineIndex on bytes read already: the showing reads the file once for both.
-bool loadDistances(const QByteArray &bytes);
+bool loadDistances(const QByteArray &bytes, const std::function<void(int Pass, int Row, int Rows)> &progress = {});
 void buildLineIndex(const QByteArray &bytes);
+
+// One "distance1" chain into TravelMinutes and MinTransfers (station IDs outside them skipped).
+void applyDistanceChain(const QVector<int> &pieces);
 
 // The pieces of a comma-separated value as decimal integers; false when a piece is none.
 bool parseIdList(const QString &value, QVector<int> &ids);
 
-// The table's highest ID in idxID order, 0 for an empty table; the table is left closed.
-int highestID(Table &table, const QString &idField = QStringLiteral("ID"));
+// The table's highest ID up to HighestSearchID, 0 for none; beyond, when given, tells whether
+// the table holds IDs above that. The table is left closed.
+int highestID(Table &table, bool *beyond = nullptr);
 
 // Lets read see every row, whatever filter is on, and then puts the filter back and closes the
 // table again when it was closed. False when the table failed; read has then seen what it got to.
@@ -61,6 +65,7 @@ struct TripTable {
     bool ok = false;
     QHash<int, QVector<int>> columns;
     QHash<int, QVector<int>> decoded; // columns as the timing reads them, for one query
+    QHash<int, bool> ordered;         // per column: its departures never fall from row to row
     int decodedInQuery = -1;
 };
 // Indexed by line ID, sized highest line ID + 1 at each showing; an empty slot holds nothing.

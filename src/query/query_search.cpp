@@ -200,7 +200,7 @@ void search(int s, int d, QStringList &text)
         if (emptyList || (open[StartSide][head[StartSide]].Estimate > ArrivalBound &&
                           open[TargetSide][head[TargetSide]].Estimate > ArrivalBound))
             step = SearchDepth;
-        if (SecondsSinceSearchStart() > qint64(MaxSearchTime) || run.timeRanOut) {
+        if (SearchTimeExceeded() || run.timeRanOut) {
             if (step < SearchDepth)
                 text << QStringLiteral("Search ended because of Search-Depth ") + QString::number(step);
             step = SearchDepth;

@@ -46,11 +46,25 @@ int clampMinutes(int minutes)
     return minutes < 0 || minutes > NoTravelTime ? NoTravelTime : minutes;
 }
 
-// The "distance1" chain: every station paired with every later one, with the running sum.
-void applyChain(const QVector<int> &p)
+} // namespace
+
+// The "distance1" chain: every station paired with every later one, with the running sum. The
+// walk from a station ends where the chain comes to that station again, since every later pair
+// is then served as well by the later place with a sum no greater; and where the sum reaches
+// "no travel time", which no pair can improve on. A long chain so costs its length times the
+// stations in it, not its length squared.
+void applyDistanceChain(const QVector<int> &p)
 {
     const int n = TravelMinutes.size();
     const int count = p.size();
+    QHash<int, int> placeOf; // station -> its next place in the chain, from the end
+    QVector<int> nextPlace(count, count);
+    for (int i = (count - 1) & ~1; i >= 0; i -= 2) {
+        const auto it = placeOf.constFind(p[i]);
+        if (it != placeOf.constEnd())
+            nextPlace[i] = *it;
+        placeOf.insert(p[i], i);
+    }
     for (int i = 0; i + 2 < count; i += 2) {
         const int from = p[i];
         if (from < 1 || from >= n)
@@ -58,16 +72,15 @@ void applyChain(const QVector<int> &p)
         std::int16_t *travel = TravelMinutes[from];
         std::uint8_t *transfers = MinTransfers[from];
         int sum = 0;
-        int minutes = NoTravelTime;
-        for (int k = i + 1; k < count; ++k) {
-            if (k % 2 == 1) {
-                minutes = clampMinutes(p[k]);
+        for (int k = i + 2; k < count && k < nextPlace[i]; k += 2) {
+            const int minutes = clampMinutes(p[k - 1]);
+            if (minutes == NoTravelTime)
                 continue;
-            }
+            sum = std::min(sum + minutes, int(NoTravelTime));
+            if (sum == NoTravelTime)
+                break;
             const int to = p[k];
-            if (minutes != NoTravelTime)
-                sum += minutes;
-            if (to < 1 || to >= n || minutes == NoTravelTime || from == to)
+            if (to < 1 || to >= n || from == to)
                 continue;
             if (travel[to] > sum) {
                 travel[to] = std::int16_t(sum);
@@ -76,6 +89,8 @@ void applyChain(const QVector<int> &p)
         }
     }
 }
+
+namespace {
 
 void applyTriples(const QVector<int> &p)
 {
@@ -141,23 +156,31 @@ bool parseIdList(const QString &value, QVector<int> &ids)
     return true;
 }
 
-int highestID(Table &table, const QString &idField)
+int highestID(Table &table, bool *beyond)
 {
     int id = 0;
+    bool above = false;
     try {
         table.open();
-        table.setIndexName(QStringLiteral("idxID"));
         const bool wasFiltered = table.filtered();
         table.setFiltered(false);
-        if (!table.isEmpty()) {
-            table.last();
-            id = std::max(0, table.fieldByName(idField).asInteger());
+        const int idField = table.findFieldIndex(QStringLiteral("ID"));
+        for (table.first(); idField >= 0 && !table.eof(); table.next()) {
+            const Field f = table.field(idField);
+            if (f.isNull())
+                continue;
+            const int v = f.asInteger();
+            if (v > HighestSearchID)
+                above = true;
+            else if (v > id)
+                id = v;
         }
         table.setFiltered(wasFiltered);
     } catch (const std::exception &) {
-        id = 0;
     }
     table.close();
+    if (beyond)
+        *beyond = above;
     return id;
 }
 
@@ -182,82 +205,6 @@ bool readUnfiltered(Table &table, const std::function<void(Table &)> &read)
 
 using namespace query;
 
-int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std::uint8_t> &Transfers)
-{
-    // For fixed a and c the b-loop writes only [a][c], which none of its sums reads (b is never a
-    // or c), so it is a min-reduction over row a and column c; the column is read from a
-    // transposed copy kept up to date, so every sum sees exactly what the plain loop sees.
-    // Change counts are widened to 16 bits with "unreachable" far above any real sum, so that a
-    // plain minimum also drops every pair with an unreachable part.
-    constexpr std::uint16_t unreachable = 0x4000;
-    const std::size_t n = std::size_t(std::max(N, 0));
-    std::vector<std::int16_t> minutesT(n * n);
-    std::vector<std::uint16_t> changes(n * n), changesT(n * n);
-    for (std::size_t r = 0; r < n; ++r)
-        for (std::size_t c = 0; c < n; ++c) {
-            const std::uint8_t t = Transfers[r * n + c];
-            const std::uint16_t wide = t == NoTransfers ? unreachable : t;
-            minutesT[c * n + r] = Minutes[r * n + c];
-            changes[r * n + c] = wide;
-            changesT[c * n + r] = wide;
-        }
-    auto minSum = [](const std::int16_t *row, const std::int16_t *col, int from, int to, std::int16_t best) {
-        for (int b = from; b < to; ++b) {
-            const std::int16_t s = std::int16_t(row[b] + col[b]);
-            best = s < best ? s : best;
-        }
-        return best;
-    };
-    auto minChanges = [](const std::uint16_t *row, const std::uint16_t *col, int from, int to, std::uint16_t best) {
-        for (int b = from; b < to; ++b) {
-            const std::uint16_t s = std::uint16_t(row[b] + col[b]);
-            best = s < best ? s : best;
-        }
-        return best;
-    };
-    int passes = 0;
-    bool changed = true;
-    while (changed) {
-        changed = false;
-        ++passes;
-        for (int a = 1; a < N; ++a) {
-            std::int16_t *row = Minutes.data() + std::size_t(a) * n;
-            std::uint16_t *rowT = changes.data() + std::size_t(a) * n;
-            for (int c = 1; c < N; ++c) {
-                if (c == a)
-                    continue;
-                std::int16_t *col = minutesT.data() + std::size_t(c) * n;
-                std::uint16_t *colT = changesT.data() + std::size_t(c) * n;
-                const int lo = std::min(a, c);
-                const int hi = std::max(a, c);
-                std::int16_t best = INT16_MAX;
-                best = minSum(row, col, 1, lo, best);
-                best = minSum(row, col, lo + 1, hi, best);
-                best = minSum(row, col, hi + 1, N, best);
-                if (row[c] > best) {
-                    row[c] = best;
-                    col[a] = best;
-                    changed = true;
-                }
-                std::uint16_t sum = UINT16_MAX;
-                sum = minChanges(rowT, colT, 1, lo, sum);
-                sum = minChanges(rowT, colT, lo + 1, hi, sum);
-                sum = minChanges(rowT, colT, hi + 1, N, sum);
-                if (sum < unreachable) {
-                    const std::uint16_t t = std::min<std::uint16_t>(std::uint16_t(sum + 1), 254);
-                    if (rowT[c] == unreachable || t < rowT[c]) {
-                        rowT[c] = t;
-                        colT[a] = t;
-                    }
-                }
-            }
-        }
-    }
-    for (std::size_t i = 0; i < n * n; ++i)
-        Transfers[i] = changes[i] == unreachable ? std::uint8_t(NoTransfers) : std::uint8_t(changes[i]);
-    return passes;
-}
-
 bool LoadDistances()
 {
     return loadDistances(readDistancesFile());
@@ -268,7 +215,7 @@ void BuildLineIndex()
     buildLineIndex(readDistancesFile());
 }
 
-bool query::loadDistances(const QByteArray &bytes)
+bool query::loadDistances(const QByteArray &bytes, const std::function<void(int Pass, int Row, int Rows)> &progress)
 {
     const int n = highestID(dm1->cdsStations) + 1;
     // The closure is cubic in the station IDs: tables built from the same file for the same
@@ -282,14 +229,14 @@ bool query::loadDistances(const QByteArray &bytes)
     for (const DistancesEntry &section : distancesSections(bytes)) {
         // A damaged value is skipped; the rest of the file still counts.
         if (!section.distance1.isEmpty() && parseIdList(section.distance1, pieces))
-            applyChain(pieces);
+            applyDistanceChain(pieces);
         if (!section.distance2.isEmpty() && parseIdList(section.distance2, pieces))
             applyTriples(pieces);
     }
     for (int i = 1; i < n; ++i)
         if (TravelMinutes[i][i] == NoTravelTime)
             TravelMinutes[i][i] = 0;
-    queryCounters.closurePasses = CloseTravelTables(n, TravelMinutes.cells(), MinTransfers.cells());
+    queryCounters.closurePasses = CloseTravelTables(n, TravelMinutes.cells(), MinTransfers.cells(), progress);
     ++queryCounters.tableBuilds;
     keptTables.built = true;
     keptTables.n = n;

@@ -155,6 +155,16 @@ const QVector<int> &decodedColumn(TripTable &trips, int position, const QVector<
     return *it;
 }
 
+// Whether a column's departures are in order, found once per table and column: the stored cells
+// decide it, and an interval's minutes never count as a departure.
+bool departuresInOrder(TripTable &trips, int position, const QVector<int> &decoded)
+{
+    auto it = trips.ordered.constFind(position);
+    if (it == trips.ordered.constEnd())
+        it = trips.ordered.insert(position, DeparturesInOrder(decoded));
+    return *it;
+}
+
 bool timeRanOut()
 {
     return SecondsSinceSearchStart() >= qint64(MaxSearchTime);
@@ -234,6 +244,19 @@ void DropTimeTableCaches()
             slot.reset();
 }
 
+bool DeparturesInOrder(const QVector<int> &Dep)
+{
+    int last = -1;
+    for (int v : Dep) {
+        if (!isTime(v))
+            continue;
+        if (v < last)
+            return false;
+        last = v;
+    }
+    return true;
+}
+
 QVector<TripPair> CollectTripPairs(const QVector<int> &Dep, const QVector<int> &Arr, const LegWindow &Leg,
                                    LastTrip &Last)
 {
@@ -264,10 +287,17 @@ QVector<TripPair> CollectTripPairs(const QVector<int> &Dep, const QVector<int> &
                 explicitTrip = true;
                 continue;
             }
-            if (Leg.LastLeg && dep > w)
-                break;
-            if (!Leg.LastLeg && Leg.CutEstimate != NoTravelTime && dep + Leg.CutEstimate > w)
-                break;
+            const bool beyond = Leg.LastLeg ? dep > w : Leg.CutEstimate != NoTravelTime && dep + Leg.CutEstimate > w;
+            if (beyond) {
+                if (Leg.Ordered)
+                    break;
+                // Too late for this leg, but still the last explicit trip for a block after it.
+                Last.Departure = dep;
+                if (isTime(arr))
+                    Last.Arrival = arr;
+                explicitTrip = true;
+                continue;
+            }
         }
         if (isTime(arr)) {
             int step = 0;
@@ -380,8 +410,9 @@ bool CombineLegPairs(const QVector<ConnectionLeg> &Legs, const QVector<QVector<T
     std::function<void(int, int)> choose = [&](int j, int prevArrival) {
         const QVector<TripPair> &p = Pairs[j];
         for (int i = 0; i < p.size() && !stopped; ++i) {
-            // The limit holds here too: a route of many legs can make millions of combinations.
-            if ((++visited & 1023u) == 0 && timeRanOut()) {
+            // The limit holds here too, by the rule that ends the search (the whole seconds
+            // passed it): a route of many legs can make millions of combinations.
+            if ((++visited & 1023u) == 0 && SearchTimeExceeded()) {
                 stopped = true;
                 return;
             }
@@ -425,6 +456,7 @@ void EvaluateConnection(const ConnectionCandidate &Candidate)
 
     QVector<ConnectionLeg> legs(m);
     QVector<QVector<int>> deps(m), arrs(m);
+    QVector<bool> ordered(m, true);
     for (int k = 0; k < m; ++k) {
         ConnectionLeg &leg = legs[k];
         leg.LineID = route[2 * k + 1];
@@ -464,6 +496,7 @@ void EvaluateConnection(const ConnectionCandidate &Candidate)
             return;
         deps[k] = decodedColumn(trips, departureColumn, *depCells);
         arrs[k] = decodedColumn(trips, arrivalColumn, *arrCells);
+        ordered[k] = departuresInOrder(trips, departureColumn, deps[k]);
         if (timeRanOut())
             return;
     }
@@ -478,6 +511,7 @@ void EvaluateConnection(const ConnectionCandidate &Candidate)
         // A lower bound of the travel still needed from this leg's start to the destination.
         leg.CutEstimate = cutLegsByEstimate ? travel(legs[k].FromStationID, destination) : NoTravelTime;
         leg.MinArrival = k == 0 ? qt : qt + travel(route.first(), legs[k].FromStationID);
+        leg.Ordered = ordered[k];
         pairs[k] = CollectTripPairs(deps[k], arrs[k], leg, last);
         if (timeRanOut())
             return;

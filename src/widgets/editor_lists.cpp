@@ -1,13 +1,14 @@
 #include "widgets/editor_lists.h"
 
+#include "platform/name_order.h"
+
 #include <QListWidget>
 
 #include <algorithm>
 
 void FillSortedNames(QListWidget *list, QStringList names)
 {
-    std::stable_sort(names.begin(), names.end(),
-                     [](const QString &a, const QString &b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
+    std::stable_sort(names.begin(), names.end(), NameLess);
     list->clear();
     list->addItems(names);
 }
@@ -19,7 +20,7 @@ int AddSortedName(QListWidget *list, const QString &name)
     int hi = list->count();
     while (lo < hi) {
         const int mid = (lo + hi) / 2;
-        if (QString::compare(list->item(mid)->text(), name, Qt::CaseInsensitive) <= 0)
+        if (CompareNames(list->item(mid)->text(), name) <= 0)
             lo = mid + 1;
         else
             hi = mid;

@@ -8,8 +8,8 @@
 class QListWidget;
 class QWidget;
 
-// The sorted name lists of the editors sort and look names up without regard to letter case,
-// as the users expect of a list of station or line names.
+// The sorted name lists of the editors sort in the one order of names (CompareNames) and look
+// names up without regard to letter case, as the users expect of a list of station or line names.
 
 // Replaces the list's entries by the names, sorted.
 void FillSortedNames(QListWidget *list, QStringList names);

@@ -1,5 +1,6 @@
 #include "query/query_p.h"
 #include "query_project.h"
+#include "query/closure_reference.h"
 
 #include <random>
 
@@ -123,39 +124,12 @@ TEST_F(QueryTables, LineIndex)
     EXPECT_EQ(linesAt(2), (QList<int>{l1, l3}));
 }
 
-// The closure as the plain pass loop writes it: a, c, b with b innermost.
-int plainClosure(int n, std::vector<int> &t, std::vector<int> &m)
-{
-    int passes = 0;
-    bool changed = true;
-    while (changed) {
-        changed = false;
-        ++passes;
-        for (int a = 1; a < n; ++a)
-            for (int c = 1; c < n; ++c)
-                for (int b = 1; b < n; ++b) {
-                    if (a == b || b == c || a == c)
-                        continue;
-                    const int s = t[a * n + b] + t[b * n + c];
-                    if (t[a * n + c] > s) {
-                        t[a * n + c] = s;
-                        changed = true;
-                    }
-                    if (m[a * n + b] != 255 && m[b * n + c] != 255) {
-                        const int x = std::min(m[a * n + b] + m[b * n + c] + 1, 254);
-                        if (m[a * n + c] == 255 || x < m[a * n + c])
-                            m[a * n + c] = x;
-                    }
-                }
-    }
-    return passes;
-}
-
 TEST(QueryClosure, EqualsThePlainPassLoopOnRandomNetworks)
 {
     std::mt19937 random(4711);
-    for (int round = 0; round < 30; ++round) {
-        const int n = 2 + int(random() % 40);
+    for (int round = 0; round < 40; ++round) {
+        // Mostly small tables, where every corner case shows, and now and then up to 300 stations.
+        const int n = round % 8 == 7 ? 100 + int(random() % 201) : 2 + int(random() % 40);
         std::vector<int> t(std::size_t(n * n), 9999), m(std::size_t(n * n), 255);
         const int edges = int(random() % (3 * n));
         for (int e = 0; e < edges; ++e) {
@@ -171,12 +145,142 @@ TEST(QueryClosure, EqualsThePlainPassLoopOnRandomNetworks)
             t[i * n + i] = random() % 8 ? 0 : int(random() % 5);
         std::vector<std::int16_t> fast(t.begin(), t.end());
         std::vector<std::uint8_t> fastM(m.begin(), m.end());
-        const int plainPasses = plainClosure(n, t, m);
+        const int plainPasses = closure_reference::plainClosure(n, t, m);
         const int fastPasses = CloseTravelTables(n, fast, fastM);
         ASSERT_EQ(plainPasses, fastPasses) << "round " << round;
         ASSERT_EQ(std::vector<int>(fast.begin(), fast.end()), t) << "round " << round;
         ASSERT_EQ(std::vector<int>(fastM.begin(), fastM.end()), m) << "round " << round;
     }
+}
+
+// The chain as it reads: every station with every later one at the running sum, a 9999 segment
+// adding nothing and giving the station after it no entry, sums stopping at 9999.
+void plainChain(int n, const QVector<int> &p, std::vector<int> &t, std::vector<int> &m)
+{
+    for (int i = 0; i + 2 < p.size(); i += 2) {
+        const int from = p[i];
+        long long sum = 0;
+        int minutes = 9999;
+        for (int k = i + 1; k < p.size(); ++k) {
+            if (k % 2 == 1) {
+                minutes = p[k] < 0 || p[k] > 9999 ? 9999 : p[k];
+                continue;
+            }
+            const int to = p[k];
+            if (minutes != 9999)
+                sum += minutes;
+            if (from < 1 || from >= n || to < 1 || to >= n || minutes == 9999 || from == to)
+                continue;
+            if (t[std::size_t(from * n + to)] > sum) {
+                t[std::size_t(from * n + to)] = int(sum);
+                m[std::size_t(from * n + to)] = 0;
+            }
+        }
+    }
+}
+
+TEST(QueryChains, LongChainsWithRepeatsReadAsEveryPairWould)
+{
+    std::mt19937 random(815);
+    for (int round = 0; round < 20; ++round) {
+        const int n = 3 + int(random() % 30);
+        QVector<int> p;
+        const int stops = 2 + int(random() % 400);
+        for (int k = 0; k < stops; ++k) {
+            if (k > 0) {
+                const int r = int(random() % 20);
+                p << (r == 0 ? 9999 : r == 1 ? -4 : r == 2 ? 4000 : r);
+            }
+            p << (random() % 25 ? 1 + int(random() % unsigned(n - 1)) : n + 5);
+        }
+        if (round % 2)
+            p << 7; // minutes with no station after them
+        std::vector<int> t(std::size_t(n * n), 9999), m(std::size_t(n * n), 255);
+        for (int i = 0; i < n * n; i += 7)
+            t[std::size_t(i)] = 40; // values from an earlier section
+        TravelMinutes.resize(n, NoTravelTime);
+        MinTransfers.resize(n, NoTransfers);
+        std::copy(t.begin(), t.end(), TravelMinutes.cells().begin());
+        query::applyDistanceChain(p);
+        plainChain(n, p, t, m);
+        ASSERT_EQ(std::vector<int>(TravelMinutes.cells().begin(), TravelMinutes.cells().end()), t) << round;
+        ASSERT_EQ(std::vector<int>(MinTransfers.cells().begin(), MinTransfers.cells().end()), m) << round;
+    }
+
+    // A chain whose sum would pass the largest integer: it stops at "no travel time".
+    QVector<int> p;
+    for (int k = 0; k < 300000; ++k)
+        p << 1 + k % 3 << 9998;
+    p << 1;
+    TravelMinutes.resize(4, NoTravelTime);
+    MinTransfers.resize(4, NoTransfers);
+    query::applyDistanceChain(p);
+    EXPECT_EQ(TravelMinutes[1][2], 9998);
+    EXPECT_EQ(TravelMinutes[2][3], 9998);
+    EXPECT_EQ(TravelMinutes[3][1], 9998);
+    EXPECT_EQ(TravelMinutes[2][1], 9999); // two segments already sum past it
+    EXPECT_EQ(MinTransfers[2][1], 255);
+    for (std::int16_t v : TravelMinutes.cells())
+        EXPECT_GE(v, 0);
+}
+
+// IDs that no table can be sized for leave their stations and lines out, with one message per
+// file, and the showing goes on with the rest.
+TEST_F(QueryTables, IdsBeyondTheBoundAreLeftOut)
+{
+    stations(10);
+    appendRows(m_module.cdsStations, {"ID", "Station"}, {{20000, "Far"}, {2147483647, "Farthest"}});
+    const int line = addLine("L1", {"S1", "S2", "Far"});
+    addLine("L2", {"S2", "S3"});
+    appendRows(m_module.cdsLines, {"ID", "Line"}, {{2147483647, "Wild"}});
+    appendRows(m_module.cdsLineStations, {"LineID", "LineStationNumber", "StationID"},
+               {{2147483647, 1, 1}, {2147483647, 2, 3}});
+    appendRows(m_module.cdsLineConnections, {"ID", "LineID", "DayGroupID", "Direction"}, {{1, line, 1, 1}});
+    writeIni("[1]\r\ndistance1=1,3,2,4,20000,5,2147483647\r\nnewcross=20000,2147483647\r\n");
+    openQueryShowing();
+    EXPECT_EQ(TravelMinutes.size(), 11);
+    EXPECT_EQ(StationSlot.size(), 11);
+    EXPECT_EQ(LineSlot.size(), 3);
+    EXPECT_EQ(tm(1, 2), 3);
+    EXPECT_EQ(m_dialogs.messages,
+              (QStringList{"Stations with an ID above 16384 in file stations.ptf are left out of the timetable "
+                           "information",
+                           "Lines with an ID above 16384 in file lines.ptf are left out of the timetable information"}));
+    EXPECT_EQ(servedStationNames(), (QStringList{"S1", "S2", "S3"}));
+    EXPECT_EQ(runConnectionQuery("S1", "Far", "Mo-Fr", 480).count("Arrival in"), 0);
+}
+
+// A line network of 1,000 stations as a city has them, and counts of changes near the byte's
+// limit, where the count stops at 254.
+TEST(QueryClosure, EqualsThePlainPassLoopOnALargeNetworkAndLongChains)
+{
+    closure_reference::Network net = closure_reference::generateNetwork(1000, 99);
+    std::vector<std::int16_t> fast(net.minutes.begin(), net.minutes.end());
+    std::vector<std::uint8_t> fastM(net.transfers.begin(), net.transfers.end());
+    int progressCalls = 0;
+    const int fastPasses =
+        CloseTravelTables(net.n, fast, fastM, [&](int, int row, int rows) { progressCalls += row >= 1 && row <= rows; });
+    const int plainPasses = closure_reference::plainClosure(net.n, net.minutes, net.transfers);
+    EXPECT_EQ(plainPasses, fastPasses);
+    EXPECT_TRUE(std::equal(fast.begin(), fast.end(), net.minutes.begin()));
+    EXPECT_TRUE(std::equal(fastM.begin(), fastM.end(), net.transfers.begin()));
+    EXPECT_GT(progressCalls, 0);
+
+    // A ring of stations, each ride one change count from the next: counts pass 254.
+    const int n = 301;
+    std::vector<int> t(std::size_t(n * n), 9999), m(std::size_t(n * n), 255);
+    for (int i = 1; i < n; ++i) {
+        const int next = i % (n - 1) + 1;
+        t[std::size_t(i * n + next)] = 30;
+        m[std::size_t(i * n + next)] = i % 3 ? 0 : 120;
+        t[std::size_t(i * n + i)] = 0;
+    }
+    std::vector<std::int16_t> ringFast(t.begin(), t.end());
+    std::vector<std::uint8_t> ringFastM(m.begin(), m.end());
+    EXPECT_EQ(closure_reference::plainClosure(n, t, m), CloseTravelTables(n, ringFast, ringFastM));
+    EXPECT_EQ(std::vector<int>(ringFast.begin(), ringFast.end()), t);
+    EXPECT_EQ(std::vector<int>(ringFastM.begin(), ringFastM.end()), m);
+    EXPECT_EQ(m[std::size_t(1 * n + 300)], 254);
 }
 
 TEST_F(QueryTables, TablesAreKeptWhileStationsAndFileAreUnchanged)

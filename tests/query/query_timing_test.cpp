@@ -64,6 +64,39 @@ TEST(QueryTripPairs, WindowIntervalBlocksAndCuts)
     EXPECT_EQ(pairsText(CollectTripPairs({9999, 490, 495}, {500, 9999, 505}, window(480), last)), "(495,505)");
 }
 
+// A timetable ordered by its trips' first times can pass a later stop out of order: a row past
+// the window is passed over there, and every trip inside the window still counts.
+TEST(QueryTripPairs, RowsOutOfOrderAtAStop)
+{
+    const QVector<int> dep{500, 600, 520, 540};
+    const QVector<int> arr{530, 630, 550, 560};
+    EXPECT_FALSE(DeparturesInOrder(dep));
+    EXPECT_TRUE(DeparturesInOrder({470, -10, 9999, 500, 500, 600}));
+    LegWindow w = window(480, 100);
+    w.Ordered = false;
+    LastTrip last;
+    EXPECT_EQ(pairsText(CollectTripPairs(dep, arr, w, last)), "(500,530) (520,550) (540,560)");
+    // In order, the first row past the window still ends the leg, as it always did.
+    w.Ordered = true;
+    last = LastTrip();
+    EXPECT_EQ(pairsText(CollectTripPairs(dep, arr, w, last)), "(500,530)");
+
+    // A passed-over row is the last trip for the block after it: the block starts from it, not
+    // from an earlier trip, so it generates nothing inside the window.
+    w.Ordered = false;
+    last = LastTrip();
+    EXPECT_EQ(pairsText(CollectTripPairs({500, 600, -10, 620, 520}, {530, 630, -10, 650, 550}, w, last)),
+              "(500,530) (520,550)");
+
+    // A leg that is not the last passes over the rows that its cut would end it at.
+    w = window(480, 100);
+    w.LastLeg = false;
+    w.CutEstimate = 30;
+    w.Ordered = false;
+    last = LastTrip();
+    EXPECT_EQ(pairsText(CollectTripPairs({500, 560, 540}, {510, 570, 550}, w, last)), "(500,510) (540,550)");
+}
+
 // An interval block with no explicit trip before it in the same leg generates nothing: neither
 // from 0 nor from the previous leg's last trip.
 TEST(QueryTripPairs, IntervalBlockWithoutATripBeforeIt)
@@ -231,11 +264,37 @@ TEST_F(QueryResultList, TimeLimitCutsTheCombinations)
     EXPECT_GE(ResultList.size(), 1);
     EXPECT_LT(ResultList.size(), 1000);
 
+    // Reaching the limit is not passing it: at exactly 60 seconds the search would go on, and so
+    // do the combinations.
+    setQueryClock([t0] { return ResultList.isEmpty() ? t0 : t0.addSecs(60); });
+    ResultList.clear();
+    ArrivalBound = 720;
+    EXPECT_TRUE(CombineLegPairs(legs, pairs, 480, 2));
+    EXPECT_EQ(ResultList.size(), 1000);
+
     setQueryClock({});
     SearchStart = queryNow();
     ResultList.clear();
     EXPECT_TRUE(CombineLegPairs(legs, pairs, 480, 2));
     EXPECT_EQ(ResultList.size(), 1000);
+}
+
+// The trips of a line ordered by their first stop reach a later stop out of order; a late trip
+// listed before earlier ones at that stop hides none of them.
+TEST_F(QueryProject, TripsOutOfOrderAtAStopAreAllTimed)
+{
+    addStations({"P", "A", "B"});
+    const int line = addLine("L", {"P", "A", "B"});
+    addTimetable(line, 1, 1, {"P", "A", "B"},
+                 {{360, 475, 510}, {370, 1110, 1140}, {380, 437, 460}, {390, 451, 470}, {400, 1070, 1079}});
+    openQueryShowing();
+    stopClock();
+    MaxTransfers = 0;
+    EXPECT_EQ(query("A", "B", 360), "Suchzeit: 00:00:00\nConnections::\n"
+                                    "\nArrival in 100 minutes\nL: A to B, departure: 07:17 arrival: 07:40\n"
+                                    "\nArrival in 110 minutes\nL: A to B, departure: 07:31 arrival: 07:50\n"
+                                    "\nArrival in 150 minutes\nL: A to B, departure: 07:55 arrival: 08:30\n"
+                                    "\nArrival in 719 minutes\nL: A to B, departure: 17:50 arrival: 17:59");
 }
 
 } // namespace

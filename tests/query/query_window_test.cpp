@@ -2,6 +2,7 @@
 
 #include "app/app_environment.h"
 #include "app/edit_timetable_model.h"
+#include "data/main_globals.h"
 #include "query_project.h"
 
 #include <QComboBox>
@@ -190,6 +191,40 @@ TEST_F(QueryWindow, StationListsOfSmallProjects)
         EXPECT_EQ(start->currentText(), "Alone");
         EXPECT_EQ(target->currentText(), "Alone");
     });
+}
+
+// The start and target lists sort as the editors' lists do, not by character code.
+TEST_F(QueryWindow, StationListsInNameOrder)
+{
+    addStations({"E", "b", "Zentrum", "Übersicht", "a", "C"});
+    addLine("L", {"E", "b", "Zentrum", "Übersicht", "a", "C"});
+    whileShown([&] {
+        EXPECT_EQ(items(control<QComboBox>("cbStartStation")),
+                  (QStringList{"a", "b", "C", "E", "Übersicht", "Zentrum"}));
+        EXPECT_EQ(items(control<QComboBox>("cbZielStation")),
+                  (QStringList{"a", "b", "C", "E", "Übersicht", "Zentrum"}));
+    });
+}
+
+// The result text stays while the same project is shown again, and goes with its project.
+TEST_F(QueryWindow, ResultTextBelongsToItsProject)
+{
+    addStations({"A", "B"});
+    const int line = addLine("L", {"A", "B"});
+    addTimetable(line, 1, 1, {"A", "B"}, regularTrips(2, 480, 10, 3, 5));
+    stopClock();
+    ProjectFileName = path(QStringLiteral("first.ppr"));
+    auto *text = control<QPlainTextEdit>("mZeiten");
+    whileShown([&] {
+        control<QTimeEdit>("dtpStartTime")->setTime(QTime(8, 0));
+        control<QPushButton>("btStartQuery")->click();
+    });
+    const QString found = text->toPlainText();
+    EXPECT_TRUE(found.contains("L: A to B")) << found.toStdString();
+    whileShown([&] { EXPECT_EQ(text->toPlainText(), found); });
+    ProjectFileName = path(QStringLiteral("second.ppr"));
+    whileShown([&] { EXPECT_EQ(text->toPlainText(), QString()); });
+    ProjectFileName.clear();
 }
 
 TEST(QueryTimes, MinutesPastMidnight)
