@@ -43,10 +43,11 @@ TEST_F(DbFuncTest, MasterLoadsReportTheirMissingFiles)
     EXPECT_EQ(dumpRows(ns, {"StationID"}), "7 | 9");
     EXPECT_FALSE(ns.active());
 
-    // A file that is there but too short is reported with the same words.
+    // A file that is there but too short is told as damaged, then with the same words.
     ASSERT_TRUE(ansi::writeLines(path("newstations.ptf"), {"x"}));
     LoadNewStations();
-    EXPECT_EQ(m_dialogs.messages, QStringList{"File (newstations.ptf) (new stations) not found"});
+    EXPECT_EQ(m_dialogs.messages, (QStringList{"Error by load PTF-File: " + path("newstations.ptf"),
+                                               "File (newstations.ptf) (new stations) not found"}));
 }
 
 TEST_F(DbFuncTest, SaveStationsDropsEmptyNamesAndWritesInIDOrder)
