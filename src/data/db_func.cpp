@@ -19,8 +19,10 @@ using namespace dbfunc;
 
 namespace {
 
+// An empty table holds what a missing file holds: nothing of it is lost by writing it.
 void createEmpty(Table &table, bool leaveOpen)
 {
+    table.setDamagedFile(QString());
     guarded(table, [&] {
         table.close();
         table.createDataSet();
@@ -45,12 +47,22 @@ void loadMaster(Table &table, const QString &file, const QString &message, const
         dialogs().showMessage(message.arg(argument));
 }
 
+// A refused write of a damaged file has named the file already: a second message naming it
+// would only repeat it.
+void reportFailedSave(const Table &table, const QString &path, const QString &message)
+{
+    if (!TableFileDamaged(table, path))
+        dialogs().showMessage(message);
+}
+
 // Rows whose name is empty are dropped before the stations or lines are written; a failure
 // while dropping them must not stop the save.
 bool saveWithoutEmptyNames(Table &table, const QString &nameField, const QString &file)
 {
     // The file holds every row, whatever filter an editor left on.
     Unfiltered all(table);
+    std::optional<RowsBackup> before;
+    guarded(table, [&] { before.emplace(table); });
     guarded(table, [&] {
         table.setIndexName(QStringLiteral("idxID"));
         table.open();
@@ -62,7 +74,11 @@ bool saveWithoutEmptyNames(Table &table, const QString &nameField, const QString
                 table.next();
         }
     });
-    return saveFile(projectFile(file), table);
+    const bool saved = saveFile(projectFile(file), table);
+    // The dropped rows stay in memory while the file still holds them.
+    if (!saved && before)
+        guarded(table, [&] { before->restore(); });
+    return saved;
 }
 
 // The per-plan and line-label tables are written closed and used open.
@@ -337,13 +353,18 @@ void FillProjectHeader(Table &Project)
     Project.post();
 }
 
+bool ProjectFileDamaged(const Table &table, const QString &file)
+{
+    return TableFileDamaged(table, projectFile(file));
+}
+
 bool SaveProjectFile()
 {
     Table &t = dm1->cdsProject;
     guarded(t, [&] { FillProjectHeader(t); });
     const bool ok = saveFile(ProjectFileName, t);
     if (!ok)
-        dialogs().showMessage(QStringLiteral("Error saving the project file %1").arg(ProjectFileName));
+        reportFailedSave(t, ProjectFileName, QStringLiteral("Error saving the project file %1").arg(ProjectFileName));
     return ok;
 }
 
@@ -352,15 +373,20 @@ void LoadPrefs(const QString &Path)
     // A preferences file without a ProjectName column takes the project file's name.
     const QStringList defaults = {QStringLiteral("ProjectName=") + fileNamePart(ProjectFileName)};
     Table &t = dm1->cdsPrefs;
-    if (!guarded(t, false, [&] { return ImportPtfFile(Path, t, &defaults, false); }))
+    if (!guarded(t, false, [&] { return ImportPtfFile(Path, t, &defaults, false); })) {
+        // The reader says nothing of a file that is there but damaged; the user is told which.
+        if (!t.damagedFile().isEmpty())
+            dialogs().showMessage(QStringLiteral("Error by load PTF-File: ") + Path);
         dialogs().showMessage(QStringLiteral("Preferences file (%1) not found").arg(QStringLiteral("prefs.ptf")));
+    }
 }
 
 bool SavePrefs()
 {
     const bool ok = saveFile(projectFile(QStringLiteral("prefs.ptf")), dm1->cdsPrefs);
     if (!ok)
-        dialogs().showMessage(QStringLiteral("Error saving the preferences file %1").arg(QStringLiteral("prefs.ptf")));
+        reportFailedSave(dm1->cdsPrefs, projectFile(QStringLiteral("prefs.ptf")),
+                         QStringLiteral("Error saving the preferences file %1").arg(QStringLiteral("prefs.ptf")));
     return ok;
 }
 
@@ -384,7 +410,7 @@ bool SaveDayGroups()
     const QString path = projectFile(QStringLiteral("daygroups.ptf"));
     const bool ok = saveFile(path, dm1->cdsDayGroups);
     if (!ok)
-        dialogs().showMessage(QStringLiteral("Error saving the daygroup-file %1").arg(path));
+        reportFailedSave(dm1->cdsDayGroups, path, QStringLiteral("Error saving the daygroup-file %1").arg(path));
     return ok;
 }
 
@@ -403,7 +429,8 @@ bool SaveLineConnections()
     const QString path = projectFile(QStringLiteral("line_connections.ptf"));
     const bool ok = saveFile(path, dm1->cdsLineConnections);
     if (!ok)
-        dialogs().showMessage(QStringLiteral("Error saving the lineconnections, file %1").arg(path));
+        reportFailedSave(dm1->cdsLineConnections, path,
+                         QStringLiteral("Error saving the lineconnections, file %1").arg(path));
     return ok;
 }
 

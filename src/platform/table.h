@@ -173,6 +173,13 @@ public:
     // All rows, whatever the filter.
     int rowCount() const { return m_rowCount; }
 
+    // The file this table was last to be loaded from when that file exists but could not be
+    // read (cut short, malformed); empty when the table holds what its file holds. The table
+    // is empty then, and the table-file writer refuses to write it over that file, which would
+    // lose the rows it could not read. An empty name clears the mark.
+    void setDamagedFile(const QString &fileName) { m_damagedFile = fileName; }
+    const QString &damagedFile() const { return m_damagedFile; }
+
 private:
     friend class Field;
     struct Link {
@@ -323,6 +330,30 @@ private:
     Row *m_buffer = nullptr;
     Row *m_beforeAppend = nullptr;
     quint64 m_nextSeq = 1;
+    QString m_damagedFile;
+};
+
+// The rows of a table as they stood before a change, put back when the change could not be
+// written: a change whose file kept its old bytes must not stay in memory, where the next
+// save of the table would write it after all, and the editors' lists would no longer agree
+// with the table. The rows come back in their natural order; the active index, the filter
+// and the open state stay as they are.
+class RowsBackup
+{
+public:
+    explicit RowsBackup(Table &table);
+    void restore();
+    // Puts the rows back unless saved; gives saved.
+    bool keepIf(bool saved)
+    {
+        if (!saved)
+            restore();
+        return saved;
+    }
+
+private:
+    Table &m_table;
+    std::vector<QVariantList> m_rows;
 };
 
 // Walks of whole tables ask these for every cell.

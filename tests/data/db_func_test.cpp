@@ -2,10 +2,16 @@
 
 #include "support/project_folder.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <functional>
 #include <limits>
+#include <ostream>
+#include <vector>
 
 namespace {
 
@@ -43,10 +49,11 @@ TEST_F(DbFuncTest, MasterLoadsReportTheirMissingFiles)
     EXPECT_EQ(dumpRows(ns, {"StationID"}), "7 | 9");
     EXPECT_FALSE(ns.active());
 
-    // A file that is there but too short is reported with the same words.
+    // A file that is there but too short is told as damaged, then with the same words.
     ASSERT_TRUE(ansi::writeLines(path("newstations.ptf"), {"x"}));
     LoadNewStations();
-    EXPECT_EQ(m_dialogs.messages, QStringList{"File (newstations.ptf) (new stations) not found"});
+    EXPECT_EQ(m_dialogs.messages, (QStringList{"Error by load PTF-File: " + path("newstations.ptf"),
+                                               "File (newstations.ptf) (new stations) not found"}));
 }
 
 TEST_F(DbFuncTest, SaveStationsDropsEmptyNamesAndWritesInIDOrder)
@@ -314,9 +321,9 @@ TEST_F(DbFuncTest, FailedWritesAreReported)
     ProjectDir = path("gone");
     ProjectFileName = ProjectDir + "/x.ppr";
 
-    // The row stays in memory; the caller learns of the failure from -1.
+    // The caller learns of the failure from -1; the row is taken back.
     EXPECT_EQ(AddStation("A"), -1);
-    EXPECT_EQ(GetStationIDByName("A"), 1);
+    EXPECT_EQ(GetStationIDByName("A"), -1);
     EXPECT_EQ(AddLineConnection(1, 1, 1), -1);
     EXPECT_FALSE(RenameStation("A", "B"));
     EXPECT_FALSE(SetLineGraphicColor(1, 0, 0, 0));
@@ -422,3 +429,184 @@ TEST_F(DbFuncTest, TheNextIDNeverOverflows)
 }
 
 } // namespace
+
+namespace {
+
+// A folder where the table file is to be written: every write of it fails.
+void blockFile(const QString &file)
+{
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(QDir().mkdir(file));
+}
+
+void unblockFile(const QString &file)
+{
+    ASSERT_TRUE(QDir(file).removeRecursively());
+}
+
+} // namespace
+
+// A change the file did not take is taken back in memory: the next save writes only what
+// was asked then, and a name that failed can be added again.
+TEST_F(DbFuncTest, FailedAddsRenamesAndRowChangesAreTakenBack)
+{
+    for (const char *name : {"A", "B", "C"})
+        ASSERT_GT(AddStation(name), 0);
+    blockFile(path("stations.ptf"));
+    EXPECT_EQ(AddStation("X"), -1);
+    EXPECT_FALSE(RenameStation("A", "A2"));
+    EXPECT_EQ(GetStationIDByName("X"), -1);
+    EXPECT_EQ(GetStationIDByName("A2"), -1);
+    EXPECT_EQ(GetStationIDByName("A"), 1);
+    unblockFile(path("stations.ptf"));
+    EXPECT_EQ(AddStation("Y"), 4);
+    EXPECT_EQ(dumpRows(m_module.cdsStations, {"ID", "Station"}), "1,A | 2,B | 3,C | 4,Y");
+    EXPECT_EQ(lines("stations.ptf").mid(3, 4),
+              QStringList({R"(1,"A",)", R"(2,"B",)", R"(3,"C",)", R"(4,"Y",)"}));
+    EXPECT_EQ(AddStation("X"), 5);
+
+    ASSERT_EQ(AddLine("1"), 1);
+    blockFile(path("lines.ptf"));
+    EXPECT_EQ(AddLine("2"), -1);
+    EXPECT_FALSE(RenameLine("1", "1a"));
+    unblockFile(path("lines.ptf"));
+    EXPECT_EQ(AddLine("2"), 2); // the ID of the failed add was not used up
+    EXPECT_EQ(GetLineIDByName("1"), 1);
+
+    ASSERT_TRUE(SetLineStations(1, {"A", "B"}));
+    const QByteArray lineStations = bytes("line_stations.ptf");
+    blockFile(path("line_stations.ptf"));
+    EXPECT_FALSE(SetLineStations(1, {"C"}));
+    EXPECT_FALSE(SetLineStations(2, {"A"}));
+    EXPECT_EQ(dumpRows(m_module.cdsLineStations, {"LineID", "LineStationNumber", "StationID"}), "1,1,1 | 1,2,2");
+    unblockFile(path("line_stations.ptf"));
+    ASSERT_TRUE(SaveLineStations());
+    EXPECT_EQ(bytes("line_stations.ptf"), lineStations);
+
+    ASSERT_TRUE(SetLineGraphicColor(1, 1, 2, 3));
+    blockFile(path("line_graphic.ptf"));
+    EXPECT_FALSE(SetLineGraphicColor(1, 9, 9, 9));
+    EXPECT_FALSE(SetLineGraphicColor(2, 9, 9, 9));
+    EXPECT_EQ(dumpRows(m_module.cdsLineGraphic, {"LineID", "ColorRed", "ColorGreen", "ColorBlue"}), "1,1,2,3");
+    unblockFile(path("line_graphic.ptf"));
+
+    ASSERT_TRUE(AddNewStation(1));
+    blockFile(path("newstations.ptf"));
+    EXPECT_FALSE(AddNewStation(2));
+    EXPECT_FALSE(ClearNewStations());
+    EXPECT_EQ(dumpRows(m_module.cdsNewStations, {"StationID"}), "1");
+    unblockFile(path("newstations.ptf"));
+
+    ASSERT_EQ(AddLineConnection(1, 1, 1), 1);
+    blockFile(path("line_connections.ptf"));
+    EXPECT_EQ(AddLineConnection(1, 1, 2), -1);
+    unblockFile(path("line_connections.ptf"));
+    EXPECT_EQ(AddLineConnection(1, 1, 2), 2);
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
+}
+
+// A master table whose file was there but damaged takes no add: the rows it could not read
+// keep their IDs for themselves, and the file keeps its bytes.
+TEST_F(DbFuncTest, AnAddToATableThatFailedToLoadIsRefused)
+{
+    for (const char *name : {"A", "B", "C"})
+        ASSERT_GT(AddStation(name), 0);
+    QByteArray cut = bytes("stations.ptf");
+    cut.chop(6); // the closing line "2);" and the line end before it
+    writeFileBytes(path("stations.ptf"), cut);
+    LoadStations();
+    EXPECT_EQ(m_dialogs.messages, QStringList({"Error by load PTF-File: " + path("stations.ptf"),
+                                               "Station-File stations.ptf not found"}));
+    m_dialogs.messages.clear();
+    EXPECT_EQ(AddStation("D"), -1);
+    EXPECT_EQ(bytes("stations.ptf"), cut);
+    EXPECT_EQ(m_module.cdsStations.rowCount(), 0);
+    EXPECT_EQ(m_dialogs.messages,
+              QStringList{"The file " + path("stations.ptf") + " is damaged and was left unchanged."});
+}
+
+namespace {
+
+// One master table file and the saves that write it.
+struct DamagedFileCase {
+    const char *file;
+    std::vector<std::function<bool()>> saves;
+};
+
+void PrintTo(const DamagedFileCase &c, std::ostream *os)
+{
+    *os << c.file;
+}
+
+class DamagedMasterFile : public ProjectFolder, public ::testing::WithParamInterface<DamagedFileCase>
+{
+};
+
+} // namespace
+
+// A project with one master file cut short (its table then holds no row, so there is nothing
+// to rename): every save that writes that file leaves its bytes
+// as they were, says once which file is damaged, and reports a failure.
+TEST_P(DamagedMasterFile, IsNeverWrittenOver)
+{
+    writePtf(path("daygroups.ptf"), {"ID", "Group", "Days", "Text"}, {R"(1,"Mo-Fr","1111100","Werktags")"});
+    writePtf(path("intervals.ptf"), {"ID", "Interval"}, {"1,10,"});
+    LoadDayGroups(path("daygroups.ptf"));
+    LoadIntervals();
+    for (const char *name : {"A", "B", "C"})
+        ASSERT_GT(AddStation(name), 0);
+    ASSERT_GT(AddLine("1"), 0);
+    ASSERT_TRUE(SetLineStations(1, {"A", "B", "C"}));
+    ASSERT_GT(AddLineConnection(1, 1, 1), 0);
+    ASSERT_TRUE(SetLineGraphicColor(1, 1, 2, 3));
+    ASSERT_TRUE(AddNewStation(2));
+
+    const QString file = path(GetParam().file);
+    QByteArray cut = fileBytes(file);
+    ASSERT_FALSE(cut.isEmpty()) << GetParam().file;
+    cut.chop(cut.size() - cut.lastIndexOf("\r\n", cut.size() - 3)); // without its closing line
+    writeFileBytes(file, cut);
+
+    LoadStations();
+    LoadLines();
+    LoadNewStations();
+    LoadLineStations();
+    LoadLineConnections();
+    LoadIntervals();
+    LoadLineGraphic();
+    LoadDayGroups(path("daygroups.ptf"));
+    EXPECT_TRUE(m_dialogs.messages.value(0).startsWith("Error by load PTF-File: " + file))
+        << m_dialogs.messages.join('|').toStdString();
+
+    for (const auto &save : GetParam().saves) {
+        m_dialogs.messages.clear();
+        EXPECT_FALSE(save());
+        EXPECT_EQ(fileBytes(file), cut);
+        QStringList naming;
+        for (const QString &m : m_dialogs.messages)
+            if (m.contains(GetParam().file))
+                naming << m;
+        EXPECT_EQ(naming, QStringList{"The file " + file + " is damaged and was left unchanged."});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryMasterFile, DamagedMasterFile,
+    ::testing::Values(
+        DamagedFileCase{"stations.ptf", {[] { return AddStation("D") > 0; }, [] { return SaveStations(); }}},
+        DamagedFileCase{"lines.ptf", {[] { return AddLine("2") > 0; }, [] { return SaveLines(); }}},
+        DamagedFileCase{"newstations.ptf", {[] { return AddNewStation(3); }, [] { return ClearNewStations(); },
+                                            [] { return SaveNewStations(); }}},
+        DamagedFileCase{"line_stations.ptf", {[] { return SetLineStations(1, {"A"}); },
+                                              [] { return SaveLineStations(); }}},
+        DamagedFileCase{"line_connections.ptf", {[] { return AddLineConnection(1, 1, 2) > 0; },
+                                                 [] { return SaveLineConnections(); }}},
+        DamagedFileCase{"line_graphic.ptf", {[] { return SetLineGraphicColor(1, 9, 9, 9); },
+                                             [] { return SaveLineGraphic(); }}},
+        DamagedFileCase{"daygroups.ptf", {[] { return SaveDayGroups(); }}}),
+    [](const ::testing::TestParamInfo<DamagedFileCase> &info) {
+        std::string name = info.param.file;
+        name = name.substr(0, name.find('.'));
+        name.erase(std::remove(name.begin(), name.end(), '_'), name.end());
+        return name;
+    });
