@@ -192,9 +192,4 @@ TEST_F(QueryWindow, StationListsOfSmallProjects)
     });
 }
 
-TEST(QueryTimes, MinutesPastMidnight)
-{
-    EXPECT_EQ(MinutesToTime(1450), "00:10");
-}
-
 } // namespace
