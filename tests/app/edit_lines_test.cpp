@@ -1,6 +1,6 @@
 #include "app/edit_lines.h"
 
-#include "app/editor_test_support.h"
+#include "support/editor_test_support.h"
 #include "app/frame_color_choice.h"
 #include "data/db_func.h"
 

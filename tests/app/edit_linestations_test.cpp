@@ -4,7 +4,7 @@
 #include "app/edit_project.h"
 #include "app/edit_stations.h"
 
-#include "app/editor_test_support.h"
+#include "support/editor_test_support.h"
 #include "data/db_func.h"
 #include "widgets/editor_lists.h"
 

@@ -1,6 +1,6 @@
 #include "app/edit_project.h"
 
-#include "app/editor_test_support.h"
+#include "support/editor_test_support.h"
 #include "data/db_func.h"
 #include "data/prj_params.h"
 

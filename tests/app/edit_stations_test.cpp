@@ -1,6 +1,6 @@
 #include "app/edit_stations.h"
 
-#include "app/editor_test_support.h"
+#include "support/editor_test_support.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

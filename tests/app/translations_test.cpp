@@ -1,7 +1,7 @@
 #include "app/translations.h"
 
 #include "app/Main.h"
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 #include "app/edit_lines.h"
 #include "app/edit_linestations.h"
 #include "app/edit_project.h"

@@ -4,7 +4,7 @@
 
 #include "data/db_func.h"
 #include "data/db_linemap.h"
-#include "gui_environment.h"
+#include "support/gui_environment.h"
 #include "support/project_folder.h"
 
 #include <QDir>

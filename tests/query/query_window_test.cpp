@@ -1,6 +1,6 @@
 #include "app/query.h"
 
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 #include "app/edit_timetable_model.h"
 #include "query_project.h"
 
