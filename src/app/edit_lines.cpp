@@ -113,8 +113,7 @@ void TfmEditLines::setEditMode(bool editing)
 
 void TfmEditLines::btNewLineClick()
 {
-    lbLines->clearSelection();
-    lbLines->setCurrentRow(-1);
+    ClearListSelection(lbLines);
     ClearLineEdit();
     lbLineStations->clear();
     cbStandardColor->setChecked(true);
@@ -158,7 +157,7 @@ void TfmEditLines::btSaveClick()
         lineID = GetLineIDByName(oldName);
         if (name != oldName) {
             if (RenameLine(oldName, name)) {
-                delete lbLines->takeItem(selected);
+                RemoveListRow(lbLines, selected);
                 AddSortedName(lbLines, name);
             } else {
                 dialogs().showMessage(QStringLiteral("Error changing the line %1 in %2").arg(oldName, name));
@@ -219,7 +218,7 @@ void TfmEditLines::btLineDeleteClick()
             QStringLiteral("?")))
         return;
     if (DeleteLineByName(name))
-        delete lbLines->takeItem(row);
+        RemoveListRow(lbLines, row);
     else
         dialogs().showMessage(QStringLiteral("Error deleting the line %s").replace(QStringLiteral("%s"), name));
 }

@@ -95,8 +95,7 @@ void TfmEditStations::btNewStationClick()
     cbStationNewLine->setVisible(true);
     cbStationNewLineClear->setChecked(false);
     cbStationNewLineClear->setVisible(cbStationNewLine->isChecked());
-    lbStations->clearSelection();
-    lbStations->setCurrentRow(-1);
+    ClearListSelection(lbStations);
     ClearStationEdit();
     setEditMode(true);
     leStationName->setFocus();
@@ -129,7 +128,7 @@ void TfmEditStations::btSaveClick()
         const QString oldName = lbStations->item(selected)->text();
         if (oldName != name) {
             if (RenameStation(oldName, name)) {
-                delete lbStations->takeItem(selected);
+                RemoveListRow(lbStations, selected);
                 AddSortedName(lbStations, name);
             } else {
                 dialogs().showMessage(QStringLiteral("Error changing the station") + oldName + QStringLiteral(" in ") +
@@ -184,7 +183,7 @@ void TfmEditStations::btStationDeleteClick()
             QStringLiteral("Do you really want delete the station %s").replace(QStringLiteral("%s"), name)))
         return;
     if (DeleteStationByName(name))
-        delete lbStations->takeItem(row);
+        RemoveListRow(lbStations, row);
     else
         dialogs().showMessage(QStringLiteral("Error deleting the station: ") + name + QStringLiteral(" !"));
 }

@@ -283,7 +283,7 @@ QStringList specPieces(const QString &line)
     return pieces;
 }
 
-// Field type numbers of the old database layer.
+// The field type numbers that a structure file names its field types by.
 bool fieldTypeFromNumber(const QString &text, FieldType &type)
 {
     int n = 0;

@@ -5,13 +5,13 @@
 
 #include "linemap/linemap_state.h"
 
-// The widget-free steps of opening and closing the plan drawing editor. The window's FormCreate,
-// FormDestroy and FormShow call them and do the control work themselves.
+// The widget-free steps of opening and closing the plan drawing editor. The window calls them
+// when it is made, destroyed and shown, and does the control work itself.
 
-// FormCreate: a fresh state (default Prefs with its fonts and direction records, an empty
+// When the window is made: a fresh state (default Prefs with its fonts and direction records, an empty
 // BackgroundPicture, StationTextPrefs and picture); ShowRaster off, the four other show flags on.
 void LineMapFormCreate(TLineMapEditorState &State);
-// FormDestroy: frees what FormCreate made (the state returns to its empty form).
+// When the window goes: frees what LineMapFormCreate made (the state returns to its empty form).
 void LineMapFormDestroy(TLineMapEditorState &State);
 
 // Opening a plan: the mode flags off, LineMapID := GetLineMapIDByName(PlanName),
@@ -30,6 +30,6 @@ void LineMapLoadPlanFiles(const TLineMapEditorState &State);
 // unreadable one is reported with "Fehler beim laden der Datei: " and the path and the plan
 // opens on its background colour; another extension clears Prefs.BackgroundImage in memory.
 void LineMapLoadBackground(TLineMapEditorState &State);
-// What FormShow does without the window, in order: the style settings, the plan's files, the
+// What showing the window does without it, in order: the style settings, the plan's files, the
 // picture size and background, and the first redraw (the line list is the window's).
 void LineMapFormShow(TLineMapEditorState &State, const QString &PlanName);

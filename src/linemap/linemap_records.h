@@ -90,7 +90,7 @@ inline int DirectionClassOf(int Degree)
     }
 }
 
-// Rounding in plan drawing: Trunc(v + 0.5).
+// Rounding in plan drawing: half up, the integer part of v + 0.5.
 inline int Rnd(double v)
 {
     return static_cast<int>(std::trunc(v + 0.5));

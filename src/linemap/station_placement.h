@@ -9,7 +9,7 @@
 // stops along the course.
 
 // The section's length in pixels: |dy| for a vertical, |dx| for a horizontal section, else the
-// diagonal Trunc(Sqrt(2 |dx| |dy|) + 0.5). Computed in 64 bits, so huge coordinates give the
+// diagonal, the square root of 2 |dx| |dy| rounded half up. Computed in 64 bits, so huge coordinates give the
 // right length (held at INT_MAX).
 int SectionLength(const TLineSection &Section);
 // Fills every section's Length; the result is their sum (held at INT_MAX).

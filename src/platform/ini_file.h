@@ -27,7 +27,8 @@ public:
     // The first section and, in it, the first key of that name count. A key without a
     // value reads as the empty text, a missing one as the default.
     QString readString(const QString &section, const QString &key, const QString &defaultValue = QString()) const;
-    // As the old ini class: decimal, or hexadecimal after "0x"; anything else gives the default.
+    // Decimal, or hexadecimal after "0x", as files written on Windows hold them; anything else
+    // gives the default.
     int readInteger(const QString &section, const QString &key, int defaultValue) const;
     void writeString(const QString &section, const QString &key, const QString &value);
     // Removes the section with all its lines (every section of that name, should a

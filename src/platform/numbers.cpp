@@ -58,7 +58,8 @@ QString formatFloat(double value)
     char buf[40];
     const auto written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
     QString s = QString::fromLatin1(buf, written.ptr - buf).toUpper();
-    // The old program wrote exponents without a plus sign and without leading zeros.
+    // Files written on Windows carry exponents without a plus sign and without leading zeros
+    // ("1E-5", "1E20"); ours match them, so a file saved here reads the same there.
     const qsizetype e = s.indexOf(QLatin1Char('E'));
     if (e >= 0) {
         QString mantissa = s.left(e);

@@ -577,7 +577,7 @@ void Table::edit()
     checkActive();
     if (m_state == State::Edit || m_state == State::Insert)
         return;
-    if (!m_current) // an empty table edits a new row, as the dataset of old did
+    if (!m_current) // an empty table has no row to edit: the edit starts a new one
         return append();
     if (!m_buffer)
         m_buffer = newRow();

@@ -30,7 +30,7 @@
 //   goes on from there (rows between the old and the new place are skipped or met again);
 // - a row that a post puts outside the filter stays current until the cursor moves on;
 // - navigation, key search, locate and a change of index or filter first post a pending
-//   append or edit, as the old dataset did.
+//   append or edit, so no change is left half made when the cursor moves on.
 
 enum class FieldType { String, Smallint, Integer, AutoInc, Boolean, Float, Unknown };
 

@@ -118,7 +118,7 @@ TableCell Table::convert(int column, const QVariant &value, Purpose purpose) con
     if (!value.isValid())
         return TableCell();
     const FieldDef &f = m_fields[column];
-    // As in the old dataset, an empty text clears a field that is not a text field.
+    // An emptied edit field means "no value": an empty text clears a field that is not a text field.
     if (f.type != FieldType::String && value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty())
         return TableCell();
     switch (f.type) {

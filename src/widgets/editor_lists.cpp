@@ -49,6 +49,18 @@ QString SelectedListName(const QListWidget *list)
     return row < 0 ? QString() : list->item(row)->text();
 }
 
+void ClearListSelection(QListWidget *list)
+{
+    list->clearSelection();
+    list->setCurrentRow(-1);
+}
+
+void RemoveListRow(QListWidget *list, int row)
+{
+    delete list->takeItem(row);
+    ClearListSelection(list);
+}
+
 void SetListEditMode(bool editing, QListWidget *list, std::initializer_list<QWidget *> listButtons,
                      std::initializer_list<QWidget *> editParts, QWidget *close)
 {

@@ -21,6 +21,11 @@ int FindListName(const QListWidget *list, const QString &name);
 QString SelectedListName(const QListWidget *list);
 // The selected row, -1 when none.
 int SelectedListRow(const QListWidget *list);
+// Leaves no row selected or current.
+void ClearListSelection(QListWidget *list);
+// Removes the row and leaves no row selected: the list would otherwise make a neighbour
+// current, and the next Edit or Delete would act on an entry the user never chose.
+void RemoveListRow(QListWidget *list, int row);
 
 // Switches a list editor between browsing and editing: editing locks the list, hides its buttons
 // and Close (whose absence makes the window refuse to close) and shows the edit parts. The order

@@ -1,6 +1,6 @@
 #include "app/edit_lines.h"
 
-#include "app/editor_test_support.h"
+#include "support/editor_test_support.h"
 #include "app/frame_color_choice.h"
 #include "data/db_func.h"
 
@@ -202,4 +202,35 @@ TEST_F(LineEditor, DeleteAsksAndTakesTheLineWithItsColour)
     EXPECT_EQ(rows("lines.ptf"), QStringList());
     EXPECT_EQ(rows("line_graphic.ptf"), QStringList());
     EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();
+}
+
+TEST_F(LineEditor, RenameAndDeleteLeaveNoLineSelected)
+{
+    for (const QString name : {"Bus 1", "Bus 2", "Bus 3"}) {
+        press("btNewLine");
+        typeName(name);
+        press("btSave");
+    }
+    select("Bus 3");
+    press("btLineEdit");
+    typeName("Tram 3");
+    press("btSave");
+    EXPECT_EQ(listed(), QStringList({"Bus 1", "Bus 2", "Tram 3"}));
+    EXPECT_TRUE(list()->selectedItems().isEmpty());
+    EXPECT_EQ(list()->currentRow(), -1);
+    // With nothing chosen, Edit and Delete do nothing.
+    press("btLineEdit");
+    EXPECT_FALSE(editing());
+    press("btLineDelete");
+    EXPECT_TRUE(d.questions.isEmpty()) << d.questions.join('|').toStdString();
+
+    select("Bus 1");
+    d.answers.push_back(DialogService::Answer::Yes);
+    press("btLineDelete");
+    EXPECT_EQ(listed(), QStringList({"Bus 2", "Tram 3"}));
+    EXPECT_TRUE(list()->selectedItems().isEmpty());
+    EXPECT_EQ(list()->currentRow(), -1);
+    press("btLineDelete");
+    EXPECT_EQ(d.questions.size(), 1);
+    EXPECT_EQ(rows("lines.ptf"), QStringList({R"(2,"Bus 2",)", R"(3,"Tram 3",)"}));
 }

@@ -4,8 +4,9 @@
 #include "app/edit_project.h"
 #include "app/edit_stations.h"
 
-#include "app/editor_test_support.h"
+#include "support/editor_test_support.h"
 #include "data/db_func.h"
+#include "widgets/editor_lists.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -245,4 +246,37 @@ TEST_F(EditorProject, WindowsShowTheirEnglishTextsAndTheColourLabelsStayGerman)
     EXPECT_EQ(child<QLabel>(fmEditStations, "leStationNameLabel")->text(), "Name of station");
     EXPECT_EQ(child<QLabel>(fmEditProject, "lbGreen")->text(), QString::fromUtf8("grün:"));
     EXPECT_EQ(fmEditProject->windowTitle(), "Project Options");
+}
+
+TEST_F(LineStationsEditor, DeletingAStopSelectsTheOneTakingItsPlaceOrTheNewLast)
+{
+    edit("U1");
+    press("btSelectAllStations");
+    press("btStationToLine");
+    ASSERT_EQ(texts(stops()), QStringList({"Au", "Dorf", "Markt", "Zoo"}));
+    const auto selectedStops = [this] {
+        QStringList t;
+        for (const QListWidgetItem *item : stops()->selectedItems())
+            t << item->text();
+        return t;
+    };
+    stops()->setCurrentRow(1);
+    press("btDeleteStation");
+    EXPECT_EQ(selectedStops(), QStringList{"Markt"});
+    EXPECT_EQ(stops()->currentRow(), 1);
+    stops()->setCurrentRow(2);
+    press("btDeleteStation");
+    EXPECT_EQ(selectedStops(), QStringList{"Markt"});
+    press("btDeleteStation");
+    press("btDeleteStation");
+    EXPECT_EQ(stops()->count(), 0);
+    EXPECT_TRUE(selectedStops().isEmpty());
+
+    // The edited line stays the chosen one after Save and after Cancel.
+    press("btCancel");
+    EXPECT_EQ(SelectedListName(lines()), "U1");
+    edit("U1");
+    press("btStationToLine"); // the station list's selection stays
+    press("btSave");
+    EXPECT_EQ(SelectedListName(lines()), "U1");
 }

@@ -1,6 +1,6 @@
 #include "app/edit_project.h"
 
-#include "app/editor_test_support.h"
+#include "support/editor_test_support.h"
 #include "data/db_func.h"
 #include "data/prj_params.h"
 
@@ -190,4 +190,27 @@ TEST_F(ProjectEditor, DeletingEveryGroupSavesAnEmptyFileAndShortDaysReadAsNotRun
     w->show();
     EXPECT_EQ(child<QLineEdit>(w, "leMaxDriveMinutes")->text(), "720");
     EXPECT_FALSE(shown(w, "cbDayGroups"));
+}
+
+TEST_F(ProjectEditor, DeletingAGroupShowsTheOneTakingItsPlaceOrTheNewLast)
+{
+    w->show();
+    addGroup("So", "Sonntag", "0000001");
+    auto *groups = child<QComboBox>(w, "cbDayGroups");
+    groups->setCurrentIndex(1);
+    emit groups->activated(1);
+    d.answers.push_back(DialogService::Answer::Yes);
+    press("btDeleteDayGroup");
+    EXPECT_EQ(groups->currentIndex(), 1);
+    EXPECT_EQ(groups->currentText(), "So");
+    EXPECT_EQ(child<QLineEdit>(w, "leDayGroup")->text(), "So");
+    EXPECT_EQ(child<QLineEdit>(w, "leDayGroupText")->text(), "Sonntag");
+    EXPECT_EQ(days("lbDays"), "0000001");
+
+    d.answers.push_back(DialogService::Answer::Yes);
+    press("btDeleteDayGroup");
+    EXPECT_EQ(groups->currentIndex(), 0);
+    EXPECT_EQ(child<QLineEdit>(w, "leDayGroup")->text(), "Mo-Fr");
+    EXPECT_EQ(days("lbDays"), "1111100");
+    EXPECT_EQ(groupIDs(), QStringList{"1"});
 }

@@ -1,7 +1,7 @@
 #include "app/edit_stations.h"
 
-#include "app/editor_test_support.h"
 #include "data/db_func.h"
+#include "support/editor_test_support.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -206,4 +206,34 @@ TEST_F(StationEditor, DeleteAsksAndRemovesTheStationEverywhere)
     EXPECT_EQ(listed(), QStringList{"B"});
     EXPECT_EQ(rows("stations.ptf"), QStringList{R"(2,"B",)"});
     EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();
+}
+
+TEST_F(StationEditor, RenameAndDeleteLeaveNoStationSelected)
+{
+    add("Markt");
+    add(QString::fromUtf8("Südfriedhof"));
+    add("Zoo");
+    select("Zoo");
+    press("btStationEdit");
+    typeName("Tierpark");
+    press("btSave");
+    EXPECT_EQ(listed(), QStringList({"Markt", QString::fromUtf8("Südfriedhof"), "Tierpark"}));
+    EXPECT_TRUE(list()->selectedItems().isEmpty());
+    EXPECT_EQ(list()->currentRow(), -1);
+    // With nothing chosen, Edit and Delete do nothing.
+    press("btStationEdit");
+    EXPECT_FALSE(editing());
+    press("btStationDelete");
+    EXPECT_TRUE(d.questions.isEmpty()) << d.questions.join('|').toStdString();
+
+    select("Markt");
+    d.answers.push_back(DialogService::Answer::Yes);
+    press("btStationDelete");
+    EXPECT_EQ(listed(), QStringList({QString::fromUtf8("Südfriedhof"), "Tierpark"}));
+    EXPECT_TRUE(list()->selectedItems().isEmpty());
+    EXPECT_EQ(list()->currentRow(), -1);
+    press("btStationDelete");
+    EXPECT_EQ(d.questions.size(), 1);
+    EXPECT_EQ(rows("stations.ptf"),
+              QStringList({QString::fromUtf8(R"(2,"Südfriedhof",)"), R"(3,"Tierpark",)"}));
 }

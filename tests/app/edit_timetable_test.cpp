@@ -1,6 +1,6 @@
 #include "app/edit_timetable.h"
 
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 #include "app/edit_timetable_grid.h"
 #include "app/timetable_cells.h"
 #include "app/timetable_project.h"

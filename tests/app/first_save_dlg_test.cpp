@@ -1,6 +1,6 @@
 #include "app/first_save_dlg.h"
 
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #include "app/frame_color_choice.h"
 
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 #include "platform/color_box.h"
 #include "support/scripted_dialogs.h"
 

@@ -1,6 +1,6 @@
 #include "app/Main.h"
 
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 #include "app/edit_stations.h"
 #include "data/prj_params.h"
 #include "support/project_folder.h"

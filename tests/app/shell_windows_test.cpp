@@ -1,5 +1,5 @@
 #include "app/Main.h"
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 #include "app/fehlerkorrektur.h"
 #include "app/showinfo.h"
 #include "data/main_globals.h"

@@ -1,7 +1,7 @@
 #include "app/translations.h"
 
 #include "app/Main.h"
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 #include "app/edit_lines.h"
 #include "app/edit_linestations.h"
 #include "app/edit_project.h"
@@ -619,25 +619,6 @@ protected:
 };
 
 } // namespace
-
-TEST(EnglishTextTable, HoldsEveryAssignmentOncePerWindowCount)
-{
-    std::map<QString, int> perWindow;
-    std::map<QString, int> seen;
-    for (const TextRow &row : englishTexts) {
-        ++perWindow[QLatin1String(row.window)];
-        ++seen[QStringLiteral("%1/%2/%3").arg(row.window, row.control, row.kind)];
-    }
-    EXPECT_EQ(std::size(englishTexts), 277u);
-    const std::map<QString, int> expected{
-        {"fmMain", 25},          {"DlgFirstSave", 2},           {"fmEditProject", 16},     {"fmEditStations", 12},
-        {"fmEditLines", 13},     {"fmEditLineStations", 13},    {"fmEditTimeTable", 12},   {"fmQuery", 12},
-        {"fmEditLineNetworkPlans", 68}, {"fmEditLineMapLines", 81}, {"fmCreateWebsite", 7}, {"fmWebCopy", 14},
-        {"fmWebView", 2}};
-    EXPECT_EQ(perWindow, expected);
-    for (const auto &[key, count] : seen)
-        EXPECT_EQ(count, 1) << key.toStdString();
-}
 
 TEST_F(CreatedProgram, EveryRowIsEnglishRightAfterStartUpAndAgainAfterMarkers)
 {

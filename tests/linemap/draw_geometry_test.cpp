@@ -1,7 +1,7 @@
 #include "linemap/draw_geometry.h"
 #include "linemap/linemap_canvas.h"
 
-#include "gui_environment.h"
+#include "support/gui_environment.h"
 #include "plan_pixels.h"
 
 #include <QPainter>

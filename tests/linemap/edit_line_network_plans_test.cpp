@@ -3,7 +3,7 @@
 #include "linemap/linemap_records.h"
 #include "linemap/plan_style_rules.h"
 
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"

@@ -1,6 +1,6 @@
 #include "linemap/edit_linemap_lines.h"
 
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "linemap/edit_line_network_plans.h"

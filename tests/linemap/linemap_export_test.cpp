@@ -4,9 +4,9 @@
 
 #include "data/db_func.h"
 #include "data/db_linemap.h"
-#include "gui_environment.h"
 #include "platform/ansi.h"
 #include "support/file_size_limit.h"
+#include "support/gui_environment.h"
 #include "support/project_folder.h"
 
 #include <QDir>

@@ -6,7 +6,7 @@
 
 #include "data/db_func.h"
 #include "golden_image.h"
-#include "gui_environment.h"
+#include "support/gui_environment.h"
 #include "support/project_folder.h"
 
 #include <QFontInfo>

@@ -2,7 +2,7 @@
 #include "linemap/linemap_render_stations.h"
 
 #include "data/db_func.h"
-#include "gui_environment.h"
+#include "support/gui_environment.h"
 #include "plan_pixels.h"
 #include "linemap/linemap_canvas.h"
 #include "linemap/linemap_render.h"

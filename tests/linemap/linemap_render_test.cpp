@@ -1,7 +1,7 @@
 #include "linemap/linemap_render.h"
 
 #include "data/db_func.h"
-#include "gui_environment.h"
+#include "support/gui_environment.h"
 #include "plan_pixels.h"
 #include "support/project_folder.h"
 

@@ -4,7 +4,7 @@
 
 #include "data/db_func.h"
 #include "golden_image.h"
-#include "gui_environment.h"
+#include "support/gui_environment.h"
 #include "linemap/draw_geometry.h"
 #include "linemap/linemap_canvas.h"
 #include "linemap/linemap_render.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"
 #include "linemap/edit_line_network_plans.h"

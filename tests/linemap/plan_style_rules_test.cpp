@@ -2,7 +2,7 @@
 #include "linemap/linemap_records.h"
 #include "linemap/style_preview.h"
 
-#include "gui_environment.h"
+#include "support/gui_environment.h"
 #include "support/scripted_dialogs.h"
 
 TEST(StationRules, WeOffsetsKeepTheirShownNumberAcrossSides)

@@ -3,7 +3,7 @@
 
 #include "data/db_func.h"
 #include "course_sections.h"
-#include "gui_environment.h"
+#include "support/gui_environment.h"
 #include "support/project_folder.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(Numbers, GeneralFormAsTheOldProgramWroteIt)
+TEST(Numbers, GeneralFormWithWindowsExponents)
 {
     EXPECT_EQ(formatFloat(480), QStringLiteral("480"));
     EXPECT_EQ(formatFloat(-2.5), QStringLiteral("-2.5"));

@@ -1,6 +1,6 @@
 #include "platform/string_grid_model.h"
 
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 
 TEST(StringGridModel, ViewEditsReachTheGridAndFixedCellsStayReadOnly)
 {

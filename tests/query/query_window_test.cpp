@@ -1,6 +1,6 @@
 #include "app/query.h"
 
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 #include "app/edit_timetable_model.h"
 #include "data/main_globals.h"
 #include "query_project.h"
@@ -225,11 +225,6 @@ TEST_F(QueryWindow, ResultTextBelongsToItsProject)
     ProjectFileName = path(QStringLiteral("second.ppr"));
     whileShown([&] { EXPECT_EQ(text->toPlainText(), QString()); });
     ProjectFileName.clear();
-}
-
-TEST(QueryTimes, MinutesPastMidnight)
-{
-    EXPECT_EQ(MinutesToTime(1450), "00:10");
 }
 
 } // namespace

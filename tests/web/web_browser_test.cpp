@@ -1,6 +1,6 @@
 // The website template and the web-copy window in a real browser (Qt WebEngine, offscreen).
 #include "app/Main.h"
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 #include "app/edit_timetable.h"
 #include "support/project_folder.h"
 #include "web/web_copy.h"

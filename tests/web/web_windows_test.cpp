@@ -1,4 +1,4 @@
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 #include "support/grid_rows.h"
 #include "support/project_folder.h"
 #include "web/create_website.h"

@@ -1,6 +1,6 @@
 #include "widgets/line_edit_filters.h"
 
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 #include "support/scripted_dialogs.h"
 
 #include <QLineEdit>

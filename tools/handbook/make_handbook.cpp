@@ -16,6 +16,9 @@
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
+#include <QAbstractTextDocumentLayout>
+#include <QTextLayout>
 #include <QPdfWriter>
 #include <QStyleFactory>
 #include <QTemporaryDir>
@@ -25,6 +28,8 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -93,10 +98,10 @@ void layOutPages(QTextDocument &doc)
     }
 }
 
-// Pictures keep their full size in the PDF; those wider than the text column are shown
-// smaller, so a reader can still zoom into them. Returns the names of the pictures the text
-// shows but that were not taken.
-QStringList fitPictures(QTextDocument &doc, const QHash<QString, QImage> &pictures)
+// Every picture is shown at most as wide as the text and as high as a page, keeping its aspect;
+// the PDF keeps its full size, so a reader can still zoom into it. Returns the names of the
+// pictures the text shows but that were not taken.
+QStringList fitPictures(QTextDocument &doc, const QHash<QString, QImage> &pictures, const QSizeF &textArea)
 {
     QStringList missing;
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
@@ -110,9 +115,12 @@ QStringList fitPictures(QTextDocument &doc, const QHash<QString, QImage> &pictur
                 missing << format.name();
                 continue;
             }
-            const qreal width = qMin<qreal>(picture.width(), 620);
-            format.setWidth(width);
-            format.setHeight(picture.height() * width / picture.width());
+            // A little room below the picture on a page of its own, as the line holding it
+            // also carries the paragraph's spacing.
+            const qreal scale = std::min({1.0, textArea.width() / picture.width(),
+                                          (textArea.height() - 24) / picture.height()});
+            format.setWidth(std::floor(picture.width() * scale));
+            format.setHeight(std::floor(picture.height() * scale));
             QTextCursor cursor(&doc);
             cursor.setPosition(fragment.position());
             cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
@@ -120,6 +128,64 @@ QStringList fitPictures(QTextDocument &doc, const QHash<QString, QImage> &pictur
         }
     }
     return missing;
+}
+
+// The top of a block's first line in the paginated document.
+qreal firstLineTop(const QTextBlock &block)
+{
+    const QTextLayout *layout = block.layout();
+    if (!layout || layout->lineCount() == 0)
+        return layout ? layout->position().y() : 0;
+    return layout->position().y() + layout->lineAt(0).y();
+}
+
+// A heading left alone at the foot of a page, its text on the next, starts that next page
+// instead. Each move can push later headings, so the pages are laid out again after each.
+void keepHeadingsWithTheirText(QTextDocument &doc)
+{
+    const qreal pageHeight = doc.pageSize().height();
+    for (bool moved = true; moved;) {
+        moved = false;
+        doc.pageCount(); // lays the document out
+        for (QTextBlock block = doc.begin(); block.isValid() && !moved; block = block.next()) {
+            const QTextBlock next = block.next();
+            if (block.blockFormat().headingLevel() == 0 || !next.isValid())
+                continue;
+            if (int(firstLineTop(block) / pageHeight) == int(firstLineTop(next) / pageHeight))
+                continue;
+            QTextBlockFormat format = block.blockFormat();
+            format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
+            QTextCursor(block).setBlockFormat(format);
+            moved = true;
+        }
+    }
+}
+
+// Prints the document page by page into the page's paint area, the page number in a strip
+// below the text.
+bool printPages(QTextDocument &doc, QPdfWriter &pdf, qreal footer)
+{
+    QPainter painter;
+    if (!painter.begin(&pdf))
+        return false;
+    const QSizeF page = doc.pageSize();
+    painter.setFont(doc.defaultFont());
+    for (int number = 0; number < doc.pageCount(); ++number) {
+        if (number > 0 && !pdf.newPage())
+            return false;
+        const QRectF view(QPointF(0, number * page.height()), page);
+        painter.save();
+        painter.translate(0, -view.top());
+        painter.setClipRect(view);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = view;
+        context.palette.setColor(QPalette::Text, Qt::black);
+        doc.documentLayout()->draw(&painter, context);
+        painter.restore();
+        painter.drawText(QRectF(0, page.height(), page.width(), footer), Qt::AlignRight | Qt::AlignBottom,
+                         QString::number(number + 1));
+    }
+    return painter.end();
 }
 
 } // namespace
@@ -211,7 +277,14 @@ int main(int argc, char *argv[])
         pictures.insert(name, shot.image);
         doc.addResource(QTextDocument::ImageResource, QUrl(name), shot.image);
     }
-    const QStringList missing = fitPictures(doc, pictures);
+    // The text fills the page inside its margins but for a strip at the foot for the page number.
+    const QPageLayout pageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 20, 20, 20),
+                                 QPageLayout::Millimeter);
+    const int resolution = 96;
+    const QSizeF paintArea = pageLayout.paintRectPixels(resolution).size();
+    const qreal footer = 28;
+    const QSizeF textArea(paintArea.width(), paintArea.height() - footer);
+    const QStringList missing = fitPictures(doc, pictures, textArea);
     if (!missing.isEmpty()) {
         std::fprintf(stderr, "handbook: the text shows pictures that were not taken: %s\n",
                      qPrintable(missing.join(QStringLiteral(", "))));
@@ -221,16 +294,20 @@ int main(int argc, char *argv[])
     // Written beside the target and renamed over it: a run that breaks off leaves no PDF
     // that the build would take for finished.
     const QString partFile = pdfFile + QStringLiteral(".part");
+    bool printed = false;
     {
         QPdfWriter pdf(partFile);
-        pdf.setPageSize(QPageSize(QPageSize::A4));
-        pdf.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
-        pdf.setResolution(96);
+        pdf.setPageLayout(pageLayout);
+        pdf.setResolution(resolution);
         pdf.setTitle(QStringLiteral("Korvalin Pro Manual"));
         pdf.setCreator(QStringLiteral("Korvalin Pro"));
-        doc.print(&pdf);
+        doc.documentLayout()->setPaintDevice(&pdf);
+        doc.setDocumentMargin(0);
+        doc.setPageSize(textArea);
+        keepHeadingsWithTheirText(doc);
+        printed = printPages(doc, pdf, footer);
     }
-    if (QFileInfo(partFile).size() == 0 || (QFile::exists(pdfFile) && !QFile::remove(pdfFile)) ||
+    if (!printed || QFileInfo(partFile).size() == 0 || (QFile::exists(pdfFile) && !QFile::remove(pdfFile)) ||
         !QFile::rename(partFile, pdfFile)) {
         QFile::remove(partFile);
         std::fprintf(stderr, "handbook: cannot write %s\n", qPrintable(pdfFile));

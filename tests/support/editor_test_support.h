@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 #include "support/project_folder.h"
 
 #include <QAbstractButton>

@@ -31,16 +31,33 @@ private:
 
 inline ::testing::Environment *const appEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
 
+// Starting the program sets the folder globals; the fixture puts back what it found, so the
+// next test starts from the same globals whatever this one opened.
 class StartedProgram : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
+        m_saved = {ProgramDir, DefaultProjectFile, DefaultPrefsFile, DefaultDayGroupsFile, DefaultLineMapPrefsFile};
         ProjectFileName.clear();
         ProjectDir.clear();
         WebPreviewURL.clear();
         CreateForms();
         SetEnglishCaptions();
     }
-    void TearDown() override { DestroyForms(); }
+    void TearDown() override
+    {
+        DestroyForms();
+        ProjectFileName.clear();
+        ProjectDir.clear();
+        WebPreviewURL.clear();
+        ProgramDir = m_saved[0];
+        DefaultProjectFile = m_saved[1];
+        DefaultPrefsFile = m_saved[2];
+        DefaultDayGroupsFile = m_saved[3];
+        DefaultLineMapPrefsFile = m_saved[4];
+    }
+
+private:
+    QStringList m_saved;
 };
