@@ -4,6 +4,7 @@
 #include "data/db_func.h"
 #include "data/db_func_p.h"
 #include "data/db_linemap_p.h"
+#include "data/table_files.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -136,6 +137,8 @@ bool deleteSharedRows(SharedTable which, const QString &indexName, int id)
     if (!present)
         return true;
     Table &t = dm1->*sharedFiles(which).table;
+    // A failed write leaves the rows in the table as the file still holds them.
+    TableRowsBackup before(t);
     if (!guarded(t, false, [&] {
             t.open();
             deleteRowsByKey(t, indexName, {id});
@@ -144,7 +147,10 @@ bool deleteSharedRows(SharedTable which, const QString &indexName, int id)
             return true;
         }))
         return false;
-    return sharedFiles(which).save();
+    if (sharedFiles(which).save())
+        return true;
+    before.restore();
+    return false;
 }
 
 QVariantList rowValues(Table &table)
@@ -492,6 +498,16 @@ bool DeleteLineMap(int LineMapID)
         CreateEmptyLineMapPrefs();
     }
     const bool hasPrefsRow = hasLineMapPrefsRow(LineMapID);
+    // Every shared table is read before anything goes: a damaged one (reported by its loader)
+    // stops the delete while the plan is still whole, rather than half-way through its files.
+    for (SharedTable which : {SharedTable::Lines, SharedTable::Sections, SharedTable::Intersections,
+                              SharedTable::TextVisible, SharedTable::TextColor, SharedTable::TextOffset}) {
+        bool present = false;
+        if (!loadSharedTable(which, present))
+            return false;
+    }
+    if (RefuseDamagedFiles({{&dm1->cdsLineMaps, projectFile(QStringLiteral("line_maps.ptf"))}}))
+        return false;
 
     return DeleteMultiStationPrefsFile(LineMapID) && DeleteIndividualStationPrefsFile(LineMapID) &&
            DeleteLineMapStationsFile(LineMapID) && DeleteLineMapLineIntersectionsOfMap(LineMapID) &&
@@ -499,4 +515,69 @@ bool DeleteLineMap(int LineMapID)
            DeleteLineTextColorOfMap(LineMapID) && DeleteLineTextOffsetOfMap(LineMapID) &&
            DeleteLineMapLinesOfMap(LineMapID) && (!hasPrefsRow || DeleteLineMapPrefs(LineMapID)) &&
            DeleteLineMapRecord(LineMapID);
+}
+
+// ---------------------------------------------------------------- failed writes and damaged files
+
+TableRowsBackup::TableRowsBackup(Table &table) : m_table(&table)
+{
+    m_taken = guarded(table, false, [&] {
+        if (table.fieldCount() == 0)
+            return true; // never created: no rows
+        const QString index = table.indexName();
+        const bool wasOpen = table.active();
+        Unfiltered all(table);
+        table.open();
+        table.setIndexName(QString());
+        for (table.first(); !table.eof(); table.next())
+            m_rows.push_back(rowValues(table));
+        table.setIndexName(index);
+        if (!wasOpen)
+            table.close();
+        return true;
+    });
+}
+
+void TableRowsBackup::restore()
+{
+    if (!m_taken)
+        return;
+    Table &t = *m_table;
+    guarded(t, [&] {
+        if (t.fieldCount() == 0)
+            return;
+        const QString index = t.indexName();
+        const bool wasOpen = t.active();
+        t.cancel();
+        Unfiltered all(t);
+        t.open();
+        t.emptyDataSet();
+        // In the natural order the rows were taken in, which is the order a file is written in
+        // when no index is active.
+        t.setIndexName(QString());
+        for (const QVariantList &row : m_rows) {
+            t.append();
+            for (int i = 0; i < row.size() && i < t.fieldCount(); ++i) {
+                if (row[i].isValid())
+                    t.field(i).setValue(row[i]);
+            }
+            t.post();
+        }
+        t.setIndexName(index);
+        t.first();
+        if (!wasOpen)
+            t.close();
+    });
+}
+
+bool RefuseDamagedFiles(std::initializer_list<TTableFile> files)
+{
+    for (const TTableFile &f : files) {
+        if (f.table && TableFileDamaged(*f.table, f.fileName)) {
+            // The writer refuses the table there and says so itself; it writes nothing.
+            guarded(*f.table, [&] { SavePtfFile(f.fileName, kQuote, *f.table); });
+            return true;
+        }
+    }
+    return false;
 }

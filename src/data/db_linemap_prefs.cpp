@@ -177,6 +177,8 @@ bool hasLineMapPrefsRow(int lineMapID)
 bool AddLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
 {
     Table &t = dm1->cdsLineMapPrefs;
+    // A failed write takes the row out again: the table holds what the file holds.
+    TableRowsBackup before(t);
     bool added = guarded(t, false, [&] {
         Unfiltered all(t);
         if (findPrefsRow(t, LineMapID))
@@ -189,6 +191,8 @@ bool AddLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
     if (!added)
         return false;
     const bool ok = SaveLineMapPrefs();
+    if (!ok)
+        before.restore();
     guarded(t, [&] { t.close(); });
     return ok;
 }
@@ -196,6 +200,7 @@ bool AddLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
 bool UpdateLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
 {
     Table &t = dm1->cdsLineMapPrefs;
+    TableRowsBackup before(t);
     const bool updated = guarded(t, false, [&] {
         Unfiltered all(t);
         if (!findPrefsRow(t, LineMapID))
@@ -205,7 +210,12 @@ bool UpdateLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
         t.post();
         return true;
     });
-    return updated && SaveLineMapPrefs();
+    if (!updated)
+        return false;
+    if (SaveLineMapPrefs())
+        return true;
+    before.restore();
+    return false;
 }
 
 bool ReadLineMapPrefs(int LineMapID, TLineMapPrefs &Prefs)
@@ -228,6 +238,7 @@ bool ReadLineMapPrefs(int LineMapID, TLineMapPrefs &Prefs)
 bool DeleteLineMapPrefs(int LineMapID)
 {
     Table &t = dm1->cdsLineMapPrefs;
+    TableRowsBackup before(t);
     const bool found = guarded(t, false, [&] {
         Unfiltered all(t);
         if (!findPrefsRow(t, LineMapID))
@@ -235,5 +246,10 @@ bool DeleteLineMapPrefs(int LineMapID)
         t.remove();
         return true;
     });
-    return found && SaveLineMapPrefs();
+    if (!found)
+        return false;
+    if (SaveLineMapPrefs())
+        return true;
+    before.restore();
+    return false;
 }
