@@ -19,8 +19,61 @@ using namespace dbfunc;
 
 namespace {
 
+// Walks a table in its natural order over every row, whatever its index and filter; puts
+// index, filter and open state back afterwards.
+template <typename F>
+void inNaturalOrder(Table &table, F &&body)
+{
+    table.cancel();
+    const bool wasActive = table.active();
+    const bool wasFiltered = table.filtered();
+    const QString index = table.indexName();
+    table.setFiltered(false);
+    table.setIndexName(QString());
+    table.open();
+    body();
+    table.setIndexName(index);
+    table.setFiltered(wasFiltered);
+    if (!wasActive)
+        table.close();
+}
+
+} // namespace
+
+RowsBackup::RowsBackup(Table &table) : m_table(table)
+{
+    inNaturalOrder(m_table, [&] {
+        const int columns = m_table.fieldCount();
+        for (m_table.first(); !m_table.eof(); m_table.next()) {
+            QVariantList row;
+            row.reserve(columns);
+            for (int j = 0; j < columns; ++j)
+                row.append(m_table.field(j).value());
+            m_rows.push_back(std::move(row));
+        }
+    });
+}
+
+void RowsBackup::restore()
+{
+    m_table.cancel();
+    m_table.emptyDataSet();
+    inNaturalOrder(m_table, [&] {
+        for (const QVariantList &row : m_rows) {
+            m_table.append();
+            for (int j = 0; j < row.size(); ++j)
+                m_table.field(j).setValue(row[j]);
+            m_table.post();
+        }
+    });
+}
+
+namespace {
+
+// An empty table holds what a missing file holds: nothing of it is lost by writing it.
 void createEmpty(Table &table, bool leaveOpen)
 {
+    table.setDamagedFile(QString());
     guarded(table, [&] {
         table.close();
         table.createDataSet();
@@ -365,8 +418,12 @@ void LoadPrefs(const QString &Path)
     // A preferences file without a ProjectName column takes the project file's name.
     const QStringList defaults = {QStringLiteral("ProjectName=") + fileNamePart(ProjectFileName)};
     Table &t = dm1->cdsPrefs;
-    if (!guarded(t, false, [&] { return ImportPtfFile(Path, t, &defaults, false); }))
+    if (!guarded(t, false, [&] { return ImportPtfFile(Path, t, &defaults, false); })) {
+        // The reader says nothing of a file that is there but damaged; the user is told which.
+        if (!t.damagedFile().isEmpty())
+            dialogs().showMessage(QStringLiteral("Error by load PTF-File: ") + Path);
         dialogs().showMessage(QStringLiteral("Preferences file (%1) not found").arg(QStringLiteral("prefs.ptf")));
+    }
 }
 
 bool SavePrefs()

@@ -9,6 +9,7 @@
 #include <QVector>
 
 #include <limits>
+#include <optional>
 
 using namespace dbfunc;
 
@@ -76,11 +77,13 @@ int appendWithNextID(Table &table, Fill &&fill, Save &&save)
         table.close();
         return -1;
     }
+    RowsBackup before(table);
     table.append();
     table.fieldByName(QStringLiteral("ID")).setInteger(id);
     fill();
     table.post();
-    const bool saved = save(table);
+    // A row the file did not take is taken back: its ID stays free and its name can be added again.
+    const bool saved = before.keepIf(save(table));
     table.close();
     return saved ? id : -1;
 }
@@ -125,6 +128,7 @@ bool rename(Table &table, const QString &nameIndex, const QString &nameField, co
         Unfiltered all(table);
         table.open();
         table.setIndexName(nameIndex);
+        RowsBackup before(table); // before the search: taking it moves the cursor
         const QString stored = storedName(table, nameField, newName);
         if (table.findKey({stored}) || !table.findKey({oldName})) {
             table.close();
@@ -133,7 +137,7 @@ bool rename(Table &table, const QString &nameIndex, const QString &nameField, co
         table.edit();
         table.fieldByName(nameField).setString(stored);
         table.post();
-        const bool saved = save(table);
+        const bool saved = before.keepIf(save(table));
         table.close();
         return saved;
     });
@@ -266,10 +270,11 @@ bool AddNewStation(int StationID)
     return guarded(t, false, [&] {
         Unfiltered all(t);
         t.open();
+        RowsBackup before(t);
         t.append();
         t.fieldByName(QStringLiteral("StationID")).setInteger(StationID);
         t.post();
-        const bool saved = writeTable(t, QStringLiteral("newstations.ptf"));
+        const bool saved = before.keepIf(writeTable(t, QStringLiteral("newstations.ptf")));
         t.close();
         return saved;
     });
@@ -277,8 +282,17 @@ bool AddNewStation(int StationID)
 
 bool ClearNewStations()
 {
+    Table &t = dm1->cdsNewStations;
+    std::optional<RowsBackup> before;
+    guarded(t, [&] { before.emplace(t); });
+    // Emptied, the table still stands for a damaged file it could not read.
+    const QString damaged = t.damagedFile();
     CreateEmptyNewStations();
-    return writeTable(dm1->cdsNewStations, QStringLiteral("newstations.ptf"));
+    t.setDamagedFile(damaged);
+    const bool saved = writeTable(t, QStringLiteral("newstations.ptf"));
+    if (!saved && before)
+        guarded(t, [&] { before->restore(); });
+    return saved;
 }
 
 bool SetLineGraphicColor(int LineID, int Red, int Green, int Blue)
@@ -288,6 +302,7 @@ bool SetLineGraphicColor(int LineID, int Red, int Green, int Blue)
         Unfiltered all(t);
         t.open();
         t.setIndexName(QStringLiteral("idxLineID"));
+        RowsBackup before(t);
         if (t.findKey({LineID}))
             t.edit();
         else
@@ -297,7 +312,7 @@ bool SetLineGraphicColor(int LineID, int Red, int Green, int Blue)
         t.fieldByName(QStringLiteral("ColorGreen")).setInteger(Green);
         t.fieldByName(QStringLiteral("ColorBlue")).setInteger(Blue);
         t.post();
-        const bool saved = writeTable(t, QStringLiteral("line_graphic.ptf"));
+        const bool saved = before.keepIf(writeTable(t, QStringLiteral("line_graphic.ptf")));
         t.close();
         return saved;
     });
@@ -311,6 +326,7 @@ bool setLineStationIds(int LineID, const QVector<int> &StationIDs)
         Unfiltered all(t); // the file gets the rows of every line
         t.open();
         t.setIndexName(QStringLiteral("idxLineID"));
+        RowsBackup before(t);
         while (t.findKey({LineID}))
             t.remove();
         for (int k = 0; k < StationIDs.size(); ++k) {
@@ -320,7 +336,7 @@ bool setLineStationIds(int LineID, const QVector<int> &StationIDs)
             t.fieldByName(QStringLiteral("StationID")).setInteger(StationIDs[k]);
             t.post();
         }
-        return writeTable(t, QStringLiteral("line_stations.ptf"));
+        return before.keepIf(writeTable(t, QStringLiteral("line_stations.ptf")));
     });
     if (!wasActive)
         t.close();

@@ -6,6 +6,7 @@
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -28,6 +29,28 @@ constexpr qint64 kMaxCells = 16 * 1024 * 1024;
 void showLoadError(const QString &fileName)
 {
     dialogs().showMessage(QStringLiteral("Error by load PTF-File: ") + fileName);
+}
+
+// One name for a file however its path is written, so a damaged file is known again.
+QString fileKey(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+// After a load: a table whose file exists but did not load holds no row at all (never a part
+// of that file, nor the rows of a file loaded before) and remembers the file, so that no save
+// writes the rows it could not read away; a loaded or missing file clears the mark (a missing
+// file leaves the rows to the caller, who makes the table empty where a project lacks it).
+void markLoad(Table &table, const QString &fileName, bool loaded)
+{
+    const bool damaged = !loaded && QFileInfo::exists(fileName);
+    if (damaged) {
+        table.close();
+        table.emptyDataSet();
+    }
+    table.setDamagedFile(damaged ? fileName : QString());
 }
 
 // ---------------------------------------------------------------- reading
@@ -334,8 +357,20 @@ bool ParsePtfValueLine(const QString &Line, QStringList &Items)
     return ok;
 }
 
+bool TableFileDamaged(const Table &table, const QString &FileName)
+{
+    return !table.damagedFile().isEmpty() && fileKey(table.damagedFile()) == fileKey(FileName);
+}
+
 bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
 {
+    // The table holds none of the rows of the file it could not read: written over that
+    // file it would lose them for good.
+    if (TableFileDamaged(table, FileName)) {
+        ansi::setLastWriteError(QStringLiteral("the file is damaged and was left unchanged"));
+        dialogs().showMessage(QStringLiteral("The file %1 is damaged and was left unchanged.").arg(FileName));
+        return false;
+    }
     const bool wasActive = table.active();
     PtfFileBuilder text;
     try {
@@ -523,33 +558,23 @@ bool LoadPtfStructureText(const QString &Text, Table &table)
 bool LoadPtfFile(const QString &FileName, Table &table)
 {
     QString text;
-    switch (readTableFile(FileName, text)) {
-    case ReadResult::Missing:
-        return false;
-    case ReadResult::Unreadable:
+    const ReadResult read = readTableFile(FileName, text);
+    const bool loaded =
+        read == ReadResult::Ok && loadLines(ansi::splitLineViews(text), table, false) == Layout::Ok;
+    markLoad(table, FileName, loaded);
+    // A file that exists but did not load is told as damaged, a file cut short included.
+    if (!loaded && read != ReadResult::Missing)
         showLoadError(FileName);
-        return false;
-    case ReadResult::Ok:
-        break;
-    }
-    switch (loadLines(ansi::splitLineViews(text), table, false)) {
-    case Layout::Ok:
-        return true;
-    case Layout::TooShort:
-        return false;
-    case Layout::Damaged:
-        break;
-    }
-    showLoadError(FileName);
-    return false;
+    return loaded;
 }
 
 bool LoadPtfFileStructure(const QString &FileName, Table &table)
 {
     QString text;
-    if (readTableFile(FileName, text) != ReadResult::Ok)
-        return false;
-    return LoadPtfStructureText(text, table);
+    const ReadResult read = readTableFile(FileName, text);
+    const bool loaded = read == ReadResult::Ok && LoadPtfStructureText(text, table);
+    markLoad(table, FileName, loaded);
+    return loaded;
 }
 
 bool ImportPtfFile(const QString &FileName, Table &table, const QStringList *Defaults, bool AddMissing)
@@ -625,6 +650,7 @@ bool ImportPtfFile(const QString &FileName, Table &table, const QStringList *Def
     }
     table.close();
     source.close();
+    markLoad(table, FileName, result);
     return result;
 }
 

@@ -13,15 +13,26 @@
 // file cannot be written the result is false and the old file stays as it was. A text with a
 // character that Windows-1252 cannot hold is refused the same way rather than written as "?"
 // (ansi::lastWriteError() then tells why).
+// A table marked as loaded from a damaged file is never written over that file: the result is
+// false, the file keeps its bytes, and the message "The file <file> is damaged and was left
+// unchanged." is shown here, so callers add no message of their own that names the file.
 bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table);
+
+// True when the table failed to load from this very file (Table::damagedFile): a save of it
+// there is refused. Lets a save that writes several files stop before the first.
+bool TableFileDamaged(const Table &table, const QString &FileName);
 
 // Splits one line into items "s=text", "b=true|false", "u=null", "n=number"; false on a syntax
 // error, with the items found before it left in the list.
 bool ParsePtfValueLine(const QString &Line, QStringList &Items);
 
 // Replaces the table's rows with the file's records, column by position; a table without field
-// definitions gets them from the file. False without a message for a missing or too short file,
-// with "Error by load PTF-File: <file>" for a damaged one. Leaves the table closed.
+// definitions gets them from the file. False without a message for a missing file, with
+// "Error by load PTF-File: <file>" for one that exists but is damaged or too short. Leaves the
+// table closed. A file that exists but does not load leaves the table empty and marked with the
+// file (Table::damagedFile); a success or a missing file clears the mark, and a missing file
+// leaves the rows as they were. The same holds for LoadPtfFileStructure and ImportPtfFile below
+// (which show no message of their own; ImportPtfFile always empties the table first).
 bool LoadPtfFile(const QString &FileName, Table &table);
 
 // The same for the decoded text of a file: false for a text that is too short or damaged.

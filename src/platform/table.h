@@ -173,6 +173,13 @@ public:
     // All rows, whatever the filter.
     int rowCount() const { return m_rowCount; }
 
+    // The file this table was last to be loaded from when that file exists but could not be
+    // read (cut short, malformed); empty when the table holds what its file holds. The table
+    // is empty then, and the table-file writer refuses to write it over that file, which would
+    // lose the rows it could not read. An empty name clears the mark.
+    void setDamagedFile(const QString &fileName) { m_damagedFile = fileName; }
+    const QString &damagedFile() const { return m_damagedFile; }
+
 private:
     friend class Field;
     struct Link {
@@ -323,6 +330,7 @@ private:
     Row *m_buffer = nullptr;
     Row *m_beforeAppend = nullptr;
     quint64 m_nextSeq = 1;
+    QString m_damagedFile;
 };
 
 // Walks of whole tables ask these for every cell.

@@ -2,6 +2,8 @@
 
 #include "support/project_folder.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -43,10 +45,11 @@ TEST_F(DbFuncTest, MasterLoadsReportTheirMissingFiles)
     EXPECT_EQ(dumpRows(ns, {"StationID"}), "7 | 9");
     EXPECT_FALSE(ns.active());
 
-    // A file that is there but too short is reported with the same words.
+    // A file that is there but too short is told as damaged, then with the same words.
     ASSERT_TRUE(ansi::writeLines(path("newstations.ptf"), {"x"}));
     LoadNewStations();
-    EXPECT_EQ(m_dialogs.messages, QStringList{"File (newstations.ptf) (new stations) not found"});
+    EXPECT_EQ(m_dialogs.messages, (QStringList{"Error by load PTF-File: " + path("newstations.ptf"),
+                                               "File (newstations.ptf) (new stations) not found"}));
 }
 
 TEST_F(DbFuncTest, SaveStationsDropsEmptyNamesAndWritesInIDOrder)
@@ -325,9 +328,9 @@ TEST_F(DbFuncTest, FailedWritesAreReported)
     ProjectDir = path("gone");
     ProjectFileName = ProjectDir + "/x.ppr";
 
-    // The row stays in memory; the caller learns of the failure from -1.
+    // The caller learns of the failure from -1; the row is taken back.
     EXPECT_EQ(AddStation("A"), -1);
-    EXPECT_EQ(GetStationIDByName("A"), 1);
+    EXPECT_EQ(GetStationIDByName("A"), -1);
     EXPECT_EQ(AddLineConnection(1, 1, 1), -1);
     EXPECT_FALSE(RenameStation("A", "B"));
     EXPECT_FALSE(SetLineGraphicColor(1, 0, 0, 0));
@@ -433,3 +436,98 @@ TEST_F(DbFuncTest, TheNextIDNeverOverflows)
 }
 
 } // namespace
+
+namespace {
+
+// A folder where the table file is to be written: every write of it fails.
+void blockFile(const QString &file)
+{
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(QDir().mkdir(file));
+}
+
+void unblockFile(const QString &file)
+{
+    ASSERT_TRUE(QDir(file).removeRecursively());
+}
+
+} // namespace
+
+// A change the file did not take is taken back in memory: the next save writes only what
+// was asked then, and a name that failed can be added again.
+TEST_F(DbFuncTest, FailedAddsRenamesAndRowChangesAreTakenBack)
+{
+    for (const char *name : {"A", "B", "C"})
+        ASSERT_GT(AddStation(name), 0);
+    blockFile(path("stations.ptf"));
+    EXPECT_EQ(AddStation("X"), -1);
+    EXPECT_FALSE(RenameStation("A", "A2"));
+    EXPECT_EQ(GetStationIDByName("X"), -1);
+    EXPECT_EQ(GetStationIDByName("A2"), -1);
+    EXPECT_EQ(GetStationIDByName("A"), 1);
+    unblockFile(path("stations.ptf"));
+    EXPECT_EQ(AddStation("Y"), 4);
+    EXPECT_EQ(dumpRows(m_module.cdsStations, {"ID", "Station"}), "1,A | 2,B | 3,C | 4,Y");
+    EXPECT_EQ(lines("stations.ptf").mid(3, 4),
+              QStringList({R"(1,"A",)", R"(2,"B",)", R"(3,"C",)", R"(4,"Y",)"}));
+    EXPECT_EQ(AddStation("X"), 5);
+
+    ASSERT_EQ(AddLine("1"), 1);
+    blockFile(path("lines.ptf"));
+    EXPECT_EQ(AddLine("2"), -1);
+    EXPECT_FALSE(RenameLine("1", "1a"));
+    unblockFile(path("lines.ptf"));
+    EXPECT_EQ(AddLine("2"), 2); // the ID of the failed add was not used up
+    EXPECT_EQ(GetLineIDByName("1"), 1);
+
+    ASSERT_TRUE(SetLineStations(1, {"A", "B"}));
+    const QByteArray lineStations = bytes("line_stations.ptf");
+    blockFile(path("line_stations.ptf"));
+    EXPECT_FALSE(SetLineStations(1, {"C"}));
+    EXPECT_FALSE(SetLineStations(2, {"A"}));
+    EXPECT_EQ(dumpRows(m_module.cdsLineStations, {"LineID", "LineStationNumber", "StationID"}), "1,1,1 | 1,2,2");
+    unblockFile(path("line_stations.ptf"));
+    ASSERT_TRUE(SaveLineStations());
+    EXPECT_EQ(bytes("line_stations.ptf"), lineStations);
+
+    ASSERT_TRUE(SetLineGraphicColor(1, 1, 2, 3));
+    blockFile(path("line_graphic.ptf"));
+    EXPECT_FALSE(SetLineGraphicColor(1, 9, 9, 9));
+    EXPECT_FALSE(SetLineGraphicColor(2, 9, 9, 9));
+    EXPECT_EQ(dumpRows(m_module.cdsLineGraphic, {"LineID", "ColorRed", "ColorGreen", "ColorBlue"}), "1,1,2,3");
+    unblockFile(path("line_graphic.ptf"));
+
+    ASSERT_TRUE(AddNewStation(1));
+    blockFile(path("newstations.ptf"));
+    EXPECT_FALSE(AddNewStation(2));
+    EXPECT_FALSE(ClearNewStations());
+    EXPECT_EQ(dumpRows(m_module.cdsNewStations, {"StationID"}), "1");
+    unblockFile(path("newstations.ptf"));
+
+    ASSERT_EQ(AddLineConnection(1, 1, 1), 1);
+    blockFile(path("line_connections.ptf"));
+    EXPECT_EQ(AddLineConnection(1, 1, 2), -1);
+    unblockFile(path("line_connections.ptf"));
+    EXPECT_EQ(AddLineConnection(1, 1, 2), 2);
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
+}
+
+// A master table whose file was there but damaged takes no add: the rows it could not read
+// keep their IDs for themselves, and the file keeps its bytes.
+TEST_F(DbFuncTest, AnAddToATableThatFailedToLoadIsRefused)
+{
+    for (const char *name : {"A", "B", "C"})
+        ASSERT_GT(AddStation(name), 0);
+    QByteArray cut = bytes("stations.ptf");
+    cut.chop(6); // the closing line "2);" and the line end before it
+    writeFileBytes(path("stations.ptf"), cut);
+    LoadStations();
+    EXPECT_EQ(m_dialogs.messages, QStringList({"Error by load PTF-File: " + path("stations.ptf"),
+                                               "Station-File stations.ptf not found"}));
+    m_dialogs.messages.clear();
+    EXPECT_EQ(AddStation("D"), -1);
+    EXPECT_EQ(bytes("stations.ptf"), cut);
+    EXPECT_EQ(m_module.cdsStations.rowCount(), 0);
+    EXPECT_EQ(m_dialogs.messages,
+              QStringList{"The file " + path("stations.ptf") + " is damaged and was left unchanged."});
+}

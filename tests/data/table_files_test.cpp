@@ -325,20 +325,39 @@ TEST_F(TableFilesTest, LoadFailuresAndTheirMessages)
     t.createDataSet();
     addStation(t, 99, QStringLiteral("kept"));
 
-    // Missing file, fewer than 4 lines, empty file: false, no message, table untouched.
+    // Missing file: false, no message, table untouched and not marked.
+    t.setDamagedFile(path(QStringLiteral("missing.ptf")));
     EXPECT_FALSE(LoadPtfFile(path(QStringLiteral("missing.ptf")), t));
-    EXPECT_FALSE(LoadPtfFile(fixture(QStringLiteral("short.ptf"), "/* Portable Table Format 1.0 */\n\"ID\",\n"), t));
-    EXPECT_FALSE(LoadPtfFile(fixture(QStringLiteral("empty.ptf"), ""), t));
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_EQ(dumpTable(t), QStringLiteral("99|kept"));
+    EXPECT_TRUE(t.damagedFile().isEmpty());
 
-    // More values than fields: the message, and the rows posted before the damaged one.
+    // A file there but with fewer than 4 lines, or empty, is damaged: told, and the table
+    // keeps no row of what it held before.
+    const QString shortFile =
+        fixture(QStringLiteral("short.ptf"), "/* Portable Table Format 1.0 */\n\"ID\",\n");
+    EXPECT_FALSE(LoadPtfFile(shortFile, t));
+    EXPECT_EQ(dumpTable(t), QString());
+    EXPECT_EQ(t.damagedFile(), shortFile);
+    t.open();
+    addStation(t, 99, QStringLiteral("kept"));
+    const QString emptyFile = fixture(QStringLiteral("empty.ptf"), "");
+    EXPECT_FALSE(LoadPtfFile(emptyFile, t));
+    EXPECT_EQ(dumpTable(t), QString());
+    EXPECT_EQ(t.damagedFile(), emptyFile);
+    EXPECT_EQ(dialogs.messages, (QStringList{QStringLiteral("Error by load PTF-File: ") + shortFile,
+                                             QStringLiteral("Error by load PTF-File: ") + emptyFile}));
+
+    // More values than fields: the message, and no row at all, not even those before the
+    // damaged line (a part of a file taken as whole would be written back as the file).
+    dialogs.messages.clear();
     const QString wide = fixture(QStringLiteral("wide.ptf"), "a\nb\n\"ID\",\"Station\",\n1,\"A\",\n2,\"B\",3,\n"
                                                              "4,\"D\",\n2);\n");
     EXPECT_FALSE(LoadPtfFile(wide, t));
     EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("Error by load PTF-File: ") + wide});
     EXPECT_FALSE(t.active());
-    EXPECT_EQ(dumpTable(t), QStringLiteral("1|A"));
+    EXPECT_EQ(dumpTable(t), QString());
+    EXPECT_EQ(t.damagedFile(), wide);
 
     // A number that the integer column cannot take, and a text that is no number.
     dialogs.messages.clear();
@@ -581,4 +600,66 @@ TEST_F(TableFilesTest, AFailedSaveKeepsTheOldFile)
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_TRUE(t.active());
     EXPECT_EQ(dumpTable(t), QStringLiteral("1|A"));
+}
+
+// A table that could not read its file holds none of that file's rows: written back it would
+// leave the file with what little the table holds. Every reader marks it, the writer refuses.
+TEST_F(TableFilesTest, ATableThatFailedToLoadIsNeverWrittenOverItsFile)
+{
+    const QByteArray cut = crlf("/* Portable Table Format 1.0 */\nporTables[porTables.length] = new Array(\n"
+                                "\"ID\",\"Station\",\n1,\"A\",\n2,\"B\",\n");
+    const QString file = path(QStringLiteral("stations.ptf"));
+    writeFileBytes(file, cut);
+
+    Table t;
+    defineStations(t);
+    t.createDataSet();
+    addStation(t, 7, QStringLiteral("of another project"));
+    EXPECT_FALSE(LoadPtfFile(file, t));
+    EXPECT_EQ(dumpTable(t), QString());
+    EXPECT_EQ(t.damagedFile(), file);
+
+    // A row added after the failed load changes nothing: the file keeps its bytes, one message
+    // names it, and the reason tells callers why.
+    t.open();
+    addStation(t, 1, QStringLiteral("New"));
+    dialogs.messages.clear();
+    EXPECT_FALSE(SavePtfFile(file, QLatin1Char('"'), t));
+    EXPECT_EQ(fileBytes(file), cut);
+    EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("The file %1 is damaged and was left unchanged.").arg(file)});
+    EXPECT_EQ(ansi::lastWriteError(), QStringLiteral("the file is damaged and was left unchanged"));
+    // Named another way, it is the same file.
+    EXPECT_FALSE(SavePtfFile(dir.path() + QStringLiteral("/./sub/../stations.ptf"), QLatin1Char('"'), t));
+    QDir(dir.path()).mkdir(QStringLiteral("sub"));
+    EXPECT_FALSE(SavePtfFile(dir.path() + QStringLiteral("/sub/../stations.ptf"), QLatin1Char('"'), t));
+    EXPECT_EQ(fileBytes(file), cut);
+    EXPECT_TRUE(TableFileDamaged(t, file));
+
+    // Any other file takes the table; a load that succeeds clears the mark.
+    EXPECT_TRUE(SavePtfFile(path(QStringLiteral("other.ptf")), QLatin1Char('"'), t));
+    EXPECT_TRUE(LoadPtfFile(path(QStringLiteral("other.ptf")), t));
+    EXPECT_TRUE(t.damagedFile().isEmpty());
+    EXPECT_FALSE(TableFileDamaged(t, file));
+
+    // The trip-table and by-name readers mark the same way; a missing file clears the mark.
+    Table trips;
+    trips.addFieldDef(QStringLiteral("ID"), FieldType::Float);
+    trips.createDataSet();
+    trips.append();
+    trips.field(0).setFloat(3);
+    trips.post();
+    EXPECT_FALSE(LoadPtfFileStructure(file, trips));
+    EXPECT_EQ(trips.recordCount(), 0);
+    EXPECT_EQ(trips.damagedFile(), file);
+    EXPECT_FALSE(LoadPtfFileStructure(path(QStringLiteral("missing.ptf")), trips));
+    EXPECT_TRUE(trips.damagedFile().isEmpty());
+
+    Table imported;
+    defineStations(imported);
+    EXPECT_FALSE(ImportPtfFile(file, imported, nullptr, false));
+    EXPECT_EQ(imported.damagedFile(), file);
+    EXPECT_EQ(dumpTable(imported), QString());
+    EXPECT_TRUE(ImportPtfFile(path(QStringLiteral("other.ptf")), imported, nullptr, false));
+    EXPECT_TRUE(imported.damagedFile().isEmpty());
+    EXPECT_EQ(dumpTable(imported), QStringLiteral("1|New"));
 }
