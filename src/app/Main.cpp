@@ -595,25 +595,13 @@ void TfmMain::sbEditLineNetworkPlansClick()
     // The tables that all plans share, loaded anew for each opening of the plans.
     LoadLineMapPrefs(projectHas("line_map_prefs.ptf") ? ProjectDir + QStringLiteral("/line_map_prefs.ptf")
                                                   : DefaultLineMapPrefsFile);
-    // A file that is there but cannot be read is reported as damaged by its loader and leaves
-    // its table empty and marked, so no save writes over it; a missing file leaves it empty
-    // and unmarked, for the first save to create.
-    auto plan = [](const char *file, Table &table, auto load, auto createEmpty) {
-        if (!loadOrCreate(file, load, createEmpty))
-            table.setDamagedFile(QString());
-    };
-    plan("line_maps.ptf", dm1->cdsLineMaps, LoadLineMaps, CreateEmptyLineMaps);
-    plan("line_map_lines.ptf", dm1->cdsLineMapLines, LoadLineMapLines, CreateEmptyLineMapLines);
-    plan("line_map_line_sections.ptf", dm1->cdsLineMapLineSections, LoadLineMapLineSections,
-         CreateEmptyLineMapLineSections);
-    plan("line_map_line_intersections.ptf", dm1->cdsLineMapLineConnections, LoadLineMapLineIntersections,
-         CreateEmptyLineMapLineConnections);
-    plan("line_map_line_text_visible.ptf", dm1->cdsLineMapLineTextVisible, LoadLineMapLineTextVisible,
-         CreateEmptyLineMapLineTextVisible);
-    plan("line_map_line_text_color.ptf", dm1->cdsLineMapLineTextColor, LoadLineMapLineTextColor,
-         CreateEmptyLineMapLineTextColor);
-    plan("line_map_line_text_offset.ptf", dm1->cdsLineMapLineTextOffset, LoadLineMapLineTextOffset,
-         CreateEmptyLineMapLineTextOffset);
+    loadOrCreate("line_maps.ptf", LoadLineMaps, CreateEmptyLineMaps);
+    loadOrCreate("line_map_lines.ptf", LoadLineMapLines, CreateEmptyLineMapLines);
+    loadOrCreate("line_map_line_sections.ptf", LoadLineMapLineSections, CreateEmptyLineMapLineSections);
+    loadOrCreate("line_map_line_intersections.ptf", LoadLineMapLineIntersections, CreateEmptyLineMapLineConnections);
+    loadOrCreate("line_map_line_text_visible.ptf", LoadLineMapLineTextVisible, CreateEmptyLineMapLineTextVisible);
+    loadOrCreate("line_map_line_text_color.ptf", LoadLineMapLineTextColor, CreateEmptyLineMapLineTextColor);
+    loadOrCreate("line_map_line_text_offset.ptf", LoadLineMapLineTextOffset, CreateEmptyLineMapLineTextOffset);
     fmEditLineNetworkPlans->exec();
 }
 

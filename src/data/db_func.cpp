@@ -153,15 +153,13 @@ void reportDamaged(const QString &path)
 }
 
 // A missing per-plan file gives an empty, open table; no rows of another plan or of a file
-// loaded before stay in it, and a table marked damaged by another file is not this file's.
-// A file that exists but cannot be read is reported by the reader as damaged; the loader's
+// loaded before stay in it. A file that exists but cannot be read is reported by the reader as damaged; the loader's
 // own words are for a file that went missing meanwhile.
 bool loadPlanTable(Table &table, const QString &path, void (*createEmptyTable)(), const QString &failMessage)
 {
     guarded(table, [&] { table.close(); });
     if (!QFileInfo::exists(path)) {
         createEmptyTable();
-        table.setDamagedFile(QString());
         return true;
     }
     if (!loadFile(path, table)) {

@@ -521,53 +521,17 @@ bool DeleteLineMap(int LineMapID)
 
 TableRowsBackup::TableRowsBackup(Table &table) : m_table(&table)
 {
-    m_taken = guarded(table, false, [&] {
-        if (table.fieldCount() == 0)
-            return true; // never created: no rows
-        const QString index = table.indexName();
-        const bool wasOpen = table.active();
-        Unfiltered all(table);
-        table.open();
-        table.setIndexName(QString());
-        for (table.first(); !table.eof(); table.next())
-            m_rows.push_back(rowValues(table));
-        table.setIndexName(index);
-        if (!wasOpen)
-            table.close();
-        return true;
-    });
+    guarded(table, [&] { m_rows = std::make_unique<RowsBackup>(table); });
 }
+
+TableRowsBackup::~TableRowsBackup() = default;
+TableRowsBackup::TableRowsBackup(TableRowsBackup &&) noexcept = default;
+TableRowsBackup &TableRowsBackup::operator=(TableRowsBackup &&) noexcept = default;
 
 void TableRowsBackup::restore()
 {
-    if (!m_taken)
-        return;
-    Table &t = *m_table;
-    guarded(t, [&] {
-        if (t.fieldCount() == 0)
-            return;
-        const QString index = t.indexName();
-        const bool wasOpen = t.active();
-        t.cancel();
-        Unfiltered all(t);
-        t.open();
-        t.emptyDataSet();
-        // In the natural order the rows were taken in, which is the order a file is written in
-        // when no index is active.
-        t.setIndexName(QString());
-        for (const QVariantList &row : m_rows) {
-            t.append();
-            for (int i = 0; i < row.size() && i < t.fieldCount(); ++i) {
-                if (row[i].isValid())
-                    t.field(i).setValue(row[i]);
-            }
-            t.post();
-        }
-        t.setIndexName(index);
-        t.first();
-        if (!wasOpen)
-            t.close();
-    });
+    if (m_rows)
+        guarded(*m_table, [&] { m_rows->restore(); });
 }
 
 bool RefuseDamagedFiles(std::initializer_list<TTableFile> files)

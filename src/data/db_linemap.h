@@ -8,7 +8,12 @@
 #include "platform/table.h"
 
 #include <initializer_list>
+#include <memory>
 #include <vector>
+
+namespace dbfunc {
+class RowsBackup;
+}
 
 // The style settings of one line network plan and the row routines on the plan tables of dm1.
 // None of them throws; they report by their result only, except that the reads of the shared
@@ -154,13 +159,15 @@ class TableRowsBackup
 {
 public:
     explicit TableRowsBackup(Table &table);
+    ~TableRowsBackup();
+    TableRowsBackup(TableRowsBackup &&) noexcept;
+    TableRowsBackup &operator=(TableRowsBackup &&) noexcept;
     // Puts the taken rows back in their order; the table keeps its index, filter and state.
     void restore();
 
 private:
     Table *m_table;
-    bool m_taken = false;
-    std::vector<QVariantList> m_rows;
+    std::unique_ptr<dbfunc::RowsBackup> m_rows;
 };
 
 // A table and the file a save writes it to.

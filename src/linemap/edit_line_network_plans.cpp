@@ -211,12 +211,10 @@ void TfmEditLineNetworkPlans::SetModified()
 // The project's own settings rows: a cancelled New leaves the template's rows in memory.
 void TfmEditLineNetworkPlans::reloadProjectPrefs()
 {
-    if (QFileInfo::exists(projectPrefsFile())) {
+    if (QFileInfo::exists(projectPrefsFile()))
         LoadLineMapPrefs(projectPrefsFile());
-    } else {
+    else
         CreateEmptyLineMapPrefs();
-        dm1->cdsLineMapPrefs.setDamagedFile(QString());
-    }
 }
 
 // Before a save: the project's settings as its file holds them. False when the file cannot be
