@@ -162,6 +162,7 @@ void TfmEditLines::btSaveClick()
                 AddSortedName(lbLines, name);
             } else {
                 dialogs().showMessage(QStringLiteral("Error changing the line %1 in %2").arg(oldName, name));
+                return; // a failed save keeps editing
             }
         }
     } else {
@@ -170,10 +171,11 @@ void TfmEditLines::btSaveClick()
             return;
         }
         lineID = AddLine(name);
-        if (lineID == -1)
+        if (lineID == -1) {
             dialogs().showMessage(QStringLiteral("Error saving the line"));
-        else
-            AddSortedName(lbLines, name);
+            return; // a failed save keeps editing
+        }
+        AddSortedName(lbLines, name);
     }
 
     ClearLineEdit();
@@ -188,13 +190,16 @@ void TfmEditLines::btSaveClick()
 
 void TfmEditLines::saveColor(int lineID)
 {
+    Table &colors = dm1->cdsLineGraphic;
+    RowsBackup before(colors);
     bool saved = true;
     if (!cbStandardColor->isChecked())
         saved = SetLineGraphicColor(lineID, fLineColorChoice->Red, fLineColorChoice->Green, fLineColorChoice->Blue);
     else
         RemoveLineGraphicRow(lineID);
-    saved = SaveLineGraphic() && saved;
-    if (!saved)
+    // The first failed write ends it, and the colours stay as the file holds them.
+    saved = before.keepIf(saved && SaveLineGraphic());
+    if (!saved && !ProjectFileDamaged(colors, QStringLiteral("line_graphic.ptf")))
         dialogs().showMessage(fileError(QStringLiteral("line_graphic.ptf")));
 }
 

@@ -6,6 +6,7 @@
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"
+#include "data/table_files.h"
 #include "platform/dialog_service.h"
 
 #include <QFileInfo>
@@ -171,6 +172,11 @@ void TfmEditLineStations::btDeleteStationClick()
 
 bool TfmEditLineStations::saveStations(int lineID, const QStringList &stations)
 {
+    // Read without the rows of a damaged file, every line would seem to have no stations.
+    if (ProjectFileDamaged(dm1->cdsLineStations, QStringLiteral("line_stations.ptf"))) {
+        dialogs().showMessage(DamagedFileMessage(ProjectDir + QStringLiteral("/line_stations.ptf")));
+        return false;
+    }
     const bool hadStations = LineHasStations(lineID);
     if (stations.isEmpty()) {
         if (!hadStations)
@@ -185,7 +191,8 @@ bool TfmEditLineStations::saveStations(int lineID, const QStringList &stations)
             return ApplyLineStationsToTimeTables(lineID, stations);
         return SetLineStations(lineID, stations);
     }
-    return AppendLineStations(lineID, stations) && SaveLineStations();
+    RowsBackup before(dm1->cdsLineStations);
+    return before.keepIf(AppendLineStations(lineID, stations) && SaveLineStations());
 }
 
 void TfmEditLineStations::btSaveClick()
@@ -195,11 +202,15 @@ void TfmEditLineStations::btSaveClick()
     QStringList stations;
     for (int i = 0; i < lbLineStations->count(); ++i)
         stations << lbLineStations->item(i)->text();
-    if (lineID != -1 && !saveStations(lineID, stations))
-        dialogs().showMessage(QStringLiteral("Error saving the file %s")
-                                  .replace(QStringLiteral("%s"), QStringLiteral("line_stations.ptf")));
+    if (lineID != -1 && !saveStations(lineID, stations)) {
+        if (!ProjectFileDamaged(dm1->cdsLineStations, QStringLiteral("line_stations.ptf")))
+            dialogs().showMessage(QStringLiteral("Error saving the file %s")
+                                      .replace(QStringLiteral("%s"), QStringLiteral("line_stations.ptf")));
+        // A failed save keeps assigning, so the stations asked for are not lost from sight.
+        return;
+    }
 
-    // Save leaves assigning as Cancel does, whether or not the file could be written.
+    // Save leaves assigning as Cancel does.
     btCancelClick();
     if (fmMain) {
         fmMain->showWorkButton(TfmMain::WorkButton::EditTimeTable);

@@ -1,6 +1,7 @@
 #include "app/edit_project.h"
 
 #include "data/common_helpers.h"
+#include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "data/prj_params.h"
 #include "platform/dialog_service.h"
@@ -187,16 +188,30 @@ void TfmEditProject::btSaveClick()
         dialogs().showMessage(QStringLiteral("Day group %s already exists!").replace(QStringLiteral("%s"), doubled));
         return;
     }
-    if (SetPrefsLineColor({fLineColorChoice->Red, fLineColorChoice->Green, fLineColorChoice->Blue}))
-        SavePrefs();
+    // The first write that fails ends the save, with its table as the file holds it and the
+    // window still editing; its routine has told which file.
+    {
+        RowsBackup before(dm1->cdsPrefs);
+        if (SetPrefsLineColor({fLineColorChoice->Red, fLineColorChoice->Green, fLineColorChoice->Blue}) &&
+            !before.keepIf(SavePrefs()))
+            return;
+    }
     int minutes = 0;
-    if (minutesOf(leMaxDriveMinutes->text(), minutes) && SetProjectMaxDriveMinutes(minutes))
-        SaveProjectFile();
-    if (WriteDayGroupRows(DayGroups))
-        SaveDayGroups();
-    if (!WriteWebLoaderPage())
+    if (minutesOf(leMaxDriveMinutes->text(), minutes)) {
+        RowsBackup before(dm1->cdsProject);
+        if (SetProjectMaxDriveMinutes(minutes) && !before.keepIf(SaveProjectFile()))
+            return;
+    }
+    {
+        RowsBackup before(dm1->cdsDayGroups);
+        if (WriteDayGroupRows(DayGroups) && !before.keepIf(SaveDayGroups()))
+            return;
+    }
+    if (!WriteWebLoaderPage()) {
         dialogs().showMessage(
             QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), QStringLiteral("webloader.htm")));
+        return;
+    }
     EditOff();
 }
 

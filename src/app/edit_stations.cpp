@@ -134,6 +134,7 @@ void TfmEditStations::btSaveClick()
             } else {
                 dialogs().showMessage(QStringLiteral("Error changing the station") + oldName + QStringLiteral(" in ") +
                                       name + QStringLiteral("!"));
+                return; // a failed save keeps editing
             }
         }
     } else {
@@ -144,17 +145,17 @@ void TfmEditStations::btSaveClick()
         const int id = AddStation(name);
         if (id == -1) {
             dialogs().showMessage(QStringLiteral("Error saving the station"));
+            return; // a failed save keeps editing
         } else {
             AddSortedName(lbStations, name);
             if (cbStationNewLine->isChecked()) {
-                bool saved = true;
-                if (cbStationNewLineClear->isChecked())
-                    saved = ClearNewStations();
-                saved = AddNewStation(id) && saved;
-                saved = SaveNewStations() && saved;
+                // The first failed write ends it: a damaged file has been named by it already.
+                const bool saved = (!cbStationNewLineClear->isChecked() || ClearNewStations()) && AddNewStation(id) &&
+                                   SaveNewStations();
                 if (!saved) {
-                    dialogs().showMessage(QStringLiteral("Error saving the file %s")
-                                              .replace(QStringLiteral("%s"), QStringLiteral("newstations.ptf")));
+                    if (!ProjectFileDamaged(dm1->cdsNewStations, QStringLiteral("newstations.ptf")))
+                        dialogs().showMessage(QStringLiteral("Error saving the file %s")
+                                                  .replace(QStringLiteral("%s"), QStringLiteral("newstations.ptf")));
                     return;
                 }
             }

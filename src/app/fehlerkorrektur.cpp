@@ -1,5 +1,6 @@
 #include "app/fehlerkorrektur.h"
 
+#include "data/data_module_1.h"
 #include "data/db_distances_rebuild.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"
@@ -67,12 +68,13 @@ void TfmFehlerkorrektur::Button1Click()
         dialogs().showMessage(lines.join(QLatin1Char('\n')));
     }
 
+    // A damaged file has been named by the refused write already.
     if (SaveStations())
         dialogs().showMessage(QStringLiteral("Leere bzw. gelöschte Stationen aus Datei stations.ptf wurden entfernt"));
-    else
+    else if (!ProjectFileDamaged(dm1->cdsStations, QStringLiteral("stations.ptf")))
         dialogs().showMessage(QStringLiteral("Fehler beim Korigieren der Datei stations.ptf"));
     if (SaveLines())
         dialogs().showMessage(QStringLiteral("Leere bzw. gelöschte Linien aus Datei lines.ptf wurden entfernt"));
-    else
+    else if (!ProjectFileDamaged(dm1->cdsLines, QStringLiteral("lines.ptf")))
         dialogs().showMessage(QStringLiteral("Fehler beim Korigieren der Datei lines.ptf"));
 }

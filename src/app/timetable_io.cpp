@@ -303,6 +303,17 @@ void restore(const QString &fileName, const FileBackup &backup)
     }
 }
 
+// The line connections and intervals are shared by every timetable: the path of the one whose
+// file was there but could not be read, else empty.
+QString damagedSharedFile()
+{
+    if (ProjectFileDamaged(dm1->cdsLineConnections, QStringLiteral("line_connections.ptf")))
+        return projectPath(QStringLiteral("line_connections.ptf"));
+    if (ProjectFileDamaged(dm1->cdsIntervals, QStringLiteral("intervals.ptf")))
+        return projectPath(QStringLiteral("intervals.ptf"));
+    return QString();
+}
+
 } // namespace
 
 QStringList TimeTableLineNames()
@@ -350,6 +361,14 @@ bool LoadTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Choice, const QSt
         return false;
     }
     c.CurDirection = DirectionText.trimmed() == QLatin1String("2") ? 2 : 1;
+
+    // Without its line connections an existing timetable would open as new and its save write
+    // over the files of another; without its intervals its interval trips would be lost.
+    const QString damaged = damagedSharedFile();
+    if (!damaged.isEmpty()) {
+        message(QStringLiteral("Error by load PTF-File: ") + damaged);
+        return false;
+    }
 
     bool lineHasConnections = false;
     c.CurLineConnectionID = findLineConnection(c.CurLineID, c.CurDayGroupID, c.CurDirection, lineHasConnections);
@@ -509,6 +528,13 @@ TimeTableSaveResult SaveTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Ch
             trips << cells;
     }
     const DistancesSection distances = ComputeDistances(stations, trips);
+
+    // A table that could not be read stops the save before its first write.
+    const QString damaged = damagedSharedFile();
+    if (!damaged.isEmpty()) {
+        message(DamagedFileMessage(damaged));
+        return TimeTableSaveResult::Failed;
+    }
 
     bool connectionAdded = false;
     if (Choice.NewTimeTable) {

@@ -7,6 +7,7 @@
 #include "data/db_timetables.h"
 #include "data/main_globals.h"
 #include "data/table_files.h"
+#include "platform/dialog_service.h"
 #include "platform/ini_file.h"
 
 #include <QFileInfo>
@@ -140,6 +141,12 @@ DistancesRebuildReport RebuildDistancesFile(const DistancesProgress &Progress)
     if (ProjectDir.isEmpty())
         return report;
 
+    // Without the line connections every section would count as stale and be erased.
+    const QString connectionsFile = projectFile(QStringLiteral("line_connections.ptf"));
+    if (TableFileDamaged(dm1->cdsLineConnections, connectionsFile)) {
+        dialogs().showMessage(DamagedFileMessage(connectionsFile));
+        return report;
+    }
     const QVector<Connection> connections = connectionsInIdOrder();
     const QString file = projectFile(QStringLiteral("distances.ini"));
     IniFile ini;

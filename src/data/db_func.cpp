@@ -19,57 +19,6 @@ using namespace dbfunc;
 
 namespace {
 
-// Walks a table in its natural order over every row, whatever its index and filter; puts
-// index, filter and open state back afterwards.
-template <typename F>
-void inNaturalOrder(Table &table, F &&body)
-{
-    table.cancel();
-    const bool wasActive = table.active();
-    const bool wasFiltered = table.filtered();
-    const QString index = table.indexName();
-    table.setFiltered(false);
-    table.setIndexName(QString());
-    table.open();
-    body();
-    table.setIndexName(index);
-    table.setFiltered(wasFiltered);
-    if (!wasActive)
-        table.close();
-}
-
-} // namespace
-
-RowsBackup::RowsBackup(Table &table) : m_table(table)
-{
-    inNaturalOrder(m_table, [&] {
-        const int columns = m_table.fieldCount();
-        for (m_table.first(); !m_table.eof(); m_table.next()) {
-            QVariantList row;
-            row.reserve(columns);
-            for (int j = 0; j < columns; ++j)
-                row.append(m_table.field(j).value());
-            m_rows.push_back(std::move(row));
-        }
-    });
-}
-
-void RowsBackup::restore()
-{
-    m_table.cancel();
-    m_table.emptyDataSet();
-    inNaturalOrder(m_table, [&] {
-        for (const QVariantList &row : m_rows) {
-            m_table.append();
-            for (int j = 0; j < row.size(); ++j)
-                m_table.field(j).setValue(row[j]);
-            m_table.post();
-        }
-    });
-}
-
-namespace {
-
 // An empty table holds what a missing file holds: nothing of it is lost by writing it.
 void createEmpty(Table &table, bool leaveOpen)
 {
@@ -98,12 +47,22 @@ void loadMaster(Table &table, const QString &file, const QString &message, const
         dialogs().showMessage(message.arg(argument));
 }
 
+// A refused write of a damaged file has named the file already: a second message naming it
+// would only repeat it.
+void reportFailedSave(const Table &table, const QString &path, const QString &message)
+{
+    if (!TableFileDamaged(table, path))
+        dialogs().showMessage(message);
+}
+
 // Rows whose name is empty are dropped before the stations or lines are written; a failure
 // while dropping them must not stop the save.
 bool saveWithoutEmptyNames(Table &table, const QString &nameField, const QString &file)
 {
     // The file holds every row, whatever filter an editor left on.
     Unfiltered all(table);
+    std::optional<RowsBackup> before;
+    guarded(table, [&] { before.emplace(table); });
     guarded(table, [&] {
         table.setIndexName(QStringLiteral("idxID"));
         table.open();
@@ -115,7 +74,11 @@ bool saveWithoutEmptyNames(Table &table, const QString &nameField, const QString
                 table.next();
         }
     });
-    return saveFile(projectFile(file), table);
+    const bool saved = saveFile(projectFile(file), table);
+    // The dropped rows stay in memory while the file still holds them.
+    if (!saved && before)
+        guarded(table, [&] { before->restore(); });
+    return saved;
 }
 
 // The per-plan and line-label tables are written closed and used open.
@@ -401,13 +364,18 @@ void FillProjectHeader(Table &Project)
     Project.post();
 }
 
+bool ProjectFileDamaged(const Table &table, const QString &file)
+{
+    return TableFileDamaged(table, projectFile(file));
+}
+
 bool SaveProjectFile()
 {
     Table &t = dm1->cdsProject;
     guarded(t, [&] { FillProjectHeader(t); });
     const bool ok = saveFile(ProjectFileName, t);
     if (!ok)
-        dialogs().showMessage(QStringLiteral("Error saving the project file %1").arg(ProjectFileName));
+        reportFailedSave(t, ProjectFileName, QStringLiteral("Error saving the project file %1").arg(ProjectFileName));
     return ok;
 }
 
@@ -428,7 +396,8 @@ bool SavePrefs()
 {
     const bool ok = saveFile(projectFile(QStringLiteral("prefs.ptf")), dm1->cdsPrefs);
     if (!ok)
-        dialogs().showMessage(QStringLiteral("Error saving the preferences file %1").arg(QStringLiteral("prefs.ptf")));
+        reportFailedSave(dm1->cdsPrefs, projectFile(QStringLiteral("prefs.ptf")),
+                         QStringLiteral("Error saving the preferences file %1").arg(QStringLiteral("prefs.ptf")));
     return ok;
 }
 
@@ -452,7 +421,7 @@ bool SaveDayGroups()
     const QString path = projectFile(QStringLiteral("daygroups.ptf"));
     const bool ok = saveFile(path, dm1->cdsDayGroups);
     if (!ok)
-        dialogs().showMessage(QStringLiteral("Error saving the daygroup-file %1").arg(path));
+        reportFailedSave(dm1->cdsDayGroups, path, QStringLiteral("Error saving the daygroup-file %1").arg(path));
     return ok;
 }
 
@@ -471,7 +440,8 @@ bool SaveLineConnections()
     const QString path = projectFile(QStringLiteral("line_connections.ptf"));
     const bool ok = saveFile(path, dm1->cdsLineConnections);
     if (!ok)
-        dialogs().showMessage(QStringLiteral("Error saving the lineconnections, file %1").arg(path));
+        reportFailedSave(dm1->cdsLineConnections, path,
+                         QStringLiteral("Error saving the lineconnections, file %1").arg(path));
     return ok;
 }
 

@@ -74,6 +74,10 @@ void CloseLineMapStations();
 void CloseLineMapIndividualStationPrefs();
 
 // --- saves; each returns whether the file was written
+// Whether the table failed to load from the project folder's file of that name: its saves are
+// refused with a message that names the file, so a caller adds none naming it again.
+bool ProjectFileDamaged(const Table &table, const QString &file);
+
 bool SaveProjectFile(); // fills the header row first; writes ProjectFileName
 class Table;
 // Sets the header fields of the project table's first row as every save writes them (the

@@ -8,10 +8,8 @@
 
 #include <QChar>
 #include <QString>
-#include <QVariantList>
 
 #include <exception>
-#include <vector>
 
 namespace dbfunc {
 
@@ -71,29 +69,6 @@ public:
 private:
     Table &m_table;
     bool m_wasFiltered;
-};
-
-// The rows of a table as they stood before a change, put back when the change could not be
-// written: a change whose file kept its old bytes must not stay in memory, where the next
-// save of the table would write it after all, and the editors' lists would no longer agree
-// with the table. The rows come back in their natural order; the active index, the filter
-// and the open state stay as they are.
-class RowsBackup
-{
-public:
-    explicit RowsBackup(Table &table);
-    void restore();
-    // Puts the rows back unless saved; gives saved.
-    bool keepIf(bool saved)
-    {
-        if (!saved)
-            restore();
-        return saved;
-    }
-
-private:
-    Table &m_table;
-    std::vector<QVariantList> m_rows;
 };
 
 } // namespace dbfunc

@@ -357,6 +357,11 @@ bool ParsePtfValueLine(const QString &Line, QStringList &Items)
     return ok;
 }
 
+QString DamagedFileMessage(const QString &FileName)
+{
+    return QStringLiteral("The file %1 is damaged and was left unchanged.").arg(FileName);
+}
+
 bool TableFileDamaged(const Table &table, const QString &FileName)
 {
     return !table.damagedFile().isEmpty() && fileKey(table.damagedFile()) == fileKey(FileName);
@@ -368,7 +373,7 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
     // file it would lose them for good.
     if (TableFileDamaged(table, FileName)) {
         ansi::setLastWriteError(QStringLiteral("the file is damaged and was left unchanged"));
-        dialogs().showMessage(QStringLiteral("The file %1 is damaged and was left unchanged.").arg(FileName));
+        dialogs().showMessage(DamagedFileMessage(FileName));
         return false;
     }
     const bool wasActive = table.active();

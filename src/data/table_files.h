@@ -21,6 +21,8 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table);
 // True when the table failed to load from this very file (Table::damagedFile): a save of it
 // there is refused. Lets a save that writes several files stop before the first.
 bool TableFileDamaged(const Table &table, const QString &FileName);
+// The message of a refused write: "The file <file> is damaged and was left unchanged."
+QString DamagedFileMessage(const QString &FileName);
 
 // Splits one line into items "s=text", "b=true|false", "u=null", "n=number"; false on a syntax
 // error, with the items found before it left in the list.

@@ -699,3 +699,55 @@ void Table::remove()
         m_eof = m_bof = true;
     }
 }
+
+namespace {
+
+// Walks a table in its natural order over every row, whatever its index and filter; puts
+// index, filter and open state back afterwards.
+template <typename F>
+void inNaturalOrder(Table &table, F &&body)
+{
+    table.cancel();
+    const bool wasActive = table.active();
+    const bool wasFiltered = table.filtered();
+    const QString index = table.indexName();
+    table.setFiltered(false);
+    table.setIndexName(QString());
+    table.open();
+    body();
+    table.setIndexName(index);
+    table.setFiltered(wasFiltered);
+    if (!wasActive)
+        table.close();
+}
+
+} // namespace
+
+RowsBackup::RowsBackup(Table &table) : m_table(table)
+{
+    inNaturalOrder(m_table, [&] {
+        const int columns = m_table.fieldCount();
+        for (m_table.first(); !m_table.eof(); m_table.next()) {
+            QVariantList row;
+            row.reserve(columns);
+            for (int j = 0; j < columns; ++j)
+                row.append(m_table.field(j).value());
+            m_rows.push_back(std::move(row));
+        }
+    });
+}
+
+void RowsBackup::restore()
+{
+    m_table.cancel();
+    m_table.emptyDataSet();
+    inNaturalOrder(m_table, [&] {
+        for (const QVariantList &row : m_rows) {
+            m_table.append();
+            for (int j = 0; j < row.size(); ++j)
+                m_table.field(j).setValue(row[j]);
+            m_table.post();
+        }
+    });
+}
+

@@ -165,11 +165,18 @@ TEST_F(LineEditor, FailedAddAndFailedColourSaveAreReported)
     typeHex("123456");
     press("btSave");
     EXPECT_EQ(d.messages, QStringList{"Error saving the line"});
-    EXPECT_FALSE(editing());
+    EXPECT_TRUE(editing()); // a failed save keeps editing
     EXPECT_TRUE(listed().isEmpty());
     EXPECT_EQ(rows("line_graphic.ptf"), QStringList{"<missing>"});
     ASSERT_TRUE(QDir().rmdir(file("lines.ptf")));
+    press("btCancel");
+    // The failed line was taken back: it can be added again under the first ID.
+    press("btNewLine");
+    typeName("X");
+    press("btSave");
+    EXPECT_EQ(rows("lines.ptf"), QStringList{R"(1,"X",)"});
 
+    ASSERT_TRUE(QFile::remove(file("line_graphic.ptf")));
     ASSERT_TRUE(QDir().mkpath(file("line_graphic.ptf")));
     d.messages.clear();
     press("btNewLine");
@@ -177,7 +184,7 @@ TEST_F(LineEditor, FailedAddAndFailedColourSaveAreReported)
     press("cbStandardColor");
     press("btSave");
     EXPECT_EQ(d.messages, QStringList{"Error saving the file line_graphic.ptf"});
-    EXPECT_EQ(listed(), QStringList{"Y"});
+    EXPECT_EQ(listed(), QStringList({"X", "Y"}));
 }
 
 TEST_F(LineEditor, DeleteAsksAndTakesTheLineWithItsColour)

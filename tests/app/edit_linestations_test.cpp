@@ -133,23 +133,37 @@ TEST_F(LineStationsEditor, NewStationsListAndClosingDropsTheEdit)
     EXPECT_FALSE(editing());
 }
 
-TEST_F(LineStationsEditor, FailedSavesAreReportedAndEndEditMode)
+TEST_F(LineStationsEditor, FailedSavesAreReportedAndKeepEditMode)
 {
     ASSERT_TRUE(QDir().mkpath(file("line_stations.ptf")));
     edit("U1");
     pick({"Au", "Zoo"});
     press("btSave");
     EXPECT_EQ(d.messages, QStringList{"Error saving the file line_stations.ptf"});
-    EXPECT_FALSE(editing());
+    EXPECT_TRUE(editing());
+    press("btCancel");
+    // Nothing of the failed save stays in memory.
+    edit("U1");
+    EXPECT_EQ(texts(stops()), QStringList());
+    press("btCancel");
 
     // The second case: a line that has stations.
+    ASSERT_TRUE(QDir().rmdir(file("line_stations.ptf")));
+    edit("U1");
+    pick({"Au", "Zoo"});
+    press("btSave");
+    ASSERT_TRUE(QFile::remove(file("line_stations.ptf")));
+    ASSERT_TRUE(QDir().mkpath(file("line_stations.ptf")));
     d.messages.clear();
     edit("U1");
     EXPECT_EQ(texts(stops()), QStringList({"Au", "Zoo"}));
     pick({"Markt"});
     press("btSave");
     EXPECT_EQ(d.messages, QStringList{"Error saving the file line_stations.ptf"});
-    EXPECT_FALSE(editing());
+    EXPECT_TRUE(editing());
+    press("btCancel");
+    edit("U1");
+    EXPECT_EQ(texts(stops()), QStringList({"Au", "Zoo"}));
 }
 
 TEST_F(LineStationsEditor, AnUnchangedListOfALineWithTimetablesStillUpdatesThem)

@@ -7,7 +7,11 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <functional>
 #include <limits>
+#include <ostream>
+#include <vector>
 
 namespace {
 
@@ -531,3 +535,89 @@ TEST_F(DbFuncTest, AnAddToATableThatFailedToLoadIsRefused)
     EXPECT_EQ(m_dialogs.messages,
               QStringList{"The file " + path("stations.ptf") + " is damaged and was left unchanged."});
 }
+
+namespace {
+
+// One master table file and the saves that write it.
+struct DamagedFileCase {
+    const char *file;
+    std::vector<std::function<bool()>> saves;
+};
+
+void PrintTo(const DamagedFileCase &c, std::ostream *os)
+{
+    *os << c.file;
+}
+
+class DamagedMasterFile : public ProjectFolder, public ::testing::WithParamInterface<DamagedFileCase>
+{
+};
+
+} // namespace
+
+// A project with one master file cut short (its table then holds no row, so there is nothing
+// to rename): every save that writes that file leaves its bytes
+// as they were, says once which file is damaged, and reports a failure.
+TEST_P(DamagedMasterFile, IsNeverWrittenOver)
+{
+    writePtf(path("daygroups.ptf"), {"ID", "Group", "Days", "Text"}, {R"(1,"Mo-Fr","1111100","Werktags")"});
+    writePtf(path("intervals.ptf"), {"ID", "Interval"}, {"1,10,"});
+    LoadDayGroups(path("daygroups.ptf"));
+    LoadIntervals();
+    for (const char *name : {"A", "B", "C"})
+        ASSERT_GT(AddStation(name), 0);
+    ASSERT_GT(AddLine("1"), 0);
+    ASSERT_TRUE(SetLineStations(1, {"A", "B", "C"}));
+    ASSERT_GT(AddLineConnection(1, 1, 1), 0);
+    ASSERT_TRUE(SetLineGraphicColor(1, 1, 2, 3));
+    ASSERT_TRUE(AddNewStation(2));
+
+    const QString file = path(GetParam().file);
+    QByteArray cut = fileBytes(file);
+    ASSERT_FALSE(cut.isEmpty()) << GetParam().file;
+    cut.chop(cut.size() - cut.lastIndexOf("\r\n", cut.size() - 3)); // without its closing line
+    writeFileBytes(file, cut);
+
+    LoadStations();
+    LoadLines();
+    LoadNewStations();
+    LoadLineStations();
+    LoadLineConnections();
+    LoadIntervals();
+    LoadLineGraphic();
+    LoadDayGroups(path("daygroups.ptf"));
+    EXPECT_TRUE(m_dialogs.messages.value(0).startsWith("Error by load PTF-File: " + file))
+        << m_dialogs.messages.join('|').toStdString();
+
+    for (const auto &save : GetParam().saves) {
+        m_dialogs.messages.clear();
+        EXPECT_FALSE(save());
+        EXPECT_EQ(fileBytes(file), cut);
+        QStringList naming;
+        for (const QString &m : m_dialogs.messages)
+            if (m.contains(GetParam().file))
+                naming << m;
+        EXPECT_EQ(naming, QStringList{"The file " + file + " is damaged and was left unchanged."});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryMasterFile, DamagedMasterFile,
+    ::testing::Values(
+        DamagedFileCase{"stations.ptf", {[] { return AddStation("D") > 0; }, [] { return SaveStations(); }}},
+        DamagedFileCase{"lines.ptf", {[] { return AddLine("2") > 0; }, [] { return SaveLines(); }}},
+        DamagedFileCase{"newstations.ptf", {[] { return AddNewStation(3); }, [] { return ClearNewStations(); },
+                                            [] { return SaveNewStations(); }}},
+        DamagedFileCase{"line_stations.ptf", {[] { return SetLineStations(1, {"A"}); },
+                                              [] { return SaveLineStations(); }}},
+        DamagedFileCase{"line_connections.ptf", {[] { return AddLineConnection(1, 1, 2) > 0; },
+                                                 [] { return SaveLineConnections(); }}},
+        DamagedFileCase{"line_graphic.ptf", {[] { return SetLineGraphicColor(1, 9, 9, 9); },
+                                             [] { return SaveLineGraphic(); }}},
+        DamagedFileCase{"daygroups.ptf", {[] { return SaveDayGroups(); }}}),
+    [](const ::testing::TestParamInfo<DamagedFileCase> &info) {
+        std::string name = info.param.file;
+        name = name.substr(0, name.find('.'));
+        name.erase(std::remove(name.begin(), name.end(), '_'), name.end());
+        return name;
+    });
