@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+
 using namespace dbfunc;
 
 namespace {
@@ -138,8 +140,9 @@ bool deleteSharedRows(SharedTable which, const QString &indexName, int id)
         return true;
     Table &t = dm1->*sharedFiles(which).table;
     // A failed write leaves the rows in the table as the file still holds them.
-    TableRowsBackup before(t);
+    std::optional<RowsBackup> before;
     if (!guarded(t, false, [&] {
+            before.emplace(t);
             t.open();
             deleteRowsByKey(t, indexName, {id});
             // The other rows keep the order the file had.
@@ -149,7 +152,7 @@ bool deleteSharedRows(SharedTable which, const QString &indexName, int id)
         return false;
     if (sharedFiles(which).save())
         return true;
-    before.restore();
+    guarded(t, [&] { before->restore(); });
     return false;
 }
 
@@ -518,21 +521,6 @@ bool DeleteLineMap(int LineMapID)
 }
 
 // ---------------------------------------------------------------- failed writes and damaged files
-
-TableRowsBackup::TableRowsBackup(Table &table) : m_table(&table)
-{
-    guarded(table, [&] { m_rows = std::make_unique<RowsBackup>(table); });
-}
-
-TableRowsBackup::~TableRowsBackup() = default;
-TableRowsBackup::TableRowsBackup(TableRowsBackup &&) noexcept = default;
-TableRowsBackup &TableRowsBackup::operator=(TableRowsBackup &&) noexcept = default;
-
-void TableRowsBackup::restore()
-{
-    if (m_rows)
-        guarded(*m_table, [&] { m_rows->restore(); });
-}
 
 bool RefuseDamagedFiles(std::initializer_list<TTableFile> files)
 {

@@ -8,12 +8,6 @@
 #include "platform/table.h"
 
 #include <initializer_list>
-#include <memory>
-#include <vector>
-
-namespace dbfunc {
-class RowsBackup;
-}
 
 // The style settings of one line network plan and the row routines on the plan tables of dm1.
 // None of them throws; they report by their result only, except that the reads of the shared
@@ -151,24 +145,6 @@ bool DeleteLineMapRecord(int LineMapID);
 bool DeleteLineMap(int LineMapID);
 
 // ---------------------------------------------------------------- failed writes and damaged files
-
-// The rows of one table as they stood when it was taken. A change whose write failed is taken
-// back with restore(), so that the table holds what its file holds and the next save does not
-// write the change that was reported as failed.
-class TableRowsBackup
-{
-public:
-    explicit TableRowsBackup(Table &table);
-    ~TableRowsBackup();
-    TableRowsBackup(TableRowsBackup &&) noexcept;
-    TableRowsBackup &operator=(TableRowsBackup &&) noexcept;
-    // Puts the taken rows back in their order; the table keeps its index, filter and state.
-    void restore();
-
-private:
-    Table *m_table;
-    std::unique_ptr<dbfunc::RowsBackup> m_rows;
-};
 
 // A table and the file a save writes it to.
 struct TTableFile {

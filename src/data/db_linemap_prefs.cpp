@@ -7,6 +7,7 @@
 #include "data/db_linemap_p.h"
 
 #include <algorithm>
+#include <optional>
 
 using namespace dbfunc;
 
@@ -150,6 +151,12 @@ void readPrefs(Table &t, TLineMapPrefs &p)
     prefsColumns(r, p);
 }
 
+void restoreRows(Table &t, std::optional<RowsBackup> &before)
+{
+    if (before)
+        guarded(t, [&] { before->restore(); });
+}
+
 // Opens cdsLineMapPrefs on idxMapID and looks the plan's row up; callers switch any filter off.
 bool findPrefsRow(Table &t, int lineMapID)
 {
@@ -178,7 +185,8 @@ bool AddLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
 {
     Table &t = dm1->cdsLineMapPrefs;
     // A failed write takes the row out again: the table holds what the file holds.
-    TableRowsBackup before(t);
+    std::optional<RowsBackup> before;
+    guarded(t, [&] { before.emplace(t); });
     bool added = guarded(t, false, [&] {
         Unfiltered all(t);
         if (findPrefsRow(t, LineMapID))
@@ -192,7 +200,7 @@ bool AddLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
         return false;
     const bool ok = SaveLineMapPrefs();
     if (!ok)
-        before.restore();
+        restoreRows(t, before);
     guarded(t, [&] { t.close(); });
     return ok;
 }
@@ -200,7 +208,8 @@ bool AddLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
 bool UpdateLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
 {
     Table &t = dm1->cdsLineMapPrefs;
-    TableRowsBackup before(t);
+    std::optional<RowsBackup> before;
+    guarded(t, [&] { before.emplace(t); });
     const bool updated = guarded(t, false, [&] {
         Unfiltered all(t);
         if (!findPrefsRow(t, LineMapID))
@@ -214,7 +223,7 @@ bool UpdateLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
         return false;
     if (SaveLineMapPrefs())
         return true;
-    before.restore();
+    restoreRows(t, before);
     return false;
 }
 
@@ -238,7 +247,8 @@ bool ReadLineMapPrefs(int LineMapID, TLineMapPrefs &Prefs)
 bool DeleteLineMapPrefs(int LineMapID)
 {
     Table &t = dm1->cdsLineMapPrefs;
-    TableRowsBackup before(t);
+    std::optional<RowsBackup> before;
+    guarded(t, [&] { before.emplace(t); });
     const bool found = guarded(t, false, [&] {
         Unfiltered all(t);
         if (!findPrefsRow(t, LineMapID))
@@ -250,6 +260,6 @@ bool DeleteLineMapPrefs(int LineMapID)
         return false;
     if (SaveLineMapPrefs())
         return true;
-    before.restore();
+    restoreRows(t, before);
     return false;
 }

@@ -1,6 +1,7 @@
 #include "linemap/line_course_save.h"
 
 #include <algorithm>
+#include <memory>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -8,7 +9,6 @@
 #include "data/color_convert.h"
 #include "data/data_module_1.h"
 #include "data/db_func.h"
-#include "data/db_linemap.h"
 #include "data/main_globals.h"
 #include "linemap/draw_geometry.h"
 #include "linemap/line_course.h"
@@ -83,15 +83,19 @@ public:
     SaveRollback &operator=(const SaveRollback &) = delete;
     ~SaveRollback()
     {
-        for (auto &[table, rows] : m_taken)
-            rows.restore();
+        for (auto &[table, rows] : m_taken) {
+            try {
+                rows->restore();
+            } catch (const TableError &) {
+            }
+        }
     }
     void changing(Table &table)
     {
         for (const auto &entry : m_taken)
             if (entry.first == &table)
                 return;
-        m_taken.emplace_back(&table, TableRowsBackup(table));
+        m_taken.emplace_back(&table, std::make_unique<RowsBackup>(table));
     }
     void written(Table &table)
     {
@@ -99,7 +103,7 @@ public:
     }
 
 private:
-    std::vector<std::pair<Table *, TableRowsBackup>> m_taken;
+    std::vector<std::pair<Table *, std::unique_ptr<RowsBackup>>> m_taken;
 };
 SaveRollback *g_rollback = nullptr;
 
