@@ -5,6 +5,7 @@
 #include "data/db_func_p.h"
 #include "data/db_linemap_p.h"
 #include "data/table_files.h"
+#include "platform/dialog_service.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -526,8 +527,8 @@ bool RefuseDamagedFiles(std::initializer_list<TTableFile> files)
 {
     for (const TTableFile &f : files) {
         if (f.table && TableFileDamaged(*f.table, f.fileName)) {
-            // The writer refuses the table there and says so itself; it writes nothing.
-            guarded(*f.table, [&] { SavePtfFile(f.fileName, kQuote, *f.table); });
+            // The words of the writer's own refusal.
+            dialogs().showMessage(DamagedFileMessage(f.fileName));
             return true;
         }
     }

@@ -152,6 +152,6 @@ struct TTableFile {
     QString fileName;
 };
 // A save that writes several files asks first: when one of the tables failed to load from the
-// file it is to be written to, that file is reported as damaged and left unchanged (once, by
-// the table-file writer) and the result is true, so the save writes none of its files.
+// file it is to be written to, that file is reported as damaged and left unchanged (in the
+// writer's words, once) and the result is true, so the save writes none of its files.
 bool RefuseDamagedFiles(std::initializer_list<TTableFile> files);
