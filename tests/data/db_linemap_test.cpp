@@ -364,3 +364,21 @@ TEST_F(PlanRows, DamagedFilesStopThePlanDeletionBeforeAnythingGoes)
     EXPECT_TRUE(DeleteLineMap(2));
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join('\n').toStdString();
 }
+
+TEST_F(PlanRows, FailedPlanAddAndRenameAreTakenBack)
+{
+    LoadLineMaps();
+    const QByteArray listed = bytes("line_maps.ptf");
+    blockFile("line_maps.ptf");
+    EXPECT_EQ(AddLineMap("Aussen"), -1);
+    EXPECT_FALSE(RenameLineMap("Netz", "Kern"));
+    EXPECT_EQ(GetLineMapIDByName("Aussen"), -1);
+    EXPECT_EQ(GetLineMapIDByName("Kern"), -1);
+    EXPECT_EQ(GetLineMapIDByName("Netz"), 1);
+
+    // Writable again: the failed add left its ID free and the failed rename nothing behind.
+    ASSERT_TRUE(QDir(path("line_maps.ptf")).removeRecursively());
+    writeText(path("line_maps.ptf"), listed);
+    EXPECT_EQ(AddLineMap("Vorort"), 3);
+    EXPECT_EQ(rows("line_maps.ptf", {"ID", "Name"}), QStringList({"1,Netz", "2,Innen", "3,Vorort"}));
+}

@@ -651,3 +651,26 @@ TEST_F(StationModes, FailedTransferExportLeavesTheModeCompletely)
     fmEditLineMapLines->close();
     EXPECT_FALSE(fmEditLineMapLines->isVisible());
 }
+
+TEST_F(StationModes, FailedLabelSaveKeepsTheModeAndItsChanges)
+{
+    choose("lbLines", "U1");
+    click("bbEditLineText");
+    click("cbLineTextVisibleDefaultProperties"); // a visibility row of the line
+    const QByteArray image = bytes("images/line_map_1.jpg");
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("line_map_line_text_color.ptf"));
+    click("btSaveLineText");
+    EXPECT_EQ(m_dialogs.messages,
+              QStringList{"Error saving the file " + m_dir.path() + "/line_map_line_text_color.ptf"});
+    EXPECT_EQ(page(), "tsLineTextPrefs");
+    EXPECT_EQ(bytes("images/line_map_1.jpg"), image);
+    EXPECT_EQ(dm1->cdsLineMapLineTextVisible.recordCount(), 1);
+
+    // Writable again, the same save goes through and leaves the mode.
+    ASSERT_TRUE(QDir(m_dir.path()).rmdir("line_map_line_text_color.ptf"));
+    m_dialogs.messages.clear();
+    click("btSaveLineText");
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
+    EXPECT_EQ(page(), "tsEmptyPrefs");
+    EXPECT_NE(bytes("line_map_line_text_color.ptf"), "<missing>");
+}
