@@ -108,7 +108,16 @@ QString LineMapFileName(const char *Prefix, int LineMapID)
 
 namespace {
 
-// A missing per-plan file gives an empty, open table.
+// The message for a plan file that exists but could not be read, for the loaders whose reader
+// does not report it itself.
+void reportDamaged(const QString &path)
+{
+    dialogs().showMessage(QStringLiteral("Error by load PTF-File: ") + path);
+}
+
+// A missing per-plan file gives an empty, open table; no rows of another plan or of a file
+// loaded before stay in it. A file that exists but cannot be read is reported by the reader as damaged; the loader's
+// own words are for a file that went missing meanwhile.
 bool loadPlanTable(Table &table, const QString &path, void (*createEmptyTable)(), const QString &failMessage)
 {
     guarded(table, [&] { table.close(); });
@@ -117,7 +126,9 @@ bool loadPlanTable(Table &table, const QString &path, void (*createEmptyTable)()
         return true;
     }
     if (!loadFile(path, table)) {
-        dialogs().showMessage(failMessage);
+        if (!QFileInfo::exists(path))
+            dialogs().showMessage(failMessage);
+        guarded(table, [&] { table.open(); });
         return false;
     }
     guarded(table, [&] { table.open(); });
@@ -508,7 +519,14 @@ bool LoadLineMapPrefs(const QString &Path)
     }
 
     if (!guarded(t, false, [&] { return ImportPtfFile(source, t, &lineMapPrefsDefaults(), false); })) {
-        dialogs().showMessage(failMessage);
+        // A file that is there but cannot be read holds the settings of every plan: the table
+        // is marked with it (not with the copy read), so no save writes it over them.
+        if (QFileInfo::exists(Path)) {
+            t.setDamagedFile(Path);
+            reportDamaged(Path);
+        } else {
+            dialogs().showMessage(failMessage);
+        }
         return false;
     }
     if (migrated) {
@@ -531,26 +549,38 @@ bool LoadLineMapLines()
     Table &t = dm1->cdsLineMapLines;
     const QString path = projectFile(QStringLiteral("line_map_lines.ptf"));
     if (!guarded(t, false, [&] { return ImportPtfFile(path, t, &defaults, false); })) {
-        dialogs().showMessage(QStringLiteral("File %1 not found").arg(QStringLiteral("line_map_lines.ptf")));
+        if (QFileInfo::exists(path))
+            reportDamaged(path);
+        else
+            dialogs().showMessage(QStringLiteral("File %1 not found").arg(QStringLiteral("line_map_lines.ptf")));
         return false;
     }
     return true;
 }
 
+namespace {
+
+// The reader reports a file that is there but damaged; only a missing one is told here.
+bool loadSharedPlanTable(Table &table, const char *file)
+{
+    const QString path = projectFile(QLatin1String(file));
+    if (loadFile(path, table))
+        return true;
+    if (!QFileInfo::exists(path))
+        dialogs().showMessage(QStringLiteral("File %1 not found").arg(QLatin1String(file)));
+    return false;
+}
+
+} // namespace
+
 bool LoadLineMapLineSections()
 {
-    if (loadFile(projectFile(QStringLiteral("line_map_line_sections.ptf")), dm1->cdsLineMapLineSections))
-        return true;
-    dialogs().showMessage(QStringLiteral("File %1 not found").arg(QStringLiteral("line_map_line_sections.ptf")));
-    return false;
+    return loadSharedPlanTable(dm1->cdsLineMapLineSections, "line_map_line_sections.ptf");
 }
 
 bool LoadLineMapLineIntersections()
 {
-    if (loadFile(projectFile(QStringLiteral("line_map_line_intersections.ptf")), dm1->cdsLineMapLineConnections))
-        return true;
-    dialogs().showMessage(QStringLiteral("File %1 not found").arg(QStringLiteral("line_map_line_intersections.ptf")));
-    return false;
+    return loadSharedPlanTable(dm1->cdsLineMapLineConnections, "line_map_line_intersections.ptf");
 }
 
 bool LoadOrCreateLineMapLines()

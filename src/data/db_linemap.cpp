@@ -4,9 +4,13 @@
 #include "data/db_func.h"
 #include "data/db_func_p.h"
 #include "data/db_linemap_p.h"
+#include "data/table_files.h"
+#include "platform/dialog_service.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <optional>
 
 using namespace dbfunc;
 
@@ -136,7 +140,10 @@ bool deleteSharedRows(SharedTable which, const QString &indexName, int id)
     if (!present)
         return true;
     Table &t = dm1->*sharedFiles(which).table;
+    // A failed write leaves the rows in the table as the file still holds them.
+    std::optional<RowsBackup> before;
     if (!guarded(t, false, [&] {
+            before.emplace(t);
             t.open();
             deleteRowsByKey(t, indexName, {id});
             // The other rows keep the order the file had.
@@ -144,7 +151,10 @@ bool deleteSharedRows(SharedTable which, const QString &indexName, int id)
             return true;
         }))
         return false;
-    return sharedFiles(which).save();
+    if (sharedFiles(which).save())
+        return true;
+    guarded(t, [&] { before->restore(); });
+    return false;
 }
 
 QVariantList rowValues(Table &table)
@@ -492,6 +502,16 @@ bool DeleteLineMap(int LineMapID)
         CreateEmptyLineMapPrefs();
     }
     const bool hasPrefsRow = hasLineMapPrefsRow(LineMapID);
+    // Every shared table is read before anything goes: a damaged one (reported by its loader)
+    // stops the delete while the plan is still whole, rather than half-way through its files.
+    for (SharedTable which : {SharedTable::Lines, SharedTable::Sections, SharedTable::Intersections,
+                              SharedTable::TextVisible, SharedTable::TextColor, SharedTable::TextOffset}) {
+        bool present = false;
+        if (!loadSharedTable(which, present))
+            return false;
+    }
+    if (RefuseDamagedFiles({{&dm1->cdsLineMaps, projectFile(QStringLiteral("line_maps.ptf"))}}))
+        return false;
 
     return DeleteMultiStationPrefsFile(LineMapID) && DeleteIndividualStationPrefsFile(LineMapID) &&
            DeleteLineMapStationsFile(LineMapID) && DeleteLineMapLineIntersectionsOfMap(LineMapID) &&
@@ -499,4 +519,18 @@ bool DeleteLineMap(int LineMapID)
            DeleteLineTextColorOfMap(LineMapID) && DeleteLineTextOffsetOfMap(LineMapID) &&
            DeleteLineMapLinesOfMap(LineMapID) && (!hasPrefsRow || DeleteLineMapPrefs(LineMapID)) &&
            DeleteLineMapRecord(LineMapID);
+}
+
+// ---------------------------------------------------------------- failed writes and damaged files
+
+bool RefuseDamagedFiles(std::initializer_list<TTableFile> files)
+{
+    for (const TTableFile &f : files) {
+        if (f.table && TableFileDamaged(*f.table, f.fileName)) {
+            // The words of the writer's own refusal.
+            dialogs().showMessage(DamagedFileMessage(f.fileName));
+            return true;
+        }
+    }
+    return false;
 }

@@ -5,6 +5,9 @@
 #include <cstdint>
 
 #include "platform/dialog_service.h" // FontValue
+#include "platform/table.h"
+
+#include <initializer_list>
 
 // The style settings of one line network plan and the row routines on the plan tables of dm1.
 // None of them throws; they report by their result only, except that the reads of the shared
@@ -64,7 +67,8 @@ struct TLineMapPrefs {
     bool operator==(const TLineMapPrefs &) const = default;
 };
 
-// --- the plan's style row in cdsLineMapPrefs; the writing ones save line_map_prefs.ptf
+// --- the plan's style row in cdsLineMapPrefs; the writing ones save line_map_prefs.ptf, and
+// when that write fails the row is as it was before (added, changed or deleted row taken back)
 bool AddLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs);    // false when the row exists
 bool UpdateLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs); // false when there is none
 bool ReadLineMapPrefs(int LineMapID, TLineMapPrefs &Prefs);         // record unchanged when false
@@ -110,7 +114,7 @@ bool DeleteLineTextOffsetAtPosition(int LineMapID, int LineID, int Position);
 // Row deletes on the shared tables that write their file; the result is the write's. Each reads
 // the table from the project's file first (a failed read is the result), so rows of another
 // project or a template never reach the file; a file that does not exist holds no rows and stays
-// missing (true).
+// missing (true). A failed write puts the deleted rows back.
 bool DeleteLineTextVisibleOfMap(int LineMapID);
 bool DeleteLineTextVisibleOfLine(int LineID);
 bool DeleteLineTextColorOfMap(int LineMapID);
@@ -136,5 +140,18 @@ bool DeleteLineMapRecord(int LineMapID);
 
 // Deletes a whole plan: its three files, its rows in the six shared tables, its style row and its
 // list row, stopping at the first failure. A plan whose data was never written is deleted all
-// the same; its image is kept.
+// the same; its image is kept. A shared file, the settings or the plan list that cannot be read
+// stops it before anything is deleted.
 bool DeleteLineMap(int LineMapID);
+
+// ---------------------------------------------------------------- failed writes and damaged files
+
+// A table and the file a save writes it to.
+struct TTableFile {
+    Table *table;
+    QString fileName;
+};
+// A save that writes several files asks first: when one of the tables failed to load from the
+// file it is to be written to, that file is reported as damaged and left unchanged (in the
+// writer's words, once) and the result is true, so the save writes none of its files.
+bool RefuseDamagedFiles(std::initializer_list<TTableFile> files);

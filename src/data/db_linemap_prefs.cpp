@@ -7,6 +7,7 @@
 #include "data/db_linemap_p.h"
 
 #include <algorithm>
+#include <optional>
 
 using namespace dbfunc;
 
@@ -150,6 +151,12 @@ void readPrefs(Table &t, TLineMapPrefs &p)
     prefsColumns(r, p);
 }
 
+void restoreRows(Table &t, std::optional<RowsBackup> &before)
+{
+    if (before)
+        guarded(t, [&] { before->restore(); });
+}
+
 // Opens cdsLineMapPrefs on idxMapID and looks the plan's row up; callers switch any filter off.
 bool findPrefsRow(Table &t, int lineMapID)
 {
@@ -177,6 +184,9 @@ bool hasLineMapPrefsRow(int lineMapID)
 bool AddLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
 {
     Table &t = dm1->cdsLineMapPrefs;
+    // A failed write takes the row out again: the table holds what the file holds.
+    std::optional<RowsBackup> before;
+    guarded(t, [&] { before.emplace(t); });
     bool added = guarded(t, false, [&] {
         Unfiltered all(t);
         if (findPrefsRow(t, LineMapID))
@@ -189,6 +199,8 @@ bool AddLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
     if (!added)
         return false;
     const bool ok = SaveLineMapPrefs();
+    if (!ok)
+        restoreRows(t, before);
     guarded(t, [&] { t.close(); });
     return ok;
 }
@@ -196,6 +208,8 @@ bool AddLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
 bool UpdateLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
 {
     Table &t = dm1->cdsLineMapPrefs;
+    std::optional<RowsBackup> before;
+    guarded(t, [&] { before.emplace(t); });
     const bool updated = guarded(t, false, [&] {
         Unfiltered all(t);
         if (!findPrefsRow(t, LineMapID))
@@ -205,7 +219,12 @@ bool UpdateLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
         t.post();
         return true;
     });
-    return updated && SaveLineMapPrefs();
+    if (!updated)
+        return false;
+    if (SaveLineMapPrefs())
+        return true;
+    restoreRows(t, before);
+    return false;
 }
 
 bool ReadLineMapPrefs(int LineMapID, TLineMapPrefs &Prefs)
@@ -228,6 +247,8 @@ bool ReadLineMapPrefs(int LineMapID, TLineMapPrefs &Prefs)
 bool DeleteLineMapPrefs(int LineMapID)
 {
     Table &t = dm1->cdsLineMapPrefs;
+    std::optional<RowsBackup> before;
+    guarded(t, [&] { before.emplace(t); });
     const bool found = guarded(t, false, [&] {
         Unfiltered all(t);
         if (!findPrefsRow(t, LineMapID))
@@ -235,5 +256,10 @@ bool DeleteLineMapPrefs(int LineMapID)
         t.remove();
         return true;
     });
-    return found && SaveLineMapPrefs();
+    if (!found)
+        return false;
+    if (SaveLineMapPrefs())
+        return true;
+    restoreRows(t, before);
+    return false;
 }

@@ -8,6 +8,7 @@
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"
+#include "data/table_files.h"
 #include "linemap/edit_linemap_lines.h"
 #include "linemap/linemap_canvas.h"
 #include "linemap/linemap_export.h"
@@ -26,6 +27,13 @@ namespace {
 QString projectPrefsFile()
 {
     return ProjectDir + QStringLiteral("/line_map_prefs.ptf");
+}
+
+// A save writes the plan list and the settings: when the list could not be read from its file,
+// that file is reported and the save writes nothing.
+bool planListDamaged()
+{
+    return RefuseDamagedFiles({{&dm1->cdsLineMaps, ProjectDir + QStringLiteral("/line_maps.ptf")}});
 }
 
 } // namespace
@@ -214,6 +222,18 @@ void TfmEditLineNetworkPlans::reloadProjectPrefs()
         CreateEmptyLineMapPrefs();
 }
 
+// Before a save: the project's settings as its file holds them. False when the file cannot be
+// read, which is told once: by the loader, or for a file already known to be damaged by the
+// refusal to write over it. The save then writes nothing.
+bool TfmEditLineNetworkPlans::reloadPrefsForSave()
+{
+    Table &t = dm1->cdsLineMapPrefs;
+    if (QFileInfo::exists(projectPrefsFile()) && TableFileDamaged(t, projectPrefsFile()))
+        return !RefuseDamagedFiles({{&t, projectPrefsFile()}});
+    reloadProjectPrefs();
+    return !TableFileDamaged(t, projectPrefsFile());
+}
+
 // Writes the record as the plan's settings row: updates a row that is there (also one left over
 // under a new plan's ID) and adds one that is missing.
 bool TfmEditLineNetworkPlans::writePrefsRow(int LineMapID)
@@ -228,7 +248,11 @@ void TfmEditLineNetworkPlans::btNewLineMapClick()
     lbMaps->clearSelection();
     lbMaps->setCurrentItem(nullptr);
     settingsMode();
+    // The template's rows stand in for no file of the project: a project settings file that
+    // could not be read stays marked, so no save writes them over it.
+    const QString damaged = dm1->cdsLineMapPrefs.damagedFile();
     LoadLineMapPrefs(DefaultLineMapPrefsFile);
+    dm1->cdsLineMapPrefs.setDamagedFile(damaged);
     ReadLineMapPrefs(1, m_prefs);
     m_prefs.Name = QStringLiteral("Map ") + QString::number(lbMaps->count() + 1);
     ShowLineMapPrefs();
@@ -264,16 +288,19 @@ void TfmEditLineNetworkPlans::btSaveClick()
                 dialogs().showMessage(QStringLiteral("Linemap already exists"));
                 return;
             }
+        // The project's settings are read before the plan is added, so that a damaged file
+        // stops the save before anything is written.
+        if (!reloadPrefsForSave() || planListDamaged())
+            return;
         const int id = AddLineMap(name);
         if (id < 0) {
             dialogs().showMessage(errorSaving.arg(ProjectDir + QStringLiteral("/line_maps.ptf")));
             return;
         }
-        reloadProjectPrefs();
         if (!writePrefsRow(id)) {
-            // A plan is added wholly or not at all: its list row goes again.
+            // A plan is added wholly or not at all: its list row goes again (the settings row
+            // that could not be written is out of the table already).
             DeleteLineMapRecord(id);
-            reloadProjectPrefs();
             dialogs().showMessage(errorSaving.arg(projectPrefsFile()));
             return;
         }
@@ -283,6 +310,8 @@ void TfmEditLineNetworkPlans::btSaveClick()
         lbMaps->setCurrentItem(nullptr);
     } else {
         const int id = GetLineMapIDByName(oldName);
+        if (!reloadPrefsForSave() || planListDamaged())
+            return;
         if (name != oldName) {
             if (!RenameLineMap(oldName, name)) {
                 dialogs().showMessage(
@@ -294,7 +323,6 @@ void TfmEditLineNetworkPlans::btSaveClick()
             lbMaps->setCurrentItem(renamed);
             renamed->setSelected(true);
         }
-        reloadProjectPrefs();
         if (!writePrefsRow(id)) {
             dialogs().showMessage(errorSaving.arg(projectPrefsFile()));
             return;
@@ -328,9 +356,15 @@ void TfmEditLineNetworkPlans::btLineMapDeleteClick()
     // The list would pass the selection on to the neighbour; no plan is chosen after a delete.
     lbMaps->clearSelection();
     lbMaps->setCurrentItem(nullptr);
-    reloadProjectPrefs();
-    if (!DeleteLineMap(id))
+    // The delete reads the project's settings itself.
+    if (!DeleteLineMap(id)) {
         dialogs().showMessage(QStringLiteral("Error deleting the linemap %1").arg(name));
+        // A plan that is still listed in the table (its file) stays in the list.
+        if (GetLineMapIDByName(name) >= 0) {
+            QSignalBlocker block(lbMaps);
+            AddSortedName(lbMaps, name);
+        }
+    }
 }
 
 void TfmEditLineNetworkPlans::bbLineMapWorkClick()

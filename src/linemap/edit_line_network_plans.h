@@ -94,6 +94,7 @@ private:
     void listMode();
     void settingsMode();
     void reloadProjectPrefs();
+    bool reloadPrefsForSave();
     bool writePrefsRow(int LineMapID);
     void selectClass(int Cls);
     void showStationClass();

@@ -149,6 +149,10 @@ void TfmEditLineMapLines::reject()
 
 bool TfmEditLineMapLines::ExportLineMapImage()
 {
+    // A picture drawn without the rows of a file that could not be read (reported when it was
+    // loaded) would replace the plan's image with a wrong one; the old image stays.
+    if (LineMapDataDamaged(State))
+        return false;
     return ::ExportLineMapImage(State);
 }
 

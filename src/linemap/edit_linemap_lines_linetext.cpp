@@ -21,11 +21,20 @@ struct LabelFile
     bool (*save)();
     bool (*load)();
     const char *file;
+    Table Tdm1::*table;
 };
 const LabelFile kLabelFiles[] = {
-    {&SaveLineMapLineTextVisible, &LoadLineMapLineTextVisible, "line_map_line_text_visible.ptf"},
-    {&SaveLineMapLineTextColor, &LoadLineMapLineTextColor, "line_map_line_text_color.ptf"},
-    {&SaveLineMapLineTextOffset, &LoadLineMapLineTextOffset, "line_map_line_text_offset.ptf"}};
+    {&SaveLineMapLineTextVisible, &LoadLineMapLineTextVisible, "line_map_line_text_visible.ptf",
+     &Tdm1::cdsLineMapLineTextVisible},
+    {&SaveLineMapLineTextColor, &LoadLineMapLineTextColor, "line_map_line_text_color.ptf",
+     &Tdm1::cdsLineMapLineTextColor},
+    {&SaveLineMapLineTextOffset, &LoadLineMapLineTextOffset, "line_map_line_text_offset.ptf",
+     &Tdm1::cdsLineMapLineTextOffset}};
+
+QString labelFileName(const LabelFile &f)
+{
+    return ProjectDir + QLatin1Char('/') + QLatin1String(f.file);
+}
 
 bool visibleRow(int LineMapID, int LineID)
 {
@@ -348,11 +357,22 @@ void TfmEditLineMapLines::btSaveLineTextClick()
 {
     if (pcPrefs->currentWidget() != tsLineTextPrefs)
         return;
-    for (const LabelFile &f : kLabelFiles)
-        if (!f.save())
-            dialogs().showMessage(QStringLiteral("Error saving the file %1")
-                                      .arg(ProjectDir + QLatin1Char('/') + QLatin1String(f.file)));
-    // Left in any case, completely, before the export.
+    // A label file that could not be read is not written over (they hold every plan's labels).
+    auto file = [](const LabelFile &f) { return TTableFile{&(dm1->*f.table), labelFileName(f)}; };
+    if (RefuseDamagedFiles({file(kLabelFiles[0]), file(kLabelFiles[1]), file(kLabelFiles[2])}))
+        return;
+    bool saved = true;
+    for (const LabelFile &f : kLabelFiles) {
+        if (!f.save()) {
+            saved = false;
+            dialogs().showMessage(QStringLiteral("Error saving the file %1").arg(labelFileName(f)));
+        }
+    }
+    // A failed write keeps the mode with its changes, so nothing of it is taken as saved: the
+    // save can be tried again, and Cancel reads the files back.
+    if (!saved)
+        return;
+    // Left completely before the export.
     LeaveMode();
     ExportLineMapImage();
 }
@@ -363,7 +383,6 @@ void TfmEditLineMapLines::btCancelLineTextClick()
         return;
     for (const LabelFile &f : kLabelFiles)
         if (!f.load())
-            dialogs().showMessage(QStringLiteral("Error loading the file %1!")
-                                      .arg(ProjectDir + QLatin1Char('/') + QLatin1String(f.file)));
+            dialogs().showMessage(QStringLiteral("Error loading the file %1!").arg(labelFileName(f)));
     LeaveMode();
 }

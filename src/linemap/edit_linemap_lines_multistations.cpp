@@ -213,6 +213,10 @@ void TfmEditLineMapLines::bbSaveMultiStationsClick()
 {
     if (!inTransferMode(pcPrefs, tsMultiStationPrefs))
         return;
+    // A file that could not be read is refused with its own message; the mode stays.
+    if (RefuseDamagedFiles({{&dm1->cdsLineMapIndividualMultiStationPrefs,
+                             LineMapFileName("lmimsp_", State.LineMapID)}}))
+        return;
     if (!SaveLineMapIndividualMultiStationPrefs(State.LineMapID)) {
         dialogs().showMessage(QStringLiteral("Error saving the file %1")
                                   .arg(LineMapFileName("lmimsp_", State.LineMapID)));

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QSignalBlocker>
 
+#include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"
 #include "linemap/line_course.h"
@@ -21,10 +22,12 @@ struct PlanFile
 {
     bool (*save)(int LineMapID);
     const char *prefix;
+    Table Tdm1::*table;
 };
-const PlanFile kStationFiles[] = {{&SaveLineMapStations, "lms_"},
-                                  {&SaveLineMapIndividualStationPrefs, "lmisp_"},
-                                  {&SaveLineMapIndividualMultiStationPrefs, "lmimsp_"}};
+const PlanFile kStationFiles[] = {{&SaveLineMapStations, "lms_", &Tdm1::cdsLineMapStations},
+                                  {&SaveLineMapIndividualStationPrefs, "lmisp_", &Tdm1::cdsLineMapIndividualStationPrefs},
+                                  {&SaveLineMapIndividualMultiStationPrefs, "lmimsp_",
+                                   &Tdm1::cdsLineMapIndividualMultiStationPrefs}};
 
 // The cursor on a stop's point: its section becomes current as a section click makes it, but
 // the cursor stays where the stop stands.
@@ -363,6 +366,12 @@ void TfmEditLineMapLines::bbSaveStationClick()
 {
     if (!State.StationMode)
         return;
+    // A file of the plan that could not be read is not written over; the mode stays.
+    auto file = [&](const PlanFile &f) {
+        return TTableFile{&(dm1->*f.table), LineMapFileName(f.prefix, State.LineMapID)};
+    };
+    if (RefuseDamagedFiles({file(kStationFiles[0]), file(kStationFiles[1]), file(kStationFiles[2])}))
+        return;
     DeleteLineMapStationsOfLine(State.CurrentLineID);
     for (const TLineStation &stop : State.Stations) {
         if (stop.On && !AddLineMapStation(State.CurrentLineID, stop.LineSectionID, stop.StationID, stop.XPos,
@@ -371,10 +380,18 @@ void TfmEditLineMapLines::bbSaveStationClick()
             return;
         }
     }
-    for (const PlanFile &f : kStationFiles)
-        if (!f.save(State.LineMapID))
+    bool saved = true;
+    for (const PlanFile &f : kStationFiles) {
+        if (!f.save(State.LineMapID)) {
+            saved = false;
             dialogs().showMessage(QStringLiteral("Error saving the file %1")
                                       .arg(LineMapFileName(f.prefix, State.LineMapID)));
+        }
+    }
+    // A failed write keeps the mode with its placements, so nothing of it is taken as saved: the
+    // save can be tried again, and Cancel reads the files back.
+    if (!saved)
+        return;
     // The mode is left completely before the export, so a failed export leaves a window that
     // can still be closed.
     State.StationMoveCursor = false;

@@ -1,7 +1,10 @@
 #include "linemap/line_course_save.h"
 
 #include <algorithm>
+#include <memory>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "data/color_convert.h"
 #include "data/data_module_1.h"
@@ -68,6 +71,48 @@ void setBool(Table &t, const char *name, bool value)
 // The file a stopped save could not write, for the window's message.
 QString g_failed;
 
+// The tables a course save changes. Each is taken before its first change and let go once its
+// file is written; a table whose write failed or was never reached gets its rows back when the
+// save ends, so that every table holds what its file holds and no later save writes a change
+// that was reported as failed.
+class SaveRollback
+{
+public:
+    SaveRollback() = default;
+    SaveRollback(const SaveRollback &) = delete;
+    SaveRollback &operator=(const SaveRollback &) = delete;
+    ~SaveRollback()
+    {
+        for (auto &[table, rows] : m_taken) {
+            try {
+                rows->restore();
+            } catch (const TableError &) {
+            }
+        }
+    }
+    void changing(Table &table)
+    {
+        for (const auto &entry : m_taken)
+            if (entry.first == &table)
+                return;
+        m_taken.emplace_back(&table, std::make_unique<RowsBackup>(table));
+    }
+    void written(Table &table)
+    {
+        std::erase_if(m_taken, [&](const auto &entry) { return entry.first == &table; });
+    }
+
+private:
+    std::vector<std::pair<Table *, std::unique_ptr<RowsBackup>>> m_taken;
+};
+SaveRollback *g_rollback = nullptr;
+
+void changing(Table &table)
+{
+    if (g_rollback)
+        g_rollback->changing(table);
+}
+
 QString sharedFileName(const char *file)
 {
     return ProjectDir + QLatin1Char('/') + QLatin1String(file);
@@ -77,8 +122,14 @@ QString sharedFileName(const char *file)
 template <typename F>
 bool saveWhole(Table &table, F &&save)
 {
-    KeepTableView keep(table, kCancelEdit);
-    return save();
+    bool ok = false;
+    {
+        KeepTableView keep(table, kCancelEdit);
+        ok = save();
+    }
+    if (ok && g_rollback)
+        g_rollback->written(table);
+    return ok;
 }
 
 // The same for a save whose failure stops the chain.
@@ -115,6 +166,7 @@ std::vector<TCourseStationRow> stationRowsOfLine(int lineID)
 
 void replaceStationRows(int lineID, const std::vector<TCourseStationRow> &rows)
 {
+    changing(dm1->cdsLineMapStations);
     DeleteLineMapStationsOfLine(lineID);
     for (const TCourseStationRow &r : rows)
         AddLineMapStation(lineID, r.LineSectionID, r.StationID, r.XPos, r.YPos);
@@ -146,6 +198,7 @@ std::vector<TCoursePlacementRow> sectionPlacementsOfLine(int lineID)
 void replaceSectionPlacements(int lineID, const std::vector<TCoursePlacementRow> &oldRows,
                               const std::vector<TCoursePlacementRow> &rows)
 {
+    changing(dm1->cdsLineMapIndividualStationPrefs);
     for (const TCoursePlacementRow &r : oldRows)
         DeleteIndividualStationPrefs(lineID, 1, r.IDValue);
     for (const TCoursePlacementRow &r : rows)
@@ -159,6 +212,7 @@ bool saveLineRow(const TLineMapEditorState &s, const TLineCourseSaveChoices &c, 
     Table &t = dm1->cdsLineMapLines;
     const QVariantList key{s.LineMapID, s.CurrentLineID};
     if (hasCourse) {
+        changing(t);
         {
             KeepTableView keep(t, kCancelEdit);
             t.setIndexName(QStringLiteral("idxMapLine"));
@@ -190,20 +244,26 @@ bool saveLineRow(const TLineMapEditorState &s, const TLineCourseSaveChoices &c, 
     // Only the plan row's save decides whether the removal went through.
     const int plan = s.LineMapID;
     if (LoadLineMapIndividualStationPrefs(plan)) {
+        changing(dm1->cdsLineMapIndividualStationPrefs);
         DeleteIndividualStationPrefsOfLine(s.CurrentLineID);
         saveWhole(dm1->cdsLineMapIndividualStationPrefs, [plan] { return SaveLineMapIndividualStationPrefs(plan); });
     }
     if (LoadLineMapStations(plan)) {
+        changing(dm1->cdsLineMapStations);
         DeleteLineMapStationsOfLine(s.CurrentLineID);
         saveWhole(dm1->cdsLineMapStations, [plan] { return SaveLineMapStations(plan); });
     }
+    changing(dm1->cdsLineMapLineTextVisible);
     DeleteLineTextVisible(plan, s.CurrentLineID);
     saveWhole(dm1->cdsLineMapLineTextVisible, SaveLineMapLineTextVisible);
+    changing(dm1->cdsLineMapLineTextColor);
     DeleteLineTextColor(plan, s.CurrentLineID);
     saveWhole(dm1->cdsLineMapLineTextColor, SaveLineMapLineTextColor);
+    changing(dm1->cdsLineMapLineTextOffset);
     DeleteLineTextOffset(plan, s.CurrentLineID);
     saveWhole(dm1->cdsLineMapLineTextOffset, SaveLineMapLineTextOffset);
     bool found = false;
+    changing(t);
     {
         KeepTableView keep(t, kCancelEdit);
         t.setIndexName(QStringLiteral("idxMapLine"));
@@ -271,6 +331,7 @@ bool saveSectionRows(const TLineMapEditorState &s, const TLineSectionArray &sect
 {
     bool flag = true;
     Table &t = dm1->cdsLineMapLineSections;
+    changing(t);
     {
         KeepTableView keep(t, kCancelEdit);
         removeRows(t, QStringLiteral("idxMapLine"), {s.LineMapID, s.CurrentLineID});
@@ -292,12 +353,14 @@ bool saveSectionRows(const TLineMapEditorState &s, const TLineSectionArray &sect
     }
     if (s.AllSectionsDeleted) {
         if (LoadLineMapStations(s.LineMapID)) {
+            changing(dm1->cdsLineMapStations);
             flag = DeleteLineMapStationsOfLine(s.CurrentLineID);
             if (flag)
                 flag = saveOrStop(dm1->cdsLineMapStations, [&] { return SaveLineMapStations(s.LineMapID); },
                                   LineMapFileName("lms_", s.LineMapID));
         }
         if (flag && LoadLineMapIndividualStationPrefs(s.LineMapID)) {
+            changing(dm1->cdsLineMapIndividualStationPrefs);
             flag = DeleteIndividualStationPrefsOfLine(s.CurrentLineID);
             if (flag)
                 flag = saveOrStop(dm1->cdsLineMapIndividualStationPrefs,
@@ -312,6 +375,7 @@ bool saveSectionRows(const TLineMapEditorState &s, const TLineSectionArray &sect
 bool saveJunctionRows(const TLineMapEditorState &s, const TLineSectionArray &sections)
 {
     Table &t = dm1->cdsLineMapLineConnections;
+    changing(t);
     {
         KeepTableView keep(t, kCancelEdit);
         removeRows(t, QStringLiteral("idxMapLine"), {s.LineMapID, s.CurrentLineID});
@@ -525,9 +589,27 @@ bool SaveLineCourse(const TLineMapEditorState &State, const TLineCourseSaveChoic
                     QString *FailedFile)
 {
     g_failed.clear();
+    if (FailedFile)
+        FailedFile->clear();
+    const bool hasCourse = CourseHasSections(State.Sections);
+    // A file that could not be read is not written over: its table holds none of the courses,
+    // stations and names of the other lines. The save writes none of its files then.
+    auto shared = [](const char *file) { return sharedFileName(file); };
+    if (RefuseDamagedFiles({{&dm1->cdsLineMapLines, shared("line_map_lines.ptf")},
+                            {&dm1->cdsLineMapLineSections, shared("line_map_line_sections.ptf")},
+                            {&dm1->cdsLineMapLineConnections, shared("line_map_line_intersections.ptf")},
+                            {&dm1->cdsLineMapStations, LineMapFileName("lms_", State.LineMapID)},
+                            {&dm1->cdsLineMapIndividualStationPrefs, LineMapFileName("lmisp_", State.LineMapID)}}))
+        return false;
+    if (!hasCourse && RefuseDamagedFiles({{&dm1->cdsLineMapLineTextVisible, shared("line_map_line_text_visible.ptf")},
+                                          {&dm1->cdsLineMapLineTextColor, shared("line_map_line_text_color.ptf")},
+                                          {&dm1->cdsLineMapLineTextOffset, shared("line_map_line_text_offset.ptf")}}))
+        return false;
+
+    SaveRollback rollback;
+    g_rollback = &rollback;
     bool ok = false;
     try {
-        const bool hasCourse = CourseHasSections(State.Sections);
         // The station positions are read again from disk before anything is renumbered.
         if (saveLineRow(State, Choices, hasCourse) && LoadLineMapStations(State.LineMapID)) {
             const TNormalisedCourse course = NormaliseLineCourse(State.Sections);
@@ -538,6 +620,7 @@ bool SaveLineCourse(const TLineMapEditorState &State, const TLineCourseSaveChoic
         // A table that refuses a row stops the chain like a failed write.
         ok = false;
     }
+    g_rollback = nullptr;
     if (FailedFile)
         *FailedFile = ok ? QString() : g_failed;
     return ok;

@@ -4,6 +4,8 @@
 
 #include "data/data_module_1.h"
 #include "data/db_func.h"
+#include "data/db_linemap.h"
+#include "data/table_files.h"
 #include "data/main_globals.h"
 #include "linemap/linemap_render.h"
 #include "linemap/plan_tables.h"
@@ -63,19 +65,33 @@ QStringList LineMapLineNames()
 
 void LineMapLoadPlanFiles(const TLineMapEditorState &State)
 {
-    auto exists = [&](const char *prefix) { return QFileInfo::exists(LineMapFileName(prefix, State.LineMapID)); };
-    if (exists("lms_"))
-        LoadLineMapStations(State.LineMapID);
-    else
-        CreateEmptyLineMapStations();
-    if (exists("lmisp_"))
-        LoadLineMapIndividualStationPrefs(State.LineMapID);
-    else
-        CreateEmptyLineMapIndividualStationPrefs();
-    if (exists("lmimsp_"))
-        LoadLineMapIndividualMultiStationPrefs(State.LineMapID);
-    else
-        CreateEmptyLineMapIndividualMultiStationPrefs();
+    // Each loader creates its table empty when the file is missing and leaves it empty when the
+    // file cannot be read, so no rows of the plan opened before stay.
+    LoadLineMapStations(State.LineMapID);
+    LoadLineMapIndividualStationPrefs(State.LineMapID);
+    LoadLineMapIndividualMultiStationPrefs(State.LineMapID);
+}
+
+bool LineMapDataDamaged(const TLineMapEditorState &State)
+{
+    auto shared = [](const char *file) { return ProjectDir + QLatin1Char('/') + QLatin1String(file); };
+    const TTableFile files[] = {
+        {&dm1->cdsLineMapPrefs, shared("line_map_prefs.ptf")},
+        {&dm1->cdsLineMapLines, shared("line_map_lines.ptf")},
+        {&dm1->cdsLineMapLineSections, shared("line_map_line_sections.ptf")},
+        {&dm1->cdsLineMapLineConnections, shared("line_map_line_intersections.ptf")},
+        {&dm1->cdsLineMapLineTextVisible, shared("line_map_line_text_visible.ptf")},
+        {&dm1->cdsLineMapLineTextColor, shared("line_map_line_text_color.ptf")},
+        {&dm1->cdsLineMapLineTextOffset, shared("line_map_line_text_offset.ptf")},
+        {&dm1->cdsLineMapStations, LineMapFileName("lms_", State.LineMapID)},
+        {&dm1->cdsLineMapIndividualStationPrefs, LineMapFileName("lmisp_", State.LineMapID)},
+        {&dm1->cdsLineMapIndividualMultiStationPrefs, LineMapFileName("lmimsp_", State.LineMapID)},
+    };
+    for (const TTableFile &f : files) {
+        if (TableFileDamaged(*f.table, f.fileName))
+            return true;
+    }
+    return false;
 }
 
 void LineMapLoadBackground(TLineMapEditorState &State)

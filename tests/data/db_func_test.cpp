@@ -84,12 +84,23 @@ TEST_F(DbFuncTest, PerPlanAndLineLabelTablesAreOpenAndEmptyWhenTheirFileIsMissin
     EXPECT_FALSE(LoadLineMapLineSections());
     EXPECT_FALSE(LoadLineMapLineIntersections());
     EXPECT_FALSE(LoadLineMapLines());
-    // The reader reports each damaged file itself; these are the loaders' own words.
-    EXPECT_EQ(
-        m_dialogs.messages.filter(QRegularExpression("^(?!Error by load PTF-File)")),
-        QStringList({"Fehler beim laden der Datei: " + path("lms_3.ptf"),
-                     "Datei line_map_line_text_color.ptf nicht gefunden!", "File line_map_line_sections.ptf not found",
-                     "File line_map_line_intersections.ptf not found", "File line_map_lines.ptf not found"}));
+    // A damaged file is told once, as damaged; the loaders' own words are for missing files.
+    EXPECT_EQ(m_dialogs.messages,
+              QStringList({"Error by load PTF-File: " + path("lms_3.ptf"),
+                           "Error by load PTF-File: " + path("line_map_line_text_color.ptf"),
+                           "Error by load PTF-File: " + path("line_map_line_sections.ptf"),
+                           "File line_map_line_intersections.ptf not found", "File line_map_lines.ptf not found"}));
+    // The tables hold nothing and are not written over the files they could not read.
+    EXPECT_EQ(m_module.cdsLineMapStations.rowCount(), 0);
+    EXPECT_EQ(m_module.cdsLineMapLineTextColor.rowCount(), 0);
+    const QByteArray cut = bytes("lms_3.ptf");
+    m_dialogs.messages.clear();
+    EXPECT_FALSE(SaveLineMapStations(3));
+    EXPECT_EQ(bytes("lms_3.ptf"), cut);
+    EXPECT_EQ(m_dialogs.messages.size(), 1);
+    // The next plan without a file of its own starts empty and is saved.
+    EXPECT_TRUE(LoadLineMapStations(4));
+    EXPECT_TRUE(SaveLineMapStations(4));
 }
 
 TEST_F(DbFuncTest, IndividualPrefsWithOldOffsetNamesAreRenamedWithoutSignChange)

@@ -315,3 +315,70 @@ TEST_F(PlanRows, FailedStepsStopThePlanDeletion)
     EXPECT_TRUE(DeleteLineMap(1));
     EXPECT_EQ(rows("line_maps.ptf", {"ID"}), QStringList{"2"});
 }
+
+TEST_F(PlanRows, FailedSettingsWritesTakeTheirChangeBack)
+{
+    CreateEmptyLineMapPrefs();
+    const TLineMapPrefs p = sample();
+    ASSERT_TRUE(AddLineMapPrefs(1, p));
+    blockFile("line_map_prefs.ptf");
+    TLineMapPrefs changed = p;
+    changed.Width = 5;
+    EXPECT_FALSE(AddLineMapPrefs(2, changed));
+    EXPECT_FALSE(UpdateLineMapPrefs(1, changed));
+    EXPECT_FALSE(DeleteLineMapPrefs(1));
+    // The table holds what the file holds: plan 1 as it was, no plan 2.
+    TLineMapPrefs r;
+    EXPECT_FALSE(ReadLineMapPrefs(2, r));
+    ASSERT_TRUE(ReadLineMapPrefs(1, r));
+    EXPECT_EQ(r.Width, 1200);
+
+    // Writable again, the next write carries none of the failed changes.
+    ASSERT_TRUE(QDir(path("line_map_prefs.ptf")).removeRecursively());
+    ASSERT_TRUE(AddLineMapPrefs(3, changed));
+    EXPECT_EQ(rows("line_map_prefs.ptf", {"LineMapID", "Width"}), QStringList({"1,1200", "3,5"}));
+}
+
+TEST_F(PlanRows, DamagedFilesStopThePlanDeletionBeforeAnythingGoes)
+{
+    LoadLineMaps();
+    for (const char *file : {"line_map_line_text_offset.ptf", "line_map_lines.ptf", "line_map_prefs.ptf"}) {
+        SCOPED_TRACE(file);
+        if (QLatin1String(file) == QLatin1String("line_map_prefs.ptf")) {
+            CreateEmptyLineMapPrefs();
+            ASSERT_TRUE(AddLineMapPrefs(2, sample()));
+        }
+        const QByteArray cut = cutShort(file);
+        m_dialogs.messages.clear();
+        EXPECT_FALSE(DeleteLineMap(2));
+        EXPECT_EQ(bytes(file), cut);
+        EXPECT_EQ(m_dialogs.messages, QStringList{"Error by load PTF-File: " + path(file)});
+        // The plan is whole: its own files, its rows and its list entry.
+        EXPECT_TRUE(QFileInfo::exists(path("lms_2.ptf")));
+        EXPECT_EQ(rows("line_map_line_sections.ptf", {"LineMapID"}).count("2"), 2);
+        EXPECT_EQ(GetLineMapIDByName("Innen"), 2);
+        QFile::remove(path(file));
+    }
+    // With the damaged files gone (a missing file holds no rows) the plan can be deleted.
+    m_dialogs.messages.clear();
+    EXPECT_TRUE(DeleteLineMap(2));
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join('\n').toStdString();
+}
+
+TEST_F(PlanRows, FailedPlanAddAndRenameAreTakenBack)
+{
+    LoadLineMaps();
+    const QByteArray listed = bytes("line_maps.ptf");
+    blockFile("line_maps.ptf");
+    EXPECT_EQ(AddLineMap("Aussen"), -1);
+    EXPECT_FALSE(RenameLineMap("Netz", "Kern"));
+    EXPECT_EQ(GetLineMapIDByName("Aussen"), -1);
+    EXPECT_EQ(GetLineMapIDByName("Kern"), -1);
+    EXPECT_EQ(GetLineMapIDByName("Netz"), 1);
+
+    // Writable again: the failed add left its ID free and the failed rename nothing behind.
+    ASSERT_TRUE(QDir(path("line_maps.ptf")).removeRecursively());
+    writeText(path("line_maps.ptf"), listed);
+    EXPECT_EQ(AddLineMap("Vorort"), 3);
+    EXPECT_EQ(rows("line_maps.ptf", {"ID", "Name"}), QStringList({"1,Netz", "2,Innen", "3,Vorort"}));
+}

@@ -121,6 +121,15 @@ protected:
         }
         return names;
     }
+    // Drops the file's closing line, as a write cut short leaves it; the bytes left.
+    QByteArray cutShort(const QString &file)
+    {
+        QByteArray b = bytes(file);
+        b.chop(2); // the last line's CR LF
+        b = b.left(b.lastIndexOf('\n') + 1);
+        writeText(path(file), b);
+        return b;
+    }
     // Puts a directory (with a file in it, so it cannot be removed) where a file is to be
     // written or deleted.
     void blockFile(const QString &file)

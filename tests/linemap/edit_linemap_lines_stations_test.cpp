@@ -368,19 +368,27 @@ TEST_F(StationModes, StationTwiceOnTheLineKeepsBothPlacements)
     click("bbCancelStations");
 }
 
-TEST_F(StationModes, FailedSavesAreReportedAndTheModeIsLeft)
+TEST_F(StationModes, FailedSaveKeepsTheModeAndAFailedExportLeavesIt)
 {
     enterStations();
     m_dialogs.answers = {ScriptedDialogs::Answer::No};
     click("bbStationsArrange");
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("lms_1.ptf"));
     ASSERT_TRUE(QFile::remove(m_dir.filePath("images/line_map_1.jpg"))); // exported by the course save
-    ASSERT_TRUE(QDir(m_dir.path()).mkpath("images/line_map_1.jpg"));
     click("bbSaveStation");
-    ASSERT_EQ(m_dialogs.messages.size(), 2);
-    EXPECT_EQ(m_dialogs.messages[0], "Error saving the file " + m_dir.path() + "/lms_1.ptf");
-    EXPECT_TRUE(m_dialogs.messages[1].startsWith("Error saving the file ")); // the image
-    EXPECT_NE(bytes("lmisp_1.ptf"), "<missing>");
+    // Nothing is taken as saved: the mode stays with its placements, no image is written.
+    EXPECT_EQ(m_dialogs.messages, QStringList{"Error saving the file " + m_dir.path() + "/lms_1.ptf"});
+    EXPECT_EQ(page(), "tsStationPrefs");
+    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("images/line_map_1.jpg")));
+
+    // Saved again once the file can be written; a failed export is told and the mode is left.
+    ASSERT_TRUE(QDir(m_dir.filePath("lms_1.ptf")).removeRecursively());
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath("images/line_map_1.jpg"));
+    m_dialogs.messages.clear();
+    click("bbSaveStation");
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].startsWith("Error saving the file ")); // the image
+    EXPECT_NE(bytes("lms_1.ptf"), "<missing>");
     // Left completely: the window can be closed.
     EXPECT_EQ(page(), "tsEmptyPrefs");
     EXPECT_TRUE(ed<QListWidget>("lbLines")->isEnabled());
@@ -693,4 +701,27 @@ TEST_F(StationModes, FailedTransferExportLeavesTheModeCompletely)
     EXPECT_TRUE(ed<QListWidget>("lbLines")->isEnabled());
     fmEditLineMapLines->close();
     EXPECT_FALSE(fmEditLineMapLines->isVisible());
+}
+
+TEST_F(StationModes, FailedLabelSaveKeepsTheModeAndItsChanges)
+{
+    choose("lbLines", "U1");
+    click("bbEditLineText");
+    click("cbLineTextVisibleDefaultProperties"); // a visibility row of the line
+    const QByteArray image = bytes("images/line_map_1.jpg");
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("line_map_line_text_color.ptf"));
+    click("btSaveLineText");
+    EXPECT_EQ(m_dialogs.messages,
+              QStringList{"Error saving the file " + m_dir.path() + "/line_map_line_text_color.ptf"});
+    EXPECT_EQ(page(), "tsLineTextPrefs");
+    EXPECT_EQ(bytes("images/line_map_1.jpg"), image);
+    EXPECT_EQ(dm1->cdsLineMapLineTextVisible.recordCount(), 1);
+
+    // Writable again, the same save goes through and leaves the mode.
+    ASSERT_TRUE(QDir(m_dir.path()).rmdir("line_map_line_text_color.ptf"));
+    m_dialogs.messages.clear();
+    click("btSaveLineText");
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
+    EXPECT_EQ(page(), "tsEmptyPrefs");
+    EXPECT_NE(bytes("line_map_line_text_color.ptf"), "<missing>");
 }

@@ -217,6 +217,10 @@ TEST_F(LineCourseSave, StoppedSaveKeepsTheCourseAndTheRetryStoresIt)
     EXPECT_EQ(text(s.Sections), "1 | 0/40 => 40/40 (90°) ; 1 | 40/40 => 80/40 (90°)");
     EXPECT_NE(bytes("line_map_lines.ptf"), "<missing>"); // written before the failure
     EXPECT_FALSE(QFile::exists(path("line_map_line_intersections.ptf")));
+    // The tables hold what their files hold: the written line row, none of the unwritten rows.
+    EXPECT_EQ(lines().left(4), "1,7,");
+    EXPECT_EQ(sections(), "");
+    EXPECT_EQ(junctions(), "");
 
     unblockFile("line_map_line_sections.ptf");
     ASSERT_TRUE(save());
@@ -310,3 +314,39 @@ TEST_F(LineCourseSave, DeletedCourseDropsStationsAndPlacementsOfTheLine)
 }
 
 } // namespace
+
+TEST_F(LineCourseSave, DamagedPlanFilesStopTheSaveBeforeAnyWrite)
+{
+    writePtf(path("line_map_lines.ptf"),
+             {"LineMapID", "LineID", "DefaultColor", "ColorRed", "ColorGreen", "ColorBlue", "DefaultWidth", "DrawWidth",
+              "VehicleDefaultColor", "VehicleColorRed", "VehicleColorGreen", "VehicleColorBlue"},
+             {"1,8,true,0,0,0,true,3,true,0,0,0"});
+    writePtf(path("line_map_line_sections.ptf"),
+             {"LineMapID", "LineID", "SectionID", "GroupID", "LineDirection", "StartX", "StartY", "EndX", "EndY",
+              "Degree"},
+             {"1,8,1,1,0,0,0,40,0,90"});
+    const QByteArray whole = bytes("line_map_line_sections.ptf");
+    QByteArray cut = whole;
+    cut.chop(2);
+    cut = cut.left(cut.lastIndexOf('\n') + 1);
+    writeFileBytes(path("line_map_line_sections.ptf"), cut);
+    const QByteArray lineRows = bytes("line_map_lines.ptf");
+    EXPECT_FALSE(LoadLineMapLineSections());
+    ASSERT_TRUE(LoadLineMapLines());
+    m_dialogs.messages.clear();
+
+    // An empty course would take the line off the plan; a full one would lose line 8's course.
+    for (const TLineSectionArray &course : {TLineSectionArray{}, TLineSectionArray{sec(0, 40, 40, 40, 90)}}) {
+        s.Sections = course;
+        QString failed = QStringLiteral("unset");
+        EXPECT_FALSE(SaveLineCourse(s, choices, memo, &failed));
+        EXPECT_EQ(failed, ""); // told by the refusal itself
+        EXPECT_EQ(m_dialogs.messages, QStringList{"The file " + path("line_map_line_sections.ptf") +
+                                                  " is damaged and was left unchanged."});
+        m_dialogs.messages.clear();
+        EXPECT_EQ(bytes("line_map_line_sections.ptf"), cut);
+        EXPECT_EQ(bytes("line_map_lines.ptf"), lineRows);
+        EXPECT_FALSE(QFile::exists(path("line_map_line_intersections.ptf")));
+        EXPECT_FALSE(QFile::exists(path("lms_1.ptf")));
+    }
+}
