@@ -20,14 +20,12 @@
 #include "data/db_func.h"
 #include "data/leftover_files.h"
 #include "data/main_globals.h"
-#include "data/table_files.h"
-#include "platform/ansi.h"
+#include "data/project_file.h"
 #include "platform/dialog_service.h"
 #include "platform/qt_dialog_service.h"
 #include "web/web_loader.h"
 #include "widgets/window_placement.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QScreen>
 #include <QStatusTipEvent>
@@ -98,46 +96,6 @@ void emptyTable(Table &table)
     table.emptyDataSet();
 }
 
-// Only a project file opens as a project: a table file as the writer makes it (its two first
-// lines and its closing line), whose names are the project header's columns (an older file
-// may lack the last ones), with at least one row. A stray binary file or a table file of
-// another table (stations.ptf) is refused before anything of the open project is touched.
-bool projectFileValid(const QString &fileName)
-{
-    constexpr qint64 kMaxProjectFileBytes = 1024 * 1024; // one header row
-    const QFileInfo info(fileName);
-    QString text;
-    if (!info.isFile() || info.size() > kMaxProjectFileBytes || !ansi::readText(fileName, text))
-        return false;
-    const std::vector<QStringView> lines = ansi::splitLineViews(text);
-    if (lines.size() < 4 || lines[0] != u"/* Portable Table Format 1.0 */" ||
-        lines[1] != u"porTables[porTables.length] = new Array(")
-        return false;
-    const QVector<FieldDef> &defs = dm1->cdsProject.fieldDefs();
-    QStringList names;
-    if (!ParsePtfValueLine(lines[2].toString(), names) || names.isEmpty() || names.size() > defs.size())
-        return false;
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        if (names[i].compare(QStringLiteral("s=") + defs[i].name, Qt::CaseInsensitive) != 0)
-            return false;
-    }
-    Table probe(dm1->cdsProject.name());
-    probe.fieldDefs() = defs;
-    if (!LoadPtfText(text, probe))
-        return false;
-    probe.open();
-    return !probe.isEmpty();
-}
-
-// Files that make a folder a project's: a new project never goes among them.
-bool folderHoldsProject(const QString &dir)
-{
-    return !QDir(dir)
-                .entryList({QStringLiteral("*.ppr"), QStringLiteral("*.ptf"), QStringLiteral("distances.ini")},
-                           QDir::Files | QDir::Hidden)
-                .isEmpty();
-}
-
 // Whether the open project's folder holds the file.
 bool projectHas(const char *file)
 {
@@ -155,129 +113,6 @@ template <class Load, class CreateEmpty> bool loadOrCreate(const char *file, Loa
         load();
     return there;
 }
-
-// A scratch table with the fields of one of the data module's tables.
-void defineLike(Table &scratch, const Table &model)
-{
-    scratch.fieldDefs() = model.fieldDefs();
-}
-
-// The four files of a new project, written as one step: the first failure removes what was
-// written (and the folders made for it) and gives the one message that tells why. The open
-// project's tables and globals are not touched: the new project's tables are made apart.
-class NewProjectWriter
-{
-public:
-    explicit NewProjectWriter(const QString &fileName) : m_fileName(fileName), m_dir(ExtractProjectDir(fileName)) {}
-
-    bool write(QString &failure)
-    {
-        if (!writeAll(failure)) {
-            undo();
-            return false;
-        }
-        return true;
-    }
-
-private:
-    bool writeAll(QString &failure)
-    {
-        const QString projectName = QFileInfo(m_fileName).fileName();
-        Table project(dm1->cdsProject.name()), dayGroups(dm1->cdsDayGroups.name()), prefs(dm1->cdsPrefs.name());
-        defineLike(project, dm1->cdsProject);
-        defineLike(dayGroups, dm1->cdsDayGroups);
-        defineLike(prefs, dm1->cdsPrefs);
-        const QStringList prefsDefaults = {QStringLiteral("ProjectName=") + projectName};
-        // A project file without its header row would not open again.
-        if (!LoadPtfFile(DefaultProjectFile, project) || (project.open(), project.isEmpty())) {
-            failure = QStringLiteral("Project-File %1 not found").arg(DefaultProjectFile);
-            return false;
-        }
-        if (!LoadPtfFile(DefaultDayGroupsFile, dayGroups)) {
-            failure = QStringLiteral("Daygroups-File %1 not found").arg(DefaultDayGroupsFile);
-            return false;
-        }
-        if (!QFileInfo(DefaultPrefsFile).isFile() || !ImportPtfFile(DefaultPrefsFile, prefs, &prefsDefaults, false)) {
-            failure = QStringLiteral("Preferences file (%1) not found").arg(DefaultPrefsFile);
-            return false;
-        }
-        try {
-            FillProjectHeader(project);
-            prefs.open();
-            if (!prefs.isEmpty()) {
-                prefs.first();
-                prefs.edit();
-                prefs.fieldByName(QStringLiteral("ProjectName")).setString(projectName);
-                prefs.post();
-            }
-        } catch (const std::exception &) {
-            failure = QStringLiteral("Error saving the project file %1").arg(m_fileName);
-            return false;
-        }
-        if (!makeFolder(failure))
-            return false;
-        const QChar quote = QLatin1Char('"');
-        if (!saved(m_fileName, SavePtfFile(m_fileName, quote, project), failure))
-            return false;
-        const QString dayGroupsFile = m_dir + QStringLiteral("/daygroups.ptf");
-        if (!saved(dayGroupsFile, SavePtfFile(dayGroupsFile, quote, dayGroups), failure))
-            return false;
-        const QString prefsFile = m_dir + QStringLiteral("/prefs.ptf");
-        if (!saved(prefsFile, SavePtfFile(prefsFile, quote, prefs), failure))
-            return false;
-        // The loader page is written for the project folder that the globals name.
-        const QString openDir = ProjectDir;
-        ProjectDir = m_dir;
-        const bool pageWritten = WriteWebLoaderPage();
-        ProjectDir = openDir;
-        return saved(m_dir + QStringLiteral("/webloader.htm"), pageWritten, failure);
-    }
-
-    bool makeFolder(QString &failure)
-    {
-        if (QFileInfo(m_dir).isDir())
-            return true;
-        // The highest folder that is missing is the one to remove again.
-        QString missing = m_dir;
-        for (QString up = QFileInfo(missing).path(); !QFileInfo::exists(up) && up != missing; up = QFileInfo(up).path())
-            missing = up;
-        m_madeFolder = missing;
-        if (!QDir().mkpath(m_dir)) {
-            failure = QStringLiteral("The folder %1 cannot be created.").arg(m_dir);
-            return false;
-        }
-        return true;
-    }
-
-    bool saved(const QString &file, bool ok, QString &failure)
-    {
-        if (ok) {
-            m_written << file;
-            return true;
-        }
-        failure = QStringLiteral("Error saving the file %1: %2").arg(file, ansi::lastWriteError());
-        return false;
-    }
-
-    void undo()
-    {
-        for (const QString &file : std::as_const(m_written))
-            QFile::remove(file);
-        if (m_madeFolder.isEmpty())
-            return;
-        // Only empty folders go, from the deepest up to the one this New made.
-        for (QString dir = m_dir;; dir = QFileInfo(dir).path()) {
-            QDir().rmdir(dir);
-            if (dir == m_madeFolder || QFileInfo(dir).path() == dir)
-                break;
-        }
-    }
-
-    QString m_fileName;
-    QString m_dir;
-    QStringList m_written;
-    QString m_madeFolder;
-};
 
 template <class T> void createForm(T *&global, const char *className)
 {
@@ -424,9 +259,10 @@ QToolButton *TfmMain::workButton(WorkButton button) const
     return sbEditProject;
 }
 
-void TfmMain::showWorkButton(WorkButton button)
+void showWorkButton(WorkButton button)
 {
-    workButton(button)->setVisible(true);
+    if (fmMain)
+        fmMain->workButton(button)->setVisible(true);
 }
 
 void TfmMain::FileNew()
@@ -452,7 +288,8 @@ void TfmMain::FileNew()
     }
     // Written before any table or global changes: a failure leaves the open project as it was.
     QString failure;
-    if (!NewProjectWriter(fileName).write(failure)) {
+    const ProjectPageWrite page{WebLoaderPageFile(dir), [&dir] { return WriteWebLoaderPage(dir); }};
+    if (!writeNewProject(fileName, page, failure)) {
         dialogs().showMessage(failure);
         return;
     }
@@ -508,7 +345,7 @@ void TfmMain::LoadProject(const QString &fileName)
 {
     // A file that is not a project file ends the open here, with the project opened before
     // untouched and nothing written into its folder; one that is there is reported as damaged.
-    if (!projectFileValid(fileName)) {
+    if (!isProjectFile(fileName)) {
         if (QFileInfo::exists(fileName))
             dialogs().showMessage(QStringLiteral("Error by load PTF-File: ") + fileName);
         dialogs().showMessage(QStringLiteral("Project-File %1 not found").arg(fileName));
@@ -619,12 +456,12 @@ void TfmMain::sbWebViewClick()
         dialogs().showMessage(QStringLiteral("No project loaded"));
         return;
     }
+    const QString page = WebLoaderPageFile(ProjectDir);
     if (!WriteWebLoaderPage()) {
-        dialogs().showMessage(
-            QStringLiteral("Error saving the file %1").arg(ProjectDir + QStringLiteral("/webloader.htm")));
+        dialogs().showMessage(QStringLiteral("Error saving the file %1").arg(page));
         return;
     }
-    WebPreviewURL = LocalFileAddress(ProjectDir + QStringLiteral("/webloader.htm"));
+    WebPreviewURL = LocalFileAddress(page);
     // The viewer window stands in only when the desktop cannot open the page. It loads the page
     // when it is shown, so one still open is shown anew: its page may be another project's.
     if (!dialogs().shellOpen(WebPreviewURL)) {

@@ -2,6 +2,8 @@
 
 #include "ui_Main.h"
 
+#include "app/work_buttons.h"
+
 #include <QApplication>
 #include <QMainWindow>
 #include <QStringList>
@@ -29,12 +31,7 @@ class TfmMain : public QMainWindow, private Ui::TfmMain
     Q_OBJECT
 
 public:
-    // The work buttons that the editors show once their data exist.
-    enum class WorkButton { EditProject, EditStations, EditLines, AssignStations, EditTimeTable, EditLineNetworkPlans };
-
     explicit TfmMain(QWidget *parent = nullptr);
-
-    void showWorkButton(WorkButton button);
 
     TProjectFileDialog OpenDialogPrj;
     TProjectFileDialog SaveDialogPrj;
@@ -68,6 +65,7 @@ protected:
 
 private:
     friend void SetEnglishCaptions();
+    friend void showWorkButton(WorkButton button);
 
     void FormCreate();
     void GetProgInfo();

@@ -1,7 +1,7 @@
 #include "app/edit_lines.h"
 
-#include "app/Main.h"
 #include "app/editor_data.h"
+#include "app/work_buttons.h"
 #include "widgets/editor_lists.h"
 #include "data/common_helpers.h"
 #include "data/data_module_1.h"
@@ -182,8 +182,7 @@ void TfmEditLines::btSaveClick()
     btNewLine->setFocus();
     if (lineID == -1)
         return;
-    if (fmMain)
-        fmMain->showWorkButton(TfmMain::WorkButton::AssignStations);
+    showWorkButton(WorkButton::AssignStations);
     saveColor(lineID);
 }
 

@@ -1,7 +1,7 @@
 #include "app/edit_linestations.h"
 
-#include "app/Main.h"
 #include "app/editor_data.h"
+#include "app/work_buttons.h"
 #include "widgets/editor_lists.h"
 #include "data/data_module_1.h"
 #include "data/db_func.h"
@@ -212,10 +212,8 @@ void TfmEditLineStations::btSaveClick()
 
     // Save leaves assigning as Cancel does.
     btCancelClick();
-    if (fmMain) {
-        fmMain->showWorkButton(TfmMain::WorkButton::EditTimeTable);
-        fmMain->showWorkButton(TfmMain::WorkButton::EditLineNetworkPlans);
-    }
+    showWorkButton(WorkButton::EditTimeTable);
+    showWorkButton(WorkButton::EditLineNetworkPlans);
 }
 
 void TfmEditLineStations::btCancelClick()

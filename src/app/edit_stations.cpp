@@ -1,7 +1,7 @@
 #include "app/edit_stations.h"
 
-#include "app/Main.h"
 #include "app/editor_data.h"
+#include "app/work_buttons.h"
 #include "widgets/editor_lists.h"
 #include "data/common_helpers.h"
 #include "data/data_module_1.h"
@@ -162,8 +162,7 @@ void TfmEditStations::btSaveClick()
     }
     setEditMode(false);
     btNewStation->setFocus();
-    if (fmMain)
-        fmMain->showWorkButton(TfmMain::WorkButton::EditLines);
+    showWorkButton(WorkButton::EditLines);
 }
 
 void TfmEditStations::btCancelClick()

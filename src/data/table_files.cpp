@@ -357,6 +357,26 @@ bool ParsePtfValueLine(const QString &Line, QStringList &Items)
     return ok;
 }
 
+bool ReadPtfColumnNames(const QString &Text, QStringList &Names)
+{
+    Names.clear();
+    const std::vector<QStringView> lines = ansi::splitLineViews(Text);
+    if (lines.size() < 4 || lines[0] != kHeaderLine || lines[1] != kArrayLine)
+        return false;
+    PtfTokens tokens;
+    if (!tokens.parse(lines[2]))
+        return false;
+    QStringList names;
+    names.reserve(tokens.count());
+    for (qsizetype i = 0; i < tokens.count(); ++i) {
+        if (tokens.kind(i) != u's')
+            return false;
+        names.append(tokens.text(i).toString());
+    }
+    Names = names;
+    return true;
+}
+
 QString DamagedFileMessage(const QString &FileName)
 {
     return QStringLiteral("The file %1 is damaged and was left unchanged.").arg(FileName);

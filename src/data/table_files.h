@@ -28,6 +28,11 @@ QString DamagedFileMessage(const QString &FileName);
 // error, with the items found before it left in the list.
 bool ParsePtfValueLine(const QString &Line, QStringList &Items);
 
+// The column names of a table file's text that begins as the writer begins every file: its two
+// first lines, then a names line of quoted texts, with at least one line after it. False, with
+// no names and no message, for any other text. Says nothing about the records.
+bool ReadPtfColumnNames(const QString &Text, QStringList &Names);
+
 // Replaces the table's rows with the file's records, column by position; a table without field
 // definitions gets them from the file. False without a message for a missing file, with
 // "Error by load PTF-File: <file>" for one that exists but is damaged or too short. Leaves the

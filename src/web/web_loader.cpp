@@ -68,10 +68,15 @@ QString EscapePageAddress(const QString &address)
     return result;
 }
 
-QString PageURL()
+QString PageURL(const QString &projectDir)
 {
     return EscapePageAddress(LocalFileAddress(ProgramDir + QStringLiteral("KorvalinView/index.htm"))) +
-           QStringLiteral("?quernatab_path=") + EscapePageAddress(LocalFileAddress(ProjectDir));
+           QStringLiteral("?quernatab_path=") + EscapePageAddress(LocalFileAddress(projectDir));
+}
+
+QString PageURL()
+{
+    return PageURL(ProjectDir);
 }
 
 QUrl LocalAddressToUrl(const QString &address)
@@ -80,7 +85,17 @@ QUrl LocalAddressToUrl(const QString &address)
     return file.isEmpty() ? QUrl::fromUserInput(address) : file;
 }
 
+QString WebLoaderPageFile(const QString &projectDir)
+{
+    return projectDir + QStringLiteral("/webloader.htm");
+}
+
+bool WriteWebLoaderPage(const QString &projectDir)
+{
+    return ansi::writeLines(WebLoaderPageFile(projectDir), WebLoaderPageLines(PageURL(projectDir)));
+}
+
 bool WriteWebLoaderPage()
 {
-    return ansi::writeLines(ProjectDir + QStringLiteral("/webloader.htm"), WebLoaderPageLines(PageURL()));
+    return WriteWebLoaderPage(ProjectDir);
 }

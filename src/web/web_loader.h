@@ -15,7 +15,9 @@ QString LocalFileAddress(const QString &path);
 // stay as they are.
 QString EscapePageAddress(const QString &address);
 
-// The frame's address: the template's start page with the project folder in the query.
+// The frame's address: the template's start page with the project folder in the query; the
+// open project's folder without an argument.
+QString PageURL(const QString &projectDir);
 QString PageURL();
 
 // A "file:///" address as the file at its path (a "#" or "%" of a folder name stays part of
@@ -25,6 +27,11 @@ QUrl LocalAddressToUrl(const QString &address);
 // The lines of webloader.htm for a frame that opens the given address.
 QStringList WebLoaderPageLines(const QString &pageUrl);
 
+// Where the loader page of a project folder goes.
+QString WebLoaderPageFile(const QString &projectDir);
+
 // Writes webloader.htm into the project folder: a frameset whose frame opens the website
 // template's start page with the project folder in the query. False when it cannot be written.
+// Without an argument, into the open project's folder.
+bool WriteWebLoaderPage(const QString &projectDir);
 bool WriteWebLoaderPage();

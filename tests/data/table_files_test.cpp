@@ -771,3 +771,20 @@ TEST_F(TableFilesTest, ATableThatFailedToLoadIsNeverWrittenOverItsFile)
     EXPECT_TRUE(imported.damagedFile().isEmpty());
     EXPECT_EQ(dumpTable(imported), QStringLiteral("1|New"));
 }
+
+TEST(PtfColumnNames, OnlyTextBeginningAsTheWriterBeginsGivesNames)
+{
+    QStringList names{"stale"};
+    EXPECT_TRUE(ReadPtfColumnNames(ptfLines({"ID", "Station"}, {}).join("\r\n"), names));
+    EXPECT_EQ(names, QStringList({"ID", "Station"}));
+
+    QStringList lines = ptfLines({"ID", "Station"}, {R"(1,"Markt")"});
+    lines[0] = "/* Portable Table Format */";
+    EXPECT_FALSE(ReadPtfColumnNames(lines.join("\n"), names));
+    EXPECT_TRUE(names.isEmpty());
+    EXPECT_FALSE(ReadPtfColumnNames(ptfLines({"ID"}, {}).mid(0, 3).join("\n"), names));
+    lines = ptfLines({"ID", "Station"}, {});
+    lines[2] = R"("ID",null,)";
+    EXPECT_FALSE(ReadPtfColumnNames(lines.join("\n"), names));
+    EXPECT_TRUE(names.isEmpty());
+}

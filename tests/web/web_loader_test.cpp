@@ -47,6 +47,28 @@ TEST(WebLoaderPage, ExactBytesAndTheSameFileWhenWrittenTwice)
     EXPECT_EQ(fileBytes(ProjectDir + "/webloader.htm"), expected);
 }
 
+// A new project's page goes into its own folder while another project is open: the open
+// project's folder and globals are not touched, and the page names the folder it stands in.
+TEST(WebLoaderPage, WrittenIntoAGivenFolderNamesThatFolder)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ProgramDir = QStringLiteral("/opt/korvalin/");
+    ProjectDir = dir.path() + QStringLiteral("/offen");
+    const QString other = dir.path() + QStringLiteral("/neu");
+    ASSERT_TRUE(QDir().mkpath(ProjectDir));
+    ASSERT_TRUE(QDir().mkpath(other));
+
+    EXPECT_EQ(WebLoaderPageFile(other), other + "/webloader.htm");
+    ASSERT_TRUE(WriteWebLoaderPage(other));
+    EXPECT_EQ(ProjectDir, dir.path() + "/offen");
+    EXPECT_EQ(folderEntries(ProjectDir), QStringList());
+    EXPECT_EQ(PageURL(other), "file:///opt/korvalin/KorvalinView/index.htm?quernatab_path=file://" + other);
+    EXPECT_EQ(ansi::decode(fileBytes(other + "/webloader.htm")).split("\r\n").at(8),
+              "<frame src=\"" + PageURL(other) + "\" name=\"Korvalin Anwendungen\" scrolling=\"auto\" noresize >");
+    EXPECT_NE(PageURL(), PageURL(other));
+}
+
 TEST(WebLoaderPage, AFolderThatCannotBeWrittenGivesFalse)
 {
     QTemporaryDir dir;
