@@ -165,7 +165,7 @@ bool hasLineMapPrefsRow(int lineMapID)
 {
     Table &t = dm1->cdsLineMapPrefs;
     return guarded(t, false, [&] {
-        Unfiltered all(t);
+        TableGuard all(t, TableGuard::Filter);
         return findPrefsRow(t, lineMapID);
     });
 }
@@ -178,7 +178,7 @@ bool AddLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
 {
     Table &t = dm1->cdsLineMapPrefs;
     bool added = guarded(t, false, [&] {
-        Unfiltered all(t);
+        TableGuard all(t, TableGuard::Filter);
         if (findPrefsRow(t, LineMapID))
             return false;
         t.append();
@@ -197,7 +197,7 @@ bool UpdateLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
 {
     Table &t = dm1->cdsLineMapPrefs;
     const bool updated = guarded(t, false, [&] {
-        Unfiltered all(t);
+        TableGuard all(t, TableGuard::Filter);
         if (!findPrefsRow(t, LineMapID))
             return false;
         t.edit();
@@ -214,7 +214,7 @@ bool ReadLineMapPrefs(int LineMapID, TLineMapPrefs &Prefs)
     // Filled into a copy, so a row that cannot be read leaves the record as it was.
     TLineMapPrefs read = Prefs;
     if (!guarded(t, false, [&] {
-            Unfiltered all(t);
+            TableGuard all(t, TableGuard::Filter);
             if (!findPrefsRow(t, LineMapID))
                 return false;
             readPrefs(t, read);
@@ -229,7 +229,7 @@ bool DeleteLineMapPrefs(int LineMapID)
 {
     Table &t = dm1->cdsLineMapPrefs;
     const bool found = guarded(t, false, [&] {
-        Unfiltered all(t);
+        TableGuard all(t, TableGuard::Filter);
         if (!findPrefsRow(t, LineMapID))
             return false;
         t.remove();

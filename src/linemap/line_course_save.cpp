@@ -77,7 +77,7 @@ QString sharedFileName(const char *file)
 template <typename F>
 bool saveWhole(Table &table, F &&save)
 {
-    KeepTableView keep(table, kCancelEdit);
+    TableGuard keep(table);
     return save();
 }
 
@@ -102,7 +102,7 @@ void removeRows(Table &t, const QString &index, const QVariantList &key)
 std::vector<TCourseStationRow> stationRowsOfLine(int lineID)
 {
     Table &t = dm1->cdsLineMapStations;
-    KeepTableView keep(t, kCancelEdit);
+    TableGuard keep(t);
     std::vector<TCourseStationRow> rows;
     t.setIndexName(QString());
     for (t.first(); !t.eof(); t.next()) {
@@ -130,7 +130,7 @@ bool placementLess(const TCoursePlacementRow &a, const TCoursePlacementRow &b)
 std::vector<TCoursePlacementRow> sectionPlacementsOfLine(int lineID)
 {
     Table &t = dm1->cdsLineMapIndividualStationPrefs;
-    KeepTableView keep(t, kCancelEdit);
+    TableGuard keep(t);
     std::vector<TCoursePlacementRow> rows;
     t.setIndexName(QString());
     for (t.first(); !t.eof(); t.next()) {
@@ -160,7 +160,7 @@ bool saveLineRow(const TLineMapEditorState &s, const TLineCourseSaveChoices &c, 
     const QVariantList key{s.LineMapID, s.CurrentLineID};
     if (hasCourse) {
         {
-            KeepTableView keep(t, kCancelEdit);
+            TableGuard keep(t);
             t.setIndexName(QStringLiteral("idxMapLine"));
             if (t.findKey(key))
                 t.edit();
@@ -205,7 +205,7 @@ bool saveLineRow(const TLineMapEditorState &s, const TLineCourseSaveChoices &c, 
     saveWhole(dm1->cdsLineMapLineTextOffset, SaveLineMapLineTextOffset);
     bool found = false;
     {
-        KeepTableView keep(t, kCancelEdit);
+        TableGuard keep(t);
         t.setIndexName(QStringLiteral("idxMapLine"));
         found = t.findKey(key);
         if (found)
@@ -272,7 +272,7 @@ bool saveSectionRows(const TLineMapEditorState &s, const TLineSectionArray &sect
     bool flag = true;
     Table &t = dm1->cdsLineMapLineSections;
     {
-        KeepTableView keep(t, kCancelEdit);
+        TableGuard keep(t);
         removeRows(t, QStringLiteral("idxMapLine"), {s.LineMapID, s.CurrentLineID});
         for (int i = 0; i < int(sections.size()); ++i) {
             const TLineSection &sec = sections[i];
@@ -313,7 +313,7 @@ bool saveJunctionRows(const TLineMapEditorState &s, const TLineSectionArray &sec
 {
     Table &t = dm1->cdsLineMapLineConnections;
     {
-        KeepTableView keep(t, kCancelEdit);
+        TableGuard keep(t);
         removeRows(t, QStringLiteral("idxMapLine"), {s.LineMapID, s.CurrentLineID});
         for (const TLineConnection &c : LineJunctions(sections)) {
             t.append();
@@ -547,7 +547,7 @@ bool ReadLineMapLineRow(int LineMapID, int LineID, TLineMapLineRow &Row)
 {
     Table &t = dm1->cdsLineMapLines;
     try {
-        KeepTableView keep(t, kCancelEdit);
+        TableGuard keep(t);
         t.setIndexName(QStringLiteral("idxMapLine"));
         if (!t.findKey({LineMapID, LineID}))
             return false;
@@ -573,7 +573,7 @@ void LoadLineCourse(TLineMapEditorState &State)
     const QString filter = QStringLiteral("LineMapID = %1 AND LineID = %2").arg(State.LineMapID).arg(State.CurrentLineID);
     try {
         Table &t = dm1->cdsLineMapLineSections;
-        KeepTableView keep(t, kCancelEdit);
+        TableGuard keep(t);
         t.setIndexName(QStringLiteral("idxMapLineSection"));
         t.setFilter(filter);
         t.setFiltered(true);
@@ -591,7 +591,7 @@ void LoadLineCourse(TLineMapEditorState &State)
     }
     try {
         Table &t = dm1->cdsLineMapLineConnections;
-        KeepTableView keep(t, kCancelEdit);
+        TableGuard keep(t);
         t.setIndexName(QStringLiteral("idxMapLine"));
         t.setFilter(filter);
         t.setFiltered(true);
