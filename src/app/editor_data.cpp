@@ -11,39 +11,6 @@ namespace {
 
 const QString ID = QStringLiteral("ID");
 
-// Opens a table for a read with one index and no filter, and puts it back afterwards.
-class Reading
-{
-public:
-    Reading(Table &table, const QString &index)
-        : m_table(table), m_wasOpen(table.active()), m_index(table.indexName()), m_filtered(table.filtered())
-    {
-        m_table.cancel();
-        m_table.open();
-        if (m_filtered)
-            m_table.setFiltered(false);
-        m_table.setIndexName(index);
-    }
-    ~Reading()
-    {
-        try {
-            m_table.cancel();
-            m_table.setIndexName(m_index);
-            if (m_filtered)
-                m_table.setFiltered(true);
-            if (!m_wasOpen)
-                m_table.close();
-        } catch (const std::exception &) {
-        }
-    }
-
-private:
-    Table &m_table;
-    bool m_wasOpen;
-    QString m_index;
-    bool m_filtered;
-};
-
 template <typename R, typename F> R safely(R fallback, F &&body)
 {
     try {
@@ -65,7 +32,7 @@ int intOf(Table &t, const QString &field, int fallback)
 template <typename F> bool setFirstRow(Table &t, F &&set)
 {
     return safely(false, [&] {
-        Reading r(t, QString());
+        TableGuard r(t, QString());
         t.first();
         if (t.eof())
             t.append();
@@ -83,7 +50,7 @@ QStringList NamesInIdOrder(Table &table, const QString &nameField)
 {
     QStringList names;
     safely(false, [&] {
-        Reading r(table, QStringLiteral("idxID"));
+        TableGuard r(table, QStringLiteral("idxID"));
         for (table.first(); !table.eof(); table.next()) {
             const QString name = table.fieldByName(nameField).asString();
             if (!name.isEmpty())
@@ -99,7 +66,7 @@ QStringList NewStationNames()
     QStringList names;
     safely(false, [&] {
         Table &t = dm1->cdsNewStations;
-        Reading r(t, QStringLiteral("idxID"));
+        TableGuard r(t, QStringLiteral("idxID"));
         for (t.first(); !t.eof(); t.next()) {
             const QString name = GetStationNameByID(intOf(t, QStringLiteral("StationID"), -1));
             if (!name.isEmpty())
@@ -116,8 +83,8 @@ QStringList LineStationNamesOf(int LineID)
     safely(false, [&] {
         Table &t = dm1->cdsLineStations;
         Table &s = dm1->cdsStations;
-        Reading r(t, QStringLiteral("idxLineStations"));
-        Reading rs(s, QStringLiteral("idxID"));
+        TableGuard r(t, QStringLiteral("idxLineStations"));
+        TableGuard rs(s, QStringLiteral("idxID"));
         for (t.findNearest({LineID}); !t.eof(); t.next()) {
             if (intOf(t, QStringLiteral("LineID"), -1) != LineID)
                 break;
@@ -136,7 +103,7 @@ QStringList LineStationNamesOf(int LineID)
 bool LineHasStations(int LineID)
 {
     return safely(false, [&] {
-        Reading r(dm1->cdsLineStations, QStringLiteral("idxLineID"));
+        TableGuard r(dm1->cdsLineStations, QStringLiteral("idxLineID"));
         return dm1->cdsLineStations.findKey({LineID});
     });
 }
@@ -144,7 +111,7 @@ bool LineHasStations(int LineID)
 bool LineHasConnections(int LineID)
 {
     return safely(false, [&] {
-        Reading r(dm1->cdsLineConnections, QStringLiteral("idxLineID"));
+        TableGuard r(dm1->cdsLineConnections, QStringLiteral("idxLineID"));
         return dm1->cdsLineConnections.findKey({LineID});
     });
 }
@@ -153,7 +120,7 @@ bool AppendLineStations(int LineID, const QStringList &StationNames)
 {
     Table &t = dm1->cdsLineStations;
     return safely(false, [&] {
-        Reading r(t, QString());
+        TableGuard r(t, QString());
         int number = 0;
         for (const QString &name : StationNames) {
             t.append();
@@ -170,7 +137,7 @@ std::optional<RgbColor> LineGraphicColorOf(int LineID)
 {
     return safely(std::optional<RgbColor>(), [&]() -> std::optional<RgbColor> {
         Table &t = dm1->cdsLineGraphic;
-        Reading r(t, QStringLiteral("idxLineID"));
+        TableGuard r(t, QStringLiteral("idxLineID"));
         if (!t.findKey({LineID}))
             return std::nullopt;
         return RgbColor{intOf(t, QStringLiteral("ColorRed"), 0), intOf(t, QStringLiteral("ColorGreen"), 0),
@@ -182,7 +149,7 @@ void RemoveLineGraphicRow(int LineID)
 {
     safely(false, [&] {
         Table &t = dm1->cdsLineGraphic;
-        Reading r(t, QStringLiteral("idxLineID"));
+        TableGuard r(t, QStringLiteral("idxLineID"));
         while (t.findKey({LineID}))
             t.remove();
         return true;
@@ -193,7 +160,7 @@ RgbColor PrefsLineColor()
 {
     return safely(RgbColor(), [&] {
         Table &t = dm1->cdsPrefs;
-        Reading r(t, QString());
+        TableGuard r(t, QString());
         t.first();
         if (t.eof())
             return RgbColor();
@@ -215,7 +182,7 @@ int ProjectMaxDriveMinutes(int fallback)
 {
     return safely(fallback, [&] {
         Table &t = dm1->cdsProject;
-        Reading r(t, QString());
+        TableGuard r(t, QString());
         t.first();
         return t.eof() ? fallback : intOf(t, QStringLiteral("MaxDriveMinutes"), fallback);
     });
@@ -240,7 +207,7 @@ QVector<TDayGroup> ReadDayGroups()
     QVector<TDayGroup> groups;
     safely(false, [&] {
         Table &t = dm1->cdsDayGroups;
-        Reading r(t, QStringLiteral("idxID"));
+        TableGuard r(t, QStringLiteral("idxID"));
         for (t.first(); !t.eof(); t.next()) {
             if (t.fieldByName(ID).isNull())
                 continue;
@@ -260,7 +227,7 @@ bool WriteDayGroupRows(const QVector<TDayGroup> &groups)
 {
     return safely(false, [&] {
         Table &t = dm1->cdsDayGroups;
-        Reading r(t, QString());
+        TableGuard r(t, QString());
         t.emptyDataSet();
         for (const TDayGroup &g : groups) {
             t.append();

@@ -42,36 +42,6 @@ void message(const QString &text)
     dialogs().showMessage(text);
 }
 
-// Opens a table with every row visible for a walk or a change and puts its filter switch back
-// afterwards; the rows stay, the table is left closed as the table routines leave it.
-class TableWalk
-{
-public:
-    explicit TableWalk(Table &table, const QString &indexName) : m_table(table), m_filtered(table.filtered())
-    {
-        m_table.open();
-        if (m_filtered)
-            m_table.setFiltered(false);
-        m_table.setIndexName(indexName);
-    }
-    ~TableWalk()
-    {
-        try {
-            m_table.cancel();
-            if (m_filtered)
-                m_table.setFiltered(true);
-            m_table.close();
-        } catch (const std::exception &) {
-        }
-    }
-    TableWalk(const TableWalk &) = delete;
-    TableWalk &operator=(const TableWalk &) = delete;
-
-private:
-    Table &m_table;
-    bool m_filtered;
-};
-
 bool isStopRowOf(Table &ttc, int dayGroupID, int direction)
 {
     const Field group = ttc.fieldByName(QStringLiteral("DayGroupID"));
@@ -84,7 +54,7 @@ QVector<int> lineStationIDs(int lineID)
 {
     QVector<int> ids;
     Table &ls = dm1->cdsLineStations;
-    TableWalk walk(ls, QStringLiteral("idxLineStationNumber"));
+    TableGuard walk(ls, QStringLiteral("idxLineStationNumber"), TableGuard::Filter);
     for (ls.first(); !ls.eof(); ls.next())
         if (ls.fieldByName(QStringLiteral("LineID")).asInteger() == lineID)
             ids << ls.fieldByName(QStringLiteral("StationID")).asInteger();
@@ -95,7 +65,7 @@ QVector<int> lineStationIDs(int lineID)
 int findLineConnection(int lineID, int dayGroupID, int direction, bool &lineHasAny)
 {
     Table &lc = dm1->cdsLineConnections;
-    TableWalk walk(lc, QStringLiteral("idxLineID"));
+    TableGuard walk(lc, QStringLiteral("idxLineID"), TableGuard::Filter);
     lineHasAny = lc.findKey({lineID});
     lc.setIndexName(QStringLiteral("idxAll"));
     return lc.findKey({lineID, dayGroupID, direction}) ? lc.fieldByName(kID).asInteger() : -1;
@@ -104,7 +74,7 @@ int findLineConnection(int lineID, int dayGroupID, int direction, bool &lineHasA
 void removeLineConnectionRow(int lineConnectionID)
 {
     Table &lc = dm1->cdsLineConnections;
-    TableWalk walk(lc, QStringLiteral("idxID"));
+    TableGuard walk(lc, QStringLiteral("idxID"), TableGuard::Filter);
     if (lc.findKey({lineConnectionID}))
         lc.remove();
 }
@@ -113,7 +83,7 @@ QHash<int, double> intervalsByID()
 {
     QHash<int, double> intervals;
     Table &t = dm1->cdsIntervals;
-    TableWalk walk(t, QString());
+    TableGuard walk(t, QString(), TableGuard::Filter);
     for (t.first(); !t.eof(); t.next())
         intervals.insert(t.fieldByName(kID).asInteger(), t.fieldByName(QStringLiteral("Interval")).asFloat());
     return intervals;
@@ -146,7 +116,7 @@ public:
     IntervalBook()
     {
         Table &t = dm1->cdsIntervals;
-        TableWalk walk(t, QString());
+        TableGuard walk(t, QString(), TableGuard::Filter);
         for (t.first(); !t.eof(); t.next()) {
             const int id = t.fieldByName(kID).asInteger();
             const double minutes = t.fieldByName(QStringLiteral("Interval")).asFloat();
@@ -181,7 +151,7 @@ bool writeIntervals(const QVector<QPair<int, int>> &added)
 {
     Table &t = dm1->cdsIntervals;
     {
-        TableWalk walk(t, QStringLiteral("IdxID"));
+        TableGuard walk(t, QStringLiteral("IdxID"), TableGuard::Filter);
         for (const auto &[id, minutes] : added) {
             t.append();
             t.fieldByName(kID).setInteger(id);
@@ -193,7 +163,7 @@ bool writeIntervals(const QVector<QPair<int, int>> &added)
     if (SavePtfFile(projectPath(QStringLiteral("intervals.ptf")), Quote, t))
         return true;
     // No trip file refers to the new rows yet: the table stays as the file is.
-    TableWalk walk(t, QStringLiteral("IdxID"));
+    TableGuard walk(t, QStringLiteral("IdxID"), TableGuard::Filter);
     for (const auto &[id, minutes] : added)
         if (t.findKey({id}))
             t.remove();
@@ -241,7 +211,7 @@ QVector<StopRow> replaceStopRows(int dayGroupID, int direction, const QVector<St
 {
     QVector<StopRow> old;
     Table &t = dm1->cdsTimeTableConnections;
-    TableWalk walk(t, QStringLiteral("idxDD"));
+    TableGuard walk(t, QStringLiteral("idxDD"), TableGuard::Filter);
     while (t.findKey({dayGroupID, direction})) {
         old << StopRow{t.fieldByName(QStringLiteral("StationID")).asInteger(),
                        t.fieldByName(QStringLiteral("Position")).asInteger()};
@@ -264,7 +234,7 @@ bool writeStopRows(int lineID)
     Table &t = dm1->cdsTimeTableConnections;
     bool ok = false;
     try {
-        TableWalk walk(t, QStringLiteral("idxStation"));
+        TableGuard walk(t, QStringLiteral("idxStation"), TableGuard::Filter);
         ok = SavePtfFile(projectPath(timeTableConnectionsName(lineID)), Quote, t);
     } catch (const std::exception &) {
         ok = false;
@@ -317,13 +287,13 @@ QStringList TimeTableLineNames()
     QSet<int> withStations;
     {
         Table &ls = dm1->cdsLineStations;
-        TableWalk walk(ls, QString());
+        TableGuard walk(ls, QString(), TableGuard::Filter);
         for (ls.first(); !ls.eof(); ls.next())
             withStations.insert(ls.fieldByName(QStringLiteral("LineID")).asInteger());
     }
     QStringList names;
     Table &lines = dm1->cdsLines;
-    TableWalk walk(lines, QStringLiteral("idxID"));
+    TableGuard walk(lines, QStringLiteral("idxID"), TableGuard::Filter);
     for (lines.first(); !lines.eof(); lines.next()) {
         const QString name = lines.fieldByName(QStringLiteral("Line")).asString();
         if (!name.isEmpty() && withStations.contains(lines.fieldByName(kID).asInteger()))
@@ -336,7 +306,7 @@ QStringList TimeTableDayGroupNames()
 {
     QStringList names;
     Table &t = dm1->cdsDayGroups;
-    TableWalk walk(t, QStringLiteral("idxDays"));
+    TableGuard walk(t, QStringLiteral("idxDays"), TableGuard::Filter);
     for (t.first(); !t.eof(); t.next())
         names.prepend(t.fieldByName(QStringLiteral("Group")).asString());
     return names;
@@ -394,7 +364,7 @@ bool LoadTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Choice, const QSt
         QVector<int> ids;
         {
             Table &ttc = dm1->cdsTimeTableConnections;
-            TableWalk walk(ttc, QStringLiteral("idxPosition"));
+            TableGuard walk(ttc, QStringLiteral("idxPosition"), TableGuard::Filter);
             for (ttc.first(); !ttc.eof(); ttc.next())
                 if (isStopRowOf(ttc, c.CurDayGroupID, c.CurDirection))
                     ids << ttc.fieldByName(QStringLiteral("StationID")).asInteger();

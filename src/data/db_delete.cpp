@@ -43,7 +43,7 @@ bool collectPlans(std::set<int> &plans)
             if (!LoadPtfFile(projectFile(QStringLiteral("line_maps.ptf")), maps))
                 return false;
             maps.open();
-            Unfiltered all(maps);
+            TableGuard all(maps, TableGuard::Filter);
             for (maps.first(); !maps.eof(); maps.next())
                 plans.insert(maps.fieldByName(kID).asInteger());
             return true;
@@ -57,7 +57,7 @@ bool collectPlans(std::set<int> &plans)
     Table &lines = dm1->cdsLineMapLines;
     return guarded(lines, false, [&] {
         lines.open();
-        Unfiltered all(lines);
+        TableGuard all(lines, TableGuard::Filter);
         lines.setIndexName(QStringLiteral("idxLineMapID"));
         for (lines.first(); !lines.eof(); lines.next())
             plans.insert(lines.fieldByName(kLineMapID).asInteger());
@@ -76,7 +76,7 @@ template <typename Change> bool editPlanFile(const PlanTable &which, int lineMap
     if (ok) {
         const int deleted = guarded(t, -1, [&] {
             t.open();
-            Unfiltered all(t);
+            TableGuard all(t, TableGuard::Filter);
             return change(t);
         });
         ok = deleted >= 0;
@@ -181,7 +181,7 @@ bool DeleteStationFromLines(int StationID)
         if (ls.fieldCount() == 0)
             return true;
         ls.open();
-        Unfiltered all(ls);
+        TableGuard all(ls, TableGuard::Filter);
         while (ok) {
             ls.setIndexName(QStringLiteral("idxStationID"));
             if (!ls.findKey({StationID}))
@@ -279,7 +279,7 @@ bool DeleteLineConnectionsOfLine(int LineID)
         bool ok = true;
         try {
             lc.open();
-            Unfiltered all(lc);
+            TableGuard all(lc, TableGuard::Filter);
             lc.setIndexName(QStringLiteral("idxLineID"));
             while (ok && lc.findKey({LineID})) {
                 const int id = lc.fieldByName(kID).asInteger();
@@ -331,7 +331,7 @@ bool DeleteRemovedStationsFromLineMaps(int LineID, const QStringList &StationNam
     Table &lines = dm1->cdsLineMapLines;
     if (!guarded(lines, false, [&] {
             lines.open();
-            Unfiltered all(lines);
+            TableGuard all(lines, TableGuard::Filter);
             lines.setIndexName(QStringLiteral("idxLineID"));
             if (lines.findKey({LineID})) {
                 for (; !lines.eof() && lines.fieldByName(kLineID).asInteger() == LineID; lines.next())
@@ -383,7 +383,7 @@ bool ClearLineConnection(int LineConnectionID)
     QVariantList before;
     const bool cleared = guarded(lc, false, [&] {
         lc.open();
-        Unfiltered all(lc);
+        TableGuard all(lc, TableGuard::Filter);
         lc.setIndexName(QStringLiteral("idxID"));
         if (!lc.findKey({LineConnectionID}))
             return false;

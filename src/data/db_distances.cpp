@@ -53,7 +53,7 @@ bool readLineConnection(int lineConnectionID, ConnectionKey &key)
     Table &lc = dm1->cdsLineConnections;
     const bool wasActive = lc.active();
     const bool found = dbfunc::guarded(lc, false, [&] {
-        dbfunc::Unfiltered all(lc);
+        TableGuard all(lc, TableGuard::Filter);
         lc.open();
         lc.setIndexName(QStringLiteral("idxID"));
         if (!lc.findKey({lineConnectionID}))

@@ -50,7 +50,7 @@ QVector<Connection> connectionsInIdOrder()
     const QString oldIndex = lc.indexName();
     guarded(lc, [&] {
         lc.open();
-        Unfiltered all(lc);
+        TableGuard all(lc, TableGuard::Filter);
         lc.setIndexName(QStringLiteral("idxID"));
         for (lc.first(); !lc.eof(); lc.next()) {
             Field line = lc.fieldByName(QStringLiteral("LineID"));
@@ -123,7 +123,7 @@ QString dayGroupName(int dayGroupID)
 {
     Table &t = dm1->cdsDayGroups;
     return guarded(t, QString(), [&] {
-        Unfiltered all(t);
+        TableGuard all(t, TableGuard::Filter);
         t.open();
         for (t.first(); !t.eof(); t.next()) {
             if (t.fieldByName(QStringLiteral("ID")).asInteger() == dayGroupID)

@@ -60,7 +60,7 @@ void reportFailedSave(const Table &table, const QString &path, const QString &me
 bool saveWithoutEmptyNames(Table &table, const QString &nameField, const QString &file)
 {
     // The file holds every row, whatever filter an editor left on.
-    Unfiltered all(table);
+    TableGuard all(table, TableGuard::Filter);
     std::optional<RowsBackup> before;
     guarded(table, [&] { before.emplace(table); });
     guarded(table, [&] {

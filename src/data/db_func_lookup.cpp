@@ -104,7 +104,7 @@ int addNamed(Table &table, const QString &nameIndex, const QString &nameField, c
     if (!acceptableName(name, !nameIndex.isEmpty()))
         return -1;
     return guarded(table, -1, [&] {
-        Unfiltered all(table);
+        TableGuard all(table, TableGuard::Filter);
         table.open();
         const QString stored = storedName(table, nameField, name);
         if (!nameIndex.isEmpty()) {
@@ -125,7 +125,7 @@ bool rename(Table &table, const QString &nameIndex, const QString &nameField, co
         return false;
     return guarded(table, false, [&] {
         // A filter left on would hide the duplicate and the save would write only the rows it shows.
-        Unfiltered all(table);
+        TableGuard all(table, TableGuard::Filter);
         table.open();
         table.setIndexName(nameIndex);
         RowsBackup before(table); // before the search: taking it moves the cursor
@@ -224,7 +224,7 @@ int AddLineConnection(int LineID, int DayGroupID, int Direction)
 {
     Table &t = dm1->cdsLineConnections;
     return guarded(t, -1, [&] {
-        Unfiltered all(t);
+        TableGuard all(t, TableGuard::Filter);
         t.open();
         t.setIndexName(QStringLiteral("idxAll"));
         if (t.findKey({LineID, DayGroupID, Direction})) {
@@ -268,7 +268,7 @@ bool AddNewStation(int StationID)
 {
     Table &t = dm1->cdsNewStations;
     return guarded(t, false, [&] {
-        Unfiltered all(t);
+        TableGuard all(t, TableGuard::Filter);
         t.open();
         RowsBackup before(t);
         t.append();
@@ -299,7 +299,7 @@ bool SetLineGraphicColor(int LineID, int Red, int Green, int Blue)
 {
     Table &t = dm1->cdsLineGraphic;
     return guarded(t, false, [&] {
-        Unfiltered all(t);
+        TableGuard all(t, TableGuard::Filter);
         t.open();
         t.setIndexName(QStringLiteral("idxLineID"));
         RowsBackup before(t);
@@ -323,7 +323,7 @@ bool setLineStationIds(int LineID, const QVector<int> &StationIDs)
     Table &t = dm1->cdsLineStations;
     const bool wasActive = t.active();
     const bool saved = guarded(t, false, [&] {
-        Unfiltered all(t); // the file gets the rows of every line
+        TableGuard all(t, TableGuard::Filter); // the file gets the rows of every line
         t.open();
         t.setIndexName(QStringLiteral("idxLineID"));
         RowsBackup before(t);

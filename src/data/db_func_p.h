@@ -41,34 +41,4 @@ void guarded(Table &table, F &&body)
     }
 }
 
-// Switches a table's filter off for the life of the object: the ID rule, the duplicate test
-// and the files written must see every row, whatever filter an editor left on the table.
-class Unfiltered
-{
-public:
-    explicit Unfiltered(Table &table) : m_table(table), m_wasFiltered(table.filtered())
-    {
-        if (m_wasFiltered)
-            m_table.setFiltered(false);
-    }
-    ~Unfiltered()
-    {
-        if (!m_wasFiltered)
-            return;
-        try {
-            // Leaving through an error: a half-edited row must not be posted by the filter switch.
-            if (std::uncaught_exceptions() > 0)
-                m_table.cancel();
-            m_table.setFiltered(true);
-        } catch (const std::exception &) {
-        }
-    }
-    Unfiltered(const Unfiltered &) = delete;
-    Unfiltered &operator=(const Unfiltered &) = delete;
-
-private:
-    Table &m_table;
-    bool m_wasFiltered;
-};
-
 } // namespace dbfunc

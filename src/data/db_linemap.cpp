@@ -109,7 +109,7 @@ QString planFileName(const PlanTable &which, int lineMapID)
 
 int deleteRowsByKey(Table &table, const QString &indexName, const QVariantList &key)
 {
-    Unfiltered all(table);
+    TableGuard all(table, TableGuard::Filter);
     table.setIndexName(indexName);
     int deleted = 0;
     while (table.findKey(key)) {
@@ -183,7 +183,7 @@ bool deleteOwnRow(Table &t, int id, bool (*save)())
     QVariantList removed;
     const bool found = guarded(t, false, [&] {
         t.open();
-        Unfiltered all(t);
+        TableGuard all(t, TableGuard::Filter);
         t.setIndexName(QStringLiteral("idxID"));
         if (!t.findKey({id}))
             return false;

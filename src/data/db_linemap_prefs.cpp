@@ -172,7 +172,7 @@ bool hasLineMapPrefsRow(int lineMapID)
 {
     Table &t = dm1->cdsLineMapPrefs;
     return guarded(t, false, [&] {
-        Unfiltered all(t);
+        TableGuard all(t, TableGuard::Filter);
         return findPrefsRow(t, lineMapID);
     });
 }
@@ -188,7 +188,7 @@ bool AddLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
     std::optional<RowsBackup> before;
     guarded(t, [&] { before.emplace(t); });
     bool added = guarded(t, false, [&] {
-        Unfiltered all(t);
+        TableGuard all(t, TableGuard::Filter);
         if (findPrefsRow(t, LineMapID))
             return false;
         t.append();
@@ -211,7 +211,7 @@ bool UpdateLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
     std::optional<RowsBackup> before;
     guarded(t, [&] { before.emplace(t); });
     const bool updated = guarded(t, false, [&] {
-        Unfiltered all(t);
+        TableGuard all(t, TableGuard::Filter);
         if (!findPrefsRow(t, LineMapID))
             return false;
         t.edit();
@@ -233,7 +233,7 @@ bool ReadLineMapPrefs(int LineMapID, TLineMapPrefs &Prefs)
     // Filled into a copy, so a row that cannot be read leaves the record as it was.
     TLineMapPrefs read = Prefs;
     if (!guarded(t, false, [&] {
-            Unfiltered all(t);
+            TableGuard all(t, TableGuard::Filter);
             if (!findPrefsRow(t, LineMapID))
                 return false;
             readPrefs(t, read);
@@ -250,7 +250,7 @@ bool DeleteLineMapPrefs(int LineMapID)
     std::optional<RowsBackup> before;
     guarded(t, [&] { before.emplace(t); });
     const bool found = guarded(t, false, [&] {
-        Unfiltered all(t);
+        TableGuard all(t, TableGuard::Filter);
         if (!findPrefsRow(t, LineMapID))
             return false;
         t.remove();

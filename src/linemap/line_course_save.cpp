@@ -124,7 +124,7 @@ bool saveWhole(Table &table, F &&save)
 {
     bool ok = false;
     {
-        KeepTableView keep(table, kCancelEdit);
+        TableGuard keep(table);
         ok = save();
     }
     if (ok && g_rollback)
@@ -153,7 +153,7 @@ void removeRows(Table &t, const QString &index, const QVariantList &key)
 std::vector<TCourseStationRow> stationRowsOfLine(int lineID)
 {
     Table &t = dm1->cdsLineMapStations;
-    KeepTableView keep(t, kCancelEdit);
+    TableGuard keep(t);
     std::vector<TCourseStationRow> rows;
     t.setIndexName(QString());
     for (t.first(); !t.eof(); t.next()) {
@@ -182,7 +182,7 @@ bool placementLess(const TCoursePlacementRow &a, const TCoursePlacementRow &b)
 std::vector<TCoursePlacementRow> sectionPlacementsOfLine(int lineID)
 {
     Table &t = dm1->cdsLineMapIndividualStationPrefs;
-    KeepTableView keep(t, kCancelEdit);
+    TableGuard keep(t);
     std::vector<TCoursePlacementRow> rows;
     t.setIndexName(QString());
     for (t.first(); !t.eof(); t.next()) {
@@ -214,7 +214,7 @@ bool saveLineRow(const TLineMapEditorState &s, const TLineCourseSaveChoices &c, 
     if (hasCourse) {
         changing(t);
         {
-            KeepTableView keep(t, kCancelEdit);
+            TableGuard keep(t);
             t.setIndexName(QStringLiteral("idxMapLine"));
             if (t.findKey(key))
                 t.edit();
@@ -265,7 +265,7 @@ bool saveLineRow(const TLineMapEditorState &s, const TLineCourseSaveChoices &c, 
     bool found = false;
     changing(t);
     {
-        KeepTableView keep(t, kCancelEdit);
+        TableGuard keep(t);
         t.setIndexName(QStringLiteral("idxMapLine"));
         found = t.findKey(key);
         if (found)
@@ -333,7 +333,7 @@ bool saveSectionRows(const TLineMapEditorState &s, const TLineSectionArray &sect
     Table &t = dm1->cdsLineMapLineSections;
     changing(t);
     {
-        KeepTableView keep(t, kCancelEdit);
+        TableGuard keep(t);
         removeRows(t, QStringLiteral("idxMapLine"), {s.LineMapID, s.CurrentLineID});
         for (int i = 0; i < int(sections.size()); ++i) {
             const TLineSection &sec = sections[i];
@@ -377,7 +377,7 @@ bool saveJunctionRows(const TLineMapEditorState &s, const TLineSectionArray &sec
     Table &t = dm1->cdsLineMapLineConnections;
     changing(t);
     {
-        KeepTableView keep(t, kCancelEdit);
+        TableGuard keep(t);
         removeRows(t, QStringLiteral("idxMapLine"), {s.LineMapID, s.CurrentLineID});
         for (const TLineConnection &c : LineJunctions(sections)) {
             t.append();
@@ -630,7 +630,7 @@ bool ReadLineMapLineRow(int LineMapID, int LineID, TLineMapLineRow &Row)
 {
     Table &t = dm1->cdsLineMapLines;
     try {
-        KeepTableView keep(t, kCancelEdit);
+        TableGuard keep(t);
         t.setIndexName(QStringLiteral("idxMapLine"));
         if (!t.findKey({LineMapID, LineID}))
             return false;
@@ -656,7 +656,7 @@ void LoadLineCourse(TLineMapEditorState &State)
     const QString filter = QStringLiteral("LineMapID = %1 AND LineID = %2").arg(State.LineMapID).arg(State.CurrentLineID);
     try {
         Table &t = dm1->cdsLineMapLineSections;
-        KeepTableView keep(t, kCancelEdit);
+        TableGuard keep(t);
         t.setIndexName(QStringLiteral("idxMapLineSection"));
         t.setFilter(filter);
         t.setFiltered(true);
@@ -674,7 +674,7 @@ void LoadLineCourse(TLineMapEditorState &State)
     }
     try {
         Table &t = dm1->cdsLineMapLineConnections;
-        KeepTableView keep(t, kCancelEdit);
+        TableGuard keep(t);
         t.setIndexName(QStringLiteral("idxMapLine"));
         t.setFilter(filter);
         t.setFiltered(true);

@@ -55,7 +55,7 @@ QStringList LineMapLineNames()
     QStringList names;
     Table &t = dm1->cdsLines;
     const int cName = Column(t, "Line");
-    WalkTable(t, QStringLiteral("idxID"), [&](Table &row) {
+    ReadRows(t, QStringLiteral("idxID"), [&](const TableRow &row) {
         const QString name = row.field(cName).asString();
         if (!name.isEmpty())
             names << name;

@@ -24,7 +24,7 @@ std::uint32_t GetLineColor(const TLineMapPrefs &Prefs, int LineID)
     try {
         Table &g = dm1->cdsLineGraphic;
         {
-            KeepTableView keep(g);
+            TableGuard keep(g);
             g.setIndexName(QStringLiteral("idxLineID"));
             if (g.findKey({LineID}))
                 return PlanRgb(g.fieldByName(QStringLiteral("ColorRed")).asInteger(),
@@ -32,7 +32,7 @@ std::uint32_t GetLineColor(const TLineMapPrefs &Prefs, int LineID)
                            g.fieldByName(QStringLiteral("ColorBlue")).asInteger());
         }
         Table &p = dm1->cdsPrefs;
-        KeepTableView keep(p);
+        TableGuard keep(p);
         p.first();
         if (!p.eof()) {
             return PlanRgb(p.fieldByName(QStringLiteral("LineColorRed")).asInteger(),
@@ -73,7 +73,7 @@ void DrawOtherLines(QPainter &Canvas, const TLineMapEditorState &State)
         // then drawn in the order of their plan rows, as walking each line's filter would.
         std::unordered_map<int, std::vector<SectionLine>> byLine;
         {
-            KeepTableView keep(sections);
+            TableGuard keep(sections);
             sections.setIndexName(QStringLiteral("idxMapLineSection"));
             sections.setFilter(mapFilter);
             sections.setFiltered(true);
@@ -88,7 +88,7 @@ void DrawOtherLines(QPainter &Canvas, const TLineMapEditorState &State)
                      sections.field(cEX).asInteger(), sections.field(cEY).asInteger()});
         }
 
-        KeepTableView keep(lines);
+        TableGuard keep(lines);
         lines.setIndexName(QStringLiteral("idxMapLine"));
         lines.setFilter(mapFilter);
         lines.setFiltered(true);

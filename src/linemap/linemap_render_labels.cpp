@@ -49,7 +49,7 @@ LabelTables readLabelTables(int LineMapID)
         const int cMap = Column(table, "LineMapID"), cLine = Column(table, "LineID"), cSX = Column(table, "StartX"),
                   cSY = Column(table, "StartY"), cEX = Column(table, "EndX"), cEY = Column(table, "EndY"),
                   cDegree = Column(table, "Degree");
-        WalkTable(table, QStringLiteral("idxMapLineSection"), [&](Table &t) {
+        ReadRows(table, QStringLiteral("idxMapLineSection"), [&](const TableRow &t) {
             if (IntAt(t, cMap) != LineMapID)
                 return;
             Ends &e = l.course[IntAt(t, cLine)];
@@ -68,7 +68,7 @@ LabelTables readLabelTables(int LineMapID)
         Table &table = dm1->cdsLineMapLineTextVisible;
         const int cMap = Column(table, "LineMapID"), cLine = Column(table, "LineID"), cStart = Column(table, "Start"),
                   cEnd = Column(table, "End");
-        WalkTable(table, QStringLiteral("idxMapLine"), [&](Table &t) {
+        ReadRows(table, QStringLiteral("idxMapLine"), [&](const TableRow &t) {
             if (IntAt(t, cMap) == LineMapID && !l.visible.contains(IntAt(t, cLine)))
                 l.visible.insert(IntAt(t, cLine), {BoolAt(t, cStart), BoolAt(t, cEnd)});
         });
@@ -80,7 +80,7 @@ LabelTables readLabelTables(int LineMapID)
                   cG = Column(table, "ColorGreen"), cB = Column(table, "ColorBlue"),
                   cDefaultBack = Column(table, "DefaultBackgroundColor"), cBR = Column(table, "BackgroundColorRed"),
                   cBG = Column(table, "BackgroundColorGreen"), cBB = Column(table, "BackgroundColorBlue");
-        WalkTable(table, QStringLiteral("idxMapLine"), [&](Table &t) {
+        ReadRows(table, QStringLiteral("idxMapLine"), [&](const TableRow &t) {
             if (IntAt(t, cMap) == LineMapID && !l.colors.contains(IntAt(t, cLine)))
                 l.colors.insert(IntAt(t, cLine),
                                 {BoolAt(t, cDefault), PlanRgb(IntAt(t, cR), IntAt(t, cG), IntAt(t, cB)),
@@ -91,7 +91,7 @@ LabelTables readLabelTables(int LineMapID)
         Table &table = dm1->cdsLineMapLineTextOffset;
         const int cMap = Column(table, "LineMapID"), cLine = Column(table, "LineID"),
                   cPosition = Column(table, "Position"), cX = Column(table, "X"), cY = Column(table, "Y");
-        WalkTable(table, QStringLiteral("idxMapLinePosition"), [&](Table &t) {
+        ReadRows(table, QStringLiteral("idxMapLinePosition"), [&](const TableRow &t) {
             if (IntAt(t, cMap) != LineMapID)
                 return;
             QHash<int, QPoint> &offsets = IntAt(t, cPosition) == 1 ? l.startOffset : l.endOffset;
@@ -102,7 +102,7 @@ LabelTables readLabelTables(int LineMapID)
     {
         Table &table = dm1->cdsLines;
         const int cID = Column(table, "ID"), cName = Column(table, "Line");
-        WalkTable(table, QString(), [&](Table &t) {
+        ReadRows(table, QString(), [&](const TableRow &t) {
             if (!l.names.contains(IntAt(t, cID)))
                 l.names.insert(IntAt(t, cID), t.field(cName).asString());
         });
@@ -193,7 +193,7 @@ void DrawLineTexts(QPainter &Canvas, TLineMapEditorState &State)
     QList<int> lines;
     Table &table = dm1->cdsLineMapLines;
     const int cMap = Column(table, "LineMapID"), cLine = Column(table, "LineID");
-    WalkTable(table, QStringLiteral("idxMapLine"), [&](Table &t) {
+    ReadRows(table, QStringLiteral("idxMapLine"), [&](const TableRow &t) {
         if (IntAt(t, cMap) == State.LineMapID && IntAt(t, cLine) != State.CurrentLineID)
             lines << IntAt(t, cLine);
     });

@@ -41,7 +41,7 @@ struct PlacementColumns
           textDirection(Column(t, "TextDirection")), rotation(Column(t, "Rotation"))
     {
     }
-    TStationDirectionPrefs read(Table &t) const
+    TStationDirectionPrefs read(const TableRow &t) const
     {
         TStationDirectionPrefs p;
         p.Position = toByte(IntAt(t, position));
@@ -66,7 +66,7 @@ std::vector<Placement> readPlacements(const TLineMapEditorState &State)
     Table &table = dm1->cdsLineMapStations;
     const int cLine = Column(table, "LineID"), cSection = Column(table, "LineSectionID"),
               cStation = Column(table, "StationID"), cX = Column(table, "XPos"), cY = Column(table, "YPos");
-    WalkTable(table, QStringLiteral("idxStationID"), [&](Table &t) {
+    ReadRows(table, QStringLiteral("idxStationID"), [&](const TableRow &t) {
         const Placement p{IntAt(t, cLine), IntAt(t, cSection), IntAt(t, cStation), IntAt(t, cX), IntAt(t, cY)};
         if (!leaveOutEdited || p.lineID != State.CurrentLineID)
             rows.push_back(p);
@@ -192,7 +192,7 @@ TStationDrawLookup ReadStationDrawLookup(int LineMapID)
         Table &table = dm1->cdsLineMapLineSections;
         const int cMap = Column(table, "LineMapID"), cLine = Column(table, "LineID"),
                   cSection = Column(table, "SectionID"), cDegree = Column(table, "Degree");
-        WalkTable(table, QStringLiteral("idxMapLineSection"), [&](Table &t) {
+        ReadRows(table, QStringLiteral("idxMapLineSection"), [&](const TableRow &t) {
             if (IntAt(t, cMap) == LineMapID) {
                 const quint64 key = sectionKey(IntAt(t, cLine), IntAt(t, cSection));
                 if (!look.SectionDegree.contains(key))
@@ -203,7 +203,7 @@ TStationDrawLookup ReadStationDrawLookup(int LineMapID)
     {
         Table &table = dm1->cdsStations;
         const int cID = Column(table, "ID"), cName = Column(table, "Station");
-        WalkTable(table, QString(), [&](Table &t) {
+        ReadRows(table, QString(), [&](const TableRow &t) {
             const int id = IntAt(t, cID);
             if (!look.StationNames.contains(id))
                 look.StationNames.insert(id, t.field(cName).asString());
@@ -213,7 +213,7 @@ TStationDrawLookup ReadStationDrawLookup(int LineMapID)
         Table &table = dm1->cdsLineMapIndividualStationPrefs;
         const int cLine = Column(table, "LineID"), cType = Column(table, "IDType"), cValue = Column(table, "IDValue");
         const PlacementColumns placement(table);
-        WalkTable(table, QStringLiteral("idxLineIDTypeValue"), [&](Table &t) {
+        ReadRows(table, QStringLiteral("idxLineIDTypeValue"), [&](const TableRow &t) {
             look.Overrides.emplace(std::make_tuple(IntAt(t, cLine), IntAt(t, cType), IntAt(t, cValue)),
                                    placement.read(t));
         });
@@ -222,7 +222,7 @@ TStationDrawLookup ReadStationDrawLookup(int LineMapID)
         Table &table = dm1->cdsLineMapIndividualMultiStationPrefs;
         const int cStation = Column(table, "StationID");
         const PlacementColumns placement(table);
-        WalkTable(table, QStringLiteral("idxStationID"), [&](Table &t) {
+        ReadRows(table, QStringLiteral("idxStationID"), [&](const TableRow &t) {
             const int id = IntAt(t, cStation);
             if (!look.MultiOverrides.contains(id))
                 look.MultiOverrides.insert(id, placement.read(t));

@@ -7,59 +7,16 @@
 #include "platform/table.h"
 
 // The plan code reads and writes the shared tables that the editor's windows browse at the
-// same time. KeepTableView opens a closed table (a closed table keeps its rows) and shows all
-// of its rows; when it goes out of scope the table gets its index, filter and open state back,
-// so that neither a redraw nor a save moves a window's view. With CancelEdit it also drops an
-// edit or append that a failed write left half done.
-constexpr bool kCancelEdit = true;
+// same time: it reads them with forEachRow, which moves no window's view, and changes them
+// under a TableGuard.
 
-class KeepTableView
-{
-public:
-    explicit KeepTableView(Table &table, bool CancelEdit = false)
-        : m_table(table), m_index(table.indexName()), m_filter(table.filter()), m_filtered(table.filtered()),
-          m_wasOpen(table.active()), m_cancelEdit(CancelEdit)
-    {
-        if (!m_wasOpen)
-            m_table.open(); // throws TableError for a table that was never created
-        m_table.setFiltered(false);
-    }
-    ~KeepTableView()
-    {
-        try {
-            if (m_cancelEdit)
-                m_table.cancel();
-            m_table.setFiltered(false);
-            m_table.setFilter(m_filter);
-            m_table.setFiltered(m_filtered);
-            m_table.setIndexName(m_index);
-            if (!m_wasOpen)
-                m_table.close();
-        } catch (const TableError &) {
-        }
-    }
-    KeepTableView(const KeepTableView &) = delete;
-    KeepTableView &operator=(const KeepTableView &) = delete;
-
-private:
-    Table &m_table;
-    QString m_index;
-    QString m_filter;
-    bool m_filtered;
-    bool m_wasOpen;
-    bool m_cancelEdit;
-};
-
-// Visits every row of a table in the order of an index (an empty name: the stored order),
-// keeping its view as above. A table that was never created has no rows to visit.
+// Reads every row of a table in the order of an index (an empty name: the stored order). A
+// table that cannot be read, or a row that cannot, ends the reading with what was read so far.
 template <typename Visit>
-void WalkTable(Table &T, const QString &Index, Visit visit)
+void ReadRows(const Table &T, const QString &Index, Visit visit)
 {
     try {
-        KeepTableView keep(T);
-        T.setIndexName(Index);
-        for (T.first(); !T.eof(); T.next())
-            visit(T);
+        T.forEachRow(Index, visit);
     } catch (const TableError &) {
     }
 }
@@ -70,12 +27,12 @@ inline int Column(const Table &T, const char *Name)
     return T.findFieldIndex(QLatin1String(Name));
 }
 
-inline int IntAt(Table &T, int Index)
+inline int IntAt(const TableRow &T, int Index)
 {
     return T.field(Index).asInteger();
 }
 
-inline bool BoolAt(Table &T, int Index)
+inline bool BoolAt(const TableRow &T, int Index)
 {
     return T.field(Index).asBoolean();
 }

@@ -61,7 +61,7 @@ TLineStationArray BuildLineStops(int LineID, const TLineSectionArray &Sections)
     QHash<int, QList<StoredPlacement>> stored;
     try {
         Table &lms = dm1->cdsLineMapStations;
-        KeepTableView keep(lms);
+        TableGuard keep(lms);
         lms.setIndexName(QStringLiteral("idxStationID"));
         lms.setFilter(QStringLiteral("LineID = %1").arg(LineID));
         lms.setFiltered(true);
@@ -77,7 +77,7 @@ TLineStationArray BuildLineStops(int LineID, const TLineSectionArray &Sections)
     QList<int> stationIDs;
     try {
         Table &ls = dm1->cdsLineStations;
-        KeepTableView keep(ls);
+        TableGuard keep(ls);
         ls.setIndexName(QStringLiteral("idxLineStationNumber"));
         ls.setFilter(QStringLiteral("LineID = %1").arg(LineID));
         ls.setFiltered(true);
@@ -166,7 +166,7 @@ QList<int> TransferStationIDs()
     QList<int> ids;
     try {
         Table &lms = dm1->cdsLineMapStations;
-        KeepTableView keep(lms);
+        TableGuard keep(lms);
         lms.setIndexName(QStringLiteral("idxStationID"));
         int previous = INT_MIN;
         int count = 0;
@@ -181,7 +181,7 @@ QList<int> TransferStationIDs()
     }
     try {
         Table &msp = dm1->cdsLineMapIndividualMultiStationPrefs;
-        KeepTableView keep(msp);
+        TableGuard keep(msp);
         msp.setIndexName(QStringLiteral("idxStationID"));
         for (msp.first(); !msp.eof(); msp.next()) {
             const int id = msp.fieldByName(QStringLiteral("StationID")).asInteger();

@@ -8,10 +8,12 @@
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 #include <new>
 #include <set>
 #include <stdexcept>
+#include <type_traits>
 #include <vector>
 
 // The in-memory table every part of the program keeps its data in: typed fields,
@@ -54,7 +56,8 @@ public:
 
 class Table;
 
-// A view of one field of the current row (or of the row being edited).
+// A view of one field of the current row (or of the row being edited), or of one row that a
+// read walk hands out (forEachRow); such a field can only be read.
 class Field
 {
 public:
@@ -85,8 +88,32 @@ public:
     void clear(); // set to null
 
 private:
+    friend class TableRow;
+    Field(const Table *table, int index, const TableCell *cells)
+        : m_table(const_cast<Table *>(table)), m_index(index), m_cells(cells)
+    {
+    }
+    const TableCell &cell() const;
+    TableCell &writableCell() const; // throws for a field of a read walk's row
+
     Table *m_table;
     int m_index;
+    const TableCell *m_cells = nullptr; // the row of a read walk; null: the current row
+};
+
+// One stored row as a read walk hands it out; reading it moves no cursor.
+class TableRow
+{
+public:
+    Field field(int index) const;
+    Field fieldByName(const QString &name) const; // throws TableError when missing
+    int findFieldIndex(const QString &name) const;
+
+private:
+    friend class Table;
+    TableRow(const Table &table, const TableCell *cells) : m_table(table), m_cells(cells) {}
+    const Table &m_table;
+    const TableCell *m_cells;
 };
 
 class Table
@@ -173,6 +200,24 @@ public:
     // All rows, whatever the filter.
     int rowCount() const { return m_rowCount; }
 
+    // Reads every stored row, whatever the filter, in the order of the named index (empty: the
+    // natural order), and moves neither the cursor nor the active index nor the filter, so a
+    // window browsing the table keeps its place. A pending append or edit is not among the
+    // rows read. The visit must not change this table; a visit that returns bool stops the
+    // walk by returning false. A table never created has no rows; an index name the table
+    // does not define throws TableError.
+    template <typename Visit> void forEachRow(const QString &index, Visit &&visit) const
+    {
+        walkRows(index, [&](const TableRow &row) {
+            if constexpr (std::is_same_v<std::invoke_result_t<Visit &, const TableRow &>, bool>) {
+                return visit(row);
+            } else {
+                visit(row);
+                return true;
+            }
+        });
+    }
+
     // The file this table was last to be loaded from when that file exists but could not be
     // read (cut short, malformed); empty when the table holds what its file holds. The table
     // is empty then, and the table-file writer refuses to write it over that file, which would
@@ -182,6 +227,8 @@ public:
 
 private:
     friend class Field;
+    friend class TableRow;
+    friend class TableGuard;
     struct Link {
         Link *prev;
         Link *next;
@@ -258,6 +305,7 @@ private:
     };
 
     [[noreturn]] void throwFieldIndex(int index) const;
+    void walkRows(const QString &index, const std::function<bool(const TableRow &)> &visit) const;
     void checkActive() const;
     void checkEditing() const;
     void checkBrowseMode(); // posts a pending append or edit
@@ -329,8 +377,43 @@ private:
     // The row being appended or the values of the row being edited; all null in between.
     Row *m_buffer = nullptr;
     Row *m_beforeAppend = nullptr;
-    quint64 m_nextSeq = 1;
+    quint64 m_nextSeq = 1; // never reused, not even by createDataSet: a guard finds its row by it
+    quint64 m_removals = 0; // rows unlinked so far: while unchanged, a remembered row still exists
     QString m_damagedFile;
+};
+
+// For a routine that must change a table's index, filter or cursor to walk or change every
+// row: opens the table, switches its filter off and sets the given index; when it goes out of
+// scope, an append or edit the routine left unposted is dropped and the table gets back what
+// it is told to restore (all by default): its filter and filter switch, its index, the row the
+// cursor stood on and its open state. When that row is gone, or hidden by the filter now, the
+// cursor goes to the first row. Routines whose callers expect the order or cursor they leave
+// behind restore only the filter.
+class TableGuard
+{
+public:
+    enum Restore : unsigned { Filter = 1, Index = 2, Position = 4, OpenState = 8, All = 15 };
+
+    explicit TableGuard(Table &table, unsigned restore = All);
+    TableGuard(Table &table, const QString &index, unsigned restore = All);
+    ~TableGuard();
+    TableGuard(const TableGuard &) = delete;
+    TableGuard &operator=(const TableGuard &) = delete;
+
+private:
+    void putBack();
+
+    Table &m_table;
+    unsigned m_restore;
+    bool m_wasOpen;
+    QString m_index;
+    QString m_filter;
+    bool m_filtered;
+    Table::Row *m_row;
+    quint64 m_rowSeq;
+    quint64 m_removals;
+    bool m_eof;
+    bool m_bof;
 };
 
 // The rows of a table as they stood before a change, put back when the change could not be
@@ -369,13 +452,17 @@ inline int Field::size() const
 {
     return m_table->m_fields[m_index].size;
 }
+inline const TableCell &Field::cell() const
+{
+    return m_cells ? m_cells[m_index] : m_table->currentCell(m_index);
+}
 inline bool Field::isNull() const
 {
-    return m_table->currentCell(m_index).isNull();
+    return cell().isNull();
 }
 inline double Field::asFloat() const
 {
-    const TableCell &v = m_table->currentCell(m_index);
+    const TableCell &v = cell();
     if (v.isNumeric())
         return v.number();
     double d = 0;

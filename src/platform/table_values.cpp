@@ -8,14 +8,22 @@
 
 // ---------------------------------------------------------------- Field
 
+TableCell &Field::writableCell() const
+{
+    if (m_cells)
+        throw TableError(QStringLiteral("Field '%1' of %2 is read only in a read walk")
+                             .arg(fieldName(), m_table->name()));
+    return m_table->bufferCell(m_index);
+}
+
 QVariant Field::value() const
 {
-    return m_table->currentCell(m_index).toVariant();
+    return cell().toVariant();
 }
 
 QString Field::asString() const
 {
-    const TableCell &v = m_table->currentCell(m_index);
+    const TableCell &v = cell();
     switch (v.kind()) {
     case TableCell::Kind::Null:
         break;
@@ -33,7 +41,7 @@ QString Field::asString() const
 
 int Field::asInteger() const
 {
-    const TableCell &v = m_table->currentCell(m_index);
+    const TableCell &v = cell();
     switch (v.kind()) {
     case TableCell::Kind::Null:
         break;
@@ -57,7 +65,7 @@ int Field::asInteger() const
 
 bool Field::asBoolean() const
 {
-    const TableCell &v = m_table->currentCell(m_index);
+    const TableCell &v = cell();
     if (v.isNull())
         return false;
     if (v.isNumeric())
@@ -67,14 +75,14 @@ bool Field::asBoolean() const
 
 void Field::setValue(const QVariant &value)
 {
-    TableCell &cell = m_table->bufferCell(m_index);
+    TableCell &cell = writableCell();
     cell = m_table->convert(m_index, value);
 }
 // Loading a table file sets every value through these: a value of the field's own type needs
 // no conversion (the result is the one convert() gives).
 void Field::setString(const QString &value)
 {
-    TableCell &cell = m_table->bufferCell(m_index);
+    TableCell &cell = writableCell();
     const FieldDef &f = m_table->fieldAt(m_index);
     if (f.type != FieldType::String || (f.size > 0 && value.size() > f.size))
         cell = m_table->convert(m_index, QVariant(value));
@@ -83,7 +91,7 @@ void Field::setString(const QString &value)
 }
 void Field::setInteger(int value)
 {
-    TableCell &cell = m_table->bufferCell(m_index);
+    TableCell &cell = writableCell();
     const FieldType type = m_table->fieldAt(m_index).type;
     if (type != FieldType::Integer && type != FieldType::AutoInc)
         cell = m_table->convert(m_index, QVariant(value));
@@ -92,7 +100,7 @@ void Field::setInteger(int value)
 }
 void Field::setFloat(double value)
 {
-    TableCell &cell = m_table->bufferCell(m_index);
+    TableCell &cell = writableCell();
     if (m_table->fieldAt(m_index).type != FieldType::Float)
         cell = m_table->convert(m_index, QVariant(value));
     else
@@ -100,7 +108,7 @@ void Field::setFloat(double value)
 }
 void Field::setBoolean(bool value)
 {
-    TableCell &cell = m_table->bufferCell(m_index);
+    TableCell &cell = writableCell();
     if (m_table->fieldAt(m_index).type != FieldType::Boolean)
         cell = m_table->convert(m_index, QVariant(value));
     else
@@ -108,7 +116,7 @@ void Field::setBoolean(bool value)
 }
 void Field::clear()
 {
-    m_table->bufferCell(m_index).clear();
+    writableCell().clear();
 }
 
 // ---------------------------------------------------------------- conversion

@@ -81,14 +81,14 @@ void openQueryShowing(const std::function<void(int Pass, int Row, int Rows)> &Pr
           std::pair(&dm1->cdsLines, QStringLiteral("Lines with an ID above %1 in file lines.ptf are left out of "
                                                    "the timetable information"))}) {
         bool beyond = false;
-        highestID(*table, &beyond);
+        highestRowID(*table, &beyond);
         if (beyond)
             dialogs().showMessage(text.arg(HighestSearchID));
     }
     const QByteArray distances = readDistancesFile();
     loadDistances(distances, Progress);
     buildLineIndex(distances);
-    const std::size_t lines = std::size_t(highestID(dm1->cdsLines) + 1);
+    const std::size_t lines = std::size_t(highestRowID(dm1->cdsLines) + 1);
     if (TimeTableConnectionCache.size() != lines) {
         TimeTableConnectionCache.resize(lines);
         for (TTimeTableArray &cache : TimeTableCache)
@@ -128,11 +128,12 @@ QStringList servedStationNames()
 QStringList dayGroupTexts()
 {
     QStringList texts;
-    readUnfiltered(dm1->cdsDayGroups, [&](Table &dg) {
-        dg.setIndexName(QStringLiteral("idxGroup"));
-        for (dg.first(); !dg.eof(); dg.next())
+    try {
+        dm1->cdsDayGroups.forEachRow(QStringLiteral("idxGroup"), [&](const TableRow &dg) {
             texts << dg.fieldByName(QStringLiteral("Text")).asString();
-    });
+        });
+    } catch (const std::exception &) {
+    }
     return texts;
 }
 

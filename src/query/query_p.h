@@ -41,12 +41,8 @@ void applyDistanceChain(const QVector<int> &pieces);
 bool parseIdList(const QString &value, QVector<int> &ids);
 
 // The table's highest ID up to HighestSearchID, 0 for none; beyond, when given, tells whether
-// the table holds IDs above that. The table is left closed.
-int highestID(Table &table, bool *beyond = nullptr);
-
-// Lets read see every row, whatever filter is on, and then puts the filter back and closes the
-// table again when it was closed. False when the table failed; read has then seen what it got to.
-bool readUnfiltered(Table &table, const std::function<void(Table &)> &read);
+// the table holds IDs above that.
+int highestRowID(const Table &table, bool *beyond = nullptr);
 
 // What the showing knows of the line-station rows beyond the line index: each line's stations in
 // line order and the first line listed for each station (both built with the index).

@@ -214,12 +214,15 @@ void search(int s, int d, QStringList &text)
 int dayGroupIDByText(const QString &text)
 {
     int id = -1;
-    const bool read = readUnfiltered(dm1->cdsDayGroups, [&](Table &dg) {
-        dg.setIndexName(QStringLiteral("idxText"));
+    try {
+        Table &dg = dm1->cdsDayGroups;
+        TableGuard keep(dg, QStringLiteral("idxText"));
         if (dg.findKey({text}) && !dg.fieldByName(QStringLiteral("ID")).isNull())
             id = dg.fieldByName(QStringLiteral("ID")).asInteger();
-    });
-    return read ? id : -1;
+    } catch (const std::exception &) {
+        return -1;
+    }
+    return id;
 }
 
 } // namespace

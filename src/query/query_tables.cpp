@@ -156,49 +156,28 @@ bool parseIdList(const QString &value, QVector<int> &ids)
     return true;
 }
 
-int highestID(Table &table, bool *beyond)
+int highestRowID(const Table &table, bool *beyond)
 {
     int id = 0;
     bool above = false;
     try {
-        table.open();
-        const bool wasFiltered = table.filtered();
-        table.setFiltered(false);
         const int idField = table.findFieldIndex(QStringLiteral("ID"));
-        for (table.first(); idField >= 0 && !table.eof(); table.next()) {
-            const Field f = table.field(idField);
-            if (f.isNull())
-                continue;
-            const int v = f.asInteger();
-            if (v > HighestSearchID)
-                above = true;
-            else if (v > id)
-                id = v;
-        }
-        table.setFiltered(wasFiltered);
+        if (idField >= 0)
+            table.forEachRow(QString(), [&](const TableRow &row) {
+                const Field f = row.field(idField);
+                if (f.isNull())
+                    return;
+                const int v = f.asInteger();
+                if (v > HighestSearchID)
+                    above = true;
+                else if (v > id)
+                    id = v;
+            });
     } catch (const std::exception &) {
     }
-    table.close();
     if (beyond)
         *beyond = above;
     return id;
-}
-
-bool readUnfiltered(Table &table, const std::function<void(Table &)> &read)
-{
-    try {
-        const bool wasActive = table.active();
-        table.open();
-        const bool wasFiltered = table.filtered();
-        table.setFiltered(false);
-        read(table);
-        table.setFiltered(wasFiltered);
-        if (!wasActive)
-            table.close();
-    } catch (const std::exception &) {
-        return false;
-    }
-    return true;
 }
 
 } // namespace query
@@ -217,7 +196,7 @@ void BuildLineIndex()
 
 bool query::loadDistances(const QByteArray &bytes, const std::function<void(int Pass, int Row, int Rows)> &progress)
 {
-    const int n = highestID(dm1->cdsStations) + 1;
+    const int n = highestRowID(dm1->cdsStations) + 1;
     // The closure is cubic in the station IDs: tables built from the same file for the same
     // stations come out the same, so they are kept.
     if (keptTables.built && keptTables.n == n && keptTables.bytes == bytes)
@@ -246,8 +225,8 @@ bool query::loadDistances(const QByteArray &bytes, const std::function<void(int 
 
 void query::buildLineIndex(const QByteArray &bytes)
 {
-    const int stationSize = highestID(dm1->cdsStations) + 1;
-    const int lineSize = highestID(dm1->cdsLines) + 1;
+    const int stationSize = highestRowID(dm1->cdsStations) + 1;
+    const int lineSize = highestRowID(dm1->cdsLines) + 1;
     StationSlot.fill(-1, stationSize);
     LineSlot.fill(-1, lineSize);
     // Only slot-reachable entries are current, so the lists start empty at every build.
@@ -333,15 +312,15 @@ void query::buildLineIndex(const QByteArray &bytes)
 
     // The line of every line connection, null when its timetable was deleted.
     QHash<int, int> lineOfConnection; // ID -> LineID, -1 for a cleared row
-    readUnfiltered(dm1->cdsLineConnections, [&](Table &lc) {
-        lc.setIndexName(QStringLiteral("idxID"));
-        for (lc.first(); !lc.eof(); lc.next()) {
+    try {
+        dm1->cdsLineConnections.forEachRow(QStringLiteral("idxID"), [&](const TableRow &lc) {
             const Field id = lc.fieldByName(QStringLiteral("ID"));
             const Field line = lc.fieldByName(QStringLiteral("LineID"));
             if (!id.isNull() && !lineOfConnection.contains(id.asInteger()))
                 lineOfConnection.insert(id.asInteger(), line.isNull() ? -1 : line.asInteger());
-        }
-    });
+        });
+    } catch (const std::exception &) {
+    }
 
     QVector<int> ids;
     for (const DistancesEntry &section : distancesSections(bytes)) {

@@ -200,35 +200,38 @@ void prepareTiming(int dayGroupID)
     run.lineConnections.clear();
     run.timeRanOut = false;
 
-    readUnfiltered(dm1->cdsIntervals, [&](Table &iv) {
+    try {
+        const Table &iv = dm1->cdsIntervals;
         const int id = iv.findFieldIndex(QStringLiteral("ID"));
         const int minutes = iv.findFieldIndex(QStringLiteral("Interval"));
-        for (iv.first(); id >= 0 && minutes >= 0 && !iv.eof(); iv.next()) {
-            const Field i = iv.field(id), m = iv.field(minutes);
-            if (i.isNull() || m.isNull() || run.intervals.contains(i.asInteger()))
-                continue;
-            // An interval outside one day names no usable step.
-            const int x = m.asInteger();
-            if (x >= 1 && x <= 1439)
-                run.intervals.insert(i.asInteger(), x);
-        }
-    });
+        if (id >= 0 && minutes >= 0)
+            iv.forEachRow(iv.indexName(), [&](const TableRow &row) {
+                const Field i = row.field(id), m = row.field(minutes);
+                if (i.isNull() || m.isNull() || run.intervals.contains(i.asInteger()))
+                    return;
+                // An interval outside one day names no usable step.
+                const int x = m.asInteger();
+                if (x >= 1 && x <= 1439)
+                    run.intervals.insert(i.asInteger(), x);
+            });
+    } catch (const std::exception &) {
+    }
 
-    readUnfiltered(dm1->cdsLineConnections, [&](Table &lc) {
-        lc.setIndexName(QStringLiteral("idxAll"));
-        for (lc.first(); !lc.eof(); lc.next()) {
+    try {
+        dm1->cdsLineConnections.forEachRow(QStringLiteral("idxAll"), [&](const TableRow &lc) {
             const Field id = lc.fieldByName(QStringLiteral("ID"));
             const Field line = lc.fieldByName(QStringLiteral("LineID"));
             const Field group = lc.fieldByName(QStringLiteral("DayGroupID"));
             const Field direction = lc.fieldByName(QStringLiteral("Direction"));
             if (id.isNull() || line.isNull() || group.isNull() || direction.isNull() ||
                 (direction.asInteger() != 1 && direction.asInteger() != 2))
-                continue;
+                return;
             const quint64 key = lineConnectionKey(line.asInteger(), group.asInteger(), direction.asInteger());
             if (!run.lineConnections.contains(key))
                 run.lineConnections.insert(key, id.asInteger());
-        }
-    });
+        });
+    } catch (const std::exception &) {
+    }
 }
 
 } // namespace query

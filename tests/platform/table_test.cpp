@@ -491,6 +491,212 @@ TEST_F(TableTest, CancelRestoresRowAndCursor)
     EXPECT_EQ(u.state(), Table::State::Insert);
 }
 
+// The IDs a read walk visits in the given order.
+QString readIDs(const Table &t, const QString &index)
+{
+    QStringList ids;
+    t.forEachRow(index, [&](const TableRow &row) { ids << row.fieldByName(QStringLiteral("ID")).asString(); });
+    return ids.join(QLatin1Char(','));
+}
+
+TEST_F(TableTest, ReadWalkSeesEveryRowAndMovesNothing)
+{
+    fill();
+    t.setIndexName(QStringLiteral("idxName"));
+    t.setFilter(QStringLiteral("LineID = 2"));
+    t.setFiltered(true);
+    ASSERT_TRUE(t.findKey({QStringLiteral("Emil")}));
+    t.next();
+    ASSERT_EQ(t.field(0).asInteger(), 6);
+
+    // Every row, whatever the filter, in the order asked for.
+    EXPECT_EQ(readIDs(t, QStringLiteral("idxID")), QStringLiteral("1,2,3,4,5,6"));
+    EXPECT_EQ(readIDs(t, QStringLiteral("idxLine")), QStringLiteral("1,2,3,4,5,6"));
+    EXPECT_EQ(readIDs(t, QString()), QStringLiteral("4,2,6,1,5,3"));
+    EXPECT_EQ(readIDs(t, QStringLiteral("IDXNAME")), QStringLiteral("1,2,3,4,5,6"));
+
+    // A visit that answers false stops the walk.
+    int visited = 0;
+    t.forEachRow(QStringLiteral("idxID"), [&](const TableRow &row) {
+        ++visited;
+        return row.field(0).asInteger() < 3;
+    });
+    EXPECT_EQ(visited, 3);
+
+    // Cursor, index and filter stand as before; the walk goes on from the row it stood on.
+    EXPECT_EQ(t.field(0).asInteger(), 6);
+    EXPECT_FALSE(t.eof());
+    EXPECT_EQ(t.indexName(), QStringLiteral("idxName"));
+    EXPECT_TRUE(t.filtered());
+    EXPECT_EQ(t.filter(), QStringLiteral("LineID = 2"));
+    t.next();
+    EXPECT_TRUE(t.eof());
+    EXPECT_EQ(walk(t), QStringLiteral("4,5,6"));
+}
+
+TEST_F(TableTest, ReadWalkRowsAreReadOnlyAndPendingChangesAreNotRead)
+{
+    fill();
+    ASSERT_TRUE(t.active());
+    t.setIndexName(QStringLiteral("idxID"));
+    ASSERT_TRUE(t.findKey({2}));
+    t.edit();
+    t.fieldByName(QStringLiteral("Name")).setString(QStringLiteral("Xaver"));
+    QStringList names;
+    t.forEachRow(QStringLiteral("idxID"), [&](const TableRow &row) {
+        names << row.fieldByName(QStringLiteral("Name")).asString();
+        EXPECT_THROW(row.fieldByName(QStringLiteral("Name")).setString(QStringLiteral("Z")), TableError);
+        EXPECT_THROW(row.field(0).clear(), TableError);
+    });
+    EXPECT_EQ(names.join(QLatin1Char(',')), QStringLiteral("Anna,Bert,Bert,Dora,Emil,Fritz"));
+    EXPECT_EQ(t.state(), Table::State::Edit); // the edit goes on
+    t.post();
+    EXPECT_EQ(t.fieldByName(QStringLiteral("Name")).asString(), QStringLiteral("Xaver"));
+
+    t.forEachRow(QString(), [&](const TableRow &row) {
+        EXPECT_THROW(row.field(6), TableError);
+        EXPECT_THROW(row.fieldByName(QStringLiteral("Nope")), TableError);
+        EXPECT_EQ(row.findFieldIndex(QStringLiteral("lineid")), 2);
+        return false;
+    });
+    EXPECT_THROW(readIDs(t, QStringLiteral("idxNope")), TableError);
+
+    // A closed table keeps its rows and is read as it is; one never created has none.
+    t.close();
+    EXPECT_EQ(readIDs(t, QStringLiteral("idxID")), QStringLiteral("1,2,3,4,5,6"));
+    EXPECT_FALSE(t.active());
+    Table never;
+    defineTable(never);
+    EXPECT_EQ(readIDs(never, QStringLiteral("idxID")), QString());
+    EXPECT_EQ(readIDs(never, QString()), QString());
+    EXPECT_FALSE(never.active());
+}
+
+TEST_F(TableTest, GuardPutsIndexFilterAndPositionBack)
+{
+    fill();
+    t.setIndexName(QStringLiteral("idxName"));
+    t.setFilter(QStringLiteral("LineID = 1"));
+    t.setFiltered(true);
+    ASSERT_TRUE(t.findKey({QStringLiteral("Bert")}));
+    t.next();
+    ASSERT_EQ(t.field(0).asInteger(), 3);
+    {
+        TableGuard guard(t, QStringLiteral("idxID"));
+        EXPECT_FALSE(t.filtered());
+        EXPECT_EQ(t.indexName(), QStringLiteral("idxID"));
+        EXPECT_EQ(walk(t), QStringLiteral("1,2,3,4,5,6"));
+        ASSERT_TRUE(t.findKey({4}));
+        t.edit();
+        t.fieldByName(QStringLiteral("Name")).setString(QStringLiteral("Doris"));
+        t.post();
+        t.setFilter(QStringLiteral("LineID = 2"));
+        t.setFiltered(true);
+        t.setIndexName(QStringLiteral("idxLine"));
+        ASSERT_TRUE(t.findKey({2, 3}));
+        addRow(t, 7, QStringLiteral("Gustav"), 1, 4);
+    }
+    EXPECT_EQ(t.indexName(), QStringLiteral("idxName"));
+    EXPECT_EQ(t.filter(), QStringLiteral("LineID = 1"));
+    EXPECT_TRUE(t.filtered());
+    EXPECT_EQ(t.field(0).asInteger(), 3); // the second Bert, as before
+    EXPECT_FALSE(t.eof());
+    t.next();
+    EXPECT_EQ(t.field(0).asInteger(), 7); // the walk goes on in the restored order and filter
+    EXPECT_EQ(walk(t), QStringLiteral("1,2,3,7"));
+
+    // A cursor past the last row comes back there.
+    t.last();
+    t.next();
+    ASSERT_TRUE(t.eof());
+    {
+        TableGuard guard(t);
+        t.first();
+    }
+    EXPECT_TRUE(t.eof());
+    EXPECT_EQ(t.field(0).asInteger(), 7);
+}
+
+TEST_F(TableTest, GuardGoesToTheFirstRowWhenItsRowWasDeleted)
+{
+    fill();
+    t.setIndexName(QStringLiteral("idxID"));
+    ASSERT_TRUE(t.findKey({4}));
+    {
+        TableGuard guard(t, QStringLiteral("idxName"));
+        ASSERT_TRUE(t.findKey({QStringLiteral("Dora")}));
+        t.remove();
+        // A new row may take the deleted row's memory: it is not the row the cursor stood on.
+        addRow(t, 8, QStringLiteral("Hugo"));
+    }
+    EXPECT_EQ(t.indexName(), QStringLiteral("idxID"));
+    EXPECT_EQ(t.field(0).asInteger(), 1);
+    EXPECT_TRUE(t.bof());
+    EXPECT_EQ(walk(t), QStringLiteral("1,2,3,5,6,8"));
+
+    // The table made anew: the rows are others even where their values are the same.
+    ASSERT_TRUE(t.findKey({2}));
+    {
+        TableGuard guard(t);
+        t.createDataSet();
+        fill();
+    }
+    EXPECT_EQ(t.field(0).asInteger(), 1);
+
+    // A row that the filter hides now is not gone back to.
+    t.setFilter(QStringLiteral("LineID = 2"));
+    t.setFiltered(true);
+    ASSERT_TRUE(t.findKey({6}));
+    {
+        TableGuard guard(t);
+        ASSERT_TRUE(t.findKey({6}));
+        t.edit();
+        t.fieldByName(QStringLiteral("LineID")).setInteger(1);
+        t.post();
+    }
+    EXPECT_EQ(t.field(0).asInteger(), 4);
+    EXPECT_EQ(walk(t), QStringLiteral("4,5"));
+}
+
+TEST_F(TableTest, GuardDropsAnUnpostedChangeAndRestoresOnlyWhatItIsTold)
+{
+    fill();
+    t.setIndexName(QStringLiteral("idxID"));
+    t.setFilter(QStringLiteral("LineID = 2"));
+    t.setFiltered(true);
+    t.close();
+    try {
+        TableGuard guard(t, QStringLiteral("idxName"));
+        EXPECT_TRUE(t.active());
+        t.append();
+        t.field(0).setInteger(9);
+        throw TableError(QStringLiteral("write failed"));
+    } catch (const TableError &) {
+    }
+    EXPECT_FALSE(t.active());
+    EXPECT_EQ(t.state(), Table::State::Inactive);
+    EXPECT_EQ(t.rowCount(), 6);
+    EXPECT_EQ(t.indexName(), QStringLiteral("idxID"));
+
+    // Filter only: the index and the cursor stay where the routine left them.
+    t.open();
+    {
+        TableGuard guard(t, TableGuard::Filter);
+        t.setIndexName(QStringLiteral("idxName"));
+        ASSERT_TRUE(t.findKey({QStringLiteral("Anna")}));
+    }
+    EXPECT_EQ(t.indexName(), QStringLiteral("idxName"));
+    EXPECT_TRUE(t.filtered());
+    EXPECT_EQ(t.field(0).asInteger(), 4); // the filter switched back on starts from the first row
+
+    // An index the table does not know: nothing has changed.
+    ASSERT_TRUE(t.findKey({QStringLiteral("Fritz")}));
+    EXPECT_THROW(TableGuard(t, QStringLiteral("idxNope")), TableError);
+    EXPECT_EQ(t.indexName(), QStringLiteral("idxName"));
+    EXPECT_TRUE(t.filtered());
+    EXPECT_EQ(t.field(0).asInteger(), 6);
+}
+
 TEST_F(TableTest, UniqueViolationLeavesTheTableUnchanged)
 {
     fill();
