@@ -12,6 +12,7 @@
 #include "linemap/linemap_render.h"
 #include "linemap/linemap_render_labels.h"
 #include "linemap/linemap_render_stations.h"
+#include "linemap/plan_style_rules.h"
 #include "linemap/station_placement.h"
 #include "linemap/style_preview.h"
 #include "plan_pixels.h"
@@ -303,4 +304,36 @@ TEST_F(ExtremePlan, StylePreviewOfExtremeSettings)
         PaintPreview(canvas, p, cls);
     }
     EXPECT_FALSE(PreviewRasterPositions(kPreviewSize, kMax).isEmpty());
+}
+
+TEST(ExtremeSettings, SideAndSignRulesHoldTheLowestOffset)
+{
+    // The settings editor shows some offsets negated and flips them with the side: the lowest
+    // int has no positive counterpart and is held at the highest.
+    TLineMapPrefs p = prefs(); // NS: right (1), offsets kMin / kMax, rotation -45
+    EXPECT_EQ(StationClassView(p, dcNS).ShownH, kMin);
+    StationPositionRule(p, dcNS, 0);
+    EXPECT_EQ(p.NS.OffsetX, kMax);
+    EXPECT_EQ(p.NS.Rotation, 45);
+    EXPECT_EQ(StationClassView(p, dcNS).ShownH, -kMax);
+    StationOffsetRule(p, dcNS, true, kMin);
+    EXPECT_EQ(p.NS.OffsetX, kMax);
+    StationOffsetTextRule(p, dcNS, true, QStringLiteral("-2147483648"));
+    EXPECT_EQ(p.NS.OffsetX, kMax);
+
+    // WE: above (0), offsets kMax / kMin; a stored rotation of kMin.
+    p.WE.Rotation = kMin;
+    EXPECT_EQ(StationClassView(p, dcWE).ShownV, kMax);
+    StationPositionRule(p, dcWE, 1);
+    EXPECT_EQ(p.WE.OffsetY, kMax);
+    EXPECT_EQ(p.WE.Rotation, kMax);
+    p.NS.Rotation = kMin;
+    StationPositionRule(p, dcNS, 1);
+    EXPECT_EQ(p.NS.Rotation, kMax);
+    for (int cls = 0; cls < 4; ++cls)
+        for (int item = 0; item < 3; ++item) {
+            StationAlignRule(p, cls, item);
+            StationDirectionRule(p, cls, item);
+            StationClassView(p, cls);
+        }
 }
