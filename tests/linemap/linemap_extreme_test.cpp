@@ -246,7 +246,7 @@ TEST_F(ExtremePlan, SectionsAcrossTheRangeKeepTheirDirection)
               "3,-2147483647,2147483647,90");
 }
 
-TEST_F(ExtremePlan, NamesLabelsAndSymbolsFarOutsideThePictureAreLeftOut)
+TEST_F(ExtremePlan, OriginsAreHeldInTheRangeAndShapesReachThePictureOnlyWhereTheyCoverIt)
 {
     // Placements and offsets whose sums leave the range give origins held at its ends.
     TStationTextPrefs t;
@@ -286,6 +286,15 @@ TEST_F(ExtremePlan, NamesLabelsAndSymbolsFarOutsideThePictureAreLeftOut)
     TextOutAngle(canvas, kMax, kMin, kMin, QStringLiteral("far"));
     TextOutAngle(canvas, kMin, kMax, 45, QStringLiteral("far"));
     canvas.end();
+    EXPECT_EQ(countColor(picture, qRgb(255, 255, 255)), 50 * 50);
+
+    // A symbol of the widest line on the picture: a white circle far larger than the picture,
+    // whose outline lies far outside it, so the whole picture turns white.
+    picture.fill(Qt::black);
+    QPainter again(&picture);
+    BeginPlanPainter(again);
+    DrawStationSymbol(again, s.Prefs, 25, 25);
+    again.end();
     EXPECT_EQ(countColor(picture, qRgb(255, 255, 255)), 50 * 50);
 }
 
