@@ -28,7 +28,8 @@ void LineMapLoadPlanFiles(const TLineMapEditorState &State);
 // The picture size (PreviewWidth/Height := Prefs.Width/Height) and the
 // background: a ".bmp" background (any case) is loaded into BackgroundPicture; a missing or
 // unreadable one, or one larger than PictureSizeAllowed takes, is reported with "Fehler beim
-// laden der Datei: " and the path and the plan opens on its background colour; another extension clears Prefs.BackgroundImage in memory.
+// laden der Datei: " and the path and the plan opens on its background colour; another
+// extension clears Prefs.BackgroundImage in memory.
 void LineMapLoadBackground(TLineMapEditorState &State);
 // What FormShow does without the window, in order: the style settings, the plan's files, the
 // picture size and background, and the first redraw (the line list is the window's).

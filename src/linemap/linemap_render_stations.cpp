@@ -414,13 +414,13 @@ void DrawParallelMultiStation(QPainter &Canvas, TLineMapEditorState &State, cons
 namespace {
 
 void drawParallelMultiStation(NamePainter &Names, TLineMapEditorState &State, const TStationDrawLookup &Lookup,
-                              int MinX_, int MaxX_, int MinY_, int MaxY_, int Degree, int LineID, int SectionID,
-                              int StationID)
+                              int RowMinX, int RowMaxX, int RowMinY, int RowMaxY, int Degree, int LineID,
+                              int SectionID, int StationID)
 {
     QPainter &Canvas = Names.canvas;
     const TLineMapPrefs &prefs = State.Prefs;
     // The row's ends and the symbol size come from the files: all in 64 bits.
-    const PlanInt MinX = MinX_, MaxX = MaxX_, MinY = MinY_, MaxY = MaxY_;
+    const PlanInt MinX = RowMinX, MaxX = RowMaxX, MinY = RowMinY, MaxY = RowMaxY;
     const PlanInt d = std::max(prefs.LineDrawWidth, 6);
     const PlanInt a = d / 2;
     const PlanInt b = (d + 1) / 2;
@@ -446,7 +446,7 @@ void drawParallelMultiStation(NamePainter &Names, TLineMapEditorState &State, co
         SetPlanPen(Canvas, 0xFFFFFF, 1);
         SetPlanBrush(Canvas, 0xFFFFFF);
         PlanRectangle(Canvas, MinX - 1, y - a + 1, MaxX + 1, y + b - 1);
-        namePoint = StationPrefs(prefs, dcNS).Position == 0 ? QPoint(MinX_, MinY_) : QPoint(MaxX_, MinY_);
+        namePoint = StationPrefs(prefs, dcNS).Position == 0 ? QPoint(RowMinX, RowMinY) : QPoint(RowMaxX, RowMinY);
         break;
     }
     case dcWE: {
@@ -459,7 +459,7 @@ void drawParallelMultiStation(NamePainter &Names, TLineMapEditorState &State, co
         SetPlanPen(Canvas, 0xFFFFFF, 1);
         SetPlanBrush(Canvas, 0xFFFFFF);
         PlanRectangle(Canvas, x - a + 1, MinY - 1, x + b - 1, MaxY + 1);
-        namePoint = StationPrefs(prefs, dcWE).Position == 0 ? QPoint(MinX_, MinY_) : QPoint(MinX_, MaxY_);
+        namePoint = StationPrefs(prefs, dcWE).Position == 0 ? QPoint(RowMinX, RowMinY) : QPoint(RowMinX, RowMaxY);
         break;
     }
     case dcNWSE:
@@ -469,7 +469,7 @@ void drawParallelMultiStation(NamePainter &Names, TLineMapEditorState &State, co
         SetPlanPen(Canvas, 0x000000, 1);
         PlanLine(Canvas, MinX - k, MaxY - k, MaxX - k + 1, MinY - k - 1);
         PlanLine(Canvas, MinX + k - 1, MaxY + k - 1, MaxX + k, MinY + k - 2);
-        namePoint = StationPrefs(prefs, dcNWSE).Position == 0 ? QPoint(MaxX_, MinY_) : QPoint(MinX_, MaxY_);
+        namePoint = StationPrefs(prefs, dcNWSE).Position == 0 ? QPoint(RowMaxX, RowMinY) : QPoint(RowMinX, RowMaxY);
         break;
     case dcSWNE:
         circle(MinX, MinY);
@@ -478,7 +478,7 @@ void drawParallelMultiStation(NamePainter &Names, TLineMapEditorState &State, co
         SetPlanPen(Canvas, 0x000000, 1);
         PlanLine(Canvas, MinX + k - 1, MinY - k, MaxX + k - 1, MaxY - k);
         PlanLine(Canvas, MinX - k + 1, MinY + k, MaxX - k + 1, MaxY + k);
-        namePoint = StationPrefs(prefs, dcSWNE).Position == 0 ? QPoint(MinX_, MinY_) : QPoint(MaxX_, MaxY_);
+        namePoint = StationPrefs(prefs, dcSWNE).Position == 0 ? QPoint(RowMinX, RowMinY) : QPoint(RowMaxX, RowMaxY);
         break;
     default:
         return; // not a direction a parallel row is made of
