@@ -81,17 +81,23 @@ void TextOutAngle(QPainter &Canvas, int X, int Y, int Angle, const QString &Text
 
 void TextOutAngle(QPainter &Canvas, int X, int Y, int Angle, const QString &Text, int Ascent)
 {
+    // A name or label can only be so long: written this far away it cannot reach any picture,
+    // and the painter's text layout would not hold such positions.
+    constexpr std::int64_t kFar = 1 << 22;
+    const std::int64_t baseline = std::int64_t(Y) + Ascent;
+    if (X < -kFar || X > kFar || baseline < -kFar || baseline > kFar)
+        return;
     // Only the transform and the background mode change here, and only they are put back:
     // saving the painter's whole state would cost more than writing a short name.
     const Qt::BGMode mode = Canvas.backgroundMode();
     Canvas.setBackgroundMode(Qt::TransparentMode);
     if (Angle == 0) {
-        Canvas.drawText(X, Y + Ascent, Text);
+        Canvas.drawText(X, int(baseline), Text);
     } else {
         const QTransform old = Canvas.transform();
         Canvas.translate(X, Y);
         // Screen y grows downwards, so a counter-clockwise turn is a negative Qt rotation.
-        Canvas.rotate(-Angle);
+        Canvas.rotate(-double(Angle));
         Canvas.drawText(0, Ascent, Text);
         Canvas.setTransform(old);
     }

@@ -171,9 +171,9 @@ void TfmEditLineNetworkPlans::sbBackgroundImageClick()
         eBackgroundImage->setText(file);
         QImage picture;
         switch (BackgroundKindOf(file)) {
-        case TBackgroundKind::Bitmap: picture = QImage(file, "BMP"); break;
+        case TBackgroundKind::Bitmap: picture = ReadPictureFile(file, "BMP"); break;
         case TBackgroundKind::Jpeg: picture = ReadJpegFile(file); break;
-        case TBackgroundKind::Icon: picture = QImage(file, "ICO"); break;
+        case TBackgroundKind::Icon: picture = ReadPictureFile(file, "ICO"); break;
         case TBackgroundKind::Metafile: break; // no metafile reader: the name stays, no picture
         case TBackgroundKind::Other:
             m_prefs.BackgroundImage.clear();

@@ -309,7 +309,7 @@ void TfmEditLineMapLines::bbStationsArrangeClick()
         SetPlanBrush(canvas, 0x0000FF);
         auto write = [&](int x, int y, const QString &name) {
             const QSize extent = PlanTextExtent(canvas.font(), name);
-            PlanFillRect(canvas, x, y, x + extent.width(), y + extent.height());
+            PlanFillRect(canvas, x, y, PlanInt(x) + extent.width(), PlanInt(y) + extent.height());
             SetPlanPen(canvas, State.Prefs.StationFont.color, 1);
             PlanTextOut(canvas, x, y, name);
         };

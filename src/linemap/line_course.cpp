@@ -11,36 +11,38 @@
 
 namespace {
 
-int sign(int v)
+int sign(PlanInt v)
 {
     return (v > 0) - (v < 0);
 }
 
+// A Degree read from a file may be any number; the sum is formed in 64 bits.
 int opposite(int angle)
 {
-    return (angle + 180) % 360;
+    return int((PlanInt(angle) + 180) % 360);
 }
 
 // Whether the step from the cursor reaches or passes the target point: on x when the step moves
 // on x, else (or when that fails) on y.
 bool stepReaches(const TLineMapEditorState &s, int dx, int dy, int targetX, int targetY)
 {
-    if (dx != 0 && std::abs(targetX - s.CursorX) <= std::abs(dx))
+    if (dx != 0 && std::llabs(PlanInt(targetX) - s.CursorX) <= std::llabs(dx))
         return true;
-    return dy != 0 && std::abs(targetY - s.CursorY) <= std::abs(dy);
+    return dy != 0 && std::llabs(PlanInt(targetY) - s.CursorY) <= std::llabs(dy);
 }
 
 // Cuts a step that reaches the target so that the cursor lands on it.
 void cutStep(const TLineMapEditorState &s, int &dx, int &dy, int targetX, int targetY)
 {
-    dx = std::min(std::abs(dx), sign(dx) * std::abs(targetX - s.CursorX));
-    dy = std::min(std::abs(dy), sign(dy) * std::abs(targetY - s.CursorY));
+    dx = ClampToInt(std::min(std::llabs(dx), sign(dx) * std::llabs(PlanInt(targetX) - s.CursorX)));
+    dy = ClampToInt(std::min(std::llabs(dy), sign(dy) * std::llabs(PlanInt(targetY) - s.CursorY)));
 }
 
+// A cursor on a point of a stored course near the end of the range stays within it.
 void moveBy(TLineMapEditorState &s, int dx, int dy)
 {
-    s.CursorX += dx;
-    s.CursorY += dy;
+    s.CursorX = ClampToInt(PlanInt(s.CursorX) + dx);
+    s.CursorY = ClampToInt(PlanInt(s.CursorY) + dy);
 }
 
 bool cursorAt(const TLineMapEditorState &s, int x, int y)
@@ -91,40 +93,49 @@ void paintCursor(TLineMapEditorState &s)
     BeginPlanPainter(canvas);
     canvas.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
     SetPlanPen(canvas, 0, 3);
-    PlanLine(canvas, s.CursorX - 8, s.CursorY, s.CursorX + 8, s.CursorY);
-    PlanLine(canvas, s.CursorX, s.CursorY - 8, s.CursorX, s.CursorY + 8);
+    const PlanInt x = s.CursorX;
+    const PlanInt y = s.CursorY;
+    PlanLine(canvas, x - 8, y, x + 8, y);
+    PlanLine(canvas, x, y - 8, x, y + 8);
 }
 
 } // namespace
 
 void DirectionStep(const TLineMapEditorState &State, int Angle, int &dx, int &dy)
 {
-    const int s = RasterWidth(State.Prefs) * State.StepSize;
-    dx = s * AngleDirX(Angle, 0);
-    dy = s * AngleDirY(Angle, 0);
+    const PlanInt s = PlanInt(RasterWidth(State.Prefs)) * State.StepSize;
+    dx = ClampToInt(s * AngleDirX(Angle, 0));
+    dy = ClampToInt(s * AngleDirY(Angle, 0));
 }
 
 void ClipStep(const TLineMapEditorState &State, int &dx, int &dy)
 {
-    const int r = RasterWidth(State.Prefs);
-    const int width = State.Prefs.Width;
-    const int height = State.Prefs.Height;
-    if (State.CursorX + dx < 0) {
-        dx = -State.CursorX;
-        dy = sign(dy) * std::abs(dx);
+    // In 64 bits: a cursor put on a stored point far outside the plan makes steps of any size.
+    const PlanInt r = RasterWidth(State.Prefs);
+    const PlanInt width = State.Prefs.Width;
+    const PlanInt height = State.Prefs.Height;
+    const PlanInt x = State.CursorX;
+    const PlanInt y = State.CursorY;
+    PlanInt sx = dx;
+    PlanInt sy = dy;
+    if (x + sx < 0) {
+        sx = -x;
+        sy = sign(sy) * std::llabs(sx);
     }
-    if (State.CursorX + dx > width) {
-        dx = (width / r) * r - State.CursorX;
-        dy = sign(dy) * std::abs(dx);
+    if (x + sx > width) {
+        sx = (width / r) * r - x;
+        sy = sign(sy) * std::llabs(sx);
     }
-    if (State.CursorY + dy < 0) {
-        dy = -State.CursorY;
-        dx = sign(dx) * std::abs(dy);
+    if (y + sy < 0) {
+        sy = -y;
+        sx = sign(sx) * std::llabs(sy);
     }
-    if (State.CursorY + dy > height) {
-        dy = (height / r) * r - State.CursorY;
-        dx = sign(dx) * std::abs(dy);
+    if (y + sy > height) {
+        sy = (height / r) * r - y;
+        sx = sign(sx) * std::llabs(sy);
     }
+    dx = ClampToInt(sx);
+    dy = ClampToInt(sy);
 }
 
 void StepInDirection(TLineMapEditorState &State, int Angle)
@@ -151,8 +162,8 @@ void MoveCursor(TLineMapEditorState &State, int Angle)
     int dx = 0;
     int dy = 0;
     DirectionStep(State, Angle, dx, dy);
-    State.CursorX = std::clamp(State.CursorX + dx, 0, std::max(0, State.Prefs.Width));
-    State.CursorY = std::clamp(State.CursorY + dy, 0, std::max(0, State.Prefs.Height));
+    State.CursorX = ClampToInt(std::clamp<PlanInt>(PlanInt(State.CursorX) + dx, 0, std::max(0, State.Prefs.Width)));
+    State.CursorY = ClampToInt(std::clamp<PlanInt>(PlanInt(State.CursorY) + dy, 0, std::max(0, State.Prefs.Height)));
     DrawCursor(State);
 }
 
@@ -301,12 +312,15 @@ void SelectSection(TLineMapEditorState &State, int Index)
     if (Index < 0 || Index >= int(State.Sections.size()))
         return;
     const TLineSection &sec = State.Sections[Index];
-    const int r = RasterWidth(State.Prefs);
+    const PlanInt r = RasterWidth(State.Prefs);
     State.CurrentSectionIndex = Index;
-    int d = ((std::abs(sec.StartX - sec.EndX) / r) / 2) * r;
+    PlanInt d = ((std::llabs(PlanInt(sec.StartX) - sec.EndX) / r) / 2) * r;
     if (d == 0)
-        d = ((std::abs(sec.StartY - sec.EndY) / r) / 2) * r;
-    auto towards = [d](int from, int to) { return from == to ? from : (from > to ? from - d : from + d); };
+        d = ((std::llabs(PlanInt(sec.StartY) - sec.EndY) / r) / 2) * r;
+    // The middle of a section lies between its ends, so it fits an int whatever the ends are.
+    auto towards = [d](int from, int to) {
+        return from == to ? from : ClampToInt(from > to ? from - d : from + d);
+    };
     State.CursorX = towards(sec.StartX, sec.EndX);
     State.CursorY = towards(sec.StartY, sec.EndY);
     State.SectionStartX = sec.StartX;
@@ -373,8 +387,8 @@ void SnapClickToRaster(const TLineMapEditorState &State, int X, int Y, int &Rast
     // Integer division rounds toward zero, so clicks near the top or left edge can snap below
     // zero with a small raster; the plan's last raster point bounds the other side.
     auto snap = [r](int v, int size) {
-        const int p = ((v - 3) + r / 2) / r * r;
-        return std::clamp(p, 0, std::max(0, size / r * r));
+        const PlanInt p = ((PlanInt(v) - 3) + r / 2) / r * r;
+        return int(std::clamp<PlanInt>(p, 0, std::max(0, size / r * r)));
     };
     RasterX = snap(X, State.Prefs.Width);
     RasterY = snap(Y, State.Prefs.Height);

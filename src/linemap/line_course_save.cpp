@@ -398,8 +398,10 @@ bool saveJunctionRows(const TLineMapEditorState &s, const TLineSectionArray &sec
 
 int SectionDirection(const TLineSection &Section)
 {
-    const int dx = Section.EndX - Section.StartX;
-    const int dy = Section.EndY - Section.StartY;
+    // The signs of the differences only: compared, not subtracted, as the ends may lie at
+    // opposite ends of the range.
+    const int dx = (Section.EndX > Section.StartX) - (Section.EndX < Section.StartX);
+    const int dy = (Section.EndY > Section.StartY) - (Section.EndY < Section.StartY);
     if (dx == 0)
         return dy < 0 ? 0 : (dy > 0 ? 180 : -1);
     if (dy == 0)

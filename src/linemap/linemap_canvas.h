@@ -10,6 +10,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <initializer_list>
+#include <utility>
 
 #include "platform/dialog_service.h" // FontValue
 
@@ -22,7 +24,14 @@
 // - pens wider than 1 have round caps and joins;
 // - colours are colour values, red in the low byte;
 // - font sizes are points at 96 dpi on every picture;
-// - a text's extent is its advance width by the font height.
+// - a text's extent is its advance width by the font height;
+// - coordinates may lie anywhere in (and, as sums, beyond) the 32-bit range: what lies far
+//   outside the picture is cut away before the painter sees it, and a pen is never wider than
+//   kMaxPlanPenWidth.
+
+// The widest pen the painter takes (it ignores wider ones and keeps the last width): a wider
+// stored width draws at this width.
+constexpr int kMaxPlanPenWidth = (1 << 15) - 1;
 
 // The QColor of a colour value (red in the low byte).
 QColor PlanColor(std::uint32_t color);
@@ -43,17 +52,20 @@ void SetPlanResolution(QImage &image);
 // brush, default font. Call once after QPainter::begin.
 void BeginPlanPainter(QPainter &painter);
 
-// A solid pen of a plan colour and width (width below 1 counts as 1).
+// A solid pen of a plan colour and width (width below 1 counts as 1, above kMaxPlanPenWidth
+// as kMaxPlanPenWidth).
 QPen PlanPen(std::uint32_t color, int width);
 void SetPlanPen(QPainter &painter, std::uint32_t color, int width);
 void SetPlanBrush(QPainter &painter, std::uint32_t color); // solid brush
 
 // Drawing with the conventions above, using the painter's pen and brush.
-void PlanLine(QPainter &painter, int x1, int y1, int x2, int y2);
-void PlanRectangle(QPainter &painter, int x1, int y1, int x2, int y2);
-void PlanEllipse(QPainter &painter, int x1, int y1, int x2, int y2);
+void PlanLine(QPainter &painter, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2);
+void PlanRectangle(QPainter &painter, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2);
+void PlanEllipse(QPainter &painter, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2);
+// A closed polygon with the painter's pen and brush.
+void PlanPolygon(QPainter &painter, std::initializer_list<std::pair<std::int64_t, std::int64_t>> points);
 // Fills x1 .. x2 - 1, y1 .. y2 - 1 with the brush colour, no outline.
-void PlanFillRect(QPainter &painter, int x1, int y1, int x2, int y2);
+void PlanFillRect(QPainter &painter, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2);
 
 // The QFont of a stored font value (size in points; the picture's 96 dpi turns it into pixels).
 QFont PlanFont(const FontValue &font);

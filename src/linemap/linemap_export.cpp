@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QCoreApplication>
 
 #include <cerrno>
@@ -162,6 +163,11 @@ QImage DecodeJpeg(const QByteArray &Data)
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(Data.constData()), static_cast<unsigned long>(Data.size()));
     jpeg_read_header(&cinfo, TRUE);
+    if (!PictureSizeAllowed(cinfo.image_width, cinfo.image_height)) {
+        jpeg_destroy_decompress(&cinfo);
+        delete result;
+        return QImage();
+    }
     const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
     cinfo.out_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_start_decompress(&cinfo);
@@ -189,6 +195,31 @@ QImage ReadJpegFile(const QString &FileName)
     if (!file.open(QIODevice::ReadOnly))
         return QImage();
     return DecodeJpeg(file.readAll());
+}
+
+bool PictureSizeAllowed(qint64 Width, qint64 Height)
+{
+    return Width > 0 && Height > 0 && Width <= kJpegMaxSide && Height <= kJpegMaxSide &&
+           Width * Height <= kMaxPicturePixels;
+}
+
+QImage ReadPictureFile(const QString &FileName, const char *Format)
+{
+    QImageReader reader(FileName, Format);
+    reader.setDecideFormatFromContent(false);
+    const QSize size = reader.size();
+    if (size.isValid() && !PictureSizeAllowed(size.width(), size.height()))
+        return QImage();
+    // The reader's own allocation bound (128 MB by default) is set to the bound above for this
+    // read only: it then takes every picture the bound takes, and refuses a huge one from a
+    // header whose size the reader could not tell beforehand.
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(int(kMaxPicturePixels * 4 / (1024 * 1024)) + 1);
+    QImage image = reader.read();
+    QImageReader::setAllocationLimit(limit);
+    if (image.isNull() || !PictureSizeAllowed(image.width(), image.height()))
+        return QImage();
+    return image;
 }
 
 QString LineMapImageFileName(int LineMapID)

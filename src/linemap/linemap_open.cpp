@@ -7,6 +7,7 @@
 #include "data/db_linemap.h"
 #include "data/table_files.h"
 #include "data/main_globals.h"
+#include "linemap/linemap_export.h"
 #include "linemap/linemap_render.h"
 #include "linemap/plan_tables.h"
 #include "platform/dialog_service.h"
@@ -107,9 +108,10 @@ void LineMapLoadBackground(TLineMapEditorState &State)
         State.Prefs.BackgroundImage.clear();
         return;
     }
-    QImage image(name, "BMP");
+    QImage image = ReadPictureFile(name, "BMP");
     if (image.isNull()) {
-        // A missing or damaged bitmap is reported; the plan opens on its background colour.
+        // A missing, damaged or oversized bitmap is reported; the plan opens on its background
+        // colour.
         dialogs().showMessage(QStringLiteral("Fehler beim laden der Datei: ") + name);
         return;
     }

@@ -31,8 +31,9 @@ void LineMapLoadPlanFiles(const TLineMapEditorState &State);
 bool LineMapDataDamaged(const TLineMapEditorState &State);
 // The picture size (PreviewWidth/Height := Prefs.Width/Height) and the
 // background: a ".bmp" background (any case) is loaded into BackgroundPicture; a missing or
-// unreadable one is reported with "Fehler beim laden der Datei: " and the path and the plan
-// opens on its background colour; another extension clears Prefs.BackgroundImage in memory.
+// unreadable one, or one larger than PictureSizeAllowed takes, is reported with "Fehler beim
+// laden der Datei: " and the path and the plan opens on its background colour; another
+// extension clears Prefs.BackgroundImage in memory.
 void LineMapLoadBackground(TLineMapEditorState &State);
 // What showing the window does without it, in order: the style settings, the plan's files, the
 // picture size and background, and the first redraw (the line list is the window's).

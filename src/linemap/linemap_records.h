@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <QPoint>
+
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -90,8 +94,32 @@ inline int DirectionClassOf(int Degree)
     }
 }
 
-// Rounding in plan drawing: half up, the integer part of v + 0.5.
+// Rounding in plan drawing: half up, the integer part of v + 0.5, held within int (a value
+// from a damaged file may make v as large as any double).
 inline int Rnd(double v)
 {
-    return static_cast<int>(std::trunc(v + 0.5));
+    const double r = std::trunc(v + 0.5);
+    if (std::isnan(r))
+        return 0;
+    if (r >= double(INT_MAX))
+        return INT_MAX;
+    if (r <= double(INT_MIN))
+        return INT_MIN;
+    return static_cast<int>(r);
+}
+
+// Coordinates, offsets and widths read from the plan files may lie anywhere in the 32-bit range,
+// so their sums and differences are formed in 64 bits (PlanInt) and held within int where an
+// int point is kept; a point so held lies far outside any picture, which is all that matters
+// of it.
+using PlanInt = std::int64_t;
+
+inline int ClampToInt(PlanInt v)
+{
+    return int(std::clamp<PlanInt>(v, INT_MIN, INT_MAX));
+}
+
+inline QPoint ClampedPoint(PlanInt x, PlanInt y)
+{
+    return QPoint(ClampToInt(x), ClampToInt(y));
 }

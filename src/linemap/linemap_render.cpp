@@ -139,7 +139,9 @@ void DrawLineConnections(QPainter &Canvas, const TLineMapEditorState &State)
             continue;
         lastX = c.XPos;
         lastY = c.YPos;
-        PlanRectangle(Canvas, c.XPos - h - 2, c.YPos - h - 2, c.XPos + h + 2, c.YPos + h + 2);
+        const PlanInt x = c.XPos;
+        const PlanInt y = c.YPos;
+        PlanRectangle(Canvas, x - h - 2, y - h - 2, x + h + 2, y + h + 2);
     }
 }
 

@@ -94,8 +94,13 @@ LabelTables readLabelTables(int LineMapID)
         ReadRows(table, QStringLiteral("idxMapLinePosition"), [&](const TableRow &t) {
             if (IntAt(t, cMap) != LineMapID)
                 return;
-            QHash<int, QPoint> &offsets = IntAt(t, cPosition) == 1 ? l.startOffset : l.endOffset;
-            if (IntAt(t, cPosition) <= 2 && !offsets.contains(IntAt(t, cLine)))
+            // Only the start (1) and end (2) rows move a label; a row of another Position (a
+            // damaged file) is no offset of either.
+            const int position = IntAt(t, cPosition);
+            if (position != 1 && position != 2)
+                return;
+            QHash<int, QPoint> &offsets = position == 1 ? l.startOffset : l.endOffset;
+            if (!offsets.contains(IntAt(t, cLine)))
                 offsets.insert(IntAt(t, cLine), QPoint(IntAt(t, cX), IntAt(t, cY)));
         });
     }
@@ -144,14 +149,18 @@ void drawLabelsOfLine(QPainter &Canvas, const TLineMapEditorState &State, const 
         const QPoint c = LineTextCorner(atEnd, degree, anchor, extent.width(), extent.height(), D);
         Canvas.setPen(Qt::NoPen);
         SetPlanBrush(Canvas, background);
-        PlanFillRect(Canvas, c.x(), c.y(), c.x() + extent.width(), c.y() + extent.height());
+        PlanFillRect(Canvas, c.x(), c.y(), PlanInt(c.x()) + extent.width(), PlanInt(c.y()) + extent.height());
         SetPlanPen(Canvas, text, 1);
         TextOutAngle(Canvas, c.x(), c.y(), 0, label, Metrics.ascent());
     };
+    // The anchor is a stored point plus a stored offset, either of them anywhere in the range.
+    auto anchor = [](int x, int y, QPoint offset) {
+        return ClampedPoint(PlanInt(x) + offset.x(), PlanInt(y) + offset.y());
+    };
     if (start)
-        write(false, QPoint(course->startX, course->startY) + l.startOffset.value(LineID), course->startDegree);
+        write(false, anchor(course->startX, course->startY, l.startOffset.value(LineID)), course->startDegree);
     if (end)
-        write(true, QPoint(course->endX, course->endY) + l.endOffset.value(LineID), course->endDegree);
+        write(true, anchor(course->endX, course->endY, l.endOffset.value(LineID)), course->endDegree);
 }
 
 // The canvas font keeps its name and style; only its size becomes the label size.
@@ -167,21 +176,21 @@ void labelFontSize(QPainter &Canvas, const TLineMapPrefs &Prefs)
 
 QPoint LineTextCorner(bool AtEnd, int Degree, QPoint P, int W, int H, int D)
 {
-    const int Dd = Rnd(D / 1.414);
-    const int x = P.x();
-    const int y = P.y();
+    const PlanInt Dd = Rnd(D / 1.414);
+    const PlanInt x = P.x();
+    const PlanInt y = P.y();
     // The end label continues the course forwards, the start label backwards: the start's
     // table is the end's turned by 180 degrees.
     const int forward = AtEnd ? Degree : (Degree >= 0 && Degree < 360 && Degree % 45 == 0 ? (Degree + 180) % 360 : -1);
     switch (forward) {
-    case 0: return {x - W / 2, y - (H + D)};
-    case 45: return {x + Dd, y - (H + Dd)};
-    case 90: return {x + D, y - H / 2};
-    case 135: return {x + Dd, y + Dd};
-    case 180: return {x - W / 2, y + D};
-    case 225: return {x - (W + Dd), y + Dd};
-    case 270: return {x - (W + D), y - H / 2};
-    case 315: return {x - (W + Dd), y - (H + Dd)};
+    case 0: return ClampedPoint(x - W / 2, y - (H + PlanInt(D)));
+    case 45: return ClampedPoint(x + Dd, y - (H + Dd));
+    case 90: return ClampedPoint(x + D, y - H / 2);
+    case 135: return ClampedPoint(x + Dd, y + Dd);
+    case 180: return ClampedPoint(x - W / 2, y + D);
+    case 225: return ClampedPoint(x - (W + Dd), y + Dd);
+    case 270: return ClampedPoint(x - (W + PlanInt(D)), y - H / 2);
+    case 315: return ClampedPoint(x - (W + Dd), y - (H + Dd));
     default: return P;
     }
 }

@@ -284,9 +284,11 @@ void ComputeStationTextOrigin(QPainter &Canvas, const TLineMapEditorState &State
 
 void DrawStationSymbol(QPainter &Canvas, const TLineMapPrefs &Prefs, int X, int Y)
 {
-    const int d = std::max(Prefs.LineDrawWidth, 6);
+    const PlanInt d = std::max(Prefs.LineDrawWidth, 6);
+    const PlanInt x = X;
+    const PlanInt y = Y;
     symbolPenAndBrush(Canvas);
-    PlanEllipse(Canvas, X - d / 2, Y - d / 2, X + (d + 1) / 2, Y + (d + 1) / 2);
+    PlanEllipse(Canvas, x - d / 2, y - d / 2, x + (d + 1) / 2, y + (d + 1) / 2);
 }
 
 void DrawStation(QPainter &Canvas, TLineMapEditorState &State)
@@ -349,15 +351,16 @@ void DrawStations(QPainter &Canvas, TLineMapEditorState &State)
             int degree = -1;
             const bool known = look.DegreeOf(r.lineID, r.sectionID, degree);
             if (parallel) {
-                // A placement whose section is missing has no direction to be parallel in.
-                if (!known || !previousKnown || degree < 0 || previousDegree < 0)
+                // A placement whose section is missing, or whose section runs in none of the
+                // eight directions (a damaged file), has no direction to be parallel in.
+                if (!known || !previousKnown || DirectionClassOf(degree) < 0 || DirectionClassOf(previousDegree) < 0)
                     parallel = false;
                 else if (degree % 180 != previousDegree % 180)
                     parallel = false;
                 else if (previousDegree % 90 == 0 && minY != maxY && minX != maxX)
                     parallel = false;
                 else if (previousDegree % 90 == 45)
-                    parallel = maxX - minX == maxY - minY;
+                    parallel = PlanInt(maxX) - minX == PlanInt(maxY) - minY;
                 else
                     parallel = true;
             }
@@ -411,28 +414,30 @@ void DrawParallelMultiStation(QPainter &Canvas, TLineMapEditorState &State, cons
 namespace {
 
 void drawParallelMultiStation(NamePainter &Names, TLineMapEditorState &State, const TStationDrawLookup &Lookup,
-                              int MinX, int MaxX, int MinY, int MaxY, int Degree, int LineID, int SectionID,
-                              int StationID)
+                              int RowMinX, int RowMaxX, int RowMinY, int RowMaxY, int Degree, int LineID,
+                              int SectionID, int StationID)
 {
     QPainter &Canvas = Names.canvas;
     const TLineMapPrefs &prefs = State.Prefs;
-    const int d = std::max(prefs.LineDrawWidth, 6);
-    const int a = d / 2;
-    const int b = (d + 1) / 2;
-    const int k = Rnd(std::sqrt((d / 2.0) * (d / 2.0) / 2));
-    auto circle = [&](int x, int y) {
+    // The row's ends and the symbol size come from the files: all in 64 bits.
+    const PlanInt MinX = RowMinX, MaxX = RowMaxX, MinY = RowMinY, MaxY = RowMaxY;
+    const PlanInt d = std::max(prefs.LineDrawWidth, 6);
+    const PlanInt a = d / 2;
+    const PlanInt b = (d + 1) / 2;
+    const PlanInt k = Rnd(std::sqrt((d / 2.0) * (d / 2.0) / 2));
+    auto circle = [&](PlanInt x, PlanInt y) {
         symbolPenAndBrush(Canvas);
         PlanEllipse(Canvas, x - a, y - a, x + b, y + b);
     };
-    auto polygon = [&](std::initializer_list<QPoint> points) {
+    auto polygon = [&](std::initializer_list<std::pair<PlanInt, PlanInt>> points) {
         SetPlanPen(Canvas, 0xFFFFFF, 1);
         SetPlanBrush(Canvas, 0xFFFFFF);
-        Canvas.drawPolygon(QPolygon(QList<QPoint>(points)));
+        PlanPolygon(Canvas, points);
     };
     QPoint namePoint;
     switch (DirectionClassOf(Degree)) {
     case dcNS: {
-        const int y = MinY;
+        const PlanInt y = MinY;
         circle(MinX, y);
         circle(MaxX, y);
         SetPlanPen(Canvas, 0x000000, 1);
@@ -441,11 +446,11 @@ void drawParallelMultiStation(NamePainter &Names, TLineMapEditorState &State, co
         SetPlanPen(Canvas, 0xFFFFFF, 1);
         SetPlanBrush(Canvas, 0xFFFFFF);
         PlanRectangle(Canvas, MinX - 1, y - a + 1, MaxX + 1, y + b - 1);
-        namePoint = StationPrefs(prefs, dcNS).Position == 0 ? QPoint(MinX, y) : QPoint(MaxX, y);
+        namePoint = StationPrefs(prefs, dcNS).Position == 0 ? QPoint(RowMinX, RowMinY) : QPoint(RowMaxX, RowMinY);
         break;
     }
     case dcWE: {
-        const int x = MinX;
+        const PlanInt x = MinX;
         circle(x, MinY);
         circle(x, MaxY);
         SetPlanPen(Canvas, 0x000000, 1);
@@ -454,7 +459,7 @@ void drawParallelMultiStation(NamePainter &Names, TLineMapEditorState &State, co
         SetPlanPen(Canvas, 0xFFFFFF, 1);
         SetPlanBrush(Canvas, 0xFFFFFF);
         PlanRectangle(Canvas, x - a + 1, MinY - 1, x + b - 1, MaxY + 1);
-        namePoint = StationPrefs(prefs, dcWE).Position == 0 ? QPoint(x, MinY) : QPoint(x, MaxY);
+        namePoint = StationPrefs(prefs, dcWE).Position == 0 ? QPoint(RowMinX, RowMinY) : QPoint(RowMinX, RowMaxY);
         break;
     }
     case dcNWSE:
@@ -464,7 +469,7 @@ void drawParallelMultiStation(NamePainter &Names, TLineMapEditorState &State, co
         SetPlanPen(Canvas, 0x000000, 1);
         PlanLine(Canvas, MinX - k, MaxY - k, MaxX - k + 1, MinY - k - 1);
         PlanLine(Canvas, MinX + k - 1, MaxY + k - 1, MaxX + k, MinY + k - 2);
-        namePoint = StationPrefs(prefs, dcNWSE).Position == 0 ? QPoint(MaxX, MinY) : QPoint(MinX, MaxY);
+        namePoint = StationPrefs(prefs, dcNWSE).Position == 0 ? QPoint(RowMaxX, RowMinY) : QPoint(RowMinX, RowMaxY);
         break;
     case dcSWNE:
         circle(MinX, MinY);
@@ -473,7 +478,7 @@ void drawParallelMultiStation(NamePainter &Names, TLineMapEditorState &State, co
         SetPlanPen(Canvas, 0x000000, 1);
         PlanLine(Canvas, MinX + k - 1, MinY - k, MaxX + k - 1, MaxY - k);
         PlanLine(Canvas, MinX - k + 1, MinY + k, MaxX - k + 1, MaxY + k);
-        namePoint = StationPrefs(prefs, dcSWNE).Position == 0 ? QPoint(MinX, MinY) : QPoint(MaxX, MaxY);
+        namePoint = StationPrefs(prefs, dcSWNE).Position == 0 ? QPoint(RowMinX, RowMinY) : QPoint(RowMaxX, RowMaxY);
         break;
     default:
         return; // not a direction a parallel row is made of
@@ -484,17 +489,19 @@ void drawParallelMultiStation(NamePainter &Names, TLineMapEditorState &State, co
 
 } // namespace
 
-QPoint MultiStationTextOrigin(int Position, int Align, int Rotation, int OffsetX, int OffsetY, int Left, int Top,
-                              int Right, int Bottom, int W, int H)
+QPoint MultiStationTextOrigin(int Position, int Align, int Rotation, int OffsetX, int OffsetY, PlanInt Left,
+                              PlanInt Top, PlanInt Right, PlanInt Bottom, int W, int H)
 {
-    const int cx = Left + (Right - Left) / 2;
-    const int cy = Bottom - (Bottom - Top) / 2;
-    const int A = Rnd(std::sqrt(double(H) * H / 2));
-    const int B = Rnd(std::sqrt(double(W) * W / 2));
+    // The box may span the whole range (placements at its two ends) and the offsets too: the
+    // origin is formed in 64 bits and held within int at the end.
+    const PlanInt cx = Left + (Right - Left) / 2;
+    const PlanInt cy = Bottom - (Bottom - Top) / 2;
+    const PlanInt A = Rnd(std::sqrt(double(H) * H / 2));
+    const PlanInt B = Rnd(std::sqrt(double(W) * W / 2));
     const double de = DiagonalExcess(H);
-    const int E = Rnd(std::sqrt(de * de / 2) / 2);
-    int x = Right + 1;
-    int y = Top;
+    const PlanInt E = Rnd(std::sqrt(de * de / 2) / 2);
+    PlanInt x = Right + 1;
+    PlanInt y = Top;
     switch (Position) {
     case 0:
         if (Rotation == -45)
@@ -625,7 +632,7 @@ QPoint MultiStationTextOrigin(int Position, int Align, int Rotation, int OffsetX
     default:
         break; // a position no table knows keeps the base beside the box's top right
     }
-    return {x + OffsetX, y + OffsetY};
+    return ClampedPoint(x + OffsetX, y + OffsetY);
 }
 
 void DrawGeneralMultiStation(QPainter &Canvas, TLineMapEditorState &State, const TStationDrawLookup &Lookup,
@@ -645,11 +652,11 @@ void drawGeneralMultiStation(NamePainter &Names, const TLineMapEditorState &Stat
 {
     QPainter &Canvas = Names.canvas;
     const TLineMapPrefs &prefs = State.Prefs;
-    const int d = std::max(prefs.LineDrawWidth, 6);
-    const int left = MinX - d / 2;
-    const int top = MinY - d / 2;
-    const int right = MaxX + (d + 1) / 2;
-    const int bottom = MaxY + (d + 1) / 2;
+    const PlanInt d = std::max(prefs.LineDrawWidth, 6);
+    const PlanInt left = MinX - d / 2;
+    const PlanInt top = MinY - d / 2;
+    const PlanInt right = MaxX + (d + 1) / 2;
+    const PlanInt bottom = MaxY + (d + 1) / 2;
     symbolPenAndBrush(Canvas);
     const bool onePoint = MinX == MaxX && MinY == MaxY;
     const bool circle = prefs.MultiStationRoundSelfPos && onePoint;

@@ -63,5 +63,5 @@ void DrawGeneralMultiStation(QPainter &Canvas, TLineMapEditorState &State, const
 // The origin of a transfer-station name of W x H pixels around the box Left, Top, Right,
 // Bottom: one of the twelve positions with its rotation and alignment variants, offsets
 // added. A Position outside 0 to 11 keeps the origin of position 0 without variants.
-QPoint MultiStationTextOrigin(int Position, int Align, int Rotation, int OffsetX, int OffsetY, int Left, int Top,
-                              int Right, int Bottom, int W, int H);
+QPoint MultiStationTextOrigin(int Position, int Align, int Rotation, int OffsetX, int OffsetY, PlanInt Left,
+                              PlanInt Top, PlanInt Right, PlanInt Bottom, int W, int H);

@@ -41,12 +41,23 @@ int StationOffsetYSign(int Cls, int Position)
         return 1;
     return Position == 0 ? -1 : 1;
 }
-
 namespace {
+
+// The sign flips of offsets and rotations on a value from the settings file: the lowest int
+// has no positive counterpart and becomes the highest.
+int flipped(int v)
+{
+    return v == INT_MIN ? INT_MAX : -v;
+}
+
+int withSign(int sign, int v)
+{
+    return sign < 0 ? flipped(v) : v;
+}
 
 int weSizeIndex(int Rotation)
 {
-    switch (std::abs(Rotation)) {
+    switch (Rotation == INT_MIN ? 0 : std::abs(Rotation)) {
     case 45: return 1;
     case 90: return 2;
     default: return 0;
@@ -79,8 +90,8 @@ TStationClassView StationClassView(const TLineMapPrefs &Prefs, int Cls)
     const TStationDirectionPrefs &p = StationPrefs(Prefs, Cls);
     TStationClassView v;
     v.PositionIndex = p.Position == 0 ? 0 : 1;
-    v.ShownH = StationOffsetXSign(Cls, p.Position) * p.OffsetX;
-    v.ShownV = StationOffsetYSign(Cls, p.Position) * p.OffsetY;
+    v.ShownH = withSign(StationOffsetXSign(Cls, p.Position), p.OffsetX);
+    v.ShownV = withSign(StationOffsetYSign(Cls, p.Position), p.OffsetY);
     switch (Cls) {
     case dcNS:
         v.PositionItems = {QStringLiteral("Left"), QStringLiteral("Right")};
@@ -115,9 +126,9 @@ void StationOffsetRule(TLineMapPrefs &Prefs, int Cls, bool Horizontal, int Shown
 {
     TStationDirectionPrefs &p = StationPrefs(Prefs, Cls);
     if (Horizontal)
-        p.OffsetX = StationOffsetXSign(Cls, p.Position) * Shown;
+        p.OffsetX = withSign(StationOffsetXSign(Cls, p.Position), Shown);
     else
-        p.OffsetY = StationOffsetYSign(Cls, p.Position) * Shown;
+        p.OffsetY = withSign(StationOffsetYSign(Cls, p.Position), Shown);
 }
 
 void StationPositionRule(TLineMapPrefs &Prefs, int Cls, int P)
@@ -126,17 +137,17 @@ void StationPositionRule(TLineMapPrefs &Prefs, int Cls, int P)
     P = P == 0 ? 0 : 1;
     if (P != p.Position) {
         if (StationOffsetXSign(Cls, 0) != StationOffsetXSign(Cls, 1))
-            p.OffsetX = -p.OffsetX;
+            p.OffsetX = flipped(p.OffsetX);
         if (StationOffsetYSign(Cls, 0) != StationOffsetYSign(Cls, 1))
-            p.OffsetY = -p.OffsetY;
+            p.OffsetY = flipped(p.OffsetY);
     }
     p.Position = std::uint8_t(P);
     switch (Cls) {
     case dcWE:
-        p.Rotation = std::abs(p.Rotation) * weSign(P, p.TextDirection);
+        p.Rotation = withSign(weSign(P, p.TextDirection), p.Rotation < 0 ? flipped(p.Rotation) : p.Rotation);
         break;
     case dcNS:
-        p.Rotation = -p.Rotation;
+        p.Rotation = flipped(p.Rotation);
         break;
     default:
         p.Rotation = 0;
@@ -153,7 +164,7 @@ void StationAlignRule(TLineMapPrefs &Prefs, int Cls, int Item)
         return;
     }
     p.TextDirection = Item == 2 ? 2 : 0;
-    p.Rotation = -p.Rotation;
+    p.Rotation = flipped(p.Rotation);
 }
 
 void StationDirectionRule(TLineMapPrefs &Prefs, int Cls, int Item)

@@ -16,11 +16,6 @@
 
 namespace {
 
-int clampToInt(std::int64_t v)
-{
-    return int(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
-}
-
 bool sectionHolds(const TLineSection &s, int x, int y)
 {
     return PointOnSegment(s.StartX, s.StartY, s.EndX, s.EndY, x, y, true);
@@ -38,9 +33,9 @@ int SectionLength(const TLineSection &Section)
     const std::int64_t dx = std::llabs(std::int64_t(Section.EndX) - Section.StartX);
     const std::int64_t dy = std::llabs(std::int64_t(Section.EndY) - Section.StartY);
     if (dx == 0)
-        return clampToInt(dy);
+        return ClampToInt(dy);
     if (dy == 0)
-        return clampToInt(dx);
+        return ClampToInt(dx);
     const double diagonal = std::trunc(std::sqrt(2.0 * double(dx) * double(dy)) + 0.5);
     return diagonal >= double(INT_MAX) ? INT_MAX : int(diagonal);
 }
@@ -52,7 +47,7 @@ int ComputeSectionLengths(TLineSectionArray &Sections)
         s.Length = SectionLength(s);
         total += s.Length;
     }
-    return clampToInt(total);
+    return ClampToInt(total);
 }
 
 TLineStationArray BuildLineStops(int LineID, const TLineSectionArray &Sections)
@@ -140,8 +135,8 @@ TDistributionStart DistributeStops(const TLineSectionArray &Sections, int TotalL
         if (!stop.On) {
             stop.On = true;
             stop.LineSectionID = s + 1;
-            stop.XPos = clampToInt(px);
-            stop.YPos = clampToInt(py);
+            stop.XPos = ClampToInt(px);
+            stop.YPos = ClampToInt(py);
             if (first.StationIndex < 0)
                 first = {index, s, stop.XPos, stop.YPos};
         }

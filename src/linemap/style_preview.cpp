@@ -74,66 +74,72 @@ void prepareTextCanvas(QPainter &Canvas, const TLineMapPrefs &Prefs)
 QPoint StationNameOrigin(int Cls, int Position, int TextDirection, int Rotation, int OffsetX, int OffsetY, int X,
                          int Y, int Wt, int Ht, int LineWidth, bool PreviewRow)
 {
-    const int h = LineWidth / 2;
-    int x0 = 0;
-    int y0 = 0;
+    // The point and the offsets come from the plan files and may lie anywhere in the range:
+    // everything is summed in 64 bits and the origin held within int at the end.
+    const PlanInt x = PlanInt(X) + OffsetX;
+    const PlanInt y = PlanInt(Y) + OffsetY;
+    const PlanInt w = Wt;
+    const PlanInt ht = Ht;
+    const PlanInt h = LineWidth / 2;
+    PlanInt x0 = 0;
+    PlanInt y0 = 0;
     switch (Cls) {
     case dcNS:
-        x0 = Position == 0 ? X + OffsetX - Wt - h : X + OffsetX + h;
-        y0 = Y + OffsetY - Ht / 2;
+        x0 = Position == 0 ? x - w - h : x + h;
+        y0 = y - ht / 2;
         break;
     case dcNWSE:
-        x0 = Position == 0 ? X + OffsetX + Ht / 2 + h : X + OffsetX - Ht / 2 - Wt - h;
-        y0 = Y + OffsetY - Ht / 2;
+        x0 = Position == 0 ? x + ht / 2 + h : x - ht / 2 - w - h;
+        y0 = y - ht / 2;
         break;
     case dcSWNE:
-        x0 = Position == 0 ? X + OffsetX - Ht / 2 - Wt - h : X + OffsetX + Ht / 2 + h;
-        y0 = Y + OffsetY - Ht / 2;
+        x0 = Position == 0 ? x - ht / 2 - w - h : x + ht / 2 + h;
+        y0 = y - ht / 2;
         break;
     default: {
-        const int a = TextDirection == 1 ? Wt / 2 : (TextDirection == 2 ? Wt : 0);
-        x0 = X + OffsetX - a;
-        y0 = Position == 0 ? Y + OffsetY - Ht - h : Y + OffsetY + h;
+        const PlanInt a = TextDirection == 1 ? w / 2 : (TextDirection == 2 ? w : 0);
+        x0 = x - a;
+        y0 = Position == 0 ? y - ht - h : y + h;
         break;
     }
     }
     if (Rotation == 0)
-        return {x0, y0};
+        return ClampedPoint(x0, y0);
 
     const double quarter = Ht / 4.0;
     const double threeQuarters = Ht / 4.0 * 3;
     if (Cls == dcWE && Position == 0 && TextDirection == 0) {
         if (Rotation == 45)
-            return {x0 - halfDiag(quarter), y0 + Rnd(TH(DE(Ht), Ht))};
+            return ClampedPoint(x0 - halfDiag(quarter), y0 + Rnd(TH(DE(Ht), Ht)));
         if (Rotation == 90)
-            return {x0 - Ht / 2, y0 + Ht};
+            return ClampedPoint(x0 - ht / 2, y0 + ht);
     } else if (Cls == dcWE && Position == 0 && TextDirection == 2) {
         if (Rotation == -45)
-            return {x0 + halfDiag(quarter) + Rnd(TH(DE(Wt), Wt)), y0 - halfDiag(Wt) + Rnd(TH(DE(Ht), Wt))};
+            return ClampedPoint(x0 + halfDiag(quarter) + Rnd(TH(DE(Wt), Wt)), y0 - halfDiag(Wt) + Rnd(TH(DE(Ht), Wt)));
         if (Rotation == -90)
-            return {x0 + Ht / 2 + Wt, y0 - Wt + Ht};
+            return ClampedPoint(x0 + ht / 2 + w, y0 - w + ht);
     } else if (Cls == dcWE && Position == 1 && TextDirection == 0) {
         if (Rotation == -45)
-            return {x0 + halfDiag(threeQuarters), y0};
+            return ClampedPoint(x0 + halfDiag(threeQuarters), y0);
         if (Rotation == -90)
-            return {x0 + Ht / 2, y0};
+            return ClampedPoint(x0 + ht / 2, y0);
     } else if (Cls == dcWE && Position == 1 && TextDirection == 2) {
         if (Rotation == 45)
-            return {x0 + Rnd(TH(DE(Wt), Wt)) - halfDiag(threeQuarters), y0 + halfDiag(Wt)};
+            return ClampedPoint(x0 + Rnd(TH(DE(Wt), Wt)) - halfDiag(threeQuarters), y0 + halfDiag(Wt));
         if (Rotation == 90)
-            return {x0 + Wt - Ht / 2, y0 + Wt};
+            return ClampedPoint(x0 + w - ht / 2, y0 + w);
     } else if (Cls == dcNS && Position == 0) {
         if (Rotation == 45)
-            return {x0 + Rnd(TH(DE(Wt), Wt)) - halfDiag(Ht), y0 + halfDiag(Wt) + halfDiag(quarter)};
+            return ClampedPoint(x0 + Rnd(TH(DE(Wt), Wt)) - halfDiag(Ht), y0 + halfDiag(Wt) + halfDiag(quarter));
         if (Rotation == -45)
-            return {x0 + Rnd(TH(DE(Wt), Wt)), y0 + Ht / 2 - halfDiag(Wt) - halfDiag(threeQuarters)};
+            return ClampedPoint(x0 + Rnd(TH(DE(Wt), Wt)), y0 + ht / 2 - halfDiag(Wt) - halfDiag(threeQuarters));
     } else if (Cls == dcNS && Position == 1) {
         if (Rotation == 45 && PreviewRow)
-            return {x0, y0 + Ht / 2 - halfDiag(threeQuarters)};
+            return ClampedPoint(x0, y0 + ht / 2 - halfDiag(threeQuarters));
         if (Rotation == -45)
-            return {x0 + halfDiag(Ht), y0 + Ht / 2 - halfDiag(quarter)};
+            return ClampedPoint(x0 + halfDiag(Ht), y0 + ht / 2 - halfDiag(quarter));
     }
-    return {x0, y0};
+    return ClampedPoint(x0, y0);
 }
 
 bool StationNameNeedsWidth(int Cls, int Position, int TextDirection)

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 
 #include <cstdlib>
 
@@ -199,4 +200,111 @@ TEST_F(Export, OpeningLoadsOnlyBitmapsAndReportsUnreadableOnes)
 
     LineMapFormDestroy(s);
     EXPECT_TRUE(s.Picture.isNull());
+}
+
+namespace {
+
+// A BMP header (24 bits per pixel, no compression) that claims the given size, followed by a
+// few bytes of pixels: far less than the claimed picture.
+QByteArray bitmapHeader(qint32 width, qint32 height)
+{
+    QByteArray b;
+    auto put16 = [&](quint16 v) { b.append(char(v & 0xFF)).append(char(v >> 8)); };
+    auto put32 = [&](quint32 v) {
+        put16(quint16(v & 0xFFFF));
+        put16(quint16(v >> 16));
+    };
+    b.append("BM");
+    put32(54 + 64);
+    put32(0);
+    put32(54);
+    put32(40);
+    put32(quint32(width));
+    put32(quint32(height));
+    put16(1);
+    put16(24);
+    put32(0);
+    put32(0);
+    put32(3780);
+    put32(3780);
+    put32(0);
+    put32(0);
+    b.append(QByteArray(64, '\x7f'));
+    return b;
+}
+
+// A valid small JPEG whose frame header is changed to claim the given size.
+QByteArray jpegClaiming(quint16 width, quint16 height)
+{
+    QImage small(16, 16, QImage::Format_RGB32);
+    small.fill(Qt::gray);
+    QByteArray data;
+    EXPECT_TRUE(EncodeJpeg(small, data));
+    const qsizetype sof = data.indexOf(QByteArray("\xFF\xC0", 2));
+    EXPECT_GT(sof, 0);
+    if (sof > 0) {
+        data[sof + 5] = char(height >> 8);
+        data[sof + 6] = char(height & 0xFF);
+        data[sof + 7] = char(width >> 8);
+        data[sof + 8] = char(width & 0xFF);
+    }
+    return data;
+}
+
+} // namespace
+
+TEST(PictureBound, SidesAndPixelCount)
+{
+    EXPECT_TRUE(PictureSizeAllowed(1, 1));
+    EXPECT_TRUE(PictureSizeAllowed(65500, 1000));
+    EXPECT_FALSE(PictureSizeAllowed(65501, 1));
+    EXPECT_FALSE(PictureSizeAllowed(1, 65501));
+    EXPECT_TRUE(PictureSizeAllowed(8192, 8192));
+    EXPECT_FALSE(PictureSizeAllowed(8192, 8193));
+    EXPECT_FALSE(PictureSizeAllowed(65499, 57345));
+    EXPECT_FALSE(PictureSizeAllowed(0, 10));
+}
+
+TEST_F(Export, PicturesClaimingAHugeSizeAreRefusedFromTheirHeader)
+{
+    // A JPEG whose header claims 65,499 x 57,345 pixels; the same data claiming 20 x 20 decodes.
+    EXPECT_TRUE(DecodeJpeg(jpegClaiming(65499, 57345)).isNull());
+    EXPECT_TRUE(DecodeJpeg(jpegClaiming(65500, 1100)).isNull()); // sides fit, pixels do not
+    EXPECT_EQ(DecodeJpeg(jpegClaiming(20, 20)).size(), QSize(20, 20));
+    writeFileBytes(path("huge.jpg"), jpegClaiming(65499, 57345));
+    EXPECT_TRUE(ReadJpegFile(path("huge.jpg")).isNull());
+
+    writeFileBytes(path("huge.bmp"), bitmapHeader(65499, 57345));
+    EXPECT_TRUE(ReadPictureFile(path("huge.bmp"), "BMP").isNull());
+    writeFileBytes(path("tall.bmp"), bitmapHeader(2, 70000));
+    EXPECT_TRUE(ReadPictureFile(path("tall.bmp"), "BMP").isNull());
+    // A real bitmap beside them reads, and the reader's own bound is as it was.
+    const int limit = QImageReader::allocationLimit();
+    QImage bmp(30, 20, QImage::Format_RGB32);
+    bmp.fill(Qt::green);
+    ASSERT_TRUE(bmp.save(path("small.bmp"), "BMP"));
+    EXPECT_EQ(ReadPictureFile(path("small.bmp"), "BMP").size(), QSize(30, 20));
+    EXPECT_EQ(QImageReader::allocationLimit(), limit);
+    QImage icon(32, 32, QImage::Format_ARGB32);
+    icon.fill(Qt::red);
+    if (icon.save(path("small.ico"), "ICO")) { // only where the icon plugin is installed
+        EXPECT_EQ(ReadPictureFile(path("small.ico"), "ICO").size(), QSize(32, 32));
+    }
+
+    // The plan editor reports the oversized background with its load message and opens the
+    // plan on its background colour.
+    TLineMapEditorState s;
+    LineMapFormCreate(s);
+    s.Prefs.Width = 80;
+    s.Prefs.Height = 60;
+    s.Prefs.BackgroundColor = 0x0000FF;
+    s.Prefs.BackgroundImageOn = true;
+    s.Prefs.BackgroundImage = path("huge.bmp");
+    LineMapLoadBackground(s);
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_EQ(m_dialogs.messages[0], QStringLiteral("Fehler beim laden der Datei: ") + path("huge.bmp"));
+    EXPECT_TRUE(s.BackgroundPicture.isNull());
+    Redraw(s);
+    EXPECT_EQ(s.Picture.size(), QSize(80, 60));
+    EXPECT_EQ(s.Picture.pixel(5, 5) & 0xFFFFFF, 0xFF0000u);
 }

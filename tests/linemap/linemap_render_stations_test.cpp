@@ -358,3 +358,51 @@ TEST_F(StationDrawing, TransferHiddenShowsOneNameAndEverySymbol)
     }
     EXPECT_EQ(nameRows, 1);
 }
+
+TEST_F(StationDrawing, LabelOffsetRowsOfOtherPositionsAreIgnored)
+{
+    appendRows(dm1->cdsLines, {"ID", "Line"}, {{1, "U1"}});
+    appendRows(dm1->cdsLineMapLines, {"LineMapID", "LineID", "DefaultColor", "DefaultWidth"}, {{1, 1, true, true}});
+    addSection(1, 1, 100, 200, 300, 200, 90);
+    addSection(1, 2, 300, 200, 300, 400, 180);
+    s.Prefs.LineTextPosStart = true;
+    s.Prefs.LineTextPosEnd = true;
+    s.Prefs.LineTextDistance = 10;
+    s.Prefs.LineTextBackgroundColor = 0x00FF00;
+    s.Prefs.LineTextFont.size = 8;
+    // Rows of Position 0 and 3 (a damaged file) stand before and after the end label's row.
+    appendRows(dm1->cdsLineMapLineTextOffset, {"LineMapID", "LineID", "Position", "SectionID", "X", "Y"},
+               {{1, 1, 0, 0, 200, 0}, {1, 1, 2, 0, 0, 50}, {1, 1, 3, 0, -200, 0}, {1, 1, -1, 0, 0, -150}});
+    Redraw(s);
+    // The end label below (300, 400) moved by the Position 2 row only; the start label stays.
+    EXPECT_EQ(px(s.Picture, 300, 462), 0x00FF00u);
+    EXPECT_EQ(px(s.Picture, 300, 412), 0xFFFFFFu);
+    EXPECT_EQ(px(s.Picture, 500, 412), 0xFFFFFFu);
+    EXPECT_EQ(px(s.Picture, 100, 412), 0xFFFFFFu);
+    EXPECT_EQ(px(s.Picture, 89, 200), 0x00FF00u);
+    EXPECT_EQ(px(s.Picture, 89, 50), 0xFFFFFFu);
+}
+
+TEST_F(StationDrawing, TransferOnSectionsOutsideTheEightDirectionsIsABox)
+{
+    // Two parallel sections stored with a Degree no course has (a damaged file).
+    addSection(1, 1, 1000, 1900, 1000, 2100, 30);
+    addSection(2, 1, 1060, 1900, 1060, 2100, 30);
+    place(1, 1, 2, 1000, 2000);
+    place(2, 1, 2, 1060, 2000);
+    s.Prefs.MultiStationRoundParallel = true;
+    Redraw(s);
+    // The general box (997, 1997) - (1063, 2003), the name right of its top (Position 0).
+    EXPECT_EQ(px(s.Picture, 997, 2000), 0u);
+    EXPECT_EQ(px(s.Picture, 1062, 2000), 0u);
+    EXPECT_EQ(px(s.Picture, 1030, 1997), 0u);
+    EXPECT_EQ(px(s.Picture, 1030, 2000), 0xFFFFFFu);
+    int name = 0;
+    for (int y = 1997; y < 2020; ++y)
+        for (int x = 1064; x < 1140; ++x)
+            name += px(s.Picture, x, y) != 0xFFFFFFu;
+    EXPECT_GT(name, 20);
+    // Nothing is drawn left of the box, where no name of this setting goes.
+    for (int x = 900; x < 996; ++x)
+        EXPECT_EQ(px(s.Picture, x, 2000), 0xFFFFFFu) << x;
+}
