@@ -44,14 +44,6 @@ QString intervalText(int Minutes)
 
 } // namespace
 
-QString MinutesToTime(int Minutes)
-{
-    if (Minutes < 0) // -1440 would otherwise come out as 00:00
-        return QString();
-    const int rest = Minutes % 1440;
-    return TimeTableModel::FormatTime(rest / 60, rest % 60);
-}
-
 TimeTableModel::TimeTableModel() : sgTimeTable(ColCount, FirstStopRow + 1)
 {
     sgTimeTable.setFixedCols(2);
@@ -82,9 +74,7 @@ void TimeTableModel::EditOff()
 
 QString TimeTableModel::FormatTime(int Hour, int Minute)
 {
-    if (Hour < 0 || Hour > 23 || Minute < 0 || Minute > 59)
-        return QString();
-    return QStringLiteral("%1:%2").arg(Hour, 2, 10, QLatin1Char('0')).arg(Minute, 2, 10, QLatin1Char('0'));
+    return HourMinuteText(Hour, Minute);
 }
 
 bool TimeTableModel::ParseTime(const QString &Text, int &Hour, int &Minute)

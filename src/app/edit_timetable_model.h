@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/timetable_cells.h"
 #include "platform/string_grid.h"
 
 #include <QString>
@@ -7,10 +8,6 @@
 
 #include <functional>
 #include <optional>
-
-// The text of a minute count: the remainder modulo 1440 as "hh:mm"; a negative count gives
-// the empty text, 1500 gives "01:00". The connection search writes its times with it.
-QString MinutesToTime(int Minutes);
 
 // The timetable editor's grid and its cell language, without the window: one stop row per
 // grid row (from row 2), one trip per grid column (from column 2). Column 0 holds the

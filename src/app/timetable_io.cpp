@@ -5,11 +5,10 @@
 #include "data/db_func.h"
 #include "data/main_globals.h"
 #include "data/table_files.h"
-#include "platform/ansi.h"
+#include "data/timetable_files.h"
 #include "platform/dialog_service.h"
 #include "platform/table.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -25,16 +24,6 @@ const QString kID = QStringLiteral("ID");
 QString projectPath(const QString &file)
 {
     return ProjectDir + QLatin1Char('/') + file;
-}
-
-QString timeTableName(int lineConnectionID)
-{
-    return QStringLiteral("tt_%1.ptf").arg(lineConnectionID);
-}
-
-QString timeTableConnectionsName(int lineID)
-{
-    return QStringLiteral("ttc_%1.ptf").arg(lineID);
 }
 
 void message(const QString &text)
@@ -170,103 +159,25 @@ bool writeIntervals(const QVector<QPair<int, int>> &added)
     return false;
 }
 
-// The trip table as the file holds it: "ID", "1" .. "N", all Float.
-bool writeTrips(const QString &fileName, int stopRows, const QVector<QVector<int>> &trips)
+// The cells of the trips loaded into cdsTimeTable, one per stop row; false when its columns are
+// not those of the stop rows.
+bool readTrips(int stopRows, QVector<QVector<int>> &cells)
 {
-    Table &t = dm1->cdsTimeTable;
+    Table &tt = dm1->cdsTimeTable;
+    bool fit = false;
     try {
-        t.close();
-        t.setFiltered(false);
-        t.fieldDefs().clear();
-        t.addFieldDef(kID, FieldType::Float);
-        for (int i = 1; i <= stopRows; ++i)
-            t.addFieldDef(QString::number(i), FieldType::Float);
-        t.createDataSet();
-        t.setIndexName(QString());
-        for (int k = 0; k < trips.size(); ++k) {
-            t.append();
-            t.field(0).setFloat(k + 1);
-            for (int i = 0; i < stopRows; ++i)
-                t.field(i + 1).setFloat(trips[k][i]);
-            t.post();
-        }
-        const bool ok = SavePtfFile(fileName, Quote, t);
-        t.close();
-        return ok;
+        tt.open();
+        tt.setFiltered(false);
+        tt.setIndexName(QString());
+        fit = ReadTripCells(tt, stopRows, cells, FurtherTripColumns::Ignored);
     } catch (const std::exception &) {
-        t.cancel();
-        t.close();
-        return false;
+        fit = false;
     }
-}
-
-struct StopRow {
-    int stationID;
-    int position;
-};
-
-// Replaces the stop rows of one day group and direction in cdsTimeTableConnections; the rows
-// it replaced are returned.
-QVector<StopRow> replaceStopRows(int dayGroupID, int direction, const QVector<StopRow> &rows)
-{
-    QVector<StopRow> old;
-    Table &t = dm1->cdsTimeTableConnections;
-    TableGuard walk(t, QStringLiteral("idxDD"), TableGuard::Filter);
-    while (t.findKey({dayGroupID, direction})) {
-        old << StopRow{t.fieldByName(QStringLiteral("StationID")).asInteger(),
-                       t.fieldByName(QStringLiteral("Position")).asInteger()};
-        t.remove();
-    }
-    std::sort(old.begin(), old.end(), [](const StopRow &a, const StopRow &b) { return a.position < b.position; });
-    for (const StopRow &row : rows) {
-        t.append();
-        t.fieldByName(QStringLiteral("StationID")).setInteger(row.stationID);
-        t.fieldByName(QStringLiteral("DayGroupID")).setInteger(dayGroupID);
-        t.fieldByName(QStringLiteral("Direction")).setInteger(direction);
-        t.fieldByName(QStringLiteral("Position")).setInteger(row.position);
-        t.post();
-    }
-    return old;
-}
-
-bool writeStopRows(int lineID)
-{
-    Table &t = dm1->cdsTimeTableConnections;
-    bool ok = false;
     try {
-        TableGuard walk(t, QStringLiteral("idxStation"), TableGuard::Filter);
-        ok = SavePtfFile(projectPath(timeTableConnectionsName(lineID)), Quote, t);
+        tt.close();
     } catch (const std::exception &) {
-        ok = false;
     }
-    return ok;
-}
-
-// The previous content of a file, to put back when a later write of the same save fails.
-struct FileBackup {
-    bool existed = false;
-    QByteArray bytes;
-};
-
-FileBackup backUp(const QString &fileName)
-{
-    FileBackup b;
-    QFile f(fileName);
-    if (QFileInfo(fileName).isFile() && f.open(QIODevice::ReadOnly)) {
-        b.existed = true;
-        b.bytes = f.readAll();
-    }
-    return b;
-}
-
-void restore(const QString &fileName, const FileBackup &backup)
-{
-    if (!backup.existed) {
-        if (QFileInfo(fileName).isFile())
-            QFile::remove(fileName);
-        return;
-    }
-    ansi::writeFileAtomically(fileName, backup.bytes);
+    return fit;
 }
 
 // The line connections and intervals are shared by every timetable: the path of the one whose
@@ -342,19 +253,20 @@ bool LoadTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Choice, const QSt
 
     // The stop rows of this line only: rows of a line loaded before must never reach its file.
     CreateEmptyTimeTableConnections();
-    const QString ttcName = timeTableConnectionsName(c.CurLineID);
+    const QString ttcName = TimeTableConnectionsFileName(c.CurLineID);
     bool stopRowsRead = false;
     if (lineHasConnections) {
         stopRowsRead = LoadTimeTableConnections(c.CurLineID);
         if (!stopRowsRead) {
             message(QStringLiteral("Error loading the file %1!").arg(ttcName));
             CreateEmptyTimeTableConnections();
-            if (QFileInfo::exists(projectPath(ttcName)))
+            if (QFileInfo::exists(TimeTableConnectionsFilePath(c.CurLineID)))
                 return false; // a save would write what could be read of it into the line's file
         }
     }
 
     QStringList stations;
+    QVector<QVector<int>> tripCells;
     StringGrid &g = Model.sgTimeTable;
     if (!c.NewTimeTable) {
         if (!stopRowsRead) {
@@ -375,8 +287,10 @@ bool LoadTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Choice, const QSt
         }
         for (int id : ids)
             stations << GetStationNameByID(id);
-        if (!LoadTimeTable(c.CurLineConnectionID)) {
-            message(QStringLiteral("Error loading the timetable file %1!").arg(timeTableName(c.CurLineConnectionID)));
+        // The trips as the connection search reads them: a file it would not take is not shown
+        // as a timetable either.
+        if (!LoadTimeTable(c.CurLineConnectionID) || !readTrips(int(ids.size()), tripCells)) {
+            message(QStringLiteral("Error loading the timetable file %1!").arg(TimeTableFileName(c.CurLineConnectionID)));
             return false;
         }
     } else {
@@ -388,12 +302,7 @@ bool LoadTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Choice, const QSt
     }
 
     const int stopRows = int(stations.size());
-    int tripCount = 0;
-    if (!c.NewTimeTable) {
-        Table &tt = dm1->cdsTimeTable;
-        tt.open();
-        tripCount = tt.rowCount();
-    }
+    const int tripCount = int(tripCells.size());
     // A file with more trips than the grid has columns widens the grid rather than losing trips.
     const int cols = std::max(TimeTableModel::ColCount, tripCount + TimeTableModel::FirstTripCol);
     if (g.colCount() != cols) {
@@ -406,20 +315,12 @@ bool LoadTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Choice, const QSt
     for (int i = 0; i < stopRows; ++i)
         g.setCell(1, TimeTableModel::FirstStopRow + i, stations[i]);
 
-    if (!c.NewTimeTable) {
+    if (!tripCells.isEmpty()) {
         const QHash<int, double> intervals = intervalsByID();
-        Table &tt = dm1->cdsTimeTable;
-        try {
-            tt.setFiltered(false);
-            tt.setIndexName(QString());
-            const int fields = std::min(tt.fieldCount() - 1, stopRows); // stop columns beyond the rows: ignored
-            int col = TimeTableModel::FirstTripCol;
-            for (tt.first(); !tt.eof(); tt.next(), ++col)
-                for (int i = 1; i <= fields; ++i)
-                    g.setCell(col, i + 1, cellText(TripCellValue(tt.field(i)), intervals));
-        } catch (const std::exception &) {
-        }
-        tt.close();
+        for (int k = 0; k < tripCount; ++k)
+            for (int i = 0; i < stopRows; ++i)
+                g.setCell(TimeTableModel::FirstTripCol + k, TimeTableModel::FirstStopRow + i,
+                          cellText(tripCells[k][i], intervals));
     }
 
     Model.SetMarkers();
@@ -446,7 +347,6 @@ TimeTableSaveResult SaveTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Ch
     const StringGrid &g = Model.sgTimeTable;
     const int stopRows = g.rowCount() - TimeTableModel::FirstStopRow;
     QVector<int> stations(stopRows);
-    QVector<StopRow> stopRowList(stopRows);
     QHash<QString, int> stationIDs;
     for (int i = 0; i < stopRows; ++i) {
         const QString name = g.cell(1, TimeTableModel::FirstStopRow + i);
@@ -454,7 +354,6 @@ TimeTableSaveResult SaveTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Ch
         if (it == stationIDs.constEnd())
             it = stationIDs.insert(name, GetStationIDByName(name));
         stations[i] = *it;
-        stopRowList[i] = StopRow{*it, i + 1};
     }
 
     IntervalBook intervals;
@@ -537,21 +436,17 @@ TimeTableSaveResult SaveTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Ch
         return TimeTableSaveResult::Failed;
     }
 
-    const QString ttName = timeTableName(Choice.CurLineConnectionID);
-    const QString ttFile = projectPath(ttName);
-    const FileBackup previousTrips = backUp(ttFile);
-    if (!writeTrips(ttFile, stopRows, trips)) {
-        message(QStringLiteral("Error saving the timetable file %1").arg(ttName));
+    switch (WriteTimeTable(Choice.CurLineID, Choice.CurLineConnectionID, Choice.CurDayGroupID, Choice.CurDirection,
+                           stations, trips)) {
+    case TimeTableWrite::Written:
+        break;
+    case TimeTableWrite::TripFileFailed:
+        message(QStringLiteral("Error saving the timetable file %1").arg(TimeTableFileName(Choice.CurLineConnectionID)));
         takeBackConnection();
         return TimeTableSaveResult::Failed;
-    }
-
-    const QVector<StopRow> oldRows = replaceStopRows(Choice.CurDayGroupID, Choice.CurDirection, stopRowList);
-    if (!writeStopRows(Choice.CurLineID)) {
-        replaceStopRows(Choice.CurDayGroupID, Choice.CurDirection, oldRows);
-        restore(ttFile, previousTrips);
+    case TimeTableWrite::StopRowFileFailed:
         message(QStringLiteral("Error saving the timetable connection file %1!")
-                    .arg(timeTableConnectionsName(Choice.CurLineID)));
+                    .arg(TimeTableConnectionsFileName(Choice.CurLineID)));
         takeBackConnection();
         return TimeTableSaveResult::Failed;
     }
@@ -569,12 +464,12 @@ bool DeleteTimeTableOfGrid(TimeTableChoice &Choice)
 {
     if (Choice.NewTimeTable)
         return true;
-    const QString ttName = timeTableName(Choice.CurLineConnectionID);
-    if (!QFileInfo(projectPath(ttName)).isFile()) {
+    const QString ttName = TimeTableFileName(Choice.CurLineConnectionID);
+    if (!QFileInfo(TimeTableFilePath(Choice.CurLineConnectionID)).isFile()) {
         message(QStringLiteral("Timetable-File %1 not found!").arg(ttName));
         return false;
     }
-    const QString ttcFile = projectPath(timeTableConnectionsName(Choice.CurLineID));
+    const QString ttcFile = TimeTableConnectionsFilePath(Choice.CurLineID);
     if (!QFileInfo(ttcFile).isFile()) {
         message(QStringLiteral("Timetable-Connection-File %1 not found!").arg(ttcFile));
         return false;
@@ -589,9 +484,9 @@ bool DeleteTimeTableOfGrid(TimeTableChoice &Choice)
     Choice.NewTimeTable = true;
     Choice.CurLineConnectionID = -1;
     DeleteTimeTableConnections(Choice.CurDayGroupID, Choice.CurDirection);
-    if (!writeStopRows(Choice.CurLineID)) {
+    if (!WriteTimeTableConnections(Choice.CurLineID)) {
         message(QStringLiteral("Error saving the timetable connection file %1!")
-                    .arg(timeTableConnectionsName(Choice.CurLineID)));
+                    .arg(TimeTableConnectionsFileName(Choice.CurLineID)));
         return false;
     }
     if (!DeleteTimeTableFile(lineConnectionID))

@@ -33,7 +33,7 @@ enum class TimeTableSaveResult {
     Declined, // the pending entry was refused or the user did not save a timetable with errors
     Failed,   // a write failed; the files are as they were or consistently saved, the grid unchanged
 };
-// Writes intervals.ptf, tt_<LineConnectionID>.ptf, ttc_<LineID>.ptf and the distances section,
+// Writes intervals.ptf, the trip file, the stop-row file and the distances section,
 // in this order, after everything has been computed.
 TimeTableSaveResult SaveTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Choice);
 

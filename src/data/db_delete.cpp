@@ -5,6 +5,7 @@
 #include "data/db_func_p.h"
 #include "data/db_linemap_p.h"
 #include "data/table_files.h"
+#include "data/timetable_files.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -283,7 +284,7 @@ bool DeleteLineConnectionsOfLine(int LineID)
             lc.setIndexName(QStringLiteral("idxLineID"));
             while (ok && lc.findKey({LineID})) {
                 const int id = lc.fieldByName(kID).asInteger();
-                if (!removeProjectFile(QStringLiteral("tt_%1.ptf").arg(id))) {
+                if (!removeProjectFile(TimeTableFileName(id))) {
                     ok = false;
                     break;
                 }
@@ -305,7 +306,7 @@ bool DeleteLineConnectionsOfLine(int LineID)
         if (!ok)
             return false;
     }
-    return removeProjectFile(QStringLiteral("ttc_%1.ptf").arg(LineID));
+    return removeProjectFile(TimeTableConnectionsFileName(LineID));
 }
 
 bool DeleteLineGraphic(int LineID)

@@ -7,6 +7,7 @@
 #include "data/db_timetables.h"
 #include "data/main_globals.h"
 #include "data/table_files.h"
+#include "data/timetable_files.h"
 #include "platform/dialog_service.h"
 #include "platform/ini_file.h"
 
@@ -29,17 +30,10 @@ struct Connection {
     int direction = 0;
 };
 
-struct StopRow {
-    int dayGroupID;
-    int direction;
-    int position;
-    int stationID;
-};
-
 // One line's stop rows, read once however many of its connections are rebuilt.
 struct LineStops {
     bool read = false;
-    QVector<StopRow> rows;
+    QVector<TimeTableStopRowRecord> rows;
 };
 
 QVector<Connection> connectionsInIdOrder()
@@ -74,49 +68,13 @@ QVector<Connection> connectionsInIdOrder()
 LineStops readStopRows(int lineID)
 {
     LineStops stops;
-    const QString path = projectFile(QStringLiteral("ttc_%1.ptf").arg(lineID));
-    if (!QFileInfo(path).isFile())
-        return stops;
-    Table t;
-    t.fieldDefs() = dm1->cdsTimeTableConnections.fieldDefs();
-    stops.read = guarded(t, false, [&] {
-        if (!LoadPtfFile(path, t))
-            return false;
-        t.open();
-        Field station = t.fieldByName(QStringLiteral("StationID"));
-        Field group = t.fieldByName(QStringLiteral("DayGroupID"));
-        Field direction = t.fieldByName(QStringLiteral("Direction"));
-        Field position = t.fieldByName(QStringLiteral("Position"));
-        for (t.first(); !t.eof(); t.next()) {
-            // A stop row without day group or direction belongs to no timetable.
-            if (group.isNull() || direction.isNull())
-                continue;
-            stops.rows << StopRow{group.asInteger(), direction.asInteger(), position.asInteger(), station.asInteger()};
-        }
-        return true;
-    });
+    stops.read = ReadStopRowFile(lineID, stops.rows);
     // Rows of equal position keep their file order, as the position index walks them.
     std::stable_sort(stops.rows.begin(), stops.rows.end(),
-                     [](const StopRow &a, const StopRow &b) { return a.position < b.position; });
+                     [](const TimeTableStopRowRecord &a, const TimeTableStopRowRecord &b) {
+                         return a.position < b.position;
+                     });
     return stops;
-}
-
-enum class TripsResult { Read, Unreadable, Unfit };
-
-// The trips of the connection, one cell per stop row.
-TripsResult readTrips(int lineConnectionID, int stopRows, QVector<QVector<int>> &trips)
-{
-    const QString path = projectFile(QStringLiteral("tt_%1.ptf").arg(lineConnectionID));
-    if (!QFileInfo(path).isFile())
-        return TripsResult::Unreadable;
-    Table t;
-    if (!guarded(t, false, [&] { return LoadPtfFileStructure(path, t); }))
-        return TripsResult::Unreadable;
-    const bool fit = guarded(t, false, [&] {
-        t.open();
-        return ReadTripCells(t, stopRows, trips);
-    });
-    return fit ? TripsResult::Read : TripsResult::Unfit;
 }
 
 QString dayGroupName(int dayGroupID)
@@ -174,21 +132,21 @@ DistancesRebuildReport RebuildDistancesFile(const DistancesProgress &Progress)
                 it = stopsByLine.insert(c.lineID, readStopRows(c.lineID));
             QVector<QVector<int>> trips;
             if (!it->read) {
-                failed(QStringLiteral("ttc_%1.ptf").arg(c.lineID));
+                failed(TimeTableConnectionsFileName(c.lineID));
             } else {
                 QVector<int> stations;
-                for (const StopRow &r : it->rows) {
+                for (const TimeTableStopRowRecord &r : it->rows) {
                     if (r.dayGroupID == c.dayGroupID && r.direction == c.direction)
                         stations << r.stationID;
                 }
-                switch (readTrips(c.id, stations.size(), trips)) {
-                case TripsResult::Unreadable:
-                    failed(QStringLiteral("tt_%1.ptf").arg(c.id));
+                switch (ReadTripFile(c.id, stations.size(), trips)) {
+                case TripFileRead::Unreadable:
+                    failed(TimeTableFileName(c.id));
                     break;
-                case TripsResult::Unfit:
+                case TripFileRead::Unfit:
                     failed(QString());
                     break;
-                case TripsResult::Read:
+                case TripFileRead::Read:
                     sections << qMakePair(c.id, ComputeDistances(stations, trips));
                     break;
                 }

@@ -5,6 +5,7 @@
 #include "data/db_func.h"
 #include "data/db_func_p.h"
 #include "data/table_files.h"
+#include "data/timetable_files.h"
 
 #include "platform/table.h"
 
@@ -27,21 +28,6 @@ const QString kStationID = QStringLiteral("StationID");
 const QString kDayGroupID = QStringLiteral("DayGroupID");
 const QString kDirection = QStringLiteral("Direction");
 const QString kPosition = QStringLiteral("Position");
-
-QString timeTableFile(int lineConnectionID)
-{
-    return projectFile(QStringLiteral("tt_%1.ptf").arg(lineConnectionID));
-}
-
-QString timeTableConnectionsFile(int lineID)
-{
-    return projectFile(QStringLiteral("ttc_%1.ptf").arg(lineID));
-}
-
-bool removeFile(const QString &fileName)
-{
-    return QFileInfo(fileName).isFile() && QFile::remove(fileName);
-}
 
 // The ID of the line connection of (line, day group, direction); -1 when there is none.
 int findLineConnection(int lineID, int dayGroupID, int direction)
@@ -190,7 +176,7 @@ bool applyStationsToTimeTable(int lineID, int lineConnectionID, int dayGroupID, 
         renumberTrips(tt, plan.added);
         tt.addIndexDef(QStringLiteral("idxID"), kID);
         tt.setIndexName(QStringLiteral("idxID"));
-        if (!SavePtfFile(timeTableFile(lineConnectionID), kQuote, tt))
+        if (!SavePtfFile(TimeTableFilePath(lineConnectionID), kQuote, tt))
             return false;
         section = plan.placed.isEmpty() ? DistancesSection() : distancesOf(tt, plan.placed);
 
@@ -209,7 +195,7 @@ bool applyStationsToTimeTable(int lineID, int lineConnectionID, int dayGroupID, 
             ttc.fieldByName(kPosition).setInteger(k + 1);
             ttc.post();
         }
-        return SavePtfFile(timeTableConnectionsFile(lineID), kQuote, ttc);
+        return SavePtfFile(TimeTableConnectionsFilePath(lineID), kQuote, ttc);
     } catch (const std::exception &) {
         tt.cancel();
         ttc.cancel();
@@ -217,142 +203,7 @@ bool applyStationsToTimeTable(int lineID, int lineConnectionID, int dayGroupID, 
     }
 }
 
-int roundedTripCell(double d)
-{
-    if (!std::isfinite(d))
-        return -1;
-    const double r = std::round(d);
-    if (r < std::numeric_limits<int>::min() || r > std::numeric_limits<int>::max())
-        return -1;
-    return static_cast<int>(r);
-}
-
 } // namespace
-
-int TripCellValue(const QVariant &value)
-{
-    double d = 0;
-    switch (value.typeId()) {
-    case QMetaType::Int:
-        return value.toInt();
-    case QMetaType::LongLong: {
-        const qlonglong v = value.toLongLong();
-        if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
-            return -1;
-        return static_cast<int>(v);
-    }
-    case QMetaType::Double:
-    case QMetaType::Float:
-        d = value.toDouble();
-        break;
-    case QMetaType::QString:
-        if (!parseFloat(value.toString(), d))
-            return -1;
-        break;
-    default: // null, Boolean: no time
-        return -1;
-    }
-    return roundedTripCell(d);
-}
-
-int TripCellValue(const Field &field)
-{
-    // A stored value has its field's type; only a text needs the general conversion.
-    if (field.isNull())
-        return -1;
-    switch (field.dataType()) {
-    case FieldType::Float:
-        return roundedTripCell(field.asFloat());
-    case FieldType::Smallint:
-    case FieldType::Integer:
-    case FieldType::AutoInc:
-        return field.asInteger();
-    case FieldType::Boolean:
-        return -1;
-    case FieldType::String:
-    case FieldType::Unknown:
-        break;
-    }
-    return TripCellValue(field.value());
-}
-
-bool ReadTripCells(Table &Trips, int StopRows, QVector<QVector<int>> &Cells)
-{
-    if (StopRows <= 0 || Trips.fieldCount() != StopRows + 1)
-        return false;
-    QVector<int> columns(StopRows);
-    for (int k = 0; k < StopRows; ++k) {
-        columns[k] = Trips.findFieldIndex(QString::number(k + 1));
-        if (columns[k] < 0)
-            return false;
-    }
-    for (Trips.first(); !Trips.eof(); Trips.next()) {
-        QVector<int> cells(StopRows);
-        for (int k = 0; k < StopRows; ++k)
-            cells[k] = TripCellValue(Trips.field(columns[k]));
-        Cells << std::move(cells);
-    }
-    return true;
-}
-
-void NormalizeTripTable(Table &table)
-{
-    table.open();
-    table.setFiltered(false);
-    table.setIndexName(QString());
-    const int idColumn = table.findFieldIndex(kID);
-    const int columns = table.fieldCount();
-    bool retype = false;
-    for (int c = 0; c < columns; ++c)
-        retype = retype || (c != idColumn && table.fieldAt(c).type != FieldType::Float);
-
-    if (!retype) {
-        for (table.first(); !table.eof(); table.next()) {
-            bool editing = false;
-            for (int c = 0; c < columns; ++c) {
-                if (c == idColumn || !table.field(c).isNull())
-                    continue;
-                if (!editing) {
-                    table.edit();
-                    editing = true;
-                }
-                table.field(c).setFloat(-1);
-            }
-            if (editing)
-                table.post();
-        }
-        return;
-    }
-
-    // A column that held no number in the file was read as text: make it Float again.
-    std::vector<std::vector<QVariant>> rows;
-    for (table.first(); !table.eof(); table.next()) {
-        std::vector<QVariant> row(columns);
-        for (int c = 0; c < columns; ++c) {
-            const QVariant v = table.field(c).value();
-            row[c] = c == idColumn ? v : QVariant(double(TripCellValue(v)));
-        }
-        rows.push_back(std::move(row));
-    }
-    QVector<FieldDef> defs;
-    for (int c = 0; c < columns; ++c) {
-        FieldDef d = table.fieldAt(c);
-        if (c != idColumn) {
-            d.type = FieldType::Float;
-            d.size = 0;
-        }
-        defs << d;
-    }
-    table.close();
-    table.fieldDefs() = defs;
-    table.createDataSet();
-    for (const std::vector<QVariant> &row : rows) {
-        table.append();
-        for (int c = 0; c < columns; ++c)
-            table.field(c).setValue(row[c]);
-        table.post();
-    }
-}
 
 TimeTableRestructure PlanTimeTableRestructure(const QVector<TimeTableStopRow> &StopRows, const QVector<int> &Stations)
 {
@@ -413,37 +264,6 @@ TimeTableRestructure PlanTimeTableRestructure(const QVector<TimeTableStopRow> &S
     return plan;
 }
 
-bool LoadTimeTableConnections(int LineID)
-{
-    Table &t = dm1->cdsTimeTableConnections;
-    return dbfunc::guarded(t, false, [&] { return LoadPtfFile(timeTableConnectionsFile(LineID), t); });
-}
-
-bool LoadTimeTable(int LineConnectionID)
-{
-    const QString file = timeTableFile(LineConnectionID);
-    if (!QFileInfo(file).isFile())
-        return false;
-    Table &t = dm1->cdsTimeTable;
-    return dbfunc::guarded(t, false, [&] {
-        if (!LoadPtfFileStructure(file, t))
-            return false;
-        NormalizeTripTable(t);
-        t.close();
-        return true;
-    });
-}
-
-bool DeleteTimeTableFile(int LineConnectionID)
-{
-    return removeFile(timeTableFile(LineConnectionID));
-}
-
-bool DeleteTimeTableConnectionsFile(int LineID)
-{
-    return removeFile(timeTableConnectionsFile(LineID));
-}
-
 bool DeleteTimeTableConnections(int DayGroupID, int Direction)
 {
     Table &t = dm1->cdsTimeTableConnections;
@@ -462,7 +282,7 @@ bool DeleteTimeTableColumn(int LineID, int Direction, int DayGroupID, int Positi
         dbfunc::guarded(dm1->cdsLineConnections, -1, [&] { return findLineConnection(LineID, DayGroupID, Direction); });
     if (lineConnectionID < 0)
         return false;
-    const QString file = timeTableFile(lineConnectionID);
+    const QString file = TimeTableFilePath(lineConnectionID);
     if (!QFileInfo(file).isFile())
         return false;
     Table trips(QStringLiteral("cdsTimeTableColumns"));
@@ -494,7 +314,7 @@ bool DeleteTimeTableColumn(int LineID, int Direction, int DayGroupID, int Positi
 bool DeleteStationFromTimeTables(int LineID, int StationID)
 {
     // A line whose timetables were never saved has nothing to remove.
-    if (!QFileInfo::exists(timeTableConnectionsFile(LineID)))
+    if (!QFileInfo::exists(TimeTableConnectionsFilePath(LineID)))
         return true;
     if (!LoadTimeTableConnections(LineID))
         return false;
@@ -544,7 +364,7 @@ bool DeleteStationFromTimeTables(int LineID, int StationID)
     // later timetable failed.
     bool written = dbfunc::guarded(ttc, false, [&] {
         ttc.setIndexName(QStringLiteral("idxSDD"));
-        return SavePtfFile(timeTableConnectionsFile(LineID), kQuote, ttc);
+        return SavePtfFile(TimeTableConnectionsFilePath(LineID), kQuote, ttc);
     });
     if (written) {
         for (int id : noted)

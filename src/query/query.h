@@ -90,8 +90,8 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
 struct QueryCounters {
     int tableBuilds = 0;   // TravelMinutes and MinTransfers built anew
     int closurePasses = 0; // of the last build
-    int stopRowReads = 0;  // ttc_ files read into the cache
-    int tripReads = 0;     // tt_ files read into the cache
+    int stopRowReads = 0;  // stop-row files read into the cache
+    int tripReads = 0;     // trip files read into the cache
 };
 extern QueryCounters queryCounters;
 

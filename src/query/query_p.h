@@ -49,14 +49,16 @@ int highestRowID(const Table &table, bool *beyond = nullptr);
 extern QHash<int, QVector<int>> lineStationOrder;
 extern QHash<int, int> firstLineOfStation;
 
-// One line's stop rows (ttc_<LineID>.ptf): the positions of each (station, day group, direction),
-// ascending. A file that could not be read stays in the cache as not ok, so it is read once.
+// One line's stop rows (its stop-row file): the positions of each (station, day group,
+// direction), ascending, and the number of stop rows of each timetable (station 0, day group,
+// direction). A file that could not be read stays in the cache as not ok, so it is read once.
 struct StopRowTable {
     bool ok = false;
     QHash<quint64, QVector<int>> positions;
+    QHash<quint64, int> rowCounts;
 };
-// The trips of one line connection (tt_<LineConnectionID>.ptf): the stored cells of each stop
-// column by its position, trips in file order.
+// The trips of one line connection (its trip file): the stored cells of each stop column by its
+// position, trips in file order.
 struct TripTable {
     bool ok = false;
     QHash<int, QVector<int>> columns;

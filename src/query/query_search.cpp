@@ -3,9 +3,9 @@
 
 #include "query/query_p.h"
 
-#include "app/edit_timetable_model.h"
 #include "data/data_module_1.h"
 #include "data/db_func.h"
+#include "data/timetable_cells.h"
 #include "platform/table.h"
 
 #include <QTime>

@@ -4,13 +4,9 @@
 
 #include "data/common_helpers.h"
 #include "data/data_module_1.h"
-#include "data/db_timetables.h"
-#include "data/main_globals.h"
-#include "data/table_files.h"
+#include "data/timetable_files.h"
 #include "platform/dialog_service.h"
 #include "platform/table.h"
-
-#include <QFile>
 
 #include <algorithm>
 #include <climits>
@@ -40,11 +36,6 @@ quint64 stopKey(int station, int dayGroup, int direction)
     return lineConnectionKey(station, dayGroup, direction);
 }
 
-QString projectFile(const QString &name)
-{
-    return ProjectDir + QLatin1Char('/') + name;
-}
-
 const StopRowTable &stopRowsOf(int line)
 {
     std::unique_ptr<StopRowTable> &slot = TimeTableConnectionCache[std::size_t(line)];
@@ -52,67 +43,42 @@ const StopRowTable &stopRowsOf(int line)
         return *slot;
     slot = std::make_unique<StopRowTable>();
     ++queryCounters.stopRowReads;
-    Table t;
-    if (!LoadPtfFile(projectFile(QStringLiteral("ttc_%1.ptf").arg(line)), t))
+    QVector<TimeTableStopRowRecord> rows;
+    if (!ReadStopRowFile(line, rows))
         return *slot;
-    try {
-        t.open();
-        const int station = t.findFieldIndex(QStringLiteral("StationID"));
-        const int group = t.findFieldIndex(QStringLiteral("DayGroupID"));
-        const int direction = t.findFieldIndex(QStringLiteral("Direction"));
-        const int position = t.findFieldIndex(QStringLiteral("Position"));
-        if (station < 0 || group < 0 || direction < 0 || position < 0)
-            return *slot;
-        for (t.first(); !t.eof(); t.next()) {
-            const Field s = t.field(station), g = t.field(group), d = t.field(direction), p = t.field(position);
-            if (s.isNull() || g.isNull() || d.isNull() || p.isNull() || (d.asInteger() != 1 && d.asInteger() != 2))
-                continue;
-            slot->positions[stopKey(s.asInteger(), g.asInteger(), d.asInteger())] << p.asInteger();
-        }
-        for (QVector<int> &list : slot->positions)
-            std::sort(list.begin(), list.end());
-        slot->ok = true;
-    } catch (const std::exception &) {
-        slot->positions.clear();
+    for (const TimeTableStopRowRecord &r : rows) {
+        if (r.direction != 1 && r.direction != 2)
+            continue;
+        ++slot->rowCounts[stopKey(0, r.dayGroupID, r.direction)];
+        if (r.complete)
+            slot->positions[stopKey(r.stationID, r.dayGroupID, r.direction)] << r.position;
     }
+    for (QVector<int> &list : slot->positions)
+        std::sort(list.begin(), list.end());
+    slot->ok = true;
     return *slot;
 }
 
-TripTable &tripsOf(int line, int direction, int lineConnection)
+// The trips are read as the timetable editor reads them: a file the editor shows is a timetable
+// here too, and one it refuses is none.
+TripTable &tripsOf(int line, int direction, int lineConnection, int stopRows)
 {
     std::unique_ptr<TripTable> &slot = TimeTableCache[direction - 1][std::size_t(line)];
     if (slot)
         return *slot;
     slot = std::make_unique<TripTable>();
     ++queryCounters.tripReads;
-    const QString file = projectFile(QStringLiteral("tt_%1.ptf").arg(lineConnection));
-    Table t;
-    if (!QFile::exists(file) || !LoadPtfFileStructure(file, t))
+    QVector<QVector<int>> trips;
+    if (ReadTripFile(lineConnection, stopRows, trips, FurtherTripColumns::Ignored) != TripFileRead::Read)
         return *slot;
-    try {
-        t.open();
-        t.setIndexName(QString());
-        QVector<int> fieldOfColumn;
-        QVector<int> positions;
-        for (int f = 0; f < t.fieldCount(); ++f) {
-            bool isNumber = false;
-            const int position = t.fieldAt(f).name.toInt(&isNumber, 10);
-            if (isNumber && position >= 1) {
-                fieldOfColumn << f;
-                positions << position;
-            }
-        }
-        QVector<QVector<int>> cells(fieldOfColumn.size());
-        for (t.first(); !t.eof(); t.next())
-            for (int c = 0; c < fieldOfColumn.size(); ++c)
-                cells[c] << TripCellValue(t.field(fieldOfColumn[c]));
-        for (int c = 0; c < fieldOfColumn.size(); ++c)
-            if (!slot->columns.contains(positions[c]))
-                slot->columns.insert(positions[c], cells[c]);
-        slot->ok = true;
-    } catch (const std::exception &) {
-        slot->columns.clear();
+    for (int k = 0; k < stopRows; ++k) {
+        QVector<int> cells;
+        cells.reserve(trips.size());
+        for (const QVector<int> &trip : trips)
+            cells << trip[k];
+        slot->columns.insert(k + 1, cells);
     }
+    slot->ok = true;
     return *slot;
 }
 
@@ -480,7 +446,7 @@ void EvaluateConnection(const ConnectionCandidate &Candidate)
         const StopRowTable &stops = stopRowsOf(line);
         if (!stops.ok)
             return;
-        TripTable &trips = tripsOf(line, direction, lc);
+        TripTable &trips = tripsOf(line, direction, lc, stops.rowCounts.value(stopKey(0, dg, direction)));
         if (!trips.ok)
             return;
         const QVector<int> fromRows = stops.positions.value(stopKey(leg.FromStationID, dg, direction));

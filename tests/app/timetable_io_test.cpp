@@ -5,6 +5,7 @@
 #include "data/db_func.h"
 #include "data/prj_params.h"
 #include "platform/ansi.h"
+#include "query/query.h"
 #include "support/file_size_limit.h"
 
 namespace {
@@ -374,5 +375,60 @@ TEST_F(TimeTableIo, GridRulesBehindTheWindow)
     EXPECT_EQ(m.sgTimeTable.cell(4, 2), "");
     EXPECT_EQ(m_dialogs.beeps, 1);
 }
+
+// A trip file as it may come from elsewhere, and whether it is a timetable.
+struct OddTripFile {
+    const char *name;
+    QStringList columns;
+    QString trip;
+    bool timetable;
+};
+
+// The editor and the connection search judge one trip file alike: what the editor refuses to
+// show gives no connection, and what it shows is searched with the same stop columns.
+class TripFileJudgedAlike : public TimeTableIo, public ::testing::WithParamInterface<OddTripFile>
+{
+protected:
+    void TearDown() override
+    {
+        closeQueryShowing();
+        releaseQueryState();
+        TimeTableIo::TearDown();
+    }
+    QString search()
+    {
+        closeQueryShowing(); // the trips are read anew
+        openQueryShowing();
+        return runConnectionQuery("Market", "Church", "Mo-Fr", 7 * 60);
+    }
+};
+
+TEST_P(TripFileJudgedAlike, ByTheEditorsLoadAndTheSearch)
+{
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    setTrip(1, "08:00|08:05|08:10");
+    ASSERT_EQ(save(), TimeTableSaveResult::Saved);
+    const QString found = "Red: Market to Church, departure: 08:00 arrival: 08:05";
+    ASSERT_TRUE(search().contains(found));
+
+    writePtf(path("tt_1.ptf"), GetParam().columns, {GetParam().trip});
+    m_dialogs.messages.clear();
+    EXPECT_EQ(load("Red", "Weekdays", "1"), GetParam().timetable);
+    if (GetParam().timetable)
+        EXPECT_EQ(trip(1), "08:00|08:05|08:10");
+    else
+        EXPECT_EQ(m_dialogs.messages, QStringList({"Error loading the timetable file tt_1.ptf!"}));
+    EXPECT_EQ(search().contains(found), GetParam().timetable);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, TripFileJudgedAlike,
+    ::testing::Values(OddTripFile{"AsWritten", {"ID", "1", "2", "3"}, "1,480,485,490", true},
+                      OddTripFile{"ColumnsInAnotherOrder", {"ID", "2", "3", "1"}, "1,485,490,480", true},
+                      OddTripFile{"AFurtherColumn", {"ID", "1", "2", "3", "4"}, "1,480,485,490,999", true},
+                      OddTripFile{"ALaterStopColumnMissing", {"ID", "1", "2", "4"}, "1,480,485,490", false},
+                      OddTripFile{"TooFewColumns", {"ID", "1", "2"}, "1,480,485", false},
+                      OddTripFile{"ColumnsNotNumbered", {"ID", "A", "B", "C"}, "1,480,485,490", false}),
+    [](const ::testing::TestParamInfo<OddTripFile> &info) { return std::string(info.param.name); });
 
 } // namespace
