@@ -539,12 +539,13 @@ TEST_P(DamagedTimeTableFile, NothingIsWrittenOverItAndTheUserIsToldWhichFile)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SampleProject, DamagedTimeTableFile,
-    ::testing::Values(DamagedFileCase{"LineConnections", "line_connections.ptf", false, false},
-                      DamagedFileCase{"Intervals", "intervals.ptf", false, false},
-                      DamagedFileCase{"StopRows", "ttc_1.ptf", false, true},
-                      DamagedFileCase{"Trips", "tt_1.ptf", true, true}),
-    [](const ::testing::TestParamInfo<DamagedFileCase> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(SampleProject, DamagedTimeTableFile,
+                         ::testing::Values(DamagedFileCase{"LineConnections", "line_connections.ptf", false, false},
+                                           DamagedFileCase{"Intervals", "intervals.ptf", false, false},
+                                           DamagedFileCase{"StopRows", "ttc_1.ptf", false, true},
+                                           DamagedFileCase{"Trips", "tt_1.ptf", true, true}),
+                         [](const ::testing::TestParamInfo<DamagedFileCase> &info) {
+                             return std::string(info.param.name);
+                         });
 
 } // namespace

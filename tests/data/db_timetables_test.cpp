@@ -1,8 +1,8 @@
 #include "data/db_timetables.h"
 
 #include "data/table_files.h"
-#include "platform/ini_file.h"
 #include "platform/ansi.h"
+#include "platform/ini_file.h"
 #include "support/file_size_limit.h"
 #include "support/project_folder.h"
 
@@ -347,8 +347,7 @@ TEST_F(TimetableFiles, AFailedWriteTakesTheWholeStationListChangeBack)
     auto expectUnchanged = [&](const char *when) {
         for (const QString &file : files)
             EXPECT_EQ(bytes(file), before[file]) << when << ": " << file.toStdString();
-        EXPECT_EQ(dumpRows(m_module.cdsLineStations, {"LineID", "LineStationNumber", "StationID"}), rowsBefore)
-            << when;
+        EXPECT_EQ(dumpRows(m_module.cdsLineStations, {"LineID", "LineStationNumber", "StationID"}), rowsBefore) << when;
     };
 
     // The last write, the line's stations, fails: the timetables and distances go back.
