@@ -4,6 +4,7 @@
 #include "data/db_distances_rebuild.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 
 #include <QProgressDialog>
@@ -11,6 +12,16 @@
 #include <QWebEngineView>
 
 TfmFehlerkorrektur *fmFehlerkorrektur = nullptr;
+
+namespace {
+
+// A failed write names the system's reason where it is known.
+QString withReason(const QString &text, const QString &reason)
+{
+    return reason.isEmpty() ? text : text + QStringLiteral(": ") + reason;
+}
+
+} // namespace
 
 TfmFehlerkorrektur::TfmFehlerkorrektur(QWidget *parent) : QDialog(parent)
 {
@@ -58,7 +69,8 @@ void TfmFehlerkorrektur::Button1Click()
     if (report.success) {
         dialogs().showMessage(QStringLiteral("Datei distances.ini wurde neu erstellt"));
     } else if (!report.written) {
-        dialogs().showMessage(QStringLiteral("Fehler beim Schreiben der Datei distances.ini"));
+        dialogs().showMessage(
+            withReason(QStringLiteral("Fehler beim Schreiben der Datei distances.ini"), report.writeError));
     } else {
         QStringList lines;
         lines << QStringLiteral("Diese Linienverbindungen konnten nicht neu berechnet werden:");
@@ -69,12 +81,16 @@ void TfmFehlerkorrektur::Button1Click()
     }
 
     // A damaged file has been named by the refused write already.
+    ansi::setLastWriteError(QString());
     if (SaveStations())
         dialogs().showMessage(QStringLiteral("Leere bzw. gelöschte Stationen aus Datei stations.ptf wurden entfernt"));
     else if (!ProjectFileDamaged(dm1->cdsStations, QStringLiteral("stations.ptf")))
-        dialogs().showMessage(QStringLiteral("Fehler beim Korigieren der Datei stations.ptf"));
+        dialogs().showMessage(
+            withReason(QStringLiteral("Fehler beim Korigieren der Datei stations.ptf"), ansi::lastWriteError()));
+    ansi::setLastWriteError(QString());
     if (SaveLines())
         dialogs().showMessage(QStringLiteral("Leere bzw. gelöschte Linien aus Datei lines.ptf wurden entfernt"));
     else if (!ProjectFileDamaged(dm1->cdsLines, QStringLiteral("lines.ptf")))
-        dialogs().showMessage(QStringLiteral("Fehler beim Korigieren der Datei lines.ptf"));
+        dialogs().showMessage(
+            withReason(QStringLiteral("Fehler beim Korigieren der Datei lines.ptf"), ansi::lastWriteError()));
 }

@@ -263,6 +263,15 @@ bool LoadTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Choice, const QSt
             if (QFileInfo::exists(TimeTableConnectionsFilePath(c.CurLineID)))
                 return false; // a save would write what could be read of it into the line's file
         }
+    } else if (QFileInfo::exists(projectPath(ttcName))) {
+        // The stop rows of a line without timetables belong to none and the save drops them,
+        // but a file that cannot be read is not written over.
+        if (!LoadTimeTableConnections(c.CurLineID)) {
+            message(QStringLiteral("Error loading the file %1!").arg(ttcName));
+            CreateEmptyTimeTableConnections();
+            return false;
+        }
+        CreateEmptyTimeTableConnections();
     }
 
     QStringList stations;

@@ -8,6 +8,7 @@
 #include "data/main_globals.h"
 #include "data/table_files.h"
 #include "data/timetable_files.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 #include "platform/ini_file.h"
 
@@ -167,6 +168,8 @@ DistancesRebuildReport RebuildDistancesFile(const DistancesProgress &Progress)
         for (const auto &[id, section] : sections)
             PutDistancesSection(ini, id, section);
         report.written = ini.save(file);
+        if (!report.written)
+            report.writeError = ansi::lastWriteError();
     } catch (const std::exception &) {
         report.written = false;
     }

@@ -25,6 +25,7 @@ struct DistancesRebuildReport {
     QVector<int> rebuilt;                    // IDs whose section was written, in ID order
     QStringList removed;                     // sections dropped: cleared or unknown connections
     bool written = false;                    // distances.ini was written
+    QString writeError;                      // the system's reason when writing it failed
     bool success = false;                    // written, and no connection failed
 };
 

@@ -7,6 +7,7 @@
 #include "data/table_files.h"
 #include "data/timetable_files.h"
 
+#include "platform/ansi.h"
 #include "platform/table.h"
 
 #include <QFile>
@@ -47,6 +48,55 @@ bool isStopRowOf(Table &ttc, int dayGroupID, int direction)
     Field d = ttc.fieldByName(kDirection);
     return !g.isNull() && !d.isNull() && g.asInteger() == dayGroupID && d.asInteger() == direction;
 }
+
+// The bytes each file had before a run of writes first touched it, so that a run that fails
+// halfway can put every file back: the line's timetables then never follow two station lists.
+class FilesBefore
+{
+public:
+    // False when the file is there but cannot be read: it must then not be written.
+    bool keep(const QString &fileName)
+    {
+        if (holds(fileName))
+            return true;
+        Kept k{fileName, QFileInfo(fileName).isFile(), {}};
+        if (k.existed) {
+            QFile f(fileName);
+            if (!f.open(QIODevice::ReadOnly))
+                return false;
+            k.bytes = f.readAll();
+            if (f.error() != QFileDevice::NoError)
+                return false;
+        }
+        m_kept << k;
+        return true;
+    }
+    bool holds(const QString &fileName) const
+    {
+        return std::any_of(m_kept.cbegin(), m_kept.cend(), [&](const Kept &k) { return k.file == fileName; });
+    }
+    // The last written goes back first; false when a file could not be put back.
+    bool putBack()
+    {
+        bool ok = true;
+        for (auto it = m_kept.crbegin(); it != m_kept.crend(); ++it) {
+            if (it->existed)
+                ok = ansi::writeFileAtomically(it->file, it->bytes) && ok;
+            else if (QFileInfo(it->file).isFile())
+                ok = QFile::remove(it->file) && ok;
+        }
+        m_kept.clear();
+        return ok;
+    }
+
+private:
+    struct Kept {
+        QString file;
+        bool existed;
+        QByteArray bytes;
+    };
+    QVector<Kept> m_kept;
+};
 
 // Deletes the trips that serve no stop and numbers the others 1, 2, ... in their old ID order;
 // the added columns then get -1 in every trip. An added column is still null while the trips are
@@ -147,7 +197,8 @@ DistancesSection distancesOf(Table &trips, const QVector<int> &stations)
 // The stop rows of the line are read only once (loadStopRows); afterwards the table holds what
 // was written. Section gets the rebuilt distances; it stays empty when there is no stop row left.
 bool applyStationsToTimeTable(int lineID, int lineConnectionID, int dayGroupID, int direction,
-                              const QVector<int> &stations, bool loadStopRows, DistancesSection &section)
+                              const QVector<int> &stations, bool loadStopRows, DistancesSection &section,
+                              FilesBefore &before)
 {
     if (loadStopRows && !LoadTimeTableConnections(lineID))
         return false;
@@ -176,7 +227,7 @@ bool applyStationsToTimeTable(int lineID, int lineConnectionID, int dayGroupID, 
         renumberTrips(tt, plan.added);
         tt.addIndexDef(QStringLiteral("idxID"), kID);
         tt.setIndexName(QStringLiteral("idxID"));
-        if (!SavePtfFile(TimeTableFilePath(lineConnectionID), kQuote, tt))
+        if (!before.keep(TimeTableFilePath(lineConnectionID)) || !SavePtfFile(TimeTableFilePath(lineConnectionID), kQuote, tt))
             return false;
         section = plan.placed.isEmpty() ? DistancesSection() : distancesOf(tt, plan.placed);
 
@@ -195,7 +246,8 @@ bool applyStationsToTimeTable(int lineID, int lineConnectionID, int dayGroupID, 
             ttc.fieldByName(kPosition).setInteger(k + 1);
             ttc.post();
         }
-        return SavePtfFile(TimeTableConnectionsFilePath(lineID), kQuote, ttc);
+        return before.keep(TimeTableConnectionsFilePath(lineID)) &&
+               SavePtfFile(TimeTableConnectionsFilePath(lineID), kQuote, ttc);
     } catch (const std::exception &) {
         tt.cancel();
         ttc.cancel();
@@ -403,27 +455,37 @@ bool ApplyLineStationsToTimeTables(int LineID, const QStringList &StationNames)
 
     // The sections are rebuilt from the tables just written (what BuildDistances would read back)
     // and only once every timetable follows the list; all of them go into the file in one write.
+    // A failure at any step puts back every file written before it: the timetables, their stop
+    // rows, the distances and the line's stations then all still follow the old list.
+    FilesBefore before;
     QVector<QPair<int, DistancesSection>> sections;
     for (const Connection &c : connections) {
         if (!ok)
             break;
         DistancesSection section;
-        ok = applyStationsToTimeTable(LineID, c.id, c.dayGroupID, c.direction, stations, sections.isEmpty(), section);
+        ok = applyStationsToTimeTable(LineID, c.id, c.dayGroupID, c.direction, stations, sections.isEmpty(), section,
+                                      before);
         sections.append({c.id, section});
     }
     if (ok) {
-        // A timetable left without stop rows has no section: the sections before it are written.
-        for (int i = 0; i < sections.size() && ok; ++i) {
-            if (sections[i].second.distance1.isEmpty()) {
-                sections.resize(i);
-                ok = false;
-            }
-        }
-        if (!sections.isEmpty() && !WriteDistancesSections(sections))
+        // A timetable left without stop rows has no section: the run fails as a whole.
+        for (const auto &entry : sections)
+            ok = ok && !entry.second.distance1.isEmpty();
+        if (ok && !sections.isEmpty() &&
+            (!before.keep(projectFile(QStringLiteral("distances.ini"))) || !WriteDistancesSections(sections)))
             ok = false;
     }
+    // The line's rows in memory are taken back by the write itself when it fails.
     if (ok)
         ok = setLineStationIds(LineID, stations);
+    if (!ok) {
+        // The stop rows in memory were changed only where their file was to be written: they
+        // then follow the file again, not the list that was refused.
+        const bool stopRowsChanged = before.holds(TimeTableConnectionsFilePath(LineID));
+        before.putBack();
+        if (stopRowsChanged)
+            LoadTimeTableConnections(LineID);
+    }
 
     dbfunc::guarded(lc, [&] {
         lc.setFiltered(false);

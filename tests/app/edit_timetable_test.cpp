@@ -16,6 +16,9 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
+#include <map>
+
 namespace {
 
 const QString StopRowNames = QStringLiteral("\"StationID\",\"DayGroupID\",\"Direction\",\"Position\",\n");
@@ -423,5 +426,126 @@ TEST_F(TimeTableWindow, WebCopyTakesInputWhileTheEditorIsModal)
     EXPECT_FALSE(fmWebCopy->isVisible());
     fmMain->hide();
 }
+
+// The handbook's sample opened as the user opens it, with one of the files the editor reads
+// cut short. Whatever the user then does in the editor, every file keeps its bytes and the
+// damaged one is named.
+struct DamagedFileCase {
+    const char *name;
+    const char *file;
+    bool newOfLineOne; // a timetable of line 1 not stored yet may still be edited and saved
+    bool otherLine;    // a timetable of another line may still be edited
+};
+
+void PrintTo(const DamagedFileCase &c, std::ostream *os)
+{
+    *os << c.file;
+}
+
+class DamagedTimeTableFile : public StartedProgram, public ::testing::WithParamInterface<DamagedFileCase>
+{
+protected:
+    void SetUp() override
+    {
+        StartedProgram::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        const QString sample = QStringLiteral(KORVALIN_RESOURCES_DIR "/../docs/handbook/sample");
+        for (const QString &name : QDir(sample).entryList(QDir::Files))
+            ASSERT_TRUE(QFile::copy(sample + "/" + name, m_dir.filePath(name)));
+        const QString damaged = m_dir.filePath(GetParam().file);
+        QByteArray half = fileBytes(damaged);
+        half.truncate(half.size() / 2);
+        writeFileBytes(damaged, half);
+        for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files))
+            m_before[name] = fileBytes(m_dir.filePath(name));
+        fmMain->LoadProject(m_dir.filePath("Musterstadt.ppr"));
+        ASSERT_EQ(ProjectDir, m_dir.path());
+        w = fmEditTimeTable;
+        w->show();
+    }
+    void TearDown() override
+    {
+        w->btCancelClick();
+        w->hide();
+        StartedProgram::TearDown();
+    }
+    bool load(const QString &line, const QString &days, const QString &direction)
+    {
+        w->findChild<QComboBox *>("cbLines")->setCurrentText(line);
+        w->findChild<QComboBox *>("cbDays")->setCurrentText(days);
+        w->findChild<QComboBox *>("cbDirection")->setCurrentText(direction);
+        w->findChild<QAbstractButton *>("btTimeTableEdit")->click();
+        return !w->findChild<QWidget *>("pTimeTableEdit")->isHidden();
+    }
+    bool namesDamagedFile(const QStringList &messages) const
+    {
+        return std::any_of(messages.cbegin(), messages.cend(),
+                           [](const QString &m) { return m.contains(QLatin1String(GetParam().file)); });
+    }
+
+    QTemporaryDir m_dir;
+    ScriptedDialogs dialogs;
+    TfmEditTimeTable *w = nullptr;
+    std::map<QString, QByteArray> m_before;
+};
+
+TEST_P(DamagedTimeTableFile, NothingIsWrittenOverItAndTheUserIsToldWhichFile)
+{
+    // Opening the project names the damaged shared files already.
+    const QStringList atOpening = dialogs.messages;
+    if (QString(GetParam().file).startsWith("line_") || QString(GetParam().file).startsWith("int")) {
+        EXPECT_TRUE(namesDamagedFile(atOpening)) << atOpening.join("\n").toStdString();
+    }
+
+    // The existing timetable of line 1 never opens as new nor from what could be read.
+    dialogs.messages.clear();
+    EXPECT_FALSE(load("1", "Mo-Fr", "1"));
+    EXPECT_TRUE(namesDamagedFile(dialogs.messages)) << dialogs.messages.join("\n").toStdString();
+
+    // A timetable of line 1 not stored yet.
+    dialogs.messages.clear();
+    const bool opened = load("1", "Sa", "1");
+    EXPECT_EQ(opened, GetParam().newOfLineOne) << dialogs.messages.join("\n").toStdString();
+    if (opened) {
+        // Saved beside the damaged file, never over it.
+        w->model().sgTimeTable.setCell(2, 2, "06:00");
+        w->model().sgTimeTable.setCell(2, 3, "06:05");
+        w->model().EditOn();
+        w->findChild<QAbstractButton *>("btSave")->click();
+        EXPECT_TRUE(w->findChild<QWidget *>("pTimeTableEdit")->isHidden());
+        EXPECT_TRUE(QFile::exists(m_dir.filePath("tt_6.ptf")));
+    } else {
+        EXPECT_TRUE(namesDamagedFile(dialogs.messages)) << dialogs.messages.join("\n").toStdString();
+    }
+
+    // A line whose timetables are all in other files.
+    dialogs.messages.clear();
+    const bool otherLine = load("2", "Mo-Fr", "1");
+    EXPECT_EQ(otherLine, GetParam().otherLine) << dialogs.messages.join("\n").toStdString();
+    if (otherLine)
+        w->btCancelClick();
+
+    const QString damaged = GetParam().file;
+    EXPECT_EQ(fileBytes(m_dir.filePath(damaged)), m_before[damaged]);
+    if (!opened) {
+        // Nothing at all was written.
+        for (const auto &[name, bytes] : m_before)
+            EXPECT_EQ(fileBytes(m_dir.filePath(name)), bytes) << name.toStdString();
+        EXPECT_FALSE(QFile::exists(m_dir.filePath("tt_6.ptf")));
+    } else {
+        // The other timetables' files stay as they were.
+        for (const char *kept : {"tt_2.ptf", "tt_3.ptf", "tt_4.ptf", "tt_5.ptf", "ttc_2.ptf", "ttc_3.ptf"})
+            EXPECT_EQ(fileBytes(m_dir.filePath(kept)), m_before[kept]) << kept;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SampleProject, DamagedTimeTableFile,
+                         ::testing::Values(DamagedFileCase{"LineConnections", "line_connections.ptf", false, false},
+                                           DamagedFileCase{"Intervals", "intervals.ptf", false, false},
+                                           DamagedFileCase{"StopRows", "ttc_1.ptf", false, true},
+                                           DamagedFileCase{"Trips", "tt_1.ptf", true, true}),
+                         [](const ::testing::TestParamInfo<DamagedFileCase> &info) {
+                             return std::string(info.param.name);
+                         });
 
 } // namespace

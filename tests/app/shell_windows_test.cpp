@@ -4,6 +4,7 @@
 #include "app/showinfo.h"
 #include "data/main_globals.h"
 #include "platform/ini_file.h"
+#include "support/file_size_limit.h"
 #include "support/project_folder.h"
 
 #include <QDir>
@@ -11,6 +12,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
+
+#include <map>
 
 namespace {
 
@@ -107,6 +110,59 @@ TEST_F(ShellWindows, FailedStationSaveIsReportedInTheRepairsWords)
     ASSERT_TRUE(QFile::remove(m_dir.filePath("stations.ptf")));
     ASSERT_TRUE(QDir().mkpath(m_dir.filePath("stations.ptf")));
     clickRepair();
-    EXPECT_TRUE(m_dialogs.messages.contains("Fehler beim Korigieren der Datei stations.ptf"))
+    EXPECT_TRUE(m_dialogs.messages.join("\n").contains("Fehler beim Korigieren der Datei stations.ptf: "))
         << m_dialogs.messages.join("\n").toStdString();
+}
+
+// Without the line connections every section would seem stale: the repair leaves distances.ini
+// as it is, names the damaged file and reports no success.
+TEST_F(ShellWindows, RepairWithDamagedLineConnectionsKeepsTheDistances)
+{
+    for (const QString &name : QDir(sampleDir).entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(sampleDir + "/" + name, m_dir.filePath(name)));
+    QByteArray cut = fileBytes(m_dir.filePath("line_connections.ptf"));
+    cut.truncate(cut.size() / 2);
+    writeFileBytes(m_dir.filePath("line_connections.ptf"), cut);
+    const QByteArray distances = fileBytes(m_dir.filePath("distances.ini"));
+    fmMain->LoadProject(m_dir.filePath("Musterstadt.ppr"));
+    ASSERT_EQ(ProjectFileName, m_dir.filePath("Musterstadt.ppr"));
+    m_dialogs.messages.clear();
+    clickRepair();
+    const QString all = m_dialogs.messages.join("\n");
+    EXPECT_TRUE(m_dialogs.messages.contains("The file " + m_dir.filePath("line_connections.ptf") +
+                                            " is damaged and was left unchanged."))
+        << all.toStdString();
+    EXPECT_FALSE(all.contains("wurde neu erstellt")) << all.toStdString();
+    EXPECT_EQ(fileBytes(m_dir.filePath("distances.ini")), distances);
+    EXPECT_EQ(fileBytes(m_dir.filePath("line_connections.ptf")), cut);
+}
+
+// On a full disk the repair reports the failed write with the system's reason, never success,
+// and every file keeps its bytes.
+TEST_F(ShellWindows, RepairOnAFullDiskReportsTheFailureAndKeepsEveryFile)
+{
+    openSample();
+    QFile::remove(m_dir.filePath("distances.ini"));
+    IniFile old;
+    old.writeString("1", "distance1", "stale");
+    ASSERT_TRUE(old.save(m_dir.filePath("distances.ini")));
+    std::map<QString, QByteArray> before;
+    for (const QString &name : folderEntries(m_dir.path()))
+        before[name] = fileBytes(m_dir.filePath(name));
+    const LimitedWrite w = writeWithFileSizeLimit(32, [&](QString &reason) {
+        clickRepair();
+        reason = m_dialogs.messages.join("\n");
+        return true;
+    });
+    ASSERT_TRUE(w.ran);
+    EXPECT_FALSE(w.reason.contains("wurde neu erstellt")) << w.reason.toStdString();
+    EXPECT_FALSE(w.reason.contains("wurden entfernt")) << w.reason.toStdString();
+    for (const char *file : {"distances.ini", "stations.ptf", "lines.ptf"}) {
+        const QString text =
+            QString(file) == "distances.ini" ? "Fehler beim Schreiben der Datei " : "Fehler beim Korigieren der Datei ";
+        EXPECT_TRUE(w.reason.contains(text + file + ": " + fileTooLargeText())) << w.reason.toStdString();
+    }
+    EXPECT_EQ(folderEntries(m_dir.path()).size(), int(before.size()));
+    for (const auto &[name, bytes] : before)
+        EXPECT_EQ(fileBytes(m_dir.filePath(name)), bytes) << name.toStdString();
 }

@@ -4,6 +4,7 @@
 #include "app/timetable_project.h"
 #include "data/db_func.h"
 #include "data/prj_params.h"
+#include "data/table_files.h"
 #include "platform/ansi.h"
 #include "query/query.h"
 #include "support/file_size_limit.h"
@@ -134,6 +135,45 @@ TEST_F(TimeTableIo, LoadNeverKeepsAnotherLinesStopRows)
     ASSERT_EQ(save(), TimeTableSaveResult::Saved);
     EXPECT_EQ(projectText("ttc_2.ptf"), Header + "\"StationID\",\"DayGroupID\",\"Direction\",\"Position\",\n"
                                                  "2,1,1,2,\n4,1,1,1,\n5,1,1,3,\n4);\n");
+}
+
+// A stop-row file that could not be read is never written over, not even by the first
+// timetable of a line whose earlier timetables were all deleted.
+TEST_F(TimeTableIo, ADamagedStopRowFileOfALineWithoutTimetablesIsKept)
+{
+    writePtf(path("ttc_2.ptf"), {"StationID", "DayGroupID", "Direction", "Position"}, {"4,1,1,1", "2,1,1,2"});
+    QByteArray cut = fileBytes(path("ttc_2.ptf"));
+    cut.chop(8);
+    writeFileBytes(path("ttc_2.ptf"), cut);
+    EXPECT_FALSE(load("Blue", "Weekdays", "1"));
+    ASSERT_FALSE(m_dialogs.messages.isEmpty());
+    EXPECT_TRUE(m_dialogs.messages.join('\n').contains("ttc_2.ptf")) << m_dialogs.messages.join('\n').toStdString();
+    EXPECT_EQ(fileBytes(path("ttc_2.ptf")), cut);
+    EXPECT_EQ(projectText("line_connections.ptf"), "<missing>");
+}
+
+// The line connections or intervals found damaged after the timetable was opened stop its save
+// before the first write.
+TEST_F(TimeTableIo, ASharedTableDamagedSinceTheLoadStopsTheSave)
+{
+    for (const QString file : {"line_connections.ptf", "intervals.ptf"}) {
+        SCOPED_TRACE(file.toStdString());
+        ASSERT_TRUE(load("Red", "Weekdays", "1"));
+        setTrip(1, "06:00|10 Min|07:00");
+        writeFileBytes(path(file), "/* Portable Table Format 1.0 */\r\n");
+        Table &t = file.startsWith("line") ? m_module.cdsLineConnections : m_module.cdsIntervals;
+        EXPECT_FALSE(LoadPtfFile(path(file), t));
+        const QStringList before = folderEntries(ProjectDir);
+        m_dialogs.messages.clear();
+        EXPECT_EQ(save(), TimeTableSaveResult::Failed);
+        EXPECT_EQ(m_dialogs.messages, QStringList{DamagedFileMessage(path(file))});
+        EXPECT_EQ(folderEntries(ProjectDir), before);
+        EXPECT_EQ(fileBytes(path(file)), QByteArray("/* Portable Table Format 1.0 */\r\n"));
+        QFile::remove(path(file));
+        t.setDamagedFile(QString());
+        t.createDataSet();
+        t.close();
+    }
 }
 
 TEST_F(TimeTableIo, PendingEntryIsEndedBeforeSaving)

@@ -1,9 +1,12 @@
 #include "data/db_timetables.h"
 
 #include "data/table_files.h"
+#include "platform/ansi.h"
 #include "platform/ini_file.h"
+#include "support/file_size_limit.h"
 #include "support/project_folder.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <cmath>
@@ -302,8 +305,8 @@ TEST_F(TimetableFiles, LinesWithoutTimetablesOrWithAMissingTripFile)
     EXPECT_FALSE(QFile::exists(path("distances.ini")));
     QFile::remove(path("line_stations.ptf"));
 
-    // The direction-2 trip file is missing: direction 1 is done and its stop rows written, but
-    // the result says the work is not, and the line's station rows stay as they were.
+    // The direction-2 trip file is missing. The station delete has done direction 1 and says the
+    // work is not done.
     writeStopRows(5, {{1, 1, {A, X, C}}, {1, 2, {C, X, A}}});
     writeTrips(1, 3, {"1,480,485,490"});
     EXPECT_FALSE(DeleteStationFromTimeTables(5, X));
@@ -311,9 +314,75 @@ TEST_F(TimetableFiles, LinesWithoutTimetablesOrWithAMissingTripFile)
     EXPECT_EQ(stopRows(5, 1, 2), "1=3 2=9 3=1");
     EXPECT_EQ(trips(1), (QStringList{"ID,1,2", "1,480,490"}));
 
+    // A new station list is applied to all timetables or to none: direction 1 stays as it was.
     writeStopRows(5, {{1, 1, {A, B, C}}, {1, 2, {C, B, A}}});
     writeTrips(1, 3, {"1,480,485,490"});
+    const QByteArray stopRowsBefore = bytes("ttc_5.ptf");
     EXPECT_FALSE(ApplyLineStationsToTimeTables(5, {"A", "C"}));
-    EXPECT_EQ(trips(1), (QStringList{"ID,1,2", "1,480,490"}));
+    EXPECT_EQ(trips(1), (QStringList{"ID,1,2,3", "1,480,485,490"}));
+    EXPECT_EQ(bytes("ttc_5.ptf"), stopRowsBefore);
     EXPECT_FALSE(QFile::exists(path("line_stations.ptf")));
+}
+
+// Any write of the change that fails puts back every file written before it and the line's
+// rows in memory; nothing says the change was made.
+TEST_F(TimetableFiles, AFailedWriteTakesTheWholeStationListChangeBack)
+{
+    writeStopRows(5, {{1, 1, {A, B, C}}, {1, 2, {C, B, A}}});
+    writeTrips(1, 3, {"1,480,485,490"});
+    QStringList many;
+    for (int trip = 1; trip <= 200; ++trip)
+        many << QStringLiteral("%1,%2,%3,%4").arg(trip).arg(300 + trip).arg(305 + trip).arg(310 + trip);
+    writeTrips(2, 3, many);
+    IniFile old;
+    old.writeString("1", "distance1", "1,5,2,5,3");
+    ASSERT_TRUE(old.save(path("distances.ini")));
+    writePtf(path("line_stations.ptf"), {"LineID", "LineStationNumber", "StationID"},
+             {"5,1,1", "5,2,2", "5,3,3", "6,1,4", "6,2,1"});
+    const QStringList files{"tt_1.ptf", "tt_2.ptf", "ttc_5.ptf", "distances.ini", "line_stations.ptf"};
+    std::map<QString, QByteArray> before;
+    for (const QString &file : files)
+        before[file] = bytes(file);
+    const QString rowsBefore = dumpRows(m_module.cdsLineStations, {"LineID", "LineStationNumber", "StationID"});
+    auto expectUnchanged = [&](const char *when) {
+        for (const QString &file : files)
+            EXPECT_EQ(bytes(file), before[file]) << when << ": " << file.toStdString();
+        EXPECT_EQ(dumpRows(m_module.cdsLineStations, {"LineID", "LineStationNumber", "StationID"}), rowsBefore) << when;
+    };
+
+    // The last write, the line's stations, fails: the timetables and distances go back.
+    ASSERT_TRUE(QFile::remove(path("line_stations.ptf")));
+    ASSERT_TRUE(QDir().mkdir(path("line_stations.ptf")));
+    EXPECT_FALSE(ApplyLineStationsToTimeTables(5, {"A", "B", "C", "D"}));
+    ASSERT_TRUE(QDir(path("line_stations.ptf")).removeRecursively());
+    writeFileBytes(path("line_stations.ptf"), before["line_stations.ptf"]);
+    expectUnchanged("line stations blocked");
+    // The stop rows in memory are those of the file again.
+    EXPECT_EQ(dumpRows(m_module.cdsTimeTableConnections, {"StationID"}).count('|'), 5);
+
+    // The distances fail after both timetables were written.
+    ASSERT_TRUE(QFile::remove(path("distances.ini")));
+    ASSERT_TRUE(QDir().mkdir(path("distances.ini")));
+    EXPECT_FALSE(ApplyLineStationsToTimeTables(5, {"A", "B", "C", "D"}));
+    ASSERT_TRUE(QDir(path("distances.ini")).removeRecursively());
+    writeFileBytes(path("distances.ini"), before["distances.ini"]);
+    expectUnchanged("distances blocked");
+
+    // A full disk takes the larger second trip file, after the first and the stop rows were
+    // written.
+    const QStringList entries = folderEntries(path(""));
+    const LimitedWrite w = writeWithFileSizeLimit(rlim_t(before["tt_2.ptf"].size() + 64), [&](QString &reason) {
+        const bool ok = ApplyLineStationsToTimeTables(5, {"A", "B", "C", "D"});
+        reason = ansi::lastWriteError();
+        return ok;
+    });
+    ASSERT_TRUE(w.ran);
+    EXPECT_FALSE(w.result);
+    expectUnchanged("full disk");
+    EXPECT_EQ(folderEntries(path("")), entries);
+
+    // With room and every file writable the same change is made.
+    ASSERT_TRUE(ApplyLineStationsToTimeTables(5, {"A", "B", "C", "D"}));
+    EXPECT_EQ(stopRows(5, 1, 2), "1=4 2=3 3=2 4=1");
+    EXPECT_EQ(trips(1), (QStringList{"ID,1,2,3,4", "1,480,485,490,-1"}));
 }
