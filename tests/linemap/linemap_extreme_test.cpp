@@ -3,7 +3,7 @@
 // draw or store nonsense.
 
 #include "extreme_plan.h"
-#include "gui_environment.h"
+#include "support/gui_environment.h"
 #include "linemap/draw_geometry.h"
 #include "linemap/line_course.h"
 #include "linemap/line_course_save.h"
