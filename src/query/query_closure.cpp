@@ -29,7 +29,7 @@ constexpr std::int16_t noCandidate = INT16_MAX;
 // strip. A strip is a whole number of groups.
 constexpr int blockRows = 16;
 constexpr int groupRows = 8;
-constexpr int stripColumns = 128;
+constexpr int stripColumns = 512;
 
 // A relaxation that is not to be made: a base of 9999 minutes gives no sum below a table's value,
 // and a change step of 255 with a limit of 0 gives 255 whatever the row holds.
@@ -119,6 +119,34 @@ KORVALIN_CLONES void relaxChangesGroup(std::uint8_t *__restrict candidate, const
     }
 }
 
+// relaxChangesGroup where no reachable sum can pass 254 (the caller knows the rows' largest
+// counts) and no row is skipped (a skipped one is given a row of 255s): an unreachable count
+// (255) wraps below itself and the max keeps it.
+KORVALIN_CLONES void relaxChangesGroupUncapped(std::uint8_t *__restrict candidate, const std::uint8_t *const *rows,
+                                               const std::uint8_t *add, int from, int to)
+{
+    const std::uint8_t *r0 = rows[0], *r1 = rows[1], *r2 = rows[2], *r3 = rows[3];
+    const std::uint8_t *r4 = rows[4], *r5 = rows[5], *r6 = rows[6], *r7 = rows[7];
+    const std::uint8_t d0 = add[0], d1 = add[1], d2 = add[2], d3 = add[3];
+    const std::uint8_t d4 = add[4], d5 = add[5], d6 = add[6], d7 = add[7];
+    auto sum = [](std::uint8_t x, std::uint8_t d) {
+        const std::uint8_t s = std::uint8_t(x + d);
+        return s > x ? s : x;
+    };
+    for (int c = from; c < to; ++c) {
+        std::uint8_t m = candidate[c];
+        m = std::min(m, sum(r0[c], d0));
+        m = std::min(m, sum(r1[c], d1));
+        m = std::min(m, sum(r2[c], d2));
+        m = std::min(m, sum(r3[c], d3));
+        m = std::min(m, sum(r4[c], d4));
+        m = std::min(m, sum(r5[c], d5));
+        m = std::min(m, sum(r6[c], d6));
+        m = std::min(m, sum(r7[c], d7));
+        candidate[c] = m;
+    }
+}
+
 // The cells of one row that changed in one pass: their columns, or "many" once they are so many
 // that relaxing over the whole row is cheaper than visiting them one by one.
 struct RowChanges {
@@ -152,6 +180,15 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
     std::vector<std::uint8_t> baseAdd(std::size_t(blockRows) * baseStride, skipAdd);
     std::vector<std::uint8_t> baseLimit(std::size_t(blockRows) * baseStride, 0);
     std::vector<RowChanges> previous(stride), current(stride);
+    // Per row: no reachable count in it is larger, now or before (counts only fall once reached).
+    std::vector<std::uint8_t> countBound(stride, 0);
+    const std::vector<std::uint8_t> unreachableRow(stride, noChanges);
+    for (std::size_t r = 0; r < stride; ++r)
+        for (std::size_t c = 0; c < stride; ++c) {
+            const std::uint8_t x = Transfers[r * stride + c];
+            if (x != noChanges && x > countBound[r])
+                countBound[r] = x;
+        }
 
     auto minutesRow = [&](int r) { return Minutes.data() + std::size_t(r) * stride; };
     auto changesRow = [&](int r) { return Transfers.data() + std::size_t(r) * stride; };
@@ -253,9 +290,32 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
             // [from, to).
             const std::int16_t *groupMinutes[groupRows];
             const std::uint8_t *groupChanges[groupRows];
+            int groupIds[groupRows], slotIds[groupRows];
+            const std::int16_t *slotMinutes[groupRows];
+            const std::uint8_t *slotChanges[groupRows];
+            std::int16_t slotBase[groupRows];
+            std::uint8_t slotAdd[groupRows], slotLimit[groupRows];
+            // Relaxes the candidates from a group of rows, uncapped where no sum can pass 254.
+            auto relaxChangesFrom = [&](std::uint8_t *candidate, const std::uint8_t *const *rows, const int *rowIds,
+                                        const std::uint8_t *add, const std::uint8_t *limit, int from, int to) {
+                bool capped = false;
+                const std::uint8_t *uncappedRows[groupRows];
+                std::uint8_t uncappedAdd[groupRows];
+                for (int g = 0; g < groupRows; ++g) {
+                    const bool skip = add[g] == skipAdd;
+                    capped |= !skip && unsigned(add[g]) + countBound[std::size_t(rowIds[g])] > 254u;
+                    uncappedRows[g] = skip ? unreachableRow.data() : rows[g];
+                    uncappedAdd[g] = skip ? 0 : add[g];
+                }
+                if (capped)
+                    relaxChangesGroup(candidate, rows, add, limit, from, to);
+                else
+                    relaxChangesGroupUncapped(candidate, uncappedRows, uncappedAdd, from, to);
+            };
             auto relaxGroup = [&](int g0, int from, int to) {
                 for (int g = 0; g < groupRows; ++g) {
                     const int b = std::min(g0 + g, n - 1);
+                    groupIds[g] = b;
                     groupMinutes[g] = minutesFrom(b);
                     groupChanges[g] = changesFrom(b);
                 }
@@ -271,8 +331,8 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
                         relaxMinutesGroup(candMinutes.data() + i * stride, groupMinutes, baseMinutes.data() + base,
                                           from, to);
                     if (anyChanges)
-                        relaxChangesGroup(candChanges.data() + i * stride, groupChanges, baseAdd.data() + base,
-                                          baseLimit.data() + base, from, to);
+                        relaxChangesFrom(candChanges.data() + i * stride, groupChanges, groupIds, baseAdd.data() + base,
+                                         baseLimit.data() + base, from, to);
                 }
             };
 
@@ -328,32 +388,84 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
                         else
                             relaxFinished(k, oldMinutes[cell], oldChanges[cell], c0, std::min(c1, k));
                     }
-                    for (int b = c0; b < c1; ++b) {
-                        if (b == a)
-                            continue;
-                        const std::size_t cell = at + std::size_t(b);
-                        const std::int16_t minutes = std::min(oldMinutes[cell], candM[b]);
-                        const std::uint8_t changes = std::min(oldChanges[cell], candC[b]);
-                        if (minutes != oldMinutes[cell] || changes != oldChanges[cell]) {
-                            if (minutes != oldMinutes[cell])
-                                changed = true;
-                            rowMinutes[b] = minutes;
-                            rowChanges[b] = changes;
-                            changedNow[cell] = 1;
-                            RowChanges &mine = current[std::size_t(a)];
-                            if (!mine.many) {
-                                mine.columns.push_back(b);
-                                if (mine.columns.size() > manyChanges) {
-                                    mine.columns.clear();
-                                    mine.many = true;
+                    // The strip's columns in groups: a group is finished column by column, each
+                    // column serving the rest of the group alone, then serves the rest of the strip
+                    // together.
+                    for (int s0 = c0; s0 < c1; s0 += groupRows) {
+                        const int s1 = std::min(s0 + groupRows, c1);
+                        for (int g = 0; g < groupRows; ++g) {
+                            const int b = std::min(s0 + g, s1 - 1);
+                            slotIds[g] = b;
+                            slotMinutes[g] = minutesFrom(b);
+                            slotChanges[g] = changesFrom(b);
+                            slotBase[g] = skipMinutes;
+                            slotAdd[g] = skipAdd;
+                            slotLimit[g] = 0;
+                        }
+                        for (int b = s0; b < s1; ++b) {
+                            if (b == a)
+                                continue;
+                            const std::size_t cell = at + std::size_t(b);
+                            const std::int16_t minutes = std::min(oldMinutes[cell], candM[b]);
+                            const std::uint8_t changes = std::min(oldChanges[cell], candC[b]);
+                            if (minutes != oldMinutes[cell] || changes != oldChanges[cell]) {
+                                if (minutes != oldMinutes[cell])
+                                    changed = true;
+                                rowMinutes[b] = minutes;
+                                rowChanges[b] = changes;
+                                changedNow[cell] = 1;
+                                if (changes != noChanges && changes > countBound[std::size_t(a)])
+                                    countBound[std::size_t(a)] = changes;
+                                RowChanges &mine = current[std::size_t(a)];
+                                if (!mine.many) {
+                                    mine.columns.push_back(b);
+                                    if (mine.columns.size() > manyChanges) {
+                                        mine.columns.clear();
+                                        mine.many = true;
+                                    }
                                 }
                             }
+                            const int g = b - s0;
+                            if (inBlock(b) && b < a) {
+                                // The block's rows below a are read whole and final, always.
+                                slotMinutes[g] = minutesRow(b);
+                                slotChanges[g] = changesRow(b);
+                                if (minutes < noMinutes)
+                                    slotBase[g] = minutes;
+                                if (changes != noChanges) {
+                                    slotAdd[g] = std::uint8_t(std::min(unsigned(changes) + 1u, 254u));
+                                    slotLimit[g] = std::uint8_t(254u - slotAdd[g]);
+                                }
+                            } else {
+                                setBase(a, b, minutes, changes, firstPass || changedNow[cell], b + 1, n);
+                                const std::size_t base = std::size_t(a - a0) * baseStride + std::size_t(b);
+                                slotBase[g] = baseMinutes[base];
+                                slotAdd[g] = baseAdd[base];
+                                slotLimit[g] = baseLimit[base];
+                            }
+                            const std::int16_t base = slotBase[g];
+                            if (base < skipMinutes) {
+                                const std::int16_t *from = slotMinutes[g];
+                                for (int c = b + 1; c < s1; ++c)
+                                    candM[c] = std::min(candM[c], std::int16_t(base + from[c]));
+                            }
+                            const std::uint8_t add = slotAdd[g], limit = slotLimit[g];
+                            if (add != skipAdd) {
+                                const std::uint8_t *from = slotChanges[g];
+                                for (int c = b + 1; c < s1; ++c)
+                                    candC[c] = std::min(candC[c], changeSum(from[c], add, limit));
+                            }
                         }
-                        if (inBlock(b) && b < a) {
-                            relaxFinished(b, minutes, changes, b + 1, c1);
-                        } else {
-                            setBase(a, b, minutes, changes, firstPass || changedNow[cell], b + 1, n);
-                            relaxRow(a, b, b + 1, c1);
+                        if (s1 < c1) {
+                            bool anyMinutes = false, anyChanges = false;
+                            for (int g = 0; g < groupRows; ++g) {
+                                anyMinutes |= slotBase[g] < skipMinutes;
+                                anyChanges |= slotAdd[g] != skipAdd;
+                            }
+                            if (anyMinutes)
+                                relaxMinutesGroup(candM, slotMinutes, slotBase, s1, c1);
+                            if (anyChanges)
+                                relaxChangesFrom(candC, slotChanges, slotIds, slotAdd, slotLimit, s1, c1);
                         }
                     }
                 }
