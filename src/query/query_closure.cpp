@@ -263,15 +263,17 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
                 std::uint8_t *candC = candChanges.data() + i * stride;
                 const std::int16_t *minutesB = minutesFrom(b);
                 const std::uint8_t *changesB = changesFrom(b);
-                for (int c : since.columns) {
-                    if (c < from || c >= to)
-                        continue;
-                    const std::size_t cell = std::size_t(c);
-                    if (minutesKnown)
-                        candM[cell] = std::min(candM[cell], std::int16_t(minutes + minutesB[cell]));
-                    if (changesKnown && changesB[cell] != noChanges)
-                        candC[cell] = std::min(candC[cell],
-                                               std::uint8_t(std::min(unsigned(changes) + changesB[cell] + 1u, 254u)));
+                // A pass notes a row's cells in ascending order.
+                auto c = std::lower_bound(since.columns.begin(), since.columns.end(), from);
+                const auto end = std::lower_bound(c, since.columns.end(), to);
+                if (minutesKnown)
+                    for (auto at = c; at != end; ++at)
+                        candM[*at] = std::min(candM[*at], std::int16_t(minutes + minutesB[*at]));
+                if (changesKnown) {
+                    const std::uint8_t add = std::uint8_t(std::min(unsigned(changes) + 1u, 254u));
+                    const std::uint8_t limit = std::uint8_t(254u - add);
+                    for (auto at = c; at != end; ++at)
+                        candC[*at] = std::min(candC[*at], changeSum(changesB[*at], add, limit));
                 }
             };
             // Relaxes row a from the single row b over [from, to) with what setBase left for it.
@@ -312,7 +314,19 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
                 else
                     relaxChangesGroupUncapped(candidate, uncappedRows, uncappedAdd, from, to);
             };
+            // Widens a group's columns to whole vectors, so that no short remainder is left to do one
+            // by one. The columns it adds get only sums that change nothing: below the strip they are
+            // final already (or, before the first strip, take sums they take anyway); above it they
+            // take later what they take now, or from [a][b] as the row began, which is no smaller
+            // than its final value, where they take it from the final value.
+            auto widen = [n](int &from, int &to) {
+                constexpr int vector = 64;
+                const int wide = (to - from + vector - 1) / vector * vector;
+                to = std::min(n, from + wide);
+                from = std::max(0, to - wide);
+            };
             auto relaxGroup = [&](int g0, int from, int to) {
+                widen(from, to);
                 for (int g = 0; g < groupRows; ++g) {
                     const int b = std::min(g0 + g, n - 1);
                     groupIds[g] = b;
@@ -457,15 +471,17 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
                             }
                         }
                         if (s1 < c1) {
+                            int from = s1, to = c1;
+                            widen(from, to);
                             bool anyMinutes = false, anyChanges = false;
                             for (int g = 0; g < groupRows; ++g) {
                                 anyMinutes |= slotBase[g] < skipMinutes;
                                 anyChanges |= slotAdd[g] != skipAdd;
                             }
                             if (anyMinutes)
-                                relaxMinutesGroup(candM, slotMinutes, slotBase, s1, c1);
+                                relaxMinutesGroup(candM, slotMinutes, slotBase, from, to);
                             if (anyChanges)
-                                relaxChangesFrom(candC, slotChanges, slotIds, slotAdd, slotLimit, s1, c1);
+                                relaxChangesFrom(candC, slotChanges, slotIds, slotAdd, slotLimit, from, to);
                         }
                     }
                 }
