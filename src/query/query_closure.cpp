@@ -27,7 +27,7 @@ constexpr std::uint8_t noChanges = NoTransfers;
 constexpr std::int16_t noCandidate = INT16_MAX;
 // Rows of the table worked on together; intermediate rows relaxed from together; columns of one
 // strip. A strip is a whole number of groups.
-constexpr int blockRows = 16;
+constexpr int blockRows = 32;
 constexpr int groupRows = 8;
 constexpr int stripColumns = 512;
 
@@ -315,10 +315,9 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
                     relaxChangesGroupUncapped(candidate, uncappedRows, uncappedAdd, from, to);
             };
             // Widens a group's columns to whole vectors, so that no short remainder is left to do one
-            // by one. The columns it adds get only sums that change nothing: below the strip they are
-            // final already (or, before the first strip, take sums they take anyway); above it they
-            // take later what they take now, or from [a][b] as the row began, which is no smaller
-            // than its final value, where they take it from the final value.
+            // by one. The columns it adds get only sums that change nothing: a column already final
+            // ignores its candidate; any other gets a sum it gets anyway, or one from [a][b] as the
+            // row began where it gets one from the final [a][b], which is no larger.
             auto widen = [n](int &from, int &to) {
                 constexpr int vector = 64;
                 const int wide = (to - from + vector - 1) / vector * vector;
