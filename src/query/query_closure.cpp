@@ -7,12 +7,12 @@
 // sees exactly the sums the pass loop gives it, and the tables come out equal, pass for pass.
 //
 // A triple whose two inputs are unchanged since it was last evaluated cannot change anything,
-// so a later pass relaxes only from the cells that changed since: after the first pass these
-// are few, and a pass costs a fraction of the first.
+// so a later pass relaxes only from the cells that changed since: once the tables settle these
+// are few, and such a pass costs a fraction of the first.
 //
 // The rows are worked on in blocks, and the columns in strips that the block's candidates and a
-// group of intermediate rows share in the first-level cache: every intermediate row is read once
-// per block, and a candidate is loaded and stored once per group of rows rather than per row.
+// group of intermediate rows share in the caches: every intermediate row is read once per block,
+// and a candidate is loaded and stored once per group of rows rather than per row.
 
 #include "query/query.h"
 
