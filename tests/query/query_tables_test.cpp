@@ -266,21 +266,23 @@ TEST(QueryClosure, EqualsThePlainPassLoopOnALargeNetworkAndLongChains)
     EXPECT_TRUE(std::equal(fastM.begin(), fastM.end(), net.transfers.begin()));
     EXPECT_GT(progressCalls, 0);
 
-    // A ring of stations, each ride one change count from the next: counts pass 254.
-    const int n = 301;
-    std::vector<int> t(std::size_t(n * n), 9999), m(std::size_t(n * n), 255);
-    for (int i = 1; i < n; ++i) {
-        const int next = i % (n - 1) + 1;
-        t[std::size_t(i * n + next)] = 30;
-        m[std::size_t(i * n + next)] = i % 3 ? 0 : 120;
-        t[std::size_t(i * n + i)] = 0;
+    // A ring of stations, each ride one change count from the next: counts pass 254, in one
+    // strip of columns and in several.
+    for (const int n : {301, 601}) {
+        std::vector<int> t(std::size_t(n * n), 9999), m(std::size_t(n * n), 255);
+        for (int i = 1; i < n; ++i) {
+            const int next = i % (n - 1) + 1;
+            t[std::size_t(i * n + next)] = 30;
+            m[std::size_t(i * n + next)] = i % 3 ? 0 : 120;
+            t[std::size_t(i * n + i)] = 0;
+        }
+        std::vector<std::int16_t> ringFast(t.begin(), t.end());
+        std::vector<std::uint8_t> ringFastM(m.begin(), m.end());
+        EXPECT_EQ(closure_reference::plainClosure(n, t, m), CloseTravelTables(n, ringFast, ringFastM)) << n;
+        EXPECT_EQ(std::vector<int>(ringFast.begin(), ringFast.end()), t) << n;
+        EXPECT_EQ(std::vector<int>(ringFastM.begin(), ringFastM.end()), m) << n;
+        EXPECT_EQ(m[std::size_t(1 * n + n - 1)], 254) << n;
     }
-    std::vector<std::int16_t> ringFast(t.begin(), t.end());
-    std::vector<std::uint8_t> ringFastM(m.begin(), m.end());
-    EXPECT_EQ(closure_reference::plainClosure(n, t, m), CloseTravelTables(n, ringFast, ringFastM));
-    EXPECT_EQ(std::vector<int>(ringFast.begin(), ringFast.end()), t);
-    EXPECT_EQ(std::vector<int>(ringFastM.begin(), ringFastM.end()), m);
-    EXPECT_EQ(m[std::size_t(1 * n + 300)], 254);
 }
 
 TEST_F(QueryTables, TablesAreKeptWhileStationsAndFileAreUnchanged)
