@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <initializer_list>
 #include <optional>
+#include <variant>
 
 using namespace dbfunc;
 
@@ -18,23 +20,40 @@ namespace {
 
 // ---------------------------------------------------------------- rows in memory
 
-template <typename Setter> bool appendRow(Table &t, Setter &&set)
+// One column of a row being built: a flag is set as a Boolean, a number as an Integer.
+struct Cell {
+    const char *field;
+    std::variant<int, bool> value;
+};
+
+void setCells(Table &t, std::initializer_list<Cell> cells)
+{
+    for (const Cell &c : cells) {
+        Field f = t.fieldByName(QLatin1String(c.field));
+        if (const bool *flag = std::get_if<bool>(&c.value))
+            f.setBoolean(*flag);
+        else
+            f.setInteger(std::get<int>(c.value));
+    }
+}
+
+bool appendRow(Table &t, std::initializer_list<Cell> cells)
 {
     return guarded(t, false, [&] {
         t.append();
-        set(t);
+        setCells(t, cells);
         t.post();
         return true;
     });
 }
 
-template <typename Setter> bool setRow(Table &t, const QVariantList &key, Setter &&set)
+bool setRow(Table &t, const QVariantList &key, std::initializer_list<Cell> cells)
 {
     return guarded(t, false, [&] {
         if (!t.findKey(key))
             return false;
         t.edit();
-        set(t);
+        setCells(t, cells);
         t.post();
         return true;
     });
@@ -43,15 +62,6 @@ template <typename Setter> bool setRow(Table &t, const QVariantList &key, Setter
 int getField(Table &t, const QVariantList &key, const QString &field)
 {
     return guarded(t, -1, [&] { return t.findKey(key) ? t.fieldByName(field).asInteger() : -1; });
-}
-
-void setInt(Table &t, const char *field, int value)
-{
-    t.fieldByName(QLatin1String(field)).setInteger(value);
-}
-void setBool(Table &t, const char *field, bool value)
-{
-    t.fieldByName(QLatin1String(field)).setBoolean(value);
 }
 
 bool deletePlanFile(const PlanTable &which, int lineMapID)
@@ -205,81 +215,66 @@ bool deleteOwnRow(Table &t, int id, bool (*save)())
 
 bool AddLineMapStation(int LineID, int LineSectionID, int StationID, int XPos, int YPos)
 {
-    return appendRow(dm1->cdsLineMapStations, [&](Table &t) {
-        setInt(t, "LineID", LineID);
-        setInt(t, "LineSectionID", LineSectionID);
-        setInt(t, "StationID", StationID);
-        setInt(t, "XPos", XPos);
-        setInt(t, "YPos", YPos);
-    });
+    return appendRow(dm1->cdsLineMapStations, {{"LineID", LineID},
+                                               {"LineSectionID", LineSectionID},
+                                               {"StationID", StationID},
+                                               {"XPos", XPos},
+                                               {"YPos", YPos}});
 }
 
 bool AddIndividualStationPrefs(int LineID, int IDType, int IDValue, int Position, int OffsetX, int OffsetY,
                                int TextDirection, int Rotation)
 {
-    return appendRow(dm1->cdsLineMapIndividualStationPrefs, [&](Table &t) {
-        setInt(t, "LineID", LineID);
-        setInt(t, "IDType", IDType);
-        setInt(t, "IDValue", IDValue);
-        setInt(t, "Position", Position);
-        setInt(t, "OffsetX", OffsetX);
-        setInt(t, "OffsetY", OffsetY);
-        setInt(t, "TextDirection", TextDirection);
-        setInt(t, "Rotation", Rotation);
-    });
+    return appendRow(dm1->cdsLineMapIndividualStationPrefs, {{"LineID", LineID},
+                                                             {"IDType", IDType},
+                                                             {"IDValue", IDValue},
+                                                             {"Position", Position},
+                                                             {"OffsetX", OffsetX},
+                                                             {"OffsetY", OffsetY},
+                                                             {"TextDirection", TextDirection},
+                                                             {"Rotation", Rotation}});
 }
 
 bool AddMultiStationPrefs(int StationID, int Position, int OffsetX, int OffsetY, int TextDirection, int Rotation)
 {
-    return appendRow(dm1->cdsLineMapIndividualMultiStationPrefs, [&](Table &t) {
-        setInt(t, "StationID", StationID);
-        setInt(t, "Position", Position);
-        setInt(t, "OffsetX", OffsetX);
-        setInt(t, "OffsetY", OffsetY);
-        setInt(t, "TextDirection", TextDirection);
-        setInt(t, "Rotation", Rotation);
-    });
+    return appendRow(dm1->cdsLineMapIndividualMultiStationPrefs, {{"StationID", StationID},
+                                                                  {"Position", Position},
+                                                                  {"OffsetX", OffsetX},
+                                                                  {"OffsetY", OffsetY},
+                                                                  {"TextDirection", TextDirection},
+                                                                  {"Rotation", Rotation}});
 }
 
 bool AddLineTextVisible(int LineMapID, int LineID, bool Start, bool End, bool Other)
 {
-    return appendRow(dm1->cdsLineMapLineTextVisible, [&](Table &t) {
-        setInt(t, "LineMapID", LineMapID);
-        setInt(t, "LineID", LineID);
-        setBool(t, "Start", Start);
-        setBool(t, "End", End);
-        setBool(t, "Other", Other);
-    });
+    return appendRow(dm1->cdsLineMapLineTextVisible,
+                     {{"LineMapID", LineMapID}, {"LineID", LineID}, {"Start", Start}, {"End", End}, {"Other", Other}});
 }
 
 bool AddLineTextColor(int LineMapID, int LineID, bool DefaultColor, int ColorRed, int ColorGreen, int ColorBlue,
                       bool DefaultBackgroundColor, int BackgroundColorRed, int BackgroundColorGreen,
                       int BackgroundColorBlue)
 {
-    return appendRow(dm1->cdsLineMapLineTextColor, [&](Table &t) {
-        setInt(t, "LineMapID", LineMapID);
-        setInt(t, "LineID", LineID);
-        setBool(t, "DefaultColor", DefaultColor);
-        setInt(t, "ColorRed", ColorRed);
-        setInt(t, "ColorGreen", ColorGreen);
-        setInt(t, "ColorBlue", ColorBlue);
-        setBool(t, "DefaultBackgroundColor", DefaultBackgroundColor);
-        setInt(t, "BackgroundColorRed", BackgroundColorRed);
-        setInt(t, "BackgroundColorGreen", BackgroundColorGreen);
-        setInt(t, "BackgroundColorBlue", BackgroundColorBlue);
-    });
+    return appendRow(dm1->cdsLineMapLineTextColor, {{"LineMapID", LineMapID},
+                                                    {"LineID", LineID},
+                                                    {"DefaultColor", DefaultColor},
+                                                    {"ColorRed", ColorRed},
+                                                    {"ColorGreen", ColorGreen},
+                                                    {"ColorBlue", ColorBlue},
+                                                    {"DefaultBackgroundColor", DefaultBackgroundColor},
+                                                    {"BackgroundColorRed", BackgroundColorRed},
+                                                    {"BackgroundColorGreen", BackgroundColorGreen},
+                                                    {"BackgroundColorBlue", BackgroundColorBlue}});
 }
 
 bool AddLineTextOffset(int LineMapID, int LineID, int Position, int SectionID, int X, int Y)
 {
-    return appendRow(dm1->cdsLineMapLineTextOffset, [&](Table &t) {
-        setInt(t, "LineMapID", LineMapID);
-        setInt(t, "LineID", LineID);
-        setInt(t, "Position", Position);
-        setInt(t, "SectionID", SectionID);
-        setInt(t, "X", X);
-        setInt(t, "Y", Y);
-    });
+    return appendRow(dm1->cdsLineMapLineTextOffset, {{"LineMapID", LineMapID},
+                                                     {"LineID", LineID},
+                                                     {"Position", Position},
+                                                     {"SectionID", SectionID},
+                                                     {"X", X},
+                                                     {"Y", Y}});
 }
 
 // ---------------------------------------------------------------- set and get on the active index
@@ -287,44 +282,34 @@ bool AddLineTextOffset(int LineMapID, int LineID, int Position, int SectionID, i
 bool SetIndividualStationTextPosition(int LineID, int IDType, int IDValue, int Position, int TextDirection,
                                       int Rotation)
 {
-    return setRow(dm1->cdsLineMapIndividualStationPrefs, {LineID, IDType, IDValue}, [&](Table &t) {
-        setInt(t, "Position", Position);
-        setInt(t, "TextDirection", TextDirection);
-        setInt(t, "Rotation", Rotation);
-    });
+    return setRow(dm1->cdsLineMapIndividualStationPrefs, {LineID, IDType, IDValue},
+                  {{"Position", Position}, {"TextDirection", TextDirection}, {"Rotation", Rotation}});
 }
 
 bool SetIndividualStationOffsetX(int LineID, int IDType, int IDValue, int OffsetX)
 {
-    return setRow(dm1->cdsLineMapIndividualStationPrefs, {LineID, IDType, IDValue},
-                  [&](Table &t) { setInt(t, "OffsetX", OffsetX); });
+    return setRow(dm1->cdsLineMapIndividualStationPrefs, {LineID, IDType, IDValue}, {{"OffsetX", OffsetX}});
 }
 
 bool SetIndividualStationOffsetY(int LineID, int IDType, int IDValue, int OffsetY)
 {
-    return setRow(dm1->cdsLineMapIndividualStationPrefs, {LineID, IDType, IDValue},
-                  [&](Table &t) { setInt(t, "OffsetY", OffsetY); });
+    return setRow(dm1->cdsLineMapIndividualStationPrefs, {LineID, IDType, IDValue}, {{"OffsetY", OffsetY}});
 }
 
 bool SetMultiStationTextPosition(int StationID, int Position, int TextDirection, int Rotation)
 {
-    return setRow(dm1->cdsLineMapIndividualMultiStationPrefs, {StationID}, [&](Table &t) {
-        setInt(t, "Position", Position);
-        setInt(t, "TextDirection", TextDirection);
-        setInt(t, "Rotation", Rotation);
-    });
+    return setRow(dm1->cdsLineMapIndividualMultiStationPrefs, {StationID},
+                  {{"Position", Position}, {"TextDirection", TextDirection}, {"Rotation", Rotation}});
 }
 
 bool SetMultiStationOffsetX(int StationID, int OffsetX)
 {
-    return setRow(dm1->cdsLineMapIndividualMultiStationPrefs, {StationID},
-                  [&](Table &t) { setInt(t, "OffsetX", OffsetX); });
+    return setRow(dm1->cdsLineMapIndividualMultiStationPrefs, {StationID}, {{"OffsetX", OffsetX}});
 }
 
 bool SetMultiStationOffsetY(int StationID, int OffsetY)
 {
-    return setRow(dm1->cdsLineMapIndividualMultiStationPrefs, {StationID},
-                  [&](Table &t) { setInt(t, "OffsetY", OffsetY); });
+    return setRow(dm1->cdsLineMapIndividualMultiStationPrefs, {StationID}, {{"OffsetY", OffsetY}});
 }
 
 int GetIndividualStationOffsetX(int LineID, int IDType, int IDValue)
