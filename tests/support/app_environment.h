@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "app/translations.h"
 #include "data/main_globals.h"
+#include "support/folder_globals.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +39,6 @@ class StartedProgram : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_saved = {ProgramDir, DefaultProjectFile, DefaultPrefsFile, DefaultDayGroupsFile, DefaultLineMapPrefsFile};
         ProjectFileName.clear();
         ProjectDir.clear();
         WebPreviewURL.clear();
@@ -51,13 +51,8 @@ protected:
         ProjectFileName.clear();
         ProjectDir.clear();
         WebPreviewURL.clear();
-        ProgramDir = m_saved[0];
-        DefaultProjectFile = m_saved[1];
-        DefaultPrefsFile = m_saved[2];
-        DefaultDayGroupsFile = m_saved[3];
-        DefaultLineMapPrefsFile = m_saved[4];
     }
 
 private:
-    QStringList m_saved;
+    KeptFolderGlobals m_kept;
 };

@@ -5,6 +5,7 @@
 #include "app/timetable_project.h"
 #include "app/translations.h"
 #include "data/main_globals.h"
+#include "support/folder_globals.h"
 #include "web/web_copy.h"
 
 #include <QApplication>
@@ -115,6 +116,7 @@ protected:
         return c;
     }
 
+    KeptFolderGlobals m_kept;
     QTemporaryDir m_dir;
 };
 
