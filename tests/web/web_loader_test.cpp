@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 
 using WebLoaderPage = FolderGlobalsTest;
-using PageURL = FolderGlobalsTest;
 
 TEST(LocalFileAddress, OneFileSchemeBeforeAnAbsolutePathWithSlashesOnly)
 {
@@ -100,8 +99,9 @@ TEST_F(WebLoaderPage, AFullDiskKeepsTheOldPage)
     EXPECT_EQ(folderEntries(ProjectDir), QStringList{"webloader.htm"});
 }
 
-TEST_F(PageURL, FolderNamesCannotEndTheAttributeOrBreakTheAddress)
+TEST(PageURL, FolderNamesCannotEndTheAttributeOrBreakTheAddress)
 {
+    const KeptFolderGlobals kept;
     EXPECT_EQ(EscapePageAddress(QStringLiteral("file:///a\"b#c%d&e?f g/x~")), "file:///a%22b%23c%25d%26e%3Ff g/x~");
     // Every character outside printable ASCII goes as its UTF-8 bytes, those of the ANSI code
     // page too, so the browser and the template read the address alike.
