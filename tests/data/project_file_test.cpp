@@ -152,6 +152,8 @@ struct MissingDefault {
     QString *defaultFile;
     const char *message;
 };
+// The row's name stands for it in the test list and in a failure.
+void PrintTo(const MissingDefault &c, std::ostream *out) { *out << c.name; }
 
 class NewProjectWithoutADefault : public NewProjectFiles, public ::testing::WithParamInterface<MissingDefault>
 {

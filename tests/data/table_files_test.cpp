@@ -558,6 +558,8 @@ struct ControlCharacterCase {
     QString text;
     const char *named;
 };
+// The row's name stands for it in the test list and in a failure.
+void PrintTo(const ControlCharacterCase &c, std::ostream *out) { *out << c.row; }
 
 class ControlCharacterInAText : public TableFilesTest, public ::testing::WithParamInterface<ControlCharacterCase>
 {

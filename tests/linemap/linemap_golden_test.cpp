@@ -113,6 +113,8 @@ struct PreviewCase {
     const char *name;
     int cls, position, textDirection, rotation;
 };
+// The row's name stands for it in the test list and in a failure.
+void PrintTo(const PreviewCase &c, std::ostream *out) { *out << c.name; }
 
 class GoldenPreviewRow : public ::testing::TestWithParam<PreviewCase>
 {
