@@ -5,6 +5,8 @@
 #include "data/main_globals.h"
 #include "support/folder_globals.h"
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 // The window tests need the program's application object. Each test then starts from a fresh
@@ -55,4 +57,20 @@ protected:
 
 private:
     KeptFolderGlobals m_kept;
+};
+
+// The program started with a project folder of its own as ProjectDir and "city.ppr" in it as
+// the project file, as the window tests want it before they fill the tables.
+class StartedInProjectFolder : public StartedProgram
+{
+protected:
+    void SetUp() override
+    {
+        StartedProgram::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        ProjectDir = m_dir.path();
+        ProjectFileName = m_dir.filePath(QStringLiteral("city.ppr"));
+    }
+
+    QTemporaryDir m_dir;
 };
