@@ -68,12 +68,7 @@ protected:
             return;
         CreateForms();
         SetEnglishCaptions();
-        LoadStations();
-        LoadLines();
-        LoadNewStations();
-        LoadLineStations();
-        LoadLineConnections();
-        LoadLineGraphic();
+        loadMasterTables();
         DefaultLineMapPrefsFile = QStringLiteral(KORVALIN_RESOURCES_DIR "/line_map_prefs.ptf");
         TLineMapPrefs prefs;
         ASSERT_TRUE(LoadLineMapPrefs(DefaultLineMapPrefsFile));

@@ -14,6 +14,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 
+#include <initializer_list>
+
 // The program started on a project in a temporary folder, for the drawing editor's window
 // tests: the plan "Centre" (ID 1) is added with settings the test chooses, and the plan list,
 // showing it selected, opens the drawing editor on it.
@@ -52,6 +54,17 @@ protected:
         CreateEmptyLineMapLineTextOffset();
         ASSERT_EQ(AddLineMap(QStringLiteral("Centre")), 1);
         ASSERT_TRUE(AddLineMapPrefs(1, prefs));
+    }
+    // Empty master tables with these stations (IDs from 1 in this order) and line U1 as line 1.
+    static void addStationsAndU1(std::initializer_list<const char *> stations)
+    {
+        CreateEmptyStations();
+        CreateEmptyLines();
+        CreateEmptyLineStations();
+        CreateEmptyLineGraphic();
+        for (const char *name : stations)
+            AddStation(QString::fromLatin1(name));
+        ASSERT_EQ(AddLine(QStringLiteral("U1")), 1);
     }
     // The plan "Centre" with these settings, shown selected in the plan list and opened in the
     // drawing editor.
