@@ -1,6 +1,7 @@
 #include "app/edit_timetable.h"
 
 #include "support/app_environment.h"
+#include "support/window_controls.h"
 #include "app/edit_timetable_grid.h"
 #include "app/timetable_cells.h"
 #include "app/timetable_project.h"
@@ -24,15 +25,12 @@ namespace {
 const QString StopRowNames = QStringLiteral("\"StationID\",\"DayGroupID\",\"Direction\",\"Position\",\n");
 
 // The editor right after start-up, on the test project, shown as the timetable button does.
-class TimeTableWindow : public StartedProgram
+class TimeTableWindow : public StartedInProjectFolder
 {
 protected:
     void SetUp() override
     {
-        StartedProgram::SetUp();
-        ASSERT_TRUE(m_dir.isValid());
-        ProjectDir = m_dir.path();
-        ProjectFileName = m_dir.filePath(QStringLiteral("city.ppr"));
+        StartedInProjectFolder::SetUp();
         fillTimeTableProject(*dm1);
         w = fmEditTimeTable;
         grid = w->findChild<TimeTableGridView *>(QStringLiteral("sgTimeTable"));
@@ -45,17 +43,10 @@ protected:
     {
         w->btCancelClick();
         w->hide();
-        StartedProgram::TearDown();
-        ProjectDir.clear();
-        ProjectFileName.clear();
+        StartedInProjectFolder::TearDown();
     }
 
-    template <class T = QWidget> T *control(const char *name)
-    {
-        T *c = w->findChild<T *>(QLatin1String(name));
-        EXPECT_NE(c, nullptr) << name;
-        return c;
-    }
+    template <class T = QWidget> T *control(const char *name) { return namedControl<T>(w, name); }
     bool shown(const char *name) { return !control(name)->isHidden(); }
     void click(const char *name) { control<QAbstractButton>(name)->click(); }
     void choose(const QString &line, const QString &days, const QString &direction)
@@ -86,7 +77,6 @@ protected:
     }
     bool editMode() { return shown("pTimeTableEdit") && !shown("btClose"); }
 
-    QTemporaryDir m_dir;
     ScriptedDialogs dialogs;
     TfmEditTimeTable *w = nullptr;
     TimeTableGridView *grid = nullptr;

@@ -4,6 +4,7 @@
 #include "app/edit_stations.h"
 #include "data/prj_params.h"
 #include "support/project_folder.h"
+#include "support/window_controls.h"
 #include "web/web_loader.h"
 #include "web/webview.h"
 
@@ -22,9 +23,7 @@ namespace {
 
 template <class T = QWidget> T *control(const QString &name)
 {
-    T *c = fmMain->findChild<T *>(name);
-    EXPECT_NE(c, nullptr) << name.toStdString();
-    return c;
+    return namedControl<T>(fmMain, name);
 }
 const auto click = [](const QString &name) { control<QToolButton>(name)->click(); };
 const auto shown = [](const QString &name) { return !control(name)->isHidden(); };

@@ -15,6 +15,7 @@
 #include "linemap/edit_line_network_plans.h"
 #include "linemap/edit_linemap_lines.h"
 #include "support/project_folder.h"
+#include "support/window_controls.h"
 #include "web/create_website.h"
 #include "web/web_copy.h"
 #include "web/webview.h"
@@ -758,9 +759,7 @@ namespace {
 
 template <class T = QWidget> T *control(QObject *form, const char *name)
 {
-    T *c = form->findChild<T *>(QLatin1String(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
+    return namedControl<T>(form, name);
 }
 
 } // namespace

@@ -138,10 +138,33 @@ TEST(StringGrids, ClearInsertDelete)
     EXPECT_EQ(changed(2, 2, GridDeleteCol, -1), "00|01\n10|11");
 }
 
-TEST(Arithmetic, LeastCommonMultiple)
+namespace {
+
+struct MultipleCase {
+    int a, b, lcm;
+};
+void PrintTo(const MultipleCase &c, std::ostream *out) { *out << c.a << " and " << c.b; }
+
+class LeastCommonMultipleOf : public ::testing::TestWithParam<MultipleCase>
 {
-    for (const auto &[a, b, lcm] : {std::tuple{4, 6, 12}, {6, 4, 12}, {5, 5, 5}, {1, 7, 7}, {9998, 9997, 9998 * 9997}})
-        EXPECT_EQ(LeastCommonMultiple(a, b), lcm) << a << " " << b;
+};
+
+} // namespace
+
+TEST_P(LeastCommonMultipleOf, TwoPositiveNumbers)
+{
+    EXPECT_EQ(LeastCommonMultiple(GetParam().a, GetParam().b), GetParam().lcm);
+}
+
+INSTANTIATE_TEST_SUITE_P(Arithmetic, LeastCommonMultipleOf,
+                         ::testing::Values(MultipleCase{4, 6, 12}, MultipleCase{6, 4, 12}, MultipleCase{5, 5, 5},
+                                           MultipleCase{1, 7, 7}, MultipleCase{9998, 9997, 9998 * 9997}),
+                         [](const ::testing::TestParamInfo<MultipleCase> &info) {
+                             return std::to_string(info.param.a) + "_" + std::to_string(info.param.b);
+                         });
+
+TEST(Arithmetic, LeastCommonMultipleOutOfRange)
+{
     EXPECT_THROW(LeastCommonMultiple(2147483647, 2147483646), std::range_error);
     EXPECT_THROW(LeastCommonMultiple(0, 5), std::invalid_argument);
     EXPECT_THROW(LeastCommonMultiple(5, -3), std::invalid_argument);

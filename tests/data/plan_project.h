@@ -69,14 +69,20 @@ protected:
         ASSERT_TRUE(QDir(m_dir.path()).mkpath("images"));
         writeText(path("images/line_map_1.jpg"), "jpeg");
 
+        loadMasterTables();
+        ASSERT_TRUE(BuildDistances(1) && BuildDistances(2) && BuildDistances(3));
+        ASSERT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join('\n').toStdString();
+    }
+
+    // The master tables from the project's files, as opening the project loads them.
+    static void loadMasterTables()
+    {
         LoadStations();
         LoadLines();
         LoadNewStations();
         LoadLineStations();
         LoadLineConnections();
         LoadLineGraphic();
-        ASSERT_TRUE(BuildDistances(1) && BuildDistances(2) && BuildDistances(3));
-        ASSERT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join('\n').toStdString();
     }
 
     static void writeText(const QString &file, const QByteArray &bytes)

@@ -145,30 +145,44 @@ TEST_F(NewProjectFiles, AFullDiskLeavesNoFileAndNoFolderMade)
     expectOpenProjectUntouched();
 }
 
-TEST_F(NewProjectFiles, AMissingDefaultFileStopsBeforeAnythingIsWritten)
+// Each default file missing in turn: the new project stops before anything is written, and the
+// message names that file.
+struct MissingDefault {
+    const char *name;
+    QString *defaultFile;
+    const char *message;
+};
+// The row's name stands for it in the test list and in a failure.
+void PrintTo(const MissingDefault &c, std::ostream *out) { *out << c.name; }
+
+class NewProjectWithoutADefault : public NewProjectFiles, public ::testing::WithParamInterface<MissingDefault>
+{
+};
+
+TEST_P(NewProjectWithoutADefault, StopsBeforeAnythingIsWritten)
 {
     const QString dir = path("ohne");
-    struct Case {
-        QString *defaultFile;
-        QString message;
-    };
-    const QString project = DefaultProjectFile, dayGroups = DefaultDayGroupsFile, prefs = DefaultPrefsFile;
-    for (const Case &c : {Case{&DefaultProjectFile, "Project-File %1 not found"},
-                          Case{&DefaultDayGroupsFile, "Daygroups-File %1 not found"},
-                          Case{&DefaultPrefsFile, "Preferences file (%1) not found"}}) {
-        DefaultProjectFile = project;
-        DefaultDayGroupsFile = dayGroups;
-        DefaultPrefsFile = prefs;
-        *c.defaultFile = path("program/fehlt.ptf");
-        QString failure;
-        EXPECT_FALSE(writeNewProject(dir + "/p.ppr", page(dir), failure));
-        EXPECT_EQ(failure, c.message.arg(path("program/fehlt.ptf")));
-        EXPECT_FALSE(QFileInfo::exists(dir));
-    }
-    // A default project file without its header row would make a project that never opens.
-    DefaultProjectFile = project;
-    DefaultDayGroupsFile = dayGroups;
-    DefaultPrefsFile = prefs;
+    *GetParam().defaultFile = path("program/fehlt.ptf");
+    QString failure;
+    EXPECT_FALSE(writeNewProject(dir + "/p.ppr", page(dir), failure));
+    EXPECT_EQ(failure, QString::fromLatin1(GetParam().message).arg(path("program/fehlt.ptf")));
+    EXPECT_FALSE(QFileInfo::exists(dir));
+    EXPECT_EQ(m_pageWrites, 0);
+    expectOpenProjectUntouched();
+}
+
+INSTANTIATE_TEST_SUITE_P(EachFile, NewProjectWithoutADefault,
+                         ::testing::Values(MissingDefault{"Project", &DefaultProjectFile, "Project-File %1 not found"},
+                                           MissingDefault{"DayGroups", &DefaultDayGroupsFile,
+                                                          "Daygroups-File %1 not found"},
+                                           MissingDefault{"Prefs", &DefaultPrefsFile,
+                                                          "Preferences file (%1) not found"}),
+                         [](const ::testing::TestParamInfo<MissingDefault> &info) { return std::string(info.param.name); });
+
+// A default project file without its header row would make a project that never opens.
+TEST_F(NewProjectFiles, ADefaultProjectFileWithoutItsHeaderRowStopsIt)
+{
+    const QString dir = path("ohne");
     writePtf(DefaultProjectFile, kProjectNames, {});
     QString failure;
     EXPECT_FALSE(writeNewProject(dir + "/p.ppr", page(dir), failure));

@@ -551,34 +551,52 @@ TEST_F(TableFilesTest, RestructureKeepsRenamesAndAddsColumns)
 
 // A raw control character would split its record or corrupt the website's reading of the file:
 // such a text is refused, the old file kept, and the reason names the characters.
-TEST_F(TableFilesTest, AControlCharacterInATextIsRefusedAndTheOldFileKept)
+namespace {
+
+struct ControlCharacterCase {
+    const char *row;
+    QString text;
+    const char *named;
+};
+// The row's name stands for it in the test list and in a failure.
+void PrintTo(const ControlCharacterCase &c, std::ostream *out) { *out << c.row; }
+
+class ControlCharacterInAText : public TableFilesTest, public ::testing::WithParamInterface<ControlCharacterCase>
+{
+};
+
+} // namespace
+
+TEST_P(ControlCharacterInAText, IsRefusedAndTheOldFileKept)
+{
+    const ControlCharacterCase &c = GetParam();
+    const QString file = path(QStringLiteral("s.ptf"));
+    writeFileBytes(file, "old contents");
+    Table t;
+    defineStations(t);
+    t.createDataSet();
+    addStation(t, 1, QStringLiteral("A"));
+    addStation(t, 2, c.text);
+    EXPECT_FALSE(SavePtfFile(file, QLatin1Char('"'), t));
+    EXPECT_EQ(fileBytes(file), QByteArray("old contents"));
+    EXPECT_TRUE(ansi::lastWriteError().contains(QLatin1String(c.named))) << ansi::lastWriteError().toStdString();
+    EXPECT_EQ(dumpTable(t), QStringLiteral("1|A\n2|") + c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachKind, ControlCharacterInAText,
+    ::testing::Values(ControlCharacterCase{"LineFeed", QStringLiteral("Nord\nS\u00fcd"), "line break"},
+                      ControlCharacterCase{"CarriageReturnLineFeed", QStringLiteral("Erste\r\nZweite"), "line break"},
+                      ControlCharacterCase{"Tab", QStringLiteral("a\tb"), "tab"},
+                      ControlCharacterCase{"Nul", QString(QChar(0)) + QStringLiteral("x"), "U+0000"},
+                      ControlCharacterCase{"Escape", QStringLiteral("x\x1b"), "U+001B"},
+                      ControlCharacterCase{"Delete", QStringLiteral("x\x7f"), "U+007F"}),
+    [](const ::testing::TestParamInfo<ControlCharacterCase> &info) { return std::string(info.param.row); });
+
+TEST_F(TableFilesTest, ControlCharactersOfTwoKindsOrInAColumnNameAreRefused)
 {
     const QString file = path(QStringLiteral("s.ptf"));
     writeFileBytes(file, "old contents");
-    struct Case {
-        QString text;
-        const char *named;
-    };
-    const Case cases[] = {
-        {QStringLiteral("Nord\nS\u00fcd"), "line break"},
-        {QStringLiteral("Erste\r\nZweite"), "line break"},
-        {QStringLiteral("a\tb"), "tab"},
-        {QString(QChar(0)) + QStringLiteral("x"), "U+0000"},
-        {QStringLiteral("x\x1b"), "U+001B"},
-        {QStringLiteral("x\x7f"), "U+007F"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.named);
-        Table t;
-        defineStations(t);
-        t.createDataSet();
-        addStation(t, 1, QStringLiteral("A"));
-        addStation(t, 2, c.text);
-        EXPECT_FALSE(SavePtfFile(file, QLatin1Char('"'), t));
-        EXPECT_EQ(fileBytes(file), QByteArray("old contents"));
-        EXPECT_TRUE(ansi::lastWriteError().contains(QLatin1String(c.named))) << ansi::lastWriteError().toStdString();
-        EXPECT_EQ(dumpTable(t), QStringLiteral("1|A\n2|") + c.text);
-    }
     // Two kinds in one table are both named, each once.
     Table t;
     defineStations(t);

@@ -2,6 +2,7 @@
 // damaged, and no save writes over it.
 
 #include "support/app_environment.h"
+#include "support/window_controls.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"
 #include "data/plan_project.h"
@@ -67,12 +68,7 @@ protected:
             return;
         CreateForms();
         SetEnglishCaptions();
-        LoadStations();
-        LoadLines();
-        LoadNewStations();
-        LoadLineStations();
-        LoadLineConnections();
-        LoadLineGraphic();
+        loadMasterTables();
         DefaultLineMapPrefsFile = QStringLiteral(KORVALIN_RESOURCES_DIR "/line_map_prefs.ptf");
         TLineMapPrefs prefs;
         ASSERT_TRUE(LoadLineMapPrefs(DefaultLineMapPrefsFile));
@@ -116,12 +112,7 @@ protected:
         return int(m_dialogs.messages.count(QStringLiteral("Error by load PTF-File: ") + m_file));
     }
 
-    template <typename T> static T *in(QWidget *w, const char *name)
-    {
-        T *child = w->findChild<T *>(QLatin1String(name));
-        EXPECT_NE(child, nullptr) << name;
-        return child;
-    }
+    template <typename T> static T *in(QWidget *w, const char *name) { return namedControl<T>(w, name); }
     static bool select(QListWidget *list, const QString &name)
     {
         const auto items = list->findItems(name, Qt::MatchExactly);

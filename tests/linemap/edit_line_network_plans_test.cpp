@@ -29,14 +29,12 @@
 
 namespace {
 
-class PlanList : public StartedProgram
+class PlanList : public StartedInProjectFolder
 {
 protected:
     void SetUp() override
     {
-        StartedProgram::SetUp();
-        ASSERT_TRUE(m_dir.isValid());
-        ProjectDir = m_dir.path();
+        StartedInProjectFolder::SetUp();
         ProjectFileName = ProjectDir + "/netz.ppr";
         DefaultLineMapPrefsFile = QStringLiteral(KORVALIN_RESOURCES_DIR "/line_map_prefs.ptf");
         loadSharedTables();
@@ -47,7 +45,7 @@ protected:
         if (w->isVisible() && btClose()->isHidden())
             w->btCancelClick();
         w->close();
-        StartedProgram::TearDown();
+        StartedInProjectFolder::TearDown();
     }
 
     // What the main window does before it shows the list.
@@ -112,7 +110,6 @@ protected:
         });
     }
 
-    QTemporaryDir m_dir;
     ScriptedDialogs d;
     TfmEditLineNetworkPlans *w = nullptr;
 };

@@ -35,13 +35,8 @@ protected:
     void SetUp() override
     {
         PlanEditorWindow::SetUp();
-        CreateEmptyStations();
-        CreateEmptyLines();
-        CreateEmptyLineStations();
-        CreateEmptyLineGraphic();
-        for (const char *name : {"A", "B", "C", "D"})
-            AddStation(QString::fromLatin1(name));
-        ASSERT_EQ(AddLine(QStringLiteral("U1")), 1);
+        addStationsAndU1({"A", "B", "C", "D"});
+        ASSERT_FALSE(HasFatalFailure());
         ASSERT_EQ(AddLine(QStringLiteral("Bus 7")), 2);
         stops(1, {1, 2, 2, 3});
         TLineMapPrefs prefs = centrePrefs();

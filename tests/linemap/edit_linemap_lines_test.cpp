@@ -296,13 +296,8 @@ protected:
     void SetUp() override
     {
         PlanEditorWindow::SetUp();
-        CreateEmptyStations();
-        CreateEmptyLines();
-        CreateEmptyLineStations();
-        CreateEmptyLineGraphic();
-        for (const char *name : {"A", "B", "C"})
-            AddStation(QString::fromLatin1(name));
-        ASSERT_EQ(AddLine(QStringLiteral("U1")), 1);
+        addStationsAndU1({"A", "B", "C"});
+        ASSERT_FALSE(HasFatalFailure());
         appendRows(dm1->cdsLineStations, {"LineID", "LineStationNumber", "StationID"},
                    {{1, 1, 1}, {1, 2, 2}, {1, 3, 3}});
         TLineMapPrefs prefs = centrePrefs();

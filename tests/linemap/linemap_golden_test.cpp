@@ -105,27 +105,57 @@ TEST_F(Goldens, RendererLinesJunctionsAndBackgrounds)
     ExpectGolden(s.Picture, QStringLiteral("render_background_larger"));
 }
 
-TEST(GoldenPreview, EveryClassAndRotation)
+namespace {
+
+// One style preview a row: the station class, the name's position, its text direction and its
+// rotation; the golden is "preview_" and the row's name.
+struct PreviewCase {
+    const char *name;
+    int cls, position, textDirection, rotation;
+};
+// The row's name stands for it in the test list and in a failure.
+void PrintTo(const PreviewCase &c, std::ostream *out) { *out << c.name; }
+
+class GoldenPreviewRow : public ::testing::TestWithParam<PreviewCase>
 {
-    struct Case { const char *name; int cls, position, textDirection, rotation; };
-    const Case cases[] = {
-        {"we_above_left_0", dcWE, 0, 0, 0},       {"we_above_centre_0", dcWE, 0, 1, 0},
-        {"we_above_left_45", dcWE, 0, 0, 45},     {"we_above_left_90", dcWE, 0, 0, 90},
-        {"we_above_right_-45", dcWE, 0, 2, -45},  {"we_above_right_-90", dcWE, 0, 2, -90},
-        {"we_below_left_-45", dcWE, 1, 0, -45},   {"we_below_left_-90", dcWE, 1, 0, -90},
-        {"we_below_right_45", dcWE, 1, 2, 45},    {"we_below_right_90", dcWE, 1, 2, 90},
-        {"ns_left_0", dcNS, 0, 0, 0},             {"ns_left_45", dcNS, 0, 0, 45},
-        {"ns_left_-45", dcNS, 0, 0, -45},         {"ns_right_45", dcNS, 1, 0, 45},
-        {"ns_right_-45", dcNS, 1, 0, -45},        {"nwse_above", dcNWSE, 0, 0, 0},
-        {"nwse_below", dcNWSE, 1, 0, 0},          {"swne_above", dcSWNE, 0, 0, 0},
-        {"swne_below", dcSWNE, 1, 0, 0},
-    };
-    for (const Case &c : cases) {
-        TLineMapPrefs p = previewPrefs();
-        StationPrefs(p, c.cls) = TStationDirectionPrefs{std::uint8_t(c.position), 0, 0, std::uint8_t(c.textDirection),
-                                                        c.rotation};
-        ExpectGolden(preview(p, c.cls), QStringLiteral("preview_") + QString::fromLatin1(c.name), 40, 1);
-    }
+};
+
+} // namespace
+
+TEST_P(GoldenPreviewRow, MatchesItsGolden)
+{
+    const PreviewCase &c = GetParam();
+    TLineMapPrefs p = previewPrefs();
+    StationPrefs(p, c.cls) = TStationDirectionPrefs{std::uint8_t(c.position), 0, 0, std::uint8_t(c.textDirection),
+                                                    c.rotation};
+    ExpectGolden(preview(p, c.cls), QStringLiteral("preview_") + QString::fromLatin1(c.name), 40, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryClassAndRotation, GoldenPreviewRow,
+    ::testing::Values(PreviewCase{"we_above_left_0", dcWE, 0, 0, 0}, PreviewCase{"we_above_centre_0", dcWE, 0, 1, 0},
+                      PreviewCase{"we_above_left_45", dcWE, 0, 0, 45}, PreviewCase{"we_above_left_90", dcWE, 0, 0, 90},
+                      PreviewCase{"we_above_right_-45", dcWE, 0, 2, -45},
+                      PreviewCase{"we_above_right_-90", dcWE, 0, 2, -90},
+                      PreviewCase{"we_below_left_-45", dcWE, 1, 0, -45},
+                      PreviewCase{"we_below_left_-90", dcWE, 1, 0, -90},
+                      PreviewCase{"we_below_right_45", dcWE, 1, 2, 45}, PreviewCase{"we_below_right_90", dcWE, 1, 2, 90},
+                      PreviewCase{"ns_left_0", dcNS, 0, 0, 0}, PreviewCase{"ns_left_45", dcNS, 0, 0, 45},
+                      PreviewCase{"ns_left_-45", dcNS, 0, 0, -45}, PreviewCase{"ns_right_45", dcNS, 1, 0, 45},
+                      PreviewCase{"ns_right_-45", dcNS, 1, 0, -45}, PreviewCase{"nwse_above", dcNWSE, 0, 0, 0},
+                      PreviewCase{"nwse_below", dcNWSE, 1, 0, 0}, PreviewCase{"swne_above", dcSWNE, 0, 0, 0},
+                      PreviewCase{"swne_below", dcSWNE, 1, 0, 0}),
+    // Test names allow letters, digits and underscores only: a minus sign is spelt "m".
+    [](const ::testing::TestParamInfo<PreviewCase> &info) {
+        std::string name = info.param.name;
+        for (char &ch : name)
+            if (ch == '-')
+                ch = 'm';
+        return name;
+    });
+
+TEST(GoldenPreview, ToleranceRasterWidthsAndOffsets)
+{
     // The tolerance lets hinting pass but not a sample line moved by two pixels.
     {
         const QImage a = preview(previewPrefs(), dcNS);

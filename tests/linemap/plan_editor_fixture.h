@@ -7,32 +7,26 @@
 #include "linemap/edit_linemap_lines.h"
 #include "support/project_folder.h"
 #include "support/scripted_dialogs.h"
+#include "support/window_controls.h"
 
 #include <QAbstractButton>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
+#include <initializer_list>
+
 // The program started on a project in a temporary folder, for the drawing editor's window
 // tests: the plan "Centre" (ID 1) is added with settings the test chooses, and the plan list,
 // showing it selected, opens the drawing editor on it.
-class PlanEditorWindow : public StartedProgram
+class PlanEditorWindow : public StartedInProjectFolder
 {
 protected:
-    void SetUp() override
-    {
-        StartedProgram::SetUp();
-        ASSERT_TRUE(m_dir.isValid());
-        ProjectDir = m_dir.path();
-        ProjectFileName = m_dir.filePath(QStringLiteral("city.ppr"));
-    }
     void TearDown() override
     {
         fmEditLineMapLines->hide();
         fmEditLineNetworkPlans->hide();
-        StartedProgram::TearDown();
-        ProjectDir.clear();
-        ProjectFileName.clear();
+        StartedInProjectFolder::TearDown();
     }
 
     // 400 by 300 pixels on a raster of 20, lines 4 wide, white background, red lines.
@@ -61,6 +55,17 @@ protected:
         ASSERT_EQ(AddLineMap(QStringLiteral("Centre")), 1);
         ASSERT_TRUE(AddLineMapPrefs(1, prefs));
     }
+    // Empty master tables with these stations (IDs from 1 in this order) and line U1 as line 1.
+    static void addStationsAndU1(std::initializer_list<const char *> stations)
+    {
+        CreateEmptyStations();
+        CreateEmptyLines();
+        CreateEmptyLineStations();
+        CreateEmptyLineGraphic();
+        for (const char *name : stations)
+            AddStation(QString::fromLatin1(name));
+        ASSERT_EQ(AddLine(QStringLiteral("U1")), 1);
+    }
     // The plan "Centre" with these settings, shown selected in the plan list and opened in the
     // drawing editor.
     void openCentre(const TLineMapPrefs &prefs)
@@ -82,9 +87,7 @@ protected:
     template <typename T>
     static T *child(QWidget *window, const char *name)
     {
-        T *w = window->findChild<T *>(QLatin1String(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return namedControl<T>(window, name);
     }
     template <typename T>
     T *ed(const char *name)
@@ -108,6 +111,5 @@ protected:
     QString page() { return ed<QTabWidget>("pcPrefs")->currentWidget()->objectName(); }
     QByteArray bytes(const QString &file) { return fileBytes(m_dir.filePath(file)); }
 
-    QTemporaryDir m_dir;
     ScriptedDialogs m_dialogs;
 };

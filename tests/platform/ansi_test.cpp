@@ -180,46 +180,69 @@ namespace {
 
 // A full disk: every writer of this unit refuses the write, keeps the old bytes and leaves no
 // temporary file, also when the old file is far below the limit and only the new text is not.
-TEST(Ansi, AFullDiskFailsTheWriteAndKeepsTheOldFile)
+struct FullDiskCase {
+    const char *what;
+    std::function<bool(const QString &name)> write;
+};
+void PrintTo(const FullDiskCase &c, std::ostream *out) { *out << c.what; }
+
+// A folder with the old file t.ptf in it.
+class OldFileInAFolder : public ::testing::Test
 {
-    QTemporaryDir dir;
-    const QString name = dir.filePath("t.ptf");
-    const QByteArray old("old contents\r\n");
+protected:
+    void SetUp() override
     {
+        ASSERT_TRUE(dir.isValid());
         QFile f(name);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(old);
     }
+
+    QTemporaryDir dir;
+    const QString name = dir.filePath("t.ptf");
+    const QByteArray old{"old contents\r\n"};
+};
+
+class FullDisk : public OldFileInAFolder, public ::testing::WithParamInterface<FullDiskCase>
+{
+};
+
+TEST_P(FullDisk, FailsTheWriteAndKeepsTheOldFile)
+{
     const QStringList before = folderEntries(dir.path());
-    const QByteArray big(64 * 1024, 'x');
-    const QString bigText(64 * 1024, QLatin1Char('y'));
+    const LimitedWrite w = writeWithFileSizeLimit(4096, [&](QString &reason) {
+        const bool ok = GetParam().write(name);
+        reason = ansi::lastWriteError();
+        return ok;
+    });
+    ASSERT_TRUE(w.ran);
+    EXPECT_FALSE(w.result);
+    EXPECT_TRUE(w.reason.contains(fileTooLargeText(), Qt::CaseInsensitive)) << w.reason.toStdString();
+    EXPECT_EQ(readFile(name), old);
+    EXPECT_EQ(folderEntries(dir.path()), before);
+}
 
-    struct Case {
-        const char *what;
-        std::function<bool()> write;
-    };
-    const Case cases[] = {
-        {"raw bytes", [&] { return ansi::writeFileAtomically(name, big); }},
-        {"text", [&] { return ansi::writeText(name, bigText); }},
-        {"lines", [&] { return ansi::writeLines(name, {bigText, bigText}); }},
+INSTANTIATE_TEST_SUITE_P(
+    EveryWriter, FullDisk,
+    ::testing::Values(
+        FullDiskCase{"RawBytes",
+                     [](const QString &name) { return ansi::writeFileAtomically(name, QByteArray(64 * 1024, 'x')); }},
+        FullDiskCase{"Text",
+                     [](const QString &name) { return ansi::writeText(name, QString(64 * 1024, QLatin1Char('y'))); }},
+        FullDiskCase{"Lines",
+                     [](const QString &name) {
+                         const QString bigText(64 * 1024, QLatin1Char('y'));
+                         return ansi::writeLines(name, {bigText, bigText});
+                     }},
         // Past the limit by a little only: the last short write must be seen too.
-        {"just too big", [&] { return ansi::writeFileAtomically(name, QByteArray(4097, 'z')); }},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        const LimitedWrite w = writeWithFileSizeLimit(4096, [&](QString &reason) {
-            const bool ok = c.write();
-            reason = ansi::lastWriteError();
-            return ok;
-        });
-        ASSERT_TRUE(w.ran);
-        EXPECT_FALSE(w.result);
-        EXPECT_TRUE(w.reason.contains(fileTooLargeText(), Qt::CaseInsensitive)) << w.reason.toStdString();
-        EXPECT_EQ(readFile(name), old);
-        EXPECT_EQ(folderEntries(dir.path()), before);
-    }
+        FullDiskCase{"JustTooBig",
+                     [](const QString &name) { return ansi::writeFileAtomically(name, QByteArray(4097, 'z')); }}),
+    [](const ::testing::TestParamInfo<FullDiskCase> &info) { return std::string(info.param.what); });
 
-    // Within the limit the same child writes.
+// Within the limit the same child writes.
+TEST_F(OldFileInAFolder, AWriteWithinTheSizeLimitReplacesIt)
+{
+    const QStringList before = folderEntries(dir.path());
     const LimitedWrite fits = writeWithFileSizeLimit(4096, [&](QString &) {
         return ansi::writeFileAtomically(name, QByteArray(4096, 'z'));
     });

@@ -1,6 +1,7 @@
 #include "app/query.h"
 
 #include "support/app_environment.h"
+#include "support/window_controls.h"
 #include "app/edit_timetable_model.h"
 #include "data/main_globals.h"
 #include "query_project.h"
@@ -38,12 +39,7 @@ protected:
         QueryProject::TearDown();
     }
 
-    template <class T> T *control(const char *name)
-    {
-        T *c = fmQuery->findChild<T *>(QLatin1String(name));
-        EXPECT_NE(c, nullptr) << name;
-        return c;
-    }
+    template <class T> T *control(const char *name) { return namedControl<T>(fmQuery, name); }
     static QStringList items(QComboBox *list)
     {
         QStringList texts;

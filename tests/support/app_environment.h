@@ -3,6 +3,9 @@
 #include "app/Main.h"
 #include "app/translations.h"
 #include "data/main_globals.h"
+#include "support/folder_globals.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -38,7 +41,6 @@ class StartedProgram : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_saved = {ProgramDir, DefaultProjectFile, DefaultPrefsFile, DefaultDayGroupsFile, DefaultLineMapPrefsFile};
         ProjectFileName.clear();
         ProjectDir.clear();
         WebPreviewURL.clear();
@@ -51,13 +53,24 @@ protected:
         ProjectFileName.clear();
         ProjectDir.clear();
         WebPreviewURL.clear();
-        ProgramDir = m_saved[0];
-        DefaultProjectFile = m_saved[1];
-        DefaultPrefsFile = m_saved[2];
-        DefaultDayGroupsFile = m_saved[3];
-        DefaultLineMapPrefsFile = m_saved[4];
     }
 
 private:
-    QStringList m_saved;
+    KeptFolderGlobals m_kept;
+};
+
+// The program started with a project folder of its own as ProjectDir and "city.ppr" in it as
+// the project file, as the window tests want it before they fill the tables.
+class StartedInProjectFolder : public StartedProgram
+{
+protected:
+    void SetUp() override
+    {
+        StartedProgram::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        ProjectDir = m_dir.path();
+        ProjectFileName = m_dir.filePath(QStringLiteral("city.ppr"));
+    }
+
+    QTemporaryDir m_dir;
 };

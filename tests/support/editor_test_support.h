@@ -2,6 +2,7 @@
 
 #include "support/app_environment.h"
 #include "support/project_folder.h"
+#include "support/window_controls.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -48,9 +49,7 @@ protected:
 
     template <class T = QWidget> static T *child(QWidget *window, const QString &name)
     {
-        T *c = window->findChild<T *>(name);
-        EXPECT_NE(c, nullptr) << name.toStdString();
-        return c;
+        return namedControl<T>(window, name);
     }
     static bool shown(QWidget *window, const QString &name) { return !child(window, name)->isHidden(); }
     // Clicks the named button; a hidden one fails the test, as no user could click it.

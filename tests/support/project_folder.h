@@ -3,6 +3,7 @@
 #include "data/data_module_1.h"
 #include "data/main_globals.h"
 #include "platform/ansi.h"
+#include "support/folder_globals.h"
 #include "support/ptf_lines.h"
 #include "support/scripted_dialogs.h"
 
@@ -109,7 +110,7 @@ inline void appendRows(Table &t, const QStringList &fields, const QList<QVariant
 }
 
 // Each test gets a project folder of its own as ProjectDir, a project file name in it, a fresh
-// data module as dm1 and scripted dialogs.
+// data module as dm1 and scripted dialogs; the folder globals it sets are put back after it.
 class ProjectFolder : public ::testing::Test
 {
 protected:
@@ -130,6 +131,7 @@ protected:
     QString path(const QString &file) const { return m_dir.filePath(file); }
     QByteArray bytes(const QString &file) const { return fileBytes(path(file)); }
 
+    KeptFolderGlobals m_kept;
     QTemporaryDir m_dir;
     Tdm1 m_module;
     ScriptedDialogs m_dialogs;

@@ -5,6 +5,8 @@
 #include "app/timetable_project.h"
 #include "app/translations.h"
 #include "data/main_globals.h"
+#include "support/folder_globals.h"
+#include "support/window_controls.h"
 #include "web/web_copy.h"
 
 #include <QApplication>
@@ -108,13 +110,9 @@ protected:
         ProjectDir.clear();
         ProjectFileName.clear();
     }
-    template <class T = QWidget> static T *control(QWidget *w, const char *name)
-    {
-        T *c = w->findChild<T *>(QLatin1String(name));
-        EXPECT_NE(c, nullptr) << name;
-        return c;
-    }
+    template <class T = QWidget> static T *control(QWidget *w, const char *name) { return namedControl<T>(w, name); }
 
+    KeptFolderGlobals m_kept;
     QTemporaryDir m_dir;
 };
 

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+using WebLoaderPage = FolderGlobalsTest;
+
 TEST(LocalFileAddress, OneFileSchemeBeforeAnAbsolutePathWithSlashesOnly)
 {
     EXPECT_EQ(LocalFileAddress(QStringLiteral("C:\\Data\\P1\\webloader.htm")), "file:///C:/Data/P1/webloader.htm");
@@ -16,7 +18,7 @@ TEST(LocalFileAddress, OneFileSchemeBeforeAnAbsolutePathWithSlashesOnly)
     EXPECT_EQ(LocalFileAddress(QStringLiteral("rel/x.htm")), "file://" + QDir::current().absoluteFilePath("rel/x.htm"));
 }
 
-TEST(WebLoaderPage, ExactBytesAndTheSameFileWhenWrittenTwice)
+TEST_F(WebLoaderPage, ExactBytesAndTheSameFileWhenWrittenTwice)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -49,7 +51,7 @@ TEST(WebLoaderPage, ExactBytesAndTheSameFileWhenWrittenTwice)
 
 // A new project's page goes into its own folder while another project is open: the open
 // project's folder and globals are not touched, and the page names the folder it stands in.
-TEST(WebLoaderPage, WrittenIntoAGivenFolderNamesThatFolder)
+TEST_F(WebLoaderPage, WrittenIntoAGivenFolderNamesThatFolder)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -69,7 +71,7 @@ TEST(WebLoaderPage, WrittenIntoAGivenFolderNamesThatFolder)
     EXPECT_NE(PageURL(), PageURL(other));
 }
 
-TEST(WebLoaderPage, AFolderThatCannotBeWrittenGivesFalse)
+TEST_F(WebLoaderPage, AFolderThatCannotBeWrittenGivesFalse)
 {
     QTemporaryDir dir;
     ProgramDir = QStringLiteral("/opt/korvalin/");
@@ -79,7 +81,7 @@ TEST(WebLoaderPage, AFolderThatCannotBeWrittenGivesFalse)
 }
 
 // On a full disk the page is not written: the old page stays whole, no temporary file is left.
-TEST(WebLoaderPage, AFullDiskKeepsTheOldPage)
+TEST_F(WebLoaderPage, AFullDiskKeepsTheOldPage)
 {
     QTemporaryDir dir;
     ProgramDir = QStringLiteral("/opt/korvalin/");
@@ -99,6 +101,7 @@ TEST(WebLoaderPage, AFullDiskKeepsTheOldPage)
 
 TEST(PageURL, FolderNamesCannotEndTheAttributeOrBreakTheAddress)
 {
+    const KeptFolderGlobals kept;
     EXPECT_EQ(EscapePageAddress(QStringLiteral("file:///a\"b#c%d&e?f g/x~")), "file:///a%22b%23c%25d%26e%3Ff g/x~");
     // Every character outside printable ASCII goes as its UTF-8 bytes, those of the ANSI code
     // page too, so the browser and the template read the address alike.

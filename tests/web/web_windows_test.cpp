@@ -1,6 +1,7 @@
 #include "support/app_environment.h"
 #include "support/grid_rows.h"
 #include "support/project_folder.h"
+#include "support/window_controls.h"
 #include "web/create_website.h"
 #include "web/web_copy.h"
 #include "web/webview.h"
@@ -24,9 +25,7 @@ namespace {
 template <typename T>
 T *control(QWidget *window, const char *name)
 {
-    T *w = window->findChild<T *>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return namedControl<T>(window, name);
 }
 
 StringGrid timeTable(const QStringList &names)

@@ -47,6 +47,7 @@ protected:
         target = tmp.path() + QStringLiteral("/web site");
     }
 
+    KeptFolderGlobals kept;
     QTemporaryDir tmp;
     ScriptedDialogs dialogs;
     QString target;
