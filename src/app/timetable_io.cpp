@@ -166,9 +166,6 @@ bool readTrips(int stopRows, QVector<QVector<int>> &cells)
     Table &tt = dm1->cdsTimeTable;
     bool fit = false;
     try {
-        tt.open();
-        tt.setFiltered(false);
-        tt.setIndexName(QString());
         fit = ReadTripCells(tt, stopRows, cells, FurtherTripColumns::Ignored);
     } catch (const std::exception &) {
         fit = false;

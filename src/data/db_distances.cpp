@@ -76,21 +76,15 @@ bool readTimeTable(const ConnectionKey &key, QVector<int> &stations, QVector<QVe
     Table &ttc = dm1->cdsTimeTableConnections;
     Table &tt = dm1->cdsTimeTable;
     try {
-        ttc.open();
-        ttc.setFiltered(false);
-        ttc.setIndexName(QStringLiteral("idxPosition"));
-        for (ttc.first(); !ttc.eof(); ttc.next()) {
-            Field group = ttc.fieldByName(QStringLiteral("DayGroupID"));
-            Field direction = ttc.fieldByName(QStringLiteral("Direction"));
+        ttc.forEachRow(QStringLiteral("idxPosition"), [&](const TableRow &row) {
+            const Field group = row.fieldByName(QStringLiteral("DayGroupID"));
+            const Field direction = row.fieldByName(QStringLiteral("Direction"));
             if (!group.isNull() && !direction.isNull() && group.asInteger() == key.dayGroupID &&
                 direction.asInteger() == key.direction)
-                stations << ttc.fieldByName(QStringLiteral("StationID")).asInteger();
-        }
+                stations << row.fieldByName(QStringLiteral("StationID")).asInteger();
+        });
         ttc.close();
 
-        tt.open();
-        tt.setFiltered(false);
-        tt.setIndexName(QString());
         const bool fit = ReadTripCells(tt, stations.size(), trips);
         tt.close();
         return fit;

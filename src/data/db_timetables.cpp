@@ -34,9 +34,8 @@ const QString kPosition = QStringLiteral("Position");
 int findLineConnection(int lineID, int dayGroupID, int direction)
 {
     Table &lc = dm1->cdsLineConnections;
-    lc.open();
-    lc.setFiltered(false);
-    lc.setIndexName(QStringLiteral("idxAll"));
+    // Searched among every row; the table is left open on idxAll, where the search put it.
+    TableGuard all(lc, QStringLiteral("idxAll"), TableGuard::Filter);
     if (!lc.findKey({lineID, dayGroupID, direction}))
         return -1;
     return lc.fieldByName(kID).asInteger();
@@ -100,10 +99,9 @@ private:
 
 // Deletes the trips that serve no stop and numbers the others 1, 2, ... in their old ID order;
 // the added columns then get -1 in every trip. An added column is still null while the trips are
-// tested, so no trip is dropped in a pass that added a stop.
+// tested, so no trip is dropped in a pass that added a stop. The table's filter is off.
 void renumberTrips(Table &trips, const QStringList &added)
 {
-    trips.setFiltered(false);
     trips.setIndexName(QString());
     const int idColumn = trips.findFieldIndex(kID);
     if (idColumn < 0)
@@ -207,9 +205,10 @@ bool applyStationsToTimeTable(int lineID, int lineConnectionID, int dayGroupID, 
     Table &ttc = dm1->cdsTimeTableConnections;
     Table &tt = dm1->cdsTimeTable;
     try {
-        ttc.open();
-        ttc.setFiltered(false);
-        ttc.setIndexName(QStringLiteral("idxStation"));
+        // Every stop row and every trip is read, changed and written; the tables are left open,
+        // the stop rows on idxStation and the trips on idxID.
+        TableGuard allStopRows(ttc, QStringLiteral("idxStation"), TableGuard::Filter);
+        TableGuard allTrips(tt, TableGuard::Filter);
         QVector<TimeTableStopRow> stopRows;
         for (ttc.first(); !ttc.eof(); ttc.next()) {
             if (isStopRowOf(ttc, dayGroupID, direction))
@@ -221,7 +220,6 @@ bool applyStationsToTimeTable(int lineID, int lineConnectionID, int dayGroupID, 
             std::reverse(travel.begin(), travel.end());
         const TimeTableRestructure plan = PlanTimeTableRestructure(stopRows, travel);
 
-        tt.open();
         if (!isIdentity(tt, plan.specLines) && !RestructureTable(tt, plan.specLines))
             return false;
         renumberTrips(tt, plan.added);
@@ -374,50 +372,54 @@ bool DeleteStationFromTimeTables(int LineID, int StationID)
     QVector<int> noted;
     int deleted = 0;
     bool ok = true;
+    bool written = false;
     try {
-        ttc.open();
-        ttc.setFiltered(false);
-        ttc.setIndexName(QStringLiteral("idxStation"));
-        while (ok && ttc.findKey({StationID})) {
-            const int direction = ttc.fieldByName(kDirection).asInteger();
-            const int dayGroupID = ttc.fieldByName(kDayGroupID).asInteger();
-            const int position = ttc.fieldByName(kPosition).asInteger();
-            ok = DeleteTimeTableColumn(LineID, direction, dayGroupID, position);
-            if (ok) {
-                const int id = dbfunc::guarded(dm1->cdsLineConnections, -1,
-                                               [&] { return findLineConnection(LineID, dayGroupID, direction); });
-                ok = id >= 0;
-                if (ok && !noted.contains(id))
-                    noted << id;
-            }
-            if (!ok)
-                break;
-            ttc.remove();
-            ++deleted;
-            for (ttc.first(); !ttc.eof(); ttc.next()) {
-                if (!isStopRowOf(ttc, dayGroupID, direction))
-                    continue;
-                Field p = ttc.fieldByName(kPosition);
-                if (!p.isNull() && p.asInteger() > position) {
-                    ttc.edit();
-                    p.setInteger(p.asInteger() - 1);
-                    ttc.post();
+        // Every stop row is searched, renumbered and written; the table is left open on idxSDD.
+        TableGuard all(ttc, QStringLiteral("idxStation"), TableGuard::Filter);
+        try {
+            while (ok && ttc.findKey({StationID})) {
+                const int direction = ttc.fieldByName(kDirection).asInteger();
+                const int dayGroupID = ttc.fieldByName(kDayGroupID).asInteger();
+                const int position = ttc.fieldByName(kPosition).asInteger();
+                ok = DeleteTimeTableColumn(LineID, direction, dayGroupID, position);
+                if (ok) {
+                    const int id = dbfunc::guarded(dm1->cdsLineConnections, -1,
+                                                   [&] { return findLineConnection(LineID, dayGroupID, direction); });
+                    ok = id >= 0;
+                    if (ok && !noted.contains(id))
+                        noted << id;
+                }
+                if (!ok)
+                    break;
+                ttc.remove();
+                ++deleted;
+                for (ttc.first(); !ttc.eof(); ttc.next()) {
+                    if (!isStopRowOf(ttc, dayGroupID, direction))
+                        continue;
+                    Field p = ttc.fieldByName(kPosition);
+                    if (!p.isNull() && p.asInteger() > position) {
+                        ttc.edit();
+                        p.setInteger(p.asInteger() - 1);
+                        ttc.post();
+                    }
                 }
             }
+        } catch (const std::exception &) {
+            ttc.cancel();
+            ok = false;
         }
-    } catch (const std::exception &) {
-        ttc.cancel();
-        ok = false;
-    }
-    if (deleted == 0)
-        return ok;
+        if (deleted == 0)
+            return ok;
 
-    // The trip files already lost their columns: the stop rows must follow them even when a
-    // later timetable failed.
-    bool written = dbfunc::guarded(ttc, false, [&] {
-        ttc.setIndexName(QStringLiteral("idxSDD"));
-        return SavePtfFile(TimeTableConnectionsFilePath(LineID), kQuote, ttc);
-    });
+        // The trip files already lost their columns: the stop rows must follow them even when a
+        // later timetable failed.
+        written = dbfunc::guarded(ttc, false, [&] {
+            ttc.setIndexName(QStringLiteral("idxSDD"));
+            return SavePtfFile(TimeTableConnectionsFilePath(LineID), kQuote, ttc);
+        });
+    } catch (const std::exception &) { // the table could not be opened
+        return false;
+    }
     if (written) {
         for (int id : noted)
             written = BuildDistances(id) && written;
@@ -439,17 +441,14 @@ bool ApplyLineStationsToTimeTables(int LineID, const QStringList &StationNames)
     };
     QVector<Connection> connections;
     bool ok = dbfunc::guarded(lc, false, [&] {
-        lc.open();
-        lc.setFiltered(false);
-        lc.setIndexName(QStringLiteral("idxID"));
-        for (lc.first(); !lc.eof(); lc.next()) {
-            Field line = lc.fieldByName(QStringLiteral("LineID"));
-            Field group = lc.fieldByName(kDayGroupID);
-            Field direction = lc.fieldByName(kDirection);
+        lc.forEachRow(QStringLiteral("idxID"), [&](const TableRow &row) {
+            const Field line = row.fieldByName(QStringLiteral("LineID"));
+            const Field group = row.fieldByName(kDayGroupID);
+            const Field direction = row.fieldByName(kDirection);
             if (line.isNull() || group.isNull() || direction.isNull() || line.asInteger() != LineID)
-                continue;
-            connections << Connection{lc.fieldByName(kID).asInteger(), group.asInteger(), direction.asInteger()};
-        }
+                return;
+            connections << Connection{row.fieldByName(kID).asInteger(), group.asInteger(), direction.asInteger()};
+        });
         return true;
     });
 
@@ -488,8 +487,6 @@ bool ApplyLineStationsToTimeTables(int LineID, const QStringList &StationNames)
     }
 
     dbfunc::guarded(lc, [&] {
-        lc.setFiltered(false);
-        dm1->cdsTimeTableConnections.setFiltered(false);
         lc.close();
         dm1->cdsTimeTableConnections.close();
         dm1->cdsTimeTable.close();

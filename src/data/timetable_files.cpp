@@ -59,14 +59,14 @@ bool writeTrips(const QString &fileName, int stopRows, const QVector<QVector<int
 {
     Table &t = dm1->cdsTimeTable;
     try {
+        // The file gets every trip, in the order appended.
+        TableGuard all(t, QString(), TableGuard::Filter);
         t.close();
-        t.setFiltered(false);
         t.fieldDefs().clear();
         t.addFieldDef(kID, FieldType::Float);
         for (int i = 1; i <= stopRows; ++i)
             t.addFieldDef(QString::number(i), FieldType::Float);
         t.createDataSet();
-        t.setIndexName(QString());
         for (int k = 0; k < trips.size(); ++k) {
             t.append();
             t.field(0).setFloat(k + 1);
@@ -217,7 +217,7 @@ int TripCellValue(const Field &field)
     return TripCellValue(field.value());
 }
 
-bool ReadTripCells(Table &Trips, int StopRows, QVector<QVector<int>> &Cells, FurtherTripColumns Further)
+bool ReadTripCells(const Table &Trips, int StopRows, QVector<QVector<int>> &Cells, FurtherTripColumns Further)
 {
     if (StopRows <= 0 || Trips.fieldCount() < StopRows + 1)
         return false;
@@ -229,20 +229,18 @@ bool ReadTripCells(Table &Trips, int StopRows, QVector<QVector<int>> &Cells, Fur
         if (columns[k] < 0)
             return false;
     }
-    for (Trips.first(); !Trips.eof(); Trips.next()) {
+    Trips.forEachRow(QString(), [&](const TableRow &trip) {
         QVector<int> cells(StopRows);
         for (int k = 0; k < StopRows; ++k)
-            cells[k] = TripCellValue(Trips.field(columns[k]));
+            cells[k] = TripCellValue(trip.field(columns[k]));
         Cells << std::move(cells);
-    }
+    });
     return true;
 }
 
 void NormalizeTripTable(Table &table)
 {
-    table.open();
-    table.setFiltered(false);
-    table.setIndexName(QString());
+    TableGuard all(table, QString(), TableGuard::Filter);
     const int idColumn = table.findFieldIndex(kID);
     const int columns = table.fieldCount();
     bool retype = false;

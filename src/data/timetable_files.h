@@ -45,13 +45,15 @@ int TripCellValue(const Field &field);
 // editor's next save drops it); the distances are built only from a file with exactly "ID" and
 // "1" .. "N", as a mismatch there means stop rows and trips went out of step.
 enum class FurtherTripColumns { Refused, Ignored };
-// Appends the cells of every trip of the open table by that rule, in the order it walks them,
-// one per stop row; false, with nothing read, when the columns do not fit. May throw.
-bool ReadTripCells(Table &Trips, int StopRows, QVector<QVector<int>> &Cells,
+// Appends the cells of every trip of the table by that rule, whatever its filter, in the order
+// the rows are stored (the file's), one per stop row; the table's cursor, index and filter stay
+// as they are. False, with nothing read, when the columns do not fit. May throw.
+bool ReadTripCells(const Table &Trips, int StopRows, QVector<QVector<int>> &Cells,
                    FurtherTripColumns Further = FurtherTripColumns::Refused);
 
 // Turns every stop column of a trip table into Float and every unreadable cell into -1, so
-// that a later restructure cannot make 00:00 of a cell that had no value. Rows keep their order.
+// that a later restructure cannot make 00:00 of a cell that had no value. Rows keep their order;
+// the table is left open, on its stored order, with the filter it had.
 void NormalizeTripTable(Table &table);
 
 enum class TripFileRead {

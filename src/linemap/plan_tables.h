@@ -39,7 +39,8 @@ inline bool BoolAt(const TableRow &T, int Index)
 
 // Moves a table to the first row of Key on Index and leaves it there, unfiltered and on that
 // index (the one the row routines of the plan tables search); a closed table is opened. False
-// when there is no such row or the table cannot be read.
+// when there is no such row or the table cannot be read. No guard puts the table back: the
+// caller reads or edits the row found, which a filter put back could hide or move away from.
 inline bool SeekPlanRow(Table &T, const QString &Index, const QVariantList &Key)
 {
     try {

@@ -110,14 +110,11 @@ QStringList servedStationNames()
     QStringList names;
     Table &st = dm1->cdsStations;
     try {
-        st.open();
-        st.setFiltered(false);
-        st.setIndexName(QStringLiteral("idxStationName"));
-        for (st.first(); !st.eof(); st.next()) {
-            const Field id = st.fieldByName(QStringLiteral("ID"));
+        st.forEachRow(QStringLiteral("idxStationName"), [&](const TableRow &row) {
+            const Field id = row.fieldByName(QStringLiteral("ID"));
             if (!id.isNull() && id.asInteger() < StationSlot.size() && firstLineOfStation.contains(id.asInteger()))
-                names << st.fieldByName(QStringLiteral("Station")).asString();
-        }
+                names << row.fieldByName(QStringLiteral("Station")).asString();
+        });
     } catch (const std::exception &) {
     }
     closeTable(st);

@@ -243,48 +243,40 @@ void query::buildLineIndex(const QByteArray &bytes)
     // The line-station rows in one walk each, in the orders the index reads them.
     QHash<int, QVector<int>> linesAt; // station -> LineID of every row, idxStationID order
     Table &ls = dm1->cdsLineStations;
-    const bool lineStationsOpen = ls.active(); // the showing opened it and keeps it open
     try {
-        ls.open();
-        ls.setFiltered(false);
         const int lineField = ls.findFieldIndex(QStringLiteral("LineID"));
         const int stationField = ls.findFieldIndex(QStringLiteral("StationID"));
         if (lineField >= 0 && stationField >= 0) {
-            ls.setIndexName(QStringLiteral("idxStationID"));
-            for (ls.first(); !ls.eof(); ls.next()) {
-                const Field line = ls.field(lineField);
-                const Field station = ls.field(stationField);
+            ls.forEachRow(QStringLiteral("idxStationID"), [&](const TableRow &row) {
+                const Field line = row.field(lineField);
+                const Field station = row.field(stationField);
                 if (line.isNull() || station.isNull())
-                    continue;
+                    return;
                 linesAt[station.asInteger()] << line.asInteger();
                 if (!firstLineOfStation.contains(station.asInteger()))
                     firstLineOfStation.insert(station.asInteger(), line.asInteger());
-            }
-            ls.setIndexName(QStringLiteral("idxLineStations"));
-            for (ls.first(); !ls.eof(); ls.next()) {
-                const Field line = ls.field(lineField);
-                const Field station = ls.field(stationField);
+            });
+            ls.forEachRow(QStringLiteral("idxLineStations"), [&](const TableRow &row) {
+                const Field line = row.field(lineField);
+                const Field station = row.field(stationField);
                 if (!line.isNull() && !station.isNull())
                     lineStationOrder[line.asInteger()] << station.asInteger();
-            }
+            });
         }
     } catch (const std::exception &) {
     }
-    if (!lineStationsOpen)
-        ls.close();
 
     // Stations in ID order; each one served by two rows or more enters the index.
     QVector<int> stations;
     Table &st = dm1->cdsStations;
     try {
-        st.open();
-        st.setFiltered(false);
-        st.setIndexName(QStringLiteral("idxID"));
         const int idField = st.findFieldIndex(QStringLiteral("ID"));
-        for (st.first(); idField >= 0 && !st.eof(); st.next()) {
-            const Field id = st.field(idField);
-            if (!id.isNull())
-                stations << id.asInteger();
+        if (idField >= 0) {
+            st.forEachRow(QStringLiteral("idxID"), [&](const TableRow &row) {
+                const Field id = row.field(idField);
+                if (!id.isNull())
+                    stations << id.asInteger();
+            });
         }
     } catch (const std::exception &) {
     }

@@ -1,5 +1,6 @@
 #include "data/timetable_files.h"
 
+#include "platform/table.h"
 #include "support/project_folder.h"
 
 namespace {
@@ -52,6 +53,38 @@ TEST_F(TripFiles, OneRuleForTheStopColumns)
     }
     QVector<QVector<int>> trips;
     EXPECT_EQ(ReadTripFile(7, 0, trips, FurtherTripColumns::Ignored), TripFileRead::Unfit);
+}
+
+// A trip table that a window browses, filtered and on an index of its own, gives every trip
+// in stored order, and the window keeps its filter, order and row.
+TEST_F(TripFiles, TripsAreReadWithoutMovingTheTable)
+{
+    Table t;
+    for (const char *name : {"ID", "1", "2"})
+        t.addFieldDef(name, FieldType::Float);
+    t.addIndexDef("idxLate", "2");
+    t.createDataSet();
+    for (const QVector<int> &trip : {QVector<int>{1, 480, 500}, {2, 540, 490}, {3, 600, 495}}) {
+        t.append();
+        for (int c = 0; c < 3; ++c)
+            t.field(c).setFloat(trip[c]);
+        t.post();
+    }
+    t.setIndexName("idxLate");
+    t.setFilter("ID <> 2");
+    t.setFiltered(true);
+    t.first();
+    t.next();
+
+    QVector<QVector<int>> cells;
+    ASSERT_TRUE(ReadTripCells(t, 2, cells));
+    EXPECT_EQ(cells, (QVector<QVector<int>>{{480, 500}, {540, 490}, {600, 495}}));
+    EXPECT_TRUE(t.filtered());
+    EXPECT_EQ(t.filter(), "ID <> 2");
+    EXPECT_EQ(t.indexName(), "idxLate");
+    EXPECT_EQ(t.fieldByName("ID").asInteger(), 1);
+    t.next();
+    EXPECT_TRUE(t.eof());
 }
 
 // The stop rows of a line: rows without day group or direction belong to no timetable; a row
