@@ -17,10 +17,8 @@ using namespace dbfunc;
 
 namespace {
 
-const QString kID = QStringLiteral("ID");
 const QString kLineID = QStringLiteral("LineID");
 const QString kLineMapID = QStringLiteral("LineMapID");
-const QString kStationID = QStringLiteral("StationID");
 
 bool fileExists(const QString &file)
 {

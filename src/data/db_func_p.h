@@ -15,6 +15,13 @@ namespace dbfunc {
 
 inline const QChar kQuote = QLatin1Char('"');
 
+// Field names the timetable and delete routines look rows up by.
+inline const QString kID = QStringLiteral("ID");
+inline const QString kStationID = QStringLiteral("StationID");
+inline const QString kDayGroupID = QStringLiteral("DayGroupID");
+inline const QString kDirection = QStringLiteral("Direction");
+inline const QString kPosition = QStringLiteral("Position");
+
 inline QString projectFile(const QString &file) { return ProjectDir + QLatin1Char('/') + file; }
 
 // Runs a table routine so that no table error leaves it: a failing step gives the fallback

@@ -21,14 +21,13 @@
 
 using dbfunc::kQuote;
 using dbfunc::projectFile;
+using dbfunc::kID;
+using dbfunc::kStationID;
+using dbfunc::kDayGroupID;
+using dbfunc::kDirection;
+using dbfunc::kPosition;
 
 namespace {
-
-const QString kID = QStringLiteral("ID");
-const QString kStationID = QStringLiteral("StationID");
-const QString kDayGroupID = QStringLiteral("DayGroupID");
-const QString kDirection = QStringLiteral("Direction");
-const QString kPosition = QStringLiteral("Position");
 
 // The ID of the line connection of (line, day group, direction); -1 when there is none.
 int findLineConnection(int lineID, int dayGroupID, int direction)

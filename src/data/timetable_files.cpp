@@ -19,14 +19,13 @@
 using dbfunc::guarded;
 using dbfunc::kQuote;
 using dbfunc::projectFile;
+using dbfunc::kID;
+using dbfunc::kStationID;
+using dbfunc::kDayGroupID;
+using dbfunc::kDirection;
+using dbfunc::kPosition;
 
 namespace {
-
-const QString kID = QStringLiteral("ID");
-const QString kStationID = QStringLiteral("StationID");
-const QString kDayGroupID = QStringLiteral("DayGroupID");
-const QString kDirection = QStringLiteral("Direction");
-const QString kPosition = QStringLiteral("Position");
 
 bool removeFile(const QString &fileName)
 {
