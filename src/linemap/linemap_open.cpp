@@ -76,7 +76,12 @@ void LineMapLoadPlanFiles(const TLineMapEditorState &State)
 bool LineMapDataDamaged(const TLineMapEditorState &State)
 {
     auto shared = [](const char *file) { return ProjectDir + QLatin1Char('/') + QLatin1String(file); };
+    // The project's own tables give the picture its station and line names and its colours.
     const TTableFile files[] = {
+        {&dm1->cdsStations, shared("stations.ptf")},
+        {&dm1->cdsLines, shared("lines.ptf")},
+        {&dm1->cdsLineGraphic, shared("line_graphic.ptf")},
+        {&dm1->cdsPrefs, shared("prefs.ptf")},
         {&dm1->cdsLineMapPrefs, shared("line_map_prefs.ptf")},
         {&dm1->cdsLineMapLines, shared("line_map_lines.ptf")},
         {&dm1->cdsLineMapLineSections, shared("line_map_line_sections.ptf")},

@@ -26,8 +26,9 @@ QStringList LineMapLineNames();
 // its file is missing. The loaders report their own failures; a file that cannot be read leaves
 // its table empty and marked, so no save writes over it.
 void LineMapLoadPlanFiles(const TLineMapEditorState &State);
-// Whether a table the plan is drawn from (its settings, the shared plan tables, its own three
-// files) could not be read from its file: the picture would miss what that file holds.
+// Whether a table the plan is drawn from (the project's stations, lines, line colours and
+// preferences, the plan's settings, the shared plan tables, its own three files) could not be
+// read from its file: the picture would miss what that file holds.
 bool LineMapDataDamaged(const TLineMapEditorState &State);
 // The picture size (PreviewWidth/Height := Prefs.Width/Height) and the
 // background: a ".bmp" background (any case) is loaded into BackgroundPicture; a missing or

@@ -1,5 +1,5 @@
-// Every plan file of a sample project cut short in turn: the program opens it, reports it as
-// damaged, and no save writes over it.
+// Every file a plan is drawn from cut short in turn: the program opens it, reports it as
+// damaged, no save writes over it, and the plan's image is not drawn without it.
 
 #include "support/app_environment.h"
 #include "support/window_controls.h"
@@ -35,6 +35,7 @@ struct DamageCase {
     const char *file;
     unsigned writers; // the saves that write the file
     bool perPlan;     // one of plan 1's own files, read when the drawing editor opens it
+    bool master = false; // a project table, read when the project is opened
 };
 
 void PrintTo(const DamageCase &c, std::ostream *os)
@@ -54,6 +55,11 @@ const DamageCase kCases[] = {
     {"StationPositions", "lms_1.ptf", CourseSave | StationSave, true},
     {"NamePlacements", "lmisp_1.ptf", CourseSave | StationSave, true},
     {"TransferNames", "lmimsp_1.ptf", StationSave | TransferSave, true},
+    // The picture's station and line names and its colours; no plan window writes these.
+    {"StationNames", "stations.ptf", 0, false, true},
+    {"LineNames", "lines.ptf", 0, false, true},
+    {"LineColours", "line_graphic.ptf", 0, false, true},
+    {"Preferences", "prefs.ptf", 0, false, true},
 };
 
 // The sample project of two plans, with a settings file of its own, opened from the main
@@ -81,7 +87,17 @@ protected:
         ASSERT_TRUE(AddLineMapPrefs(2, prefs));
         ASSERT_TRUE(m_dialogs.messages.isEmpty());
         m_file = path(QLatin1String(GetParam().file));
+        if (GetParam().master) {
+            ASSERT_TRUE(QFile::copy(KORVALIN_RESOURCES_DIR "/default_prefs.ptf", path("prefs.ptf")));
+            LoadPrefs(path("prefs.ptf"));
+            ASSERT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join('\n').toStdString();
+        }
         m_cut = cutShort(QLatin1String(GetParam().file));
+        // The project opened again with the file cut short.
+        if (GetParam().master) {
+            loadMasterTables();
+            LoadPrefs(path("prefs.ptf"));
+        }
     }
     void TearDown() override
     {
@@ -133,7 +149,8 @@ protected:
 
 void DamagedPlanFile::workInList(TfmEditLineNetworkPlans *w)
 {
-    // The files the list reads are told as damaged when it opens.
+    // The files the list reads are told as damaged when it opens (the project's own when the
+    // project was opened).
     if (!GetParam().perPlan) {
         EXPECT_EQ(damagedReports(), 1);
     }
