@@ -32,8 +32,8 @@ TfmEditTimeTable::TfmEditTimeTable(QWidget *parent) : QDialog(parent)
 
 TfmEditTimeTable::~TfmEditTimeTable()
 {
-    if (fmWebCopy && fmWebCopy->windowHandle() && fmWebCopy->windowHandle()->transientParent() == windowHandle())
-        fmWebCopy->windowHandle()->setTransientParent(nullptr);
+    if (fmWebCopy && windowHandle() && fmWebCopy->ownerWindow() == windowHandle())
+        fmWebCopy->setOwnerWindow(nullptr);
 }
 
 void TfmEditTimeTable::showEvent(QShowEvent *event)
@@ -116,9 +116,8 @@ void TfmEditTimeTable::bbWebCopyClick()
         // takes input while it runs, and the browser inside stays out of this window's widgets,
         // whose drawing surface it would otherwise take over (and break when this one is
         // shown again).
-        fmWebCopy->winId();
         if (QWindow *own = window()->windowHandle())
-            fmWebCopy->windowHandle()->setTransientParent(own);
+            fmWebCopy->setOwnerWindow(own);
         fmWebCopy->move(frameGeometry().topRight());
     }
     fmWebCopy->show();

@@ -52,6 +52,28 @@ void TfmWebCopy::setTimeTableGrid(const StringGrid *grid)
     timeTableGrid_ = grid;
 }
 
+void TfmWebCopy::setOwnerWindow(QWindow *owner)
+{
+    owner_ = owner;
+    if (owner)
+        winId();
+    applyOwner();
+}
+
+void TfmWebCopy::applyOwner()
+{
+    if (QWindow *own = windowHandle())
+        own->setTransientParent(owner_);
+}
+
+bool TfmWebCopy::event(QEvent *event)
+{
+    const bool done = QDialog::event(event);
+    if (event->type() == QEvent::WinIdChange)
+        applyOwner();
+    return done;
+}
+
 void TfmWebCopy::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);

@@ -4,6 +4,8 @@
 #include "ui_web_copy.h"
 
 #include <QDialog>
+#include <QPointer>
+#include <QWindow>
 
 class QWebEngineView;
 class StringGridModel;
@@ -21,6 +23,13 @@ public:
     // editor that shows this window hands it over (null: no grid, no pick).
     void setTimeTableGrid(const StringGrid *grid);
 
+    // The window that owns this one while it is shown (null: none). The window system knows
+    // the owner through this window's native window, which the first showing of the browser
+    // makes anew; the owner is handed on to the new one, or the modal owner would keep every
+    // click and key from this window from then on.
+    void setOwnerWindow(QWindow *owner);
+    QWindow *ownerWindow() const { return owner_; }
+
     // The work grid that holds a table taken from a page; the timetable editor pastes
     // its selected block.
     StringGrid sgWorkGrid;
@@ -33,6 +42,7 @@ public:
     void workGridChanged();
 
 protected:
+    bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
@@ -46,7 +56,10 @@ private:
     void viewSelectionChanged();
     void showCurrentCell();
 
+    void applyOwner();
+
     const StringGrid *timeTableGrid_ = nullptr;
+    QPointer<QWindow> owner_;
     StringGridModel *workModel_ = nullptr;
 
     friend void SetEnglishCaptions();

@@ -17,6 +17,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -134,6 +136,7 @@ TEST_F(WebCopyOnDisplay, TheEditorOpensAgainAfterTheWebCopyWindowShowedAPage)
         bool pageShown = false;
         bool pageKept = false;
         bool clickReached = false;
+        bool websiteClickReached = false;
         QTimer::singleShot(0, fmEditTimeTable, [&] {
             TfmEditTimeTable *w = fmEditTimeTable;
             if (!QTest::qWaitForWindowExposed(w)) {
@@ -154,6 +157,25 @@ TEST_F(WebCopyOnDisplay, TheEditorOpensAgainAfterTheWebCopyWindowShowedAPage)
             // The window keeps the page it showed between its showings.
             if (round > 0 && fmWebCopy->wbWebCopy)
                 pageKept = fmWebCopy->wbWebCopy->url() == QUrl::fromLocalFile(page);
+            // The user turns to the page with the browser, which puts the browser on the
+            // screen; the window must still take real clicks afterwards.
+            auto *pages = control<QTabWidget>(fmWebCopy, "PageControl1");
+            QTabBar *tabs = pages->tabBar();
+            const int website = pages->indexOf(control<QWidget>(fmWebCopy, "tsWebsite"));
+            const int table = pages->indexOf(control<QWidget>(fmWebCopy, "tsTableGrid"));
+            // Clicked through the window, as the window system delivers it, so that a window
+            // blocked by the modal editor does not get it.
+            const auto clickTab = [tabs](int index) {
+                QTest::mouseClick(fmWebCopy->windowHandle(), Qt::LeftButton, {},
+                                  tabs->mapTo(fmWebCopy, tabs->tabRect(index).center()));
+                QTest::qWait(100);
+            };
+            clickTab(website);
+            QTest::qWait(200);
+            clickTab(table);
+            const bool tableReached = pages->currentIndex() == table;
+            clickTab(website);
+            websiteClickReached = tableReached && pages->currentIndex() == website;
             if (copyShown && round < 2) {
                 auto *url = control<QLineEdit>(fmWebCopy, "leURL");
                 url->setText(QStringLiteral("file://") + page);
@@ -172,6 +194,7 @@ TEST_F(WebCopyOnDisplay, TheEditorOpensAgainAfterTheWebCopyWindowShowedAPage)
         fmEditTimeTable->exec();
         EXPECT_TRUE(used);
         EXPECT_TRUE(clickReached);
+        EXPECT_TRUE(websiteClickReached);
         if (round < 2) {
             EXPECT_TRUE(pageShown);
         }
