@@ -497,12 +497,10 @@ bool SaveLineMapLineTextOffset()
 
 // ---------------------------------------------------------------- line-map loads
 
-bool LoadLineMapPrefs(const QString &Path)
-{
-    Table &t = dm1->cdsLineMapPrefs;
-    const QString failMessage =
-        QStringLiteral("File %1 (line-map-preferences) not found").arg(QStringLiteral("line_map_prefs.ptf"));
+namespace dbfunc {
 
+PrefsImport importLineMapPrefs(const QString &Path, Table &t, bool RewriteMigrated)
+{
     // A file with the old column names is imported from a renamed copy; the file itself is
     // rewritten only after the offsets are corrected, so names and values change together.
     QString source = Path;
@@ -512,33 +510,51 @@ bool LoadLineMapPrefs(const QString &Path)
     if (migrated) {
         scratch.emplace();
         source = scratch->filePath(QStringLiteral("line_map_prefs.ptf"));
-        if (!scratch->isValid() || !ansi::writeLines(source, lines)) {
-            dialogs().showMessage(failMessage);
-            return false;
-        }
+        if (!scratch->isValid() || !ansi::writeLines(source, lines))
+            return PrefsImport::NoCopy;
     }
 
-    if (!guarded(t, false, [&] { return ImportPtfFile(source, t, &lineMapPrefsDefaults(), false); })) {
-        // A file that is there but cannot be read holds the settings of every plan: the table
-        // is marked with it (not with the copy read), so no save writes it over them.
-        if (QFileInfo::exists(Path)) {
-            t.setDamagedFile(Path);
-            reportDamaged(Path);
-        } else {
-            dialogs().showMessage(failMessage);
-        }
-        return false;
-    }
+    if (!guarded(t, false, [&] { return ImportPtfFile(source, t, &lineMapPrefsDefaults(), false); }))
+        return PrefsImport::Unreadable;
     if (migrated) {
         guarded(t, [&] {
             turnMigratedOffsetSigns(t);
             // A folder that cannot be written (the program folder) keeps the old file; the
             // table is migrated all the same and the next load migrates the file again.
-            SavePtfFile(Path, kQuote, t);
+            if (RewriteMigrated)
+                SavePtfFile(Path, kQuote, t);
         });
         guarded(t, [&] { t.close(); });
     }
-    return true;
+    return PrefsImport::Read;
+}
+
+} // namespace dbfunc
+
+bool LoadLineMapPrefs(const QString &Path)
+{
+    Table &t = dm1->cdsLineMapPrefs;
+    const QString failMessage =
+        QStringLiteral("File %1 (line-map-preferences) not found").arg(QStringLiteral("line_map_prefs.ptf"));
+
+    switch (importLineMapPrefs(Path, t, true)) {
+    case PrefsImport::Read:
+        return true;
+    case PrefsImport::NoCopy:
+        dialogs().showMessage(failMessage);
+        return false;
+    case PrefsImport::Unreadable:
+        break;
+    }
+    // A file that is there but cannot be read holds the settings of every plan: the table is
+    // marked with it (not with the copy read), so no save writes it over them.
+    if (QFileInfo::exists(Path)) {
+        t.setDamagedFile(Path);
+        reportDamaged(Path);
+    } else {
+        dialogs().showMessage(failMessage);
+    }
+    return false;
 }
 
 bool LoadLineMapLines()

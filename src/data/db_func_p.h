@@ -48,4 +48,12 @@ void guarded(Table &table, F &&body)
     }
 }
 
+// Reads a plan settings file into a table with the fields of cdsLineMapPrefs, by column name.
+// A file with the old column names is read from a renamed copy and its offsets corrected in the
+// table; RewriteMigrated writes the corrected table over the file. Shows nothing: NoCopy when
+// the renamed copy could not be made (the table is as it was), Unreadable when the file is
+// missing or damaged (the table is empty, as ImportPtfFile leaves it).
+enum class PrefsImport { Read, NoCopy, Unreadable };
+PrefsImport importLineMapPrefs(const QString &Path, Table &t, bool RewriteMigrated);
+
 } // namespace dbfunc

@@ -72,6 +72,12 @@ struct TLineMapPrefs {
 bool AddLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs);    // false when the row exists
 bool UpdateLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs); // false when there is none
 bool ReadLineMapPrefs(int LineMapID, TLineMapPrefs &Prefs);         // record unchanged when false
+// The plan's row as ReadLineMapPrefs reads it; without one (no row, or a settings file that could
+// not be read) the record gets the program template's settings for a new plan, or blank ones
+// when the template cannot be read either, and keeps its Name: never another plan's values.
+// Leaves the rows of cdsLineMapPrefs and its damaged mark as they are and writes nothing; false
+// when the plan's row was not read.
+bool ReadLineMapPrefsOrDefault(int LineMapID, TLineMapPrefs &Prefs);
 bool DeleteLineMapPrefs(int LineMapID);                             // false when there is no row
 
 // --- row routines on the tables in memory: no file is read or written

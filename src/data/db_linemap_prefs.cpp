@@ -244,6 +244,29 @@ bool ReadLineMapPrefs(int LineMapID, TLineMapPrefs &Prefs)
     return true;
 }
 
+bool ReadLineMapPrefsOrDefault(int LineMapID, TLineMapPrefs &Prefs)
+{
+    if (ReadLineMapPrefs(LineMapID, Prefs))
+        return true;
+    // The template is read into a table of its own: the project's rows, and the mark of a
+    // damaged project file that keeps saves from writing over it, stay as they are.
+    TLineMapPrefs defaults;
+    defaults.Name = Prefs.Name;
+    Table scratch(QStringLiteral("LineMapPrefsTemplate"));
+    scratch.fieldDefs() = dm1->cdsLineMapPrefs.fieldDefs();
+    scratch.indexDefs() = dm1->cdsLineMapPrefs.indexDefs();
+    guarded(scratch, [&] {
+        if (importLineMapPrefs(DefaultLineMapPrefsFile, scratch, false) != PrefsImport::Read
+            || !findPrefsRow(scratch, 1))
+            return;
+        TLineMapPrefs read = defaults;
+        readPrefs(scratch, read);
+        defaults = read;
+    });
+    Prefs = defaults;
+    return false;
+}
+
 bool DeleteLineMapPrefs(int LineMapID)
 {
     Table &t = dm1->cdsLineMapPrefs;

@@ -268,7 +268,7 @@ void TfmEditLineNetworkPlans::btLineMapEditClick()
     const int id = GetLineMapIDByName(name);
     settingsMode();
     reloadProjectPrefs();
-    ReadLineMapPrefs(id, m_prefs);
+    ReadLineMapPrefsOrDefault(id, m_prefs);
     ShowLineMapPrefs();
 }
 

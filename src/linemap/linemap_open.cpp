@@ -47,7 +47,7 @@ bool LineMapOpenPrefs(TLineMapEditorState &State, const QString &PlanName)
     State.StationMoveCursor = false;
 
     const bool loaded = LoadLineMapPrefs(ProjectDir + QStringLiteral("/line_map_prefs.ptf"));
-    const bool read = State.LineMapID >= 0 && ReadLineMapPrefs(State.LineMapID, State.Prefs);
+    const bool read = ReadLineMapPrefsOrDefault(State.LineMapID, State.Prefs);
     return loaded && read;
 }
 

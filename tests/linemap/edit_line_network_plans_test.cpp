@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -367,6 +368,95 @@ TEST_F(PlanList, EditedPlanWithoutSettingsRowGetsOne)
     EXPECT_TRUE(ReadLineMapPrefs(GetLineMapIDByName("Netz"), p));
 }
 
+// A plan whose settings row cannot be read shows the settings a new plan starts from (under its
+// own name), never those of the plan shown before, and nothing is written.
+TEST_F(PlanList, UnreadableSettingsRowShowsTheTemplateNotThePlanBefore)
+{
+    TLineMapPrefs fromTemplate;
+    ASSERT_TRUE(ReadLineMapPrefs(1, fromTemplate));
+    fromTemplate.Name = "Netz";
+    showList();
+    newPlan("Netz");
+    TLineMapPrefs own;
+    ASSERT_TRUE(ReadLineMapPrefs(1, own));
+    own.Width = 560;
+    own.LineRasterWidth = 35;
+    own.StationFont.name = "Courier New";
+    ASSERT_TRUE(UpdateLineMapPrefs(1, own));
+    ASSERT_NE(own.Width, fromTemplate.Width);
+
+    // The plan's own settings while its row can be read.
+    select("Netz");
+    w->btLineMapEditClick();
+    EXPECT_EQ(w->LineMapPrefs().Width, 560);
+    w->btCancelClick();
+    TLineMapEditorState s;
+    LineMapFormCreate(s);
+    ASSERT_TRUE(LineMapOpenPrefs(s, "Netz"));
+    EXPECT_EQ(s.Prefs.Width, 560);
+    w->close();
+
+    // The settings file cut inside its row, and the project opened again.
+    const QString prefsFile = ProjectDir + "/line_map_prefs.ptf";
+    QByteArray cut = fileBytes(prefsFile);
+    const qsizetype row = cut.indexOf('\n', cut.indexOf("\"LineMapID\"")) + 1;
+    ASSERT_GT(row, 0);
+    cut.truncate(row + 20);
+    writeFileBytes(prefsFile, cut);
+    loadSharedTables();
+    ASSERT_EQ(dm1->cdsLineMapPrefs.damagedFile(), prefsFile);
+    auto folder = [] {
+        QStringList files;
+        for (QDirIterator it(ProjectDir, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+            const QString file = it.next();
+            files << file + ":" + QString::fromLatin1(fileBytes(file).toBase64());
+        }
+        files.sort();
+        return files;
+    };
+    const QStringList before = folder();
+
+    showList();
+    select("Netz");
+    w->btLineMapEditClick();
+    EXPECT_EQ(w->LineMapPrefs(), fromTemplate);
+    EXPECT_EQ(edit("eMapWidth")->text(), QString::number(fromTemplate.Width));
+    // The damaged file stays unread and marked, so the save is refused.
+    EXPECT_EQ(dm1->cdsLineMapPrefs.damagedFile(), prefsFile);
+    EXPECT_EQ(dm1->cdsLineMapPrefs.recordCount(), 0);
+    bool editorShown = false;
+    closeNextModal(&editorShown);
+    w->btSaveClick();
+    EXPECT_FALSE(editorShown);
+    EXPECT_TRUE(settingsOpen());
+    w->btCancelClick();
+    w->close();
+
+    // The drawing editor, still holding the plan's own settings from before.
+    ASSERT_EQ(s.Prefs.Width, 560);
+    EXPECT_FALSE(LineMapOpenPrefs(s, "Netz"));
+    EXPECT_EQ(s.Prefs, fromTemplate);
+    LineMapFormShow(s, "Netz");
+    EXPECT_EQ(s.Picture.size(), QSize(fromTemplate.Width, fromTemplate.Height));
+    // No image is exported from it.
+    EXPECT_TRUE(LineMapDataDamaged(s));
+    EXPECT_EQ(dm1->cdsLineMapPrefs.damagedFile(), prefsFile);
+
+    // Without a readable template either, the settings are blank, not the plan's before.
+    DefaultLineMapPrefsFile = ProjectDir + "/program/line_map_prefs.ptf";
+    TLineMapPrefs blank;
+    blank.Name = "Netz";
+    EXPECT_FALSE(LineMapOpenPrefs(s, "Netz"));
+    EXPECT_EQ(s.Prefs, blank);
+    showList();
+    select("Netz");
+    w->btLineMapEditClick();
+    EXPECT_EQ(w->LineMapPrefs(), blank);
+    w->btCancelClick();
+
+    EXPECT_EQ(folder(), before);
+}
+
 TEST_F(PlanList, OldTemplateOffsetsSurviveNewSaveEdit)
 {
     // The template with the old offset column names.
@@ -380,10 +470,11 @@ TEST_F(PlanList, OldTemplateOffsetsSurviveNewSaveEdit)
                               {"StationSWNEOffsetY", "StationSWNELineDistanceV"},
                               {"MultiStationOffsetX", "MultiStationDistanceH"}, {"MultiStationOffsetY", "MultiStationDistanceV"}};
     for (auto &n : names)
-        lines[1].replace(QString("\"%1\"").arg(n[0]), QString("\"%1\"").arg(n[1]));
+        lines[2].replace(QString("\"%1\"").arg(n[0]), QString("\"%1\"").arg(n[1]));
     DefaultLineMapPrefsFile = ProjectDir + "/program/line_map_prefs.ptf";
     ASSERT_TRUE(QDir().mkpath(ProjectDir + "/program"));
     ASSERT_TRUE(ansi::writeLines(DefaultLineMapPrefsFile, lines));
+    ASSERT_TRUE(lines[2].contains("\"StationWELineDistanceH\""));
 
     showList();
     w->btNewLineMapClick();
@@ -405,6 +496,16 @@ TEST_F(PlanList, OldTemplateOffsetsSurviveNewSaveEdit)
     ASSERT_TRUE(LineMapOpenPrefs(s, "Map 1"));
     for (int cls = 0; cls < 4; ++cls)
         EXPECT_EQ(StationPrefs(s.Prefs, cls), StationPrefs(fromTemplate, cls)) << cls;
+
+    // A plan without a row starts from the same offsets; that read leaves the template as it is.
+    ASSERT_TRUE(ansi::writeLines(DefaultLineMapPrefsFile, lines));
+    const QByteArray oldTemplate = fileBytes(DefaultLineMapPrefsFile);
+    TLineMapPrefs withoutRow;
+    EXPECT_FALSE(ReadLineMapPrefsOrDefault(99, withoutRow));
+    for (int cls = 0; cls < 4; ++cls)
+        EXPECT_EQ(StationPrefs(withoutRow, cls), StationPrefs(fromTemplate, cls)) << cls;
+    EXPECT_EQ(withoutRow.MultiStationOffsetY, fromTemplate.MultiStationOffsetY);
+    EXPECT_EQ(fileBytes(DefaultLineMapPrefsFile), oldTemplate);
 }
 
 TEST_F(PlanList, SettingsEditsFontsAndRaster)
