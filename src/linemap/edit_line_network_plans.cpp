@@ -253,7 +253,7 @@ void TfmEditLineNetworkPlans::btNewLineMapClick()
     const QString damaged = dm1->cdsLineMapPrefs.damagedFile();
     LoadLineMapPrefs(DefaultLineMapPrefsFile);
     dm1->cdsLineMapPrefs.setDamagedFile(damaged);
-    ReadLineMapPrefs(1, m_prefs);
+    ReadLineMapPrefsOrDefault(1, m_prefs);
     m_prefs.Name = QStringLiteral("Map ") + QString::number(lbMaps->count() + 1);
     ShowLineMapPrefs();
 }
