@@ -1,7 +1,7 @@
 // Every plan file of a sample project cut short in turn: the program opens it, reports it as
 // damaged, and no save writes over it.
 
-#include "app/app_environment.h"
+#include "support/app_environment.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"
 #include "data/plan_project.h"
