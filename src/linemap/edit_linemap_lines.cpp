@@ -18,6 +18,8 @@
 #include "platform/dialog_service.h"
 #include "widgets/line_edit_filters.h"
 
+#include <algorithm>
+
 TfmEditLineMapLines *fmEditLineMapLines = nullptr;
 
 TfmEditLineMapLines::TfmEditLineMapLines(QWidget *parent) : QDialog(parent)
@@ -244,15 +246,26 @@ void TfmEditLineMapLines::ShowPicture()
     if (State.LineMode || State.StationMoveCursor) {
         // The cursor stays in sight, with a little of the plan around it, wherever the
         // direction buttons take it.
-        const int margin = 2 * RasterWidth(State.Prefs) + 10;
-        showPlanArea(QRect(State.CursorX - margin, State.CursorY - margin, 2 * margin, 2 * margin));
+        // Values from a damaged plan may lie anywhere in the int range: the point and its
+        // margin are held within the picture, which is all that can be shown of them.
+        const PlanInt margin = 2 * PlanInt(RasterWidth(State.Prefs)) + 10;
+        showPlanPoint(State.CursorX, State.CursorY, margin, margin);
     }
 }
 
 void TfmEditLineMapLines::showPlanArea(const QRect &Area)
 {
     const QPoint centre = Area.center();
-    sbPreview->ensureVisible(centre.x(), centre.y(), Area.width() / 2, Area.height() / 2);
+    showPlanPoint(centre.x(), centre.y(), Area.width() / 2, Area.height() / 2);
+}
+
+void TfmEditLineMapLines::showPlanPoint(PlanInt X, PlanInt Y, PlanInt XMargin, PlanInt YMargin)
+{
+    const PlanInt width = State.Picture.width();
+    const PlanInt height = State.Picture.height();
+    sbPreview->ensureVisible(int(std::clamp<PlanInt>(X, 0, width)), int(std::clamp<PlanInt>(Y, 0, height)),
+                             int(std::clamp<PlanInt>(XMargin, 0, width)),
+                             int(std::clamp<PlanInt>(YMargin, 0, height)));
 }
 
 void TfmEditLineMapLines::fitModePanel()

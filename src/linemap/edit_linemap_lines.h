@@ -170,6 +170,8 @@ private:
     void fitModePanel();
     // Scrolls the plan so that the area (plan pixels) is in view, as much of it as fits.
     void showPlanArea(const QRect &Area);
+    // Scrolls the point into view with the margins around it, held within the picture.
+    void showPlanPoint(PlanInt X, PlanInt Y, PlanInt XMargin, PlanInt YMargin);
     void redrawLineOverPicture();
     int stepSizeOf(const QListWidget *list) const;
 
