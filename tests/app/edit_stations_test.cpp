@@ -2,6 +2,7 @@
 
 #include "data/db_func.h"
 #include "support/editor_test_support.h"
+#include "support/file_size_limit.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -187,7 +188,7 @@ TEST_F(StationEditor, AFailedRecallListSaveIsReportedAndKeepsEditMode)
     child<QCheckBox>(w, "cbStationNewLine")->click();
     typeName("A");
     press("btSave");
-    EXPECT_EQ(d.messages, QStringList{"Error saving the file newstations.ptf"});
+    EXPECT_TRUE(messagesWithReasons(d.messages, QStringList{"Error saving the file newstations.ptf"}));
     EXPECT_TRUE(editing());
     EXPECT_EQ(rows("stations.ptf"), QStringList{R"(1,"A",)"});
 }
