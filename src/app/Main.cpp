@@ -21,6 +21,7 @@
 #include "data/leftover_files.h"
 #include "data/main_globals.h"
 #include "data/project_file.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 #include "platform/qt_dialog_service.h"
 #include "web/web_loader.h"
@@ -458,7 +459,7 @@ void TfmMain::sbWebViewClick()
     }
     const QString page = WebLoaderPageFile(ProjectDir);
     if (!WriteWebLoaderPage()) {
-        dialogs().showMessage(QStringLiteral("Error saving the file %1").arg(page));
+        dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the file %1").arg(page)));
         return;
     }
     WebPreviewURL = LocalFileAddress(page);

@@ -6,6 +6,7 @@
 #include "data/common_helpers.h"
 #include "data/data_module_1.h"
 #include "data/db_func.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 
 #include <QShowEvent>
@@ -156,11 +157,13 @@ void TfmEditLines::btSaveClick()
         const QString oldName = lbLines->item(selected)->text();
         lineID = GetLineIDByName(oldName);
         if (name != oldName) {
+            ansi::setLastWriteError(QString());
             if (RenameLine(oldName, name)) {
                 RemoveListRow(lbLines, selected);
                 AddSortedName(lbLines, name);
             } else {
-                dialogs().showMessage(QStringLiteral("Error changing the line %1 in %2").arg(oldName, name));
+                dialogs().showMessage(
+                    ansi::withWriteReason(QStringLiteral("Error changing the line %1 in %2").arg(oldName, name)));
                 return; // a failed save keeps editing
             }
         }
@@ -169,9 +172,10 @@ void TfmEditLines::btSaveClick()
             dialogs().showMessage(QStringLiteral("Line already exists"));
             return;
         }
+        ansi::setLastWriteError(QString());
         lineID = AddLine(name);
         if (lineID == -1) {
-            dialogs().showMessage(QStringLiteral("Error saving the line"));
+            dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the line")));
             return; // a failed save keeps editing
         }
         AddSortedName(lbLines, name);
@@ -190,6 +194,7 @@ void TfmEditLines::saveColor(int lineID)
 {
     Table &colors = dm1->cdsLineGraphic;
     RowsBackup before(colors);
+    ansi::setLastWriteError(QString());
     bool saved = true;
     if (!cbStandardColor->isChecked())
         saved = SetLineGraphicColor(lineID, fLineColorChoice->Red, fLineColorChoice->Green, fLineColorChoice->Blue);
@@ -198,7 +203,7 @@ void TfmEditLines::saveColor(int lineID)
     // The first failed write ends it, and the colours stay as the file holds them.
     saved = before.keepIf(saved && SaveLineGraphic());
     if (!saved && !ProjectFileDamaged(colors, QStringLiteral("line_graphic.ptf")))
-        dialogs().showMessage(fileError(QStringLiteral("line_graphic.ptf")));
+        dialogs().showMessage(ansi::withWriteReason(fileError(QStringLiteral("line_graphic.ptf"))));
 }
 
 void TfmEditLines::btCancelClick()
@@ -216,8 +221,10 @@ void TfmEditLines::btLineDeleteClick()
             QStringLiteral("Do you really want delete the line %s").replace(QStringLiteral("%s"), name) +
             QStringLiteral("?")))
         return;
+    ansi::setLastWriteError(QString());
     if (DeleteLineByName(name))
         RemoveListRow(lbLines, row);
     else
-        dialogs().showMessage(QStringLiteral("Error deleting the line %s").replace(QStringLiteral("%s"), name));
+        dialogs().showMessage(
+            ansi::withWriteReason(QStringLiteral("Error deleting the line %s").replace(QStringLiteral("%s"), name)));
 }

@@ -7,6 +7,7 @@
 #include "data/db_func.h"
 #include "data/main_globals.h"
 #include "data/table_files.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 
 #include <QFileInfo>
@@ -202,10 +203,11 @@ void TfmEditLineStations::btSaveClick()
     QStringList stations;
     for (int i = 0; i < lbLineStations->count(); ++i)
         stations << lbLineStations->item(i)->text();
+    ansi::setLastWriteError(QString());
     if (lineID != -1 && !saveStations(lineID, stations)) {
         if (!ProjectFileDamaged(dm1->cdsLineStations, QStringLiteral("line_stations.ptf")))
-            dialogs().showMessage(QStringLiteral("Error saving the file %s")
-                                      .replace(QStringLiteral("%s"), QStringLiteral("line_stations.ptf")));
+            dialogs().showMessage(ansi::withWriteReason(
+                QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), QStringLiteral("line_stations.ptf"))));
         // A failed save keeps assigning, so the stations asked for are not lost from sight.
         return;
     }

@@ -4,6 +4,7 @@
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "data/prj_params.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 #include "web/web_loader.h"
 #include "widgets/line_edit_filters.h"
@@ -208,8 +209,8 @@ void TfmEditProject::btSaveClick()
             return;
     }
     if (!WriteWebLoaderPage()) {
-        dialogs().showMessage(
-            QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), QStringLiteral("webloader.htm")));
+        dialogs().showMessage(ansi::withWriteReason(
+            QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), QStringLiteral("webloader.htm"))));
         return;
     }
     EditOff();

@@ -6,6 +6,7 @@
 #include "data/common_helpers.h"
 #include "data/data_module_1.h"
 #include "data/db_func.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 
 #include <QShowEvent>
@@ -127,12 +128,13 @@ void TfmEditStations::btSaveClick()
     if (selected >= 0) {
         const QString oldName = lbStations->item(selected)->text();
         if (oldName != name) {
+            ansi::setLastWriteError(QString());
             if (RenameStation(oldName, name)) {
                 RemoveListRow(lbStations, selected);
                 AddSortedName(lbStations, name);
             } else {
-                dialogs().showMessage(QStringLiteral("Error changing the station") + oldName + QStringLiteral(" in ") +
-                                      name + QStringLiteral("!"));
+                dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error changing the station") + oldName +
+                                                            QStringLiteral(" in ") + name + QStringLiteral("!")));
                 return; // a failed save keeps editing
             }
         }
@@ -141,9 +143,10 @@ void TfmEditStations::btSaveClick()
             dialogs().showMessage(QStringLiteral("Station already exists!"));
             return;
         }
+        ansi::setLastWriteError(QString());
         const int id = AddStation(name);
         if (id == -1) {
-            dialogs().showMessage(QStringLiteral("Error saving the station"));
+            dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the station")));
             return; // a failed save keeps editing
         } else {
             AddSortedName(lbStations, name);
@@ -153,8 +156,8 @@ void TfmEditStations::btSaveClick()
                                    SaveNewStations();
                 if (!saved) {
                     if (!ProjectFileDamaged(dm1->cdsNewStations, QStringLiteral("newstations.ptf")))
-                        dialogs().showMessage(QStringLiteral("Error saving the file %s")
-                                                  .replace(QStringLiteral("%s"), QStringLiteral("newstations.ptf")));
+                        dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the file %s").replace(
+                            QStringLiteral("%s"), QStringLiteral("newstations.ptf"))));
                     return;
                 }
             }
@@ -181,8 +184,9 @@ void TfmEditStations::btStationDeleteClick()
     if (!dialogs().askYesNo(
             QStringLiteral("Do you really want delete the station %s").replace(QStringLiteral("%s"), name)))
         return;
+    ansi::setLastWriteError(QString());
     if (DeleteStationByName(name))
         RemoveListRow(lbStations, row);
     else
-        dialogs().showMessage(QStringLiteral("Error deleting the station: ") + name + QStringLiteral(" !"));
+        dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error deleting the station: ") + name + QStringLiteral(" !")));
 }

@@ -13,16 +13,6 @@
 
 TfmFehlerkorrektur *fmFehlerkorrektur = nullptr;
 
-namespace {
-
-// A failed write names the system's reason where it is known.
-QString withReason(const QString &text, const QString &reason)
-{
-    return reason.isEmpty() ? text : text + QStringLiteral(": ") + reason;
-}
-
-} // namespace
-
 TfmFehlerkorrektur::TfmFehlerkorrektur(QWidget *parent) : QDialog(parent)
 {
     setupUi(this);
@@ -70,7 +60,7 @@ void TfmFehlerkorrektur::Button1Click()
         dialogs().showMessage(QStringLiteral("Datei distances.ini wurde neu erstellt"));
     } else if (!report.written) {
         dialogs().showMessage(
-            withReason(QStringLiteral("Fehler beim Schreiben der Datei distances.ini"), report.writeError));
+            ansi::withReason(QStringLiteral("Fehler beim Schreiben der Datei distances.ini"), report.writeError));
     } else {
         QStringList lines;
         lines << QStringLiteral("Diese Linienverbindungen konnten nicht neu berechnet werden:");
@@ -86,11 +76,11 @@ void TfmFehlerkorrektur::Button1Click()
         dialogs().showMessage(QStringLiteral("Leere bzw. gelöschte Stationen aus Datei stations.ptf wurden entfernt"));
     else if (!ProjectFileDamaged(dm1->cdsStations, QStringLiteral("stations.ptf")))
         dialogs().showMessage(
-            withReason(QStringLiteral("Fehler beim Korigieren der Datei stations.ptf"), ansi::lastWriteError()));
+            ansi::withWriteReason(QStringLiteral("Fehler beim Korigieren der Datei stations.ptf")));
     ansi::setLastWriteError(QString());
     if (SaveLines())
         dialogs().showMessage(QStringLiteral("Leere bzw. gelöschte Linien aus Datei lines.ptf wurden entfernt"));
     else if (!ProjectFileDamaged(dm1->cdsLines, QStringLiteral("lines.ptf")))
         dialogs().showMessage(
-            withReason(QStringLiteral("Fehler beim Korigieren der Datei lines.ptf"), ansi::lastWriteError()));
+            ansi::withWriteReason(QStringLiteral("Fehler beim Korigieren der Datei lines.ptf")));
 }

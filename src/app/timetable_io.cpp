@@ -6,6 +6,7 @@
 #include "data/main_globals.h"
 #include "data/table_files.h"
 #include "data/timetable_files.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 #include "platform/table.h"
 
@@ -29,6 +30,12 @@ QString projectPath(const QString &file)
 void message(const QString &text)
 {
     dialogs().showMessage(text);
+}
+
+// A failed write's message names the system's reason where it is known.
+void writeFailed(const QString &text)
+{
+    message(ansi::withWriteReason(text));
 }
 
 bool isStopRowOf(Table &ttc, int dayGroupID, int direction)
@@ -406,6 +413,8 @@ TimeTableSaveResult SaveTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Ch
         message(DamagedFileMessage(damaged));
         return TimeTableSaveResult::Failed;
     }
+    // Every failure from here on is told with the reason of this save's own writes.
+    ansi::setLastWriteError(QString());
 
     bool connectionAdded = false;
     if (Choice.NewTimeTable) {
@@ -420,7 +429,7 @@ TimeTableSaveResult SaveTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Ch
                 if (left >= 0)
                     removeLineConnectionRow(left);
             }
-            message(QStringLiteral("Error saving the lineconnections, file %1").arg(QStringLiteral("line_connections.ptf")));
+            writeFailed(QStringLiteral("Error saving the lineconnections, file %1").arg(QStringLiteral("line_connections.ptf")));
             return TimeTableSaveResult::Failed;
         }
         Choice.CurLineConnectionID = id;
@@ -437,7 +446,7 @@ TimeTableSaveResult SaveTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Ch
 
     // A trip file must never refer to an interval that is not on disk.
     if (!writeIntervals(intervals.added())) {
-        message(QStringLiteral("Error saving the interval-file %1!").arg(QStringLiteral("intervals.ptf")));
+        writeFailed(QStringLiteral("Error saving the interval-file %1!").arg(QStringLiteral("intervals.ptf")));
         takeBackConnection();
         return TimeTableSaveResult::Failed;
     }
@@ -447,19 +456,19 @@ TimeTableSaveResult SaveTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Ch
     case TimeTableWrite::Written:
         break;
     case TimeTableWrite::TripFileFailed:
-        message(QStringLiteral("Error saving the timetable file %1").arg(TimeTableFileName(Choice.CurLineConnectionID)));
+        writeFailed(QStringLiteral("Error saving the timetable file %1").arg(TimeTableFileName(Choice.CurLineConnectionID)));
         takeBackConnection();
         return TimeTableSaveResult::Failed;
     case TimeTableWrite::StopRowFileFailed:
-        message(QStringLiteral("Error saving the timetable connection file %1!")
-                    .arg(TimeTableConnectionsFileName(Choice.CurLineID)));
+        writeFailed(QStringLiteral("Error saving the timetable connection file %1!")
+                        .arg(TimeTableConnectionsFileName(Choice.CurLineID)));
         takeBackConnection();
         return TimeTableSaveResult::Failed;
     }
     Choice.NewTimeTable = false;
 
     if (!WriteDistancesSection(Choice.CurLineConnectionID, distances)) {
-        message(QStringLiteral("Error saving the file %1").arg(QStringLiteral("distances.ini")));
+        writeFailed(QStringLiteral("Error saving the file %1").arg(QStringLiteral("distances.ini")));
         return TimeTableSaveResult::Failed;
     }
     Model.EditOff();
@@ -482,8 +491,9 @@ bool DeleteTimeTableOfGrid(TimeTableChoice &Choice)
     }
     // The connection goes first: a timetable whose later steps fail is then simply gone for
     // the editor and the connection search, never half there.
+    ansi::setLastWriteError(QString());
     if (!ClearLineConnection(Choice.CurLineConnectionID)) {
-        message(QStringLiteral("Error saving the lineconnections, file %1").arg(QStringLiteral("line_connections.ptf")));
+        writeFailed(QStringLiteral("Error saving the lineconnections, file %1").arg(QStringLiteral("line_connections.ptf")));
         return false;
     }
     const int lineConnectionID = Choice.CurLineConnectionID;
@@ -491,14 +501,14 @@ bool DeleteTimeTableOfGrid(TimeTableChoice &Choice)
     Choice.CurLineConnectionID = -1;
     DeleteTimeTableConnections(Choice.CurDayGroupID, Choice.CurDirection);
     if (!WriteTimeTableConnections(Choice.CurLineID)) {
-        message(QStringLiteral("Error saving the timetable connection file %1!")
-                    .arg(TimeTableConnectionsFileName(Choice.CurLineID)));
+        writeFailed(QStringLiteral("Error saving the timetable connection file %1!")
+                        .arg(TimeTableConnectionsFileName(Choice.CurLineID)));
         return false;
     }
     if (!DeleteTimeTableFile(lineConnectionID))
         return false;
     if (!EraseDistancesSection(lineConnectionID)) {
-        message(QStringLiteral("Error saving the file %1").arg(QStringLiteral("distances.ini")));
+        writeFailed(QStringLiteral("Error saving the file %1").arg(QStringLiteral("distances.ini")));
         return false;
     }
     return true;

@@ -52,7 +52,7 @@ void loadMaster(Table &table, const QString &file, const QString &message, const
 void reportFailedSave(const Table &table, const QString &path, const QString &message)
 {
     if (!TableFileDamaged(table, path))
-        dialogs().showMessage(message);
+        dialogs().showMessage(ansi::withWriteReason(message));
 }
 
 // Rows whose name is empty are dropped before the stations or lines are written; a failure

@@ -76,6 +76,9 @@ public:
     // The last written goes back first; false when a file could not be put back.
     bool putBack()
     {
+        // Putting a file back is a write too: the message tells why the save failed, not
+        // how the putting back went.
+        const QString reason = ansi::lastWriteError();
         bool ok = true;
         for (auto it = m_kept.crbegin(); it != m_kept.crend(); ++it) {
             if (it->existed)
@@ -84,6 +87,7 @@ public:
                 ok = QFile::remove(it->file) && ok;
         }
         m_kept.clear();
+        ansi::setLastWriteError(reason);
         return ok;
     }
 

@@ -142,7 +142,7 @@ private:
             m_written << file;
             return true;
         }
-        failure = QStringLiteral("Error saving the file %1: %2").arg(file, ansi::lastWriteError());
+        failure = ansi::withWriteReason(QStringLiteral("Error saving the file %1").arg(file));
         return false;
     }
 

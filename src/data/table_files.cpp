@@ -390,9 +390,10 @@ bool TableFileDamaged(const Table &table, const QString &FileName)
 bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
 {
     // The table holds none of the rows of the file it could not read: written over that
-    // file it would lose them for good.
+    // file it would lose them for good. The message says why, so no reason is left for a
+    // caller's message to say it again.
+    ansi::setLastWriteError(QString());
     if (TableFileDamaged(table, FileName)) {
-        ansi::setLastWriteError(QStringLiteral("the file is damaged and was left unchanged"));
         dialogs().showMessage(DamagedFileMessage(FileName));
         return false;
     }

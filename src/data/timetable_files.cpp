@@ -144,7 +144,10 @@ void restore(const QString &fileName, const FileBackup &backup)
             QFile::remove(fileName);
         return;
     }
+    // The reason of the write that failed is kept for its message.
+    const QString reason = ansi::lastWriteError();
     ansi::writeFileAtomically(fileName, backup.bytes);
+    ansi::setLastWriteError(reason);
 }
 
 } // namespace

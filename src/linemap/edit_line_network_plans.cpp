@@ -15,6 +15,7 @@
 #include "linemap/linemap_records.h"
 #include "linemap/plan_style_rules.h"
 #include "linemap/style_preview.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 #include "platform/table.h"
 #include "widgets/editor_lists.h"
@@ -292,16 +293,19 @@ void TfmEditLineNetworkPlans::btSaveClick()
         // stops the save before anything is written.
         if (!reloadPrefsForSave() || planListDamaged())
             return;
+        ansi::setLastWriteError(QString());
         const int id = AddLineMap(name);
         if (id < 0) {
-            dialogs().showMessage(errorSaving.arg(ProjectDir + QStringLiteral("/line_maps.ptf")));
+            dialogs().showMessage(ansi::withWriteReason(errorSaving.arg(ProjectDir + QStringLiteral("/line_maps.ptf"))));
             return;
         }
         if (!writePrefsRow(id)) {
             // A plan is added wholly or not at all: its list row goes again (the settings row
-            // that could not be written is out of the table already).
+            // that could not be written is out of the table already). Taking it back writes
+            // too, so the reason is the one of the write that failed.
+            const QString reason = ansi::lastWriteError();
             DeleteLineMapRecord(id);
-            dialogs().showMessage(errorSaving.arg(projectPrefsFile()));
+            dialogs().showMessage(ansi::withReason(errorSaving.arg(projectPrefsFile()), reason));
             return;
         }
         QSignalBlocker block(lbMaps);
@@ -312,10 +316,11 @@ void TfmEditLineNetworkPlans::btSaveClick()
         const int id = GetLineMapIDByName(oldName);
         if (!reloadPrefsForSave() || planListDamaged())
             return;
+        ansi::setLastWriteError(QString());
         if (name != oldName) {
             if (!RenameLineMap(oldName, name)) {
                 dialogs().showMessage(
-                    QStringLiteral("Error changing the mapname %1 in %2").arg(oldName, name));
+                    ansi::withWriteReason(QStringLiteral("Error changing the mapname %1 in %2").arg(oldName, name)));
                 return;
             }
             delete lbMaps->takeItem(lbMaps->currentRow());
@@ -324,7 +329,7 @@ void TfmEditLineNetworkPlans::btSaveClick()
             renamed->setSelected(true);
         }
         if (!writePrefsRow(id)) {
-            dialogs().showMessage(errorSaving.arg(projectPrefsFile()));
+            dialogs().showMessage(ansi::withWriteReason(errorSaving.arg(projectPrefsFile())));
             return;
         }
         openEditor = true;
@@ -357,8 +362,9 @@ void TfmEditLineNetworkPlans::btLineMapDeleteClick()
     lbMaps->clearSelection();
     lbMaps->setCurrentItem(nullptr);
     // The delete reads the project's settings itself.
+    ansi::setLastWriteError(QString());
     if (!DeleteLineMap(id)) {
-        dialogs().showMessage(QStringLiteral("Error deleting the linemap %1").arg(name));
+        dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error deleting the linemap %1").arg(name)));
         // A plan that is still listed in the table (its file) stays in the list.
         if (GetLineMapIDByName(name) >= 0) {
             QSignalBlocker block(lbMaps);

@@ -15,6 +15,7 @@
 #include "linemap/linemap_open.h"
 #include "linemap/linemap_render.h"
 #include "linemap/plan_style_rules.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 #include "widgets/line_edit_filters.h"
 
@@ -569,10 +570,11 @@ void TfmEditLineMapLines::bbSaveLineClick()
     const TLineCourseSaveChoices choices{cbLineDefaultColor->isChecked(), cbLineDefaultWidth->isChecked(),
                                          cbVehicleDefaultColor->isChecked()};
     QString failed;
+    ansi::setLastWriteError(QString());
     if (!SaveLineCourse(State, choices, m_saveMemo, &failed)) {
         // The course stays as drawn; saving again retries it.
         if (!failed.isEmpty())
-            dialogs().showMessage(QStringLiteral("Error saving the file %1").arg(failed));
+            dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the file %1").arg(failed)));
         return;
     }
     EraseCursor(State);

@@ -9,6 +9,7 @@
 #include "linemap/linemap_render.h"
 #include "linemap/plan_style_rules.h"
 #include "linemap/plan_tables.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 #include "platform/table.h"
 
@@ -363,9 +364,10 @@ void TfmEditLineMapLines::btSaveLineTextClick()
         return;
     bool saved = true;
     for (const LabelFile &f : kLabelFiles) {
+        ansi::setLastWriteError(QString());
         if (!f.save()) {
             saved = false;
-            dialogs().showMessage(QStringLiteral("Error saving the file %1").arg(labelFileName(f)));
+            dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the file %1").arg(labelFileName(f))));
         }
     }
     // A failed write keeps the mode with its changes, so nothing of it is taken as saved: the

@@ -11,6 +11,7 @@
 #include "linemap/plan_tables.h"
 #include "linemap/station_placement.h"
 #include "linemap/station_text_choices.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 #include "platform/table.h"
 
@@ -217,9 +218,10 @@ void TfmEditLineMapLines::bbSaveMultiStationsClick()
     if (RefuseDamagedFiles({{&dm1->cdsLineMapIndividualMultiStationPrefs,
                              LineMapFileName("lmimsp_", State.LineMapID)}}))
         return;
+    ansi::setLastWriteError(QString());
     if (!SaveLineMapIndividualMultiStationPrefs(State.LineMapID)) {
-        dialogs().showMessage(QStringLiteral("Error saving the file %1")
-                                  .arg(LineMapFileName("lmimsp_", State.LineMapID)));
+        dialogs().showMessage(ansi::withWriteReason(
+            QStringLiteral("Error saving the file %1").arg(LineMapFileName("lmimsp_", State.LineMapID))));
         return; // the mode and the changes in memory stay
     }
     {

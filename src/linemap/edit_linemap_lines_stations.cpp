@@ -12,6 +12,7 @@
 #include "linemap/linemap_canvas.h"
 #include "linemap/linemap_render.h"
 #include "linemap/station_placement.h"
+#include "platform/ansi.h"
 #include "platform/dialog_service.h"
 #include "widgets/line_edit_filters.h"
 
@@ -382,10 +383,11 @@ void TfmEditLineMapLines::bbSaveStationClick()
     }
     bool saved = true;
     for (const PlanFile &f : kStationFiles) {
+        ansi::setLastWriteError(QString());
         if (!f.save(State.LineMapID)) {
             saved = false;
-            dialogs().showMessage(QStringLiteral("Error saving the file %1")
-                                      .arg(LineMapFileName(f.prefix, State.LineMapID)));
+            dialogs().showMessage(ansi::withWriteReason(
+                QStringLiteral("Error saving the file %1").arg(LineMapFileName(f.prefix, State.LineMapID))));
         }
     }
     // A failed write keeps the mode with its placements, so nothing of it is taken as saved: the

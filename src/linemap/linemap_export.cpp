@@ -104,6 +104,7 @@ bool EncodeJpeg(const QImage &Image, QByteArray &Out, int Quality)
 
 bool WriteJpegFile(const QImage &Image, const QString &FileName, int Quality)
 {
+    ansi::setLastWriteError(QString());
     QByteArray data;
     if (!EncodeJpeg(Image, data, Quality)) {
         ansi::setLastWriteError(QStringLiteral("the picture cannot be stored as a JPEG image"));
@@ -231,11 +232,12 @@ bool ExportLineMapImage(const TLineMapEditorState &State)
 {
     const QString fileName = LineMapImageFileName(State.LineMapID);
     const QString folder = QFileInfo(fileName).absolutePath();
+    ansi::setLastWriteError(QString());
     const bool madeFolder = QDir().mkpath(folder);
     if (!madeFolder)
         ansi::setLastWriteError(QStringLiteral("the folder %1 cannot be made").arg(folder));
     const bool ok = madeFolder && WriteJpegFile(State.Picture, fileName, 90);
     if (!ok)
-        dialogs().showMessage(QStringLiteral("Error saving the file %1").arg(fileName));
+        dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the file %1").arg(fileName)));
     return ok;
 }

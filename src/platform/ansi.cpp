@@ -254,6 +254,16 @@ void setLastWriteError(const QString &reason)
     lastError() = reason;
 }
 
+QString withReason(const QString &message, const QString &reason)
+{
+    return reason.isEmpty() ? message : message + QStringLiteral(": ") + reason;
+}
+
+QString withWriteReason(const QString &message)
+{
+    return withReason(message, lastWriteError());
+}
+
 QString unencodableReason(QStringView text)
 {
     return QStringLiteral("the characters %1 cannot be stored in Windows-1252").arg(unencodable(text));
@@ -261,6 +271,7 @@ QString unencodableReason(QStringView text)
 
 bool writeFileAtomically(const QString &fileName, const QByteArray &bytes)
 {
+    setLastWriteError(QString());
     QSaveFile file(fileName);
     // Unbuffered: every write goes to the system here, so a full disk fails the write that hit
     // it instead of a flush inside commit(), whose error would not keep the old file.
@@ -295,6 +306,7 @@ bool writeFileAtomically(const QString &fileName, const QByteArray &bytes)
 
 bool writeText(const QString &fileName, QStringView text)
 {
+    setLastWriteError(QString());
     QByteArray bytes;
     if (!encodeStrict(text, bytes)) {
         setLastWriteError(unencodableReason(text));

@@ -62,6 +62,12 @@ bool writeFileAtomically(const QString &fileName, const QByteArray &bytes);
 // the reason; a writer that refuses text itself sets it too.
 QString lastWriteError();
 void setLastWriteError(const QString &reason);
+// A failed write's message with its reason: "<message>: <reason>", the message alone when no
+// reason is known.
+QString withReason(const QString &message, const QString &reason);
+// The same with the reason of the last write, which every writer clears when it starts, so
+// it never tells of an earlier write.
+QString withWriteReason(const QString &message);
 // The reason given when a text holds characters the code page lacks.
 QString unencodableReason(QStringView text);
 

@@ -47,6 +47,7 @@ bool sameFile(const QString &a, const QString &b)
 // leaves the website's older file as it was, never a half one.
 bool copyOne(const WebsiteFile &file, const QDir &target)
 {
+    ansi::setLastWriteError(QString());
     const QString dest = target.filePath(file.Target);
     const QString folder = QFileInfo(dest).absolutePath();
     if (!QDir().mkpath(folder)) {
@@ -129,13 +130,17 @@ int CopyWebsite(const QString &DirName, bool ProjectFiles, bool HtmlFiles)
 
     int copied = 0;
     int failed = 0;
+    QString reason; // of the first copy that failed
     for (const WebsiteFile &f : files) {
-        if (copyOne(f, target))
+        if (copyOne(f, target)) {
             ++copied;
-        else
+        } else {
+            if (failed == 0)
+                reason = ansi::lastWriteError();
             ++failed;
+        }
     }
     if (failed > 0)
-        dialogs().showMessage(QStringLiteral("Fehler beim Kopieren (%1)").arg(failed));
+        dialogs().showMessage(ansi::withReason(QStringLiteral("Fehler beim Kopieren (%1)").arg(failed), reason));
     return copied;
 }

@@ -1,6 +1,7 @@
 #include "app/edit_lines.h"
 
 #include "support/editor_test_support.h"
+#include "support/file_size_limit.h"
 #include "app/frame_color_choice.h"
 #include "data/db_func.h"
 
@@ -164,7 +165,7 @@ TEST_F(LineEditor, FailedAddAndFailedColourSaveAreReported)
     press("cbStandardColor");
     typeHex("123456");
     press("btSave");
-    EXPECT_EQ(d.messages, QStringList{"Error saving the line"});
+    EXPECT_TRUE(messagesWithReasons(d.messages, QStringList{"Error saving the line"}));
     EXPECT_TRUE(editing()); // a failed save keeps editing
     EXPECT_TRUE(listed().isEmpty());
     EXPECT_EQ(rows("line_graphic.ptf"), QStringList{"<missing>"});
@@ -183,7 +184,7 @@ TEST_F(LineEditor, FailedAddAndFailedColourSaveAreReported)
     typeName("Y");
     press("cbStandardColor");
     press("btSave");
-    EXPECT_EQ(d.messages, QStringList{"Error saving the file line_graphic.ptf"});
+    EXPECT_TRUE(messagesWithReasons(d.messages, QStringList{"Error saving the file line_graphic.ptf"}));
     EXPECT_EQ(listed(), QStringList({"X", "Y"}));
 }
 

@@ -2,6 +2,7 @@
 
 #include "data/db_func.h"
 #include "support/editor_test_support.h"
+#include "support/file_size_limit.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -187,9 +188,69 @@ TEST_F(StationEditor, AFailedRecallListSaveIsReportedAndKeepsEditMode)
     child<QCheckBox>(w, "cbStationNewLine")->click();
     typeName("A");
     press("btSave");
-    EXPECT_EQ(d.messages, QStringList{"Error saving the file newstations.ptf"});
+    EXPECT_TRUE(messagesWithReasons(d.messages, QStringList{"Error saving the file newstations.ptf"}));
     EXPECT_TRUE(editing());
     EXPECT_EQ(rows("stations.ptf"), QStringList{R"(1,"A",)"});
+}
+
+// A failed add, rename or delete names the system's reason; a refusal that wrote nothing names
+// none, not even the reason of the write that failed before it.
+TEST_F(StationEditor, FailedWritesNameTheirReasonAndNoLaterMessageRepeatsIt)
+{
+    add("A");
+    const QByteArray before = fileBytes(file("stations.ptf"));
+    ASSERT_TRUE(QFile::remove(file("stations.ptf")));
+    ASSERT_TRUE(QDir().mkpath(file("stations.ptf")));
+    d.messages.clear();
+    add("X");
+    EXPECT_TRUE(messagesWithReasons(d.messages, QStringList{"Error saving the station"}));
+    EXPECT_TRUE(editing());
+    press("btCancel");
+
+    d.messages.clear();
+    add("A");
+    EXPECT_EQ(d.messages, QStringList{"Station already exists!"});
+    press("btCancel");
+
+    d.messages.clear();
+    select("A");
+    press("btStationEdit");
+    typeName("A2");
+    press("btSave");
+    EXPECT_TRUE(messagesWithReasons(d.messages, QStringList{"Error changing the stationA in A2!"}));
+    press("btCancel");
+
+    d.messages.clear();
+    select("A");
+    d.answers = {DialogService::Answer::Yes};
+    press("btStationDelete");
+    EXPECT_TRUE(messagesWithReasons(d.messages, QStringList{"Error deleting the station: A !"}));
+    EXPECT_EQ(listed(), QStringList{"A"});
+
+    ASSERT_TRUE(QDir(file("stations.ptf")).removeRecursively());
+    writeFileBytes(file("stations.ptf"), before);
+    d.messages.clear();
+    add("B");
+    EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();
+    EXPECT_EQ(rows("stations.ptf"), QStringList({R"(1,"A",)", R"(2,"B",)"}));
+}
+
+// On a full disk the add is told with the system's reason and stations.ptf keeps its bytes.
+TEST_F(StationEditor, AFullDiskIsToldWithItsReason)
+{
+    add("A");
+    const QByteArray before = fileBytes(file("stations.ptf"));
+    const LimitedWrite lw = writeWithFileSizeLimit(rlim_t(before.size() + 16), [&](QString &reason) {
+        d.messages.clear();
+        add(QString(200, QLatin1Char('L')));
+        reason = d.messages.join('|');
+        return d.messages.isEmpty();
+    });
+    ASSERT_TRUE(lw.ran);
+    EXPECT_FALSE(lw.result);
+    EXPECT_TRUE(messagesWithReasons({lw.reason}, {"Error saving the station"}));
+    EXPECT_TRUE(lw.reason.contains(fileTooLargeText(), Qt::CaseInsensitive)) << lw.reason.toStdString();
+    EXPECT_EQ(fileBytes(file("stations.ptf")), before);
 }
 
 TEST_F(StationEditor, DeleteAsksAndRemovesTheStationEverywhere)

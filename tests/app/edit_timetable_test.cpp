@@ -1,6 +1,7 @@
 #include "app/edit_timetable.h"
 
 #include "support/app_environment.h"
+#include "support/file_size_limit.h"
 #include "support/window_controls.h"
 #include "app/edit_timetable_grid.h"
 #include "app/timetable_cells.h"
@@ -295,7 +296,7 @@ TEST_F(TimeTableWindow, FailedSaveStaysInEditMode)
     typeEntries({"600", "5"});
     blockFile("tt_1.ptf");
     click("btSave");
-    EXPECT_EQ(dialogs.messages, QStringList({"Error saving the timetable file tt_1.ptf"}));
+    EXPECT_TRUE(messagesWithReasons(dialogs.messages, QStringList({"Error saving the timetable file tt_1.ptf"})));
     EXPECT_TRUE(editMode());
     EXPECT_TRUE(shown("btSave"));
     EXPECT_EQ(trip(1), "06:00|06:05|");

@@ -203,7 +203,7 @@ TEST_F(TimeTableIo, FailedSavesLeaveTheFilesInStep)
 
     blockFile("line_connections.ptf");
     EXPECT_EQ(save(), TimeTableSaveResult::Failed);
-    EXPECT_EQ(m_dialogs.messages.last(), "Error saving the lineconnections, file line_connections.ptf");
+    EXPECT_TRUE(messagesWithReasons({m_dialogs.messages.last()}, {"Error saving the lineconnections, file line_connections.ptf"}));
     EXPECT_EQ(connections(), "");
     unblockFile("line_connections.ptf");
 
@@ -217,9 +217,9 @@ TEST_F(TimeTableIo, FailedSavesLeaveTheFilesInStep)
         EXPECT_EQ(projectText("ttc_1.ptf"), "<missing>");
         EXPECT_TRUE(c.NewTimeTable);
     }
-    EXPECT_EQ(m_dialogs.messages.mid(1), QStringList({"Error saving the interval-file intervals.ptf!",
+    EXPECT_TRUE(messagesWithReasons(m_dialogs.messages.mid(1), QStringList({"Error saving the interval-file intervals.ptf!",
                                                       "Error saving the timetable file tt_1.ptf",
-                                                      "Error saving the timetable connection file ttc_1.ptf!"}));
+                                                      "Error saving the timetable connection file ttc_1.ptf!"})));
     EXPECT_EQ(trip(1), "06:00|10 Min|06:30"); // the grid stays for another try
 
     blockFile("distances.ini");
@@ -263,13 +263,16 @@ TEST_F(TimeTableIo, AFullDiskFailsTheSaveAndKeepsEveryFile)
     for (int t = 1; t <= 300; ++t)
         setTrip(t, QStringLiteral("%1|%2|%3").arg(MinutesToTime(300 + t), MinutesToTime(310 + t), MinutesToTime(320 + t)));
     const LimitedWrite w = writeWithFileSizeLimit(2048, [&](QString &reason) {
+        m_dialogs.messages.clear();
         const bool saved = save() == TimeTableSaveResult::Saved;
-        reason = m_dialogs.messages.join("|") + "|" + ansi::lastWriteError();
+        reason = m_dialogs.messages.join("|");
         return saved;
     });
     ASSERT_TRUE(w.ran);
     EXPECT_FALSE(w.result);
-    EXPECT_TRUE(w.reason.contains("Error saving the timetable file tt_1.ptf")) << w.reason.toStdString();
+    // The one message names the file and why it could not be written.
+    EXPECT_TRUE(w.reason.startsWith("Error saving the timetable file tt_1.ptf: ")) << w.reason.toStdString();
+    EXPECT_FALSE(w.reason.contains('|')) << w.reason.toStdString();
     EXPECT_TRUE(w.reason.contains(fileTooLargeText(), Qt::CaseInsensitive)) << w.reason.toStdString();
     EXPECT_EQ(folderEntries(ProjectDir), files);
     for (int i = 0; i < files.size(); ++i)
@@ -308,7 +311,7 @@ TEST_F(TimeTableIo, DeleteTimeTable)
     // line_connections.ptf cannot be written: nothing changes.
     blockFile("line_connections.ptf");
     EXPECT_FALSE(DeleteTimeTableOfGrid(c));
-    EXPECT_EQ(m_dialogs.messages.last(), "Error saving the lineconnections, file line_connections.ptf");
+    EXPECT_TRUE(messagesWithReasons({m_dialogs.messages.last()}, {"Error saving the lineconnections, file line_connections.ptf"}));
     unblockFile("line_connections.ptf");
     ASSERT_TRUE(QFile::exists(path("tt_1.ptf")));
     EXPECT_EQ(connections(), "1,1,1,1 | 2,1,2,1");

@@ -1,6 +1,7 @@
 #include "data/db_func.h"
 
 #include "support/project_folder.h"
+#include "support/file_size_limit.h"
 
 #include <QDir>
 #include <QFile>
@@ -346,10 +347,10 @@ TEST_F(DbFuncTest, FailedWritesAreReported)
     EXPECT_FALSE(SaveDayGroups());
     EXPECT_FALSE(SaveLineConnections());
     EXPECT_FALSE(SavePrefs());
-    EXPECT_EQ(m_dialogs.messages,
+    EXPECT_TRUE(messagesWithReasons(m_dialogs.messages,
               QStringList({"Error saving the daygroup-file " + ProjectDir + "/daygroups.ptf",
                            "Error saving the lineconnections, file " + ProjectDir + "/line_connections.ptf",
-                           "Error saving the preferences file prefs.ptf"}));
+                           "Error saving the preferences file prefs.ptf"})));
 }
 
 TEST_F(DbFuncTest, RenamesSeeEveryRowWhateverTheFilter)

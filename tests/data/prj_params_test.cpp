@@ -2,6 +2,7 @@
 
 #include "data/db_func.h"
 #include "support/project_folder.h"
+#include "support/file_size_limit.h"
 
 #include <QDateTime>
 
@@ -88,7 +89,7 @@ TEST_F(ProjectFileTest, SavingFillsTheHeaderAndKeepsTheLimit)
 
     ProjectFileName = path("no/such/folder.ppr");
     EXPECT_FALSE(SaveProjectFile());
-    EXPECT_EQ(m_dialogs.messages, QStringList{"Error saving the project file " + ProjectFileName});
+    EXPECT_TRUE(messagesWithReasons(m_dialogs.messages, QStringList{"Error saving the project file " + ProjectFileName}));
 }
 
 TEST_F(ProjectFileTest, PreferencesTakeTheProjectFilesName)

@@ -4,6 +4,7 @@
 #include "linemap/plan_style_rules.h"
 
 #include "support/app_environment.h"
+#include "support/file_size_limit.h"
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"
@@ -346,7 +347,7 @@ TEST_F(PlanList, FailedWritesKeepTheBoxOpenAndTheListUnchanged)
     ASSERT_TRUE(QDir().mkpath(ProjectDir + "/line_maps.ptf"));
     d.messages.clear();
     newPlan("Stadt");
-    EXPECT_EQ(d.messages, QStringList{"Error saving the file " + ProjectDir + "/line_maps.ptf"});
+    EXPECT_TRUE(messagesWithReasons(d.messages, QStringList{"Error saving the file " + ProjectDir + "/line_maps.ptf"}));
     EXPECT_TRUE(settingsOpen());
     EXPECT_EQ(listed(), QStringList{"Netz"});
 }
@@ -645,7 +646,7 @@ TEST_F(PlanList, FailedExportAfterTheEditorIsReportedAndTheListFinishes)
     closeNextModal(&shown);
     w->btSaveClick();
     EXPECT_TRUE(shown);
-    EXPECT_EQ(d.messages, QStringList{"Error saving the file " + ProjectDir + "/images/line_map_1.jpg"});
+    EXPECT_TRUE(messagesWithReasons(d.messages, QStringList{"Error saving the file " + ProjectDir + "/images/line_map_1.jpg"}));
     EXPECT_FALSE(settingsOpen());
     EXPECT_FALSE(btClose()->isHidden());
 }

@@ -1,6 +1,7 @@
 #include "linemap/edit_linemap_lines.h"
 
 #include "support/app_environment.h"
+#include "support/file_size_limit.h"
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "linemap/edit_line_network_plans.h"
@@ -372,7 +373,7 @@ TEST_F(StationModes, FailedSaveKeepsTheModeAndAFailedExportLeavesIt)
     ASSERT_TRUE(QFile::remove(m_dir.filePath("images/line_map_1.jpg"))); // exported by the course save
     click("bbSaveStation");
     // Nothing is taken as saved: the mode stays with its placements, no image is written.
-    EXPECT_EQ(m_dialogs.messages, QStringList{"Error saving the file " + m_dir.path() + "/lms_1.ptf"});
+    EXPECT_TRUE(messagesWithReasons(m_dialogs.messages, QStringList{"Error saving the file " + m_dir.path() + "/lms_1.ptf"}));
     EXPECT_EQ(page(), "tsStationPrefs");
     EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("images/line_map_1.jpg")));
 
@@ -706,8 +707,8 @@ TEST_F(StationModes, FailedLabelSaveKeepsTheModeAndItsChanges)
     const QByteArray image = bytes("images/line_map_1.jpg");
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("line_map_line_text_color.ptf"));
     click("btSaveLineText");
-    EXPECT_EQ(m_dialogs.messages,
-              QStringList{"Error saving the file " + m_dir.path() + "/line_map_line_text_color.ptf"});
+    EXPECT_TRUE(messagesWithReasons(m_dialogs.messages,
+                                    QStringList{"Error saving the file " + m_dir.path() + "/line_map_line_text_color.ptf"}));
     EXPECT_EQ(page(), "tsLineTextPrefs");
     EXPECT_EQ(bytes("images/line_map_1.jpg"), image);
     EXPECT_EQ(dm1->cdsLineMapLineTextVisible.recordCount(), 1);

@@ -1,6 +1,7 @@
 #include "linemap/edit_linemap_lines.h"
 
 #include "support/app_environment.h"
+#include "support/file_size_limit.h"
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "linemap/edit_line_network_plans.h"
@@ -183,8 +184,8 @@ TEST_F(LineMapEditor, StoppedSaveKeepsTheModeAndTheCourse)
     drawCourse();
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("line_map_line_sections.ptf"));
     click("bbSaveLine");
-    EXPECT_EQ(m_dialogs.messages,
-              QStringList({"Error saving the file " + m_dir.filePath("line_map_line_sections.ptf")}));
+    EXPECT_TRUE(messagesWithReasons(m_dialogs.messages,
+                                    QStringList({"Error saving the file " + m_dir.filePath("line_map_line_sections.ptf")})));
     EXPECT_EQ(page(), "tsLinePrefs");
     EXPECT_EQ(items("lbLineSections1").size(), 3);
     EXPECT_EQ(fmEditLineMapLines->State.Sections.size(), 3u);

@@ -112,9 +112,12 @@ TEST_F(Export, FailuresAreReportedAndKeepTheOldImage)
 
     const QString prefix = QStringLiteral("Error saving the file ");
     ASSERT_EQ(m_dialogs.messages.size(), 4);
-    EXPECT_EQ(m_dialogs.messages[0], prefix + LineMapImageFileName(2));
-    EXPECT_EQ(m_dialogs.messages[2], prefix + LineMapImageFileName(5));
-    EXPECT_EQ(m_dialogs.messages[3], prefix + LineMapImageFileName(6));
+    // Each names why: the picture, the folder in the image's place, the folder not made.
+    EXPECT_EQ(m_dialogs.messages[0],
+              prefix + LineMapImageFileName(2) + QStringLiteral(": the picture cannot be stored as a JPEG image"));
+    EXPECT_TRUE(messagesWithReasons({m_dialogs.messages[2]}, {prefix + LineMapImageFileName(5)}));
+    EXPECT_EQ(m_dialogs.messages[3], prefix + LineMapImageFileName(6) +
+                                         QStringLiteral(": the folder %1 cannot be made").arg(path("images")));
 }
 
 // A full disk: the export fails with the system's reason, the old image stays byte for byte

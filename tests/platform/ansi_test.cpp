@@ -170,6 +170,16 @@ TEST(Ansi, TheCodecNamesWhatItCannotEncodeAndTheWritersRefuseIt)
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
     EXPECT_FALSE(ansi::writeLines(dir.filePath("folder"), {QStringLiteral("x")}));
     EXPECT_FALSE(ansi::lastWriteError().isEmpty());
+    EXPECT_EQ(ansi::withWriteReason(QStringLiteral("Error saving the file folder")),
+              QStringLiteral("Error saving the file folder: ") + ansi::lastWriteError());
+    // The next write that succeeds leaves no reason behind, so no later message names the old one.
+    ASSERT_TRUE(ansi::writeLines(name, {QStringLiteral("y")}));
+    EXPECT_EQ(ansi::lastWriteError(), QString());
+    EXPECT_EQ(ansi::withWriteReason(QStringLiteral("Error saving the file t.txt")),
+              QStringLiteral("Error saving the file t.txt"));
+    EXPECT_FALSE(ansi::writeFileAtomically(dir.filePath("folder"), "x"));
+    ASSERT_TRUE(ansi::writeFileAtomically(name, "z"));
+    EXPECT_EQ(ansi::lastWriteError(), QString());
 }
 
 } // namespace

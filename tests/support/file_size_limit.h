@@ -92,3 +92,19 @@ inline QStringList folderEntries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
+
+// The messages of failed writes: each is its caller's text, then ": " and the system's reason.
+// The reason's wording is the system's own, so only that one is there is checked.
+inline ::testing::AssertionResult messagesWithReasons(const QStringList &messages, const QStringList &texts)
+{
+    bool ok = messages.size() == texts.size();
+    for (qsizetype i = 0; ok && i < texts.size(); ++i) {
+        const QString prefix = texts[i] + QStringLiteral(": ");
+        ok = messages[i].startsWith(prefix) && messages[i].size() > prefix.size();
+    }
+    if (ok)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "messages {" << messages.join(QStringLiteral(" | ")).toStdString()
+                                         << "} are not {" << texts.join(QStringLiteral(": <reason> | ")).toStdString()
+                                         << ": <reason>}";
+}
