@@ -81,11 +81,9 @@ void TextOutAngle(QPainter &Canvas, int X, int Y, int Angle, const QString &Text
 
 void TextOutAngle(QPainter &Canvas, int X, int Y, int Angle, const QString &Text, int Ascent)
 {
-    // A name or label can only be so long: written this far away it cannot reach any picture,
-    // and the painter's text layout would not hold such positions.
-    constexpr std::int64_t kFar = 1 << 22;
+    // A name or label can only be so long: written this far away it cannot reach any picture.
     const std::int64_t baseline = std::int64_t(Y) + Ascent;
-    if (X < -kFar || X > kFar || baseline < -kFar || baseline > kFar)
+    if (X < -kPlanPaintLimit || X > kPlanPaintLimit || baseline < -kPlanPaintLimit || baseline > kPlanPaintLimit)
         return;
     // Only the transform and the background mode change here, and only they are put back:
     // saving the painter's whole state would cost more than writing a short name.

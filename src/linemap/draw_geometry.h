@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 class QPainter;
 
 // Small pure routines shared by the plan engine, the course save and the style preview.
@@ -21,6 +23,10 @@ double DiagonalExcess(double X);
 int PointOrientation(int Ax, int Ay, int Bx, int By, int Cx, int Cy);
 // Whether C lies on the segment A-B, with or without its end points.
 bool PointOnSegment(int Ax, int Ay, int Bx, int By, int Cx, int Cy, bool IncludeEnds);
+// Coordinates up to this size reach the painter as they are; nothing drawn beyond it can reach
+// a picture, and neither the painter's shapes nor its text layout hold such positions.
+constexpr std::int64_t kPlanPaintLimit = 1 << 22;
+
 // Writes Text with the painter's font and pen turned Angle degrees counter-clockwise about
 // (X, Y), the top left corner of the unrotated text cell (baseline at Y + ascent).
 void TextOutAngle(QPainter &Canvas, int X, int Y, int Angle, const QString &Text);

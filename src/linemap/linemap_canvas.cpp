@@ -23,15 +23,13 @@ QImage planProbe()
     return probe;
 }
 
-// Coordinates up to this size go to the painter unchanged, so ordinary plans are drawn exactly
-// as ever; beyond it (never within a picture) a shape is first cut to the area around the
-// picture where a pen of kMaxPlanPenWidth can still reach it.
-constexpr std::int64_t kPaintLimit = 1 << 22;
-
+// Coordinates up to kPlanPaintLimit go to the painter unchanged, so ordinary plans are drawn
+// exactly as ever; beyond it (never within a picture) a shape is first cut to the area around
+// the picture where a pen of kMaxPlanPenWidth can still reach it.
 bool withinPaintLimit(std::initializer_list<std::int64_t> values)
 {
     return std::all_of(values.begin(), values.end(),
-                       [](std::int64_t v) { return v >= -kPaintLimit && v <= kPaintLimit; });
+                       [](std::int64_t v) { return v >= -kPlanPaintLimit && v <= kPlanPaintLimit; });
 }
 
 // The area outside of which nothing drawn with the painter's pen shows on its picture.

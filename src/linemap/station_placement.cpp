@@ -36,8 +36,7 @@ int SectionLength(const TLineSection &Section)
         return ClampToInt(dy);
     if (dy == 0)
         return ClampToInt(dx);
-    const double diagonal = std::trunc(std::sqrt(2.0 * double(dx) * double(dy)) + 0.5);
-    return diagonal >= double(INT_MAX) ? INT_MAX : int(diagonal);
+    return Rnd(std::sqrt(2.0 * double(dx) * double(dy)));
 }
 
 int ComputeSectionLengths(TLineSectionArray &Sections)
