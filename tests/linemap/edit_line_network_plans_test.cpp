@@ -11,6 +11,7 @@
 #include "platform/ansi.h"
 #include "platform/color_box.h"
 #include "support/project_folder.h"
+#include "shared_plan_tables.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -58,12 +59,7 @@ protected:
         CreateEmptyLineMaps();
         if (QFileInfo::exists(ProjectDir + "/line_maps.ptf"))
             LoadLineMaps();
-        CreateEmptyLineMapLines();
-        CreateEmptyLineMapLineSections();
-        CreateEmptyLineMapLineConnections();
-        CreateEmptyLineMapLineTextVisible();
-        CreateEmptyLineMapLineTextColor();
-        CreateEmptyLineMapLineTextOffset();
+        CreateEmptySharedPlanTables();
     }
 
     template <typename T> T *get(const char *name) { return w->findChild<T *>(QString::fromLatin1(name)); }

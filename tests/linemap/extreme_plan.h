@@ -9,6 +9,7 @@
 #include "data/db_linemap.h"
 #include "data/main_globals.h"
 #include "support/project_folder.h"
+#include "shared_plan_tables.h"
 
 #include <climits>
 
@@ -62,12 +63,7 @@ inline void writeFiles()
 
     CreateEmptyLineMaps();
     CreateEmptyLineMapPrefs();
-    CreateEmptyLineMapLines();
-    CreateEmptyLineMapLineSections();
-    CreateEmptyLineMapLineConnections();
-    CreateEmptyLineMapLineTextVisible();
-    CreateEmptyLineMapLineTextColor();
-    CreateEmptyLineMapLineTextOffset();
+    CreateEmptySharedPlanTables();
     CreateEmptyLineMapStations();
     CreateEmptyLineMapIndividualStationPrefs();
     CreateEmptyLineMapIndividualMultiStationPrefs();

@@ -3,6 +3,7 @@
 #include "data/db_func.h"
 #include "linemap/line_course.h"
 #include "course_sections.h"
+#include "shared_plan_tables.h"
 #include "support/project_folder.h"
 
 #include <QDir>
@@ -132,14 +133,9 @@ protected:
     void SetUp() override
     {
         ProjectFolder::SetUp();
-        CreateEmptyLineMapLines();
-        CreateEmptyLineMapLineSections();
-        CreateEmptyLineMapLineConnections();
+        CreateEmptySharedPlanTables();
         CreateEmptyLineMapStations();
         CreateEmptyLineMapIndividualStationPrefs();
-        CreateEmptyLineMapLineTextVisible();
-        CreateEmptyLineMapLineTextColor();
-        CreateEmptyLineMapLineTextOffset();
         s.LineMapID = 1;
         s.CurrentLineID = 7;
         s.LineColor = 0x0080FF;

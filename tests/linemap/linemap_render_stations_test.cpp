@@ -149,6 +149,15 @@ protected:
         appendRows(dm1->cdsLineMapStations, {"LineID", "LineSectionID", "StationID", "XPos", "YPos"},
                    {{line, section, station, x, y}});
     }
+    // Station 2 as a transfer between lines 1 and 2: on two vertical sections 60 apart (x 1000
+    // and 1060, y 1900 to 2100), both stored with this Degree, at y 2000.
+    void transferOnTwoVerticalSections(int degree)
+    {
+        addSection(1, 1, 1000, 1900, 1000, 2100, degree);
+        addSection(2, 1, 1060, 1900, 1060, 2100, degree);
+        place(1, 1, 2, 1000, 2000);
+        place(2, 1, 2, 1060, 2000);
+    }
     TLineMapEditorState s;
 };
 
@@ -205,10 +214,7 @@ TEST_F(StationDrawing, SymbolSizeFollowsTheLineWidth)
 
 TEST_F(StationDrawing, ParallelCapsuleAcrossVerticalLines)
 {
-    addSection(1, 1, 1000, 1900, 1000, 2100, 180);
-    addSection(2, 1, 1060, 1900, 1060, 2100, 180);
-    place(1, 1, 2, 1000, 2000);
-    place(2, 1, 2, 1060, 2000);
+    transferOnTwoVerticalSections(180);
     s.Prefs.MultiStationRoundParallel = true;
     Redraw(s);
     // Black edges at y 1997 and 2002, white inside, from x 1000 to 1060.
@@ -386,10 +392,7 @@ TEST_F(StationDrawing, LabelOffsetRowsOfOtherPositionsAreIgnored)
 TEST_F(StationDrawing, TransferOnSectionsOutsideTheEightDirectionsIsABox)
 {
     // Two parallel sections stored with a Degree no course has (a damaged file).
-    addSection(1, 1, 1000, 1900, 1000, 2100, 30);
-    addSection(2, 1, 1060, 1900, 1060, 2100, 30);
-    place(1, 1, 2, 1000, 2000);
-    place(2, 1, 2, 1060, 2000);
+    transferOnTwoVerticalSections(30);
     s.Prefs.MultiStationRoundParallel = true;
     Redraw(s);
     // The general box (997, 1997) - (1063, 2003), the name right of its top (Position 0).

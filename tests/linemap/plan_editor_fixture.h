@@ -5,6 +5,7 @@
 #include "data/main_globals.h"
 #include "linemap/edit_line_network_plans.h"
 #include "linemap/edit_linemap_lines.h"
+#include "shared_plan_tables.h"
 #include "support/project_folder.h"
 #include "support/scripted_dialogs.h"
 #include "support/window_controls.h"
@@ -46,12 +47,7 @@ protected:
     {
         CreateEmptyLineMaps();
         CreateEmptyLineMapPrefs();
-        CreateEmptyLineMapLines();
-        CreateEmptyLineMapLineSections();
-        CreateEmptyLineMapLineConnections();
-        CreateEmptyLineMapLineTextVisible();
-        CreateEmptyLineMapLineTextColor();
-        CreateEmptyLineMapLineTextOffset();
+        CreateEmptySharedPlanTables();
         ASSERT_EQ(AddLineMap(QStringLiteral("Centre")), 1);
         ASSERT_TRUE(AddLineMapPrefs(1, prefs));
     }
