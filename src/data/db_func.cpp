@@ -61,8 +61,7 @@ bool saveWithoutEmptyNames(Table &table, const QString &nameField, const QString
 {
     // The file holds every row, whatever filter an editor left on.
     TableGuard all(table, TableGuard::Filter);
-    std::optional<RowsBackup> before;
-    guarded(table, [&] { before.emplace(table); });
+    std::optional<RowsBackup> before = backUpRows(table);
     guarded(table, [&] {
         table.setIndexName(QStringLiteral("idxID"));
         table.open();
@@ -76,8 +75,8 @@ bool saveWithoutEmptyNames(Table &table, const QString &nameField, const QString
     });
     const bool saved = saveFile(projectFile(file), table);
     // The dropped rows stay in memory while the file still holds them.
-    if (!saved && before)
-        guarded(table, [&] { before->restore(); });
+    if (!saved)
+        restoreRows(table, before);
     return saved;
 }
 

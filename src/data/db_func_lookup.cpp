@@ -283,15 +283,14 @@ bool AddNewStation(int StationID)
 bool ClearNewStations()
 {
     Table &t = dm1->cdsNewStations;
-    std::optional<RowsBackup> before;
-    guarded(t, [&] { before.emplace(t); });
+    std::optional<RowsBackup> before = backUpRows(t);
     // Emptied, the table still stands for a damaged file it could not read.
     const QString damaged = t.damagedFile();
     CreateEmptyNewStations();
     t.setDamagedFile(damaged);
     const bool saved = writeTable(t, QStringLiteral("newstations.ptf"));
-    if (!saved && before)
-        guarded(t, [&] { before->restore(); });
+    if (!saved)
+        restoreRows(t, before);
     return saved;
 }
 

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <exception>
+#include <optional>
 
 namespace dbfunc {
 
@@ -46,6 +47,21 @@ void guarded(Table &table, F &&body)
     } catch (const std::exception &) {
         table.cancel();
     }
+}
+
+// The rows before a change that is taken back when its write fails; none when they could not
+// be taken, and then nothing is put back.
+inline std::optional<RowsBackup> backUpRows(Table &table)
+{
+    std::optional<RowsBackup> before;
+    guarded(table, [&] { before.emplace(table); });
+    return before;
+}
+
+inline void restoreRows(Table &table, std::optional<RowsBackup> &before)
+{
+    if (before)
+        guarded(table, [&] { before->restore(); });
 }
 
 // Reads a plan settings file into a table with the fields of cdsLineMapPrefs, by column name.

@@ -163,7 +163,7 @@ bool deleteSharedRows(SharedTable which, const QString &indexName, int id)
         return false;
     if (sharedFiles(which).save())
         return true;
-    guarded(t, [&] { before->restore(); });
+    restoreRows(t, before);
     return false;
 }
 

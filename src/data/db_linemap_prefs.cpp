@@ -151,12 +151,6 @@ void readPrefs(Table &t, TLineMapPrefs &p)
     prefsColumns(r, p);
 }
 
-void restoreRows(Table &t, std::optional<RowsBackup> &before)
-{
-    if (before)
-        guarded(t, [&] { before->restore(); });
-}
-
 // Opens cdsLineMapPrefs on idxMapID and looks the plan's row up; callers switch any filter off.
 bool findPrefsRow(Table &t, int lineMapID)
 {
@@ -185,8 +179,7 @@ bool AddLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
 {
     Table &t = dm1->cdsLineMapPrefs;
     // A failed write takes the row out again: the table holds what the file holds.
-    std::optional<RowsBackup> before;
-    guarded(t, [&] { before.emplace(t); });
+    std::optional<RowsBackup> before = backUpRows(t);
     bool added = guarded(t, false, [&] {
         TableGuard all(t, TableGuard::Filter);
         if (findPrefsRow(t, LineMapID))
@@ -208,8 +201,7 @@ bool AddLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
 bool UpdateLineMapPrefs(int LineMapID, const TLineMapPrefs &Prefs)
 {
     Table &t = dm1->cdsLineMapPrefs;
-    std::optional<RowsBackup> before;
-    guarded(t, [&] { before.emplace(t); });
+    std::optional<RowsBackup> before = backUpRows(t);
     const bool updated = guarded(t, false, [&] {
         TableGuard all(t, TableGuard::Filter);
         if (!findPrefsRow(t, LineMapID))
@@ -270,8 +262,7 @@ bool ReadLineMapPrefsOrDefault(int LineMapID, TLineMapPrefs &Prefs)
 bool DeleteLineMapPrefs(int LineMapID)
 {
     Table &t = dm1->cdsLineMapPrefs;
-    std::optional<RowsBackup> before;
-    guarded(t, [&] { before.emplace(t); });
+    std::optional<RowsBackup> before = backUpRows(t);
     const bool found = guarded(t, false, [&] {
         TableGuard all(t, TableGuard::Filter);
         if (!findPrefsRow(t, LineMapID))

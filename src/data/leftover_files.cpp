@@ -31,12 +31,12 @@ bool isLeftoverWriteFile(const QString &fileName, const QString &projectFileName
         QRegularExpression::anchoredPattern(QStringLiteral("(?:%1)%2").arg(ownTargetPattern(), kRandomSuffix)));
     if (own.match(fileName).hasMatch())
         return true;
+    // Asked for every file of the folder: the project's own name is compared as it stands, so no
+    // pattern is built per file.
+    static const QRegularExpression randomSuffix(QRegularExpression::anchoredPattern(kRandomSuffix));
     const QString project = QFileInfo(projectFileName).fileName();
-    if (project.isEmpty())
-        return false;
-    const QRegularExpression ofProject(
-        QRegularExpression::anchoredPattern(QRegularExpression::escape(project) + kRandomSuffix));
-    return ofProject.match(fileName).hasMatch();
+    return !project.isEmpty() && fileName.startsWith(project)
+        && randomSuffix.match(QStringView(fileName).mid(project.size())).hasMatch();
 }
 
 bool isLeftoverImageFile(const QString &fileName)

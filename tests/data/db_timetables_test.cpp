@@ -1,7 +1,6 @@
 #include "data/db_timetables.h"
 
 #include "data/table_files.h"
-#include "platform/ansi.h"
 #include "platform/ini_file.h"
 #include "support/file_size_limit.h"
 #include "support/project_folder.h"
@@ -371,11 +370,8 @@ TEST_F(TimetableFiles, AFailedWriteTakesTheWholeStationListChangeBack)
     // A full disk takes the larger second trip file, after the first and the stop rows were
     // written.
     const QStringList entries = folderEntries(path(""));
-    const LimitedWrite w = writeWithFileSizeLimit(rlim_t(before["tt_2.ptf"].size() + 64), [&](QString &reason) {
-        const bool ok = ApplyLineStationsToTimeTables(5, {"A", "B", "C", "D"});
-        reason = ansi::lastWriteError();
-        return ok;
-    });
+    const LimitedWrite w = writeOnFullDisk(rlim_t(before["tt_2.ptf"].size() + 64),
+                                           [&] { return ApplyLineStationsToTimeTables(5, {"A", "B", "C", "D"}); });
     ASSERT_TRUE(w.ran);
     EXPECT_FALSE(w.result);
     expectUnchanged("full disk");

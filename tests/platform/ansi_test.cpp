@@ -220,14 +220,7 @@ class FullDisk : public OldFileInAFolder, public ::testing::WithParamInterface<F
 TEST_P(FullDisk, FailsTheWriteAndKeepsTheOldFile)
 {
     const QStringList before = folderEntries(dir.path());
-    const LimitedWrite w = writeWithFileSizeLimit(4096, [&](QString &reason) {
-        const bool ok = GetParam().write(name);
-        reason = ansi::lastWriteError();
-        return ok;
-    });
-    ASSERT_TRUE(w.ran);
-    EXPECT_FALSE(w.result);
-    EXPECT_TRUE(w.reason.contains(fileTooLargeText(), Qt::CaseInsensitive)) << w.reason.toStdString();
+    EXPECT_TRUE(failedForFileSize(writeOnFullDisk(4096, [&] { return GetParam().write(name); })));
     EXPECT_EQ(readFile(name), old);
     EXPECT_EQ(folderEntries(dir.path()), before);
 }

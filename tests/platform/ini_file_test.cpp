@@ -105,7 +105,6 @@ TEST(IniFile, SavesWindows1252WithCrLfAndReplacesTheFileWhole)
 
 } // namespace
 
-#include "platform/ansi.h"
 #include "support/file_size_limit.h"
 
 namespace {
@@ -123,14 +122,7 @@ TEST(IniFile, AFullDiskFailsTheSaveAndKeepsTheOldFile)
 
     for (int section = 2; section < 400; ++section)
         ini.writeString(QString::number(section), "distance1", QString(20, QLatin1Char('7')));
-    const LimitedWrite w = writeWithFileSizeLimit(1024, [&](QString &reason) {
-        const bool ok = ini.save(name);
-        reason = ansi::lastWriteError();
-        return ok;
-    });
-    ASSERT_TRUE(w.ran);
-    EXPECT_FALSE(w.result);
-    EXPECT_TRUE(w.reason.contains(fileTooLargeText(), Qt::CaseInsensitive)) << w.reason.toStdString();
+    EXPECT_TRUE(failedForFileSize(writeOnFullDisk(1024, [&] { return ini.save(name); })));
     EXPECT_EQ(readFile(name), old);
     EXPECT_EQ(folderEntries(dir.path()), before);
 }

@@ -4,6 +4,8 @@
 // SIGXFSZ ignored, so a write past the limit fails with EFBIG instead of ending the process.
 // The parent gets the child's answer; its own limit and signals stay untouched.
 
+#include "platform/ansi.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QString>
@@ -85,6 +87,30 @@ inline LimitedWrite writeWithFileSizeLimit(rlim_t limit, const std::function<boo
 inline QString fileTooLargeText()
 {
     return QString::fromLocal8Bit(std::strerror(EFBIG));
+}
+
+// The same for a writer that leaves its reason in ansi::lastWriteError() (the atomic writer
+// and every writer built on it).
+inline LimitedWrite writeOnFullDisk(rlim_t limit, const std::function<bool()> &write)
+{
+    return writeWithFileSizeLimit(limit, [&](QString &reason) {
+        const bool ok = write();
+        reason = ansi::lastWriteError();
+        return ok;
+    });
+}
+
+// A write on a full disk that ran, failed and named the size limit as its reason.
+inline ::testing::AssertionResult failedForFileSize(const LimitedWrite &w)
+{
+    if (!w.ran)
+        return ::testing::AssertionFailure() << "the write did not report back";
+    if (w.result)
+        return ::testing::AssertionFailure() << "the write succeeded";
+    if (!w.reason.contains(fileTooLargeText(), Qt::CaseInsensitive))
+        return ::testing::AssertionFailure() << "the reason \"" << w.reason.toStdString()
+                                             << "\" does not name the size limit";
+    return ::testing::AssertionSuccess();
 }
 
 // Every entry of a folder but . and .., sorted: a write that failed leaves no file of its own.
