@@ -4,11 +4,18 @@
 
 #include "data/main_globals.h"
 
+#include "platform/ansi.h"
 #include "platform/table.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <QVector>
 
 #include <QChar>
 #include <QString>
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 
@@ -71,5 +78,64 @@ inline void restoreRows(Table &table, std::optional<RowsBackup> &before)
 // missing or damaged (the table is empty, as ImportPtfFile leaves it).
 enum class PrefsImport { Read, NoCopy, Unreadable };
 PrefsImport importLineMapPrefs(const QString &Path, Table &t, bool RewriteMigrated);
+
+// The bytes each file had before a run of writes first touched it, so that a run that fails
+// halfway can put every file back: a line's timetables then never follow two station lists, and
+// no trip file is left beside stop rows that do not fit it. A file that is there but cannot be
+// read is not kept, and must then not be written (the reason is the read's).
+class FilesBefore
+{
+public:
+    // False when the file is there but cannot be read: it must then not be written.
+    bool keep(const QString &fileName)
+    {
+        if (holds(fileName))
+            return true;
+        Kept k{fileName, QFileInfo(fileName).isFile(), {}};
+        if (k.existed) {
+            QFile f(fileName);
+            if (!f.open(QIODevice::ReadOnly)) {
+                ansi::setLastWriteError(f.errorString());
+                return false;
+            }
+            k.bytes = f.readAll();
+            if (f.error() != QFileDevice::NoError) {
+                ansi::setLastWriteError(f.errorString());
+                return false;
+            }
+        }
+        m_kept << k;
+        return true;
+    }
+    bool holds(const QString &fileName) const
+    {
+        return std::any_of(m_kept.cbegin(), m_kept.cend(), [&](const Kept &k) { return k.file == fileName; });
+    }
+    // The last written goes back first; false when a file could not be put back.
+    bool putBack()
+    {
+        // Putting a file back is a write too: the message tells why the save failed, not
+        // how the putting back went.
+        const QString reason = ansi::lastWriteError();
+        bool ok = true;
+        for (auto it = m_kept.crbegin(); it != m_kept.crend(); ++it) {
+            if (it->existed)
+                ok = ansi::writeFileAtomically(it->file, it->bytes) && ok;
+            else if (QFileInfo(it->file).isFile())
+                ok = QFile::remove(it->file) && ok;
+        }
+        m_kept.clear();
+        ansi::setLastWriteError(reason);
+        return ok;
+    }
+
+private:
+    struct Kept {
+        QString file;
+        bool existed;
+        QByteArray bytes;
+    };
+    QVector<Kept> m_kept;
+};
 
 } // namespace dbfunc

@@ -19,6 +19,7 @@
 #include <limits>
 #include <vector>
 
+using dbfunc::FilesBefore;
 using dbfunc::kQuote;
 using dbfunc::projectFile;
 using dbfunc::kID;
@@ -46,59 +47,6 @@ bool isStopRowOf(Table &ttc, int dayGroupID, int direction)
     Field d = ttc.fieldByName(kDirection);
     return !g.isNull() && !d.isNull() && g.asInteger() == dayGroupID && d.asInteger() == direction;
 }
-
-// The bytes each file had before a run of writes first touched it, so that a run that fails
-// halfway can put every file back: the line's timetables then never follow two station lists.
-class FilesBefore
-{
-public:
-    // False when the file is there but cannot be read: it must then not be written.
-    bool keep(const QString &fileName)
-    {
-        if (holds(fileName))
-            return true;
-        Kept k{fileName, QFileInfo(fileName).isFile(), {}};
-        if (k.existed) {
-            QFile f(fileName);
-            if (!f.open(QIODevice::ReadOnly))
-                return false;
-            k.bytes = f.readAll();
-            if (f.error() != QFileDevice::NoError)
-                return false;
-        }
-        m_kept << k;
-        return true;
-    }
-    bool holds(const QString &fileName) const
-    {
-        return std::any_of(m_kept.cbegin(), m_kept.cend(), [&](const Kept &k) { return k.file == fileName; });
-    }
-    // The last written goes back first; false when a file could not be put back.
-    bool putBack()
-    {
-        // Putting a file back is a write too: the message tells why the save failed, not
-        // how the putting back went.
-        const QString reason = ansi::lastWriteError();
-        bool ok = true;
-        for (auto it = m_kept.crbegin(); it != m_kept.crend(); ++it) {
-            if (it->existed)
-                ok = ansi::writeFileAtomically(it->file, it->bytes) && ok;
-            else if (QFileInfo(it->file).isFile())
-                ok = QFile::remove(it->file) && ok;
-        }
-        m_kept.clear();
-        ansi::setLastWriteError(reason);
-        return ok;
-    }
-
-private:
-    struct Kept {
-        QString file;
-        bool existed;
-        QByteArray bytes;
-    };
-    QVector<Kept> m_kept;
-};
 
 // Deletes the trips that serve no stop and numbers the others 1, 2, ... in their old ID order;
 // the added columns then get -1 in every trip. An added column is still null while the trips are

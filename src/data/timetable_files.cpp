@@ -120,36 +120,6 @@ QVector<TimeTableStopRowRecord> replaceStopRows(int dayGroupID, int direction,
     return old;
 }
 
-// The previous content of a file, to put back when a later write of the same save fails.
-struct FileBackup {
-    bool existed = false;
-    QByteArray bytes;
-};
-
-FileBackup backUp(const QString &fileName)
-{
-    FileBackup b;
-    QFile f(fileName);
-    if (QFileInfo(fileName).isFile() && f.open(QIODevice::ReadOnly)) {
-        b.existed = true;
-        b.bytes = f.readAll();
-    }
-    return b;
-}
-
-void restore(const QString &fileName, const FileBackup &backup)
-{
-    if (!backup.existed) {
-        if (QFileInfo(fileName).isFile())
-            QFile::remove(fileName);
-        return;
-    }
-    // The reason of the write that failed is kept for its message.
-    const QString reason = ansi::lastWriteError();
-    ansi::writeFileAtomically(fileName, backup.bytes);
-    ansi::setLastWriteError(reason);
-}
-
 } // namespace
 
 QString TimeTableFileName(int LineConnectionID)
@@ -413,8 +383,8 @@ TimeTableWrite WriteTimeTable(int LineID, int LineConnectionID, int DayGroupID, 
                               const QVector<int> &Stations, const QVector<QVector<int>> &Trips)
 {
     const QString tripFile = TimeTableFilePath(LineConnectionID);
-    const FileBackup previousTrips = backUp(tripFile);
-    if (!writeTrips(tripFile, int(Stations.size()), Trips))
+    dbfunc::FilesBefore before;
+    if (!before.keep(tripFile) || !writeTrips(tripFile, int(Stations.size()), Trips))
         return TimeTableWrite::TripFileFailed;
 
     QVector<TimeTableStopRowRecord> rows;
@@ -430,7 +400,7 @@ TimeTableWrite WriteTimeTable(int LineID, int LineConnectionID, int DayGroupID, 
     const QVector<TimeTableStopRowRecord> oldRows = replaceStopRows(DayGroupID, Direction, rows);
     if (!WriteTimeTableConnections(LineID)) {
         replaceStopRows(DayGroupID, Direction, oldRows);
-        restore(tripFile, previousTrips);
+        before.putBack();
         return TimeTableWrite::StopRowFileFailed;
     }
     return TimeTableWrite::Written;
