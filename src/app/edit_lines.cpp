@@ -13,15 +13,6 @@
 
 TfmEditLines *fmEditLines = nullptr;
 
-namespace {
-
-QString fileError(const QString &file)
-{
-    return QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), file);
-}
-
-} // namespace
-
 TfmEditLines::TfmEditLines(QWidget *parent) : QDialog(parent)
 {
     setupUi(this);
@@ -202,8 +193,8 @@ void TfmEditLines::saveColor(int lineID)
         RemoveLineGraphicRow(lineID);
     // The first failed write ends it, and the colours stay as the file holds them.
     saved = before.keepIf(saved && SaveLineGraphic());
-    if (!saved && !ProjectFileDamaged(colors, QStringLiteral("line_graphic.ptf")))
-        dialogs().showMessage(ansi::withWriteReason(fileError(QStringLiteral("line_graphic.ptf"))));
+    if (!saved)
+        ReportFailedSave(colors, QStringLiteral("line_graphic.ptf"));
 }
 
 void TfmEditLines::btCancelClick()

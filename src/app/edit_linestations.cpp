@@ -205,9 +205,7 @@ void TfmEditLineStations::btSaveClick()
         stations << lbLineStations->item(i)->text();
     ansi::setLastWriteError(QString());
     if (lineID != -1 && !saveStations(lineID, stations)) {
-        if (!ProjectFileDamaged(dm1->cdsLineStations, QStringLiteral("line_stations.ptf")))
-            dialogs().showMessage(ansi::withWriteReason(
-                QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), QStringLiteral("line_stations.ptf"))));
+        ReportFailedSave(dm1->cdsLineStations, QStringLiteral("line_stations.ptf"));
         // A failed save keeps assigning, so the stations asked for are not lost from sight.
         return;
     }

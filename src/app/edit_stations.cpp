@@ -155,9 +155,7 @@ void TfmEditStations::btSaveClick()
                 const bool saved = (!cbStationNewLineClear->isChecked() || ClearNewStations()) && AddNewStation(id) &&
                                    SaveNewStations();
                 if (!saved) {
-                    if (!ProjectFileDamaged(dm1->cdsNewStations, QStringLiteral("newstations.ptf")))
-                        dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the file %s").replace(
-                            QStringLiteral("%s"), QStringLiteral("newstations.ptf"))));
+                    ReportFailedSave(dm1->cdsNewStations, QStringLiteral("newstations.ptf"));
                     return;
                 }
             }

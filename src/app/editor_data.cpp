@@ -2,6 +2,8 @@
 
 #include "data/data_module_1.h"
 #include "data/db_func.h"
+#include "platform/ansi.h"
+#include "platform/dialog_service.h"
 
 #include <QSet>
 
@@ -239,6 +241,15 @@ bool WriteDayGroupRows(const QVector<TDayGroup> &groups)
         }
         return true;
     });
+}
+
+void ReportFailedSave(const Table &table, const QString &file, const QString &message)
+{
+    if (ProjectFileDamaged(table, file))
+        return;
+    const QString text =
+        message.isEmpty() ? QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), file) : message;
+    dialogs().showMessage(ansi::withWriteReason(text));
 }
 
 QString DuplicateDayGroup(const QVector<TDayGroup> &groups)

@@ -39,6 +39,11 @@ bool SetPrefsLineColor(const RgbColor &color);
 bool SetProjectMaxDriveMinutes(int minutes);
 int ProjectMaxDriveMinutes(int fallback);
 
+// Tells that a save of the project's table file (a name in the project folder) failed: the
+// message, by default "Error saving the file <file>", with the reason of the failed write.
+// Nothing for a damaged file: its refused write has named it already.
+void ReportFailedSave(const Table &table, const QString &file, const QString &message = QString());
+
 // A day group as the project editor holds it while the user edits.
 struct TDayGroup {
     int ID = 0;

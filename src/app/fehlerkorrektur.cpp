@@ -1,5 +1,6 @@
 #include "app/fehlerkorrektur.h"
 
+#include "app/editor_data.h"
 #include "data/data_module_1.h"
 #include "data/db_distances_rebuild.h"
 #include "data/db_func.h"
@@ -70,17 +71,17 @@ void TfmFehlerkorrektur::Button1Click()
         dialogs().showMessage(lines.join(QLatin1Char('\n')));
     }
 
-    // A damaged file has been named by the refused write already.
+    // Each failure is told with the reason of its own save only.
     ansi::setLastWriteError(QString());
     if (SaveStations())
         dialogs().showMessage(QStringLiteral("Leere bzw. gelöschte Stationen aus Datei stations.ptf wurden entfernt"));
-    else if (!ProjectFileDamaged(dm1->cdsStations, QStringLiteral("stations.ptf")))
-        dialogs().showMessage(
-            ansi::withWriteReason(QStringLiteral("Fehler beim Korigieren der Datei stations.ptf")));
+    else
+        ReportFailedSave(dm1->cdsStations, QStringLiteral("stations.ptf"),
+                         QStringLiteral("Fehler beim Korigieren der Datei stations.ptf"));
     ansi::setLastWriteError(QString());
     if (SaveLines())
         dialogs().showMessage(QStringLiteral("Leere bzw. gelöschte Linien aus Datei lines.ptf wurden entfernt"));
-    else if (!ProjectFileDamaged(dm1->cdsLines, QStringLiteral("lines.ptf")))
-        dialogs().showMessage(
-            ansi::withWriteReason(QStringLiteral("Fehler beim Korigieren der Datei lines.ptf")));
+    else
+        ReportFailedSave(dm1->cdsLines, QStringLiteral("lines.ptf"),
+                         QStringLiteral("Fehler beim Korigieren der Datei lines.ptf"));
 }

@@ -217,8 +217,7 @@ TEST_F(LineEditor, RenameAndDeleteLeaveNoLineSelected)
     typeName("Tram 3");
     press("btSave");
     EXPECT_EQ(listed(), QStringList({"Bus 1", "Bus 2", "Tram 3"}));
-    EXPECT_TRUE(list()->selectedItems().isEmpty());
-    EXPECT_EQ(list()->currentRow(), -1);
+    expectNothingChosen(list());
     // With nothing chosen, Edit and Delete do nothing.
     press("btLineEdit");
     EXPECT_FALSE(editing());
@@ -229,8 +228,7 @@ TEST_F(LineEditor, RenameAndDeleteLeaveNoLineSelected)
     d.answers.push_back(DialogService::Answer::Yes);
     press("btLineDelete");
     EXPECT_EQ(listed(), QStringList({"Bus 2", "Tram 3"}));
-    EXPECT_TRUE(list()->selectedItems().isEmpty());
-    EXPECT_EQ(list()->currentRow(), -1);
+    expectNothingChosen(list());
     press("btLineDelete");
     EXPECT_EQ(d.questions.size(), 1);
     EXPECT_EQ(rows("lines.ptf"), QStringList({R"(2,"Bus 2",)", R"(3,"Tram 3",)"}));

@@ -279,8 +279,7 @@ TEST_F(StationEditor, RenameAndDeleteLeaveNoStationSelected)
     typeName("Tierpark");
     press("btSave");
     EXPECT_EQ(listed(), QStringList({"Markt", QString::fromUtf8("Südfriedhof"), "Tierpark"}));
-    EXPECT_TRUE(list()->selectedItems().isEmpty());
-    EXPECT_EQ(list()->currentRow(), -1);
+    expectNothingChosen(list());
     // With nothing chosen, Edit and Delete do nothing.
     press("btStationEdit");
     EXPECT_FALSE(editing());
@@ -291,8 +290,7 @@ TEST_F(StationEditor, RenameAndDeleteLeaveNoStationSelected)
     d.answers.push_back(DialogService::Answer::Yes);
     press("btStationDelete");
     EXPECT_EQ(listed(), QStringList({QString::fromUtf8("Südfriedhof"), "Tierpark"}));
-    EXPECT_TRUE(list()->selectedItems().isEmpty());
-    EXPECT_EQ(list()->currentRow(), -1);
+    expectNothingChosen(list());
     press("btStationDelete");
     EXPECT_EQ(d.questions.size(), 1);
     EXPECT_EQ(rows("stations.ptf"),

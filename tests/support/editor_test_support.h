@@ -67,6 +67,12 @@ protected:
             t << list->item(i)->text();
         return t;
     }
+    // No entry is selected or current, so Edit and Delete have nothing to act on.
+    static void expectNothingChosen(const QListWidget *list)
+    {
+        EXPECT_TRUE(list->selectedItems().isEmpty());
+        EXPECT_EQ(list->currentRow(), -1);
+    }
     // Makes the entry with exactly this text current; it must be listed once.
     static void select(QListWidget *list, const QString &name)
     {
