@@ -75,20 +75,22 @@ void openQueryShowing(const std::function<void(int Pass, int Row, int Rows)> &Pr
         }
     }
     // IDs beyond what the tables are sized for come only from a damaged or foreign file.
-    for (const auto &[table, text] :
-         {std::pair(&dm1->cdsStations, QStringLiteral("Stations with an ID above %1 in file stations.ptf are left "
-                                                       "out of the timetable information")),
-          std::pair(&dm1->cdsLines, QStringLiteral("Lines with an ID above %1 in file lines.ptf are left out of "
-                                                   "the timetable information"))}) {
+    auto sizeOf = [](const Table &table, const QString &text) {
         bool beyond = false;
-        highestRowID(*table, &beyond);
+        const int size = highestRowID(table, &beyond) + 1;
         if (beyond)
             dialogs().showMessage(text.arg(HighestSearchID));
-    }
+        return size;
+    };
+    const int stationSize = sizeOf(dm1->cdsStations, QStringLiteral("Stations with an ID above %1 in file "
+                                                                     "stations.ptf are left out of the timetable "
+                                                                     "information"));
+    const int lineSize = sizeOf(dm1->cdsLines, QStringLiteral("Lines with an ID above %1 in file lines.ptf are left "
+                                                              "out of the timetable information"));
     const QByteArray distances = readDistancesFile();
-    loadDistances(distances, Progress);
-    buildLineIndex(distances);
-    const std::size_t lines = std::size_t(highestRowID(dm1->cdsLines) + 1);
+    loadDistances(distances, stationSize, Progress);
+    buildLineIndex(distances, stationSize, lineSize);
+    const std::size_t lines = std::size_t(lineSize);
     if (TimeTableConnectionCache.size() != lines) {
         TimeTableConnectionCache.resize(lines);
         for (TTimeTableArray &cache : TimeTableCache)

@@ -52,17 +52,27 @@ KORVALIN_CLONES void relaxMinutes(std::int16_t *candidate, const std::int16_t *r
     }
 }
 
-// candidate[c] = min(candidate[c], [a][b] + row[c] + 1) for every reachable row[c], the count
-// stopping at 254. Kept in bytes throughout: with add = min([a][b] + 1, 254) the sum is taken as
-// min(row[c], 254 - add) + add, which cannot pass 254, and an unreachable row[c] (255) stays 255
-// through the final max, as every reachable sum is at least row[c].
+// [a][b] + x + 1 for a reachable count x, stopping at 254. Kept in bytes throughout: with
+// add = changeStep([a][b]) and limit = 254 - add the sum is taken as min(x, limit) + add, which
+// cannot pass 254, and an unreachable x (255) stays 255 through the final max, as every reachable
+// sum is at least x.
+inline std::uint8_t changeStep(std::uint8_t changes)
+{
+    return std::uint8_t(std::min(unsigned(changes) + 1u, 254u));
+}
+
+inline std::uint8_t changeSum(std::uint8_t x, std::uint8_t add, std::uint8_t limit)
+{
+    const std::uint8_t s = std::uint8_t((x < limit ? x : limit) + add);
+    return s > x ? s : x;
+}
+
+// candidate[c] = min(candidate[c], [a][b] + row[c] + 1) for every reachable row[c] (changeSum).
 KORVALIN_CLONES void relaxChanges(std::uint8_t *candidate, const std::uint8_t *row, std::uint8_t add,
                                   std::uint8_t limit, int from, int to)
 {
     for (int c = from; c < to; ++c) {
-        const std::uint8_t x = row[c];
-        std::uint8_t s = std::uint8_t((x < limit ? x : limit) + add);
-        s = s > x ? s : x;
+        const std::uint8_t s = changeSum(row[c], add, limit);
         candidate[c] = s < candidate[c] ? s : candidate[c];
     }
 }
@@ -87,12 +97,6 @@ KORVALIN_CLONES void relaxMinutesGroup(std::int16_t *__restrict candidate, const
         m = std::min(m, std::int16_t(b7 + r7[c]));
         candidate[c] = m;
     }
-}
-
-inline std::uint8_t changeSum(std::uint8_t x, std::uint8_t add, std::uint8_t limit)
-{
-    const std::uint8_t s = std::uint8_t((x < limit ? x : limit) + add);
-    return s > x ? s : x;
 }
 
 // relaxChanges from a group of rows at once.
@@ -254,7 +258,7 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
                     if (minutesKnown)
                         baseMinutes[base] = minutes;
                     if (changesKnown) {
-                        baseAdd[base] = std::uint8_t(std::min(unsigned(changes) + 1u, 254u));
+                        baseAdd[base] = changeStep(changes);
                         baseLimit[base] = std::uint8_t(254u - baseAdd[base]);
                     }
                     return;
@@ -270,7 +274,7 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
                     for (auto at = c; at != end; ++at)
                         candM[*at] = std::min(candM[*at], std::int16_t(minutes + minutesB[*at]));
                 if (changesKnown) {
-                    const std::uint8_t add = std::uint8_t(std::min(unsigned(changes) + 1u, 254u));
+                    const std::uint8_t add = changeStep(changes);
                     const std::uint8_t limit = std::uint8_t(254u - add);
                     for (auto at = c; at != end; ++at)
                         candC[*at] = std::min(candC[*at], changeSum(changesB[*at], add, limit));
@@ -390,7 +394,7 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
                         if (minutes < noMinutes)
                             relaxMinutes(candM, minutesRow(k), minutes, from, to);
                         if (changes != noChanges) {
-                            const std::uint8_t add = std::uint8_t(std::min(unsigned(changes) + 1u, 254u));
+                            const std::uint8_t add = changeStep(changes);
                             relaxChanges(candC, changesRow(k), add, std::uint8_t(254u - add), from, to);
                         }
                     };
@@ -446,7 +450,7 @@ int CloseTravelTables(int N, std::vector<std::int16_t> &Minutes, std::vector<std
                                 if (minutes < noMinutes)
                                     slotBase[g] = minutes;
                                 if (changes != noChanges) {
-                                    slotAdd[g] = std::uint8_t(std::min(unsigned(changes) + 1u, 254u));
+                                    slotAdd[g] = changeStep(changes);
                                     slotLimit[g] = std::uint8_t(254u - slotAdd[g]);
                                 }
                             } else {

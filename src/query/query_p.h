@@ -30,9 +30,11 @@ struct DistancesEntry {
 const QVector<DistancesEntry> &distancesSections(const QByteArray &bytes);
 // The bytes of distances.ini in the project folder; empty when it is missing.
 QByteArray readDistancesFile();
-// LoadDistances and BuildLineIndex on bytes read already: the showing reads the file once for both.
-bool loadDistances(const QByteArray &bytes, const std::function<void(int Pass, int Row, int Rows)> &progress = {});
-void buildLineIndex(const QByteArray &bytes);
+// LoadDistances and BuildLineIndex on bytes read already and on the tables' sizes found already
+// (highest station or line ID + 1): the showing reads the file and walks the tables once for both.
+bool loadDistances(const QByteArray &bytes, int stationSize,
+                   const std::function<void(int Pass, int Row, int Rows)> &progress = {});
+void buildLineIndex(const QByteArray &bytes, int stationSize, int lineSize);
 
 // One "distance1" chain into TravelMinutes and MinTransfers (station IDs outside them skipped).
 void applyDistanceChain(const QVector<int> &pieces);

@@ -186,17 +186,18 @@ using namespace query;
 
 bool LoadDistances()
 {
-    return loadDistances(readDistancesFile());
+    return loadDistances(readDistancesFile(), highestRowID(dm1->cdsStations) + 1);
 }
 
 void BuildLineIndex()
 {
-    buildLineIndex(readDistancesFile());
+    buildLineIndex(readDistancesFile(), highestRowID(dm1->cdsStations) + 1, highestRowID(dm1->cdsLines) + 1);
 }
 
-bool query::loadDistances(const QByteArray &bytes, const std::function<void(int Pass, int Row, int Rows)> &progress)
+bool query::loadDistances(const QByteArray &bytes, int stationSize,
+                          const std::function<void(int Pass, int Row, int Rows)> &progress)
 {
-    const int n = highestRowID(dm1->cdsStations) + 1;
+    const int n = stationSize;
     // The closure is cubic in the station IDs: tables built from the same file for the same
     // stations come out the same, so they are kept.
     if (keptTables.built && keptTables.n == n && keptTables.bytes == bytes)
@@ -223,10 +224,8 @@ bool query::loadDistances(const QByteArray &bytes, const std::function<void(int 
     return true;
 }
 
-void query::buildLineIndex(const QByteArray &bytes)
+void query::buildLineIndex(const QByteArray &bytes, int stationSize, int lineSize)
 {
-    const int stationSize = highestRowID(dm1->cdsStations) + 1;
-    const int lineSize = highestRowID(dm1->cdsLines) + 1;
     StationSlot.fill(-1, stationSize);
     LineSlot.fill(-1, lineSize);
     // Only slot-reachable entries are current, so the lists start empty at every build.
