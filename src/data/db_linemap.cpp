@@ -508,6 +508,29 @@ bool DeleteLineMap(int LineMapID)
 
 // ---------------------------------------------------------------- failed writes and damaged files
 
+TTableFile LineMapTableFile(LineMapTable Which, int LineMapID)
+{
+    auto shared = [](SharedTable table) {
+        const SharedTableFiles &f = sharedFiles(table);
+        return TTableFile{&(dm1->*f.table), projectFile(QLatin1String(f.file))};
+    };
+    auto own = [&](const PlanTable &table) { return TTableFile{&(dm1->*table.table), planFileName(table, LineMapID)}; };
+    switch (Which) {
+    case LineMapTable::Prefs:
+        return {&dm1->cdsLineMapPrefs, projectFile(QStringLiteral("line_map_prefs.ptf"))};
+    case LineMapTable::Lines: return shared(SharedTable::Lines);
+    case LineMapTable::Sections: return shared(SharedTable::Sections);
+    case LineMapTable::Intersections: return shared(SharedTable::Intersections);
+    case LineMapTable::TextVisible: return shared(SharedTable::TextVisible);
+    case LineMapTable::TextColor: return shared(SharedTable::TextColor);
+    case LineMapTable::TextOffset: return shared(SharedTable::TextOffset);
+    case LineMapTable::Stations: return own(kPlanStations);
+    case LineMapTable::StationNames: return own(kPlanIndividualPrefs);
+    case LineMapTable::TransferNames: return own(kPlanMultiPrefs);
+    }
+    return {nullptr, QString()};
+}
+
 bool RefuseDamagedFiles(std::initializer_list<TTableFile> files)
 {
     for (const TTableFile &f : files) {

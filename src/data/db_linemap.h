@@ -157,6 +157,14 @@ struct TTableFile {
     Table *table;
     QString fileName;
 };
+// The plan tables and the files in the project folder they are read from and written to; a
+// plan's own tables (station positions, station names, transfer names) have one file per plan.
+enum class LineMapTable {
+    Prefs, Lines, Sections, Intersections, TextVisible, TextColor, TextOffset,
+    Stations, StationNames, TransferNames
+};
+TTableFile LineMapTableFile(LineMapTable Which, int LineMapID = -1);
+
 // A save that writes several files asks first: when one of the tables failed to load from the
 // file it is to be written to, that file is reported as damaged and left unchanged (in the
 // writer's words, once) and the result is true, so the save writes none of its files.

@@ -27,7 +27,7 @@ namespace {
 
 QString projectPrefsFile()
 {
-    return ProjectDir + QStringLiteral("/line_map_prefs.ptf");
+    return LineMapTableFile(LineMapTable::Prefs).fileName;
 }
 
 // A save writes the plan list and the settings: when the list could not be read from its file,

@@ -21,20 +21,15 @@ struct LabelFile
 {
     bool (*save)();
     bool (*load)();
-    const char *file;
-    Table Tdm1::*table;
+    LineMapTable table;
 };
-const LabelFile kLabelFiles[] = {
-    {&SaveLineMapLineTextVisible, &LoadLineMapLineTextVisible, "line_map_line_text_visible.ptf",
-     &Tdm1::cdsLineMapLineTextVisible},
-    {&SaveLineMapLineTextColor, &LoadLineMapLineTextColor, "line_map_line_text_color.ptf",
-     &Tdm1::cdsLineMapLineTextColor},
-    {&SaveLineMapLineTextOffset, &LoadLineMapLineTextOffset, "line_map_line_text_offset.ptf",
-     &Tdm1::cdsLineMapLineTextOffset}};
+const LabelFile kLabelFiles[] = {{&SaveLineMapLineTextVisible, &LoadLineMapLineTextVisible, LineMapTable::TextVisible},
+                                 {&SaveLineMapLineTextColor, &LoadLineMapLineTextColor, LineMapTable::TextColor},
+                                 {&SaveLineMapLineTextOffset, &LoadLineMapLineTextOffset, LineMapTable::TextOffset}};
 
 QString labelFileName(const LabelFile &f)
 {
-    return ProjectDir + QLatin1Char('/') + QLatin1String(f.file);
+    return LineMapTableFile(f.table).fileName;
 }
 
 bool visibleRow(int LineMapID, int LineID)
@@ -359,7 +354,7 @@ void TfmEditLineMapLines::btSaveLineTextClick()
     if (pcPrefs->currentWidget() != tsLineTextPrefs)
         return;
     // A label file that could not be read is not written over (they hold every plan's labels).
-    auto file = [](const LabelFile &f) { return TTableFile{&(dm1->*f.table), labelFileName(f)}; };
+    auto file = [](const LabelFile &f) { return LineMapTableFile(f.table); };
     if (RefuseDamagedFiles({file(kLabelFiles[0]), file(kLabelFiles[1]), file(kLabelFiles[2])}))
         return;
     bool saved = true;

@@ -215,13 +215,12 @@ void TfmEditLineMapLines::bbSaveMultiStationsClick()
     if (!inTransferMode(pcPrefs, tsMultiStationPrefs))
         return;
     // A file that could not be read is refused with its own message; the mode stays.
-    if (RefuseDamagedFiles({{&dm1->cdsLineMapIndividualMultiStationPrefs,
-                             LineMapFileName("lmimsp_", State.LineMapID)}}))
+    if (RefuseDamagedFiles({LineMapTableFile(LineMapTable::TransferNames, State.LineMapID)}))
         return;
     ansi::setLastWriteError(QString());
     if (!SaveLineMapIndividualMultiStationPrefs(State.LineMapID)) {
         dialogs().showMessage(ansi::withWriteReason(
-            QStringLiteral("Error saving the file %1").arg(LineMapFileName("lmimsp_", State.LineMapID))));
+            QStringLiteral("Error saving the file %1").arg(LineMapTableFile(LineMapTable::TransferNames, State.LineMapID).fileName)));
         return; // the mode and the changes in memory stay
     }
     {

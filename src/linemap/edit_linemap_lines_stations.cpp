@@ -22,13 +22,11 @@ namespace {
 struct PlanFile
 {
     bool (*save)(int LineMapID);
-    const char *prefix;
-    Table Tdm1::*table;
+    LineMapTable table;
 };
-const PlanFile kStationFiles[] = {{&SaveLineMapStations, "lms_", &Tdm1::cdsLineMapStations},
-                                  {&SaveLineMapIndividualStationPrefs, "lmisp_", &Tdm1::cdsLineMapIndividualStationPrefs},
-                                  {&SaveLineMapIndividualMultiStationPrefs, "lmimsp_",
-                                   &Tdm1::cdsLineMapIndividualMultiStationPrefs}};
+const PlanFile kStationFiles[] = {{&SaveLineMapStations, LineMapTable::Stations},
+                                  {&SaveLineMapIndividualStationPrefs, LineMapTable::StationNames},
+                                  {&SaveLineMapIndividualMultiStationPrefs, LineMapTable::TransferNames}};
 
 // The cursor on a stop's point: its section becomes current as a section click makes it, but
 // the cursor stays where the stop stands.
@@ -368,9 +366,7 @@ void TfmEditLineMapLines::bbSaveStationClick()
     if (!State.StationMode)
         return;
     // A file of the plan that could not be read is not written over; the mode stays.
-    auto file = [&](const PlanFile &f) {
-        return TTableFile{&(dm1->*f.table), LineMapFileName(f.prefix, State.LineMapID)};
-    };
+    auto file = [&](const PlanFile &f) { return LineMapTableFile(f.table, State.LineMapID); };
     if (RefuseDamagedFiles({file(kStationFiles[0]), file(kStationFiles[1]), file(kStationFiles[2])}))
         return;
     DeleteLineMapStationsOfLine(State.CurrentLineID);
@@ -387,7 +383,7 @@ void TfmEditLineMapLines::bbSaveStationClick()
         if (!f.save(State.LineMapID)) {
             saved = false;
             dialogs().showMessage(ansi::withWriteReason(
-                QStringLiteral("Error saving the file %1").arg(LineMapFileName(f.prefix, State.LineMapID))));
+                QStringLiteral("Error saving the file %1").arg(LineMapTableFile(f.table, State.LineMapID).fileName)));
         }
     }
     // A failed write keeps the mode with its placements, so nothing of it is taken as saved: the

@@ -113,11 +113,6 @@ void changing(Table &table)
         g_rollback->changing(table);
 }
 
-QString sharedFileName(const char *file)
-{
-    return ProjectDir + QLatin1Char('/') + QLatin1String(file);
-}
-
 // A save routine writes the rows its walk sees: the whole table, whatever filter is on.
 template <typename F>
 bool saveWhole(Table &table, F &&save)
@@ -237,7 +232,7 @@ bool saveLineRow(const TLineMapEditorState &s, const TLineCourseSaveChoices &c, 
             setInt(t, "VehicleColorBlue", b);
             t.post();
         }
-        return saveOrStop(t, SaveLineMapLines, sharedFileName("line_map_lines.ptf"));
+        return saveOrStop(t, SaveLineMapLines, LineMapTableFile(LineMapTable::Lines).fileName);
     }
 
     // The per-plan files are read again so that they hold exactly what was last saved.
@@ -271,7 +266,7 @@ bool saveLineRow(const TLineMapEditorState &s, const TLineCourseSaveChoices &c, 
         if (found)
             removeRows(t, QStringLiteral("idxMapLine"), key);
     }
-    return found ? saveOrStop(t, SaveLineMapLines, sharedFileName("line_map_lines.ptf")) : true;
+    return found ? saveOrStop(t, SaveLineMapLines, LineMapTableFile(LineMapTable::Lines).fileName) : true;
 }
 
 // The numbers that hang on the course: station rows and section placements follow their
@@ -300,7 +295,7 @@ bool renumberStationsAndPlacements(const TLineMapEditorState &s, const TNormalis
     if (sorted(renumbered) != sorted(stations)) {
         replaceStationRows(s.CurrentLineID, renumbered);
         if (!saveOrStop(dm1->cdsLineMapStations, [&] { return SaveLineMapStations(s.LineMapID); },
-                        LineMapFileName("lms_", s.LineMapID)))
+                        LineMapTableFile(LineMapTable::Stations, s.LineMapID).fileName))
             return false;
     }
 
@@ -319,7 +314,7 @@ bool renumberStationsAndPlacements(const TLineMapEditorState &s, const TNormalis
         return true;
     replaceSectionPlacements(s.CurrentLineID, placements, moved);
     if (!saveOrStop(dm1->cdsLineMapIndividualStationPrefs,
-                    [&] { return SaveLineMapIndividualStationPrefs(s.LineMapID); }, LineMapFileName("lmisp_", s.LineMapID)))
+                    [&] { return SaveLineMapIndividualStationPrefs(s.LineMapID); }, LineMapTableFile(LineMapTable::StationNames, s.LineMapID).fileName))
         return false;
     memo.PlacementsSaved = moved;
     return true;
@@ -357,7 +352,7 @@ bool saveSectionRows(const TLineMapEditorState &s, const TLineSectionArray &sect
             flag = DeleteLineMapStationsOfLine(s.CurrentLineID);
             if (flag)
                 flag = saveOrStop(dm1->cdsLineMapStations, [&] { return SaveLineMapStations(s.LineMapID); },
-                                  LineMapFileName("lms_", s.LineMapID));
+                                  LineMapTableFile(LineMapTable::Stations, s.LineMapID).fileName);
         }
         if (flag && LoadLineMapIndividualStationPrefs(s.LineMapID)) {
             changing(dm1->cdsLineMapIndividualStationPrefs);
@@ -365,10 +360,10 @@ bool saveSectionRows(const TLineMapEditorState &s, const TLineSectionArray &sect
             if (flag)
                 flag = saveOrStop(dm1->cdsLineMapIndividualStationPrefs,
                                   [&] { return SaveLineMapIndividualStationPrefs(s.LineMapID); },
-                                  LineMapFileName("lmisp_", s.LineMapID));
+                                  LineMapTableFile(LineMapTable::StationNames, s.LineMapID).fileName);
         }
     }
-    return flag && saveOrStop(t, SaveLineMapLineSections, sharedFileName("line_map_line_sections.ptf"));
+    return flag && saveOrStop(t, SaveLineMapLineSections, LineMapTableFile(LineMapTable::Sections).fileName);
 }
 
 // The junction rows.
@@ -391,7 +386,7 @@ bool saveJunctionRows(const TLineMapEditorState &s, const TLineSectionArray &sec
             t.post();
         }
     }
-    return saveOrStop(t, SaveLineMapLineIntersections, sharedFileName("line_map_line_intersections.ptf"));
+    return saveOrStop(t, SaveLineMapLineIntersections, LineMapTableFile(LineMapTable::Intersections).fileName);
 }
 
 } // namespace
@@ -596,16 +591,13 @@ bool SaveLineCourse(const TLineMapEditorState &State, const TLineCourseSaveChoic
     const bool hasCourse = CourseHasSections(State.Sections);
     // A file that could not be read is not written over: its table holds none of the courses,
     // stations and names of the other lines. The save writes none of its files then.
-    auto shared = [](const char *file) { return sharedFileName(file); };
-    if (RefuseDamagedFiles({{&dm1->cdsLineMapLines, shared("line_map_lines.ptf")},
-                            {&dm1->cdsLineMapLineSections, shared("line_map_line_sections.ptf")},
-                            {&dm1->cdsLineMapLineConnections, shared("line_map_line_intersections.ptf")},
-                            {&dm1->cdsLineMapStations, LineMapFileName("lms_", State.LineMapID)},
-                            {&dm1->cdsLineMapIndividualStationPrefs, LineMapFileName("lmisp_", State.LineMapID)}}))
+    auto file = [&](LineMapTable table) { return LineMapTableFile(table, State.LineMapID); };
+    if (RefuseDamagedFiles({file(LineMapTable::Lines), file(LineMapTable::Sections),
+                            file(LineMapTable::Intersections), file(LineMapTable::Stations),
+                            file(LineMapTable::StationNames)}))
         return false;
-    if (!hasCourse && RefuseDamagedFiles({{&dm1->cdsLineMapLineTextVisible, shared("line_map_line_text_visible.ptf")},
-                                          {&dm1->cdsLineMapLineTextColor, shared("line_map_line_text_color.ptf")},
-                                          {&dm1->cdsLineMapLineTextOffset, shared("line_map_line_text_offset.ptf")}}))
+    if (!hasCourse && RefuseDamagedFiles({file(LineMapTable::TextVisible), file(LineMapTable::TextColor),
+                                          file(LineMapTable::TextOffset)}))
         return false;
 
     SaveRollback rollback;

@@ -1,6 +1,9 @@
 #include "linemap/linemap_open.h"
 
 #include <QFileInfo>
+#include <QVector>
+
+#include <algorithm>
 
 #include "data/data_module_1.h"
 #include "data/db_func.h"
@@ -46,7 +49,7 @@ bool LineMapOpenPrefs(TLineMapEditorState &State, const QString &PlanName)
     State.DrawingOn = false;
     State.StationMoveCursor = false;
 
-    const bool loaded = LoadLineMapPrefs(ProjectDir + QStringLiteral("/line_map_prefs.ptf"));
+    const bool loaded = LoadLineMapPrefs(LineMapTableFile(LineMapTable::Prefs).fileName);
     const bool read = ReadLineMapPrefsOrDefault(State.LineMapID, State.Prefs);
     return loaded && read;
 }
@@ -77,27 +80,20 @@ bool LineMapDataDamaged(const TLineMapEditorState &State)
 {
     auto shared = [](const char *file) { return ProjectDir + QLatin1Char('/') + QLatin1String(file); };
     // The project's own tables give the picture its station and line names and its colours.
-    const TTableFile files[] = {
+    QVector<TTableFile> files = {
         {&dm1->cdsStations, shared("stations.ptf")},
         {&dm1->cdsLines, shared("lines.ptf")},
         {&dm1->cdsLineGraphic, shared("line_graphic.ptf")},
         {&dm1->cdsPrefs, shared("prefs.ptf")},
-        {&dm1->cdsLineMapPrefs, shared("line_map_prefs.ptf")},
-        {&dm1->cdsLineMapLines, shared("line_map_lines.ptf")},
-        {&dm1->cdsLineMapLineSections, shared("line_map_line_sections.ptf")},
-        {&dm1->cdsLineMapLineConnections, shared("line_map_line_intersections.ptf")},
-        {&dm1->cdsLineMapLineTextVisible, shared("line_map_line_text_visible.ptf")},
-        {&dm1->cdsLineMapLineTextColor, shared("line_map_line_text_color.ptf")},
-        {&dm1->cdsLineMapLineTextOffset, shared("line_map_line_text_offset.ptf")},
-        {&dm1->cdsLineMapStations, LineMapFileName("lms_", State.LineMapID)},
-        {&dm1->cdsLineMapIndividualStationPrefs, LineMapFileName("lmisp_", State.LineMapID)},
-        {&dm1->cdsLineMapIndividualMultiStationPrefs, LineMapFileName("lmimsp_", State.LineMapID)},
     };
-    for (const TTableFile &f : files) {
-        if (TableFileDamaged(*f.table, f.fileName))
-            return true;
-    }
-    return false;
+    // And every plan table it is drawn from.
+    for (LineMapTable table : {LineMapTable::Prefs, LineMapTable::Lines, LineMapTable::Sections,
+                               LineMapTable::Intersections, LineMapTable::TextVisible, LineMapTable::TextColor,
+                               LineMapTable::TextOffset, LineMapTable::Stations, LineMapTable::StationNames,
+                               LineMapTable::TransferNames})
+        files << LineMapTableFile(table, State.LineMapID);
+    return std::any_of(files.cbegin(), files.cend(),
+                       [](const TTableFile &f) { return TableFileDamaged(*f.table, f.fileName); });
 }
 
 void LineMapLoadBackground(TLineMapEditorState &State)
