@@ -18,7 +18,7 @@
 #include "data/common_helpers.h"
 #include "data/data_module_1.h"
 #include "data/db_func.h"
-#include "data/leftover_files.h"
+#include "data/project_change.h"
 #include "data/main_globals.h"
 #include "data/project_file.h"
 #include "platform/ansi.h"
@@ -352,11 +352,14 @@ void TfmMain::LoadProject(const QString &fileName)
         dialogs().showMessage(QStringLiteral("Project-File %1 not found").arg(fileName));
         return;
     }
+    // A change that was interrupted is finished or undone before any file is read.
+    const QString recovered = RecoverInterruptedChange(ExtractProjectDir(fileName));
+    if (!recovered.isEmpty())
+        dialogs().showMessage(recovered);
     emptyTable(dm1->cdsProject);
     LoadProjectFile(fileName);
     ProjectFileName = fileName;
     ProjectDir = ExtractProjectDir(fileName);
-    removeLeftoverWriteFiles(ProjectDir, fileName);
     SaveDialogPrj.FileName = fileName;
     setWindowTitle(ProductTitle + QStringLiteral(":  ") + fileName);
     sbEditStations->setVisible(true);

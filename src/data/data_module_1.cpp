@@ -1,5 +1,8 @@
 #include "data/data_module_1.h"
 
+#include "data/main_globals.h"
+#include "platform/file_change.h"
+
 #include <initializer_list>
 
 Tdm1 *dm1 = nullptr;
@@ -242,6 +245,8 @@ constexpr TableEntry kCatalogue[] = {
 
 Tdm1::Tdm1()
 {
+    // Every write into the open project's folder is journaled, also one made outside an action.
+    FileChange::setHomeFolder(&ProjectDir);
     for (const TableEntry &entry : kCatalogue) {
         Table &table = this->*entry.table;
         for (const FieldEntry &f : entry.fields)

@@ -4,6 +4,7 @@
 #include "data/db_func.h"
 #include "data/db_func_p.h"
 #include "data/db_linemap_p.h"
+#include "data/project_change.h"
 #include "data/table_files.h"
 #include "data/timetable_files.h"
 
@@ -28,8 +29,7 @@ bool fileExists(const QString &file)
 // A file that is not there counts as deleted.
 bool removeProjectFile(const QString &file)
 {
-    const QString path = projectFile(file);
-    return !QFileInfo::exists(path) || QFile::remove(path);
+    return RemoveProjectFileInChange(projectFile(file));
 }
 
 // Every plan of the project: those listed in line_maps.ptf and those that still have rows in
@@ -137,9 +137,12 @@ bool DeleteStationByName(const QString &Name)
 
 bool DeleteStation(int StationID)
 {
-    // The station's own row goes last: a chain that stops leaves it listed for another try.
-    return DeleteStationFromLineMaps(StationID) && DeleteStationFromLines(StationID) && DeleteNewStation(StationID) &&
-           DeleteStationRecord(StationID);
+    // One change: a chain that stops leaves every file as it was, the station listed for another
+    // try.
+    return InOneChange([&] {
+        return DeleteStationFromLineMaps(StationID) && DeleteStationFromLines(StationID) &&
+               DeleteNewStation(StationID) && DeleteStationRecord(StationID);
+    });
 }
 
 bool DeleteStationFromLineMaps(int StationID)
@@ -222,9 +225,11 @@ bool DeleteLineByName(const QString &Name)
 
 bool DeleteLine(int LineID)
 {
-    // The line's own row goes last: a chain that stops leaves it listed for another try.
-    return DeleteLineFromLineMaps(LineID) && DeleteLineStationsOfLine(LineID) && DeleteLineGraphic(LineID) &&
-           DeleteLineRecord(LineID);
+    // One change: a chain that stops leaves every file as it was, the line listed for another try.
+    return InOneChange([&] {
+        return DeleteLineFromLineMaps(LineID) && DeleteLineStationsOfLine(LineID) && DeleteLineGraphic(LineID) &&
+               DeleteLineRecord(LineID);
+    });
 }
 
 bool DeleteLineFromLineMaps(int LineID)

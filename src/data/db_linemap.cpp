@@ -1,5 +1,7 @@
 #include "data/db_linemap.h"
 
+#include "data/project_change.h"
+
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "data/db_func_p.h"
@@ -67,9 +69,7 @@ int getField(Table &t, const QVariantList &key, const QString &field)
 bool deletePlanFile(const PlanTable &which, int lineMapID)
 {
     const QString path = planFileName(which, lineMapID);
-    if (!QFileInfo::exists(path))
-        return true;
-    return QFile::remove(path);
+    return RemoveProjectFileInChange(path);
 }
 
 // One entry per SharedTable, in its order.
@@ -498,12 +498,14 @@ bool DeleteLineMap(int LineMapID)
     if (RefuseDamagedFiles({{&dm1->cdsLineMaps, projectFile(QStringLiteral("line_maps.ptf"))}}))
         return false;
 
-    return DeleteMultiStationPrefsFile(LineMapID) && DeleteIndividualStationPrefsFile(LineMapID) &&
-           DeleteLineMapStationsFile(LineMapID) && DeleteLineMapLineIntersectionsOfMap(LineMapID) &&
-           DeleteLineMapLineSectionsOfMap(LineMapID) && DeleteLineTextVisibleOfMap(LineMapID) &&
-           DeleteLineTextColorOfMap(LineMapID) && DeleteLineTextOffsetOfMap(LineMapID) &&
-           DeleteLineMapLinesOfMap(LineMapID) && (!hasPrefsRow || DeleteLineMapPrefs(LineMapID)) &&
-           DeleteLineMapRecord(LineMapID);
+    return InOneChange([&] {
+        return DeleteMultiStationPrefsFile(LineMapID) && DeleteIndividualStationPrefsFile(LineMapID) &&
+               DeleteLineMapStationsFile(LineMapID) && DeleteLineMapLineIntersectionsOfMap(LineMapID) &&
+               DeleteLineMapLineSectionsOfMap(LineMapID) && DeleteLineTextVisibleOfMap(LineMapID) &&
+               DeleteLineTextColorOfMap(LineMapID) && DeleteLineTextOffsetOfMap(LineMapID) &&
+               DeleteLineMapLinesOfMap(LineMapID) && (!hasPrefsRow || DeleteLineMapPrefs(LineMapID)) &&
+               DeleteLineMapRecord(LineMapID);
+    });
 }
 
 // ---------------------------------------------------------------- failed writes and damaged files

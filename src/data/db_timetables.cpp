@@ -1,5 +1,7 @@
 #include "data/db_timetables.h"
 
+#include "data/project_change.h"
+
 #include "data/data_module_1.h"
 #include "data/db_distances.h"
 #include "data/db_func.h"
@@ -407,6 +409,7 @@ bool ApplyLineStationsToTimeTables(int LineID, const QStringList &StationNames)
     // and only once every timetable follows the list; all of them go into the file in one write.
     // A failure at any step puts back every file written before it: the timetables, their stop
     // rows, the distances and the line's stations then all still follow the old list.
+    ProjectChange change;
     FilesBefore before;
     QVector<QPair<int, DistancesSection>> sections;
     for (const Connection &c : connections) {
@@ -432,9 +435,11 @@ bool ApplyLineStationsToTimeTables(int LineID, const QStringList &StationNames)
         // The stop rows in memory were changed only where their file was to be written: they
         // then follow the file again, not the list that was refused.
         const bool stopRowsChanged = before.holds(TimeTableConnectionsFilePath(LineID));
-        before.putBack();
+        change.finish(false);
         if (stopRowsChanged)
             LoadTimeTableConnections(LineID);
+    } else {
+        ok = change.finish(true);
     }
 
     dbfunc::guarded(lc, [&] {

@@ -1,5 +1,7 @@
 #include "data/project_file.h"
 
+#include "data/project_change.h"
+
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"
@@ -108,16 +110,21 @@ private:
         }
         if (!makeFolder(failure))
             return false;
+        // The new project's files are there all together or not at all; files of that name that
+        // were there before come back when a write fails.
+        ProjectChange change(m_dir);
         const QChar quote = QLatin1Char('"');
-        if (!saved(m_fileName, SavePtfFile(m_fileName, quote, project), failure))
-            return false;
         const QString dayGroupsFile = m_dir + QStringLiteral("/daygroups.ptf");
-        if (!saved(dayGroupsFile, SavePtfFile(dayGroupsFile, quote, dayGroups), failure))
-            return false;
         const QString prefsFile = m_dir + QStringLiteral("/prefs.ptf");
-        if (!saved(prefsFile, SavePtfFile(prefsFile, quote, prefs), failure))
-            return false;
-        return saved(m_page.fileName, m_page.write(), failure);
+        const bool ok = saved(m_fileName, SavePtfFile(m_fileName, quote, project), failure) &&
+                        saved(dayGroupsFile, SavePtfFile(dayGroupsFile, quote, dayGroups), failure) &&
+                        saved(prefsFile, SavePtfFile(prefsFile, quote, prefs), failure) &&
+                        saved(m_page.fileName, m_page.write(), failure);
+        if (change.finish(ok))
+            return true;
+        if (ok)
+            failure = ansi::withWriteReason(QStringLiteral("Error saving the file %1").arg(m_fileName));
+        return false;
     }
 
     bool makeFolder(QString &failure)
@@ -138,18 +145,14 @@ private:
 
     bool saved(const QString &file, bool ok, QString &failure)
     {
-        if (ok) {
-            m_written << file;
+        if (ok)
             return true;
-        }
         failure = ansi::withWriteReason(QStringLiteral("Error saving the file %1").arg(file));
         return false;
     }
 
     void undo()
     {
-        for (const QString &file : std::as_const(m_written))
-            QFile::remove(file);
         if (m_madeFolder.isEmpty())
             return;
         // Only empty folders go, from the deepest up to the one this writer made.
@@ -163,7 +166,6 @@ private:
     QString m_fileName;
     QString m_dir;
     ProjectPageWrite m_page;
-    QStringList m_written;
     QString m_madeFolder;
 };
 

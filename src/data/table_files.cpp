@@ -1,5 +1,7 @@
 #include "data/table_files.h"
 
+#include "data/project_change.h"
+
 #include "data/common_helpers.h"
 
 #include "data/ptf_tokens.h"
@@ -465,6 +467,7 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
         ansi::setLastWriteError(ansi::controlCharacterReason(text.controls()));
         return false;
     }
+    ProjectChange::tableWritten(table, FileName);
     return ansi::writeFileAtomically(FileName, text.take());
 }
 

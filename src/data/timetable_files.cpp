@@ -1,6 +1,7 @@
 #include "data/timetable_files.h"
 
 #include "data/data_module_1.h"
+#include "data/project_change.h"
 #include "data/db_func_p.h"
 #include "data/table_files.h"
 #include "platform/ansi.h"
@@ -29,7 +30,7 @@ namespace {
 
 bool removeFile(const QString &fileName)
 {
-    return QFileInfo(fileName).isFile() && QFile::remove(fileName);
+    return QFileInfo(fileName).isFile() && RemoveProjectFileInChange(fileName);
 }
 
 int roundedTripCell(double d)
@@ -383,8 +384,9 @@ TimeTableWrite WriteTimeTable(int LineID, int LineConnectionID, int DayGroupID, 
                               const QVector<int> &Stations, const QVector<QVector<int>> &Trips)
 {
     const QString tripFile = TimeTableFilePath(LineConnectionID);
-    dbfunc::FilesBefore before;
-    if (!before.keep(tripFile) || !writeTrips(tripFile, int(Stations.size()), Trips))
+    // Trip file and stop rows change together or not at all.
+    ProjectChange change;
+    if (!writeTrips(tripFile, int(Stations.size()), Trips))
         return TimeTableWrite::TripFileFailed;
 
     QVector<TimeTableStopRowRecord> rows;
@@ -400,8 +402,10 @@ TimeTableWrite WriteTimeTable(int LineID, int LineConnectionID, int DayGroupID, 
     const QVector<TimeTableStopRowRecord> oldRows = replaceStopRows(DayGroupID, Direction, rows);
     if (!WriteTimeTableConnections(LineID)) {
         replaceStopRows(DayGroupID, Direction, oldRows);
-        before.putBack();
+        change.finish(false);
         return TimeTableWrite::StopRowFileFailed;
     }
+    if (!change.finish(true))
+        return TimeTableWrite::TripFileFailed;
     return TimeTableWrite::Written;
 }

@@ -1,5 +1,7 @@
 #include "platform/ansi.h"
 
+#include "platform/file_change.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -272,6 +274,15 @@ QString unencodableReason(QStringView text)
 bool writeFileAtomically(const QString &fileName, const QByteArray &bytes)
 {
     setLastWriteError(QString());
+    // A file of the project is written as part of the change it belongs to.
+    bool handled = false;
+    QString reason;
+    const bool written = FileChange::writeFile(fileName, bytes, handled, reason);
+    if (handled) {
+        if (!written)
+            setLastWriteError(reason);
+        return written;
+    }
     QSaveFile file(fileName);
     // Unbuffered: every write goes to the system here, so a full disk fails the write that hit
     // it instead of a flush inside commit(), whose error would not keep the old file.

@@ -439,6 +439,10 @@ private:
     std::vector<QVariantList> m_rows;
 };
 
+// Puts the rows of the source in place of the target's, its fields matched by name (a field the
+// source lacks stays null); the target keeps its fields, indexes, filter and open state.
+void replaceRowsFrom(Table &target, const Table &source);
+
 // Walks of whole tables ask these for every cell.
 inline const QString &Field::fieldName() const
 {

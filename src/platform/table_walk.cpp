@@ -171,3 +171,22 @@ void RowsBackup::restore()
         }
     });
 }
+
+void replaceRowsFrom(Table &target, const Table &source)
+{
+    target.cancel();
+    target.emptyDataSet();
+    inNaturalOrder(target, [&] {
+        std::vector<int> columns; // the source's column of every target field, -1 for none
+        for (int j = 0; j < target.fieldCount(); ++j)
+            columns.push_back(source.findFieldIndex(target.field(j).fieldName()));
+        source.forEachRow(QString(), [&](const TableRow &row) {
+            target.append();
+            for (int j = 0; j < static_cast<int>(columns.size()); ++j) {
+                if (columns[j] >= 0)
+                    target.field(j).setValue(row.field(columns[j]).value());
+            }
+            target.post();
+        });
+    });
+}

@@ -4,6 +4,7 @@
 #include "support/file_size_limit.h"
 #include "app/edit_stations.h"
 #include "data/prj_params.h"
+#include "platform/file_change.h"
 #include "support/project_folder.h"
 #include "support/window_controls.h"
 #include "web/web_loader.h"
@@ -19,6 +20,11 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWebEngineView>
+
+#include <cstdlib>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -325,35 +331,48 @@ TEST_F(ProjectCommands, OpenShowsTheButtonsOfTheFilesThatExist)
 
 // Opening removes what saves killed midway left beside their files, and only that: names the
 // program's writers make for its own files; the user's files of similar names stay.
-TEST_F(ProjectCommands, OpenRemovesTheWritersLeftoverTemporaryFilesOnly)
+// A change killed midway is undone when the project opens, the user is told once, and only the
+// files its journal names go: the user's own files of any name stay.
+TEST_F(ProjectCommands, OpenUndoesAnInterruptedChangeAndKeepsTheUsersFiles)
 {
     const QString a = makeProjectA();
     const QString dir = ExtractProjectDir(a);
-    const QStringList leftovers{"stations.ptf.lOIPVH", "line_map_lines.ptf.Ab3dEf", "tt_12.ptf.QWERTY",
-                                "lmimsp_2.ptf.xyzXYZ", "distances.ini.aaaaaa", "webloader.htm.Zz09Yy",
-                                "a.ppr.QwErTy"};
-    const QStringList kept{"stations.ptf.lOIPV",   "stations.ptf.lOIPVHx", "stations.ptf.lO-PVH", "notes.ptf.abcdef",
-                           "other.ppr.ABCDEFG",    "b.ppr.ABCDEF",         "Stations.ptf.ABCDEF", "stations.ptf",
-                           "stations.ptf.ABCDEF.x", "tt_.ptf.ABCDEF"};
-    for (const QString &name : leftovers + kept)
-        if (!QFileInfo::exists(dir + "/" + name))
-            writeFileBytes(dir + "/" + name, "x");
-    ASSERT_TRUE(QDir().mkpath(dir + "/lines.ptf.ABCDEF")); // a folder of such a name is the user's
-    ASSERT_TRUE(QDir().mkpath(dir + "/images"));
-    for (const char *name : {"line_map_3.jpg.4711.tmp", "line_map_3.jpg", "photo.jpg.12.tmp", "line_map_3.jpg.x.tmp"})
-        writeFileBytes(dir + "/images/" + name, "x");
+    const QStringList own{"stations.ptf.backup", "a.ppr.backup",        "distances.ini.backup",
+                          "line_stations.ptf.orig01", "tt_1.ptf.2024v1", "stations.ptf.lOIPVH",
+                          "stations.ptf.korvalin-old"};
+    for (const QString &name : own)
+        writeFileBytes(dir + "/" + name, "mine");
     const QByteArray stations = fileBytes(dir + "/stations.ptf");
+    const QStringList before = filesIn(dir);
+
+    // The child writes two files of a change and dies before it ends.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FileChange change(dir);
+        const bool ok = change.write(dir + "/stations.ptf", "half") && change.write(dir + "/lines2.ptf", "new");
+        std::_Exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(QFileInfo::exists(dir + "/" + FileChange::journalName()));
+    ASSERT_EQ(fileBytes(dir + "/stations.ptf"), "half");
 
     openProject(a);
     expectProjectAOpen(a);
-    const QStringList files = filesIn(dir);
-    for (const QString &name : leftovers)
-        EXPECT_FALSE(files.contains(name)) << name.toStdString();
-    for (const QString &name : kept)
-        EXPECT_TRUE(files.contains(name)) << name.toStdString();
-    EXPECT_TRUE(QFileInfo(dir + "/lines.ptf.ABCDEF").isDir());
-    EXPECT_EQ(filesIn(dir + "/images"), QStringList({"line_map_3.jpg", "line_map_3.jpg.x.tmp", "photo.jpg.12.tmp"}));
     EXPECT_EQ(fileBytes(dir + "/stations.ptf"), stations);
+    EXPECT_EQ(filesIn(dir), before);
+    for (const QString &name : own)
+        EXPECT_EQ(fileBytes(dir + "/" + name), "mine") << name.toStdString();
+    ASSERT_EQ(d.messages.size(), 1) << d.messages.join('|').toStdString();
+    EXPECT_TRUE(d.messages[0].contains("undone")) << d.messages[0].toStdString();
+    EXPECT_TRUE(d.messages[0].contains("stations.ptf, lines2.ptf")) << d.messages[0].toStdString();
+
+    // Opened again, there is nothing left to tell.
+    d.messages.clear();
+    openProject(a);
+    EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();
 }
 
 TEST_F(ProjectCommands, OpenStartsEveryLoadedTableEmpty)

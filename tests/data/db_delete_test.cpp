@@ -167,19 +167,20 @@ TEST_F(Deletes, FailedStepsStopTheChainAndKeepTheRowListed)
     EXPECT_TRUE(DeleteStation(E));
     EXPECT_EQ(rows("stations.ptf", {"ID"}), QStringList({"1", "2", "3", "4", "6"}));
 
-    // A timetable that cannot be updated: line_stations.ptf is still written for the stops
-    // handled, and the station stays listed.
+    // A timetable that cannot be updated: the whole delete is undone, the stops handled before
+    // it included, and the station stays listed.
     blockFile("tt_1.ptf");
     EXPECT_FALSE(DeleteStation(C));
     EXPECT_EQ(GetStationIDByName("C"), C);
-    EXPECT_FALSE(rows("line_stations.ptf", {"LineID", "StationID"}).contains("10,3"));
+    EXPECT_TRUE(rows("line_stations.ptf", {"LineID", "StationID"}).contains("10,3"));
+    EXPECT_NE(GetStationIDByName("C"), -1);
     ASSERT_TRUE(QDir(path("tt_1.ptf")).removeRecursively());
 
-    // lines.ptf cannot be written: everything else of the line is gone, the line is still there.
+    // lines.ptf cannot be written: the line keeps everything, its timetables included.
     blockFile("lines.ptf");
     EXPECT_FALSE(DeleteLine(L2));
     EXPECT_EQ(GetLineIDByName("L2"), L2);
-    EXPECT_FALSE(QFileInfo::exists(path("ttc_11.ptf")));
+    EXPECT_TRUE(QFileInfo::exists(path("ttc_11.ptf")));
     ASSERT_TRUE(QDir(path("lines.ptf")).removeRecursively());
     EXPECT_TRUE(DeleteLine(L2));
     EXPECT_EQ(rows("lines.ptf", {"ID"}), QStringList({"10", "12"}));
@@ -190,8 +191,10 @@ TEST_F(Deletes, TripFileThatCannotBeDeletedKeepsItsConnection)
     blockFile("tt_2.ptf");
     EXPECT_FALSE(DeleteLine(L1));
     EXPECT_EQ(GetLineIDByName("L1"), L1);
-    EXPECT_EQ(rows("line_connections.ptf", {"ID"}), QStringList({"2", "3", "4"}));
-    EXPECT_EQ(sections(), QStringList({"2", "3"}));
+    // Nothing of the line went: its first timetable is still there with its section.
+    EXPECT_EQ(rows("line_connections.ptf", {"ID"}), QStringList({"1", "2", "3", "4"}));
+    EXPECT_EQ(sections(), QStringList({"1", "2", "3"}));
+    EXPECT_TRUE(QFileInfo::exists(path("tt_1.ptf")));
     EXPECT_TRUE(QFileInfo::exists(path("ttc_10.ptf")));
     EXPECT_EQ(rows("line_graphic.ptf", {"LineID"}), QStringList({"10", "11", "12"}));
 }

@@ -163,7 +163,7 @@ TEST_F(DbFuncTest, LineMapPrefsMigrationOfAnUnwritableFileStaysInMemory)
     // A name too long for the temporary file beside it makes every atomic write fail, for root
     // too; a read-only folder does the same for other users.
     const QString file = path(QString(248, QLatin1Char('p')) + ".ptf");
-    ASSERT_TRUE(ansi::writeLines(file, kOldLineMapPrefs));
+    writeFileBytes(file, ansi::encode(kOldLineMapPrefs.join("\r\n") + "\r\n"));
     QFile(m_dir.path()).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const bool writable = ansi::writeLines(file, kOldLineMapPrefs);
     const QByteArray before = fileBytes(file);

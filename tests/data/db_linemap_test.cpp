@@ -300,7 +300,7 @@ TEST_F(PlanRows, FailedStepsStopThePlanDeletion)
     LoadLineMaps();
     blockFile("lmisp_1.ptf");
     EXPECT_FALSE(DeleteLineMap(1));
-    EXPECT_FALSE(QFileInfo::exists(path("lmimsp_1.ptf"))); // step 1 was done
+    EXPECT_TRUE(QFileInfo::exists(path("lmimsp_1.ptf"))); // step 1 was undone
     EXPECT_TRUE(QFileInfo::exists(path("lms_1.ptf")));
     EXPECT_EQ(rows("line_map_lines.ptf", {"LineMapID"}).count("1"), 2);
     EXPECT_EQ(GetLineMapIDByName("Netz"), 1);

@@ -1,4 +1,5 @@
 #include "data/project_file.h"
+#include "platform/file_change.h"
 
 #include "data/db_func.h"
 #include "platform/ansi.h"
@@ -78,7 +79,9 @@ protected:
         const QString file = dir + "/webloader.htm";
         return {file, [this, file, ok] {
                     ++m_pageWrites;
+                    // The change's journal is there while it runs; the project's files are asked for.
                     m_filesAtPage = QDir(QFileInfo(file).path()).entryList(QDir::Files, QDir::Name);
+                    m_filesAtPage.removeAll(FileChange::journalName());
                     return ok && ansi::writeLines(file, {"<html>"});
                 }};
     }

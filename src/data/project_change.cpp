@@ -1,0 +1,180 @@
+#include "data/project_change.h"
+
+#include "data/data_module_1.h"
+#include "data/main_globals.h"
+#include "data/table_files.h"
+#include "platform/ansi.h"
+#include "platform/dialog_service.h"
+#include "platform/table.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <exception>
+
+namespace {
+
+ProjectChange *g_current = nullptr;
+
+bool isModuleTable(const Table *table)
+{
+    return dm1 && dm1->tables().contains(const_cast<Table *>(table));
+}
+
+} // namespace
+
+ProjectChange::ProjectChange(const QString &folder) : m_files(folder.isEmpty() ? ProjectDir : folder)
+{
+    m_previous = g_current;
+    g_current = this;
+}
+
+ProjectChange::~ProjectChange()
+{
+    if (!m_files.joined() && !m_files.committed())
+        finish(false);
+    if (g_current == this)
+        g_current = m_previous;
+}
+
+ProjectChange *ProjectChange::current()
+{
+    return g_current;
+}
+
+void ProjectChange::tableWritten(Table &table, const QString &fileName)
+{
+    if (!isModuleTable(&table))
+        return;
+    // The action's outermost change reads the tables back.
+    ProjectChange *outer = nullptr;
+    for (ProjectChange *c = g_current; c; c = c->m_previous) {
+        if (!c->joined() && c->m_files.covers(fileName)) {
+            outer = c;
+            break;
+        }
+    }
+    if (!outer)
+        return;
+    for (const auto &[t, file] : outer->m_tables) {
+        if (t == &table && file == fileName)
+            return;
+    }
+    outer->m_tables.emplace_back(&table, fileName);
+}
+
+bool ProjectChange::finish(bool ok)
+{
+    if (m_files.joined())
+        return ok;
+    if (ok && m_files.commit())
+        return true;
+    // The first reason the action failed for is the one to tell; in an action of several files
+    // it names the file it concerns.
+    QString reason = m_files.failure();
+    QString file = m_files.failureFile();
+    if (ok) {
+        reason = m_files.lastError();
+        file = m_files.failedFile();
+    }
+    const bool severalFiles = m_files.touchedFiles().size() > 1;
+    m_files.undo();
+    undoTables();
+    if (!reason.isEmpty()) {
+        if (severalFiles && !file.isEmpty())
+            reason = QFileInfo(file).fileName() + QStringLiteral(": ") + reason;
+        ansi::setLastWriteError(reason);
+    }
+    return false;
+}
+
+void ProjectChange::noteFailure(const QString &reason)
+{
+    for (ProjectChange *c = g_current; c; c = c->m_previous) {
+        c->m_files.noteFailure(reason);
+        return;
+    }
+}
+
+void ProjectChange::noteDamaged(const QString &fileName)
+{
+    noteFailure(QStringLiteral("the file %1 is damaged").arg(QFileInfo(fileName).fileName()));
+}
+
+void ProjectChange::undoTables()
+{
+    // The files hold what they held before the action: the tables read their rows back, so
+    // the editors show what is on disk.
+    const QDir folder(m_files.folder());
+    const QStringList touched = m_files.touchedFiles();
+    for (const auto &[table, file] : m_tables) {
+        // A write that failed before it touched its file took its own rows back.
+        if (!touched.contains(folder.relativeFilePath(QFileInfo(file).absoluteFilePath())))
+            continue;
+        try {
+            if (!QFileInfo::exists(file)) {
+                table->cancel();
+                if (table->active())
+                    table->emptyDataSet();
+                continue;
+            }
+            Table scratch(QStringLiteral("scratch"));
+            if (LoadPtfFileStructure(file, scratch)) {
+                scratch.open();
+                replaceRowsFrom(*table, scratch);
+            }
+        } catch (const std::exception &) {
+        }
+    }
+    m_tables.clear();
+}
+
+bool RequireReadable(std::initializer_list<const Table *> tables)
+{
+    for (const Table *t : tables) {
+        if (!t->damagedFile().isEmpty()) {
+            dialogs().showMessage(DamagedFileMessage(t->damagedFile()));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RemoveProjectFileInChange(const QString &path)
+{
+    bool handled = false;
+    QString error;
+    const bool removed = FileChange::removeFile(path, handled, error);
+    if (handled) {
+        if (!removed)
+            ansi::setLastWriteError(error);
+        return removed;
+    }
+    QFile file(path);
+    if (!file.exists() || file.remove())
+        return true;
+    ansi::setLastWriteError(file.errorString());
+    return false;
+}
+
+QString RecoverInterruptedChange(const QString &projectDir)
+{
+    const FileChange::Recovery r = FileChange::recoverFolder(projectDir);
+    const QString files = r.files.join(QStringLiteral(", "));
+    switch (r.kind) {
+    case FileChange::Recovery::None:
+        return QString();
+    case FileChange::Recovery::Completed:
+        return QStringLiteral("The last change of the project was interrupted after all its files were written; "
+                              "it has been completed: %1")
+            .arg(files);
+    case FileChange::Recovery::Undone:
+        return QStringLiteral("The last change of the project was interrupted before it was complete; it has been "
+                              "undone and these files are as they were before it: %1")
+            .arg(files);
+    case FileChange::Recovery::Failed:
+        break;
+    }
+    return QStringLiteral("The last change of the project was interrupted and could not be undone: %1").arg(r.error);
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/file_change.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <initializer_list>
+
+#include <utility>
+#include <vector>
+
+class Table;
+
+// One action of the user changes the project as a whole: every file it writes or removes is
+// written in one change, which is committed when the action succeeded and undone when it did
+// not, the tables of the data module included, so that files and tables agree again. Actions
+// nest: the routines an action calls join its change, and only the action ends it.
+//
+// An action reads and checks its inputs first (RequireReadable): a file it needs that is there
+// but could not be read stops it before anything is written, with the damaged-file message.
+class ProjectChange
+{
+public:
+    explicit ProjectChange(const QString &folder = QString()); // the open project's by default
+    ~ProjectChange(); // undoes unless finished
+    ProjectChange(const ProjectChange &) = delete;
+    ProjectChange &operator=(const ProjectChange &) = delete;
+
+    // Ends the action: commits its change when ok, else undoes it. True when the action's
+    // files are on disk (always false for !ok). A joined change ends with its action.
+    bool finish(bool ok);
+    bool joined() const { return m_files.joined(); }
+    // Why the commit failed (the system's reason), for the action's message.
+    QString error() const { return m_files.lastError(); }
+
+    // The change of the open project running now, nullptr for none.
+    static ProjectChange *current();
+    // Noted by the table writer: a table of the data module written to the file, to be read back
+    // from it should the change be undone.
+    static void tableWritten(Table &table, const QString &fileName);
+    // The reason the running action fails for, when it is no failed write: the first one noted
+    // is told with the action's message.
+    static void noteFailure(const QString &reason);
+    // An input of the action that is there but cannot be read.
+    static void noteDamaged(const QString &fileName);
+
+private:
+    void undoTables();
+
+    FileChange m_files;
+    ProjectChange *m_previous = nullptr;
+    std::vector<std::pair<Table *, QString>> m_tables;
+};
+
+// Runs the action as one change; its result is whether it succeeded and is on disk.
+template <typename F> bool InOneChange(F &&action)
+{
+    ProjectChange change;
+    return change.finish(action());
+}
+
+// The tables the action reads: false, with the damaged-file message shown once for the first
+// such file, when one of them is marked damaged for its file in the project folder.
+bool RequireReadable(std::initializer_list<const Table *> tables);
+// Removes a file of the project as part of the change running (or as a change of its own); a
+// file that is not there counts as removed. False with ansi::lastWriteError() set.
+bool RemoveProjectFileInChange(const QString &path);
+
+// Opening a project: finishes or undoes a change that was interrupted, and gives the one message
+// that tells the user what was done (empty when there was nothing to do).
+QString RecoverInterruptedChange(const QString &projectDir);

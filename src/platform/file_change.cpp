@@ -1,0 +1,683 @@
+#include "platform/file_change.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QUrl>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray kHeader = QByteArrayLiteral("KORVALIN-CHANGE 1\n");
+const QByteArray kDone = QByteArrayLiteral("done\n");
+
+FileChange *g_top = nullptr;
+void (*g_stepObserver)() = nullptr;
+
+void stepDone()
+{
+    if (g_stepObserver)
+        g_stepObserver();
+}
+
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QByteArray nativePath(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+bool pathExists(const QString &path)
+{
+    struct stat st;
+    return ::lstat(nativePath(path).constData(), &st) == 0;
+}
+
+// Writes all of the bytes to the descriptor, a short write tried again for the rest.
+bool writeAll(int fd, const char *data, qint64 size, int &error)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// A new file with the bytes, made durable; false with the system's error, nothing left behind.
+bool writeNewFile(const QString &path, const QByteArray &bytes, int &error)
+{
+    const int fd = ::open(nativePath(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error = errno;
+        return false;
+    }
+    bool ok = writeAll(fd, bytes.constData(), bytes.size(), error);
+    if (ok && ::fdatasync(fd) != 0) {
+        error = errno;
+        ok = false;
+    }
+    if (::close(fd) != 0 && ok) {
+        error = errno;
+        ok = false;
+    }
+    if (!ok)
+        ::unlink(nativePath(path).constData());
+    return ok;
+}
+
+bool copyFile(const QString &from, const QString &to, int &error)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly)) {
+        error = EIO;
+        return false;
+    }
+    const QByteArray bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError) {
+        error = EIO;
+        return false;
+    }
+    return writeNewFile(to, bytes, error);
+}
+
+QByteArray encodeName(const QString &rel)
+{
+    return QUrl::toPercentEncoding(rel, "/");
+}
+
+QString decodeName(const QByteArray &field)
+{
+    return QUrl::fromPercentEncoding(field);
+}
+
+// A name beside the file that nothing uses yet.
+QString freeName(const QString &folder, const QString &rel, const QString &suffix)
+{
+    QString name = rel + suffix;
+    for (int i = 2; pathExists(folder + QLatin1Char('/') + name); ++i)
+        name = rel + suffix + QString::number(i);
+    return name;
+}
+
+struct Entry
+{
+    QString file;
+    QString backup; // empty when the file was not there before the change
+    QString temp;
+};
+
+// What a journal records: every file touched, the names it left beside them, and whether the
+// change was complete.
+struct JournalContents
+{
+    std::vector<Entry> entries;
+    QStringList scratch; // further files of the change's own that go with it
+    bool done = false;
+};
+
+JournalContents parseJournal(const QByteArray &bytes)
+{
+    JournalContents contents;
+    if (!bytes.startsWith(kHeader))
+        return contents;
+    // Only whole lines count: a line cut short by a kill was never acted upon.
+    qsizetype start = kHeader.size();
+    for (qsizetype end = bytes.indexOf('\n', start); end >= 0; end = bytes.indexOf('\n', start)) {
+        const QList<QByteArray> fields = bytes.mid(start, end - start).split('\t');
+        start = end + 1;
+        if (fields[0] == "keep" && fields.size() == 4)
+            contents.entries.push_back({decodeName(fields[1]), decodeName(fields[2]), decodeName(fields[3])});
+        else if (fields[0] == "new" && fields.size() == 3)
+            contents.entries.push_back({decodeName(fields[1]), QString(), decodeName(fields[2])});
+        else if (fields[0] == "scratch" && fields.size() == 2)
+            contents.scratch << decodeName(fields[1]);
+        else if (fields[0] == "done" && fields.size() == 1)
+            contents.done = true;
+    }
+    return contents;
+}
+
+// Removes the file unless it is a folder; false only when a file stays.
+bool removeIfThere(const QString &path)
+{
+    return ::unlink(nativePath(path).constData()) == 0 || errno == ENOENT || errno == EISDIR;
+}
+
+QStringList foldersOf(const QString &folder, const std::vector<Entry> &entries)
+{
+    QSet<QString> seen;
+    QStringList folders{folder};
+    for (const Entry &e : entries) {
+        const QString dir = QFileInfo(folder + QLatin1Char('/') + e.file).absolutePath();
+        if (dir != folder && !seen.contains(dir)) {
+            seen.insert(dir);
+            folders << dir;
+        }
+    }
+    return folders;
+}
+
+// Puts every touched file back, last touched first; false when a kept file could not be put
+// back (the journal must then stay for another try).
+bool undoEntries(const QString &folder, const std::vector<Entry> &entries, const QStringList &scratch,
+                 QString &error)
+{
+    bool ok = true;
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        const QString file = folder + QLatin1Char('/') + it->file;
+        if (!it->backup.isEmpty()) {
+            const QString backup = folder + QLatin1Char('/') + it->backup;
+            // No kept file: the change had not yet touched this one. A file still linked to its
+            // kept one was never replaced, and a rename between two links of one file does nothing.
+            struct stat kept, now;
+            if (::lstat(nativePath(backup).constData(), &kept) != 0) {
+                // nothing kept: nothing to put back
+            } else if (::lstat(nativePath(file).constData(), &now) == 0 && kept.st_dev == now.st_dev
+                       && kept.st_ino == now.st_ino) {
+                removeIfThere(backup);
+            } else if (::rename(nativePath(backup).constData(), nativePath(file).constData()) != 0) {
+                error = it->file + QStringLiteral(": ") + systemReason(errno);
+                ok = false;
+            }
+        } else if (!removeIfThere(file)) {
+            error = it->file + QStringLiteral(": ") + systemReason(errno);
+            ok = false;
+        }
+        removeIfThere(folder + QLatin1Char('/') + it->temp);
+    }
+    for (const QString &name : scratch)
+        removeIfThere(folder + QLatin1Char('/') + name);
+    for (const QString &dir : foldersOf(folder, entries))
+        syncFolder(dir);
+    return ok;
+}
+
+void clearEntries(const QString &folder, const std::vector<Entry> &entries, const QStringList &scratch)
+{
+    for (const Entry &e : entries) {
+        if (!e.backup.isEmpty())
+            removeIfThere(folder + QLatin1Char('/') + e.backup);
+        removeIfThere(folder + QLatin1Char('/') + e.temp);
+        stepDone();
+    }
+    for (const QString &name : scratch)
+        removeIfThere(folder + QLatin1Char('/') + name);
+}
+
+const QString *g_home = nullptr;
+
+QString cleanFolder(const QString &folder)
+{
+    return QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+}
+
+} // namespace
+
+struct FileChange::State
+{
+    QString folder;
+    int journal = -1;
+    std::vector<Entry> entries;
+    QHash<QString, int> byFile;
+    QStringList scratch;
+    bool committed = false;
+    bool finished = false;
+    QString error;
+    QString failure;
+    QString failedFile;
+    QString failureFile;
+
+    QString abs(const QString &rel) const { return folder + QLatin1Char('/') + rel; }
+    QString journalPath() const { return abs(FileChange::journalName()); }
+
+    bool fail(const QString &reason)
+    {
+        error = reason;
+        return false;
+    }
+    // The reason stays the system's own; the file it concerns is kept beside it.
+    bool failFor(const QString &rel, const QString &reason)
+    {
+        failedFile = rel;
+        return fail(reason);
+    }
+
+    bool append(const QByteArray &line)
+    {
+        int err = 0;
+        if (!writeAll(journal, line.constData(), line.size(), err) || ::fdatasync(journal) != 0) {
+            if (err == 0)
+                err = errno;
+            return fail(systemReason(err));
+        }
+        stepDone();
+        return true;
+    }
+
+    bool openJournal()
+    {
+        if (journal >= 0)
+            return true;
+        journal = ::open(nativePath(journalPath()).constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC,
+                         0644);
+        if (journal < 0) {
+            if (errno == EEXIST)
+                return fail(QStringLiteral("another change of the project is under way or was interrupted (%1)")
+                                .arg(FileChange::journalName()));
+            return fail(systemReason(errno));
+        }
+        syncFolder(folder);
+        if (!append(kHeader)) {
+            closeJournal(true);
+            return false;
+        }
+        return true;
+    }
+
+    void closeJournal(bool remove)
+    {
+        if (journal >= 0) {
+            ::close(journal);
+            journal = -1;
+        }
+        if (remove) {
+            ::unlink(nativePath(journalPath()).constData());
+            syncFolder(folder);
+        }
+    }
+
+    // Journals the file before its first touch and keeps its old bytes beside it; the index of
+    // its entry, -1 on failure.
+    int touch(const QString &rel, bool forRemoval)
+    {
+        if (const auto it = byFile.constFind(rel); it != byFile.constEnd())
+            return *it;
+        failedFile = rel; // a journal that cannot take the file fails the file's write
+        if (!openJournal())
+            return -1;
+        const QString path = abs(rel);
+        struct stat st;
+        const bool existed = ::lstat(nativePath(path).constData(), &st) == 0;
+        if (existed && S_ISDIR(st.st_mode)) {
+            failFor(rel, systemReason(EISDIR));
+            return -1;
+        }
+        Entry e;
+        e.file = rel;
+        e.temp = freeName(folder, rel, QStringLiteral(".korvalin-new"));
+        if (existed) {
+            e.backup = freeName(folder, rel, QStringLiteral(".korvalin-old"));
+            // The journal names the kept file before it is made, and it only ever appears whole
+            // (a rename or a link): a kept file that is there holds the old bytes.
+            if (!append("keep\t" + encodeName(rel) + '\t' + encodeName(e.backup) + '\t' + encodeName(e.temp) + '\n'))
+                return -1;
+            const QByteArray backup = nativePath(abs(e.backup));
+            if (forRemoval) {
+                // The file itself becomes the kept one: a rename is all a removal needs.
+                if (::rename(nativePath(path).constData(), backup.constData()) != 0) {
+                    failFor(rel, systemReason(errno));
+                    return -1;
+                }
+                stepDone();
+            } else if (::link(nativePath(path).constData(), backup.constData()) == 0) {
+                stepDone();
+            } else {
+                // No links here: a copy, made under a name of its own until it is whole.
+                const QString copy = freeName(folder, rel, QStringLiteral(".korvalin-copy"));
+                if (!append("scratch\t" + encodeName(copy) + '\n'))
+                    return -1;
+                scratch << copy;
+                int err = 0;
+                if (!copyFile(path, abs(copy), err)) {
+                    failFor(rel, systemReason(err));
+                    return -1;
+                }
+                if (::rename(nativePath(abs(copy)).constData(), backup.constData()) != 0) {
+                    failFor(rel, systemReason(errno));
+                    return -1;
+                }
+            }
+        } else if (!append("new\t" + encodeName(rel) + '\t' + encodeName(e.temp) + '\n')) {
+            return -1;
+        }
+        entries.push_back(e);
+        byFile.insert(rel, static_cast<int>(entries.size()) - 1);
+        return static_cast<int>(entries.size()) - 1;
+    }
+};
+
+FileChange::FileChange(const QString &folder)
+{
+    const QString clean = cleanFolder(folder);
+    for (FileChange *c = g_top; c; c = c->m_previous) {
+        if (c->folder() == clean) {
+            m_outer = c->m_outer ? c->m_outer : c;
+            break;
+        }
+    }
+    if (!m_outer) {
+        m_state = std::make_unique<State>();
+        m_state->folder = clean;
+    }
+    m_previous = g_top;
+    g_top = this;
+}
+
+FileChange::~FileChange()
+{
+    if (!m_outer && !m_state->finished)
+        undo();
+    // Changes end in the order they began.
+    if (g_top == this)
+        g_top = m_previous;
+}
+
+FileChange::State &FileChange::state() const
+{
+    return m_outer ? *m_outer->m_state : *m_state;
+}
+
+FileChange *FileChange::current()
+{
+    return g_top;
+}
+
+FileChange *FileChange::covering(const QString &path)
+{
+    for (FileChange *c = g_top; c; c = c->m_previous) {
+        if (c->covers(path))
+            return c;
+    }
+    return nullptr;
+}
+
+void FileChange::setStepObserver(void (*observer)())
+{
+    g_stepObserver = observer;
+}
+
+void FileChange::setHomeFolder(const QString *folder)
+{
+    g_home = folder;
+}
+
+QString FileChange::homeFolder()
+{
+    return g_home ? *g_home : QString();
+}
+
+QString FileChange::journalName()
+{
+    return QStringLiteral("korvalin.journal");
+}
+
+const QString &FileChange::folder() const
+{
+    return state().folder;
+}
+
+bool FileChange::covers(const QString &path) const
+{
+    const QString rel = QDir(folder()).relativeFilePath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    return !rel.isEmpty() && !rel.startsWith(QLatin1String("../")) && rel != QLatin1String("..")
+        && !QDir::isAbsolutePath(rel) && rel != journalName();
+}
+
+bool FileChange::prepare(const QString &path, QString &temp)
+{
+    State &s = state();
+    if (s.finished)
+        return s.fail(QStringLiteral("the change is already finished"));
+    const QString rel = QDir(s.folder).relativeFilePath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    const int i = s.touch(rel, false);
+    if (i < 0)
+        return false;
+    temp = s.abs(s.entries[i].temp);
+    return true;
+}
+
+bool FileChange::install(const QString &path)
+{
+    State &s = state();
+    const QString rel = QDir(s.folder).relativeFilePath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    const auto it = s.byFile.constFind(rel);
+    if (it == s.byFile.constEnd())
+        return s.fail(QStringLiteral("the file was not prepared"));
+    const QString temp = s.abs(s.entries[*it].temp);
+    if (::rename(nativePath(temp).constData(), nativePath(path).constData()) != 0) {
+        const int err = errno;
+        removeIfThere(temp);
+        return s.failFor(rel, systemReason(err));
+    }
+    stepDone();
+    return true;
+}
+
+bool FileChange::write(const QString &path, const QByteArray &bytes)
+{
+    QString temp;
+    if (!prepare(path, temp))
+        return false;
+    int err = 0;
+    if (!writeNewFile(temp, bytes, err))
+        return state().failFor(QFileInfo(path).fileName(), systemReason(err));
+    stepDone();
+    return install(path);
+}
+
+bool FileChange::writeFile(const QString &path, const QByteArray &bytes, bool &handled, QString &error)
+{
+    auto run = [&](FileChange &change) {
+        handled = true;
+        const bool ok = change.write(path, bytes) && change.commit();
+        if (!ok) {
+            error = change.lastError();
+            change.noteFailure(error, change.failedFile());
+        }
+        return ok;
+    };
+    if (FileChange *c = covering(path)) {
+        FileChange joined(c->folder());
+        return run(joined);
+    }
+    handled = false;
+    const QString home = homeFolder();
+    if (home.isEmpty())
+        return false;
+    FileChange own(home);
+    return own.covers(path) ? run(own) : false;
+}
+
+bool FileChange::removeFile(const QString &path, bool &handled, QString &error)
+{
+    auto run = [&](FileChange &change) {
+        handled = true;
+        const bool ok = change.remove(path) && change.commit();
+        if (!ok) {
+            error = change.lastError();
+            change.noteFailure(error, change.failedFile());
+        }
+        return ok;
+    };
+    if (FileChange *c = covering(path)) {
+        FileChange joined(c->folder());
+        return run(joined);
+    }
+    handled = false;
+    const QString home = homeFolder();
+    if (home.isEmpty())
+        return false;
+    FileChange own(home);
+    return own.covers(path) ? run(own) : false;
+}
+
+void FileChange::noteFailure(const QString &reason, const QString &file)
+{
+    State &s = state();
+    if (s.failure.isEmpty()) {
+        s.failure = reason;
+        s.failureFile = file;
+    }
+}
+
+QString FileChange::failureFile() const
+{
+    return state().failureFile;
+}
+
+QString FileChange::failedFile() const
+{
+    return state().failedFile;
+}
+
+QString FileChange::failure() const
+{
+    return state().failure;
+}
+
+bool FileChange::remove(const QString &path)
+{
+    State &s = state();
+    if (s.finished)
+        return s.fail(QStringLiteral("the change is already finished"));
+    const QString rel = QDir(s.folder).relativeFilePath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    const bool first = !s.byFile.contains(rel);
+    if (first && !pathExists(path))
+        return true;
+    const int i = s.touch(rel, true);
+    if (i < 0)
+        return false;
+    // A first touch moved the file aside already; a later one removes what the change wrote.
+    if (!first && !removeIfThere(path))
+        return s.failFor(rel, systemReason(errno));
+    stepDone();
+    return true;
+}
+
+bool FileChange::commit()
+{
+    if (m_outer)
+        return !m_outer->m_state->finished || m_outer->m_state->committed;
+    State &s = *m_state;
+    if (s.finished)
+        return s.committed;
+    if (s.journal < 0) {
+        s.finished = s.committed = true; // nothing was touched
+        return true;
+    }
+    for (const QString &dir : foldersOf(s.folder, s.entries))
+        syncFolder(dir);
+    if (!s.append(kDone)) {
+        const QString reason = s.error;
+        undo();
+        s.error = reason;
+        return false;
+    }
+    clearEntries(s.folder, s.entries, s.scratch);
+    s.closeJournal(true);
+    s.finished = s.committed = true;
+    return true;
+}
+
+void FileChange::undo()
+{
+    if (m_outer) {
+        m_outer->undo();
+        return;
+    }
+    State &s = *m_state;
+    if (s.finished)
+        return;
+    s.finished = true;
+    if (s.journal < 0)
+        return;
+    QString error;
+    const bool ok = undoEntries(s.folder, s.entries, s.scratch, error);
+    // A file that could not be put back keeps the journal, so the next opening tries again.
+    s.closeJournal(ok);
+    if (!ok)
+        s.error = error;
+}
+
+bool FileChange::committed() const
+{
+    return state().committed;
+}
+
+QStringList FileChange::touchedFiles() const
+{
+    QStringList files;
+    for (const Entry &e : state().entries)
+        files << e.file;
+    return files;
+}
+
+QString FileChange::lastError() const
+{
+    return state().error;
+}
+
+FileChange::Recovery FileChange::recoverFolder(const QString &folder)
+{
+    Recovery result;
+    const QString clean = cleanFolder(folder);
+    const QString journal = clean + QLatin1Char('/') + journalName();
+    QFileInfo info(journal);
+    if (!info.exists() || !info.isFile())
+        return result;
+    QFile file(journal);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.kind = Recovery::Failed;
+        result.error = file.errorString();
+        return result;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const JournalContents contents = parseJournal(bytes);
+    for (const Entry &e : contents.entries)
+        result.files << e.file;
+    if (contents.done) {
+        clearEntries(clean, contents.entries, contents.scratch);
+        result.kind = Recovery::Completed;
+    } else if (!undoEntries(clean, contents.entries, contents.scratch, result.error)) {
+        result.kind = Recovery::Failed;
+        return result;
+    } else {
+        result.kind = contents.entries.empty() ? Recovery::None : Recovery::Undone;
+    }
+    if (!QFile::remove(journal)) {
+        result.kind = Recovery::Failed;
+        result.error = file.errorString();
+    }
+    syncFolder(clean);
+    return result;
+}

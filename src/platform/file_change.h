@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// One change of several files of a folder, made all or nothing, as databases commit a
+// transaction with a rollback journal. Before a file is first touched, the journal in the folder
+// names it, its kept old state (a hard link to its old bytes, or a copy where links are not to
+// be had) and the temporary file its new bytes are written to. The new bytes replace the file by
+// a rename, so the old ones stay whole beside it. Committing marks the journal done and then
+// clears it away; undoing renames every kept file back and removes the files the change created.
+// A change killed midway leaves the journal: recoverFolder() finishes what was done and undoes
+// what was not, and removes only the files the journal names.
+//
+// The journal is also the folder's lock: while it is there, no second change starts.
+class FileChange
+{
+public:
+    // Starts a change of the files in the folder and its subfolders. A change started while
+    // another one of the same folder runs joins it: its commit and undo are the outer one's.
+    explicit FileChange(const QString &folder);
+    ~FileChange(); // undoes what it did unless committed
+    FileChange(const FileChange &) = delete;
+    FileChange &operator=(const FileChange &) = delete;
+
+    // The innermost change running, nullptr for none.
+    static FileChange *current();
+    // The change that runs for the file's folder, nullptr for none.
+    static FileChange *covering(const QString &path);
+
+    // Single writes outside any change, into this folder (the open project's), are made as a
+    // change of their own, so a write killed midway leaves nothing that the journal does not
+    // name. The string is read at every write, so it follows the project that is open.
+    static void setHomeFolder(const QString *folder);
+    static QString homeFolder();
+
+    // The writers of the program go through these: through the change that covers the file, else
+    // as a change of its own in the home folder; false for a file outside both (the caller writes
+    // it itself), handled set true then. error is the reason, naming the file.
+    static bool writeFile(const QString &path, const QByteArray &bytes, bool &handled, QString &error);
+    static bool removeFile(const QString &path, bool &handled, QString &error);
+
+    // The first reason the change failed for (a failed write, a damaged input), kept for the
+    // action's message; the first one noted stays.
+    void noteFailure(const QString &reason, const QString &file = QString());
+    QString failure() const;
+    // The file the first failure concerns (folder-relative or a path), empty for none known.
+    QString failureFile() const;
+    // The file the last failed step concerned.
+    QString failedFile() const;
+
+    bool joined() const { return m_outer != nullptr; }
+    const QString &folder() const;
+    bool covers(const QString &path) const;
+
+    // Replaces the file's bytes as part of the change (false with lastError() set; the file and
+    // the change stay as they were).
+    bool write(const QString &path, const QByteArray &bytes);
+    // For a writer that writes the file itself: the temporary file to write, then install().
+    bool prepare(const QString &path, QString &temp);
+    bool install(const QString &path);
+    // Removes the file as part of the change; a file that is not there counts as removed.
+    bool remove(const QString &path);
+
+    // Makes the change final. False, with everything undone, when it could not be.
+    bool commit();
+    // Puts every file back as it was before the change (the outer change's, when joined).
+    void undo();
+    bool committed() const;
+
+    // The files the change wrote or removed so far, folder-relative, in the order first touched.
+    QStringList touchedFiles() const;
+    QString lastError() const;
+
+    // What opening a folder found of an interrupted change.
+    struct Recovery
+    {
+        enum Kind { None, Completed, Undone, Failed } kind = None;
+        QStringList files; // folder-relative, as the journal named them
+        QString error;
+    };
+    static Recovery recoverFolder(const QString &folder);
+
+    // Called after every step that changes the disk, for tests that end the process there.
+    static void setStepObserver(void (*observer)());
+
+    // The journal's file name in the folder.
+    static QString journalName();
+
+private:
+    struct State;
+    FileChange *m_outer = nullptr; // the change this one joined
+    std::unique_ptr<State> m_state;
+    FileChange *m_previous = nullptr;
+    State &state() const;
+};

@@ -1,0 +1,218 @@
+#include "platform/file_change.h"
+
+#include "support/file_size_limit.h"
+#include "support/killed_change.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+using Files = std::map<QString, QByteArray>;
+
+// One change: files written (bytes) or removed (nullopt) in this order.
+struct Step {
+    const char *file;
+    const char *bytes; // nullptr: the file is removed
+};
+
+struct ChangeCase {
+    const char *name;
+    std::vector<Step> steps;
+};
+
+const Files kBefore{{"a.ptf", "A0"}, {"b.ptf", "B0"}, {"a.ptf.korvalin-old", "the user's"}};
+
+class FileChangeTest : public ::testing::TestWithParam<ChangeCase>
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        for (const auto &[name, bytes] : kBefore)
+            put(name, bytes);
+    }
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    void put(const QString &name, const QByteArray &bytes)
+    {
+        QFile f(path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+    Files files() const
+    {
+        Files result;
+        for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+            QFile f(path(name));
+            f.open(QIODevice::ReadOnly);
+            result[name] = f.readAll();
+        }
+        return result;
+    }
+
+    Files after() const
+    {
+        Files result = kBefore;
+        for (const Step &s : GetParam().steps) {
+            if (s.bytes)
+                result[s.file] = s.bytes;
+            else
+                result.erase(s.file);
+        }
+        return result;
+    }
+
+    bool run(FileChange &change) const
+    {
+        for (const Step &s : GetParam().steps) {
+            const bool ok = s.bytes ? change.write(path(s.file), s.bytes) : change.remove(path(s.file));
+            if (!ok)
+                return false;
+        }
+        return true;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_P(FileChangeTest, CommitWritesEveryFileAndLeavesNothingBeside)
+{
+    FileChange change(m_dir.path());
+    ASSERT_TRUE(run(change));
+    ASSERT_TRUE(change.commit());
+    EXPECT_EQ(files(), after());
+}
+
+TEST_P(FileChangeTest, UndoPutsEveryFileBack)
+{
+    {
+        FileChange change(m_dir.path());
+        ASSERT_TRUE(run(change));
+    } // not committed
+    EXPECT_EQ(files(), kBefore);
+}
+
+TEST_P(FileChangeTest, AChangeThatJoinsEndsWithTheOuterOne)
+{
+    FileChange outer(m_dir.path());
+    {
+        FileChange inner(m_dir.path());
+        EXPECT_TRUE(inner.joined());
+        ASSERT_TRUE(run(inner));
+        EXPECT_TRUE(inner.commit());
+    }
+    outer.undo();
+    EXPECT_EQ(files(), kBefore);
+}
+
+// Killed at every step it makes on disk: opened again, the folder holds the files before the
+// change or those after it, never a mix, and nothing of the change's own.
+TEST_P(FileChangeTest, AKillAtAnyStepLeavesOneStateAfterRecovery)
+{
+    int killed = 0;
+    for (int step = 1;; ++step) {
+        for (const auto &[name, bytes] : kBefore)
+            put(name, bytes);
+        const KilledRun r = runKilledAtStep(step, [&] {
+            FileChange change(m_dir.path());
+            return run(change) && change.commit();
+        });
+        ASSERT_NE(r, KilledRun::Failed) << "step " << step;
+        const FileChange::Recovery rec = FileChange::recoverFolder(m_dir.path());
+        const Files now = files();
+        EXPECT_TRUE(now == kBefore || now == after()) << "killed at step " << step;
+        if (rec.kind == FileChange::Recovery::Undone) {
+            EXPECT_EQ(now, kBefore) << "step " << step;
+        } else if (rec.kind == FileChange::Recovery::Completed) {
+            EXPECT_EQ(now, after()) << "step " << step;
+        }
+        EXPECT_NE(rec.kind, FileChange::Recovery::Failed) << rec.error.toStdString();
+        if (r == KilledRun::Finished)
+            break;
+        ++killed;
+        // Files that did not change hold their bytes again for the next round.
+        for (const auto &[name, bytes] : files())
+            if (!kBefore.count(name))
+                QFile::remove(path(name));
+    }
+    EXPECT_GT(killed, 2);
+}
+
+// A full disk fails the write that hits it; the whole change is then undone, and no kept file
+// stays, also for a file that the failed write never replaced.
+TEST_P(FileChangeTest, AFullDiskUndoesTheWholeChange)
+{
+    const LimitedWrite w = writeWithFileSizeLimit(1024, [&](QString &reason) {
+        FileChange change(m_dir.path());
+        bool ok = run(change) && change.write(path("a.ptf"), QByteArray(4096, 'x'));
+        reason = change.lastError();
+        ok = ok && change.commit();
+        return ok;
+    });
+    ASSERT_TRUE(w.ran);
+    EXPECT_FALSE(w.result);
+    EXPECT_TRUE(w.reason.contains(fileTooLargeText())) << w.reason.toStdString();
+    EXPECT_EQ(files(), kBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, FileChangeTest,
+    ::testing::Values(ChangeCase{"WriteOne", {{"a.ptf", "A1"}}},
+                      ChangeCase{"WriteNew", {{"c.ptf", "C1"}}},
+                      ChangeCase{"RemoveOne", {{"b.ptf", nullptr}}},
+                      ChangeCase{"WriteTwiceAndNew", {{"a.ptf", "A1"}, {"c.ptf", "C1"}, {"a.ptf", "A2"}}},
+                      ChangeCase{"RemoveThenWrite", {{"b.ptf", nullptr}, {"b.ptf", "B1"}, {"a.ptf", nullptr}}},
+                      ChangeCase{"WriteThenRemoveNew", {{"c.ptf", "C1"}, {"c.ptf", nullptr}, {"a.ptf", "A1"}}}),
+    [](const ::testing::TestParamInfo<ChangeCase> &info) { return std::string(info.param.name); });
+
+TEST(FileChange, AJournalLeftOverStopsTheNextChangeUntilTheFolderIsRecovered)
+{
+    QTemporaryDir dir;
+    {
+        QFile f(dir.filePath("a.ptf"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("A0");
+    }
+    ASSERT_EQ(runKilledAtStep(3, [&] {
+                  FileChange change(dir.path());
+                  return change.write(dir.filePath("a.ptf"), "A1") && change.commit();
+              }),
+              KilledRun::Killed);
+    {
+        FileChange second(dir.path());
+        EXPECT_FALSE(second.write(dir.filePath("b.ptf"), "B"));
+        EXPECT_TRUE(second.lastError().contains(FileChange::journalName())) << second.lastError().toStdString();
+    }
+    const FileChange::Recovery r = FileChange::recoverFolder(dir.path());
+    EXPECT_EQ(r.kind, FileChange::Recovery::Undone);
+    EXPECT_EQ(r.files, QStringList{"a.ptf"});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ptf"});
+    EXPECT_EQ(FileChange::recoverFolder(dir.path()).kind, FileChange::Recovery::None);
+}
+
+TEST(FileChange, AJournalMarkedDoneIsCompleted)
+{
+    QTemporaryDir dir;
+    auto put = [&](const char *name, const char *bytes) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    put("a.ptf", "A1");
+    put("a.ptf.korvalin-old", "A0");
+    put(qPrintable(FileChange::journalName()),
+        "KORVALIN-CHANGE 1\nkeep\ta.ptf\ta.ptf.korvalin-old\ta.ptf.korvalin-new\ndone\n");
+    const FileChange::Recovery r = FileChange::recoverFolder(dir.path());
+    EXPECT_EQ(r.kind, FileChange::Recovery::Completed);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ptf"});
+}
+
+} // namespace
