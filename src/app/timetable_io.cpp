@@ -4,6 +4,7 @@
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"
+#include "data/project_change.h"
 #include "data/table_files.h"
 #include "data/timetable_files.h"
 #include "platform/ansi.h"
@@ -188,10 +189,16 @@ bool readTrips(int stopRows, QVector<QVector<int>> &cells)
 // file was there but could not be read, else empty.
 QString damagedSharedFile()
 {
-    if (ProjectFileDamaged(dm1->cdsLineConnections, QStringLiteral("line_connections.ptf")))
-        return projectPath(QStringLiteral("line_connections.ptf"));
-    if (ProjectFileDamaged(dm1->cdsIntervals, QStringLiteral("intervals.ptf")))
-        return projectPath(QStringLiteral("intervals.ptf"));
+    // The stations name the stop rows and the line's stations give a new timetable its rows:
+    // read short, they would show stops without a name or a list that is not the line's.
+    const std::pair<Table *, const char *> shared[] = {{&dm1->cdsLineConnections, "line_connections.ptf"},
+                                                       {&dm1->cdsIntervals, "intervals.ptf"},
+                                                       {&dm1->cdsStations, "stations.ptf"},
+                                                       {&dm1->cdsLineStations, "line_stations.ptf"}};
+    for (const auto &[table, file] : shared) {
+        if (ProjectFileDamaged(*table, QLatin1String(file)))
+            return projectPath(QLatin1String(file));
+    }
     return QString();
 }
 
@@ -300,6 +307,7 @@ bool LoadTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Choice, const QSt
         }
         for (int id : ids)
             stations << GetStationNameByID(id);
+        c.StopStationIDs = ids;
         // The trips as the connection search reads them: a file it would not take is not shown
         // as a timetable either.
         if (!LoadTimeTable(c.CurLineConnectionID) || !readTrips(int(ids.size()), tripCells)) {
@@ -308,10 +316,11 @@ bool LoadTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Choice, const QSt
         }
     } else {
         // A new timetable starts from the line's stations; a saved one has its own stop rows.
-        for (int id : lineStationIDs(c.CurLineID))
-            stations << GetStationNameByID(id);
+        c.StopStationIDs = lineStationIDs(c.CurLineID);
         if (c.CurDirection == 2)
-            std::reverse(stations.begin(), stations.end());
+            std::reverse(c.StopStationIDs.begin(), c.StopStationIDs.end());
+        for (int id : std::as_const(c.StopStationIDs))
+            stations << GetStationNameByID(id);
     }
 
     const int stopRows = int(stations.size());
@@ -359,14 +368,12 @@ TimeTableSaveResult SaveTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Ch
     // Everything is computed before the first write.
     const StringGrid &g = Model.sgTimeTable;
     const int stopRows = g.rowCount() - TimeTableModel::FirstStopRow;
-    QVector<int> stations(stopRows);
-    QHash<QString, int> stationIDs;
-    for (int i = 0; i < stopRows; ++i) {
-        const QString name = g.cell(1, TimeTableModel::FirstStopRow + i);
-        auto it = stationIDs.constFind(name);
-        if (it == stationIDs.constEnd())
-            it = stationIDs.insert(name, GetStationIDByName(name));
-        stations[i] = *it;
+    // A stop row is its station's ID as loaded, never the name shown: two stations may share a
+    // name, and one may have lost it.
+    const QVector<int> stations = Choice.StopStationIDs;
+    if (stations.size() != stopRows) {
+        message(QStringLiteral("Error saving the timetable file %1").arg(TimeTableFileName(Choice.CurLineConnectionID)));
+        return TimeTableSaveResult::Failed;
     }
 
     IntervalBook intervals;
@@ -413,8 +420,15 @@ TimeTableSaveResult SaveTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Ch
         message(DamagedFileMessage(damaged));
         return TimeTableSaveResult::Failed;
     }
-    // Every failure from here on is told with the reason of this save's own writes.
+    // Every failure from here on is told with the reason of this save's own writes. The files of
+    // the save change together: a failure puts every one back, and the tables with them.
     ansi::setLastWriteError(QString());
+    ProjectChange change;
+    auto failed = [&](const QString &text) {
+        change.finish(false);
+        writeFailed(text);
+        return TimeTableSaveResult::Failed;
+    };
 
     bool connectionAdded = false;
     if (Choice.NewTimeTable) {
@@ -429,48 +443,45 @@ TimeTableSaveResult SaveTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Ch
                 if (left >= 0)
                     removeLineConnectionRow(left);
             }
-            writeFailed(QStringLiteral("Error saving the lineconnections, file %1").arg(QStringLiteral("line_connections.ptf")));
-            return TimeTableSaveResult::Failed;
+            return failed(QStringLiteral("Error saving the lineconnections, file %1").arg(QStringLiteral("line_connections.ptf")));
         }
         Choice.CurLineConnectionID = id;
         connectionAdded = true;
     }
-    // A failed save takes a new connection back, so none stays without its trip file.
-    auto takeBackConnection = [&] {
-        if (!connectionAdded)
-            return;
-        removeLineConnectionRow(Choice.CurLineConnectionID);
-        SaveLineConnections();
-        Choice.CurLineConnectionID = -1;
+    // A failed save takes a new connection back (the change puts its file and row back), so
+    // none stays without its trip file.
+    const TimeTableChoice before = Choice;
+    auto failedAfterConnection = [&](const QString &text) {
+        if (connectionAdded)
+            Choice.CurLineConnectionID = -1;
+        Choice.NewTimeTable = before.NewTimeTable;
+        return failed(text);
     };
 
     // A trip file must never refer to an interval that is not on disk.
-    if (!writeIntervals(intervals.added())) {
-        writeFailed(QStringLiteral("Error saving the interval-file %1!").arg(QStringLiteral("intervals.ptf")));
-        takeBackConnection();
-        return TimeTableSaveResult::Failed;
-    }
+    if (!writeIntervals(intervals.added()))
+        return failedAfterConnection(QStringLiteral("Error saving the interval-file %1!").arg(QStringLiteral("intervals.ptf")));
 
+    const QString tripFile = TimeTableFileName(Choice.CurLineConnectionID);
     switch (WriteTimeTable(Choice.CurLineID, Choice.CurLineConnectionID, Choice.CurDayGroupID, Choice.CurDirection,
                            stations, trips)) {
     case TimeTableWrite::Written:
         break;
     case TimeTableWrite::TripFileFailed:
-        writeFailed(QStringLiteral("Error saving the timetable file %1").arg(TimeTableFileName(Choice.CurLineConnectionID)));
-        takeBackConnection();
-        return TimeTableSaveResult::Failed;
+        return failedAfterConnection(QStringLiteral("Error saving the timetable file %1").arg(tripFile));
     case TimeTableWrite::StopRowFileFailed:
-        writeFailed(QStringLiteral("Error saving the timetable connection file %1!")
-                        .arg(TimeTableConnectionsFileName(Choice.CurLineID)));
-        takeBackConnection();
+        return failedAfterConnection(QStringLiteral("Error saving the timetable connection file %1!")
+                                         .arg(TimeTableConnectionsFileName(Choice.CurLineID)));
+    }
+    if (!WriteDistancesSection(Choice.CurLineConnectionID, distances))
+        return failedAfterConnection(QStringLiteral("Error saving the file %1").arg(QStringLiteral("distances.ini")));
+    if (!change.finish(true)) {
+        if (connectionAdded)
+            Choice.CurLineConnectionID = -1;
+        writeFailed(QStringLiteral("Error saving the timetable file %1").arg(tripFile));
         return TimeTableSaveResult::Failed;
     }
     Choice.NewTimeTable = false;
-
-    if (!WriteDistancesSection(Choice.CurLineConnectionID, distances)) {
-        writeFailed(QStringLiteral("Error saving the file %1").arg(QStringLiteral("distances.ini")));
-        return TimeTableSaveResult::Failed;
-    }
     Model.EditOff();
     return TimeTableSaveResult::Saved;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QVector>
+
 #include "app/edit_timetable_model.h"
 
 #include <QString>
@@ -16,6 +18,7 @@ struct TimeTableChoice {
     int CurDirection = 1;
     int CurLineConnectionID = -1; // -1 while the timetable has no line connection
     bool NewTimeTable = false;
+    QVector<int> StopStationIDs; // the station of every stop row, as loaded
 };
 
 // The lines that have stations, in ID order.

@@ -1,5 +1,8 @@
 #include "data/db_distances.h"
 
+#include "data/project_change.h"
+#include "platform/ansi.h"
+
 #include "data/data_module_1.h"
 #include "data/db_func_p.h"
 #include "data/db_timetables.h"
@@ -190,12 +193,28 @@ void PutDistancesSection(IniFile &Ini, int LineConnectionID, const DistancesSect
         Ini.writeString(name, kNewcross, Section.newcross);
 }
 
+namespace {
+
+// The file is read before it is written: one that cannot be read stops the write, and the action
+// is told why.
+bool loadForWrite(IniFile &ini, const QString &file)
+{
+    if (ini.load(file))
+        return true;
+    const QString reason = QStringLiteral("the file %1 cannot be read").arg(QFileInfo(file).fileName());
+    ansi::setLastWriteError(reason);
+    ProjectChange::noteFailure(reason);
+    return false;
+}
+
+} // namespace
+
 bool WriteDistancesSections(const QVector<QPair<int, DistancesSection>> &Sections)
 {
     try {
         const QString file = distancesFile();
         IniFile ini;
-        if (QFileInfo::exists(file) && !ini.load(file))
+        if (QFileInfo::exists(file) && !loadForWrite(ini, file))
             return false;
         for (const auto &[id, section] : Sections)
             PutDistancesSection(ini, id, section);
@@ -231,7 +250,7 @@ bool EraseDistancesSection(int LineConnectionID)
         if (!QFileInfo::exists(file))
             return true;
         IniFile ini;
-        if (!ini.load(file))
+        if (!loadForWrite(ini, file))
             return false;
         const QString name = QString::number(LineConnectionID);
         if (!ini.sectionExists(name))

@@ -78,23 +78,19 @@ bool ProjectChange::finish(bool ok)
         reason = m_files.lastError();
         file = m_files.failedFile();
     }
-    const bool severalFiles = m_files.touchedFiles().size() > 1;
     m_files.undo();
     undoTables();
     if (!reason.isEmpty()) {
-        if (severalFiles && !file.isEmpty())
-            reason = QFileInfo(file).fileName() + QStringLiteral(": ") + reason;
         ansi::setLastWriteError(reason);
+        ansi::setLastWriteFile(QFileInfo(file).fileName());
     }
     return false;
 }
 
 void ProjectChange::noteFailure(const QString &reason)
 {
-    for (ProjectChange *c = g_current; c; c = c->m_previous) {
-        c->m_files.noteFailure(reason);
-        return;
-    }
+    if (g_current)
+        g_current->m_files.noteFailure(reason);
 }
 
 void ProjectChange::noteDamaged(const QString &fileName)
@@ -113,14 +109,9 @@ void ProjectChange::undoTables()
         if (!touched.contains(folder.relativeFilePath(QFileInfo(file).absoluteFilePath())))
             continue;
         try {
-            if (!QFileInfo::exists(file)) {
-                table->cancel();
-                if (table->active())
-                    table->emptyDataSet();
-                continue;
-            }
             Table scratch(QStringLiteral("scratch"));
-            if (LoadPtfFileStructure(file, scratch)) {
+            // A file the action created is gone again: so are the table's rows.
+            if (!QFileInfo::exists(file) || LoadPtfFileStructure(file, scratch)) {
                 scratch.open();
                 replaceRowsFrom(*table, scratch);
             }
@@ -147,8 +138,10 @@ bool RemoveProjectFileInChange(const QString &path)
     QString error;
     const bool removed = FileChange::removeFile(path, handled, error);
     if (handled) {
-        if (!removed)
+        if (!removed) {
             ansi::setLastWriteError(error);
+            ansi::setLastWriteFile(QFileInfo(path).fileName());
+        }
         return removed;
     }
     QFile file(path);

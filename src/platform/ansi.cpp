@@ -3,6 +3,7 @@
 #include "platform/file_change.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <array>
@@ -244,6 +245,12 @@ QString &lastError()
     return error;
 }
 
+QString &lastFile()
+{
+    static QString file;
+    return file;
+}
+
 } // namespace
 
 QString lastWriteError()
@@ -254,6 +261,17 @@ QString lastWriteError()
 void setLastWriteError(const QString &reason)
 {
     lastError() = reason;
+    lastFile().clear();
+}
+
+QString lastWriteFile()
+{
+    return lastFile();
+}
+
+void setLastWriteFile(const QString &fileName)
+{
+    lastFile() = fileName;
 }
 
 QString withReason(const QString &message, const QString &reason)
@@ -263,7 +281,10 @@ QString withReason(const QString &message, const QString &reason)
 
 QString withWriteReason(const QString &message)
 {
-    return withReason(message, lastWriteError());
+    const QString &file = lastFile();
+    if (lastWriteError().isEmpty() || file.isEmpty() || message.contains(file))
+        return withReason(message, lastWriteError());
+    return withReason(message, file + QStringLiteral(": ") + lastWriteError());
 }
 
 QString unencodableReason(QStringView text)
@@ -279,8 +300,10 @@ bool writeFileAtomically(const QString &fileName, const QByteArray &bytes)
     QString reason;
     const bool written = FileChange::writeFile(fileName, bytes, handled, reason);
     if (handled) {
-        if (!written)
+        if (!written) {
             setLastWriteError(reason);
+            setLastWriteFile(QFileInfo(fileName).fileName());
+        }
         return written;
     }
     QSaveFile file(fileName);

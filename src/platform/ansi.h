@@ -61,12 +61,17 @@ bool writeFileAtomically(const QString &fileName, const QByteArray &bytes);
 // Why the last write of this unit failed (the system's text), for a message that names
 // the reason; a writer that refuses text itself sets it too.
 QString lastWriteError();
+// Sets the reason; the file it concerns is cleared with it.
 void setLastWriteError(const QString &reason);
+// The name of the file the last failed write concerns, for a message that does not name it.
+QString lastWriteFile();
+void setLastWriteFile(const QString &fileName);
 // A failed write's message with its reason: "<message>: <reason>", the message alone when no
 // reason is known.
 QString withReason(const QString &message, const QString &reason);
 // The same with the reason of the last write, which every writer clears when it starts, so
-// it never tells of an earlier write.
+// it never tells of an earlier write. A message that does not name the file the write concerns
+// gets its name before the reason: "<message>: <file>: <reason>".
 QString withWriteReason(const QString &message);
 // The reason given when a text holds characters the code page lacks.
 QString unencodableReason(QStringView text);

@@ -212,7 +212,7 @@ TEST_F(TimeTableIo, FailedSavesLeaveTheFilesInStep)
         EXPECT_EQ(save(), TimeTableSaveResult::Failed) << file.toStdString();
         unblockFile(file);
         EXPECT_EQ(connections(), "") << file.toStdString();
-        EXPECT_EQ(projectText("line_connections.ptf"), Header + "\"ID\",\"LineID\",\"DayGroupID\",\"Direction\",\n4);\n");
+        EXPECT_EQ(projectText("line_connections.ptf"), "<missing>"); // as before the save
         EXPECT_EQ(projectText("tt_1.ptf"), "<missing>");
         EXPECT_EQ(projectText("ttc_1.ptf"), "<missing>");
         EXPECT_TRUE(c.NewTimeTable);
@@ -222,12 +222,15 @@ TEST_F(TimeTableIo, FailedSavesLeaveTheFilesInStep)
                                                       "Error saving the timetable connection file ttc_1.ptf!"})));
     EXPECT_EQ(trip(1), "06:00|10 Min|06:30"); // the grid stays for another try
 
+    // The distances fail last: the whole save is undone, the trip files and connection too.
     blockFile("distances.ini");
     EXPECT_EQ(save(), TimeTableSaveResult::Failed);
-    EXPECT_EQ(m_dialogs.messages.last(), "Error saving the file distances.ini");
+    EXPECT_TRUE(messagesWithReasons({m_dialogs.messages.last()}, {"Error saving the file distances.ini"}));
     unblockFile("distances.ini");
-    EXPECT_EQ(connections(), "1,1,1,1");
-    EXPECT_FALSE(c.NewTimeTable); // the trip file is there: the retry keeps the connection
+    EXPECT_EQ(connections(), "");
+    EXPECT_EQ(projectText("line_connections.ptf"), "<missing>");
+    EXPECT_EQ(projectText("tt_1.ptf"), "<missing>");
+    EXPECT_TRUE(c.NewTimeTable);
     EXPECT_EQ(save(), TimeTableSaveResult::Saved);
     EXPECT_EQ(connections(), "1,1,1,1");
     EXPECT_TRUE(projectText("distances.ini").startsWith("[1]\n"));
