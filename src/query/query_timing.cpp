@@ -150,7 +150,7 @@ QVector<int> routeOf(const ConnectionCandidate &candidate)
 
 int travel(int from, int to)
 {
-    return TravelMinutes.contains(from) && TravelMinutes.contains(to) ? TravelMinutes[from][to] : NoTravelTime;
+    return TravelMinutes.at(from, to);
 }
 
 } // namespace
