@@ -89,6 +89,7 @@ void openQueryShowing(const std::function<void(int Pass, int Row, int Rows)> &Pr
                                                                        "are left out of the timetable information"));
     const int stationSize = (stations.empty() ? 0 : stations.back()) + 1;
     const int lineSize = (lines.empty() ? 0 : lines.back()) + 1;
+    findLineConnectionFields();
     const QByteArray distances = readDistancesFile();
     loadDistances(distances, stations, Progress);
     buildLineIndex(distances, stationSize, lineSize);
@@ -102,6 +103,7 @@ void openQueryShowing(const std::function<void(int Pass, int Row, int Rows)> &Pr
 
 void closeQueryShowing()
 {
+    lineConnectionFields = LineConnectionFields();
     DropTimeTableCaches();
     closeTable(dm1->cdsLineStations);
     closeTable(dm1->cdsLineConnections);

@@ -105,4 +105,17 @@ inline quint64 lineConnectionKey(int id, int dayGroup, int direction)
 // day group is another than theirs).
 void prepareTiming(int dayGroupID);
 
+// Where the fields of cdsLineConnections that prepareTiming reads stand; -1 for one the table
+// lacks. Found at each showing (and by a query that runs without one), not for every row of every
+// query: a name lookup costs more than the rest of the row.
+struct LineConnectionFields {
+    bool found = false;
+    int id = -1;
+    int line = -1;
+    int dayGroup = -1;
+    int direction = -1;
+};
+extern LineConnectionFields lineConnectionFields;
+void findLineConnectionFields();
+
 } // namespace query
