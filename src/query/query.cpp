@@ -74,32 +74,36 @@ void openQueryShowing(const std::function<void(int Pass, int Row, int Rows)> &Pr
         } catch (const std::exception &) {
         }
     }
-    // IDs beyond what the tables are sized for come only from a damaged or foreign file.
-    auto sizeOf = [](const Table &table, const QString &text) {
+    // IDs beyond what the search is sized for come only from a damaged or foreign file.
+    auto idsOf = [](const Table &table, const QString &text) {
         bool beyond = false;
-        const int size = highestRowID(table, &beyond) + 1;
+        std::vector<int> ids = rowIDs(table, &beyond);
         if (beyond)
             dialogs().showMessage(text.arg(HighestSearchID));
-        return size;
+        return ids;
     };
-    const int stationSize = sizeOf(dm1->cdsStations, QStringLiteral("Stations with an ID above %1 in file "
-                                                                     "stations.ptf are left out of the timetable "
-                                                                     "information"));
-    const int lineSize = sizeOf(dm1->cdsLines, QStringLiteral("Lines with an ID above %1 in file lines.ptf are left "
-                                                              "out of the timetable information"));
+    const std::vector<int> stations = idsOf(dm1->cdsStations, QStringLiteral("Stations with an ID above %1 in file "
+                                                                             "stations.ptf are left out of the "
+                                                                             "timetable information"));
+    const std::vector<int> lines = idsOf(dm1->cdsLines, QStringLiteral("Lines with an ID above %1 in file lines.ptf "
+                                                                       "are left out of the timetable information"));
+    const int stationSize = (stations.empty() ? 0 : stations.back()) + 1;
+    const int lineSize = (lines.empty() ? 0 : lines.back()) + 1;
+    findLineConnectionFields();
     const QByteArray distances = readDistancesFile();
-    loadDistances(distances, stationSize, Progress);
+    loadDistances(distances, stations, Progress);
     buildLineIndex(distances, stationSize, lineSize);
-    const std::size_t lines = std::size_t(lineSize);
-    if (TimeTableConnectionCache.size() != lines) {
-        TimeTableConnectionCache.resize(lines);
+    const std::size_t cacheSize = std::size_t(lineSize);
+    if (TimeTableConnectionCache.size() != cacheSize) {
+        TimeTableConnectionCache.resize(cacheSize);
         for (TTimeTableArray &cache : TimeTableCache)
-            cache.resize(lines);
+            cache.resize(cacheSize);
     }
 }
 
 void closeQueryShowing()
 {
+    lineConnectionFields = LineConnectionFields();
     DropTimeTableCaches();
     closeTable(dm1->cdsLineStations);
     closeTable(dm1->cdsLineConnections);

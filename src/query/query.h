@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -38,30 +39,67 @@ qint64 SecondsSinceSearchStart();
 // The whole seconds since SearchStart are more than MaxSearchTime: what ends a search.
 bool SearchTimeExceeded();
 
-// --- travel-time tables: square, read as [from][to], indexed by station ID
+// --- travel-time tables: square, read as [from][to] by station ID
+// A row and a column for each station ID that occurs, in ID order from index 1 (index 0 stands
+// for ID 0 and for every ID without a row), so the tables grow with the number of stations
+// however high their IDs run. An ID up to the highest one that has no row reads as a station
+// that no travel time names.
 template <typename T> class SquareTable
 {
 public:
+    // Rows for the IDs 1 .. n-1, each at its own number.
     void resize(int n, T value)
     {
-        m_n = n;
-        m_cells.assign(std::size_t(n) * std::size_t(n), value);
+        std::vector<int> ids;
+        for (int id = 1; id < n; ++id)
+            ids.push_back(id);
+        resize(n, ids, value, value);
     }
+    // Rows for the given IDs, ascending and each from 1 to below idLimit; an ID below idLimit
+    // without a row reads absentDiagonal to itself and value to every other.
+    void resize(int idLimit, const std::vector<int> &ids, T value, T absentDiagonal)
+    {
+        m_idLimit = std::max(idLimit, 0);
+        m_value = value;
+        m_absentDiagonal = absentDiagonal;
+        m_index.assign(std::size_t(m_idLimit), 0);
+        for (std::size_t i = 0; i < ids.size(); ++i)
+            m_index[std::size_t(ids[i])] = int(i) + 1;
+        m_n = int(ids.size()) + 1;
+        m_cells.assign(std::size_t(m_n) * std::size_t(m_n), value);
+    }
+    // Rows and columns, index 0 among them.
     int size() const { return m_n; }
-    T *operator[](int row) { return m_cells.data() + std::size_t(row) * std::size_t(m_n); }
-    const T *operator[](int row) const { return m_cells.data() + std::size_t(row) * std::size_t(m_n); }
+    // The IDs that can be looked up run from 0 to below this: the highest station ID + 1.
+    int idLimit() const { return m_idLimit; }
+    bool contains(int id) const { return id >= 0 && id < m_idLimit; }
+    // The row and column of an ID; 0 when it has none.
+    int indexOf(int id) const { return contains(id) ? m_index[std::size_t(id)] : 0; }
+    T at(int from, int to) const
+    {
+        const int i = indexOf(from);
+        const int j = indexOf(to);
+        if (i > 0 && j > 0)
+            return m_cells[std::size_t(i) * std::size_t(m_n) + std::size_t(j)];
+        return from == to && from >= 1 && contains(from) ? m_absentDiagonal : m_value;
+    }
+    // A row by its index.
+    T *row(int index) { return m_cells.data() + std::size_t(index) * std::size_t(m_n); }
     std::vector<T> &cells() { return m_cells; }
     const std::vector<T> &cells() const { return m_cells; }
-    bool contains(int id) const { return id >= 0 && id < m_n; }
 
 private:
     int m_n = 0;
+    int m_idLimit = 0;
+    T m_value = T();
+    T m_absentDiagonal = T();
+    std::vector<int> m_index; // per ID below m_idLimit: its row, 0 for none
     std::vector<T> m_cells;
 };
 
 constexpr int NoTravelTime = 9999;
-// The highest station or line ID the search is sized for: the square tables take 3 bytes for
-// each pair of station IDs, about 800 MB at this bound. Stations and lines above it are left out.
+// The highest station or line ID the search takes: the line index and the timetable caches are
+// indexed by ID. Stations and lines above it are left out.
 constexpr int HighestSearchID = 16384;
 constexpr int NoTransfers = 255;
 
@@ -76,8 +114,8 @@ extern QVector<int> LineSlot;            // per line ID: entry in LineStations, 
 extern QVector<QList<int>> StationLines; // lines to board at a station
 extern QVector<QList<int>> LineStations; // stations of a line where a change is possible
 
-// Builds TravelMinutes and MinTransfers from distances.ini. The tables are kept while the highest
-// station ID and the bytes of the file are unchanged.
+// Builds TravelMinutes and MinTransfers from distances.ini. The tables are kept while the station
+// IDs and the bytes of the file are unchanged.
 bool LoadDistances();
 void BuildLineIndex();
 // The closure of both tables, pass after pass until no travel time changes; the number of

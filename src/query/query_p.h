@@ -30,20 +30,23 @@ struct DistancesEntry {
 const QVector<DistancesEntry> &distancesSections(const QByteArray &bytes);
 // The bytes of distances.ini in the project folder; empty when it is missing.
 QByteArray readDistancesFile();
-// LoadDistances and BuildLineIndex on bytes read already and on the tables' sizes found already
-// (highest station or line ID + 1): the showing reads the file and walks the tables once for both.
-bool loadDistances(const QByteArray &bytes, int stationSize,
+// LoadDistances and BuildLineIndex on bytes read already and on the station IDs and sizes found
+// already (highest station or line ID + 1): the showing reads the file and walks the tables once
+// for both.
+bool loadDistances(const QByteArray &bytes, const std::vector<int> &stationIDs,
                    const std::function<void(int Pass, int Row, int Rows)> &progress = {});
 void buildLineIndex(const QByteArray &bytes, int stationSize, int lineSize);
 
-// One "distance1" chain into TravelMinutes and MinTransfers (station IDs outside them skipped).
+// One "distance1" chain into TravelMinutes and MinTransfers (station IDs without a row skipped).
 void applyDistanceChain(const QVector<int> &pieces);
 
 // The pieces of a comma-separated value as decimal integers; false when a piece is none.
 bool parseIdList(const QString &value, QVector<int> &ids);
 
-// The table's highest ID up to HighestSearchID, 0 for none; beyond, when given, tells whether
-// the table holds IDs above that.
+// The table's IDs from 1 up to HighestSearchID, ascending, each once; beyond, when given, tells
+// whether the table holds IDs above that.
+std::vector<int> rowIDs(const Table &table, bool *beyond = nullptr);
+// The highest of them, 0 for none.
 int highestRowID(const Table &table, bool *beyond = nullptr);
 
 // What the showing knows of the line-station rows beyond the line index: each line's stations in
@@ -101,5 +104,18 @@ inline quint64 lineConnectionKey(int id, int dayGroup, int direction)
 // Prepares the run's lookups for a query on the day group (dropping the trip caches when the
 // day group is another than theirs).
 void prepareTiming(int dayGroupID);
+
+// Where the fields of cdsLineConnections that prepareTiming reads stand; -1 for one the table
+// lacks. Found at each showing (and by a query that runs without one), not for every row of every
+// query: a name lookup costs more than the rest of the row.
+struct LineConnectionFields {
+    bool found = false;
+    int id = -1;
+    int line = -1;
+    int dayGroup = -1;
+    int direction = -1;
+};
+extern LineConnectionFields lineConnectionFields;
+void findLineConnectionFields();
 
 } // namespace query

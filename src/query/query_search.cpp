@@ -71,7 +71,7 @@ struct StationChains {
 
 int travel(int from, int to)
 {
-    return TravelMinutes[from][to];
+    return TravelMinutes.at(from, to);
 }
 
 // The search proper; the search-depth line, when the time limit ends it, goes into Text.
@@ -135,7 +135,7 @@ void search(int s, int d, QStringList &text)
         // station, in list order, are built again only after that side has changed.
         StationChains &chains = byStation[otherSide];
         if (chains.stale) {
-            chains.first.assign(std::size_t(TravelMinutes.size()), -1);
+            chains.first.assign(std::size_t(TravelMinutes.idLimit()), -1);
             chains.next.assign(other.size(), -1);
             for (std::size_t i = other.size(); i-- > head[otherSide];) {
                 const int st = otherTree.Nodes[std::size_t(other[i].Node)].Value;
@@ -176,7 +176,7 @@ void search(int s, int d, QStringList &text)
                         break;
                     }
                 }
-                const int changes = side == StartSide ? MinTransfers[st][d] : MinTransfers[s][st];
+                const int changes = side == StartSide ? MinTransfers.at(st, d) : MinTransfers.at(s, st);
                 if (changes + transfers + 1 <= MaxTransfers && !onPath && st != s && st != d) {
                     SearchEntry grown;
                     grown.Node = tree.add(st, lineNode);

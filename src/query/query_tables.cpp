@@ -32,7 +32,7 @@ namespace {
 // What the kept tables were built from.
 struct TablesKey {
     bool built = false;
-    int n = 0;
+    std::vector<int> stations;
     QByteArray bytes;
 };
 TablesKey keptTables;
@@ -55,7 +55,6 @@ int clampMinutes(int minutes)
 // stations in it, not its length squared.
 void applyDistanceChain(const QVector<int> &p)
 {
-    const int n = TravelMinutes.size();
     const int count = p.size();
     QHash<int, int> placeOf; // station -> its next place in the chain, from the end
     QVector<int> nextPlace(count, count);
@@ -66,11 +65,11 @@ void applyDistanceChain(const QVector<int> &p)
         placeOf.insert(p[i], i);
     }
     for (int i = 0; i + 2 < count; i += 2) {
-        const int from = p[i];
-        if (from < 1 || from >= n)
+        const int from = TravelMinutes.indexOf(p[i]);
+        if (from < 1)
             continue;
-        std::int16_t *travel = TravelMinutes[from];
-        std::uint8_t *transfers = MinTransfers[from];
+        std::int16_t *travel = TravelMinutes.row(from);
+        std::uint8_t *transfers = MinTransfers.row(from);
         int sum = 0;
         for (int k = i + 2; k < count && k < nextPlace[i]; k += 2) {
             const int minutes = clampMinutes(p[k - 1]);
@@ -79,8 +78,8 @@ void applyDistanceChain(const QVector<int> &p)
             sum = std::min(sum + minutes, int(NoTravelTime));
             if (sum == NoTravelTime)
                 break;
-            const int to = p[k];
-            if (to < 1 || to >= n || from == to)
+            const int to = TravelMinutes.indexOf(p[k]);
+            if (to < 1 || from == to)
                 continue;
             if (travel[to] > sum) {
                 travel[to] = std::int16_t(sum);
@@ -94,15 +93,15 @@ namespace {
 
 void applyTriples(const QVector<int> &p)
 {
-    const int n = TravelMinutes.size();
     for (int j = 0; j + 2 < p.size(); j += 3) {
-        const int from = p[j];
-        const int to = p[j + 1];
-        if (from < 1 || from >= n || to < 1 || to >= n)
+        const int from = TravelMinutes.indexOf(p[j]);
+        const int to = TravelMinutes.indexOf(p[j + 1]);
+        if (from < 1 || to < 1)
             continue;
         const int minutes = clampMinutes(p[j + 2]);
-        if (TravelMinutes[from][to] > minutes)
-            TravelMinutes[from][to] = std::int16_t(minutes);
+        std::int16_t &cell = TravelMinutes.row(from)[to];
+        if (cell > minutes)
+            cell = std::int16_t(minutes);
     }
 }
 
@@ -156,9 +155,9 @@ bool parseIdList(const QString &value, QVector<int> &ids)
     return true;
 }
 
-int highestRowID(const Table &table, bool *beyond)
+std::vector<int> rowIDs(const Table &table, bool *beyond)
 {
-    int id = 0;
+    std::vector<int> ids;
     bool above = false;
     try {
         const int idField = table.findFieldIndex(QStringLiteral("ID"));
@@ -170,14 +169,22 @@ int highestRowID(const Table &table, bool *beyond)
                 const int v = f.asInteger();
                 if (v > HighestSearchID)
                     above = true;
-                else if (v > id)
-                    id = v;
+                else if (v >= 1)
+                    ids.push_back(v);
             });
     } catch (const std::exception &) {
     }
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     if (beyond)
         *beyond = above;
-    return id;
+    return ids;
+}
+
+int highestRowID(const Table &table, bool *beyond)
+{
+    const std::vector<int> ids = rowIDs(table, beyond);
+    return ids.empty() ? 0 : ids.back();
 }
 
 } // namespace query
@@ -186,7 +193,7 @@ using namespace query;
 
 bool LoadDistances()
 {
-    return loadDistances(readDistancesFile(), highestRowID(dm1->cdsStations) + 1);
+    return loadDistances(readDistancesFile(), rowIDs(dm1->cdsStations));
 }
 
 void BuildLineIndex()
@@ -194,32 +201,69 @@ void BuildLineIndex()
     buildLineIndex(readDistancesFile(), highestRowID(dm1->cdsStations) + 1, highestRowID(dm1->cdsLines) + 1);
 }
 
-bool query::loadDistances(const QByteArray &bytes, int stationSize,
+bool query::loadDistances(const QByteArray &bytes, const std::vector<int> &stationIDs,
                           const std::function<void(int Pass, int Row, int Rows)> &progress)
 {
-    const int n = stationSize;
-    // The closure is cubic in the station IDs: tables built from the same file for the same
+    // The closure is cubic in the stations: tables built from the same file for the same
     // stations come out the same, so they are kept.
-    if (keptTables.built && keptTables.n == n && keptTables.bytes == bytes)
+    if (keptTables.built && keptTables.stations == stationIDs && keptTables.bytes == bytes)
         return true;
 
-    TravelMinutes.resize(n, NoTravelTime);
-    MinTransfers.resize(n, NoTransfers);
-    QVector<int> pieces;
+    // Every ID up to the highest station's reads as before; those that no station and no travel
+    // time names stay out of the tables (they would only add rows of "no travel time"), so the
+    // tables grow with the stations, not with their IDs. An ID of distances.ini that is no
+    // station still counts as a place to change at.
+    const int idLimit = (stationIDs.empty() ? 0 : stationIDs.back()) + 1;
+    std::vector<char> occurs(std::size_t(idLimit), 0);
+    auto note = [&](int id) {
+        if (id >= 1 && id < idLimit)
+            occurs[std::size_t(id)] = 1;
+    };
+    for (int id : stationIDs)
+        note(id);
+    // The chains and triples in file order; a damaged value is skipped, the rest of the file
+    // still counts.
+    struct Values {
+        QVector<int> chain;
+        QVector<int> triples;
+    };
+    std::vector<Values> values;
     for (const DistancesEntry &section : distancesSections(bytes)) {
-        // A damaged value is skipped; the rest of the file still counts.
-        if (!section.distance1.isEmpty() && parseIdList(section.distance1, pieces))
-            applyDistanceChain(pieces);
-        if (!section.distance2.isEmpty() && parseIdList(section.distance2, pieces))
-            applyTriples(pieces);
+        Values v;
+        if (section.distance1.isEmpty() || !parseIdList(section.distance1, v.chain))
+            v.chain.clear();
+        if (section.distance2.isEmpty() || !parseIdList(section.distance2, v.triples))
+            v.triples.clear();
+        for (int i = 0; i < v.chain.size(); i += 2)
+            note(v.chain[i]);
+        for (int j = 0; j + 2 < v.triples.size(); j += 3) {
+            note(v.triples[j]);
+            note(v.triples[j + 1]);
+        }
+        if (!v.chain.isEmpty() || !v.triples.isEmpty())
+            values.push_back(std::move(v));
     }
+    std::vector<int> ids;
+    for (int id = 1; id < idLimit; ++id)
+        if (occurs[std::size_t(id)])
+            ids.push_back(id);
+
+    TravelMinutes.resize(idLimit, ids, NoTravelTime, 0);
+    MinTransfers.resize(idLimit, ids, NoTransfers, NoTransfers);
+    for (const Values &v : values) {
+        if (!v.chain.isEmpty())
+            applyDistanceChain(v.chain);
+        if (!v.triples.isEmpty())
+            applyTriples(v.triples);
+    }
+    const int n = TravelMinutes.size();
     for (int i = 1; i < n; ++i)
-        if (TravelMinutes[i][i] == NoTravelTime)
-            TravelMinutes[i][i] = 0;
+        if (TravelMinutes.row(i)[i] == NoTravelTime)
+            TravelMinutes.row(i)[i] = 0;
     queryCounters.closurePasses = CloseTravelTables(n, TravelMinutes.cells(), MinTransfers.cells(), progress);
     ++queryCounters.tableBuilds;
     keptTables.built = true;
-    keptTables.n = n;
+    keptTables.stations = stationIDs;
     keptTables.bytes = bytes;
     return true;
 }

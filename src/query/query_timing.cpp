@@ -19,6 +19,7 @@ namespace query {
 TTimeTableConnectionArray TimeTableConnectionCache;
 TTimeTableArray TimeTableCache[2];
 bool cutLegsByEstimate = true;
+LineConnectionFields lineConnectionFields;
 
 namespace {
 
@@ -150,7 +151,7 @@ QVector<int> routeOf(const ConnectionCandidate &candidate)
 
 int travel(int from, int to)
 {
-    return TravelMinutes.contains(from) && TravelMinutes.contains(to) ? TravelMinutes[from][to] : NoTravelTime;
+    return TravelMinutes.at(from, to);
 }
 
 } // namespace
@@ -183,12 +184,17 @@ void prepareTiming(int dayGroupID)
     } catch (const std::exception &) {
     }
 
+    if (!lineConnectionFields.found)
+        findLineConnectionFields();
+    const LineConnectionFields &f = lineConnectionFields;
+    if (f.id < 0 || f.line < 0 || f.dayGroup < 0 || f.direction < 0)
+        return;
     try {
         dm1->cdsLineConnections.forEachRow(QStringLiteral("idxAll"), [&](const TableRow &lc) {
-            const Field id = lc.fieldByName(QStringLiteral("ID"));
-            const Field line = lc.fieldByName(QStringLiteral("LineID"));
-            const Field group = lc.fieldByName(QStringLiteral("DayGroupID"));
-            const Field direction = lc.fieldByName(QStringLiteral("Direction"));
+            const Field id = lc.field(f.id);
+            const Field line = lc.field(f.line);
+            const Field group = lc.field(f.dayGroup);
+            const Field direction = lc.field(f.direction);
             if (id.isNull() || line.isNull() || group.isNull() || direction.isNull() ||
                 (direction.asInteger() != 1 && direction.asInteger() != 2))
                 return;
@@ -198,6 +204,16 @@ void prepareTiming(int dayGroupID)
         });
     } catch (const std::exception &) {
     }
+}
+
+void findLineConnectionFields()
+{
+    const Table &lc = dm1->cdsLineConnections;
+    lineConnectionFields.found = true;
+    lineConnectionFields.id = lc.findFieldIndex(QStringLiteral("ID"));
+    lineConnectionFields.line = lc.findFieldIndex(QStringLiteral("LineID"));
+    lineConnectionFields.dayGroup = lc.findFieldIndex(QStringLiteral("DayGroupID"));
+    lineConnectionFields.direction = lc.findFieldIndex(QStringLiteral("Direction"));
 }
 
 } // namespace query

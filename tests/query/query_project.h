@@ -38,12 +38,15 @@ protected:
         MinChangeMinutes = 1;
     }
 
-    // Stations with the IDs 1, 2, ... in the order given.
+    // Stations numbered 1, 2, ... in the order given; the number is the ID unless m_stationID
+    // renumbers it.
     void addStations(const QStringList &names)
     {
         QList<QVariantList> rows;
-        for (const QString &name : names)
-            rows << QVariantList{++m_stations, name};
+        for (const QString &name : names) {
+            ++m_stations;
+            rows << QVariantList{m_stationID ? m_stationID(m_stations) : m_stations, name};
+        }
         appendRows(m_module.cdsStations, {"ID", "Station"}, rows);
     }
     int station(const QString &name) const { return GetStationIDByName(name); }
@@ -114,6 +117,7 @@ protected:
         setQueryClock([t0] { return t0; });
     }
 
+    int (*m_stationID)(int number) = nullptr;
     int m_stations = 0;
     int m_lines = 0;
     int m_connections = 0;

@@ -1,7 +1,11 @@
 #include "query/query_p.h"
 #include "query_project.h"
 
+#include <QFile>
+
+#include <ostream>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -283,5 +287,104 @@ TEST_F(QueryProject, CutChangesNoResult)
     }
     EXPECT_GT(found, 30);
 }
+
+// Station IDs renumbered in order, however sparse: the tables hold the same values for every
+// pair of stations and are sized by the stations, and every query answers as with the IDs 1 to 16.
+struct Renumbering {
+    const char *name;
+    int (*id)(int number);
+};
+void PrintTo(const Renumbering &r, std::ostream *os)
+{
+    *os << r.name;
+}
+
+class SparseStationIDs : public QueryProject, public ::testing::WithParamInterface<Renumbering>
+{
+protected:
+    struct Answers {
+        QStringList texts;
+        QStringList tables; // per pair of stations by number: minutes and changes
+        int passes = 0;
+        int tableSize = 0;
+    };
+
+    // A network of 16 stations and 7 lines, both directions, numbered by id; its tables and the
+    // answers to 30 queries. Anything built before is thrown away first.
+    Answers answers(int (*id)(int))
+    {
+        closeQueryShowing();
+        for (Table *t :
+             {&m_module.cdsStations, &m_module.cdsLines, &m_module.cdsLineStations, &m_module.cdsLineConnections}) {
+            t->open();
+            t->emptyDataSet();
+        }
+        QFile::remove(path("distances.ini"));
+        m_stations = m_lines = m_connections = 0;
+        m_stopRows.clear();
+        m_stationID = id;
+
+        std::mt19937 random(7);
+        QStringList names;
+        for (int i = 1; i <= 16; ++i)
+            names << QStringLiteral("N%1").arg(i);
+        addStations(names);
+        for (int l = 0; l < 7; ++l) {
+            QStringList stops;
+            while (stops.size() < 5) {
+                const QString s = names[int(random() % 16)];
+                if (!stops.contains(s))
+                    stops << s;
+            }
+            const int line = addLine(QStringLiteral("L%1").arg(l + 1), stops);
+            const QStringList back(stops.rbegin(), stops.rend());
+            addTimetable(line, 1, 1, stops,
+                         regularTrips(5, 400 + int(random() % 30), 15 + int(random() % 20), 30, 3 + l));
+            addTimetable(line, 1, 2, back,
+                         regularTrips(5, 410 + int(random() % 30), 15 + int(random() % 20), 30, 2 + l));
+        }
+        openQueryShowing();
+        Answers a;
+        a.passes = queryCounters.closurePasses;
+        a.tableSize = TravelMinutes.size();
+        for (int i = 1; i <= 16; ++i)
+            for (int j = 1; j <= 16; ++j)
+                a.tables << QStringLiteral("%1-%2: %3 %4")
+                                .arg(i)
+                                .arg(j)
+                                .arg(TravelMinutes.at(id(i), id(j)))
+                                .arg(MinTransfers.at(id(i), id(j)));
+        MaxConnections = 20;
+        SearchDepth = 50;
+        for (int q = 0; q < 30; ++q) {
+            const QString from = names[int(random() % 16)];
+            const QString to = names[int(random() % 16)];
+            a.texts << query(from, to, 420 + int(random() % 300));
+        }
+        resetSettings();
+        return a;
+    }
+};
+
+TEST_P(SparseStationIDs, AnswerAsWithDenseIDs)
+{
+    stopClock();
+    const Answers dense = answers([](int number) { return number; });
+    const Answers sparse = answers(GetParam().id);
+    EXPECT_EQ(sparse.tableSize, 17);
+    EXPECT_EQ(sparse.passes, dense.passes);
+    EXPECT_EQ(sparse.tables, dense.tables);
+    EXPECT_EQ(sparse.texts, dense.texts);
+    EXPECT_GT(dense.texts.join(QString()).count(QStringLiteral("Arrival in")), 30);
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Renumberings, SparseStationIDs,
+    ::testing::Values(Renumbering{"LastAt12000", [](int n) { return n == 16 ? 12000 : n; }},
+                      Renumbering{"Thousands", [](int n) { return 1000 * n; }},
+                      Renumbering{"UpToTheBound", [](int n) { return n >= 15 ? 16368 + n : 3 * n; }},
+                      Renumbering{"GrowingGaps", [](int n) { return 50 * n * n; }}),
+    [](const ::testing::TestParamInfo<Renumbering> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -18,8 +18,8 @@ protected:
         addStations(names);
     }
     void writeIni(const QByteArray &content) { ASSERT_TRUE(ansi::writeFileAtomically(path("distances.ini"), content)); }
-    static int tm(int from, int to) { return TravelMinutes[from][to]; }
-    static int mt(int from, int to) { return MinTransfers[from][to]; }
+    static int tm(int from, int to) { return TravelMinutes.at(from, to); }
+    static int mt(int from, int to) { return MinTransfers.at(from, to); }
 };
 
 TEST_F(QueryTables, Distance1ChainsAndDistance2Triples)
@@ -215,11 +215,11 @@ TEST(QueryChains, LongChainsWithRepeatsReadAsEveryPairWould)
     TravelMinutes.resize(4, NoTravelTime);
     MinTransfers.resize(4, NoTransfers);
     query::applyDistanceChain(p);
-    EXPECT_EQ(TravelMinutes[1][2], 9998);
-    EXPECT_EQ(TravelMinutes[2][3], 9998);
-    EXPECT_EQ(TravelMinutes[3][1], 9998);
-    EXPECT_EQ(TravelMinutes[2][1], 9999); // two segments already sum past it
-    EXPECT_EQ(MinTransfers[2][1], 255);
+    EXPECT_EQ(TravelMinutes.at(1, 2), 9998);
+    EXPECT_EQ(TravelMinutes.at(2, 3), 9998);
+    EXPECT_EQ(TravelMinutes.at(3, 1), 9998);
+    EXPECT_EQ(TravelMinutes.at(2, 1), 9999); // two segments already sum past it
+    EXPECT_EQ(MinTransfers.at(2, 1), 255);
     for (std::int16_t v : TravelMinutes.cells())
         EXPECT_GE(v, 0);
 }
@@ -247,6 +247,37 @@ TEST_F(QueryTables, IdsBeyondTheBoundAreLeftOut)
                            "information",
                            "Lines with an ID above 16384 in file lines.ptf are left out of the timetable information"}));
     EXPECT_EQ(servedStationNames(), (QStringList{"S1", "S2", "S3"}));
+    EXPECT_EQ(runConnectionQuery("S1", "Far", "Mo-Fr", 480).count("Arrival in"), 0);
+}
+
+// One station numbered 12,000 among ten: the tables have a row for each station and for each
+// ID that distances.ini names below it, not one for every ID up to 12,000; every other ID reads
+// as before, as a station without travel times.
+TEST_F(QueryTables, SparseIDsSizeTheTablesByTheStations)
+{
+    stations(10);
+    appendRows(m_module.cdsStations, {"ID", "Station"}, {{12000, "Far"}});
+    writeIni("[1]\r\ndistance1=1,4,9000,6,12000\r\n[2]\r\ndistance2=12000,2,30,12001,1,5\r\n");
+    openQueryShowing();
+    EXPECT_EQ(TravelMinutes.size(), 13);
+    EXPECT_EQ(MinTransfers.size(), 13);
+    EXPECT_EQ(TravelMinutes.cells().size(), 13u * 13u);
+    EXPECT_EQ(TravelMinutes.idLimit(), 12001);
+    EXPECT_EQ(StationSlot.size(), 12001);
+    EXPECT_EQ(tm(1, 9000), 4);
+    EXPECT_EQ(tm(1, 12000), 10);
+    EXPECT_EQ(mt(1, 12000), 0);
+    EXPECT_EQ(tm(12000, 2), 30);
+    EXPECT_EQ(tm(1, 2), 40); // closed over 12000
+    EXPECT_EQ(mt(1, 2), 255);
+    EXPECT_EQ(tm(12001, 1), 9999); // beyond the highest station: skipped
+    EXPECT_EQ(tm(12000, 12000), 0);
+    EXPECT_EQ(tm(500, 500), 0);
+    EXPECT_EQ(tm(500, 1), 9999);
+    EXPECT_EQ(tm(1, 500), 9999);
+    EXPECT_EQ(mt(500, 500), 255);
+    EXPECT_EQ(tm(0, 0), 9999);
+    EXPECT_EQ(tm(-1, -1), 9999);
     EXPECT_EQ(runConnectionQuery("S1", "Far", "Mo-Fr", 480).count("Arrival in"), 0);
 }
 
