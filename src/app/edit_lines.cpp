@@ -1,5 +1,7 @@
 #include "app/edit_lines.h"
 
+#include "data/project_change.h"
+
 #include "app/editor_data.h"
 #include "app/work_buttons.h"
 #include "widgets/editor_lists.h"
@@ -142,20 +144,20 @@ void TfmEditLines::btSaveClick()
     if (!CheckAnsiText(name))
         return;
 
+    // The line and its colour are saved together or not at all; a failed save keeps editing.
+    ProjectChange change;
     int lineID = -1;
     const int selected = SelectedListRow(lbLines);
+    const QString oldName = selected >= 0 ? lbLines->item(selected)->text() : QString();
     if (selected >= 0) {
-        const QString oldName = lbLines->item(selected)->text();
         lineID = GetLineIDByName(oldName);
         if (name != oldName) {
             ansi::setLastWriteError(QString());
-            if (RenameLine(oldName, name)) {
-                RemoveListRow(lbLines, selected);
-                AddSortedName(lbLines, name);
-            } else {
+            if (!RenameLine(oldName, name)) {
+                change.finish(false);
                 dialogs().showMessage(
                     ansi::withWriteReason(QStringLiteral("Error changing the line %1 in %2").arg(oldName, name)));
-                return; // a failed save keeps editing
+                return;
             }
         }
     } else {
@@ -166,9 +168,20 @@ void TfmEditLines::btSaveClick()
         ansi::setLastWriteError(QString());
         lineID = AddLine(name);
         if (lineID == -1) {
+            change.finish(false);
             dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the line")));
-            return; // a failed save keeps editing
+            return;
         }
+    }
+    if (lineID != -1 && !saveColor(lineID, change))
+        return;
+    if (!change.finish(true)) {
+        dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the line")));
+        return;
+    }
+    if (selected < 0 || name != oldName) {
+        if (selected >= 0)
+            RemoveListRow(lbLines, selected);
         AddSortedName(lbLines, name);
     }
 
@@ -178,10 +191,9 @@ void TfmEditLines::btSaveClick()
     if (lineID == -1)
         return;
     showWorkButton(WorkButton::AssignStations);
-    saveColor(lineID);
 }
 
-void TfmEditLines::saveColor(int lineID)
+bool TfmEditLines::saveColor(int lineID, ProjectChange &change)
 {
     Table &colors = dm1->cdsLineGraphic;
     RowsBackup before(colors);
@@ -193,8 +205,11 @@ void TfmEditLines::saveColor(int lineID)
         RemoveLineGraphicRow(lineID);
     // The first failed write ends it, and the colours stay as the file holds them.
     saved = before.keepIf(saved && SaveLineGraphic());
-    if (!saved)
+    if (!saved) {
+        change.finish(false);
         ReportFailedSave(colors, QStringLiteral("line_graphic.ptf"));
+    }
+    return saved;
 }
 
 void TfmEditLines::btCancelClick()

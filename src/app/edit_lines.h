@@ -6,6 +6,8 @@
 
 // The line editor, shown modally by the main window's lines button: lists, adds, renames and
 // deletes lines and gives a line its own colour or the project's default colour.
+class ProjectChange;
+
 class TfmEditLines : public QDialog, private Ui::TfmEditLines
 {
     Q_OBJECT
@@ -39,7 +41,7 @@ private:
     void ClearLineEdit();
     void ShowLineStations();
     void setEditMode(bool editing);
-    void saveColor(int lineID);
+    bool saveColor(int lineID, ProjectChange &change);
 };
 
 extern TfmEditLines *fmEditLines;

@@ -1,5 +1,7 @@
 #include "app/edit_linestations.h"
 
+#include "data/project_change.h"
+
 #include "app/editor_data.h"
 #include "app/work_buttons.h"
 #include "widgets/editor_lists.h"
@@ -173,10 +175,15 @@ void TfmEditLineStations::btDeleteStationClick()
 
 bool TfmEditLineStations::saveStations(int lineID, const QStringList &stations)
 {
-    // Read without the rows of a damaged file, every line would seem to have no stations.
-    if (ProjectFileDamaged(dm1->cdsLineStations, QStringLiteral("line_stations.ptf"))) {
-        dialogs().showMessage(DamagedFileMessage(ProjectDir + QStringLiteral("/line_stations.ptf")));
-        return false;
+    // Read without the rows of a damaged file, every line would seem to have no stations; the
+    // stations name the stops, and the line's timetables are found by its connections.
+    for (const auto &[table, file] : {std::pair<Table *, const char *>{&dm1->cdsLineStations, "line_stations.ptf"},
+                                      {&dm1->cdsStations, "stations.ptf"},
+                                      {&dm1->cdsLineConnections, "line_connections.ptf"}}) {
+        if (ProjectFileDamaged(*table, QLatin1String(file))) {
+            dialogs().showMessage(DamagedFileMessage(ProjectDir + QLatin1Char('/') + QLatin1String(file)));
+            return false;
+        }
     }
     const bool hadStations = LineHasStations(lineID);
     if (stations.isEmpty()) {
@@ -204,7 +211,9 @@ void TfmEditLineStations::btSaveClick()
     for (int i = 0; i < lbLineStations->count(); ++i)
         stations << lbLineStations->item(i)->text();
     ansi::setLastWriteError(QString());
-    if (lineID != -1 && !saveStations(lineID, stations)) {
+    // The line's stations, its timetables, distances and plans change together or not at all.
+    ProjectChange change;
+    if (lineID != -1 && !change.finish(saveStations(lineID, stations))) {
         ReportFailedSave(dm1->cdsLineStations, QStringLiteral("line_stations.ptf"));
         // A failed save keeps assigning, so the stations asked for are not lost from sight.
         return;

@@ -1,5 +1,10 @@
 #include "app/edit_project.h"
 
+#include "data/main_globals.h"
+#include "data/project_change.h"
+
+#include <QFileInfo>
+
 #include "data/common_helpers.h"
 #include "data/data_module_1.h"
 #include "data/db_func.h"
@@ -189,8 +194,9 @@ void TfmEditProject::btSaveClick()
         dialogs().showMessage(QStringLiteral("Day group %s already exists!").replace(QStringLiteral("%s"), doubled));
         return;
     }
-    // The first write that fails ends the save, with its table as the file holds it and the
+    // The first write that fails ends the save, with every file and table as before it and the
     // window still editing; its routine has told which file.
+    ProjectChange change;
     {
         RowsBackup before(dm1->cdsPrefs);
         if (SetPrefsLineColor({fLineColorChoice->Red, fLineColorChoice->Green, fLineColorChoice->Blue}) &&
@@ -211,6 +217,11 @@ void TfmEditProject::btSaveClick()
     if (!WriteWebLoaderPage()) {
         dialogs().showMessage(ansi::withWriteReason(
             QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), QStringLiteral("webloader.htm"))));
+        return;
+    }
+    if (!change.finish(true)) {
+        dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the file %s").replace(
+            QStringLiteral("%s"), QFileInfo(ProjectFileName).fileName())));
         return;
     }
     EditOff();

@@ -1,5 +1,7 @@
 #include "app/edit_stations.h"
 
+#include "data/project_change.h"
+
 #include "app/editor_data.h"
 #include "app/work_buttons.h"
 #include "widgets/editor_lists.h"
@@ -144,22 +146,29 @@ void TfmEditStations::btSaveClick()
             return;
         }
         ansi::setLastWriteError(QString());
+        // The station and its place in the list of new stations are saved together or not at all.
+        ProjectChange change;
         const int id = AddStation(name);
         if (id == -1) {
+            change.finish(false);
             dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the station")));
             return; // a failed save keeps editing
-        } else {
-            AddSortedName(lbStations, name);
-            if (cbStationNewLine->isChecked()) {
-                // The first failed write ends it: a damaged file has been named by it already.
-                const bool saved = (!cbStationNewLineClear->isChecked() || ClearNewStations()) && AddNewStation(id) &&
-                                   SaveNewStations();
-                if (!saved) {
-                    ReportFailedSave(dm1->cdsNewStations, QStringLiteral("newstations.ptf"));
-                    return;
-                }
+        }
+        if (cbStationNewLine->isChecked()) {
+            // The first failed write ends it: a damaged file has been named by it already.
+            const bool saved = (!cbStationNewLineClear->isChecked() || ClearNewStations()) && AddNewStation(id) &&
+                               SaveNewStations();
+            if (!saved) {
+                change.finish(false);
+                ReportFailedSave(dm1->cdsNewStations, QStringLiteral("newstations.ptf"));
+                return;
             }
         }
+        if (!change.finish(true)) {
+            dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the station")));
+            return;
+        }
+        AddSortedName(lbStations, name);
     }
     setEditMode(false);
     btNewStation->setFocus();

@@ -243,13 +243,20 @@ bool WriteDayGroupRows(const QVector<TDayGroup> &groups)
     });
 }
 
-void ReportFailedSave(const Table &table, const QString &file, const QString &message)
+QString FailedSaveMessage(const Table &table, const QString &file, const QString &message)
 {
     if (ProjectFileDamaged(table, file))
-        return;
+        return QString();
     const QString text =
         message.isEmpty() ? QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), file) : message;
-    dialogs().showMessage(ansi::withWriteReason(text));
+    return ansi::withWriteReason(text);
+}
+
+void ReportFailedSave(const Table &table, const QString &file, const QString &message)
+{
+    const QString text = FailedSaveMessage(table, file, message);
+    if (!text.isEmpty())
+        dialogs().showMessage(text);
 }
 
 QString DuplicateDayGroup(const QVector<TDayGroup> &groups)

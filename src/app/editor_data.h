@@ -43,6 +43,8 @@ int ProjectMaxDriveMinutes(int fallback);
 // message, by default "Error saving the file <file>", with the reason of the failed write.
 // Nothing for a damaged file: its refused write has named it already.
 void ReportFailedSave(const Table &table, const QString &file, const QString &message = QString());
+// The same message, for a caller that tells it later; empty for a damaged file.
+QString FailedSaveMessage(const Table &table, const QString &file, const QString &message = QString());
 
 // A day group as the project editor holds it while the user edits.
 struct TDayGroup {

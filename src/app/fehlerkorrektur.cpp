@@ -1,6 +1,9 @@
 #include "app/fehlerkorrektur.h"
 
 #include "app/editor_data.h"
+#include "data/project_change.h"
+
+#include "app/editor_data.h"
 #include "data/data_module_1.h"
 #include "data/db_distances_rebuild.h"
 #include "data/db_func.h"
@@ -45,6 +48,9 @@ void TfmFehlerkorrektur::Button1Click()
         return;
     }
 
+    // The repair is one change: when a file cannot be written, none of them is, and only the
+    // failures are told.
+    ProjectChange change;
     QProgressDialog progress(QStringLiteral("Linienverbindungen werden neu berechnet ..."), QString(), 0, 0, this);
     progress.setWindowTitle(windowTitle());
     progress.setCancelButton(nullptr);
@@ -57,11 +63,39 @@ void TfmFehlerkorrektur::Button1Click()
     });
     progress.close();
 
+    // Each failure is told with the reason of its own save only.
+    ansi::setLastWriteError(QString());
+    const bool stationsSaved = SaveStations();
+    const QString stationsFailure =
+        stationsSaved ? QString()
+                      : FailedSaveMessage(dm1->cdsStations, QStringLiteral("stations.ptf"),
+                                          QStringLiteral("Fehler beim Korigieren der Datei stations.ptf"));
+    ansi::setLastWriteError(QString());
+    const bool linesSaved = SaveLines();
+    const QString linesFailure =
+        linesSaved ? QString()
+                   : FailedSaveMessage(dm1->cdsLines, QStringLiteral("lines.ptf"),
+                                       QStringLiteral("Fehler beim Korigieren der Datei lines.ptf"));
+    const bool written = report.written && stationsSaved && linesSaved;
+    if (written && !change.finish(true)) {
+        dialogs().showMessage(
+            ansi::withWriteReason(QStringLiteral("Fehler beim Schreiben der Datei distances.ini")));
+        return;
+    }
+    if (!written) {
+        change.finish(false);
+        if (!report.written)
+            dialogs().showMessage(
+                ansi::withReason(QStringLiteral("Fehler beim Schreiben der Datei distances.ini"), report.writeError));
+        for (const QString &failure : {stationsFailure, linesFailure}) {
+            if (!failure.isEmpty())
+                dialogs().showMessage(failure);
+        }
+        return;
+    }
+
     if (report.success) {
         dialogs().showMessage(QStringLiteral("Datei distances.ini wurde neu erstellt"));
-    } else if (!report.written) {
-        dialogs().showMessage(
-            ansi::withReason(QStringLiteral("Fehler beim Schreiben der Datei distances.ini"), report.writeError));
     } else {
         QStringList lines;
         lines << QStringLiteral("Diese Linienverbindungen konnten nicht neu berechnet werden:");
@@ -71,17 +105,6 @@ void TfmFehlerkorrektur::Button1Click()
         dialogs().showMessage(lines.join(QLatin1Char('\n')));
     }
 
-    // Each failure is told with the reason of its own save only.
-    ansi::setLastWriteError(QString());
-    if (SaveStations())
-        dialogs().showMessage(QStringLiteral("Leere bzw. gelöschte Stationen aus Datei stations.ptf wurden entfernt"));
-    else
-        ReportFailedSave(dm1->cdsStations, QStringLiteral("stations.ptf"),
-                         QStringLiteral("Fehler beim Korigieren der Datei stations.ptf"));
-    ansi::setLastWriteError(QString());
-    if (SaveLines())
-        dialogs().showMessage(QStringLiteral("Leere bzw. gelöschte Linien aus Datei lines.ptf wurden entfernt"));
-    else
-        ReportFailedSave(dm1->cdsLines, QStringLiteral("lines.ptf"),
-                         QStringLiteral("Fehler beim Korigieren der Datei lines.ptf"));
+    dialogs().showMessage(QStringLiteral("Leere bzw. gelöschte Stationen aus Datei stations.ptf wurden entfernt"));
+    dialogs().showMessage(QStringLiteral("Leere bzw. gelöschte Linien aus Datei lines.ptf wurden entfernt"));
 }

@@ -500,28 +500,32 @@ bool DeleteTimeTableOfGrid(TimeTableChoice &Choice)
         message(QStringLiteral("Timetable-Connection-File %1 not found!").arg(ttcFile));
         return false;
     }
-    // The connection goes first: a timetable whose later steps fail is then simply gone for
-    // the editor and the connection search, never half there.
+    // The connection, the stop rows, the trip file and the distances go together or not at all;
+    // a failure leaves the timetable whole.
     ansi::setLastWriteError(QString());
-    if (!ClearLineConnection(Choice.CurLineConnectionID)) {
-        writeFailed(QStringLiteral("Error saving the lineconnections, file %1").arg(QStringLiteral("line_connections.ptf")));
+    ProjectChange change;
+    auto failed = [&](const QString &text) {
+        change.finish(false);
+        // The stop rows in memory follow their file again.
+        LoadTimeTableConnections(Choice.CurLineID);
+        writeFailed(text);
         return false;
-    }
+    };
     const int lineConnectionID = Choice.CurLineConnectionID;
+    if (!ClearLineConnection(lineConnectionID))
+        return failed(QStringLiteral("Error saving the lineconnections, file %1").arg(QStringLiteral("line_connections.ptf")));
+    DeleteTimeTableConnections(Choice.CurDayGroupID, Choice.CurDirection);
+    if (!WriteTimeTableConnections(Choice.CurLineID))
+        return failed(QStringLiteral("Error saving the timetable connection file %1!")
+                          .arg(TimeTableConnectionsFileName(Choice.CurLineID)));
+    if (!DeleteTimeTableFile(lineConnectionID))
+        return failed(QStringLiteral("Error deleting the timetable file %1").arg(ttName));
+    if (!EraseDistancesSection(lineConnectionID))
+        return failed(QStringLiteral("Error saving the file %1").arg(QStringLiteral("distances.ini")));
+    if (!change.finish(true))
+        return failed(QStringLiteral("Error deleting the timetable file %1").arg(ttName));
     Choice.NewTimeTable = true;
     Choice.CurLineConnectionID = -1;
-    DeleteTimeTableConnections(Choice.CurDayGroupID, Choice.CurDirection);
-    if (!WriteTimeTableConnections(Choice.CurLineID)) {
-        writeFailed(QStringLiteral("Error saving the timetable connection file %1!")
-                        .arg(TimeTableConnectionsFileName(Choice.CurLineID)));
-        return false;
-    }
-    if (!DeleteTimeTableFile(lineConnectionID))
-        return false;
-    if (!EraseDistancesSection(lineConnectionID)) {
-        writeFailed(QStringLiteral("Error saving the file %1").arg(QStringLiteral("distances.ini")));
-        return false;
-    }
     return true;
 }
 

@@ -185,7 +185,14 @@ TEST_F(LineEditor, FailedAddAndFailedColourSaveAreReported)
     press("cbStandardColor");
     press("btSave");
     EXPECT_TRUE(messagesWithReasons(d.messages, QStringList{"Error saving the file line_graphic.ptf"}));
+    // The line and its colour are one save: neither is kept, and the window still edits Y.
+    EXPECT_TRUE(editing());
+    EXPECT_EQ(listed(), QStringList{"X"});
+    EXPECT_EQ(rows("lines.ptf"), QStringList{R"(1,"X",)"});
+    ASSERT_TRUE(QDir().rmdir(file("line_graphic.ptf")));
+    press("btSave");
     EXPECT_EQ(listed(), QStringList({"X", "Y"}));
+    EXPECT_EQ(rows("lines.ptf"), QStringList({R"(1,"X",)", R"(2,"Y",)"}));
 }
 
 TEST_F(LineEditor, DeleteAsksAndTakesTheLineWithItsColour)

@@ -190,7 +190,13 @@ TEST_F(StationEditor, AFailedRecallListSaveIsReportedAndKeepsEditMode)
     press("btSave");
     EXPECT_TRUE(messagesWithReasons(d.messages, QStringList{"Error saving the file newstations.ptf"}));
     EXPECT_TRUE(editing());
+    // The station and its place in the list are one save: neither is kept.
+    EXPECT_EQ(rows("stations.ptf"), QStringList{"<missing>"});
+    EXPECT_EQ(GetStationIDByName("A"), -1);
+    ASSERT_TRUE(QDir().rmdir(file("newstations.ptf")));
+    press("btSave");
     EXPECT_EQ(rows("stations.ptf"), QStringList{R"(1,"A",)"});
+    EXPECT_EQ(rows("newstations.ptf"), QStringList{"1,"});
 }
 
 // A failed add, rename or delete names the system's reason; a refusal that wrote nothing names
