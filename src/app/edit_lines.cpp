@@ -153,8 +153,8 @@ void TfmEditLines::btSaveClick()
                 RemoveListRow(lbLines, selected);
                 AddSortedName(lbLines, name);
             } else {
-                dialogs().showMessage(
-                    ansi::withWriteReason(QStringLiteral("Error changing the line %1 in %2").arg(oldName, name)));
+                ReportFailedSave(dm1->cdsLines, QStringLiteral("lines.ptf"),
+                                 QStringLiteral("Error changing the line %1 in %2").arg(oldName, name));
                 return; // a failed save keeps editing
             }
         }
@@ -166,7 +166,7 @@ void TfmEditLines::btSaveClick()
         ansi::setLastWriteError(QString());
         lineID = AddLine(name);
         if (lineID == -1) {
-            dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the line")));
+            ReportFailedSave(dm1->cdsLines, QStringLiteral("lines.ptf"), QStringLiteral("Error saving the line"));
             return; // a failed save keeps editing
         }
         AddSortedName(lbLines, name);

@@ -133,8 +133,9 @@ void TfmEditStations::btSaveClick()
                 RemoveListRow(lbStations, selected);
                 AddSortedName(lbStations, name);
             } else {
-                dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error changing the station") + oldName +
-                                                            QStringLiteral(" in ") + name + QStringLiteral("!")));
+                ReportFailedSave(dm1->cdsStations, QStringLiteral("stations.ptf"),
+                                 QStringLiteral("Error changing the station") + oldName + QStringLiteral(" in ") +
+                                     name + QStringLiteral("!"));
                 return; // a failed save keeps editing
             }
         }
@@ -146,7 +147,7 @@ void TfmEditStations::btSaveClick()
         ansi::setLastWriteError(QString());
         const int id = AddStation(name);
         if (id == -1) {
-            dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the station")));
+            ReportFailedSave(dm1->cdsStations, QStringLiteral("stations.ptf"), QStringLiteral("Error saving the station"));
             return; // a failed save keeps editing
         } else {
             AddSortedName(lbStations, name);
