@@ -269,6 +269,14 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "handbook: a window said: %s\n", qPrintable(message));
     if (!dialogService.messages.isEmpty())
         return 1;
+    // The plan images the sample ships (docs/handbook/sample/images) are these, copied there by
+    // hand; the handbook's test tells when the committed ones no longer match.
+    const QString sampleImages = pictureDir + QStringLiteral("/sample/images");
+    QDir(sampleImages).removeRecursively();
+    if (!QDir().mkpath(sampleImages) || !copyFolder(projectDir + QStringLiteral("/images"), sampleImages)) {
+        std::fprintf(stderr, "handbook: cannot copy the sample's plan images to %s\n", qPrintable(sampleImages));
+        return 1;
+    }
     QHash<QString, QImage> pictures;
     for (const HandbookShot &shot : shots) {
         if (shot.image.isNull()) {
