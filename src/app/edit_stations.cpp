@@ -147,7 +147,8 @@ void TfmEditStations::btSaveClick()
         ansi::setLastWriteError(QString());
         const int id = AddStation(name);
         if (id == -1) {
-            ReportFailedSave(dm1->cdsStations, QStringLiteral("stations.ptf"), QStringLiteral("Error saving the station"));
+            ReportFailedSave(dm1->cdsStations, QStringLiteral("stations.ptf"),
+                             QStringLiteral("Error saving the station"));
             return; // a failed save keeps editing
         } else {
             AddSortedName(lbStations, name);

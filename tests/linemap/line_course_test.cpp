@@ -372,7 +372,8 @@ INSTANTIATE_TEST_SUITE_P(
     EveryDirection, RunTakenBack,
     ::testing::Values(
         TakenBackRun{"Down", 270, 180, 5, "cursor 180/140 start 200/140 deg 270"},
-        TakenBackRun{"DownOneStep", 270, 180, 1, "cursor 180/160 start 180/140 deg 180 | [1 | 200/140 => 180/140 (270°)]"},
+        TakenBackRun{"DownOneStep", 270, 180, 1,
+                     "cursor 180/160 start 180/140 deg 180 | [1 | 200/140 => 180/140 (270°)]"},
         TakenBackRun{"Up", 90, 0, 5, "cursor 220/140 start 200/140 deg 90"},
         TakenBackRun{"UpOneStep", 90, 0, 1, "cursor 220/120 start 220/140 deg 0 | [1 | 200/140 => 220/140 (90°)]"},
         TakenBackRun{"Right", 180, 90, 5, "cursor 200/160 start 200/140 deg 180"},
