@@ -155,8 +155,8 @@ void TfmEditLines::btSaveClick()
             ansi::setLastWriteError(QString());
             if (!RenameLine(oldName, name)) {
                 change.finish(false);
-                dialogs().showMessage(
-                    ansi::withWriteReason(QStringLiteral("Error changing the line %1 in %2").arg(oldName, name)));
+                ReportFailedSave(dm1->cdsLines, QStringLiteral("lines.ptf"),
+                                 QStringLiteral("Error changing the line %1 in %2").arg(oldName, name));
                 return;
             }
         }
@@ -169,7 +169,7 @@ void TfmEditLines::btSaveClick()
         lineID = AddLine(name);
         if (lineID == -1) {
             change.finish(false);
-            dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the line")));
+            ReportFailedSave(dm1->cdsLines, QStringLiteral("lines.ptf"), QStringLiteral("Error saving the line"));
             return;
         }
     }

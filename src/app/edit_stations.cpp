@@ -135,8 +135,9 @@ void TfmEditStations::btSaveClick()
                 RemoveListRow(lbStations, selected);
                 AddSortedName(lbStations, name);
             } else {
-                dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error changing the station") + oldName +
-                                                            QStringLiteral(" in ") + name + QStringLiteral("!")));
+                ReportFailedSave(dm1->cdsStations, QStringLiteral("stations.ptf"),
+                                 QStringLiteral("Error changing the station") + oldName + QStringLiteral(" in ") +
+                                     name + QStringLiteral("!"));
                 return; // a failed save keeps editing
             }
         }
@@ -151,7 +152,8 @@ void TfmEditStations::btSaveClick()
         const int id = AddStation(name);
         if (id == -1) {
             change.finish(false);
-            dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the station")));
+            ReportFailedSave(dm1->cdsStations, QStringLiteral("stations.ptf"),
+                             QStringLiteral("Error saving the station"));
             return; // a failed save keeps editing
         }
         if (cbStationNewLine->isChecked()) {

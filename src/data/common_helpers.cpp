@@ -188,18 +188,29 @@ int LeastCommonMultiple(int A, int B)
 bool CheckAnsiText(const QString &text)
 {
     const QString bad = ansi::unencodable(text);
-    const QStringList controls = ansi::controlCharacterNames(text);
-    if (bad.isEmpty() && controls.isEmpty())
-        return true;
-    QStringList named;
+    QStringList characters; // shown in quotes, or by their code where they cannot be shown
     for (qsizetype i = 0; i < bad.size(); ++i) {
         const qsizetype len = bad[i].isHighSurrogate() && i + 1 < bad.size() ? 2 : 1;
-        named.append(QLatin1Char('"') + bad.mid(i, len) + QLatin1Char('"'));
+        characters.append(QLatin1Char('"') + bad.mid(i, len) + QLatin1Char('"'));
         i += len - 1;
     }
-    // A control character cannot be shown in quotes: it is named instead ("line break", "tab").
-    named += controls;
-    dialogs().showMessage(QStringLiteral("The characters %1 cannot be stored in the project files.")
-                              .arg(named.join(QStringLiteral(", "))));
+    QStringList named; // the line break and the tab are called by their names
+    for (const QString &control : ansi::controlCharacterNames(text)) {
+        if (control.startsWith(QStringLiteral("U+")))
+            characters.append(control);
+        else
+            named.append(QStringLiteral("a ") + control);
+    }
+    if (characters.isEmpty() && named.isEmpty())
+        return true;
+    QStringList items = characters + named;
+    if (!characters.isEmpty())
+        items[0] = (characters.size() == 1 ? QStringLiteral("the character ") : QStringLiteral("the characters ")) +
+                   items[0];
+    QString listed = items.constLast();
+    if (items.size() > 1)
+        listed = items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + listed;
+    listed[0] = listed[0].toUpper();
+    dialogs().showMessage(listed + QStringLiteral(" cannot be stored in the project files."));
     return false;
 }

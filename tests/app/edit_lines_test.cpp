@@ -4,6 +4,7 @@
 #include "support/file_size_limit.h"
 #include "app/frame_color_choice.h"
 #include "data/db_func.h"
+#include "data/table_files.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -193,6 +194,28 @@ TEST_F(LineEditor, FailedAddAndFailedColourSaveAreReported)
     press("btSave");
     EXPECT_EQ(listed(), QStringList({"X", "Y"}));
     EXPECT_EQ(rows("lines.ptf"), QStringList({R"(1,"X",)", R"(2,"Y",)"}));
+}
+
+// A line file that could not be read is never written over; the refusal names it, and that one
+// message is all the user is told.
+TEST_F(LineEditor, AnAddRefusedForADamagedFileIsToldOnce)
+{
+    press("btNewLine");
+    typeName("A");
+    press("btSave");
+    QByteArray cut = fileBytes(file("lines.ptf"));
+    cut.chop(5);
+    writeFileBytes(file("lines.ptf"), cut);
+    w->hide();
+    LoadLines();
+    w->show();
+    d.messages.clear();
+    press("btNewLine");
+    typeName("B");
+    press("btSave");
+    EXPECT_EQ(d.messages, QStringList{DamagedFileMessage(file("lines.ptf"))});
+    EXPECT_TRUE(editing());
+    EXPECT_EQ(fileBytes(file("lines.ptf")), cut);
 }
 
 TEST_F(LineEditor, DeleteAsksAndTakesTheLineWithItsColour)

@@ -1,6 +1,7 @@
 #include "app/edit_stations.h"
 
 #include "data/db_func.h"
+#include "data/table_files.h"
 #include "support/editor_test_support.h"
 #include "support/file_size_limit.h"
 
@@ -239,6 +240,24 @@ TEST_F(StationEditor, FailedWritesNameTheirReasonAndNoLaterMessageRepeatsIt)
     add("B");
     EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();
     EXPECT_EQ(rows("stations.ptf"), QStringList({R"(1,"A",)", R"(2,"B",)"}));
+}
+
+// A station file that could not be read is never written over; the refusal names it, and that
+// one message is all the user is told.
+TEST_F(StationEditor, AnAddRefusedForADamagedFileIsToldOnce)
+{
+    add("A");
+    QByteArray cut = fileBytes(file("stations.ptf"));
+    cut.chop(5);
+    writeFileBytes(file("stations.ptf"), cut);
+    w->hide();
+    LoadStations();
+    w->show();
+    d.messages.clear();
+    add("B");
+    EXPECT_EQ(d.messages, QStringList{DamagedFileMessage(file("stations.ptf"))});
+    EXPECT_TRUE(editing());
+    EXPECT_EQ(fileBytes(file("stations.ptf")), cut);
 }
 
 // On a full disk the add is told with the system's reason and stations.ptf keeps its bytes.

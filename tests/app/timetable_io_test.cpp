@@ -2,6 +2,7 @@
 
 #include "app/timetable_cells.h"
 #include "app/timetable_project.h"
+#include "data/db_distances.h"
 #include "data/db_func.h"
 #include "data/prj_params.h"
 #include "data/table_files.h"
@@ -476,5 +477,48 @@ INSTANTIATE_TEST_SUITE_P(
                       OddTripFile{"TooFewColumns", {"ID", "1", "2"}, "1,480,485", false},
                       OddTripFile{"ColumnsNotNumbered", {"ID", "A", "B", "C"}, "1,480,485,490", false}),
     [](const ::testing::TestParamInfo<OddTripFile> &info) { return std::string(info.param.name); });
+
+// One trip of the Red line (Market 1, Church 2, Harbour 3) typed and saved: the cells its trip
+// file stores and the section the save writes for it.
+struct SavedTrip {
+    const char *name;
+    QString typed;
+    QString stored;   // the trip's line in tt_1.ptf
+    QString distances; // the section in distances.ini, without its header
+};
+void PrintTo(const SavedTrip &c, std::ostream *out) { *out << c.name; }
+
+class TripSaved : public TimeTableIo, public ::testing::WithParamInterface<SavedTrip>
+{
+};
+
+TEST_P(TripSaved, StoresItsMinutesAndItsShortestTimes)
+{
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    setTrip(1, GetParam().typed);
+    ASSERT_EQ(save(), TimeTableSaveResult::Saved);
+    EXPECT_TRUE(m_dialogs.questions.isEmpty()) << m_dialogs.questions.join('|').toStdString();
+    EXPECT_EQ(projectText("tt_1.ptf"), Header + "\"ID\",\"1\",\"2\",\"3\",\n" + GetParam().stored + "\n4);\n");
+    EXPECT_EQ(projectText("distances.ini"), "[1]\n" + GetParam().distances);
+    // The section is the one rebuilt from the saved files.
+    ASSERT_TRUE(BuildDistances(1));
+    EXPECT_EQ(projectText("distances.ini"), "[1]\n" + GetParam().distances);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Trips, TripSaved,
+    ::testing::Values(
+        SavedTrip{"EveryStop", "06:00|06:05|06:15", "1,360,365,375,", "distance1=1,5,2,10,3\nnewcross=1\n"},
+        SavedTrip{"PastMidnight", "23:50|00:05|00:10", "1,1430,1445,1450,", "distance1=1,15,2,5,3\nnewcross=1\n"},
+        // Two neighbouring stops served in the same minute: no day passes between them.
+        SavedTrip{"SameMinuteAtTheFirstTwoStops", "06:00|06:00|06:10", "1,360,360,370,",
+                  "distance1=1,0,2,10,3\nnewcross=1\n"},
+        SavedTrip{"SameMinuteAtTheLastTwoStops", "06:00|06:10|06:10", "1,360,370,370,",
+                  "distance1=1,10,2,0,3\nnewcross=1\n"},
+        SavedTrip{"SameMinuteAfterMidnight", "23:55|00:05|00:05", "1,1435,1445,1445,",
+                  "distance1=1,10,2,0,3\nnewcross=1\n"},
+        SavedTrip{"SameMinuteAcrossAStopNotServed", "06:00||06:00", "1,360,-1,360,",
+                  "distance1=1,9999,2,9999,3\ndistance2=1,3,0\nnewcross=1,3\n"}),
+    [](const ::testing::TestParamInfo<SavedTrip> &info) { return std::string(info.param.name); });
 
 } // namespace

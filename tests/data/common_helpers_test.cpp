@@ -32,36 +32,52 @@ QString changed(int cols, int rows, void (*change)(StringGrid &, int), int index
     return gridRows(grid).join(QLatin1Char('\n'));
 }
 
-TEST(AnsiText, CheckNamesTheCharactersThatCannotBeStored)
+struct AnsiTextCase {
+    const char *name;
+    QString text;
+    QString message; // empty: the text can be stored
+};
+void PrintTo(const AnsiTextCase &c, std::ostream *out) { *out << c.name; }
+
+class AnsiTextCheck : public ::testing::TestWithParam<AnsiTextCase>
+{
+};
+
+// One message names what cannot be stored, as a sentence: a control character cannot be shown in
+// quotes, so the line break and the tab go by their names and the others by their codes.
+TEST_P(AnsiTextCheck, NamesWhatCannotBeStoredInOneSentence)
 {
     ScriptedDialogs dialogs;
-    for (const QString &text : {QString(), QStringLiteral("Straße"), QStringLiteral("€ Äpfel „Ö“")})
-        EXPECT_TRUE(CheckAnsiText(text)) << text.toStdString();
-    EXPECT_TRUE(dialogs.messages.isEmpty());
-
-    EXPECT_FALSE(CheckAnsiText(QStringLiteral("Łódź")));
-    EXPECT_FALSE(CheckAnsiText(QStringLiteral("東京 東京 🚉")));
-    EXPECT_EQ(
-        dialogs.messages,
-        QStringList({QStringLiteral("The characters \"Ł\", \"ź\" cannot be stored in the project files."),
-                     QStringLiteral("The characters \"東\", \"京\", \"🚉\" cannot be stored in the project files.")}));
-
-    // Control characters are refused too and named, since they cannot be shown in quotes.
-    dialogs.messages.clear();
-    EXPECT_FALSE(CheckAnsiText(QStringLiteral("Nord\nSüd")));
-    EXPECT_FALSE(CheckAnsiText(QStringLiteral("a\r\nb\tc\nd")));
-    EXPECT_FALSE(CheckAnsiText(QString(QChar(0)) + QStringLiteral("\x7f\x1f")));
-    EXPECT_FALSE(CheckAnsiText(QStringLiteral("Łx\t")));
-    EXPECT_EQ(dialogs.messages,
-              QStringList({QStringLiteral("The characters line break cannot be stored in the project files."),
-                           QStringLiteral("The characters line break, tab cannot be stored in the project files."),
-                           QStringLiteral("The characters U+0000, U+007F, U+001F cannot be stored in the project files."),
-                           QStringLiteral("The characters \"Ł\", tab cannot be stored in the project files.")}));
-    // The blank and the characters from U+0080 are no control characters of a file.
-    dialogs.messages.clear();
-    EXPECT_TRUE(CheckAnsiText(QStringLiteral("a b\u00a0c")));
-    EXPECT_TRUE(dialogs.messages.isEmpty());
+    const AnsiTextCase &c = GetParam();
+    EXPECT_EQ(CheckAnsiText(c.text), c.message.isEmpty());
+    EXPECT_EQ(dialogs.messages, c.message.isEmpty() ? QStringList() : QStringList{c.message});
 }
+
+const QString kCannot = QStringLiteral(" cannot be stored in the project files.");
+
+const AnsiTextCase kAnsiTextCases[] = {
+    {"Empty", QString(), QString()},
+    {"GermanLetters", QStringLiteral("Straße"), QString()},
+    {"Windows1252Signs", QStringLiteral("€ Äpfel „Ö“"), QString()},
+    // The blank and the characters from U+0080 are no control characters of a file.
+    {"BlankAndNoBreakSpace", QStringLiteral("a b\u00a0c"), QString()},
+    {"OneLetter", QStringLiteral("Łx"), QStringLiteral("The character \"Ł\"") + kCannot},
+    {"TwoLetters", QStringLiteral("Łódź"), QStringLiteral("The characters \"Ł\" and \"ź\"") + kCannot},
+    {"RepeatedLettersOnce", QStringLiteral("東京 東京 🚉"),
+     QStringLiteral("The characters \"東\", \"京\" and \"🚉\"") + kCannot},
+    {"LineBreak", QStringLiteral("Nord\nSüd"), QStringLiteral("A line break") + kCannot},
+    {"CarriageReturnAndNewLine", QStringLiteral("Nord\r\nSüd"), QStringLiteral("A line break") + kCannot},
+    {"Tab", QStringLiteral("a\tb"), QStringLiteral("A tab") + kCannot},
+    {"LineBreakAndTab", QStringLiteral("a\r\nb\tc\nd"), QStringLiteral("A line break and a tab") + kCannot},
+    {"OtherControls", QString(QChar(0)) + QStringLiteral("\x7f\x1f"),
+     QStringLiteral("The characters U+0000, U+007F and U+001F") + kCannot},
+    {"LetterAndTab", QStringLiteral("Łx\t"), QStringLiteral("The character \"Ł\" and a tab") + kCannot},
+    {"LettersControlAndBreak", QStringLiteral("Łź\x01\n"),
+     QStringLiteral("The characters \"Ł\", \"ź\", U+0001 and a line break") + kCannot},
+};
+
+INSTANTIATE_TEST_SUITE_P(Texts, AnsiTextCheck, ::testing::ValuesIn(kAnsiTextCases),
+                         [](const ::testing::TestParamInfo<AnsiTextCase> &info) { return info.param.name; });
 
 } // namespace
 

@@ -22,6 +22,9 @@ TEST(ComputeDistances, MinimaSkipRunsAndWhereTripsJoinTheLine)
     EXPECT_EQ(section({1, 2}, {{491, 5}}), "1,954,2||1");
     EXPECT_EQ(section({1, 2}, {{491, 5}, {600, 607}}), "1,7,2||1");
     EXPECT_EQ(section({1, 2}, {{1430, 1445}}), "1,15,2||1");
+    // Two stops in the same minute are no day apart, also across a stop not served.
+    EXPECT_EQ(section({1, 2, 3}, {{480, 480, 490}}), "1,0,2,10,3||1");
+    EXPECT_EQ(section({1, 2, 3}, {{480, -1, 480}}), "1,9999,2,9999,3|1,3,0|1,3");
     // One stop row; a trip shorter than the stop rows.
     EXPECT_EQ(section({5}, {{480}}), "5||5");
     EXPECT_EQ(section({1, 2, 3}, {{100, 104}}), "1,4,2,9999,3||1,2");

@@ -1,6 +1,9 @@
 // The handbook that the build writes into the program folder: every chapter reaches the PDF,
-// every picture it shows was taken and holds a window, and the pages show every picture whole
-// inside the text area and no heading alone at a page foot.
+// every picture it shows was taken and holds a window, and the pages show every picture once,
+// whole inside the text area, and no heading alone at a page foot.
+#include "linemap/golden_image.h"
+#include "linemap/linemap_export.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -20,6 +23,7 @@ namespace {
 const QString pdfFile = QStringLiteral(KORVALIN_HANDBOOK_PDF);
 const QString textFile = QStringLiteral(KORVALIN_HANDBOOK_TEXT);
 const QString pictureDir = QStringLiteral(KORVALIN_HANDBOOK_PICTURES);
+const QString sampleDir = QStringLiteral(KORVALIN_HANDBOOK_SAMPLE);
 
 QByteArray readAll(const QString &fileName)
 {
@@ -251,9 +255,11 @@ TEST(Handbook, PicturesLieWholeInsideTheTextAreaAndNoHeadingEndsAPage)
         const PagePlacements &page = pages[number];
         qreal lowestPicture = 1e6; // PDF y grows upwards
         for (const PagePlacements::Picture &picture : page.pictures) {
+            // A picture clipped away would be held twice by the PDF: it belongs to one page only.
             const QRectF visible = picture.box.intersected(picture.clip);
-            if (visible.width() < 1 || visible.height() < 1)
-                continue; // drawn on this page's canvas but clipped away: it is placed on another page
+            EXPECT_TRUE(visible.width() >= 1 && visible.height() >= 1)
+                << "page " << number + 1 << ": a picture at " << picture.box.x() << "," << picture.box.y()
+                << " is drawn outside the page's clip";
             ++shown;
             lowestPicture = std::min(lowestPicture, picture.box.top());
             EXPECT_TRUE(textArea.contains(picture.box))
@@ -281,4 +287,32 @@ TEST(Handbook, PicturesLieWholeInsideTheTextAreaAndNoHeadingEndsAPage)
 
     const qsizetype referenced = handbookText().count(QRegularExpression(QStringLiteral("!\\[[^\\]]*\\]\\(")));
     EXPECT_EQ(shown, referenced);
+}
+
+// The sample's website links each plan to images/line_map_<ID>.jpg in the project folder: the
+// sample holds that image for every plan it lists, as the program exports it today (the build
+// exports them beside the handbook's pictures, in sample/images, from where they are committed).
+TEST(Handbook, TheSampleHoldsTheExportedImageOfEachPlan)
+{
+    const QString maps = QString::fromLatin1(readAll(sampleDir + QStringLiteral("/line_maps.ptf")));
+    QStringList ids;
+    const QRegularExpression row(QStringLiteral("^(\\d+),"), QRegularExpression::MultilineOption);
+    for (const QRegularExpressionMatch &match : row.globalMatch(maps))
+        ids << match.captured(1);
+    ASSERT_FALSE(ids.isEmpty());
+    for (const QString &id : ids) {
+        const QString name = QStringLiteral("images/line_map_") + id + QStringLiteral(".jpg");
+        SCOPED_TRACE(name.toStdString());
+        const QImage exported = ReadJpegFile(pictureDir + QStringLiteral("/sample/") + name);
+        ASSERT_FALSE(exported.isNull()) << "the build exported no image of the plan";
+        const QImage shipped = ReadJpegFile(sampleDir + QLatin1Char('/') + name);
+        ASSERT_FALSE(shipped.isNull()) << "the sample holds no image of the plan";
+        ASSERT_EQ(shipped.size(), exported.size());
+        // Text may move a pixel with the machine's font hinting; a moved line or station may not.
+        const QImage a = exported.convertToFormat(QImage::Format_RGB32);
+        const QImage b = shipped.convertToFormat(QImage::Format_RGB32);
+        EXPECT_LE(UnmatchedPixels(a, b, 1) + UnmatchedPixels(b, a, 1), 40)
+            << "the shipped image is not the plan's export: copy it from " << pictureDir.toStdString() << "/sample/"
+            << name.toStdString();
+    }
 }

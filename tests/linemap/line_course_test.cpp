@@ -304,4 +304,81 @@ TEST_F(LineCourse, ClicksSnapToRasterPointsInsideThePlan)
     EXPECT_EQ(click(50, 20), "47/17");
 }
 
+// One section of each direction selected on a plan with raster 20: the cursor stands on the
+// raster point at or just before its middle, the running section starts at its start.
+struct SelectedSection {
+    const char *name;
+    int sx, sy, ex, ey, degree;
+    const char *head;
+};
+void PrintTo(const SelectedSection &c, std::ostream *out) { *out << c.name; }
+
+class SectionSelected : public LineCourse, public ::testing::WithParamInterface<SelectedSection>
+{
+};
+
+TEST_P(SectionSelected, PutsTheCursorAtItsMiddleAndStartsAtItsStart)
+{
+    const SelectedSection &c = GetParam();
+    plan(400, 300, 20);
+    s.Sections = {section(1, 0, 280, 20, 280, 90), section(4, c.sx, c.sy, c.ex, c.ey, c.degree)};
+    SelectSection(s, 1);
+    EXPECT_EQ(head(), QString::fromLatin1(c.head));
+    EXPECT_EQ(s.CurrentSectionIndex, 1);
+    EXPECT_EQ(s.CurrentGroupID, 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryDirection, SectionSelected,
+    ::testing::Values(SelectedSection{"Right", 40, 60, 140, 60, 90, "cursor 80/60 start 40/60 deg 90"},
+                      SelectedSection{"RightOneStep", 40, 60, 60, 60, 90, "cursor 40/60 start 40/60 deg 90"},
+                      SelectedSection{"Left", 140, 60, 40, 60, 270, "cursor 100/60 start 140/60 deg 270"},
+                      SelectedSection{"Up", 100, 100, 100, 20, 0, "cursor 100/60 start 100/100 deg 0"},
+                      SelectedSection{"Down", 100, 20, 100, 120, 180, "cursor 100/60 start 100/20 deg 180"},
+                      SelectedSection{"DownThreeSteps", 100, 0, 100, 60, 180, "cursor 100/20 start 100/0 deg 180"},
+                      SelectedSection{"DownOneStep", 100, 0, 100, 20, 180, "cursor 100/0 start 100/0 deg 180"},
+                      SelectedSection{"DownRight", 0, 0, 60, 60, 135, "cursor 20/20 start 0/0 deg 135"},
+                      SelectedSection{"DownLeft", 60, 0, 0, 60, 225, "cursor 40/20 start 60/0 deg 225"},
+                      SelectedSection{"UpLeft", 60, 60, 0, 0, 315, "cursor 40/40 start 60/60 deg 315"},
+                      SelectedSection{"UpRight", 0, 60, 60, 0, 45, "cursor 20/40 start 0/60 deg 45"}),
+    [](const ::testing::TestParamInfo<SelectedSection> &info) { return std::string(info.param.name); });
+
+// From (200, 140) one step in `bend`, then two steps in `run`, then the reverse of `run` with a
+// step of `back` raster widths: a step that reaches the run's start lands on it, and the run
+// before (the bend's) is taken back into the running section.
+struct TakenBackRun {
+    const char *name;
+    int bend, run, back;
+    const char *dump;
+};
+void PrintTo(const TakenBackRun &c, std::ostream *out) { *out << c.name; }
+
+class RunTakenBack : public LineCourse, public ::testing::WithParamInterface<TakenBackRun>
+{
+};
+
+TEST_P(RunTakenBack, LandsOnItsStartAtTheFurthest)
+{
+    const TakenBackRun &c = GetParam();
+    plan(400, 300, 20);
+    startDrawing(200, 140);
+    press({c.bend, c.run, c.run});
+    s.StepSize = c.back;
+    press({(c.run + 180) % 360});
+    EXPECT_EQ(dump(), QString::fromUtf8(c.dump));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryDirection, RunTakenBack,
+    ::testing::Values(
+        TakenBackRun{"Down", 270, 180, 5, "cursor 180/140 start 200/140 deg 270"},
+        TakenBackRun{"DownOneStep", 270, 180, 1,
+                     "cursor 180/160 start 180/140 deg 180 | [1 | 200/140 => 180/140 (270°)]"},
+        TakenBackRun{"Up", 90, 0, 5, "cursor 220/140 start 200/140 deg 90"},
+        TakenBackRun{"UpOneStep", 90, 0, 1, "cursor 220/120 start 220/140 deg 0 | [1 | 200/140 => 220/140 (90°)]"},
+        TakenBackRun{"Right", 180, 90, 5, "cursor 200/160 start 200/140 deg 180"},
+        TakenBackRun{"Left", 0, 270, 5, "cursor 200/120 start 200/140 deg 0"},
+        TakenBackRun{"DownRight", 225, 135, 5, "cursor 180/160 start 200/140 deg 225"}),
+    [](const ::testing::TestParamInfo<TakenBackRun> &info) { return std::string(info.param.name); });
+
 } // namespace

@@ -54,18 +54,46 @@ TEST(ScanNextTag, FindsTheNextTagWithItsPositions)
     EXPECT_EQ(plain.start, 5);
 }
 
-TEST(ScanNextTag, SkipsCommentsOnlyWhenOpenedWithBlankOrGreaterThan)
+namespace {
+
+// A text with a comment and the first tag found in it ("" for none) with its start.
+struct CommentCase {
+    const char *name;
+    const char *text;
+    const char *tag;
+    int start;
+};
+void PrintTo(const CommentCase &c, std::ostream *out) { *out << c.name; }
+
+class CommentInAPage : public ::testing::TestWithParam<CommentCase>
 {
-    const Tag blank = scan(QStringLiteral("<!-- <td> --><tr>"));
-    ASSERT_TRUE(blank.found);
-    EXPECT_EQ(blank.name, "tr");
-    const Tag direct = scan(QStringLiteral("<!--><td>--><th>"));
-    ASSERT_TRUE(direct.found);
-    EXPECT_EQ(direct.name, "th");
-    const Tag glued = scan(QStringLiteral("<!--x--><tr>"));
-    ASSERT_TRUE(glued.found);
-    EXPECT_EQ(glued.name, "!--x--");
+};
+
+} // namespace
+
+// A comment is skipped up to the next "-->", whatever ">" or "->" stands in it before; only
+// an opening followed by a blank or ">" opens one.
+TEST_P(CommentInAPage, IsSkippedUpToItsClosing)
+{
+    const CommentCase &c = GetParam();
+    const Tag t = scan(QString::fromLatin1(c.text));
+    EXPECT_EQ(t.found, *c.tag != 0);
+    EXPECT_EQ(t.name, QString::fromLatin1(c.tag));
+    EXPECT_EQ(t.start, c.start);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    ScanNextTag, CommentInAPage,
+    ::testing::Values(CommentCase{"OpenedWithABlank", "<!-- <td> --><tr>", "tr", 14},
+                      CommentCase{"OpenedWithGreaterThan", "<!--><td>--><th>", "th", 13},
+                      CommentCase{"GluedToItsTextIsATag", "<!--x--><tr>", "!--x--", 1},
+                      CommentCase{"ArrowInside", "<!-- a -> <td> --><tr>", "tr", 19},
+                      CommentCase{"ArrowGluedToAWord", "<!-- a-><td> --><tr>", "tr", 17},
+                      CommentCase{"GreaterThanInside", "<!-- a > <td> --><tr>", "tr", 18},
+                      CommentCase{"DashAndLetterBeforeGreaterThan", "<!-- -x> <td> --><tr>", "tr", 18},
+                      CommentCase{"ClosedWithThreeDashes", "<!-- a ---><tr>", "tr", 12},
+                      CommentCase{"OnlyAnArrowNeverCloses", "<!-- a -> <td> -> <tr>", "", 0}),
+    [](const ::testing::TestParamInfo<CommentCase> &info) { return std::string(info.param.name); });
 
 TEST(ScanNextTag, QuotesOutsideTagsHideTagsAndEmptyOrOpenTagsAreNone)
 {
@@ -141,6 +169,13 @@ TEST(HTMLTableToGrid, RowsAndCellsAsThePageHasThem)
     ASSERT_EQ(grid.colCount(), 2);
     EXPECT_EQ(row(grid, 0), QStringList({"1", "2"}));
     EXPECT_EQ(row(grid, 1), QStringList({"x", ""}));
+
+    // A cell commented out stays out, also when the comment holds an arrow.
+    const QString commented =
+        QStringLiteral("<table><tr><td>1</td><!-- Bus -> Bahn <td>x</td> --><td>2</td></tr></table>");
+    ASSERT_TRUE(HTMLTableToGrid(commented, grid, {}));
+    ASSERT_EQ(grid.rowCount(), 1);
+    EXPECT_EQ(row(grid, 0), QStringList({"1", "2"}));
 }
 
 TEST(HTMLTableToGrid, EmptyRowsStayCellsOutsideRowsAreIgnoredAndTextIsNotTrimmed)

@@ -255,6 +255,19 @@ QList<HandbookShot> TakeHandbookShots(const QString &projectFile)
         click(fmEditLineMapLines, "bbCancelLine");
         fmEditLineMapLines->hide();
         settle();
+        // The sample's website links every plan to its image: each is exported as the drawing
+        // editor exports it, into the images folder of the project.
+        auto *maps = child<QListWidget>(fmEditLineNetworkPlans, "lbMaps");
+        for (int i = 0; maps && i < maps->count(); ++i) {
+            const QString name = maps->item(i)->text();
+            selectListEntry(fmEditLineNetworkPlans, "lbMaps", name);
+            fmEditLineMapLines->show();
+            settle();
+            if (!fmEditLineMapLines->ExportLineMapImage())
+                problem(QStringLiteral("the plan ") + name + QStringLiteral(" was not exported"));
+            fmEditLineMapLines->hide();
+            settle();
+        }
     });
 
     shots << grabWindow(QStringLiteral("create_website"), fmCreateWebsite);

@@ -178,7 +178,13 @@ bool printPages(QTextDocument &doc, QPdfWriter &pdf, qreal footer)
         painter.translate(0, -view.top());
         painter.setClipRect(view);
         QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = view;
+        // A line that did not fit at a page's foot starts exactly on that page's lower edge, and
+        // the last line of a page ends exactly on the next page's upper edge: the layout counts
+        // a line touching the clip as inside, and would draw it (clipped away, but written into
+        // the PDF) on both pages. Drawn within a hair of the edges, each line and picture goes
+        // only to the page it stands on.
+        const qreal edge = 0.5;
+        context.clip = view.adjusted(0, edge, 0, -edge);
         context.palette.setColor(QPalette::Text, Qt::black);
         doc.documentLayout()->draw(&painter, context);
         painter.restore();
@@ -263,6 +269,14 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "handbook: a window said: %s\n", qPrintable(message));
     if (!dialogService.messages.isEmpty())
         return 1;
+    // The plan images the sample ships (docs/handbook/sample/images) are these, copied there by
+    // hand; the handbook's test tells when the committed ones no longer match.
+    const QString sampleImages = pictureDir + QStringLiteral("/sample/images");
+    QDir(sampleImages).removeRecursively();
+    if (!QDir().mkpath(sampleImages) || !copyFolder(projectDir + QStringLiteral("/images"), sampleImages)) {
+        std::fprintf(stderr, "handbook: cannot copy the sample's plan images to %s\n", qPrintable(sampleImages));
+        return 1;
+    }
     QHash<QString, QImage> pictures;
     for (const HandbookShot &shot : shots) {
         if (shot.image.isNull()) {
