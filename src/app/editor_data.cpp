@@ -1,5 +1,7 @@
 #include "app/editor_data.h"
 
+#include "data/project_change.h"
+
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "platform/ansi.h"
@@ -245,7 +247,7 @@ bool WriteDayGroupRows(const QVector<TDayGroup> &groups)
 
 QString FailedSaveMessage(const Table &table, const QString &file, const QString &message)
 {
-    if (ProjectFileDamaged(table, file))
+    if (ProjectFileDamaged(table, file) || ProjectChange::lastFailureTold())
         return QString();
     const QString text =
         message.isEmpty() ? QStringLiteral("Error saving the file %s").replace(QStringLiteral("%s"), file) : message;

@@ -41,7 +41,8 @@ int ProjectMaxDriveMinutes(int fallback);
 
 // Tells that a save of the project's table file (a name in the project folder) failed: the
 // message, by default "Error saving the file <file>", with the reason of the failed write.
-// Nothing for a damaged file: its refused write has named it already.
+// Nothing for a damaged file, nor when the action was stopped by a damaged file that a message
+// has named already.
 void ReportFailedSave(const Table &table, const QString &file, const QString &message = QString());
 // The same message, for a caller that tells it later; empty for a damaged file.
 QString FailedSaveMessage(const Table &table, const QString &file, const QString &message = QString());

@@ -36,7 +36,9 @@ void message(const QString &text)
 // A failed write's message names the system's reason where it is known.
 void writeFailed(const QString &text)
 {
-    message(ansi::withWriteReason(text));
+    // A damaged file that stopped the save has been named already.
+    if (!ProjectChange::lastFailureTold())
+        message(ansi::withWriteReason(text));
 }
 
 bool isStopRowOf(Table &ttc, int dayGroupID, int direction)

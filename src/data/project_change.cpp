@@ -16,6 +16,7 @@
 namespace {
 
 ProjectChange *g_current = nullptr;
+bool g_lastFailureTold = false;
 
 bool isModuleTable(const Table *table)
 {
@@ -28,6 +29,8 @@ ProjectChange::ProjectChange(const QString &folder) : m_files(folder.isEmpty() ?
 {
     m_previous = g_current;
     g_current = this;
+    if (!joined())
+        g_lastFailureTold = false;
 }
 
 ProjectChange::~ProjectChange()
@@ -78,6 +81,7 @@ bool ProjectChange::finish(bool ok)
         reason = m_files.lastError();
         file = m_files.failedFile();
     }
+    g_lastFailureTold = m_failureTold && !ok;
     m_files.undo();
     undoTables();
     if (!reason.isEmpty()) {
@@ -87,15 +91,31 @@ bool ProjectChange::finish(bool ok)
     return false;
 }
 
-void ProjectChange::noteFailure(const QString &reason)
+void ProjectChange::noteFailure(const QString &reason, bool told)
 {
-    if (g_current)
-        g_current->m_files.noteFailure(reason);
+    ProjectChange *outer = g_current;
+    while (outer && outer->joined())
+        outer = outer->m_previous;
+    if (!outer)
+        return;
+    if (outer->m_files.failure().isEmpty())
+        outer->m_failureTold = told;
+    outer->m_files.noteFailure(reason);
 }
 
-void ProjectChange::noteDamaged(const QString &fileName)
+void ProjectChange::noteDamaged(const QString &fileName, bool told)
 {
-    noteFailure(QStringLiteral("the file %1 is damaged").arg(QFileInfo(fileName).fileName()));
+    noteFailure(QStringLiteral("the file %1 is damaged").arg(QFileInfo(fileName).fileName()), told);
+}
+
+bool ProjectChange::lastFailureTold()
+{
+    return g_lastFailureTold;
+}
+
+void ProjectChange::forgetFailureTold()
+{
+    g_lastFailureTold = false;
 }
 
 void ProjectChange::undoTables()

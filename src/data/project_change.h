@@ -41,15 +41,22 @@ public:
     static void tableWritten(Table &table, const QString &fileName);
     // The reason the running action fails for, when it is no failed write: the first one noted
     // is told with the action's message.
-    static void noteFailure(const QString &reason);
+    // told: a message has named it already, so the action's own message is not to repeat it.
+    static void noteFailure(const QString &reason, bool told = false);
     // An input of the action that is there but cannot be read.
-    static void noteDamaged(const QString &fileName);
+    static void noteDamaged(const QString &fileName, bool told = false);
+    // Whether the last action that failed was stopped by a failure that a message has told
+    // already (a damaged file): its caller then shows no message of its own.
+    static bool lastFailureTold();
+    // A new write starts: what an earlier action told does not count for it.
+    static void forgetFailureTold();
 
 private:
     void undoTables();
 
     FileChange m_files;
     ProjectChange *m_previous = nullptr;
+    bool m_failureTold = false;
     std::vector<std::pair<Table *, QString>> m_tables;
 };
 

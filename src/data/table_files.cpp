@@ -31,6 +31,7 @@ constexpr qint64 kMaxCells = 16 * 1024 * 1024;
 void showLoadError(const QString &fileName)
 {
     dialogs().showMessage(QStringLiteral("Error by load PTF-File: ") + fileName);
+    ProjectChange::noteDamaged(fileName, true);
 }
 
 // One name for a file however its path is written, so a damaged file is known again.
@@ -395,8 +396,10 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
     // file it would lose them for good. The message says why, so no reason is left for a
     // caller's message to say it again.
     ansi::setLastWriteError(QString());
+    ProjectChange::forgetFailureTold();
     if (TableFileDamaged(table, FileName)) {
         dialogs().showMessage(DamagedFileMessage(FileName));
+        ProjectChange::noteDamaged(FileName, true);
         return false;
     }
     const bool wasActive = table.active();

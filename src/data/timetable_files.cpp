@@ -281,12 +281,38 @@ bool LoadTimeTable(int LineConnectionID)
         return false;
     Table &t = dm1->cdsTimeTable;
     return dbfunc::guarded(t, false, [&] {
-        if (!LoadPtfFileStructure(file, t))
+        if (!LoadPtfFileStructure(file, t)) {
+            ProjectChange::noteDamaged(file);
             return false;
+        }
         NormalizeTripTable(t);
         t.close();
         return true;
     });
+}
+
+QString DamagedTimeTableFileOfLine(int LineID)
+{
+    auto damaged = [](const QString &file) {
+        Table scratch(QStringLiteral("scratch"));
+        return QFileInfo::exists(file) && !LoadPtfFileStructure(file, scratch);
+    };
+    const QString stopRows = TimeTableConnectionsFilePath(LineID);
+    if (damaged(stopRows))
+        return stopRows;
+    QVector<int> connections;
+    dbfunc::guarded(dm1->cdsLineConnections, [&] {
+        dm1->cdsLineConnections.forEachRow(QString(), [&](const TableRow &row) {
+            const Field line = row.fieldByName(QStringLiteral("LineID"));
+            if (!line.isNull() && line.asInteger() == LineID)
+                connections << row.fieldByName(kID).asInteger();
+        });
+    });
+    for (int id : std::as_const(connections)) {
+        if (damaged(TimeTableFilePath(id)))
+            return TimeTableFilePath(id);
+    }
+    return QString();
 }
 
 bool DeleteTimeTableFile(int LineConnectionID)

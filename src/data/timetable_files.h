@@ -27,6 +27,11 @@ bool LoadTimeTableConnections(int LineID);
 // without a value come back as -1 (no stop), every stop column as Float.
 bool LoadTimeTable(int LineConnectionID);
 
+// The first of the line's timetable files (its stop rows, then the trips of each of its line
+// connections) that is there but cannot be read, empty when there is none: an action that
+// rewrites them checks them all before its first write.
+QString DamagedTimeTableFileOfLine(int LineID);
+
 // True when the file was there and is gone now.
 bool DeleteTimeTableFile(int LineConnectionID);
 bool DeleteTimeTableConnectionsFile(int LineID);

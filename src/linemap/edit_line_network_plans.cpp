@@ -1,5 +1,7 @@
 #include "linemap/edit_line_network_plans.h"
 
+#include "data/project_change.h"
+
 #include <QFileInfo>
 #include <QPixmap>
 #include <QShowEvent>
@@ -364,7 +366,8 @@ void TfmEditLineNetworkPlans::btLineMapDeleteClick()
     // The delete reads the project's settings itself.
     ansi::setLastWriteError(QString());
     if (!DeleteLineMap(id)) {
-        dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error deleting the linemap %1").arg(name)));
+        if (!ProjectChange::lastFailureTold())
+            dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error deleting the linemap %1").arg(name)));
         // A plan that is still listed in the table (its file) stays in the list.
         if (GetLineMapIDByName(name) >= 0) {
             QSignalBlocker block(lbMaps);
