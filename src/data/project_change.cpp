@@ -83,7 +83,8 @@ bool ProjectChange::finish(bool ok)
     }
     g_lastFailureTold = m_failureTold && !ok;
     m_files.undo();
-    undoTables();
+    if (!m_keepTables)
+        undoTables();
     if (!reason.isEmpty()) {
         ansi::setLastWriteError(reason);
         ansi::setLastWriteFile(QFileInfo(file).fileName());

@@ -31,6 +31,9 @@ public:
     // files are on disk (always false for !ok). A joined change ends with its action.
     bool finish(bool ok);
     bool joined() const { return m_files.joined(); }
+    // An editor whose mode holds the unsaved edits in the tables keeps them there when the change
+    // is undone: the mode stays, and its Cancel reads the files back.
+    void keepTablesOnUndo() { m_keepTables = true; }
     // Why the commit failed (the system's reason), for the action's message.
     QString error() const { return m_files.lastError(); }
 
@@ -57,6 +60,7 @@ private:
     FileChange m_files;
     ProjectChange *m_previous = nullptr;
     bool m_failureTold = false;
+    bool m_keepTables = false;
     std::vector<std::pair<Table *, QString>> m_tables;
 };
 

@@ -296,18 +296,17 @@ void TfmEditLineNetworkPlans::btSaveClick()
         if (!reloadPrefsForSave() || planListDamaged())
             return;
         ansi::setLastWriteError(QString());
+        // A plan is added wholly or not at all: its list row and its settings row are one change.
+        ProjectChange change;
         const int id = AddLineMap(name);
         if (id < 0) {
+            change.finish(false);
             dialogs().showMessage(ansi::withWriteReason(errorSaving.arg(ProjectDir + QStringLiteral("/line_maps.ptf"))));
             return;
         }
-        if (!writePrefsRow(id)) {
-            // A plan is added wholly or not at all: its list row goes again (the settings row
-            // that could not be written is out of the table already). Taking it back writes
-            // too, so the reason is the one of the write that failed.
-            const QString reason = ansi::lastWriteError();
-            DeleteLineMapRecord(id);
-            dialogs().showMessage(ansi::withReason(errorSaving.arg(projectPrefsFile()), reason));
+        if (!writePrefsRow(id) || !change.finish(true)) {
+            change.finish(false);
+            dialogs().showMessage(ansi::withWriteReason(errorSaving.arg(projectPrefsFile())));
             return;
         }
         QSignalBlocker block(lbMaps);
@@ -319,20 +318,24 @@ void TfmEditLineNetworkPlans::btSaveClick()
         if (!reloadPrefsForSave() || planListDamaged())
             return;
         ansi::setLastWriteError(QString());
+        // The new name and the settings are saved together or not at all.
+        ProjectChange change;
+        if (name != oldName && !RenameLineMap(oldName, name)) {
+            change.finish(false);
+            dialogs().showMessage(
+                ansi::withWriteReason(QStringLiteral("Error changing the mapname %1 in %2").arg(oldName, name)));
+            return;
+        }
+        if (!writePrefsRow(id) || !change.finish(true)) {
+            change.finish(false);
+            dialogs().showMessage(ansi::withWriteReason(errorSaving.arg(projectPrefsFile())));
+            return;
+        }
         if (name != oldName) {
-            if (!RenameLineMap(oldName, name)) {
-                dialogs().showMessage(
-                    ansi::withWriteReason(QStringLiteral("Error changing the mapname %1 in %2").arg(oldName, name)));
-                return;
-            }
             delete lbMaps->takeItem(lbMaps->currentRow());
             QListWidgetItem *renamed = lbMaps->item(AddSortedName(lbMaps, name));
             lbMaps->setCurrentItem(renamed);
             renamed->setSelected(true);
-        }
-        if (!writePrefsRow(id)) {
-            dialogs().showMessage(ansi::withWriteReason(errorSaving.arg(projectPrefsFile())));
-            return;
         }
         openEditor = true;
     }

@@ -1,5 +1,7 @@
 #include "linemap/edit_linemap_lines.h"
 
+#include "data/project_change.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -208,25 +210,64 @@ void TfmEditLineMapLines::EnterMode(QWidget *Page)
     pcPrefs->setCurrentWidget(Page);
 }
 
+namespace {
+
+// The plan as it is shown outside the modes: everything on, no line or stop being edited.
+void setPlanView(TLineMapEditorState &s)
+{
+    s.CurrentLineID = -1;
+    s.CurrentStationID = -1;
+    s.ShowRaster = false;
+    s.ShowImage = s.ShowLines = s.ShowStations = s.ShowMultiStations = true;
+    s.LineMode = s.StationMode = false;
+    s.DrawingOn = s.StationMoveCursor = false;
+    s.Sections.clear();
+    s.Connections.clear();
+    s.Stations.clear();
+    s.MultiStations.clear();
+    s.CurrentSectionIndex = s.CurrentStationIndex = s.CurrentMultiStationIndex = -1;
+}
+
+} // namespace
+
+bool TfmEditLineMapLines::ExportSavedModeImage()
+{
+    if (LineMapDataDamaged(State))
+        return true; // the old image stays, as ExportLineMapImage leaves it
+    // Drawn as the plan looks once the mode is left, while the mode and its edits still stand
+    // for a save that fails.
+    TLineMapEditorState shown = State;
+    setPlanView(shown);
+    Redraw(shown);
+    return ::ExportLineMapImage(shown);
+}
+
+bool TfmEditLineMapLines::FinishModeSave(ProjectChange &Change)
+{
+    // The mode's files and the plan image are one change; a failure keeps the mode with its
+    // edits in memory for another try.
+    Change.keepTablesOnUndo();
+    if (!ExportSavedModeImage()) {
+        Change.finish(false);
+        return false;
+    }
+    if (!Change.finish(true)) {
+        dialogs().showMessage(ansi::withWriteReason(
+            QStringLiteral("Error saving the file %1").arg(LineMapImageFileName(State.LineMapID))));
+        return false;
+    }
+    return true;
+}
+
 void TfmEditLineMapLines::LeaveMode()
 {
-    State.CurrentLineID = -1;
-    State.CurrentStationID = -1;
-    State.ShowRaster = false;
-    State.ShowImage = State.ShowLines = State.ShowStations = State.ShowMultiStations = true;
-    State.LineMode = State.StationMode = false;
-    State.DrawingOn = State.StationMoveCursor = false;
+    setPlanView(State);
     pcPrefs->setCurrentWidget(tsEmptyPrefs);
     lbLines->setEnabled(true);
     showModeButtons(true);
     shapeLineColor->hide();
     lLineName->clear();
     gbShow->hide();
-    State.Sections.clear();
-    State.Connections.clear();
-    State.Stations.clear();
-    State.MultiStations.clear();
-    State.CurrentSectionIndex = State.CurrentStationIndex = State.CurrentMultiStationIndex = -1;
     RedrawWhole();
 }
 
@@ -571,16 +612,20 @@ void TfmEditLineMapLines::bbSaveLineClick()
                                          cbVehicleDefaultColor->isChecked()};
     QString failed;
     ansi::setLastWriteError(QString());
+    ProjectChange change;
+    change.keepTablesOnUndo();
     if (!SaveLineCourse(State, choices, m_saveMemo, &failed)) {
+        change.finish(false);
         // The course stays as drawn; saving again retries it.
         if (!failed.isEmpty())
             dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the file %1").arg(failed)));
         return;
     }
+    if (!FinishModeSave(change))
+        return;
     EraseCursor(State);
     LeaveMode();
     lbLineSections1->clear();
-    ExportLineMapImage();
 }
 
 void TfmEditLineMapLines::bbCancelLineClick()

@@ -18,6 +18,8 @@ class QWidget;
 //
 // The name-placement tab control is tcIndividualProperties: its tab bar is
 // tcIndividualPropertiesTabs and the panel's controls stand below it.
+class ProjectChange;
+
 class TfmEditLineMapLines : public QDialog, private Ui::TfmEditLineMapLines
 {
     Q_OBJECT
@@ -31,6 +33,10 @@ public:
 
     // Saves the current picture as the plan image; a failure was reported to the user.
     bool ExportLineMapImage();
+    // A mode's save: the plan image drawn as it looks once the mode is left, exported in the
+    // mode's change, which then ends; false (the mode staying) when it failed.
+    bool ExportSavedModeImage();
+    bool FinishModeSave(ProjectChange &Change);
 
     // --- handlers
     void FormShow();

@@ -2,6 +2,8 @@
 
 #include "linemap/edit_linemap_lines.h"
 
+#include "data/project_change.h"
+
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"
@@ -357,21 +359,21 @@ void TfmEditLineMapLines::btSaveLineTextClick()
     auto file = [](const LabelFile &f) { return LineMapTableFile(f.table); };
     if (RefuseDamagedFiles({file(kLabelFiles[0]), file(kLabelFiles[1]), file(kLabelFiles[2])}))
         return;
-    bool saved = true;
+    ProjectChange change;
+    change.keepTablesOnUndo();
     for (const LabelFile &f : kLabelFiles) {
         ansi::setLastWriteError(QString());
         if (!f.save()) {
-            saved = false;
+            // A failed write keeps the mode with its changes, and nothing of it is written: the
+            // save can be tried again, and Cancel reads the files back.
+            change.finish(false);
             dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the file %1").arg(labelFileName(f))));
+            return;
         }
     }
-    // A failed write keeps the mode with its changes, so nothing of it is taken as saved: the
-    // save can be tried again, and Cancel reads the files back.
-    if (!saved)
+    if (!FinishModeSave(change))
         return;
-    // Left completely before the export.
     LeaveMode();
-    ExportLineMapImage();
 }
 
 void TfmEditLineMapLines::btCancelLineTextClick()

@@ -2,6 +2,8 @@
 
 #include "linemap/edit_linemap_lines.h"
 
+#include "data/project_change.h"
+
 #include <QSignalBlocker>
 
 #include "data/data_module_1.h"
@@ -218,19 +220,22 @@ void TfmEditLineMapLines::bbSaveMultiStationsClick()
     if (RefuseDamagedFiles({LineMapTableFile(LineMapTable::TransferNames, State.LineMapID)}))
         return;
     ansi::setLastWriteError(QString());
+    ProjectChange change;
+    change.keepTablesOnUndo();
     if (!SaveLineMapIndividualMultiStationPrefs(State.LineMapID)) {
+        change.finish(false);
         dialogs().showMessage(ansi::withWriteReason(
             QStringLiteral("Error saving the file %1").arg(LineMapTableFile(LineMapTable::TransferNames, State.LineMapID).fileName)));
         return; // the mode and the changes in memory stay
     }
+    if (!FinishModeSave(change))
+        return;
     {
         const QSignalBlocker block(lbMultiStations);
         lbMultiStations->clear();
     }
     lbLineSections2->clear();
-    // Left completely before the export: a failed export leaves a window that can be closed.
     LeaveMode();
-    ExportLineMapImage();
 }
 
 void TfmEditLineMapLines::bbCancelMultiStationsClick()

@@ -2,6 +2,8 @@
 
 #include "linemap/edit_linemap_lines.h"
 
+#include "data/project_change.h"
+
 #include <QPainter>
 #include <QSignalBlocker>
 
@@ -377,25 +379,24 @@ void TfmEditLineMapLines::bbSaveStationClick()
             return;
         }
     }
-    bool saved = true;
+    ProjectChange change;
+    change.keepTablesOnUndo();
     for (const PlanFile &f : kStationFiles) {
         ansi::setLastWriteError(QString());
         if (!f.save(State.LineMapID)) {
-            saved = false;
+            // A failed write keeps the mode with its placements, and nothing of it is written:
+            // the save can be tried again, and Cancel reads the files back.
+            change.finish(false);
             dialogs().showMessage(ansi::withWriteReason(
                 QStringLiteral("Error saving the file %1").arg(LineMapTableFile(f.table, State.LineMapID).fileName)));
+            return;
         }
     }
-    // A failed write keeps the mode with its placements, so nothing of it is taken as saved: the
-    // save can be tried again, and Cancel reads the files back.
-    if (!saved)
+    if (!FinishModeSave(change))
         return;
-    // The mode is left completely before the export, so a failed export leaves a window that
-    // can still be closed.
     State.StationMoveCursor = false;
     clearStationLists();
     LeaveMode();
-    ExportLineMapImage();
 }
 
 void TfmEditLineMapLines::bbCancelStationsClick()

@@ -111,38 +111,10 @@ bool WriteJpegFile(const QImage &Image, const QString &FileName, int Quality)
         return false;
     }
     // Written under a temporary name beside the target and renamed over it, so the old image
-    // stays whole until the new one is complete. No sync to disk: the image is made again at
-    // the next save, and waiting for the disk would double the export's time. Unbuffered, so a
-    // full disk fails the write that hit it and its reason is kept.
-    const QString temp = FileName + QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid());
-    QFile file(temp);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        ansi::setLastWriteError(file.errorString());
-        return false;
-    }
-    auto fail = [&](const QString &reason) {
-        file.close();
-        QFile::remove(temp);
-        ansi::setLastWriteError(reason);
-        return false;
-    };
-    const char *next = data.constData();
-    qint64 left = data.size();
-    while (left > 0) {
-        const qint64 written = file.write(next, left);
-        if (written <= 0)
-            return fail(file.errorString());
-        next += written;
-        left -= written;
-    }
-    if (!file.flush())
-        return fail(file.errorString());
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return fail(file.errorString());
-    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(FileName).constData()) != 0)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
-    return true;
+    // stays whole until the new one is complete, as part of the save's change. No sync to disk:
+    // the image is made again at the next save, and waiting for the disk would double the
+    // export's time.
+    return ansi::writeFileAtomically(FileName, data, false);
 }
 
 QImage DecodeJpeg(const QByteArray &Data)

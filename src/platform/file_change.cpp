@@ -73,7 +73,7 @@ void syncFolder(const QString &folder)
 }
 
 // A new file with the bytes, made durable; false with the system's error, nothing left behind.
-bool writeNewFile(const QString &path, const QByteArray &bytes, int &error)
+bool writeNewFile(const QString &path, const QByteArray &bytes, int &error, bool sync = true)
 {
     const int fd = ::open(nativePath(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
@@ -81,7 +81,7 @@ bool writeNewFile(const QString &path, const QByteArray &bytes, int &error)
         return false;
     }
     bool ok = writeAll(fd, bytes.constData(), bytes.size(), error);
-    if (ok && ::fdatasync(fd) != 0) {
+    if (ok && sync && ::fdatasync(fd) != 0) {
         error = errno;
         ok = false;
     }
@@ -482,23 +482,23 @@ bool FileChange::install(const QString &path)
     return true;
 }
 
-bool FileChange::write(const QString &path, const QByteArray &bytes)
+bool FileChange::write(const QString &path, const QByteArray &bytes, bool sync)
 {
     QString temp;
     if (!prepare(path, temp))
         return false;
     int err = 0;
-    if (!writeNewFile(temp, bytes, err))
+    if (!writeNewFile(temp, bytes, err, sync))
         return state().failFor(QFileInfo(path).fileName(), systemReason(err));
     stepDone();
     return install(path);
 }
 
-bool FileChange::writeFile(const QString &path, const QByteArray &bytes, bool &handled, QString &error)
+bool FileChange::writeFile(const QString &path, const QByteArray &bytes, bool &handled, QString &error, bool sync)
 {
     auto run = [&](FileChange &change) {
         handled = true;
-        const bool ok = change.write(path, bytes) && change.commit();
+        const bool ok = change.write(path, bytes, sync) && change.commit();
         if (!ok) {
             error = change.lastError();
             change.noteFailure(error, change.failedFile());

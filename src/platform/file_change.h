@@ -40,7 +40,8 @@ public:
     // The writers of the program go through these: through the change that covers the file, else
     // as a change of its own in the home folder; false for a file outside both (the caller writes
     // it itself), handled set true then. error is the reason, naming the file.
-    static bool writeFile(const QString &path, const QByteArray &bytes, bool &handled, QString &error);
+    static bool writeFile(const QString &path, const QByteArray &bytes, bool &handled, QString &error,
+                          bool sync = true);
     static bool removeFile(const QString &path, bool &handled, QString &error);
 
     // The first reason the change failed for (a failed write, a damaged input), kept for the
@@ -58,7 +59,7 @@ public:
 
     // Replaces the file's bytes as part of the change (false with lastError() set; the file and
     // the change stay as they were).
-    bool write(const QString &path, const QByteArray &bytes);
+    bool write(const QString &path, const QByteArray &bytes, bool sync = true);
     // For a writer that writes the file itself: the temporary file to write, then install().
     bool prepare(const QString &path, QString &temp);
     bool install(const QString &path);

@@ -364,7 +364,7 @@ TEST_F(StationModes, StationTwiceOnTheLineKeepsBothPlacements)
     click("bbCancelStations");
 }
 
-TEST_F(StationModes, FailedSaveKeepsTheModeAndAFailedExportLeavesIt)
+TEST_F(StationModes, FailedSaveOrExportKeepsTheModeAndWritesNothing)
 {
     enterStations();
     m_dialogs.answers = {ScriptedDialogs::Answer::No};
@@ -377,15 +377,24 @@ TEST_F(StationModes, FailedSaveKeepsTheModeAndAFailedExportLeavesIt)
     EXPECT_EQ(page(), "tsStationPrefs");
     EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("images/line_map_1.jpg")));
 
-    // Saved again once the file can be written; a failed export is told and the mode is left.
+    // The image is part of the save: when it cannot be written, the placements are not written
+    // either, and the mode stays for another try.
     ASSERT_TRUE(QDir(m_dir.filePath("lms_1.ptf")).removeRecursively());
     ASSERT_TRUE(QDir(m_dir.path()).mkpath("images/line_map_1.jpg"));
     m_dialogs.messages.clear();
     click("bbSaveStation");
     ASSERT_EQ(m_dialogs.messages.size(), 1);
     EXPECT_TRUE(m_dialogs.messages[0].startsWith("Error saving the file ")); // the image
+    EXPECT_EQ(bytes("lms_1.ptf"), "<missing>");
+    EXPECT_EQ(page(), "tsStationPrefs");
+
+    // Writable again, the same save writes both and leaves the mode; the window can be closed.
+    ASSERT_TRUE(QDir(m_dir.filePath("images/line_map_1.jpg")).removeRecursively());
+    m_dialogs.messages.clear();
+    click("bbSaveStation");
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join('|').toStdString();
     EXPECT_NE(bytes("lms_1.ptf"), "<missing>");
-    // Left completely: the window can be closed.
+    EXPECT_TRUE(QFileInfo(m_dir.filePath("images/line_map_1.jpg")).isFile());
     EXPECT_EQ(page(), "tsEmptyPrefs");
     EXPECT_TRUE(ed<QListWidget>("lbLines")->isEnabled());
     fmEditLineMapLines->close();
@@ -682,17 +691,21 @@ TEST_F(StationModes, StoredValuesOutsideTheTablesShowNoSelection)
     click("bbCancelMultiStations");
 }
 
-TEST_F(StationModes, FailedTransferExportLeavesTheModeCompletely)
+TEST_F(StationModes, FailedTransferExportKeepsTheModeAndWritesNothing)
 {
     AddLineMapStation(1, 1, 2, 60, 40);
     AddLineMapStation(2, 1, 2, 60, 100);
     click("bbEditMultiStations");
+    const QByteArray before = bytes("lmimsp_1.ptf");
     ASSERT_TRUE(QFile::remove(m_dir.filePath("images/line_map_1.jpg")));
     ASSERT_TRUE(QDir(m_dir.path()).mkpath("images/line_map_1.jpg"));
     click("bbSaveMultiStations");
     ASSERT_EQ(m_dialogs.messages.size(), 1);
     EXPECT_TRUE(m_dialogs.messages[0].startsWith("Error saving the file "));
-    EXPECT_NE(bytes("lmimsp_1.ptf"), "<missing>");
+    EXPECT_EQ(bytes("lmimsp_1.ptf"), before);
+    EXPECT_EQ(page(), "tsMultiStationPrefs");
+    // Cancel leaves the mode completely.
+    click("bbCancelMultiStations");
     EXPECT_EQ(page(), "tsEmptyPrefs");
     EXPECT_TRUE(ed<QListWidget>("lbLines")->isEnabled());
     fmEditLineMapLines->close();
