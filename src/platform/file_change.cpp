@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -144,6 +145,16 @@ struct JournalContents
     bool done = false;
 };
 
+// A name the journal may hold: a file in the folder or below it, never the journal itself. A
+// journal is a file like any other and may have been changed by hand: recovery touches nothing
+// outside the folder.
+bool isFolderName(const QString &name)
+{
+    return !name.isEmpty() && QDir::cleanPath(name) == name && !QDir::isAbsolutePath(name) &&
+           name != QLatin1String("..") && !name.startsWith(QLatin1String("../")) &&
+           name != FileChange::journalName() && !name.contains(QChar(0));
+}
+
 JournalContents parseJournal(const QByteArray &bytes)
 {
     JournalContents contents;
@@ -154,13 +165,18 @@ JournalContents parseJournal(const QByteArray &bytes)
     for (qsizetype end = bytes.indexOf('\n', start); end >= 0; end = bytes.indexOf('\n', start)) {
         const QList<QByteArray> fields = bytes.mid(start, end - start).split('\t');
         start = end + 1;
-        if (fields[0] == "keep" && fields.size() == 4)
-            contents.entries.push_back({decodeName(fields[1]), decodeName(fields[2]), decodeName(fields[3])});
-        else if (fields[0] == "new" && fields.size() == 3)
-            contents.entries.push_back({decodeName(fields[1]), QString(), decodeName(fields[2])});
-        else if (fields[0] == "scratch" && fields.size() == 2)
-            contents.scratch << decodeName(fields[1]);
-        else if (fields[0] == "done" && fields.size() == 1)
+        QStringList names;
+        for (qsizetype i = 1; i < fields.size(); ++i)
+            names << decodeName(fields[i]);
+        if (!std::all_of(names.cbegin(), names.cend(), isFolderName))
+            continue;
+        if (fields[0] == "keep" && names.size() == 3)
+            contents.entries.push_back({names[0], names[1], names[2]});
+        else if (fields[0] == "new" && names.size() == 2)
+            contents.entries.push_back({names[0], QString(), names[1]});
+        else if (fields[0] == "scratch" && names.size() == 1)
+            contents.scratch << names[0];
+        else if (fields[0] == "done" && names.isEmpty())
             contents.done = true;
     }
     return contents;
@@ -237,7 +253,7 @@ const QString *g_home = nullptr;
 
 QString cleanFolder(const QString &folder)
 {
-    return QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    return folder.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
 }
 
 } // namespace
@@ -447,6 +463,8 @@ const QString &FileChange::folder() const
 
 bool FileChange::covers(const QString &path) const
 {
+    if (folder().isEmpty())
+        return false; // no folder: nothing to change
     const QString rel = QDir(folder()).relativeFilePath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
     return !rel.isEmpty() && !rel.startsWith(QLatin1String("../")) && rel != QLatin1String("..")
         && !QDir::isAbsolutePath(rel) && rel != journalName();
@@ -457,6 +475,8 @@ bool FileChange::prepare(const QString &path, QString &temp)
     State &s = state();
     if (s.finished)
         return s.fail(QStringLiteral("the change is already finished"));
+    if (!covers(path))
+        return s.fail(QStringLiteral("the file is not in the folder of the change"));
     const QString rel = QDir(s.folder).relativeFilePath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
     const int i = s.touch(rel, false);
     if (i < 0)
@@ -569,6 +589,8 @@ bool FileChange::remove(const QString &path)
     State &s = state();
     if (s.finished)
         return s.fail(QStringLiteral("the change is already finished"));
+    if (!covers(path))
+        return s.fail(QStringLiteral("the file is not in the folder of the change"));
     const QString rel = QDir(s.folder).relativeFilePath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
     const bool first = !s.byFile.contains(rel);
     if (first && !pathExists(path))
@@ -650,6 +672,8 @@ FileChange::Recovery FileChange::recoverFolder(const QString &folder)
 {
     Recovery result;
     const QString clean = cleanFolder(folder);
+    if (clean.isEmpty())
+        return result;
     const QString journal = clean + QLatin1Char('/') + journalName();
     QFileInfo info(journal);
     if (!info.exists() || !info.isFile())

@@ -215,4 +215,29 @@ TEST(FileChange, AJournalMarkedDoneIsCompleted)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ptf"});
 }
 
+// A journal changed by hand cannot make the recovery touch a file outside the folder.
+TEST(FileChange, RecoveryIgnoresNamesOutsideTheFolder)
+{
+    QTemporaryDir outer;
+    const QString dir = outer.filePath("project");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    auto put = [](const QString &path, const char *bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    put(outer.filePath("secret.txt"), "keep me");
+    put(outer.filePath("old.txt"), "old");
+    put(dir + "/" + FileChange::journalName(),
+        "KORVALIN-CHANGE 1\nnew\t../secret.txt\tx\nkeep\t%2E%2E/secret.txt\t../old.txt\ty\n"
+        "new\t/etc/hostname-korvalin\tz\nscratch\t../old.txt\n");
+    const FileChange::Recovery r = FileChange::recoverFolder(dir);
+    EXPECT_EQ(r.kind, FileChange::Recovery::None);
+    QFile secret(outer.filePath("secret.txt"));
+    ASSERT_TRUE(secret.open(QIODevice::ReadOnly));
+    EXPECT_EQ(secret.readAll(), "keep me");
+    EXPECT_TRUE(QFile::exists(outer.filePath("old.txt")));
+    EXPECT_FALSE(QFile::exists(dir + "/" + FileChange::journalName()));
+}
+
 } // namespace
