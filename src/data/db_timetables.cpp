@@ -23,7 +23,6 @@
 #include <limits>
 #include <vector>
 
-using dbfunc::FilesBefore;
 using dbfunc::kQuote;
 using dbfunc::projectFile;
 using dbfunc::kID;
@@ -151,7 +150,7 @@ DistancesSection distancesOf(Table &trips, const QVector<int> &stations)
 // was written. Section gets the rebuilt distances; it stays empty when there is no stop row left.
 bool applyStationsToTimeTable(int lineID, int lineConnectionID, int dayGroupID, int direction,
                               const QVector<int> &stations, bool loadStopRows, DistancesSection &section,
-                              FilesBefore &before)
+                              bool &stopRowsTouched)
 {
     if (loadStopRows && !LoadTimeTableConnections(lineID))
         return false;
@@ -180,7 +179,7 @@ bool applyStationsToTimeTable(int lineID, int lineConnectionID, int dayGroupID, 
         renumberTrips(tt, plan.added);
         tt.addIndexDef(QStringLiteral("idxID"), kID);
         tt.setIndexName(QStringLiteral("idxID"));
-        if (!before.keep(TimeTableFilePath(lineConnectionID)) || !SavePtfFile(TimeTableFilePath(lineConnectionID), kQuote, tt))
+        if (!SavePtfFile(TimeTableFilePath(lineConnectionID), kQuote, tt))
             return false;
         section = plan.placed.isEmpty() ? DistancesSection() : distancesOf(tt, plan.placed);
 
@@ -199,8 +198,8 @@ bool applyStationsToTimeTable(int lineID, int lineConnectionID, int dayGroupID, 
             ttc.fieldByName(kPosition).setInteger(k + 1);
             ttc.post();
         }
-        return before.keep(TimeTableConnectionsFilePath(lineID)) &&
-               SavePtfFile(TimeTableConnectionsFilePath(lineID), kQuote, ttc);
+        stopRowsTouched = true;
+        return SavePtfFile(TimeTableConnectionsFilePath(lineID), kQuote, ttc);
     } catch (const std::exception &) {
         tt.cancel();
         ttc.cancel();
@@ -418,14 +417,14 @@ bool ApplyLineStationsToTimeTables(int LineID, const QStringList &StationNames)
         ProjectChange::noteDamaged(damaged, true);
         ok = false;
     }
-    FilesBefore before;
+    bool stopRowsTouched = false;
     QVector<QPair<int, DistancesSection>> sections;
     for (const Connection &c : connections) {
         if (!ok)
             break;
         DistancesSection section;
         ok = applyStationsToTimeTable(LineID, c.id, c.dayGroupID, c.direction, stations, sections.isEmpty(), section,
-                                      before);
+                                      stopRowsTouched);
         sections.append({c.id, section});
     }
     if (ok) {
@@ -433,7 +432,7 @@ bool ApplyLineStationsToTimeTables(int LineID, const QStringList &StationNames)
         for (const auto &entry : sections)
             ok = ok && !entry.second.distance1.isEmpty();
         if (ok && !sections.isEmpty() &&
-            (!before.keep(projectFile(QStringLiteral("distances.ini"))) || !WriteDistancesSections(sections)))
+            !WriteDistancesSections(sections))
             ok = false;
     }
     // The line's rows in memory are taken back by the write itself when it fails.
@@ -442,9 +441,8 @@ bool ApplyLineStationsToTimeTables(int LineID, const QStringList &StationNames)
     if (!ok) {
         // The stop rows in memory were changed only where their file was to be written: they
         // then follow the file again, not the list that was refused.
-        const bool stopRowsChanged = before.holds(TimeTableConnectionsFilePath(LineID));
         change.finish(false);
-        if (stopRowsChanged)
+        if (stopRowsTouched)
             LoadTimeTableConnections(LineID);
     } else {
         ok = change.finish(true);

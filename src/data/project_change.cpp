@@ -142,17 +142,6 @@ void ProjectChange::undoTables()
     m_tables.clear();
 }
 
-bool RequireReadable(std::initializer_list<const Table *> tables)
-{
-    for (const Table *t : tables) {
-        if (!t->damagedFile().isEmpty()) {
-            dialogs().showMessage(DamagedFileMessage(t->damagedFile()));
-            return false;
-        }
-    }
-    return true;
-}
-
 bool RemoveProjectFileInChange(const QString &path)
 {
     bool handled = false;

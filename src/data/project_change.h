@@ -17,8 +17,8 @@ class Table;
 // not, the tables of the data module included, so that files and tables agree again. Actions
 // nest: the routines an action calls join its change, and only the action ends it.
 //
-// An action reads and checks its inputs first (RequireReadable): a file it needs that is there
-// but could not be read stops it before anything is written, with the damaged-file message.
+// An action reads and checks its inputs first: a file it needs that is there but could not be
+// read stops it before anything is written, with the damaged-file message.
 class ProjectChange
 {
 public:
@@ -71,9 +71,6 @@ template <typename F> bool InOneChange(F &&action)
     return change.finish(action());
 }
 
-// The tables the action reads: false, with the damaged-file message shown once for the first
-// such file, when one of them is marked damaged for its file in the project folder.
-bool RequireReadable(std::initializer_list<const Table *> tables);
 // Removes a file of the project as part of the change running (or as a change of its own); a
 // file that is not there counts as removed. False with ansi::lastWriteError() set.
 bool RemoveProjectFileInChange(const QString &path);
