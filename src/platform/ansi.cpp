@@ -1,6 +1,7 @@
 #include "platform/ansi.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <array>
@@ -213,8 +214,15 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
+bool isRegularFile(const QString &fileName)
+{
+    return QFileInfo(fileName).isFile();
+}
+
 bool readText(const QString &fileName, QString &text)
 {
+    if (!isRegularFile(fileName))
+        return false;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;

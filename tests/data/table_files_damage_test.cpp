@@ -166,3 +166,37 @@ TEST_F(TableFileDamage, TextTheCodePageCannotHoldIsRefusedNotChanged)
     EXPECT_FALSE(SavePtfFile(file, QLatin1Char('"'), named));
     EXPECT_EQ(fileBytes(file), before);
 }
+
+#include "data/project_file.h"
+#include "support/special_files.h"
+
+namespace {
+
+class TableFileNoRegularFile : public TableFileDamage, public ::testing::WithParamInterface<SpecialFile>
+{
+};
+
+} // namespace
+
+// A table name of the project that is a pipe, a device or a folder is refused before it is
+// opened: every reader fails as for a damaged file, and no save writes over it.
+TEST_P(TableFileNoRegularFile, IsReadByNoReader)
+{
+    const QString file = path(QStringLiteral("stations.ptf"));
+    ASSERT_TRUE(makeSpecialFile(GetParam(), file));
+
+    Table byPosition;
+    defineStations(byPosition);
+    EXPECT_FALSE(LoadPtfFile(file, byPosition));
+    EXPECT_EQ(dialogs.messages, QStringList{"Error by load PTF-File: " + file});
+    Table structure;
+    EXPECT_FALSE(LoadPtfFileStructure(file, structure));
+    Table byName;
+    defineStations(byName);
+    EXPECT_FALSE(ImportPtfFile(file, byName, nullptr, false));
+    for (Table *t : {&byPosition, &structure, &byName})
+        EXPECT_TRUE(TableFileDamaged(*t, file));
+    EXPECT_FALSE(isProjectFile(file));
+}
+
+INSTANTIATE_TEST_SUITE_P(EachKind, TableFileNoRegularFile, kSpecialFiles, specialFileName);
