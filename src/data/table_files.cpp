@@ -26,11 +26,6 @@ const QString kArrayLine = QStringLiteral("porTables[porTables.length] = new Arr
 constexpr qint64 kMaxFileBytes = 32 * 1024 * 1024;
 constexpr qint64 kMaxCells = 16 * 1024 * 1024;
 
-void showLoadError(const QString &fileName)
-{
-    dialogs().showMessage(QStringLiteral("Error by load PTF-File: ") + fileName);
-}
-
 // One name for a file however its path is written, so a damaged file is known again.
 QString fileKey(const QString &fileName)
 {
@@ -39,18 +34,41 @@ QString fileKey(const QString &fileName)
     return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
 }
 
+// The record lines of a file that could not be read, lines of the file counted from 1.
+struct LeftOut {
+    int first = 0;
+    int count = 0;
+
+    void add(qsizetype lineIndex)
+    {
+        if (count++ == 0)
+            first = static_cast<int>(std::min<qsizetype>(lineIndex + 1, std::numeric_limits<int>::max()));
+    }
+};
+
 // After a load: a table whose file exists but did not load holds no row at all (never a part
 // of that file, nor the rows of a file loaded before) and remembers the file, so that no save
 // writes the rows it could not read away; a loaded or missing file clears the mark (a missing
 // file leaves the rows to the caller, who makes the table empty where a project lacks it).
-void markLoad(Table &table, const QString &fileName, bool loaded)
+// A file read but for some record lines keeps the rows of the others, and the mark all the
+// same: the next save would drop the lines left out for good.
+void markLoad(Table &table, const QString &fileName, bool loaded, const LeftOut &leftOut = {})
 {
+    if (!loaded && leftOut.count > 0) {
+        table.setDamagedFile(fileName, leftOut.first, leftOut.count);
+        return;
+    }
     const bool damaged = !loaded && QFileInfo::exists(fileName);
     if (damaged) {
         table.close();
         table.emptyDataSet();
     }
     table.setDamagedFile(damaged ? fileName : QString());
+}
+
+void showLoadError(const QString &fileName, const Table &table)
+{
+    dialogs().showMessage(PtfLoadErrorMessage(fileName, table));
 }
 
 // ---------------------------------------------------------------- reading
@@ -201,8 +219,9 @@ void setFieldFromItem(Field &field, FieldType type, const PtfTokens &tokens, con
         convertInto(field, type, Source::ofItem(tokens, item));
 }
 
-// Appends one row per record line that parses; the table is open.
-void loadRecords(const PtfRecords &records, Table &table)
+// Appends one row per record line that parses; the table is open. The lines that do not parse,
+// or whose end gives no item, are counted in leftOut.
+void loadRecords(const PtfRecords &records, Table &table, LeftOut &leftOut)
 {
     // A field stands for its column in whatever row is current, so one per column will do.
     std::vector<Field> fields;
@@ -213,7 +232,11 @@ void loadRecords(const PtfRecords &records, Table &table)
     }
     const qsizetype columns = table.fieldCount();
     const PtfTokens &tokens = records.tokens();
-    for (const PtfRecords::Line &line : records.lines()) {
+    const std::vector<PtfRecords::Line> &lines = records.lines();
+    for (size_t k = 0; k < lines.size(); ++k) {
+        const PtfRecords::Line &line = lines[k];
+        if (!line.ok || line.dropped)
+            leftOut.add(static_cast<qsizetype>(k) + PtfRecords::kFirstRecordLine);
         // A line that yields no item (a blank line) is no record, as one that does not parse.
         if (!line.ok || line.count == 0)
             continue;
@@ -526,9 +549,11 @@ void typeByFirstValues(const PtfRecords &records, QVector<FieldDef> &defs)
 // The rows of a file into a table with its fields: made anew from the file with remakeFields
 // (trip tables, whose indexes go too), else from the names line when the table has none. The
 // table is left closed. Damaged: the table is closed and holds the rows posted before the
-// error, none when the error came before the first.
-Layout loadLines(std::vector<QStringView> lines, Table &table, bool remakeFields)
+// error, none when the error came before the first. Ok with record lines left out: the table
+// holds the rows of all the others.
+Layout loadLines(std::vector<QStringView> lines, Table &table, bool remakeFields, LeftOut &leftOut)
 {
+    leftOut = LeftOut{};
     qsizetype fieldCount = 0;
     const Layout layout = checkLayout(lines, fieldCount);
     if (layout == Layout::TooShort)
@@ -562,60 +587,87 @@ Layout loadLines(std::vector<QStringView> lines, Table &table, bool remakeFields
         }
         table.createDataSet();
         created = true;
-        loadRecords(records, table);
+        loadRecords(records, table, leftOut);
         table.close();
         return Layout::Ok;
     } catch (const std::exception &) {
         if (!created)
             table.emptyDataSet();
         table.close();
+        leftOut = LeftOut{};
         return Layout::Damaged;
     }
 }
 
+// Reads a file into the table and marks it: true when every line was read.
+bool loadFile(const QString &fileName, Table &table, bool remakeFields, ReadResult &read)
+{
+    QString text;
+    read = readTableFile(fileName, text);
+    LeftOut leftOut;
+    const bool loaded = read == ReadResult::Ok &&
+                        loadLines(ansi::splitLineViews(text), table, remakeFields, leftOut) == Layout::Ok &&
+                        leftOut.count == 0;
+    markLoad(table, fileName, loaded, leftOut);
+    return loaded;
+}
+
 } // namespace
+
+QString PtfLoadErrorMessage(const QString &FileName, const Table &table)
+{
+    QString message = QStringLiteral("Error by load PTF-File: ") + FileName;
+    if (table.damagedLine() > 0 && TableFileDamaged(table, FileName)) {
+        message += QStringLiteral(" (line %1").arg(table.damagedLine());
+        if (table.damagedLineCount() > 1)
+            message += QStringLiteral(" and %1 more").arg(table.damagedLineCount() - 1);
+        message += QLatin1Char(')');
+    }
+    return message;
+}
 
 bool LoadPtfText(const QString &Text, Table &table)
 {
-    return loadLines(ansi::splitLineViews(Text), table, false) == Layout::Ok;
+    LeftOut leftOut;
+    return loadLines(ansi::splitLineViews(Text), table, false, leftOut) == Layout::Ok && leftOut.count == 0;
 }
 
 bool LoadPtfStructureText(const QString &Text, Table &table)
 {
-    return loadLines(ansi::splitLineViews(Text), table, true) == Layout::Ok;
+    LeftOut leftOut;
+    return loadLines(ansi::splitLineViews(Text), table, true, leftOut) == Layout::Ok && leftOut.count == 0;
 }
 
 bool LoadPtfFile(const QString &FileName, Table &table)
 {
-    QString text;
-    const ReadResult read = readTableFile(FileName, text);
-    const bool loaded =
-        read == ReadResult::Ok && loadLines(ansi::splitLineViews(text), table, false) == Layout::Ok;
-    markLoad(table, FileName, loaded);
-    // A file that exists but did not load is told as damaged, a file cut short included.
+    ReadResult read = ReadResult::Missing;
+    const bool loaded = loadFile(FileName, table, false, read);
+    // A file that exists but did not load is told as damaged, a file cut short included, and
+    // one with lines that could not be read by the first of them.
     if (!loaded && read != ReadResult::Missing)
-        showLoadError(FileName);
+        showLoadError(FileName, table);
     return loaded;
 }
 
 bool LoadPtfFileStructure(const QString &FileName, Table &table)
 {
-    QString text;
-    const ReadResult read = readTableFile(FileName, text);
-    const bool loaded = read == ReadResult::Ok && LoadPtfStructureText(text, table);
-    markLoad(table, FileName, loaded);
-    return loaded;
+    ReadResult read = ReadResult::Missing;
+    return loadFile(FileName, table, true, read);
 }
 
 bool ImportPtfFile(const QString &FileName, Table &table, const QStringList *Defaults, bool AddMissing)
 {
     Table source(QStringLiteral("PtfImport"));
     bool result = false;
+    LeftOut leftOut;
     try {
         table.close();
         table.createDataSet();
         result = LoadPtfFileStructure(FileName, source);
-        if (result) {
+        // A file read but for some lines gives the rows of the others, and the mark.
+        if (!result && source.damagedLine() > 0)
+            leftOut = LeftOut{source.damagedLine(), source.damagedLineCount()};
+        if (result || leftOut.count > 0) {
             QVector<FieldDef> &defs = table.fieldDefs();
             const QVector<FieldDef> &sourceDefs = source.fieldDefs();
             // Names compare without case, as the lookups below do; adding a column that differs
@@ -677,10 +729,11 @@ bool ImportPtfFile(const QString &FileName, Table &table, const QStringList *Def
         }
     } catch (const std::exception &) {
         result = false;
+        leftOut = LeftOut{};
     }
     table.close();
     source.close();
-    markLoad(table, FileName, result);
+    markLoad(table, FileName, result, leftOut);
     return result;
 }
 

@@ -124,7 +124,9 @@ TEST_F(TableFileDamage, BlankLinesAreNoRecords)
     Table stations;
     defineStations(stations);
     const QString file = path(QStringLiteral("stations.ptf"));
-    writeFileBytes(file, ansi::encode(crlf(QStringLiteral("a\nb\n\"ID\",\"Station\",\n1,\"Nord\",\n\n2);\n\n"))));
+    // Empty values and blanks or a tab after the last comma lose no text either.
+    writeFileBytes(file,
+                   ansi::encode(crlf(QStringLiteral("a\nb\n\"ID\",\"Station\",\n1,\"Nord\", \t\n,,\n\n2);\n\n"))));
     ASSERT_TRUE(LoadPtfFile(file, stations));
     EXPECT_EQ(dumpTable(stations), "1|Nord");
     // So the next save writes no row of nulls.

@@ -297,7 +297,7 @@ TEST_F(TableFilesTest, FloatsUseADecimalPointWhateverTheLocale)
     EXPECT_EQ(dumpTable(back), QStringLiteral("2.5\n-0.001\n1.5E-7\n12345678.25"));
 }
 
-TEST_F(TableFilesTest, LoadSkipsBadRecordsAndFillsShortOnes)
+TEST_F(TableFilesTest, LoadFillsShortRecordsAndLeavesOutBadOnes)
 {
     const QString file = fixture(QStringLiteral("s.ptf"), R"(/* Portable Table Format 1.0 */
 porTables[porTables.length] = new Array(
@@ -307,16 +307,97 @@ porTables[porTables.length] = new Array(
 3 4,"Mitte" ,
 5,
 null,"Ost",
+6,"West
 2);
 )");
     Table t;
     defineStations(t);
     t.createDataSet();
     addStation(t, 99, QStringLiteral("old row")); // every load replaces the rows
-    ASSERT_TRUE(LoadPtfFile(file, t));
-    EXPECT_EQ(dumpTable(t), QStringLiteral("1|Nord\n34|Mitte\n5|<null>\n<null>|Ost"));
-    EXPECT_TRUE(dialogs.messages.isEmpty());
+    // The other rows load, but the file is not read whole: it is told by its first line left
+    // out, and the table is marked so that no save drops the lines for good.
+    EXPECT_FALSE(LoadPtfFile(file, t));
+    EXPECT_EQ(dumpTable(t), QStringLiteral("1|Nord\n34|Mitte\n5|<null>\n<null>|Ost\n6|<null>"));
+    EXPECT_EQ(dialogs.messages, QStringList{"Error by load PTF-File: " + file + " (line 5 and 1 more)"});
+    EXPECT_TRUE(TableFileDamaged(t, file));
+    EXPECT_EQ(t.damagedLine(), 5);
+    EXPECT_EQ(t.damagedLineCount(), 2);
 }
+
+namespace {
+
+// A record line, edited by hand, that does not read whole; the rows the other lines give.
+struct LeftOutLineCase {
+    const char *row;
+    const char *line;
+    const char *rows;
+};
+void PrintTo(const LeftOutLineCase &c, std::ostream *out)
+{
+    *out << c.row;
+}
+
+class ALineLeftOut : public TableFilesTest, public ::testing::WithParamInterface<LeftOutLineCase>
+{
+protected:
+    QString write()
+    {
+        const QByteArray text = QByteArray("/* Portable Table Format 1.0 */\n"
+                                           "porTables[porTables.length] = new Array(\n"
+                                           "\"ID\",\"Station\",\n"
+                                           "1,\"Nord\",\n") +
+                                GetParam().line + "\n12,\"West\",\n2);\n";
+        return fixture(QStringLiteral("stations.ptf"), text.constData());
+    }
+};
+
+} // namespace
+
+// Every reader keeps the rows of the other lines and marks the table with the file and the line,
+// so the writer never drops the line for good.
+TEST_P(ALineLeftOut, MarksTheTableAndKeepsTheFile)
+{
+    const QString file = write();
+    const QByteArray before = fileBytes(file);
+
+    Table byPosition;
+    defineStations(byPosition);
+    EXPECT_FALSE(LoadPtfFile(file, byPosition));
+    EXPECT_EQ(dumpTable(byPosition), QLatin1String(GetParam().rows));
+    EXPECT_EQ(dialogs.messages, QStringList{"Error by load PTF-File: " + file + " (line 5)"});
+
+    Table structure;
+    EXPECT_FALSE(LoadPtfFileStructure(file, structure));
+    EXPECT_EQ(structure.recordCount(), byPosition.recordCount());
+
+    Table byName;
+    defineStations(byName);
+    const QStringList defaults{QStringLiteral("Station=x")};
+    EXPECT_FALSE(ImportPtfFile(file, byName, &defaults, true));
+    EXPECT_EQ(byName.recordCount(), byPosition.recordCount());
+
+    for (Table *t : {&byPosition, &structure, &byName}) {
+        EXPECT_TRUE(TableFileDamaged(*t, file));
+        EXPECT_EQ(t->damagedLine(), 5);
+        EXPECT_EQ(PtfLoadErrorMessage(file, *t), "Error by load PTF-File: " + file + " (line 5)");
+        dialogs.messages.clear();
+        EXPECT_FALSE(SavePtfFile(file, QLatin1Char('"'), *t));
+        EXPECT_EQ(dialogs.messages, QStringList{DamagedFileMessage(file)});
+        EXPECT_EQ(fileBytes(file), before);
+    }
+    // Only the file it names: the rows may go to another.
+    EXPECT_EQ(PtfLoadErrorMessage(path("other.ptf"), byPosition), "Error by load PTF-File: " + path("other.ptf"));
+    EXPECT_TRUE(SavePtfFile(path("other.ptf"), QLatin1Char('"'), byPosition));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachKind, ALineLeftOut,
+    ::testing::Values(LeftOutLineCase{"NameWithoutQuotes", "11,Bahnhof West,", "1|Nord\n12|West"},
+                      LeftOutLineCase{"BackslashOutsideQuotes", "11,\\\"x\",", "1|Nord\n12|West"},
+                      LeftOutLineCase{"StringNeverClosed", "11,\"Bahnhof West,", "1|Nord\n11|<null>\n12|West"},
+                      LeftOutLineCase{"ValueWithoutComma", "11,\"Bahnhof\",West", "1|Nord\n11|Bahnhof\n12|West"},
+                      LeftOutLineCase{"TextAlone", "Bahnhof West", "1|Nord\n12|West"}),
+    [](const ::testing::TestParamInfo<LeftOutLineCase> &info) { return std::string(info.param.row); });
 
 TEST_F(TableFilesTest, LoadFailuresAndTheirMessages)
 {
