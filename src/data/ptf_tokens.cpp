@@ -262,6 +262,7 @@ QByteArray PtfFileBuilder::take()
     m_size = 0;
     m_lossy = false;
     m_controls.clear();
+    m_controlTexts = 0;
     return std::exchange(m_data, QByteArray());
 }
 
@@ -290,18 +291,24 @@ void PtfFileBuilder::addText(QStringView text, char16_t quote)
     const qsizetype n = text.size();
     char *p = room(2 * n + 3);
     *p++ = ansi::encodeChar(quote);
+    bool control = false;
     for (qsizetype k = 0; k < n; ++k) {
         const char16_t c = s[k];
         if (c == u'\\' || c == quote)
             *p++ = '\\';
         if (c < 0x80) {
-            if (ansi::isControl(c) && !m_controls.contains(QChar(c)))
-                m_controls.append(QChar(c));
+            if (ansi::isControl(c)) {
+                control = true;
+                if (!m_controls.contains(QChar(c)))
+                    m_controls.append(QChar(c));
+            }
             *p++ = static_cast<char>(c);
         } else {
             p = encode(&c, 1, p);
         }
     }
     *p++ = ansi::encodeChar(quote);
+    if (control)
+        ++m_controlTexts;
     commit(p);
 }

@@ -114,6 +114,8 @@ public:
     // The control characters that texts held, each once: a raw line break would split its
     // record, so bytes holding one must not be written either.
     const QString &controls() const { return m_controls; }
+    // How many texts added held a control character, so a writer can tell where the first is.
+    qsizetype controlTexts() const { return m_controlTexts; }
 
 private:
     void addLiteral(std::string_view literal);
@@ -136,4 +138,5 @@ private:
     qsizetype m_size = 0;
     bool m_lossy = false;
     QString m_controls;
+    qsizetype m_controlTexts = 0;
 };

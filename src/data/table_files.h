@@ -12,7 +12,9 @@
 // Writes the table (in its active index order) to the file, replacing it atomically: when the
 // file cannot be written the result is false and the old file stays as it was. A text with a
 // character that Windows-1252 cannot hold is refused the same way rather than written as "?"
-// (ansi::lastWriteError() then tells why).
+// (ansi::lastWriteError() then tells why). So is a text holding a control character, which
+// would break its line; the reason then names the first such entry by its field and its row's
+// ID (or its row number where the table has no ID), so that the user can rename it.
 // A table marked as loaded from a damaged file is never written over that file: the result is
 // false, the file keeps its bytes, and the message "The file <file> is damaged and was left
 // unchanged." is shown here, so callers add no message of their own that names the file.

@@ -685,7 +685,9 @@ TEST_F(TableFilesTest, ControlCharactersOfTwoKindsOrInAColumnNameAreRefused)
     addStation(t, 1, QStringLiteral("a\nb\tc"));
     addStation(t, 2, QStringLiteral("d\r\ne"));
     EXPECT_FALSE(SavePtfFile(file, QLatin1Char('"'), t));
-    EXPECT_TRUE(ansi::lastWriteError().contains(QLatin1String("line break, tab"))) << ansi::lastWriteError().toStdString();
+    EXPECT_EQ(ansi::lastWriteError(),
+              QStringLiteral("the field \"Station\" of the row with ID 1 holds a line break "
+                             "and a tab, which a table file cannot store (as does one more text)"));
     EXPECT_EQ(fileBytes(file), QByteArray("old contents"));
 
     // A column name with one is refused the same way.
@@ -693,8 +695,77 @@ TEST_F(TableFilesTest, ControlCharactersOfTwoKindsOrInAColumnNameAreRefused)
     named.addFieldDef(QStringLiteral("a\nb"), FieldType::Integer);
     named.createDataSet();
     EXPECT_FALSE(SavePtfFile(file, QLatin1Char('"'), named));
+    EXPECT_EQ(ansi::lastWriteError(), "the name of column 1 holds a line break, which a table file cannot store");
     EXPECT_EQ(fileBytes(file), QByteArray("old contents"));
 }
+
+namespace {
+
+// Rows of a table whose first column is the given one, one holding a control character, and
+// how the refusal names that entry.
+struct ControlPlaceCase {
+    const char *row;
+    const char *firstColumn;
+    FieldType firstType;
+    QList<QVariantList> rows;
+    const char *reason;
+};
+void PrintTo(const ControlPlaceCase &c, std::ostream *out)
+{
+    *out << c.row;
+}
+
+class AControlCharacterIsNamed : public TableFilesTest, public ::testing::WithParamInterface<ControlPlaceCase>
+{
+};
+
+} // namespace
+
+// A name read from another program's file may hold a tab nobody sees: the refusal tells which
+// entry to rename.
+TEST_P(AControlCharacterIsNamed, ByItsRowAndField)
+{
+    const ControlPlaceCase &c = GetParam();
+    const QString file = path(QStringLiteral("s.ptf"));
+    writeFileBytes(file, "old contents");
+    Table t;
+    t.addFieldDef(QLatin1String(c.firstColumn), c.firstType);
+    t.addFieldDef(QStringLiteral("Name"), FieldType::String, 64);
+    t.createDataSet();
+    for (const QVariantList &row : c.rows)
+        addStation(t, row[0], row[1]);
+    EXPECT_FALSE(SavePtfFile(file, QLatin1Char('"'), t));
+    EXPECT_EQ(ansi::lastWriteError(), QLatin1String(c.reason));
+    EXPECT_EQ(fileBytes(file), QByteArray("old contents"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachPlace, AControlCharacterIsNamed,
+    ::testing::Values(
+        ControlPlaceCase{"ByID",
+                         "ID",
+                         FieldType::Integer,
+                         {{1, "Nord"}, {11, "Bahnhof\tWest"}, {12, "S\x1b\x7f"}},
+                         R"(the field "Name" of the row with ID 11 holds a tab, which a table file cannot store )"
+                         R"((as does one more text))"},
+        ControlPlaceCase{"ByTripID",
+                         "ID",
+                         FieldType::Float,
+                         {{3.0, "x\x1b\x7f"}},
+                         R"(the field "Name" of the row with ID 3 holds the control character U+001B and the )"
+                         R"(control character U+007F, which a table file cannot store)"},
+        ControlPlaceCase{"WithoutID",
+                         "ID",
+                         FieldType::Integer,
+                         {{1, "a"}, {QVariant(), "b\r\nc"}},
+                         R"(the field "Name" of row 2 holds a line break, which a table file cannot store)"},
+        ControlPlaceCase{"WithoutIDColumn",
+                         "LineID",
+                         FieldType::Integer,
+                         {{1, "a"}, {1, "c\td"}, {2, "\n"}, {3, "e\x01"}},
+                         R"(the field "Name" of row 2 holds a tab, which a table file cannot store (as do 2 more )"
+                         R"(texts))"}),
+    [](const ::testing::TestParamInfo<ControlPlaceCase> &info) { return std::string(info.param.row); });
 
 // Column names are escaped as values are and read back whole, by the readers that make the
 // columns from the file and by the import that matches them by name.
