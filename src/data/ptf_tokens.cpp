@@ -263,6 +263,7 @@ QByteArray PtfFileBuilder::take()
     m_lossy = false;
     m_controls.clear();
     m_controlTexts = 0;
+    m_firstControlText.clear();
     return std::exchange(m_data, QByteArray());
 }
 
@@ -308,7 +309,33 @@ void PtfFileBuilder::addText(QStringView text, char16_t quote)
         }
     }
     *p++ = ansi::encodeChar(quote);
-    if (control)
-        ++m_controlTexts;
+    if (control && m_controlTexts++ == 0)
+        m_firstControlText = text.toString();
     commit(p);
+}
+
+namespace {
+
+// "a tab", "a line break and a tab", "the control character U+001B".
+QString controlCharacterPhrase(QStringView text)
+{
+    QStringList phrases;
+    for (const QString &name : ansi::controlCharacterNames(text))
+        phrases << (name.startsWith(QLatin1String("U+")) ? QStringLiteral("the control character ") + name
+                                                         : QStringLiteral("a ") + name);
+    const QString last = phrases.isEmpty() ? QString() : phrases.takeLast();
+    return phrases.isEmpty() ? last : phrases.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
+
+} // namespace
+
+QString PtfFileBuilder::controlReason(const QString &place) const
+{
+    QString reason = (place.isEmpty() ? QStringLiteral("a text") : place) + QStringLiteral(" holds ") +
+                     controlCharacterPhrase(m_firstControlText) + QStringLiteral(", which a table file cannot store");
+    if (m_controlTexts == 2)
+        reason += QStringLiteral(" (as does one more text)");
+    else if (m_controlTexts > 2)
+        reason += QStringLiteral(" (as do %1 more texts)").arg(m_controlTexts - 1);
+    return reason;
 }

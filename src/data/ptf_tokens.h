@@ -116,6 +116,10 @@ public:
     const QString &controls() const { return m_controls; }
     // How many texts added held a control character, so a writer can tell where the first is.
     qsizetype controlTexts() const { return m_controlTexts; }
+    // Why the bytes must not be written, naming the first text with a control character by the
+    // place the writer gives: "the field "Station" of the row with ID 11 holds a tab, which a
+    // table file cannot store", with how many more texts hold such characters.
+    QString controlReason(const QString &place) const;
 
 private:
     void addLiteral(std::string_view literal);
@@ -139,4 +143,5 @@ private:
     bool m_lossy = false;
     QString m_controls;
     qsizetype m_controlTexts = 0;
+    QString m_firstControlText;
 };

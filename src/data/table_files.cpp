@@ -410,40 +410,6 @@ bool TableFileDamaged(const Table &table, const QString &FileName)
     return !table.damagedFile().isEmpty() && fileKey(table.damagedFile()) == fileKey(FileName);
 }
 
-namespace {
-
-// "a tab", "a line break and a tab", "the control character U+001B".
-QString controlCharacterPhrase(QStringView text)
-{
-    QStringList phrases;
-    for (const QString &name : ansi::controlCharacterNames(text))
-        phrases << (name.startsWith(QLatin1String("U+")) ? QStringLiteral("the control character ") + name
-                                                         : QStringLiteral("a ") + name);
-    const QString last = phrases.isEmpty() ? QString() : phrases.takeLast();
-    return phrases.isEmpty() ? last : phrases.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
-}
-
-// The first text of a table that holds a control character, so the refusal tells the user which
-// entry to change: a stored name from another program can hold a tab that nobody sees.
-struct ControlPlace {
-    bool found = false;
-    QString where; // "the field "Station" of the row with ID 11", "the name of column 2"
-    QString text;
-
-    QString reason(qsizetype textsWithControls) const
-    {
-        QString reason = where + QStringLiteral(" holds ") + controlCharacterPhrase(text) +
-                         QStringLiteral(", which a table file cannot store");
-        if (textsWithControls == 2)
-            reason += QStringLiteral(" (as does one more text)");
-        else if (textsWithControls > 2)
-            reason += QStringLiteral(" (as do %1 more texts)").arg(textsWithControls - 1);
-        return reason;
-    }
-};
-
-} // namespace
-
 bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
 {
     // The table lacks the rows of the file it could not read: written over that file it
@@ -456,7 +422,9 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
     }
     const bool wasActive = table.active();
     PtfFileBuilder text;
-    ControlPlace place;
+    // The first text holding a control character: "the field "Station" of the row with ID 11",
+    // "the name of column 2", so the refusal tells the user which entry to change.
+    QString controlPlace;
     try {
         const QVector<FieldDef> &defs = table.fieldDefs();
         text.addLine(kHeaderLine);
@@ -465,8 +433,8 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
         // Names are escaped as texts are, so the reader gets back a name holding a quote.
         for (qsizetype j = 0; j < defs.size(); ++j) {
             text.addText(defs[j].name, quote);
-            if (!place.found && text.controlTexts() > 0)
-                place = {true, QStringLiteral("the name of column %1").arg(j + 1), defs[j].name};
+            if (controlPlace.isEmpty() && text.controlTexts() > 0)
+                controlPlace = QStringLiteral("the name of column %1").arg(j + 1);
         }
         text.endLine();
 
@@ -492,12 +460,11 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
                 case FieldType::String: {
                     const qsizetype before = text.controlTexts();
                     text.addText(field.asString(), quote);
-                    if (!place.found && text.controlTexts() != before) {
+                    if (controlPlace.isEmpty() && text.controlTexts() != before) {
                         const bool hasID = idColumn >= 0 && idColumn < columns && !fields[idColumn].isNull();
                         const QString rowName = hasID ? QStringLiteral("the row with ID ") + fields[idColumn].asString()
                                                       : QStringLiteral("row %1").arg(row);
-                        place = {true, QStringLiteral("the field \"%1\" of %2").arg(defs[j].name, rowName),
-                                 field.asString()};
+                        controlPlace = QStringLiteral("the field \"%1\" of %2").arg(defs[j].name, rowName);
                     }
                     break;
                 }
@@ -533,8 +500,7 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
         return false;
     }
     if (!text.controls().isEmpty()) {
-        ansi::setLastWriteError(place.found ? place.reason(text.controlTexts())
-                                            : ansi::controlCharacterReason(text.controls()));
+        ansi::setLastWriteError(text.controlReason(controlPlace));
         return false;
     }
     return ansi::writeFileAtomically(FileName, text.take());

@@ -33,8 +33,6 @@ inline bool isControl(char16_t c)
 // Names the control characters of the text as a reader knows them ("line break" for CR and LF,
 // "tab", else "U+001B"), each name once, in order of first appearance; empty when there is none.
 QStringList controlCharacterNames(QStringView text);
-// The reason given when a text holds control characters.
-QString controlCharacterReason(QStringView text);
 
 // Splits at CR LF, lone CR or lone LF; a final line end does not start another line.
 QStringList splitLines(const QString &text);
