@@ -1,5 +1,7 @@
 #include "data/db_func.h"
 
+#include "data/project_change.h"
+
 #include "data/data_module_1.h"
 #include "data/db_func_p.h"
 #include "data/main_globals.h"
@@ -109,9 +111,10 @@ namespace {
 
 // The message for a plan file that exists but could not be read, for the loaders whose reader
 // does not report it itself.
-void reportDamaged(const QString &path)
+void reportDamaged(const QString &path, const Table &table)
 {
-    dialogs().showMessage(QStringLiteral("Error by load PTF-File: ") + path);
+    dialogs().showMessage(PtfLoadErrorMessage(path, table));
+    ProjectChange::noteDamaged(path, true);
 }
 
 // A missing per-plan file gives an empty, open table; no rows of another plan or of a file
@@ -386,7 +389,8 @@ void LoadPrefs(const QString &Path)
     if (!guarded(t, false, [&] { return ImportPtfFile(Path, t, &defaults, false); })) {
         // The reader says nothing of a file that is there but damaged; the user is told which.
         if (!t.damagedFile().isEmpty())
-            dialogs().showMessage(QStringLiteral("Error by load PTF-File: ") + Path);
+            dialogs().showMessage(PtfLoadErrorMessage(Path, t));
+            ProjectChange::noteDamaged(Path, true);
         dialogs().showMessage(QStringLiteral("Preferences file (%1) not found").arg(QStringLiteral("prefs.ptf")));
     }
 }
@@ -548,8 +552,9 @@ bool LoadLineMapPrefs(const QString &Path)
     // A file that is there but cannot be read holds the settings of every plan: the table is
     // marked with it (not with the copy read), so no save writes it over them.
     if (QFileInfo::exists(Path)) {
-        t.setDamagedFile(Path);
-        reportDamaged(Path);
+        // A file with the old column names was read from a copy: the lines left out are the same.
+        t.setDamagedFile(Path, t.damagedLine(), t.damagedLineCount());
+        reportDamaged(Path, t);
     } else {
         dialogs().showMessage(failMessage);
     }
@@ -565,7 +570,7 @@ bool LoadLineMapLines()
     const QString path = projectFile(QStringLiteral("line_map_lines.ptf"));
     if (!guarded(t, false, [&] { return ImportPtfFile(path, t, &defaults, false); })) {
         if (QFileInfo::exists(path))
-            reportDamaged(path);
+            reportDamaged(path, t);
         else
             dialogs().showMessage(QStringLiteral("File %1 not found").arg(QStringLiteral("line_map_lines.ptf")));
         return false;

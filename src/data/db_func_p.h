@@ -75,7 +75,8 @@ inline void restoreRows(Table &table, std::optional<RowsBackup> &before)
 // A file with the old column names is read from a renamed copy and its offsets corrected in the
 // table; RewriteMigrated writes the corrected table over the file. Shows nothing: NoCopy when
 // the renamed copy could not be made (the table is as it was), Unreadable when the file is
-// missing or damaged (the table is empty, as ImportPtfFile leaves it).
+// missing or damaged (the table as ImportPtfFile leaves it: empty, or with the rows of the lines
+// that could be read).
 enum class PrefsImport { Read, NoCopy, Unreadable };
 PrefsImport importLineMapPrefs(const QString &Path, Table &t, bool RewriteMigrated);
 

@@ -73,6 +73,7 @@ bool PtfTokens::append(QStringView line)
     if (static_cast<size_t>(m_text.size()) < needed)
         m_text.resize(static_cast<qsizetype>(needed));
     qsizetype length = m_used;
+    m_dropped = false;
     const bool ok = scan(line.utf16(), line.size(), length);
     m_used = length;
     return ok;
@@ -125,8 +126,10 @@ bool PtfTokens::scan(const char16_t *in, qsizetype n, qsizetype &length)
                     out[length++] = u'\\';
                 out[length++] = e;
             }
-            if (!closed)
-                return true; // an unclosed string is dropped
+            if (!closed) {
+                m_dropped = true; // an unclosed string is dropped
+                return true;
+            }
             m_items.push_back(Item{0.0, start, length - start, u's', false});
             start = length;
             break;
@@ -164,7 +167,9 @@ bool PtfTokens::scan(const char16_t *in, qsizetype n, qsizetype &length)
             break;
         }
     }
-    // A value without its comma is dropped.
+    // A value without its comma is dropped; blanks and control characters alone are no value.
+    const auto *t = reinterpret_cast<const char16_t *>(m_text.constData());
+    m_dropped = std::any_of(t + start, t + length, [](char16_t c) { return c > 32; });
     return true;
 }
 
@@ -206,16 +211,16 @@ PtfRecords::PtfRecords(const std::vector<QStringView> &lines)
 {
     const qsizetype last = static_cast<qsizetype>(lines.size()) - 1;
     qsizetype characters = 0;
-    for (qsizetype l = 3; l < last; ++l)
+    for (qsizetype l = kFirstRecordLine; l < last; ++l)
         characters += lines[l].size();
     m_tokens.reserve(characters, characters / 4);
-    m_lines.reserve(std::max<qsizetype>(last - 3, 0));
-    for (qsizetype l = 3; l < last; ++l) {
+    m_lines.reserve(std::max<qsizetype>(last - kFirstRecordLine, 0));
+    for (qsizetype l = kFirstRecordLine; l < last; ++l) {
         const qsizetype first = m_tokens.count();
         const bool ok = m_tokens.append(lines[l]);
         if (!ok)
             m_tokens.dropFrom(first);
-        m_lines.push_back(Line{first, m_tokens.count() - first, ok});
+        m_lines.push_back(Line{first, m_tokens.count() - first, ok, ok && m_tokens.dropped()});
     }
 }
 
@@ -257,6 +262,8 @@ QByteArray PtfFileBuilder::take()
     m_size = 0;
     m_lossy = false;
     m_controls.clear();
+    m_controlTexts = 0;
+    m_firstControlText.clear();
     return std::exchange(m_data, QByteArray());
 }
 
@@ -285,18 +292,50 @@ void PtfFileBuilder::addText(QStringView text, char16_t quote)
     const qsizetype n = text.size();
     char *p = room(2 * n + 3);
     *p++ = ansi::encodeChar(quote);
+    bool control = false;
     for (qsizetype k = 0; k < n; ++k) {
         const char16_t c = s[k];
         if (c == u'\\' || c == quote)
             *p++ = '\\';
         if (c < 0x80) {
-            if (ansi::isControl(c) && !m_controls.contains(QChar(c)))
-                m_controls.append(QChar(c));
+            if (ansi::isControl(c)) {
+                control = true;
+                if (!m_controls.contains(QChar(c)))
+                    m_controls.append(QChar(c));
+            }
             *p++ = static_cast<char>(c);
         } else {
             p = encode(&c, 1, p);
         }
     }
     *p++ = ansi::encodeChar(quote);
+    if (control && m_controlTexts++ == 0)
+        m_firstControlText = text.toString();
     commit(p);
+}
+
+namespace {
+
+// "a tab", "a line break and a tab", "the control character U+001B".
+QString controlCharacterPhrase(QStringView text)
+{
+    QStringList phrases;
+    for (const QString &name : ansi::controlCharacterNames(text))
+        phrases << (name.startsWith(QLatin1String("U+")) ? QStringLiteral("the control character ") + name
+                                                         : QStringLiteral("a ") + name);
+    const QString last = phrases.isEmpty() ? QString() : phrases.takeLast();
+    return phrases.isEmpty() ? last : phrases.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
+
+} // namespace
+
+QString PtfFileBuilder::controlReason(const QString &place) const
+{
+    QString reason = (place.isEmpty() ? QStringLiteral("a text") : place) + QStringLiteral(" holds ") +
+                     controlCharacterPhrase(m_firstControlText) + QStringLiteral(", which a table file cannot store");
+    if (m_controlTexts == 2)
+        reason += QStringLiteral(" (as does one more text)");
+    else if (m_controlTexts > 2)
+        reason += QStringLiteral(" (as do %1 more texts)").arg(m_controlTexts - 1);
+    return reason;
 }

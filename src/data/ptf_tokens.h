@@ -38,6 +38,10 @@ public:
     }
     // Appends the items of one line; false on a syntax error, with the items before it kept.
     bool append(QStringView line);
+    // True when the line last appended ended in text that gives no item: a value without its
+    // comma or a string never closed. The writer ends every value with a comma, so such text
+    // was written by hand and is not read.
+    bool dropped() const { return m_dropped; }
     bool parse(QStringView line)
     {
         clear();
@@ -58,6 +62,7 @@ private:
     QString m_text;       // grows without filling, unlike a vector
     qsizetype m_used = 0; // of m_text
     std::vector<Item> m_items;
+    bool m_dropped = false;
 };
 
 // The record lines of a file (lines 3 .. n-2), tokenized once for both passes of a loader. A
@@ -69,7 +74,11 @@ public:
         qsizetype first;
         qsizetype count;
         bool ok;
+        bool dropped; // parsed, but text at its end gave no item (PtfTokens::dropped)
     };
+
+    // The index of the first record line in the file's lines.
+    static constexpr qsizetype kFirstRecordLine = 3;
 
     // The lines of a whole file, at least 4 (the record lines are all but the first three and
     // the last).
@@ -105,6 +114,12 @@ public:
     // The control characters that texts held, each once: a raw line break would split its
     // record, so bytes holding one must not be written either.
     const QString &controls() const { return m_controls; }
+    // How many texts added held a control character, so a writer can tell where the first is.
+    qsizetype controlTexts() const { return m_controlTexts; }
+    // Why the bytes must not be written, naming the first text with a control character by the
+    // place the writer gives: "the field "Station" of the row with ID 11 holds a tab, which a
+    // table file cannot store", with how many more texts hold such characters.
+    QString controlReason(const QString &place) const;
 
 private:
     void addLiteral(std::string_view literal);
@@ -127,4 +142,6 @@ private:
     qsizetype m_size = 0;
     bool m_lossy = false;
     QString m_controls;
+    qsizetype m_controlTexts = 0;
+    QString m_firstControlText;
 };

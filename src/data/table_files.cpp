@@ -28,12 +28,6 @@ const QString kArrayLine = QStringLiteral("porTables[porTables.length] = new Arr
 constexpr qint64 kMaxFileBytes = 32 * 1024 * 1024;
 constexpr qint64 kMaxCells = 16 * 1024 * 1024;
 
-void showLoadError(const QString &fileName)
-{
-    dialogs().showMessage(QStringLiteral("Error by load PTF-File: ") + fileName);
-    ProjectChange::noteDamaged(fileName, true);
-}
-
 // One name for a file however its path is written, so a damaged file is known again.
 QString fileKey(const QString &fileName)
 {
@@ -42,18 +36,42 @@ QString fileKey(const QString &fileName)
     return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
 }
 
+// The record lines of a file that could not be read, lines of the file counted from 1.
+struct LeftOut {
+    int first = 0;
+    int count = 0;
+
+    void add(qsizetype lineIndex)
+    {
+        if (count++ == 0)
+            first = static_cast<int>(std::min<qsizetype>(lineIndex + 1, std::numeric_limits<int>::max()));
+    }
+};
+
 // After a load: a table whose file exists but did not load holds no row at all (never a part
 // of that file, nor the rows of a file loaded before) and remembers the file, so that no save
 // writes the rows it could not read away; a loaded or missing file clears the mark (a missing
 // file leaves the rows to the caller, who makes the table empty where a project lacks it).
-void markLoad(Table &table, const QString &fileName, bool loaded)
+// A file read but for some record lines keeps the rows of the others, and the mark all the
+// same: the next save would drop the lines left out for good.
+void markLoad(Table &table, const QString &fileName, bool loaded, const LeftOut &leftOut = {})
 {
+    if (!loaded && leftOut.count > 0) {
+        table.setDamagedFile(fileName, leftOut.first, leftOut.count);
+        return;
+    }
     const bool damaged = !loaded && QFileInfo::exists(fileName);
     if (damaged) {
         table.close();
         table.emptyDataSet();
     }
     table.setDamagedFile(damaged ? fileName : QString());
+}
+
+void showLoadError(const QString &fileName, const Table &table)
+{
+    dialogs().showMessage(PtfLoadErrorMessage(fileName, table));
+    ProjectChange::noteDamaged(fileName, true);
 }
 
 // ---------------------------------------------------------------- reading
@@ -204,8 +222,9 @@ void setFieldFromItem(Field &field, FieldType type, const PtfTokens &tokens, con
         convertInto(field, type, Source::ofItem(tokens, item));
 }
 
-// Appends one row per record line that parses; the table is open.
-void loadRecords(const PtfRecords &records, Table &table)
+// Appends one row per record line that parses; the table is open. The lines that do not parse,
+// or whose end gives no item, are counted in leftOut.
+void loadRecords(const PtfRecords &records, Table &table, LeftOut &leftOut)
 {
     // A field stands for its column in whatever row is current, so one per column will do.
     std::vector<Field> fields;
@@ -216,7 +235,11 @@ void loadRecords(const PtfRecords &records, Table &table)
     }
     const qsizetype columns = table.fieldCount();
     const PtfTokens &tokens = records.tokens();
-    for (const PtfRecords::Line &line : records.lines()) {
+    const std::vector<PtfRecords::Line> &lines = records.lines();
+    for (size_t k = 0; k < lines.size(); ++k) {
+        const PtfRecords::Line &line = lines[k];
+        if (!line.ok || line.dropped)
+            leftOut.add(static_cast<qsizetype>(k) + PtfRecords::kFirstRecordLine);
         // A line that yields no item (a blank line) is no record, as one that does not parse.
         if (!line.ok || line.count == 0)
             continue;
@@ -392,8 +415,8 @@ bool TableFileDamaged(const Table &table, const QString &FileName)
 
 bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
 {
-    // The table holds none of the rows of the file it could not read: written over that
-    // file it would lose them for good. The message says why, so no reason is left for a
+    // The table lacks the rows of the file it could not read: written over that file it
+    // would lose them for good. The message says why, so no reason is left for a
     // caller's message to say it again.
     ansi::setLastWriteError(QString());
     ProjectChange::forgetFailureTold();
@@ -404,14 +427,20 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
     }
     const bool wasActive = table.active();
     PtfFileBuilder text;
+    // The first text holding a control character: "the field "Station" of the row with ID 11",
+    // "the name of column 2", so the refusal tells the user which entry to change.
+    QString controlPlace;
     try {
         const QVector<FieldDef> &defs = table.fieldDefs();
         text.addLine(kHeaderLine);
         text.addLine(kArrayLine);
         const char16_t quote = QuoteChar.unicode();
         // Names are escaped as texts are, so the reader gets back a name holding a quote.
-        for (const FieldDef &def : defs)
-            text.addText(def.name, quote);
+        for (qsizetype j = 0; j < defs.size(); ++j) {
+            text.addText(defs[j].name, quote);
+            if (controlPlace.isEmpty() && text.controlTexts() > 0)
+                controlPlace = QStringLiteral("the name of column %1").arg(j + 1);
+        }
         text.endLine();
 
         table.open();
@@ -423,7 +452,8 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
             fields.push_back(table.field(j)); // throws when the definitions outnumber the fields
             types.push_back(fields.back().dataType());
         }
-        while (!table.eof()) {
+        const int idColumn = table.findFieldIndex(QStringLiteral("ID"));
+        for (int row = 1; !table.eof(); ++row) {
             for (int j = 0; j < columns; ++j) {
                 const Field &field = fields[j];
                 if (field.isNull()) {
@@ -432,9 +462,17 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
                 }
                 // The stored value has the field's type, so these read it without a conversion.
                 switch (types[j]) {
-                case FieldType::String:
+                case FieldType::String: {
+                    const qsizetype before = text.controlTexts();
                     text.addText(field.asString(), quote);
+                    if (controlPlace.isEmpty() && text.controlTexts() != before) {
+                        const bool hasID = idColumn >= 0 && idColumn < columns && !fields[idColumn].isNull();
+                        const QString rowName = hasID ? QStringLiteral("the row with ID ") + fields[idColumn].asString()
+                                                      : QStringLiteral("row %1").arg(row);
+                        controlPlace = QStringLiteral("the field \"%1\" of %2").arg(defs[j].name, rowName);
+                    }
                     break;
+                }
                 case FieldType::Smallint:
                 case FieldType::Integer:
                 case FieldType::AutoInc:
@@ -467,7 +505,7 @@ bool SavePtfFile(const QString &FileName, QChar QuoteChar, Table &table)
         return false;
     }
     if (!text.controls().isEmpty()) {
-        ansi::setLastWriteError(ansi::controlCharacterReason(text.controls()));
+        ansi::setLastWriteError(text.controlReason(controlPlace));
         return false;
     }
     ProjectChange::tableWritten(table, FileName);
@@ -532,9 +570,11 @@ void typeByFirstValues(const PtfRecords &records, QVector<FieldDef> &defs)
 // The rows of a file into a table with its fields: made anew from the file with remakeFields
 // (trip tables, whose indexes go too), else from the names line when the table has none. The
 // table is left closed. Damaged: the table is closed and holds the rows posted before the
-// error, none when the error came before the first.
-Layout loadLines(std::vector<QStringView> lines, Table &table, bool remakeFields)
+// error, none when the error came before the first. Ok with record lines left out: the table
+// holds the rows of all the others.
+Layout loadLines(std::vector<QStringView> lines, Table &table, bool remakeFields, LeftOut &leftOut)
 {
+    leftOut = LeftOut{};
     qsizetype fieldCount = 0;
     const Layout layout = checkLayout(lines, fieldCount);
     if (layout == Layout::TooShort)
@@ -568,60 +608,87 @@ Layout loadLines(std::vector<QStringView> lines, Table &table, bool remakeFields
         }
         table.createDataSet();
         created = true;
-        loadRecords(records, table);
+        loadRecords(records, table, leftOut);
         table.close();
         return Layout::Ok;
     } catch (const std::exception &) {
         if (!created)
             table.emptyDataSet();
         table.close();
+        leftOut = LeftOut{};
         return Layout::Damaged;
     }
 }
 
+// Reads a file into the table and marks it: true when every line was read.
+bool loadFile(const QString &fileName, Table &table, bool remakeFields, ReadResult &read)
+{
+    QString text;
+    read = readTableFile(fileName, text);
+    LeftOut leftOut;
+    const bool loaded = read == ReadResult::Ok &&
+                        loadLines(ansi::splitLineViews(text), table, remakeFields, leftOut) == Layout::Ok &&
+                        leftOut.count == 0;
+    markLoad(table, fileName, loaded, leftOut);
+    return loaded;
+}
+
 } // namespace
+
+QString PtfLoadErrorMessage(const QString &FileName, const Table &table)
+{
+    QString message = QStringLiteral("Error by load PTF-File: ") + FileName;
+    if (table.damagedLine() > 0 && TableFileDamaged(table, FileName)) {
+        message += QStringLiteral(" (line %1").arg(table.damagedLine());
+        if (table.damagedLineCount() > 1)
+            message += QStringLiteral(" and %1 more").arg(table.damagedLineCount() - 1);
+        message += QLatin1Char(')');
+    }
+    return message;
+}
 
 bool LoadPtfText(const QString &Text, Table &table)
 {
-    return loadLines(ansi::splitLineViews(Text), table, false) == Layout::Ok;
+    LeftOut leftOut;
+    return loadLines(ansi::splitLineViews(Text), table, false, leftOut) == Layout::Ok && leftOut.count == 0;
 }
 
 bool LoadPtfStructureText(const QString &Text, Table &table)
 {
-    return loadLines(ansi::splitLineViews(Text), table, true) == Layout::Ok;
+    LeftOut leftOut;
+    return loadLines(ansi::splitLineViews(Text), table, true, leftOut) == Layout::Ok && leftOut.count == 0;
 }
 
 bool LoadPtfFile(const QString &FileName, Table &table)
 {
-    QString text;
-    const ReadResult read = readTableFile(FileName, text);
-    const bool loaded =
-        read == ReadResult::Ok && loadLines(ansi::splitLineViews(text), table, false) == Layout::Ok;
-    markLoad(table, FileName, loaded);
-    // A file that exists but did not load is told as damaged, a file cut short included.
+    ReadResult read = ReadResult::Missing;
+    const bool loaded = loadFile(FileName, table, false, read);
+    // A file that exists but did not load is told as damaged, a file cut short included, and
+    // one with lines that could not be read by the first of them.
     if (!loaded && read != ReadResult::Missing)
-        showLoadError(FileName);
+        showLoadError(FileName, table);
     return loaded;
 }
 
 bool LoadPtfFileStructure(const QString &FileName, Table &table)
 {
-    QString text;
-    const ReadResult read = readTableFile(FileName, text);
-    const bool loaded = read == ReadResult::Ok && LoadPtfStructureText(text, table);
-    markLoad(table, FileName, loaded);
-    return loaded;
+    ReadResult read = ReadResult::Missing;
+    return loadFile(FileName, table, true, read);
 }
 
 bool ImportPtfFile(const QString &FileName, Table &table, const QStringList *Defaults, bool AddMissing)
 {
     Table source(QStringLiteral("PtfImport"));
     bool result = false;
+    LeftOut leftOut;
     try {
         table.close();
         table.createDataSet();
         result = LoadPtfFileStructure(FileName, source);
-        if (result) {
+        // A file read but for some lines gives the rows of the others, and the mark.
+        if (!result && source.damagedLine() > 0)
+            leftOut = LeftOut{source.damagedLine(), source.damagedLineCount()};
+        if (result || leftOut.count > 0) {
             QVector<FieldDef> &defs = table.fieldDefs();
             const QVector<FieldDef> &sourceDefs = source.fieldDefs();
             // Names compare without case, as the lookups below do; adding a column that differs
@@ -683,10 +750,11 @@ bool ImportPtfFile(const QString &FileName, Table &table, const QStringList *Def
         }
     } catch (const std::exception &) {
         result = false;
+        leftOut = LeftOut{};
     }
     table.close();
     source.close();
-    markLoad(table, FileName, result);
+    markLoad(table, FileName, result, leftOut);
     return result;
 }
 

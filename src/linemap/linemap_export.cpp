@@ -164,6 +164,8 @@ QImage DecodeJpeg(const QByteArray &Data)
 
 QImage ReadJpegFile(const QString &FileName)
 {
+    if (!ansi::isRegularFile(FileName))
+        return QImage();
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly))
         return QImage();
@@ -178,6 +180,8 @@ bool PictureSizeAllowed(qint64 Width, qint64 Height)
 
 QImage ReadPictureFile(const QString &FileName, const char *Format)
 {
+    if (!ansi::isRegularFile(FileName))
+        return QImage();
     QImageReader reader(FileName, Format);
     reader.setDecideFormatFromContent(false);
     const QSize size = reader.size();

@@ -83,12 +83,6 @@ QStringList controlCharacterNames(QStringView text)
     return names;
 }
 
-QString controlCharacterReason(QStringView text)
-{
-    return QStringLiteral("a text holds the control characters %1, which a table file cannot store")
-        .arg(controlCharacterNames(text).join(QStringLiteral(", ")));
-}
-
 namespace {
 
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F: Qt's fast Latin-1 conversion does the
@@ -216,8 +210,15 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
+bool isRegularFile(const QString &fileName)
+{
+    return QFileInfo(fileName).isFile();
+}
+
 bool readText(const QString &fileName, QString &text)
 {
+    if (!isRegularFile(fileName))
+        return false;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;

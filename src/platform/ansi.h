@@ -33,15 +33,18 @@ inline bool isControl(char16_t c)
 // Names the control characters of the text as a reader knows them ("line break" for CR and LF,
 // "tab", else "U+001B"), each name once, in order of first appearance; empty when there is none.
 QStringList controlCharacterNames(QStringView text);
-// The reason given when a text holds control characters.
-QString controlCharacterReason(QStringView text);
 
 // Splits at CR LF, lone CR or lone LF; a final line end does not start another line.
 QStringList splitLines(const QString &text);
 // The same lines as views into the text, which must outlive them.
 std::vector<QStringView> splitLineViews(QStringView text);
 
-// Reads a whole text file; false when it cannot be opened or read.
+// True when the name is that of a regular file, after links. A name from a project may name a
+// pipe or a device, whose read waits for ever or never ends, or a folder: every reader of a
+// project's files asks this before it opens one, and refuses what is not.
+bool isRegularFile(const QString &fileName);
+
+// Reads a whole text file; false when it cannot be opened or read, or is no regular file.
 bool readLines(const QString &fileName, QStringList &lines);
 // The whole file as one text, for readers that take its lines as views.
 bool readText(const QString &fileName, QString &text);

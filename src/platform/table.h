@@ -221,9 +221,19 @@ public:
     // The file this table was last to be loaded from when that file exists but could not be
     // read (cut short, malformed); empty when the table holds what its file holds. The table
     // is empty then, and the table-file writer refuses to write it over that file, which would
-    // lose the rows it could not read. An empty name clears the mark.
-    void setDamagedFile(const QString &fileName) { m_damagedFile = fileName; }
+    // lose the rows it could not read. An empty name clears the mark. When only some lines of
+    // the file could not be read, the table holds the rows of the others, and firstLine
+    // (counted from 1) and lineCount tell which lines were left out.
+    void setDamagedFile(const QString &fileName, int firstLine = 0, int lineCount = 0)
+    {
+        m_damagedFile = fileName;
+        m_damagedLine = fileName.isEmpty() ? 0 : firstLine;
+        m_damagedLineCount = fileName.isEmpty() ? 0 : lineCount;
+    }
     const QString &damagedFile() const { return m_damagedFile; }
+    // The first line of the damaged file that was left out, 0 when the whole file was.
+    int damagedLine() const { return m_damagedLine; }
+    int damagedLineCount() const { return m_damagedLineCount; }
 
 private:
     friend class Field;
@@ -380,6 +390,8 @@ private:
     quint64 m_nextSeq = 1; // never reused, not even by createDataSet: a guard finds its row by it
     quint64 m_removals = 0; // rows unlinked so far: while unchanged, a remembered row still exists
     QString m_damagedFile;
+    int m_damagedLine = 0;
+    int m_damagedLineCount = 0;
 };
 
 // For a routine that must change a table's index, filter or cursor to walk or change every

@@ -109,7 +109,10 @@ void applyTriples(const QVector<int> &p)
 
 QByteArray readDistancesFile()
 {
-    QFile file(ProjectDir + QStringLiteral("/distances.ini"));
+    const QString fileName = ProjectDir + QStringLiteral("/distances.ini");
+    if (!ansi::isRegularFile(fileName))
+        return QByteArray();
+    QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
     return file.readAll();

@@ -48,6 +48,11 @@ bool sameFile(const QString &a, const QString &b)
 bool copyOne(const WebsiteFile &file, const QDir &target)
 {
     ansi::setLastWriteError(QString());
+    // The folders are listed with their system entries: a pipe among them would block the copy.
+    if (!ansi::isRegularFile(file.Source)) {
+        ansi::setLastWriteError(QStringLiteral("%1 is not a regular file").arg(file.Source));
+        return false;
+    }
     const QString dest = target.filePath(file.Target);
     const QString folder = QFileInfo(dest).absolutePath();
     if (!QDir().mkpath(folder)) {

@@ -136,6 +136,32 @@ TEST_F(StationEditor, NamesWithControlCharactersAreRefusedAndNothingIsWritten)
     EXPECT_EQ(fileBytes(file("stations.ptf")), before);
 }
 
+// A name read from another program's file may hold a tab: the save that it blocks names the
+// station, which can then be renamed.
+TEST_F(StationEditor, AStoredNameWithATabIsNamedAndCanBeRenamed)
+{
+    add("A");
+    QByteArray stored = fileBytes(file("stations.ptf"));
+    stored.replace("2);", "11,\"Bahnhof\tWest\",\r\n2);");
+    writeFileBytes(file("stations.ptf"), stored);
+    w->hide();
+    LoadStations();
+    w->show();
+    d.messages.clear();
+    add("C");
+    EXPECT_EQ(d.messages, QStringList{"Error saving the station: the field \"Station\" of the row with ID 11 holds "
+                                      "a tab, which a table file cannot store"});
+    press("btCancel");
+    EXPECT_EQ(fileBytes(file("stations.ptf")), stored);
+
+    select("Bahnhof\tWest");
+    press("btStationEdit");
+    typeName("Bahnhof West");
+    press("btSave");
+    add("C");
+    EXPECT_EQ(rows("stations.ptf"), QStringList({R"(1,"A",)", R"(11,"Bahnhof West",)", R"(12,"C",)"}));
+}
+
 TEST_F(StationEditor, RenamesAlsoByCaseAndWritesNothingForTheSameName)
 {
     add("Markt");

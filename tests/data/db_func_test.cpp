@@ -539,10 +539,12 @@ TEST_F(DbFuncTest, AnAddToATableThatFailedToLoadIsRefused)
 
 namespace {
 
-// One master table file and the saves that write it.
+// One master table file and the saves that write it; the renames need the rows that a file
+// read but for one line still gives.
 struct DamagedFileCase {
     const char *file;
     std::vector<std::function<bool()>> saves;
+    std::vector<std::function<bool()>> renames = {};
 };
 
 void PrintTo(const DamagedFileCase &c, std::ostream *os)
@@ -550,71 +552,117 @@ void PrintTo(const DamagedFileCase &c, std::ostream *os)
     *os << c.file;
 }
 
+bool renameStation()
+{
+    return RenameStation("A", "Z");
+}
+
+bool renameLine()
+{
+    return RenameLine("1", "9");
+}
+
 class DamagedMasterFile : public ProjectFolder, public ::testing::WithParamInterface<DamagedFileCase>
 {
+protected:
+    // A project with every master file; returns the bytes of the one under test.
+    QByteArray writeProject()
+    {
+        writePtf(path("daygroups.ptf"), {"ID", "Group", "Days", "Text"}, {R"(1,"Mo-Fr","1111100","Werktags")"});
+        writePtf(path("intervals.ptf"), {"ID", "Interval"}, {"1,10,"});
+        LoadDayGroups(path("daygroups.ptf"));
+        LoadIntervals();
+        for (const char *name : {"A", "B", "C"})
+            EXPECT_GT(AddStation(name), 0);
+        EXPECT_GT(AddLine("1"), 0);
+        EXPECT_TRUE(SetLineStations(1, {"A", "B", "C"}));
+        EXPECT_GT(AddLineConnection(1, 1, 1), 0);
+        EXPECT_TRUE(SetLineGraphicColor(1, 1, 2, 3));
+        EXPECT_TRUE(AddNewStation(2));
+        return fileBytes(path(GetParam().file));
+    }
+
+    void loadProject()
+    {
+        LoadStations();
+        LoadLines();
+        LoadNewStations();
+        LoadLineStations();
+        LoadLineConnections();
+        LoadIntervals();
+        LoadLineGraphic();
+        LoadDayGroups(path("daygroups.ptf"));
+    }
+
+    // Every save that writes the damaged file leaves its bytes as they were, says once which
+    // file is damaged, and reports a failure.
+    void expectRefused(const std::vector<std::function<bool()>> &saves, const QByteArray &damaged)
+    {
+        const QString file = path(GetParam().file);
+        for (const auto &save : saves) {
+            m_dialogs.messages.clear();
+            EXPECT_FALSE(save());
+            EXPECT_EQ(fileBytes(file), damaged);
+            QStringList naming;
+            for (const QString &m : m_dialogs.messages)
+                if (m.contains(GetParam().file))
+                    naming << m;
+            EXPECT_EQ(naming, QStringList{"The file " + file + " is damaged and was left unchanged."});
+        }
+    }
 };
 
 } // namespace
 
-// A project with one master file cut short (its table then holds no row, so there is nothing
-// to rename): every save that writes that file leaves its bytes
-// as they were, says once which file is damaged, and reports a failure.
+// A master file cut short: its table then holds no row, so there is nothing to rename.
 TEST_P(DamagedMasterFile, IsNeverWrittenOver)
 {
-    writePtf(path("daygroups.ptf"), {"ID", "Group", "Days", "Text"}, {R"(1,"Mo-Fr","1111100","Werktags")"});
-    writePtf(path("intervals.ptf"), {"ID", "Interval"}, {"1,10,"});
-    LoadDayGroups(path("daygroups.ptf"));
-    LoadIntervals();
-    for (const char *name : {"A", "B", "C"})
-        ASSERT_GT(AddStation(name), 0);
-    ASSERT_GT(AddLine("1"), 0);
-    ASSERT_TRUE(SetLineStations(1, {"A", "B", "C"}));
-    ASSERT_GT(AddLineConnection(1, 1, 1), 0);
-    ASSERT_TRUE(SetLineGraphicColor(1, 1, 2, 3));
-    ASSERT_TRUE(AddNewStation(2));
-
-    const QString file = path(GetParam().file);
-    QByteArray cut = fileBytes(file);
+    QByteArray cut = writeProject();
     ASSERT_FALSE(cut.isEmpty()) << GetParam().file;
     cut.chop(cut.size() - cut.lastIndexOf("\r\n", cut.size() - 3)); // without its closing line
+    const QString file = path(GetParam().file);
     writeFileBytes(file, cut);
 
-    LoadStations();
-    LoadLines();
-    LoadNewStations();
-    LoadLineStations();
-    LoadLineConnections();
-    LoadIntervals();
-    LoadLineGraphic();
-    LoadDayGroups(path("daygroups.ptf"));
+    loadProject();
     EXPECT_TRUE(m_dialogs.messages.value(0).startsWith("Error by load PTF-File: " + file))
         << m_dialogs.messages.join('|').toStdString();
+    expectRefused(GetParam().saves, cut);
+}
 
-    for (const auto &save : GetParam().saves) {
-        m_dialogs.messages.clear();
-        EXPECT_FALSE(save());
-        EXPECT_EQ(fileBytes(file), cut);
-        QStringList naming;
-        for (const QString &m : m_dialogs.messages)
-            if (m.contains(GetParam().file))
-                naming << m;
-        EXPECT_EQ(naming, QStringList{"The file " + file + " is damaged and was left unchanged."});
-    }
+// A record line edited by hand so that it no longer reads (a name that lost its quotes): the
+// project opens with the other rows and names the line, and no save drops the row for good.
+TEST_P(DamagedMasterFile, WithALineThatDoesNotReadIsNeverWrittenOver)
+{
+    QByteArray edited = writeProject();
+    ASSERT_FALSE(edited.isEmpty()) << GetParam().file;
+    const qsizetype closing = edited.lastIndexOf("\r\n", edited.size() - 3) + 2;
+    edited.insert(closing, "11,Bahnhof West,\r\n");
+    const int line = int(edited.left(closing).count("\r\n")) + 1;
+    const QString file = path(GetParam().file);
+    writeFileBytes(file, edited);
+
+    loadProject();
+    EXPECT_EQ(m_dialogs.messages.value(0), QStringLiteral("Error by load PTF-File: %1 (line %2)").arg(file).arg(line))
+        << m_dialogs.messages.join('|').toStdString();
+    expectRefused(GetParam().saves, edited);
+    expectRefused(GetParam().renames, edited);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     EveryMasterFile, DamagedMasterFile,
     ::testing::Values(
-        DamagedFileCase{"stations.ptf", {[] { return AddStation("D") > 0; }, [] { return SaveStations(); }}},
-        DamagedFileCase{"lines.ptf", {[] { return AddLine("2") > 0; }, [] { return SaveLines(); }}},
-        DamagedFileCase{"newstations.ptf", {[] { return AddNewStation(3); }, [] { return ClearNewStations(); },
-                                            [] { return SaveNewStations(); }}},
-        DamagedFileCase{"line_stations.ptf", {[] { return SetLineStations(1, {"A"}); },
-                                              [] { return SaveLineStations(); }}},
-        DamagedFileCase{"line_connections.ptf", {[] { return AddLineConnection(1, 1, 2) > 0; },
-                                                 [] { return SaveLineConnections(); }}},
-        DamagedFileCase{"line_graphic.ptf", {[] { return SetLineGraphicColor(1, 9, 9, 9); },
-                                             [] { return SaveLineGraphic(); }}},
+        DamagedFileCase{
+            "stations.ptf", {[] { return AddStation("D") > 0; }, [] { return SaveStations(); }}, {renameStation}},
+        DamagedFileCase{"lines.ptf", {[] { return AddLine("2") > 0; }, [] { return SaveLines(); }}, {renameLine}},
+        DamagedFileCase{
+            "newstations.ptf",
+            {[] { return AddNewStation(3); }, [] { return ClearNewStations(); }, [] { return SaveNewStations(); }}},
+        DamagedFileCase{"line_stations.ptf",
+                        {[] { return SetLineStations(1, {"A"}); }, [] { return SaveLineStations(); }}},
+        DamagedFileCase{"line_connections.ptf",
+                        {[] { return AddLineConnection(1, 1, 2) > 0; }, [] { return SaveLineConnections(); }}},
+        DamagedFileCase{"line_graphic.ptf",
+                        {[] { return SetLineGraphicColor(1, 9, 9, 9); }, [] { return SaveLineGraphic(); }}},
         DamagedFileCase{"daygroups.ptf", {[] { return SaveDayGroups(); }}}),
     [](const ::testing::TestParamInfo<DamagedFileCase> &info) {
         std::string name = info.param.file;

@@ -124,7 +124,9 @@ TEST_F(TableFileDamage, BlankLinesAreNoRecords)
     Table stations;
     defineStations(stations);
     const QString file = path(QStringLiteral("stations.ptf"));
-    writeFileBytes(file, ansi::encode(crlf(QStringLiteral("a\nb\n\"ID\",\"Station\",\n1,\"Nord\",\n\n2);\n\n"))));
+    // Empty values and blanks or a tab after the last comma lose no text either.
+    writeFileBytes(file,
+                   ansi::encode(crlf(QStringLiteral("a\nb\n\"ID\",\"Station\",\n1,\"Nord\", \t\n,,\n\n2);\n\n"))));
     ASSERT_TRUE(LoadPtfFile(file, stations));
     EXPECT_EQ(dumpTable(stations), "1|Nord");
     // So the next save writes no row of nulls.
@@ -166,3 +168,37 @@ TEST_F(TableFileDamage, TextTheCodePageCannotHoldIsRefusedNotChanged)
     EXPECT_FALSE(SavePtfFile(file, QLatin1Char('"'), named));
     EXPECT_EQ(fileBytes(file), before);
 }
+
+#include "data/project_file.h"
+#include "support/special_files.h"
+
+namespace {
+
+class TableFileNoRegularFile : public TableFileDamage, public ::testing::WithParamInterface<SpecialFile>
+{
+};
+
+} // namespace
+
+// A table name of the project that is a pipe, a device or a folder is refused before it is
+// opened: every reader fails as for a damaged file, and no save writes over it.
+TEST_P(TableFileNoRegularFile, IsReadByNoReader)
+{
+    const QString file = path(QStringLiteral("stations.ptf"));
+    ASSERT_TRUE(makeSpecialFile(GetParam(), file));
+
+    Table byPosition;
+    defineStations(byPosition);
+    EXPECT_FALSE(LoadPtfFile(file, byPosition));
+    EXPECT_EQ(dialogs.messages, QStringList{"Error by load PTF-File: " + file});
+    Table structure;
+    EXPECT_FALSE(LoadPtfFileStructure(file, structure));
+    Table byName;
+    defineStations(byName);
+    EXPECT_FALSE(ImportPtfFile(file, byName, nullptr, false));
+    for (Table *t : {&byPosition, &structure, &byName})
+        EXPECT_TRUE(TableFileDamaged(*t, file));
+    EXPECT_FALSE(isProjectFile(file));
+}
+
+INSTANTIATE_TEST_SUITE_P(EachKind, TableFileNoRegularFile, kSpecialFiles, specialFileName);

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -179,18 +180,26 @@ TEST(PtfFuzz, ReadersSurviveDamagedFiles)
         loaded += ok ? 1 : 0;
         EXPECT_FALSE(withFields.active());
         ASSERT_NO_THROW(LoadPtfFile(file, withoutFields));
-        ASSERT_NO_THROW(LoadPtfFileStructure(file, structure));
+        bool structureOk = false, importOk = false;
+        ASSERT_NO_THROW(structureOk = LoadPtfFileStructure(file, structure));
         EXPECT_FALSE(structure.active());
         const QStringList defaults{QStringLiteral("Open=true")};
-        ASSERT_NO_THROW(ImportPtfFile(file, imported, &defaults, n % 2 == 0));
+        ASSERT_NO_THROW(importOk = ImportPtfFile(file, imported, &defaults, n % 2 == 0));
         if (ok) {
             ASSERT_LE(withFields.rowCount(), bytes.count('\n') + bytes.count('\r') + 1);
         }
+        // Whatever rows a file that did not load whole left, they are never written over it.
+        ASSERT_EQ(TableFileDamaged(withFields, file), !ok);
+        ASSERT_EQ(TableFileDamaged(structure, file), !structureOk);
+        ASSERT_EQ(TableFileDamaged(imported, file), !importOk);
     }
-    // Damage is reported with the reader's two messages only.
+    // Damage is reported with the reader's two messages only, the second naming the first line
+    // left out where the others were read.
+    const QRegularExpression loadError(
+        QStringLiteral("^Error by load PTF-File: %1( \\(line \\d+( and \\d+ more)?\\))?$")
+            .arg(QRegularExpression::escape(file)));
     for (const QString &m : dialogs.messages)
-        ASSERT_TRUE(m == QLatin1String("PTF Load Error") || m == QStringLiteral("Error by load PTF-File: ") + file)
-            << m.toStdString();
+        ASSERT_TRUE(m == QLatin1String("PTF Load Error") || loadError.match(m).hasMatch()) << m.toStdString();
     EXPECT_GT(loaded, 0);
     EXPECT_FALSE(dialogs.messages.isEmpty());
 }
@@ -216,11 +225,14 @@ TEST(PtfFuzz, LongLinesNulBytesAndUnbalancedQuotes)
     EXPECT_EQ(t.fieldDefs()[1].size, 2'000'016);
 
     // An opening quote that never closes swallows the rest of its line, however long.
+    // Its row loads as far as it goes, but the file is not read whole.
     QByteArray open = big;
     open.replace("\",null", ",null");
     writeFileBytes(file, open);
-    ASSERT_TRUE(LoadPtfFile(file, t));
+    dialogs.messages.clear();
+    EXPECT_FALSE(LoadPtfFile(file, t));
     EXPECT_EQ(t.rowCount(), 1);
+    EXPECT_EQ(dialogs.messages, QStringList{"Error by load PTF-File: " + file + " (line 4)"});
 
     // NUL bytes are characters like any other.
     const char raw[] = "a\r\nb\r\n\"ID\",\"Station\",\r\n7,\"a\0b\",\r\n\0x\0,\r\n2);\r\n";
@@ -228,10 +240,11 @@ TEST(PtfFuzz, LongLinesNulBytesAndUnbalancedQuotes)
     Table s;
     s.addFieldDef(QStringLiteral("ID"), FieldType::Integer);
     s.addFieldDef(QStringLiteral("Station"), FieldType::String, 20);
-    ASSERT_TRUE(LoadPtfFile(file, s));
+    EXPECT_FALSE(LoadPtfFile(file, s));
     s.open();
     EXPECT_EQ(s.field(1).asString(), QString::fromLatin1("a\0b", 3));
-    EXPECT_EQ(s.rowCount(), 1); // "x" between NULs is no number: the line is skipped
+    EXPECT_EQ(s.rowCount(), 1); // "x" between NULs is no number: the line is left out
+    EXPECT_EQ(s.damagedLine(), 5);
 
     // A thousand lines of nothing but commas, quotes and backslashes.
     QByteArray junk = "a\r\nb\r\n\"A\",\r\n";

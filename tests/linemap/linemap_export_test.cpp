@@ -311,3 +311,37 @@ TEST_F(Export, PicturesClaimingAHugeSizeAreRefusedFromTheirHeader)
     EXPECT_EQ(s.Picture.size(), QSize(80, 60));
     EXPECT_EQ(s.Picture.pixel(5, 5) & 0xFFFFFF, 0xFF0000u);
 }
+
+#include "support/special_files.h"
+
+namespace {
+
+class BackgroundNoRegularFile : public Export, public ::testing::WithParamInterface<SpecialFile>
+{
+};
+
+// A background picture named by the plan's settings that is a pipe, a device or a folder is
+// refused before it is opened: the plan opens on its background colour and says which file it
+// could not load, and the settings' pictures are not read either.
+TEST_P(BackgroundNoRegularFile, IsRefusedAndReported)
+{
+    const QString file = path("back.bmp");
+    ASSERT_TRUE(makeSpecialFile(GetParam(), file));
+    EXPECT_TRUE(ReadPictureFile(file, "BMP").isNull());
+    EXPECT_TRUE(ReadJpegFile(file).isNull());
+
+    TLineMapEditorState s;
+    LineMapFormCreate(s);
+    s.Prefs.Width = 80;
+    s.Prefs.Height = 60;
+    s.Prefs.BackgroundImageOn = true;
+    s.Prefs.BackgroundImage = file;
+    LineMapLoadBackground(s);
+    EXPECT_TRUE(s.BackgroundPicture.isNull());
+    EXPECT_EQ(m_dialogs.messages, QStringList{"Fehler beim laden der Datei: " + file});
+    LineMapFormDestroy(s);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachKind, BackgroundNoRegularFile, kSpecialFiles, specialFileName);
+
+} // namespace

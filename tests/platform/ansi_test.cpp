@@ -256,3 +256,39 @@ TEST_F(OldFileInAFolder, AWriteWithinTheSizeLimitReplacesIt)
 }
 
 } // namespace
+
+#include "support/special_files.h"
+
+namespace {
+
+class NoRegularFile : public ::testing::TestWithParam<SpecialFile>
+{
+};
+
+// A name that a project gives may be a pipe, a device or a folder: the text readers refuse it
+// without opening it, and a link to a regular file is read as that file.
+TEST_P(NoRegularFile, IsRefusedByTheTextReaders)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath("t.ptf");
+    ASSERT_TRUE(makeSpecialFile(GetParam(), name));
+    EXPECT_FALSE(ansi::isRegularFile(name));
+    QString text = "kept";
+    EXPECT_FALSE(ansi::readText(name, text));
+    EXPECT_EQ(text, "kept");
+    QStringList lines{"kept"};
+    EXPECT_FALSE(ansi::readLines(name, lines));
+    EXPECT_EQ(lines, QStringList{"kept"});
+
+    const QString target = dir.filePath("target.ptf");
+    ASSERT_TRUE(ansi::writeText(target, u"a\r\nb\r\n"));
+    const QString link = dir.filePath("link.ptf");
+    ASSERT_TRUE(QFile::link(target, link));
+    EXPECT_TRUE(ansi::isRegularFile(link));
+    EXPECT_TRUE(ansi::readLines(link, lines));
+    EXPECT_EQ(lines, (QStringList{"a", "b"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(EachKind, NoRegularFile, kSpecialFiles, specialFileName);
+
+} // namespace

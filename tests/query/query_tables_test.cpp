@@ -2,6 +2,8 @@
 #include "query_project.h"
 #include "query/closure_reference.h"
 
+#include "support/special_files.h"
+
 #include <random>
 
 namespace {
@@ -93,6 +95,26 @@ TEST_F(QueryTables, DamagedDistancesFileIsReadAsFarAsItGoes)
     EXPECT_EQ(m_dialogs.messages, QStringList{"Error in file lineconnections.ptf - record with ID 7 not found"});
     EXPECT_EQ(StationSlot[4], -1);
 }
+
+class QueryTablesNoRegularFile : public QueryTables, public ::testing::WithParamInterface<SpecialFile>
+{
+};
+
+// A distances.ini that is a pipe, a device or a folder is refused before it is opened: the
+// showing goes on as for a project without the file.
+TEST_P(QueryTablesNoRegularFile, DistancesFileIsReadAsMissing)
+{
+    stations(3);
+    ASSERT_TRUE(makeSpecialFile(GetParam(), path("distances.ini")));
+    EXPECT_TRUE(query::readDistancesFile().isEmpty());
+    LoadDistances();
+    EXPECT_EQ(TravelMinutes.size(), 4);
+    EXPECT_EQ(tm(1, 2), 9999);
+    BuildLineIndex();
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(EachKind, QueryTablesNoRegularFile, kSpecialFiles, specialFileName);
 
 TEST_F(QueryTables, LineIndex)
 {

@@ -162,3 +162,30 @@ TEST_F(WebsiteCopy, AFullDiskKeepsTheOlderFileOfTheWebsite)
     EXPECT_EQ(fileBytes(target + "/lines.ptf"), "lines");
     EXPECT_EQ(folderEntries(target), QStringList({"images", "lines.ptf", "netz.ppr", "stations.ptf"}));
 }
+
+#include "support/special_files.h"
+
+namespace {
+
+class WebsiteCopyNoRegularFile : public WebsiteCopy, public ::testing::WithParamInterface<SpecialFile>
+{
+};
+
+} // namespace
+
+// A pipe or a device link among the project's table files is listed with them, but never
+// opened: it is counted as a file that could not be copied, and the others are copied.
+TEST_P(WebsiteCopyNoRegularFile, IsCountedAsNotCopied)
+{
+    ASSERT_TRUE(makeSpecialFile(GetParam(), ProjectDir + "/plan.ptf"));
+    dialogs.answers = {DialogService::Answer::Yes};
+    EXPECT_EQ(CopyWebsite(target, true, true), 7);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith("Fehler beim Kopieren (1): ")) << dialogs.messages[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(target + "/plan.ptf"));
+    EXPECT_EQ(fileBytes(target + "/stations.ptf"), "stations");
+}
+
+// A folder of that name is no file of the listing at all.
+INSTANTIATE_TEST_SUITE_P(EachKind, WebsiteCopyNoRegularFile,
+                         ::testing::Values(SpecialFile::Pipe, SpecialFile::LinkToDevice), specialFileName);
