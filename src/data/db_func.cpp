@@ -390,7 +390,6 @@ void LoadPrefs(const QString &Path)
         // The reader says nothing of a file that is there but damaged; the user is told which.
         if (!t.damagedFile().isEmpty())
             dialogs().showMessage(PtfLoadErrorMessage(Path, t));
-            ProjectChange::noteDamaged(Path, true);
         dialogs().showMessage(QStringLiteral("Preferences file (%1) not found").arg(QStringLiteral("prefs.ptf")));
     }
 }
