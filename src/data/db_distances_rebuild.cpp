@@ -69,7 +69,8 @@ QVector<Connection> connectionsInIdOrder()
 LineStops readStopRows(int lineID)
 {
     LineStops stops;
-    stops.read = ReadStopRowFile(lineID, stops.rows);
+    // The repair's report names the file of every timetable it could not rebuild.
+    stops.read = ReadStopRowFile(lineID, stops.rows, true);
     // Rows of equal position keep their file order, as the position index walks them.
     std::stable_sort(stops.rows.begin(), stops.rows.end(),
                      [](const TimeTableStopRowRecord &a, const TimeTableStopRowRecord &b) {

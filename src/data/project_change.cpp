@@ -126,8 +126,11 @@ void ProjectChange::undoTables()
     const QDir folder(m_files.folder());
     const QStringList touched = m_files.touchedFiles();
     for (const auto &[table, file] : m_tables) {
-        // A write that failed before it touched its file took its own rows back.
-        if (!touched.contains(folder.relativeFilePath(QFileInfo(file).absoluteFilePath())))
+        // A write that failed before it touched its file (its journal line could not be
+        // written) left the file as it was, but not the rows its caller changed for it: they are
+        // read back as well. Only a file that neither was there nor came to be has none to give.
+        const bool touchedFile = touched.contains(folder.relativeFilePath(QFileInfo(file).absoluteFilePath()));
+        if (!touchedFile && !QFileInfo::exists(file))
             continue;
         try {
             Table scratch(QStringLiteral("scratch"));

@@ -345,16 +345,23 @@ TripFileRead ReadTripFile(int LineConnectionID, int StopRows, QVector<QVector<in
     return TripFileRead::Read;
 }
 
-bool ReadStopRowFile(int LineID, QVector<TimeTableStopRowRecord> &Rows)
+bool ReadStopRowFile(int LineID, QVector<TimeTableStopRowRecord> &Rows, bool Quiet)
 {
     const QString path = TimeTableConnectionsFilePath(LineID);
-    if (!QFileInfo(path).isFile())
+    const QFileInfo info(path);
+    if (!info.isFile())
         return false;
     Table t;
     t.fieldDefs() = dm1->cdsTimeTableConnections.fieldDefs();
     QVector<TimeTableStopRowRecord> rows;
+    // The same reading rule without the reader's message; no stop-row file comes near the size
+    // of the largest table file the reader takes.
+    auto quietly = [&] {
+        QString text;
+        return info.size() <= 32 * 1024 * 1024 && ansi::readText(path, text) && LoadPtfText(text, t);
+    };
     const bool read = guarded(t, false, [&] {
-        if (!LoadPtfFile(path, t))
+        if (!(Quiet ? quietly() : LoadPtfFile(path, t)))
             return false;
         t.open();
         const Field station = t.fieldByName(kStationID);

@@ -81,8 +81,9 @@ struct TimeTableStopRowRecord {
 };
 // The rows of ttc_<LineID>.ptf in file order, its columns read as cdsTimeTableConnections has
 // them, without touching that table; rows without day group or direction are left out. False
-// when the file is missing or cannot be read (a damaged file is reported by the table reader).
-bool ReadStopRowFile(int LineID, QVector<TimeTableStopRowRecord> &Rows);
+// when the file is missing or cannot be read (a damaged file is reported by the table reader,
+// unless the caller names it in a report of its own: Quiet).
+bool ReadStopRowFile(int LineID, QVector<TimeTableStopRowRecord> &Rows, bool Quiet = false);
 // The stop rows of one timetable among them: the N of its trip file's columns "1" .. "N".
 int StopRowCount(const QVector<TimeTableStopRowRecord> &Rows, int DayGroupID, int Direction);
 

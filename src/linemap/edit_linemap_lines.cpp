@@ -245,8 +245,7 @@ bool TfmEditLineMapLines::ExportSavedModeImage()
 bool TfmEditLineMapLines::FinishModeSave(ProjectChange &Change)
 {
     // The mode's files and the plan image are one change; a failure keeps the mode with its
-    // edits in memory for another try.
-    Change.keepTablesOnUndo();
+    // edits in memory for another try (the modes that edit the tables themselves keep them).
     if (!ExportSavedModeImage()) {
         Change.finish(false);
         return false;
@@ -612,17 +611,22 @@ void TfmEditLineMapLines::bbSaveLineClick()
                                          cbVehicleDefaultColor->isChecked()};
     QString failed;
     ansi::setLastWriteError(QString());
+    // The drawn course is the mode's edit, held in State: the tables the save wrote are read
+    // back from their files when the change is undone, so that no later save writes the course
+    // that was reported as not saved. With every file back as it was, a retry starts afresh.
     ProjectChange change;
-    change.keepTablesOnUndo();
     if (!SaveLineCourse(State, choices, m_saveMemo, &failed)) {
         change.finish(false);
+        m_saveMemo = {};
         // The course stays as drawn; saving again retries it.
         if (!failed.isEmpty())
             dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error saving the file %1").arg(failed)));
         return;
     }
-    if (!FinishModeSave(change))
+    if (!FinishModeSave(change)) {
+        m_saveMemo = {};
         return;
+    }
     EraseCursor(State);
     LeaveMode();
     lbLineSections1->clear();

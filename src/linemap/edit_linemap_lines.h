@@ -181,7 +181,7 @@ private:
     void redrawLineOverPicture();
     int stepSizeOf(const QListWidget *list) const;
 
-    TLineCourseSaveMemo m_saveMemo; // kept across stopped saves of one visit to line mode
+    TLineCourseSaveMemo m_saveMemo; // taken by a save; a stopped one leaves nothing to remember
 
     // Runs the handler on every click on one of the list's items (the selected one too) and on
     // every change of its row from the keyboard, once each.

@@ -599,6 +599,11 @@ bool SaveLineCourse(const TLineMapEditorState &State, const TLineCourseSaveChoic
     if (!hasCourse && RefuseDamagedFiles({file(LineMapTable::TextVisible), file(LineMapTable::TextColor),
                                           file(LineMapTable::TextOffset)}))
         return false;
+    // A line in the default colour stores the colour it is drawn in: read without the line's own
+    // colour, that would be the plan's default in its place.
+    if (hasCourse && Choices.DefaultColor &&
+        RefuseDamagedFiles({{&dm1->cdsLineGraphic, ProjectDir + QStringLiteral("/line_graphic.ptf")}}))
+        return false;
 
     SaveRollback rollback;
     g_rollback = &rollback;
