@@ -439,9 +439,8 @@ void TfmMain::sbEditTimeTableClick()
     fmEditTimeTable->exec();
 }
 
-void TfmMain::sbEditLineNetworkPlansClick()
+void LoadSharedPlanTables()
 {
-    // The tables that all plans share, loaded anew for each opening of the plans.
     LoadLineMapPrefs(projectHas("line_map_prefs.ptf") ? ProjectDir + QStringLiteral("/line_map_prefs.ptf")
                                                   : DefaultLineMapPrefsFile);
     loadOrCreate("line_maps.ptf", LoadLineMaps, CreateEmptyLineMaps);
@@ -451,6 +450,12 @@ void TfmMain::sbEditLineNetworkPlansClick()
     loadOrCreate("line_map_line_text_visible.ptf", LoadLineMapLineTextVisible, CreateEmptyLineMapLineTextVisible);
     loadOrCreate("line_map_line_text_color.ptf", LoadLineMapLineTextColor, CreateEmptyLineMapLineTextColor);
     loadOrCreate("line_map_line_text_offset.ptf", LoadLineMapLineTextOffset, CreateEmptyLineMapLineTextOffset);
+}
+
+void TfmMain::sbEditLineNetworkPlansClick()
+{
+    // The tables that all plans share, loaded anew for each opening of the plans.
+    LoadSharedPlanTables();
     fmEditLineNetworkPlans->exec();
 }
 

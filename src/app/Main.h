@@ -81,6 +81,9 @@ extern TfmMain *fmMain;
 // The class names of the windows and modules made at start-up, in the order they were made.
 const QStringList &CreatedForms();
 
+// Loads the tables that all plans of the open project share, as opening the plans does.
+void LoadSharedPlanTables();
+
 // Creates the windows and the data module of the program, in their fixed order.
 void CreateForms();
 // Frees them again, last made first.

@@ -514,50 +514,43 @@ bool FileChange::write(const QString &path, const QByteArray &bytes, bool sync)
     return install(path);
 }
 
-bool FileChange::writeFile(const QString &path, const QByteArray &bytes, bool &handled, QString &error, bool sync)
+namespace {
+
+// Runs one step of a writer through the change that covers the file (joining it), else as a change
+// of its own in the home folder; handled false for a file outside both.
+template <typename Step> bool inCoveringChange(const QString &path, bool &handled, QString &error, Step &&step)
 {
     auto run = [&](FileChange &change) {
         handled = true;
-        const bool ok = change.write(path, bytes, sync) && change.commit();
+        const bool ok = step(change) && change.commit();
         if (!ok) {
             error = change.lastError();
             change.noteFailure(error, change.failedFile());
         }
         return ok;
     };
-    if (FileChange *c = covering(path)) {
+    if (FileChange *c = FileChange::covering(path)) {
         FileChange joined(c->folder());
         return run(joined);
     }
     handled = false;
-    const QString home = homeFolder();
+    const QString home = FileChange::homeFolder();
     if (home.isEmpty())
         return false;
     FileChange own(home);
     return own.covers(path) ? run(own) : false;
 }
 
+} // namespace
+
+bool FileChange::writeFile(const QString &path, const QByteArray &bytes, bool &handled, QString &error, bool sync)
+{
+    return inCoveringChange(path, handled, error, [&](FileChange &c) { return c.write(path, bytes, sync); });
+}
+
 bool FileChange::removeFile(const QString &path, bool &handled, QString &error)
 {
-    auto run = [&](FileChange &change) {
-        handled = true;
-        const bool ok = change.remove(path) && change.commit();
-        if (!ok) {
-            error = change.lastError();
-            change.noteFailure(error, change.failedFile());
-        }
-        return ok;
-    };
-    if (FileChange *c = covering(path)) {
-        FileChange joined(c->folder());
-        return run(joined);
-    }
-    handled = false;
-    const QString home = homeFolder();
-    if (home.isEmpty())
-        return false;
-    FileChange own(home);
-    return own.covers(path) ? run(own) : false;
+    return inCoveringChange(path, handled, error, [&](FileChange &c) { return c.remove(path); });
 }
 
 void FileChange::noteFailure(const QString &reason, const QString &file)

@@ -81,20 +81,7 @@ void answerYes()
 // plan as its drawing editor loads them.
 void loadPlanTables()
 {
-    const QString prefs = ProjectDir + QStringLiteral("/line_map_prefs.ptf");
-    LoadLineMapPrefs(QFileInfo::exists(prefs) ? prefs : DefaultLineMapPrefsFile);
-    auto loadOrCreate = [](const char *file, auto load, auto createEmpty) {
-        createEmpty();
-        if (QFileInfo::exists(ProjectDir + QLatin1Char('/') + QLatin1String(file)))
-            load();
-    };
-    loadOrCreate("line_maps.ptf", LoadLineMaps, CreateEmptyLineMaps);
-    loadOrCreate("line_map_lines.ptf", LoadLineMapLines, CreateEmptyLineMapLines);
-    loadOrCreate("line_map_line_sections.ptf", LoadLineMapLineSections, CreateEmptyLineMapLineSections);
-    loadOrCreate("line_map_line_intersections.ptf", LoadLineMapLineIntersections, CreateEmptyLineMapLineConnections);
-    loadOrCreate("line_map_line_text_visible.ptf", LoadLineMapLineTextVisible, CreateEmptyLineMapLineTextVisible);
-    loadOrCreate("line_map_line_text_color.ptf", LoadLineMapLineTextColor, CreateEmptyLineMapLineTextColor);
-    loadOrCreate("line_map_line_text_offset.ptf", LoadLineMapLineTextOffset, CreateEmptyLineMapLineTextOffset);
+    LoadSharedPlanTables();
     LoadLineMapStations(1);
     LoadLineMapIndividualStationPrefs(1);
     LoadLineMapIndividualMultiStationPrefs(1);
