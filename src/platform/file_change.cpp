@@ -470,14 +470,23 @@ bool FileChange::covers(const QString &path) const
         && !QDir::isAbsolutePath(rel) && rel != journalName();
 }
 
-bool FileChange::prepare(const QString &path, QString &temp)
+bool FileChange::startStep(const QString &path, QString &rel) const
 {
     State &s = state();
     if (s.finished)
         return s.fail(QStringLiteral("the change is already finished"));
     if (!covers(path))
         return s.fail(QStringLiteral("the file is not in the folder of the change"));
-    const QString rel = QDir(s.folder).relativeFilePath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    rel = QDir(s.folder).relativeFilePath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    return true;
+}
+
+bool FileChange::prepare(const QString &path, QString &temp)
+{
+    State &s = state();
+    QString rel;
+    if (!startStep(path, rel))
+        return false;
     const int i = s.touch(rel, false);
     if (i < 0)
         return false;
@@ -580,11 +589,9 @@ QString FileChange::failure() const
 bool FileChange::remove(const QString &path)
 {
     State &s = state();
-    if (s.finished)
-        return s.fail(QStringLiteral("the change is already finished"));
-    if (!covers(path))
-        return s.fail(QStringLiteral("the file is not in the folder of the change"));
-    const QString rel = QDir(s.folder).relativeFilePath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    QString rel;
+    if (!startStep(path, rel))
+        return false;
     const bool first = !s.byFile.contains(rel);
     if (first && !pathExists(path))
         return true;

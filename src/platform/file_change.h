@@ -97,4 +97,6 @@ private:
     std::unique_ptr<State> m_state;
     FileChange *m_previous = nullptr;
     State &state() const;
+    // Before a step on the file: the change still runs and covers it; its folder-relative name.
+    bool startStep(const QString &path, QString &rel) const;
 };

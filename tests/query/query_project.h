@@ -7,6 +7,7 @@
 #include <QMap>
 
 #include <functional>
+#include <random>
 
 // A project for connection queries, written by the test itself: stations, lines with their
 // stations, day groups, timetables (stop rows, trips, line connections) and distances.ini made
@@ -122,4 +123,29 @@ protected:
     int m_lines = 0;
     int m_connections = 0;
     QMap<int, QStringList> m_stopRows;
+
+    // A network of 16 stations "N1".."N16" and 7 lines of five stops each, drawn from the random
+    // source, with a timetable in both directions; gives the station names.
+    QStringList addRandomNetwork(std::mt19937 &random)
+    {
+        QStringList names;
+        for (int i = 1; i <= 16; ++i)
+            names << QStringLiteral("N%1").arg(i);
+        addStations(names);
+        for (int l = 0; l < 7; ++l) {
+            QStringList stops;
+            while (stops.size() < 5) {
+                const QString s = names[int(random() % 16)];
+                if (!stops.contains(s))
+                    stops << s;
+            }
+            const int line = addLine(QStringLiteral("L%1").arg(l + 1), stops);
+            const QStringList back(stops.rbegin(), stops.rend());
+            addTimetable(line, 1, 1, stops,
+                         regularTrips(5, 400 + int(random() % 30), 15 + int(random() % 20), 30, 3 + l));
+            addTimetable(line, 1, 2, back,
+                         regularTrips(5, 410 + int(random() % 30), 15 + int(random() % 20), 30, 2 + l));
+        }
+        return names;
+    }
 };

@@ -252,22 +252,7 @@ TEST_F(QueryProject, IntervalsThatNameNoInterval)
 TEST_F(QueryProject, CutChangesNoResult)
 {
     std::mt19937 random(99);
-    QStringList names;
-    for (int i = 1; i <= 16; ++i)
-        names << QStringLiteral("N%1").arg(i);
-    addStations(names);
-    for (int l = 0; l < 7; ++l) {
-        QStringList stops;
-        while (stops.size() < 5) {
-            const QString s = names[int(random() % 16)];
-            if (!stops.contains(s))
-                stops << s;
-        }
-        const int line = addLine(QStringLiteral("L%1").arg(l + 1), stops);
-        QStringList back(stops.rbegin(), stops.rend());
-        addTimetable(line, 1, 1, stops, regularTrips(5, 400 + int(random() % 30), 15 + int(random() % 20), 30, 3 + l));
-        addTimetable(line, 1, 2, back, regularTrips(5, 410 + int(random() % 30), 15 + int(random() % 20), 30, 2 + l));
-    }
+    const QStringList names = addRandomNetwork(random);
     stopClock();
     openQueryShowing();
     MaxConnections = 20;
@@ -325,24 +310,7 @@ protected:
         m_stationID = id;
 
         std::mt19937 random(7);
-        QStringList names;
-        for (int i = 1; i <= 16; ++i)
-            names << QStringLiteral("N%1").arg(i);
-        addStations(names);
-        for (int l = 0; l < 7; ++l) {
-            QStringList stops;
-            while (stops.size() < 5) {
-                const QString s = names[int(random() % 16)];
-                if (!stops.contains(s))
-                    stops << s;
-            }
-            const int line = addLine(QStringLiteral("L%1").arg(l + 1), stops);
-            const QStringList back(stops.rbegin(), stops.rend());
-            addTimetable(line, 1, 1, stops,
-                         regularTrips(5, 400 + int(random() % 30), 15 + int(random() % 20), 30, 3 + l));
-            addTimetable(line, 1, 2, back,
-                         regularTrips(5, 410 + int(random() % 30), 15 + int(random() % 20), 30, 2 + l));
-        }
+        const QStringList names = addRandomNetwork(random);
         openQueryShowing();
         Answers a;
         a.passes = queryCounters.closurePasses;
