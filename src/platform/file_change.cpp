@@ -262,6 +262,9 @@ struct FileChange::State
 {
     QString folder;
     int journal = -1;
+    bool headerPending = false;
+    bool broken = false;
+    QString brokenReason;
     std::vector<Entry> entries;
     QHash<QString, int> byFile;
     QStringList scratch;
@@ -289,12 +292,20 @@ struct FileChange::State
 
     bool append(const QByteArray &line)
     {
+        // A line cut short by a failed write would run into the next one: the change then takes
+        // no further file.
+        if (broken)
+            return fail(brokenReason);
         int err = 0;
-        if (!writeAll(journal, line.constData(), line.size(), err) || ::fdatasync(journal) != 0) {
+        const QByteArray bytes = headerPending ? kHeader + line : line;
+        if (!writeAll(journal, bytes.constData(), bytes.size(), err) || ::fsync(journal) != 0) {
             if (err == 0)
                 err = errno;
-            return fail(systemReason(err));
+            broken = true;
+            brokenReason = systemReason(err);
+            return fail(brokenReason);
         }
+        headerPending = false;
         stepDone();
         return true;
     }
@@ -311,11 +322,9 @@ struct FileChange::State
                                 .arg(FileChange::journalName()));
             return fail(systemReason(errno));
         }
-        syncFolder(folder);
-        if (!append(kHeader)) {
-            closeJournal(true);
-            return false;
-        }
+        // The header goes with the first line: one sync less for every change. On the file
+        // systems in use a sync of a new file makes its name durable as well.
+        headerPending = true;
         return true;
     }
 
@@ -325,10 +334,10 @@ struct FileChange::State
             ::close(journal);
             journal = -1;
         }
-        if (remove) {
+        // No sync after: a journal that comes back after a power cut is done or was undone, and
+        // recovery merely clears it away again.
+        if (remove)
             ::unlink(nativePath(journalPath()).constData());
-            syncFolder(folder);
-        }
     }
 
     // Journals the file before its first touch and keeps its old bytes beside it; the index of
