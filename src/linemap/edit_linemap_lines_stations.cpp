@@ -327,8 +327,8 @@ void TfmEditLineMapLines::bbStationsArrangeClick()
             const QSize extent = PlanTextExtent(canvas.font(), name);
             return NameArea{x - 10, y - 10, x + extent.width() - 1 + 10, y + extent.height() - 1 + 10};
         };
-        startName = area(State.Sections.front().StartX, State.Sections.front().StartY,
-                         State.Stations.front().StationName);
+        startName =
+            area(State.Sections.front().StartX, State.Sections.front().StartY, State.Stations.front().StationName);
         endName = area(State.Sections.back().EndX, State.Sections.back().EndY, State.Stations.back().StationName);
     }
     ShowPicture();
@@ -336,8 +336,7 @@ void TfmEditLineMapLines::bbStationsArrangeClick()
     // first stop's when the two lie too far apart.
     if (startName && endName) {
         const NameArea both{std::min(startName->left, endName->left), std::min(startName->top, endName->top),
-                            std::max(startName->right, endName->right),
-                            std::max(startName->bottom, endName->bottom)};
+                            std::max(startName->right, endName->right), std::max(startName->bottom, endName->bottom)};
         const QSize room = sbPreview->viewport()->size();
         const bool fits = both.right - both.left + 1 <= room.width() && both.bottom - both.top + 1 <= room.height();
         const NameArea &shown = fits ? both : *startName;

@@ -195,12 +195,13 @@ TEST_P(PlanPictureSize, IsDrawnOnlyWithinTheLargestPicture)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, PlanPictureSize,
-    ::testing::Values(PlanSize{"Sample", 540, 740, true}, PlanSize{"WidestSide", 65500, 2, true},
-                      PlanSize{"NoWidth", 0, 740, false},
-                      PlanSize{"NegativeHeight", 540, -1, false}, PlanSize{"SideBeyondJpeg", 65501, 1, false},
-                      PlanSize{"AreaBeyondTheLargestPicture", 8193, 8192, false},
-                      PlanSize{"Both65535", 65535, 65535, false}, PlanSize{"HeightAtTheIntLimit", 540, 2147483647, false},
-                      PlanSize{"WidthAtTheIntLimit", 2147483647, 2147483647, false}),
-    [](const ::testing::TestParamInfo<PlanSize> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sizes, PlanPictureSize,
+                         ::testing::Values(PlanSize{"Sample", 540, 740, true}, PlanSize{"WidestSide", 65500, 2, true},
+                                           PlanSize{"NoWidth", 0, 740, false},
+                                           PlanSize{"NegativeHeight", 540, -1, false},
+                                           PlanSize{"SideBeyondJpeg", 65501, 1, false},
+                                           PlanSize{"AreaBeyondTheLargestPicture", 8193, 8192, false},
+                                           PlanSize{"Both65535", 65535, 65535, false},
+                                           PlanSize{"HeightAtTheIntLimit", 540, 2147483647, false},
+                                           PlanSize{"WidthAtTheIntLimit", 2147483647, 2147483647, false}),
+                         [](const ::testing::TestParamInfo<PlanSize> &info) { return std::string(info.param.name); });
