@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 
 namespace {
 
@@ -97,6 +98,9 @@ QString intervalCellText(double minutes)
 QString cellText(int value, const QHash<int, double> &intervals)
 {
     if (value < -1) {
+        // The lowest value names no interval: no ID is that high.
+        if (value == std::numeric_limits<int>::min())
+            return QString();
         const auto it = intervals.constFind(-value);
         return it == intervals.constEnd() ? QString() : intervalCellText(*it);
     }
@@ -108,7 +112,8 @@ QString cellText(int value, const QHash<int, double> &intervals)
 }
 
 // The interval rows of the project with the ones a save adds. A new ID is the larger of the
-// row count + 2 and the highest ID + 1, so it never meets an ID in use.
+// row count + 2 and the highest ID + 1, so it never meets an ID in use; past the largest ID a
+// cell can hold, it is the lowest ID from 2 that no row uses.
 class IntervalBook
 {
 public:
@@ -119,9 +124,11 @@ public:
         for (t.first(); !t.eof(); t.next()) {
             const int id = t.fieldByName(kID).asInteger();
             const double minutes = t.fieldByName(QStringLiteral("Interval")).asFloat();
-            if (!m_byMinutes.contains(minutes))
+            // A cell stores minus the ID, so a row below 2 cannot be named by one.
+            if (id >= 2 && !m_byMinutes.contains(minutes))
                 m_byMinutes.insert(minutes, id);
-            m_highest = std::max(m_highest, id);
+            m_used.insert(id);
+            m_highest = std::max(m_highest, qint64(id));
             ++m_rows;
         }
     }
@@ -130,20 +137,33 @@ public:
         const auto it = m_byMinutes.constFind(double(minutes));
         if (it != m_byMinutes.constEnd())
             return *it;
-        const int id = std::max(m_rows + 2, m_highest + 1);
+        const int id = nextID();
         m_byMinutes.insert(double(minutes), id);
         m_added << qMakePair(id, minutes);
-        m_highest = std::max(m_highest, id);
+        m_used.insert(id);
+        m_highest = std::max(m_highest, qint64(id));
         ++m_rows;
         return id;
     }
     const QVector<QPair<int, int>> &added() const { return m_added; }
 
 private:
+    int nextID() const
+    {
+        const qint64 next = std::max(m_rows + 2, m_highest + 1);
+        if (next <= std::numeric_limits<int>::max())
+            return int(next);
+        int id = 2;
+        while (m_used.contains(id))
+            ++id;
+        return id;
+    }
+
     QHash<double, int> m_byMinutes;
+    QSet<int> m_used;
     QVector<QPair<int, int>> m_added; // (ID, minutes)
-    int m_highest = 0;
-    int m_rows = 0;
+    qint64 m_highest = 0;
+    qint64 m_rows = 0;
 };
 
 bool writeIntervals(const QVector<QPair<int, int>> &added)

@@ -294,10 +294,9 @@ void TfmEditLineMapLines::ShowPicture()
     }
 }
 
-void TfmEditLineMapLines::showPlanArea(const QRect &Area)
+void TfmEditLineMapLines::showPlanArea(PlanInt Left, PlanInt Top, PlanInt Right, PlanInt Bottom)
 {
-    const QPoint centre = Area.center();
-    showPlanPoint(centre.x(), centre.y(), Area.width() / 2, Area.height() / 2);
+    showPlanPoint((Left + Right) / 2, (Top + Bottom) / 2, (Right - Left + 1) / 2, (Bottom - Top + 1) / 2);
 }
 
 void TfmEditLineMapLines::showPlanPoint(PlanInt X, PlanInt Y, PlanInt XMargin, PlanInt YMargin)

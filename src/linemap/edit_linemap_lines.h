@@ -174,8 +174,9 @@ private:
     void showLineColor(); // State.LineColor in the colour bar
     // The mode panel as wide as its current page needs, the plan never narrower than the panels.
     void fitModePanel();
-    // Scrolls the plan so that the area (plan pixels) is in view, as much of it as fits.
-    void showPlanArea(const QRect &Area);
+    // Scrolls the plan so that the area (plan pixels, edges included) is in view, as much of it
+    // as fits.
+    void showPlanArea(PlanInt Left, PlanInt Top, PlanInt Right, PlanInt Bottom);
     // Scrolls the point into view with the margins around it, held within the picture.
     void showPlanPoint(PlanInt X, PlanInt Y, PlanInt XMargin, PlanInt YMargin);
     void redrawLineOverPicture();

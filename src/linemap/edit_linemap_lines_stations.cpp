@@ -7,6 +7,9 @@
 #include <QPainter>
 #include <QSignalBlocker>
 
+#include <algorithm>
+#include <optional>
+
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"
@@ -297,8 +300,13 @@ void TfmEditLineMapLines::bbStationsArrangeClick()
         return;
     if (State.StationMoveCursor)
         StationCursorOff(State);
-    QRect startName;
-    QRect endName;
+    // The areas of the two red names with a margin of 10, in plan coordinates: a course point
+    // may lie anywhere in the integer range.
+    struct NameArea {
+        PlanInt left, top, right, bottom;
+    };
+    std::optional<NameArea> startName;
+    std::optional<NameArea> endName;
     if (!State.Picture.isNull()) {
         // The two end names in red, so that the user sees which way the stops would run.
         QPainter canvas(&State.Picture);
@@ -317,20 +325,24 @@ void TfmEditLineMapLines::bbStationsArrangeClick()
         write(State.Sections.front().StartX, State.Sections.front().StartY, State.Stations.front().StationName);
         write(State.Sections.back().EndX, State.Sections.back().EndY, State.Stations.back().StationName);
         SetPlanPen(canvas, 0x000000, 1);
-        startName = QRect(QPoint(State.Sections.front().StartX, State.Sections.front().StartY),
-                          PlanTextExtent(canvas.font(), State.Stations.front().StationName))
-                        .adjusted(-10, -10, 10, 10);
-        endName = QRect(QPoint(State.Sections.back().EndX, State.Sections.back().EndY),
-                        PlanTextExtent(canvas.font(), State.Stations.back().StationName))
-                      .adjusted(-10, -10, 10, 10);
+        auto area = [&](PlanInt x, PlanInt y, const QString &name) {
+            const QSize extent = PlanTextExtent(canvas.font(), name);
+            return NameArea{x - 10, y - 10, x + extent.width() - 1 + 10, y + extent.height() - 1 + 10};
+        };
+        startName =
+            area(State.Sections.front().StartX, State.Sections.front().StartY, State.Stations.front().StationName);
+        endName = area(State.Sections.back().EndX, State.Sections.back().EndY, State.Stations.back().StationName);
     }
     ShowPicture();
     // The question is about the two red names: both are in view while it is asked, or the
     // first stop's when the two lie too far apart.
-    if (!startName.isNull()) {
-        const QRect both = startName.united(endName);
+    if (startName && endName) {
+        const NameArea both{std::min(startName->left, endName->left), std::min(startName->top, endName->top),
+                            std::max(startName->right, endName->right), std::max(startName->bottom, endName->bottom)};
         const QSize room = sbPreview->viewport()->size();
-        showPlanArea(both.width() <= room.width() && both.height() <= room.height() ? both : startName);
+        const bool fits = both.right - both.left + 1 <= room.width() && both.bottom - both.top + 1 <= room.height();
+        const NameArea &shown = fits ? both : *startName;
+        showPlanArea(shown.left, shown.top, shown.right, shown.bottom);
     }
     const bool reverse = dialogs().askYesNo(QStringLiteral("change direction?"));
     const TDistributionStart first =

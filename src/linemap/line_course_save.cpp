@@ -487,10 +487,10 @@ TNormalisedCourse NormaliseLineCourse(const TLineSectionArray &Drawn)
 
 int MapStationSection(const TNormalisedCourse &Course, int DrawnSectionID, int X, int Y)
 {
-    const int d = DrawnSectionID - 1;
     const int drawn = int(Course.Parts.size());
-    if (d < 0 || d >= drawn)
+    if (DrawnSectionID < 1 || DrawnSectionID > drawn)
         return DrawnSectionID;
+    const int d = DrawnSectionID - 1;
     const std::vector<int> &parts = Course.Parts[d];
     if (parts.empty()) {
         for (int e = d + 1; e < drawn; ++e)
@@ -511,9 +511,9 @@ int MapStationSection(const TNormalisedCourse &Course, int DrawnSectionID, int X
 
 std::vector<int> MapSectionPlacement(const TNormalisedCourse &Course, int DrawnSectionID)
 {
-    const int d = DrawnSectionID - 1;
-    if (d < 0 || d >= int(Course.Parts.size()))
+    if (DrawnSectionID < 1 || DrawnSectionID > int(Course.Parts.size()))
         return {DrawnSectionID};
+    const int d = DrawnSectionID - 1;
     std::vector<int> ids;
     for (int p : Course.Parts[d])
         ids.push_back(p + 1);

@@ -9,6 +9,7 @@
 #include <initializer_list>
 
 #include "linemap/draw_geometry.h"
+#include "linemap/linemap_export.h"
 
 namespace {
 
@@ -116,7 +117,9 @@ void SetPlanResolution(QImage &image)
 
 QImage NewPlanPicture(int width, int height, bool fillWhite)
 {
-    if (width < 1 || height < 1)
+    // A plan larger than the largest background picture is not drawn: the memory of such a
+    // size may be granted and only run out while it is painted.
+    if (!PictureSizeAllowed(width, height))
         return QImage();
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull()) // too large for memory

@@ -44,7 +44,8 @@ constexpr std::uint32_t PlanRgb(int red, int green, int blue)
 }
 
 // A fresh picture of the given size at 96 dpi, filled white (the empty bitmap's colour) unless
-// the caller paints all of it anyway. Sizes below 1, or too large for memory, give a null image.
+// the caller paints all of it anyway. Sizes below 1, larger than PictureSizeAllowed takes, or
+// too large for memory give a null image.
 QImage NewPlanPicture(int width, int height, bool fillWhite = true);
 // Sets an image's resolution to 96 dpi, so that font points map to plan pixels alike everywhere.
 void SetPlanResolution(QImage &image);

@@ -19,10 +19,10 @@ bool EncodeJpeg(const QImage &Image, QByteArray &Out, int Quality = 90);
 // over the target; the old file stays when anything fails. False on failure (no message;
 // ansi::lastWriteError() tells why).
 bool WriteJpegFile(const QImage &Image, const QString &FileName, int Quality = 90);
-// The largest picture read as a plan background: no side above kJpegMaxSide (the largest plan
-// the export can write) and no more than kMaxPicturePixels pixels (8192 x 8192, 256 MB as the
-// plan's 32-bit pixels), so a header that claims a huge size is refused before anything of
-// that size is allocated.
+// The largest plan picture, drawn or read as a plan background: no side above kJpegMaxSide
+// (the largest plan the export can write) and no more than kMaxPicturePixels pixels (8192 x
+// 8192, 256 MB as the plan's 32-bit pixels), so a plan size or a header that claims a huge size
+// is refused before anything of that size is allocated.
 constexpr qint64 kMaxPicturePixels = qint64(8192) * 8192;
 bool PictureSizeAllowed(qint64 Width, qint64 Height);
 

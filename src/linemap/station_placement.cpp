@@ -94,8 +94,9 @@ TLineStationArray BuildLineStops(int LineID, const TLineSectionArray &Sections)
         const QList<StoredPlacement> rows = stored.value(id);
         if (k < rows.size()) {
             const StoredPlacement &p = rows[k];
-            int section = p.sectionID - 1;
-            if (section < 0 || section >= int(Sections.size()) || !sectionHolds(Sections[section], p.x, p.y)) {
+            const bool onCourse = p.sectionID >= 1 && p.sectionID <= int(Sections.size());
+            int section = onCourse ? p.sectionID - 1 : -1;
+            if (!onCourse || !sectionHolds(Sections[section], p.x, p.y)) {
                 section = -1;
                 for (int i = 0; i < int(Sections.size()) && section < 0; ++i)
                     if (sectionHolds(Sections[i], p.x, p.y))

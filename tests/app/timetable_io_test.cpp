@@ -522,3 +522,78 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<SavedTrip> &info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace {
+
+// A cell of a stored trip and what the editor shows for it.
+struct StoredCell {
+    const char *name;
+    const char *value;
+    const char *shown;
+};
+
+class StoredTripCell : public TimeTableIo, public ::testing::WithParamInterface<StoredCell>
+{
+};
+
+// Intervals 2 (10 minutes) and 2147483647 (20 minutes) exist; a value that names no interval and
+// no time of the two service days shows nothing.
+TEST_P(StoredTripCell, ShowsATimeAnIntervalNoStopOrNothing)
+{
+    appendRows(m_module.cdsIntervals, {"ID", "Interval"}, {{2, 10}, {2147483647, 20}});
+    appendRows(m_module.cdsLineConnections, {"ID", "LineID", "DayGroupID", "Direction"}, {{4, 1, 1, 1}});
+    writePtf(path("ttc_1.ptf"), {"StationID", "DayGroupID", "Direction", "Position"},
+             {"1,1,1,1", "2,1,1,2", "3,1,1,3"});
+    writePtf(path("tt_4.ptf"), {"ID", "1", "2", "3"}, {QStringLiteral("1,360,%1,420").arg(GetParam().value)});
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    EXPECT_EQ(trip(1), QStringLiteral("06:00|%1|07:00").arg(QLatin1String(GetParam().shown)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, StoredTripCell,
+    ::testing::Values(StoredCell{"Interval", "-2", "10 Min"}, StoredCell{"HighestIntervalID", "-2147483647", "20 Min"},
+                      StoredCell{"LowestValue", "-2147483648", ""}, StoredCell{"UnknownInterval", "-3", ""},
+                      StoredCell{"NoStop", "-1", "     "}, StoredCell{"Midnight", "0", "00:00"},
+                      StoredCell{"LastMinuteOfTheSecondDay", "2879", "23:59"},
+                      StoredCell{"BeyondTheSecondDay", "2880", ""}, StoredCell{"HighestValue", "2147483647", ""}),
+    [](const ::testing::TestParamInfo<StoredCell> &info) { return std::string(info.param.name); });
+
+// The interval rows before a save that adds "7 Min", and the ID it is stored under.
+struct NewInterval {
+    const char *name;
+    QList<QVariantList> rows;
+    int id;
+};
+
+class NewIntervalID : public TimeTableIo, public ::testing::WithParamInterface<NewInterval>
+{
+};
+
+// The trip cell holds minus the ID, so it must read back as that interval: an ID below 2 is never
+// used for it, and no new ID runs past the largest a cell can hold.
+TEST_P(NewIntervalID, IsOneACellCanName)
+{
+    appendRows(m_module.cdsIntervals, {"ID", "Interval"}, GetParam().rows);
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    setTrip(1, "06:00|7 Min|07:00");
+    ASSERT_EQ(save(), TimeTableSaveResult::Saved);
+    const int id = GetParam().id;
+    EXPECT_TRUE(projectText("tt_1.ptf").contains(QStringLiteral("\n1,360,%1,420,\n").arg(-qint64(id))))
+        << projectText("tt_1.ptf").toStdString();
+    EXPECT_TRUE(projectText("intervals.ptf").contains(QStringLiteral("\n%1,7,\n").arg(id)))
+        << projectText("intervals.ptf").toStdString();
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    EXPECT_EQ(trip(1), "06:00|7 Min|07:00");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, NewIntervalID,
+    ::testing::Values(NewInterval{"NoRows", {}, 2}, NewInterval{"AfterTheHighest", {{3, 5}, {4, 20}}, 5},
+                      NewInterval{"AfterTheRowCount", {{2, 5}, {-4, 20}, {0, 30}}, 5},
+                      NewInterval{"SameMinutesUnderTheHighestID", {{2147483647, 7}}, 2147483647},
+                      NewInterval{"LowestFreeWhenTheHighestIDIsTaken", {{2, 10}, {3, 15}, {2147483647, 20}}, 4},
+                      NewInterval{"NotUnderIDZero", {{0, 7}}, 3}, NewInterval{"NotUnderIDOne", {{1, 7}}, 3},
+                      NewInterval{"NotUnderTheLowestID", {{-2147483647 - 1, 7}}, 3}),
+    [](const ::testing::TestParamInfo<NewInterval> &info) { return std::string(info.param.name); });
+
+} // namespace

@@ -101,6 +101,12 @@ TEST_F(ExtremePlanEditor, EveryModeRunsOnTheExtremeFiles)
             click("rbStationOn");
             everyRow("lbLineSections2", [&] { everyDirection(); });
         });
+        // The stops distributed from each end: the names at the course's ends are shown first.
+        for (DialogService::Answer reverse : {DialogService::Answer::No, DialogService::Answer::Yes}) {
+            m_dialogs.answers = {reverse};
+            click("bbStationsArrange");
+        }
+        EXPECT_TRUE(m_dialogs.answers.empty());
         click("bbCancelStations");
     }
 

@@ -97,6 +97,26 @@ TEST(LineCourseNormalise, SplitsWhereACourseMeetsAMiddle)
     EXPECT_EQ(MapSectionPlacement(c, 2), (std::vector<int>{3}));
 }
 
+// A section number that a station or placement row holds outside the drawn course, as a damaged
+// file may, stays as it is.
+class SectionOutsideTheCourse : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(SectionOutsideTheCourse, StaysAsItIs)
+{
+    const TNormalisedCourse c = NormaliseLineCourse({sec(0, 60, 100, 60, 90), sec(40, 60, 40, 100, 180, 2)});
+    EXPECT_EQ(MapStationSection(c, GetParam(), 40, 60), GetParam());
+    EXPECT_EQ(MapSectionPlacement(c, GetParam()), std::vector<int>{GetParam()});
+}
+
+INSTANTIATE_TEST_SUITE_P(Numbers, SectionOutsideTheCourse,
+                         ::testing::Values(0, -1, 3, 65535, 2147483647, -2147483647, -2147483647 - 1),
+                         [](const ::testing::TestParamInfo<int> &info) {
+                             const long long v = info.param;
+                             return v < 0 ? "Minus" + std::to_string(-v) : std::to_string(v);
+                         });
+
 TEST(LineCourseNormalise, EmptySectionsAndTrueDirections)
 {
     // Section 2 has no length: it goes, and a station on section 3 of 4 ends up on 2.

@@ -163,3 +163,45 @@ TEST_F(Renderer, BackgroundPictureGovernsThePictureSize)
     Redraw(empty);
     EXPECT_TRUE(empty.Picture.isNull());
 }
+
+namespace {
+
+// A plan size as its settings row may hold it, and whether a picture is drawn.
+struct PlanSize {
+    const char *name;
+    int width;
+    int height;
+    bool drawn;
+};
+
+class PlanPictureSize : public Renderer, public ::testing::WithParamInterface<PlanSize>
+{
+};
+
+} // namespace
+
+// A plan larger than the export can store, or than the largest background picture, gets no
+// picture (nothing of its size is allocated); every other size is drawn at that size.
+TEST_P(PlanPictureSize, IsDrawnOnlyWithinTheLargestPicture)
+{
+    s.Prefs.Width = s.PreviewWidth = GetParam().width;
+    s.Prefs.Height = s.PreviewHeight = GetParam().height;
+    Redraw(s);
+    if (GetParam().drawn) {
+        EXPECT_EQ(s.Picture.size(), QSize(GetParam().width, GetParam().height));
+        EXPECT_EQ(px(s.Picture, GetParam().width - 1, GetParam().height - 1), qRgb(0, 255, 255) & 0xFFFFFF);
+    } else {
+        EXPECT_TRUE(s.Picture.isNull());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PlanPictureSize,
+                         ::testing::Values(PlanSize{"Sample", 540, 740, true}, PlanSize{"WidestSide", 65500, 2, true},
+                                           PlanSize{"NoWidth", 0, 740, false},
+                                           PlanSize{"NegativeHeight", 540, -1, false},
+                                           PlanSize{"SideBeyondJpeg", 65501, 1, false},
+                                           PlanSize{"AreaBeyondTheLargestPicture", 8193, 8192, false},
+                                           PlanSize{"Both65535", 65535, 65535, false},
+                                           PlanSize{"HeightAtTheIntLimit", 540, 2147483647, false},
+                                           PlanSize{"WidthAtTheIntLimit", 2147483647, 2147483647, false}),
+                         [](const ::testing::TestParamInfo<PlanSize> &info) { return std::string(info.param.name); });

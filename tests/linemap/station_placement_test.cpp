@@ -180,6 +180,29 @@ TEST_F(LineStops, PlacementOffItsSectionIsAttachedOrUnplaced)
     EXPECT_EQ(stops[2].LineSectionID, -1);
 }
 
+// A stored section number outside the course, as a damaged file may hold it: the placement goes
+// to the section that holds its point.
+class PlacementOnANumberOffTheCourse : public LineStops, public ::testing::WithParamInterface<int>
+{
+};
+
+TEST_P(PlacementOnANumberOffTheCourse, GoesToTheSectionHoldingItsPoint)
+{
+    lineStations(1, {1});
+    placed(1, GetParam(), 1, 100, 40);
+    const TLineStationArray stops = BuildLineStops(1, course);
+    ASSERT_EQ(stops.size(), 1u);
+    EXPECT_TRUE(stops[0].On);
+    EXPECT_EQ(stops[0].LineSectionID, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Numbers, PlacementOnANumberOffTheCourse,
+                         ::testing::Values(0, -1, 3, 65535, 2147483647, -2147483647, -2147483647 - 1),
+                         [](const ::testing::TestParamInfo<int> &info) {
+                             const long long v = info.param;
+                             return v < 0 ? "Minus" + std::to_string(-v) : std::to_string(v);
+                         });
+
 TEST_F(LineStops, TransferStationsFromPlacementsAndOverrides)
 {
     placed(1, 1, 3, 0, 0);
