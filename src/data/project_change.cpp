@@ -126,13 +126,17 @@ void ProjectChange::undoTables()
     const QDir folder(m_files.folder());
     const QStringList touched = m_files.touchedFiles();
     for (const auto &[table, file] : m_tables) {
-        // A write that failed before it touched its file took its own rows back.
-        if (!touched.contains(folder.relativeFilePath(QFileInfo(file).absoluteFilePath())))
+        // A write that failed before it touched its file still follows the action's edits of
+        // the table (rows taken out of the stop list before the timetables failed): the file
+        // that is there has the rows to keep. Where there is none, nothing tells them.
+        const bool wasTouched = touched.contains(folder.relativeFilePath(QFileInfo(file).absoluteFilePath()));
+        const bool there = QFileInfo::exists(file);
+        if (!wasTouched && !there)
             continue;
         try {
             Table scratch(QStringLiteral("scratch"));
             // A file the action created is gone again: so are the table's rows.
-            if (!QFileInfo::exists(file) || LoadPtfFileStructure(file, scratch)) {
+            if (!there || LoadPtfFileStructure(file, scratch)) {
                 scratch.open();
                 replaceRowsFrom(*table, scratch);
             }
