@@ -1,5 +1,6 @@
 #include "data/db_func.h"
 
+#include "data/project_change.h"
 #include "plan_project.h"
 #include "platform/ini_file.h"
 
@@ -241,4 +242,22 @@ TEST_F(Deletes, LineStationTablesOfAProjectWithoutPlans)
     EXPECT_TRUE(DeleteLineStationsOfLine(L3));
     EXPECT_EQ(rows("line_stations.ptf", {"LineID"}).filter("12").size(), 0);
     EXPECT_FALSE(QFileInfo::exists(path("line_map_lines.ptf")));
+}
+
+// A write can fail before its file is touched (another change holds the project, or no kept copy
+// fits on the disk). The rows the action took out of a table before that write must come back
+// from the file, or a later delete finds none and leaves the file's rows behind.
+TEST_F(Deletes, StopsTakenOutBeforeAFailedWriteAreReadBack)
+{
+    const QString journal = path(FileChange::journalName());
+    ASSERT_TRUE(QFile(journal).open(QIODevice::WriteOnly));
+    const QByteArray stops = bytes("line_stations.ptf");
+
+    EXPECT_FALSE(InOneChange([] { return DeleteLineStationsOfLine(L1); }));
+    EXPECT_EQ(bytes("line_stations.ptf"), stops);
+
+    ASSERT_TRUE(QFile::remove(journal));
+    m_dialogs.messages.clear();
+    ASSERT_TRUE(DeleteLine(L1));
+    EXPECT_EQ(rows("line_stations.ptf", {"LineID"}), QStringList({"11", "11", "12", "12"}));
 }
