@@ -179,6 +179,9 @@ QString RecoverInterruptedChange(const QString &projectDir)
         return QStringLiteral("The last change of the project was interrupted before it was complete; it has been "
                               "undone and these files are as they were before it: %1")
             .arg(files);
+    case FileChange::Recovery::Busy:
+        return QStringLiteral("Another copy of the program is changing the project right now; its change was "
+                              "left as it is.");
     case FileChange::Recovery::Failed:
         break;
     }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -322,6 +323,9 @@ struct FileChange::State
                                 .arg(FileChange::journalName()));
             return fail(systemReason(errno));
         }
+        // Held while the change runs and let go by the system when the process ends: a journal
+        // that is locked belongs to a change another copy of the program is making.
+        ::flock(journal, LOCK_EX | LOCK_NB);
         // The header goes with the first line: one sync less for every change. On the file
         // systems in use a sync of a new file makes its name durable as well.
         headerPending = true;
@@ -691,6 +695,11 @@ FileChange::Recovery FileChange::recoverFolder(const QString &folder)
     if (!file.open(QIODevice::ReadOnly)) {
         result.kind = Recovery::Failed;
         result.error = file.errorString();
+        return result;
+    }
+    // A change still running in another process is left to it.
+    if (::flock(file.handle(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        result.kind = Recovery::Busy;
         return result;
     }
     const QByteArray bytes = file.readAll();

@@ -79,7 +79,7 @@ public:
     // What opening a folder found of an interrupted change.
     struct Recovery
     {
-        enum Kind { None, Completed, Undone, Failed } kind = None;
+        enum Kind { None, Completed, Undone, Failed, Busy } kind = None;
         QStringList files; // folder-relative, as the journal named them
         QString error;
     };

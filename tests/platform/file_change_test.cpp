@@ -215,6 +215,22 @@ TEST(FileChange, AJournalMarkedDoneIsCompleted)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ptf"});
 }
 
+// A change that another copy of the program is still making is not taken for an interrupted one.
+TEST(FileChange, RecoveryLeavesAChangeThatIsStillRunning)
+{
+    QTemporaryDir dir;
+    FileChange running(dir.path());
+    ASSERT_TRUE(running.write(dir.filePath("a.ptf"), "A1"));
+    const FileChange::Recovery r = FileChange::recoverFolder(dir.path());
+    EXPECT_EQ(r.kind, FileChange::Recovery::Busy);
+    EXPECT_TRUE(QFile::exists(dir.filePath(FileChange::journalName())));
+    ASSERT_TRUE(running.commit());
+    QFile a(dir.filePath("a.ptf"));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), "A1");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ptf"});
+}
+
 // A journal changed by hand cannot make the recovery touch a file outside the folder.
 TEST(FileChange, RecoveryIgnoresNamesOutsideTheFolder)
 {
