@@ -24,6 +24,7 @@ const QByteArray kDone = QByteArrayLiteral("done\n");
 
 FileChange *g_top = nullptr;
 void (*g_stepObserver)() = nullptr;
+bool g_hardLinks = true;
 
 void stepDone()
 {
@@ -377,7 +378,7 @@ struct FileChange::State
                     return -1;
                 }
                 stepDone();
-            } else if (::link(nativePath(path).constData(), backup.constData()) == 0) {
+            } else if (g_hardLinks && ::link(nativePath(path).constData(), backup.constData()) == 0) {
                 stepDone();
             } else {
                 // No links here: a copy, made under a name of its own until it is whole.
@@ -390,10 +391,12 @@ struct FileChange::State
                     failFor(rel, systemReason(err));
                     return -1;
                 }
+                stepDone();
                 if (::rename(nativePath(abs(copy)).constData(), backup.constData()) != 0) {
                     failFor(rel, systemReason(errno));
                     return -1;
                 }
+                stepDone();
             }
         } else if (!append("new\t" + encodeName(rel) + '\t' + encodeName(e.temp) + '\n')) {
             return -1;
@@ -452,6 +455,11 @@ FileChange *FileChange::covering(const QString &path)
 void FileChange::setStepObserver(void (*observer)())
 {
     g_stepObserver = observer;
+}
+
+void FileChange::setHardLinks(bool on)
+{
+    g_hardLinks = on;
 }
 
 void FileChange::setHomeFolder(const QString *folder)

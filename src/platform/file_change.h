@@ -87,6 +87,8 @@ public:
 
     // Called after every step that changes the disk, for tests that end the process there.
     static void setStepObserver(void (*observer)());
+    // Off: old files are kept as copies, as on a file system without hard links (for tests).
+    static void setHardLinks(bool on);
 
     // The journal's file name in the folder.
     static QString journalName();

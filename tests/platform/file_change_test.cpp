@@ -24,6 +24,7 @@ struct Step {
 struct ChangeCase {
     const char *name;
     std::vector<Step> steps;
+    bool hardLinks = true; // false: old files kept as copies, as where links cannot be made
 };
 
 const Files kBefore{{"a.ptf", "A0"}, {"b.ptf", "B0"}, {"a.ptf.korvalin-old", "the user's"}};
@@ -36,7 +37,9 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         for (const auto &[name, bytes] : kBefore)
             put(name, bytes);
+        FileChange::setHardLinks(GetParam().hardLinks);
     }
+    void TearDown() override { FileChange::setHardLinks(true); }
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
@@ -163,15 +166,29 @@ TEST_P(FileChangeTest, AFullDiskUndoesTheWholeChange)
     EXPECT_EQ(files(), kBefore);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Changes, FileChangeTest,
-    ::testing::Values(ChangeCase{"WriteOne", {{"a.ptf", "A1"}}},
-                      ChangeCase{"WriteNew", {{"c.ptf", "C1"}}},
-                      ChangeCase{"RemoveOne", {{"b.ptf", nullptr}}},
-                      ChangeCase{"WriteTwiceAndNew", {{"a.ptf", "A1"}, {"c.ptf", "C1"}, {"a.ptf", "A2"}}},
-                      ChangeCase{"RemoveThenWrite", {{"b.ptf", nullptr}, {"b.ptf", "B1"}, {"a.ptf", nullptr}}},
-                      ChangeCase{"WriteThenRemoveNew", {{"c.ptf", "C1"}, {"c.ptf", nullptr}, {"a.ptf", "A1"}}}),
-    [](const ::testing::TestParamInfo<ChangeCase> &info) { return std::string(info.param.name); });
+std::vector<ChangeCase> changeCases(bool hardLinks)
+{
+    std::vector<ChangeCase> cases{
+        {"WriteOne", {{"a.ptf", "A1"}}},
+        {"WriteNew", {{"c.ptf", "C1"}}},
+        {"RemoveOne", {{"b.ptf", nullptr}}},
+        {"WriteTwiceAndNew", {{"a.ptf", "A1"}, {"c.ptf", "C1"}, {"a.ptf", "A2"}}},
+        {"RemoveThenWrite", {{"b.ptf", nullptr}, {"b.ptf", "B1"}, {"a.ptf", nullptr}}},
+        {"WriteThenRemoveNew", {{"c.ptf", "C1"}, {"c.ptf", nullptr}, {"a.ptf", "A1"}}},
+        {"WriteBoth", {{"a.ptf", "A1"}, {"b.ptf", "B1"}}},
+    };
+    for (ChangeCase &c : cases)
+        c.hardLinks = hardLinks;
+    return cases;
+}
+
+std::string caseName(const ::testing::TestParamInfo<ChangeCase> &info)
+{
+    return info.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, FileChangeTest, ::testing::ValuesIn(changeCases(true)), caseName);
+INSTANTIATE_TEST_SUITE_P(ChangesByCopy, FileChangeTest, ::testing::ValuesIn(changeCases(false)), caseName);
 
 TEST(FileChange, AJournalLeftOverStopsTheNextChangeUntilTheFolderIsRecovered)
 {
