@@ -15,7 +15,9 @@
 // A change killed midway leaves the journal: recoverFolder() finishes what was done and undoes
 // what was not, and removes only the files the journal names.
 //
-// The journal is also the folder's lock: while it is there, no second change starts.
+// The journal is also the folder's lock: while it is there, no second change starts; and while
+// its change runs, the process holds a lock on it, so that recovery leaves a running change of
+// another copy of the program alone.
 class FileChange
 {
 public:
@@ -38,8 +40,8 @@ public:
     static QString homeFolder();
 
     // The writers of the program go through these: through the change that covers the file, else
-    // as a change of its own in the home folder; false for a file outside both (the caller writes
-    // it itself), handled set true then. error is the reason, naming the file.
+    // as a change of its own in the home folder. handled is false for a file outside both, which
+    // the caller then writes itself; error is the system's reason of a failed step.
     static bool writeFile(const QString &path, const QByteArray &bytes, bool &handled, QString &error,
                           bool sync = true);
     static bool removeFile(const QString &path, bool &handled, QString &error);
