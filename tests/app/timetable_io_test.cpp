@@ -107,6 +107,47 @@ TEST_F(TimeTableIo, LoadReadsForeignFilesSafely)
     EXPECT_TRUE(projectText("tt_4.ptf").contains("\n600,900,-1,1000,\n"));
 }
 
+// A stop row is its station's ID as loaded: a station that shares its name with another one
+// listed earlier, and one that is no longer in stations.ptf, keep their IDs when the timetable
+// is saved again. Rows: a new timetable (stops from the line) and a saved one (its stop rows).
+TEST_F(TimeTableIo, StopRowsKeepTheirStationsWhateverTheirNames)
+{
+    for (const bool saved : {false, true}) {
+        SCOPED_TRACE(saved ? "saved timetable" : "new timetable");
+        if (saved) {
+            appendRows(m_module.cdsLineConnections, {"ID", "LineID", "DayGroupID", "Direction"}, {{4, 1, 1, 1}});
+            writePtf(path("ttc_1.ptf"), {"StationID", "DayGroupID", "Direction", "Position"},
+                     {"1,1,1,1", "2,1,1,2", "3,1,1,3"});
+            writePtf(path("tt_4.ptf"), {"ID", "1", "2", "3"}, {"1,300,305,310"});
+        }
+        Table &st = m_module.cdsStations;
+        st.open();
+        st.setIndexName("idxID");
+        ASSERT_TRUE(st.findKey({2}));
+        st.edit();
+        st.fieldByName("Station").setString("Market"); // as station 1
+        st.post();
+        ASSERT_TRUE(st.findKey({3}));
+        st.remove();
+
+        ASSERT_TRUE(load("Red", "Weekdays", "1"));
+        setTrip(1, "06:00|06:05|06:10");
+        m_dialogs.answers = {DialogService::Answer::Yes}; // a stop without a name is an error to save anyway
+        ASSERT_EQ(save(), TimeTableSaveResult::Saved);
+        const QString stops = projectText("ttc_1.ptf");
+        EXPECT_TRUE(stops.contains("\n1,1,1,1,\n2,1,1,2,\n3,1,1,3,\n")) << stops.toStdString();
+        EXPECT_FALSE(stops.contains("-1")) << stops.toStdString();
+
+        // The next round starts from the project as it was.
+        m_module.cdsLineConnections.open();
+        m_module.cdsLineConnections.emptyDataSet();
+        st.emptyDataSet();
+        appendRows(st, {"ID", "Station"}, {{1, "Market"}, {2, "Church"}, {3, "Harbour"}, {4, "Mill"}, {5, "Bridge"}});
+        for (const char *file : {"ttc_1.ptf", "tt_1.ptf", "tt_4.ptf", "line_connections.ptf", "distances.ini"})
+            QFile::remove(path(file));
+    }
+}
+
 TEST_F(TimeTableIo, LoadNeverKeepsAnotherLinesStopRows)
 {
     // Red's timetable is saved; Blue has a line connection but a damaged stop-row file.
