@@ -3,6 +3,8 @@
 #include "app/editor_data.h"
 #include "data/project_change.h"
 
+#include <tuple>
+
 #include "app/editor_data.h"
 #include "data/data_module_1.h"
 #include "data/db_distances_rebuild.h"
@@ -63,20 +65,23 @@ void TfmFehlerkorrektur::Button1Click()
     });
     progress.close();
 
-    // Each failure is told with the reason of its own save only.
-    ansi::setLastWriteError(QString());
-    const bool stationsSaved = SaveStations();
-    const QString stationsFailure =
-        stationsSaved ? QString()
-                      : FailedSaveMessage(dm1->cdsStations, QStringLiteral("stations.ptf"),
-                                          QStringLiteral("Fehler beim Korigieren der Datei stations.ptf"));
-    ansi::setLastWriteError(QString());
-    const bool linesSaved = SaveLines();
-    const QString linesFailure =
-        linesSaved ? QString()
-                   : FailedSaveMessage(dm1->cdsLines, QStringLiteral("lines.ptf"),
-                                       QStringLiteral("Fehler beim Korigieren der Datei lines.ptf"));
-    const bool written = report.written && stationsSaved && linesSaved;
+    // Each failure is told with the reason of its own save only (none for a damaged file, named
+    // already).
+    bool saved = true;
+    QStringList failures;
+    for (const auto &[save, table, file] : {std::tuple{&SaveStations, &dm1->cdsStations, "stations.ptf"},
+                                            std::tuple{&SaveLines, &dm1->cdsLines, "lines.ptf"}}) {
+        ansi::setLastWriteError(QString());
+        if (save())
+            continue;
+        saved = false;
+        const QString name = QLatin1String(file);
+        const QString failure =
+            FailedSaveMessage(*table, name, QStringLiteral("Fehler beim Korigieren der Datei ") + name);
+        if (!failure.isEmpty())
+            failures << failure;
+    }
+    const bool written = report.written && saved;
     if (written && !change.finish(true)) {
         dialogs().showMessage(
             ansi::withWriteReason(QStringLiteral("Fehler beim Schreiben der Datei distances.ini")));
@@ -87,10 +92,8 @@ void TfmFehlerkorrektur::Button1Click()
         if (!report.written)
             dialogs().showMessage(
                 ansi::withReason(QStringLiteral("Fehler beim Schreiben der Datei distances.ini"), report.writeError));
-        for (const QString &failure : {stationsFailure, linesFailure}) {
-            if (!failure.isEmpty())
-                dialogs().showMessage(failure);
-        }
+        for (const QString &failure : std::as_const(failures))
+            dialogs().showMessage(failure);
         return;
     }
 
