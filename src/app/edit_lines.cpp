@@ -230,7 +230,6 @@ void TfmEditLines::btLineDeleteClick()
     ansi::setLastWriteError(QString());
     if (DeleteLineByName(name))
         RemoveListRow(lbLines, row);
-    else if (!ProjectChange::lastFailureTold())
-        dialogs().showMessage(
-            ansi::withWriteReason(QStringLiteral("Error deleting the line %s").replace(QStringLiteral("%s"), name)));
+    else
+        ReportFailedAction(QStringLiteral("Error deleting the line %s").replace(QStringLiteral("%s"), name));
 }

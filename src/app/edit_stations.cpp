@@ -196,6 +196,6 @@ void TfmEditStations::btStationDeleteClick()
     ansi::setLastWriteError(QString());
     if (DeleteStationByName(name))
         RemoveListRow(lbStations, row);
-    else if (!ProjectChange::lastFailureTold())
-        dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error deleting the station: ") + name + QStringLiteral(" !")));
+    else
+        ReportFailedAction(QStringLiteral("Error deleting the station: ") + name + QStringLiteral(" !"));
 }

@@ -34,13 +34,6 @@ void message(const QString &text)
     dialogs().showMessage(text);
 }
 
-// A failed write's message names the system's reason where it is known.
-void writeFailed(const QString &text)
-{
-    // A damaged file that stopped the save has been named already.
-    if (!ProjectChange::lastFailureTold())
-        message(ansi::withWriteReason(text));
-}
 
 bool isStopRowOf(Table &ttc, int dayGroupID, int direction)
 {
@@ -448,7 +441,7 @@ TimeTableSaveResult SaveTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Ch
     ProjectChange change;
     auto failed = [&](const QString &text) {
         change.finish(false);
-        writeFailed(text);
+        ReportFailedAction(text);
         return TimeTableSaveResult::Failed;
     };
 
@@ -500,7 +493,7 @@ TimeTableSaveResult SaveTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Ch
     if (!change.finish(true)) {
         if (connectionAdded)
             Choice.CurLineConnectionID = -1;
-        writeFailed(QStringLiteral("Error saving the timetable file %1").arg(tripFile));
+        ReportFailedAction(QStringLiteral("Error saving the timetable file %1").arg(tripFile));
         return TimeTableSaveResult::Failed;
     }
     Choice.NewTimeTable = false;
@@ -530,7 +523,7 @@ bool DeleteTimeTableOfGrid(TimeTableChoice &Choice)
         change.finish(false);
         // The stop rows in memory follow their file again.
         LoadTimeTableConnections(Choice.CurLineID);
-        writeFailed(text);
+        ReportFailedAction(text);
         return false;
     };
     const int lineConnectionID = Choice.CurLineConnectionID;

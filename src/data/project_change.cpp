@@ -41,11 +41,6 @@ ProjectChange::~ProjectChange()
         g_current = m_previous;
 }
 
-ProjectChange *ProjectChange::current()
-{
-    return g_current;
-}
-
 void ProjectChange::tableWritten(Table &table, const QString &fileName)
 {
     if (!isModuleTable(&table))
@@ -143,6 +138,12 @@ void ProjectChange::undoTables()
         }
     }
     m_tables.clear();
+}
+
+void ReportFailedAction(const QString &message)
+{
+    if (!g_lastFailureTold)
+        dialogs().showMessage(ansi::withWriteReason(message));
 }
 
 bool RemoveProjectFileInChange(const QString &path)

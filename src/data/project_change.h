@@ -34,11 +34,7 @@ public:
     // An editor whose mode holds the unsaved edits in the tables keeps them there when the change
     // is undone: the mode stays, and its Cancel reads the files back.
     void keepTablesOnUndo() { m_keepTables = true; }
-    // Why the commit failed (the system's reason), for the action's message.
-    QString error() const { return m_files.lastError(); }
 
-    // The change of the open project running now, nullptr for none.
-    static ProjectChange *current();
     // Noted by the table writer: a table of the data module written to the file, to be read back
     // from it should the change be undone.
     static void tableWritten(Table &table, const QString &fileName);
@@ -63,6 +59,10 @@ private:
     bool m_keepTables = false;
     std::vector<std::pair<Table *, QString>> m_tables;
 };
+
+// Tells that an action failed: the message with the reason of its failure ("<message>: <file>:
+// <reason>"), nothing when a damaged file stopped it and a message has named that already.
+void ReportFailedAction(const QString &message);
 
 // Runs the action as one change; its result is whether it succeeded and is on disk.
 template <typename F> bool InOneChange(F &&action)

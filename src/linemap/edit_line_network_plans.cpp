@@ -369,8 +369,7 @@ void TfmEditLineNetworkPlans::btLineMapDeleteClick()
     // The delete reads the project's settings itself.
     ansi::setLastWriteError(QString());
     if (!DeleteLineMap(id)) {
-        if (!ProjectChange::lastFailureTold())
-            dialogs().showMessage(ansi::withWriteReason(QStringLiteral("Error deleting the linemap %1").arg(name)));
+        ReportFailedAction(QStringLiteral("Error deleting the linemap %1").arg(name));
         // A plan that is still listed in the table (its file) stays in the list.
         if (GetLineMapIDByName(name) >= 0) {
             QSignalBlocker block(lbMaps);

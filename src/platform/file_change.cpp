@@ -32,7 +32,6 @@ void stepDone()
         g_stepObserver();
 }
 
-
 QString systemReason(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -438,11 +437,6 @@ FileChange::State &FileChange::state() const
     return m_outer ? *m_outer->m_state : *m_state;
 }
 
-FileChange *FileChange::current()
-{
-    return g_top;
-}
-
 FileChange *FileChange::covering(const QString &path)
 {
     for (FileChange *c = g_top; c; c = c->m_previous) {
@@ -502,7 +496,7 @@ bool FileChange::startStep(const QString &path, QString &rel) const
     return true;
 }
 
-bool FileChange::prepare(const QString &path, QString &temp)
+bool FileChange::write(const QString &path, const QByteArray &bytes, bool sync)
 {
     State &s = state();
     QString rel;
@@ -511,37 +505,18 @@ bool FileChange::prepare(const QString &path, QString &temp)
     const int i = s.touch(rel, false);
     if (i < 0)
         return false;
-    temp = s.abs(s.entries[i].temp);
-    return true;
-}
-
-bool FileChange::install(const QString &path)
-{
-    State &s = state();
-    const QString rel = QDir(s.folder).relativeFilePath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-    const auto it = s.byFile.constFind(rel);
-    if (it == s.byFile.constEnd())
-        return s.fail(QStringLiteral("the file was not prepared"));
-    const QString temp = s.abs(s.entries[*it].temp);
+    const QString temp = s.abs(s.entries[i].temp);
+    int err = 0;
+    if (!writeNewFile(temp, bytes, err, sync))
+        return s.failFor(rel, systemReason(err));
+    stepDone();
     if (::rename(nativePath(temp).constData(), nativePath(path).constData()) != 0) {
-        const int err = errno;
+        err = errno;
         removeIfThere(temp);
         return s.failFor(rel, systemReason(err));
     }
     stepDone();
     return true;
-}
-
-bool FileChange::write(const QString &path, const QByteArray &bytes, bool sync)
-{
-    QString temp;
-    if (!prepare(path, temp))
-        return false;
-    int err = 0;
-    if (!writeNewFile(temp, bytes, err, sync))
-        return state().failFor(QFileInfo(path).fileName(), systemReason(err));
-    stepDone();
-    return install(path);
 }
 
 namespace {

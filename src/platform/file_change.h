@@ -28,8 +28,6 @@ public:
     FileChange(const FileChange &) = delete;
     FileChange &operator=(const FileChange &) = delete;
 
-    // The innermost change running, nullptr for none.
-    static FileChange *current();
     // The change that runs for the file's folder, nullptr for none.
     static FileChange *covering(const QString &path);
 
@@ -62,9 +60,6 @@ public:
     // Replaces the file's bytes as part of the change (false with lastError() set; the file and
     // the change stay as they were).
     bool write(const QString &path, const QByteArray &bytes, bool sync = true);
-    // For a writer that writes the file itself: the temporary file to write, then install().
-    bool prepare(const QString &path, QString &temp);
-    bool install(const QString &path);
     // Removes the file as part of the change; a file that is not there counts as removed.
     bool remove(const QString &path);
 
