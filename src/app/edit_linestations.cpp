@@ -177,14 +177,8 @@ bool TfmEditLineStations::saveStations(int lineID, const QStringList &stations)
 {
     // Read without the rows of a damaged file, every line would seem to have no stations; the
     // stations name the stops, and the line's timetables are found by its connections.
-    for (const auto &[table, file] : {std::pair<Table *, const char *>{&dm1->cdsLineStations, "line_stations.ptf"},
-                                      {&dm1->cdsStations, "stations.ptf"},
-                                      {&dm1->cdsLineConnections, "line_connections.ptf"}}) {
-        if (ProjectFileDamaged(*table, QLatin1String(file))) {
-            dialogs().showMessage(DamagedFileMessage(ProjectDir + QLatin1Char('/') + QLatin1String(file)));
-            return false;
-        }
-    }
+    if (RefuseDamagedTables({&dm1->cdsLineStations, &dm1->cdsStations, &dm1->cdsLineConnections}))
+        return false;
     const bool hadStations = LineHasStations(lineID);
     if (stations.isEmpty()) {
         if (!hadStations)

@@ -7,7 +7,6 @@
 #include "data/project_change.h"
 #include "data/table_files.h"
 #include "data/timetable_files.h"
-#include "platform/dialog_service.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -138,32 +137,11 @@ bool DeleteStationByName(const QString &Name)
 
 namespace {
 
-// Stops the action when a file it reads is damaged, before its first write: the message names
-// the file, and the action's own message does not repeat it.
-bool refuseDamaged(const QString &file)
-{
-    if (file.isEmpty())
-        return false;
-    dialogs().showMessage(DamagedFileMessage(file));
-    ProjectChange::noteDamaged(file, true);
-    return true;
-}
-
-// The first table of the module among these whose file is there but could not be read.
-QString damagedTable(std::initializer_list<const Table *> tables)
-{
-    for (const Table *t : tables) {
-        if (!t->damagedFile().isEmpty())
-            return t->damagedFile();
-    }
-    return QString();
-}
-
 // The station's lines with timetables and the tables a station delete reads: all readable.
 bool stationDeleteInputsReadable(int StationID)
 {
-    if (refuseDamaged(damagedTable({&dm1->cdsStations, &dm1->cdsNewStations, &dm1->cdsLineStations,
-                                    &dm1->cdsLineConnections})))
+    if (RefuseDamagedTables({&dm1->cdsStations, &dm1->cdsNewStations, &dm1->cdsLineStations,
+                             &dm1->cdsLineConnections}))
         return false;
     std::set<int> lines;
     guarded(dm1->cdsLineStations, [&] {
@@ -173,7 +151,7 @@ bool stationDeleteInputsReadable(int StationID)
         });
     });
     for (int line : lines) {
-        if (refuseDamaged(DamagedTimeTableFileOfLine(line)))
+        if (RefuseDamagedFile(DamagedTimeTableFileOfLine(line)))
             return false;
     }
     return true;
@@ -275,8 +253,8 @@ bool DeleteLine(int LineID)
     // One change: a chain that stops leaves every file as it was, the line listed for another try.
     // The line's own timetable files are only removed: they are no input that must be read.
     return InOneChange([&] {
-        return !refuseDamaged(damagedTable({&dm1->cdsLines, &dm1->cdsLineStations, &dm1->cdsLineConnections,
-                                            &dm1->cdsLineGraphic})) &&
+        return !RefuseDamagedTables({&dm1->cdsLines, &dm1->cdsLineStations, &dm1->cdsLineConnections,
+                                     &dm1->cdsLineGraphic}) &&
                DeleteLineFromLineMaps(LineID) && DeleteLineStationsOfLine(LineID) && DeleteLineGraphic(LineID) &&
                DeleteLineRecord(LineID);
     });

@@ -1,8 +1,6 @@
 #include "data/db_timetables.h"
 
 #include "data/project_change.h"
-#include "data/table_files.h"
-#include "platform/dialog_service.h"
 
 #include "data/data_module_1.h"
 #include "data/db_distances.h"
@@ -412,11 +410,8 @@ bool ApplyLineStationsToTimeTables(int LineID, const QStringList &StationNames)
     // rows, the distances and the line's stations then all still follow the old list.
     ProjectChange change;
     // Every timetable of the line is read before the first of them is written.
-    if (const QString damaged = DamagedTimeTableFileOfLine(LineID); !damaged.isEmpty()) {
-        dialogs().showMessage(DamagedFileMessage(damaged));
-        ProjectChange::noteDamaged(damaged, true);
+    if (RefuseDamagedFile(DamagedTimeTableFileOfLine(LineID)))
         ok = false;
-    }
     bool stopRowsTouched = false;
     QVector<QPair<int, DistancesSection>> sections;
     for (const Connection &c : connections) {

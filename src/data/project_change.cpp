@@ -140,6 +140,24 @@ void ProjectChange::undoTables()
     m_tables.clear();
 }
 
+bool RefuseDamagedFile(const QString &fileName)
+{
+    if (fileName.isEmpty())
+        return false;
+    dialogs().showMessage(DamagedFileMessage(fileName));
+    ProjectChange::noteDamaged(fileName, true);
+    return true;
+}
+
+bool RefuseDamagedTables(std::initializer_list<const Table *> tables)
+{
+    for (const Table *t : tables) {
+        if (!t->damagedFile().isEmpty())
+            return RefuseDamagedFile(t->damagedFile());
+    }
+    return false;
+}
+
 void ReportFailedAction(const QString &message)
 {
     if (!g_lastFailureTold)

@@ -60,6 +60,12 @@ private:
     std::vector<std::pair<Table *, QString>> m_tables;
 };
 
+// Stops an action on a damaged input before its first write: shows the damaged-file message for
+// the file and notes it as told; false (nothing shown) for an empty name.
+bool RefuseDamagedFile(const QString &fileName);
+// The same for the first of these tables of the module whose file is there but was not read.
+bool RefuseDamagedTables(std::initializer_list<const Table *> tables);
+
 // Tells that an action failed: the message with the reason of its failure ("<message>: <file>:
 // <reason>"), nothing when a damaged file stopped it and a message has named that already.
 void ReportFailedAction(const QString &message);
