@@ -536,11 +536,8 @@ TTableFile LineMapTableFile(LineMapTable Which, int LineMapID)
 bool RefuseDamagedFiles(std::initializer_list<TTableFile> files)
 {
     for (const TTableFile &f : files) {
-        if (f.table && TableFileDamaged(*f.table, f.fileName)) {
-            // The words of the writer's own refusal.
-            dialogs().showMessage(DamagedFileMessage(f.fileName));
-            return true;
-        }
+        if (f.table && TableFileDamaged(*f.table, f.fileName))
+            return RefuseDamagedFile(f.fileName);
     }
     return false;
 }
