@@ -23,6 +23,7 @@
 #include "data/project_file.h"
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
+#include "platform/file_stamps.h"
 #include "platform/qt_dialog_service.h"
 #include "web/web_loader.h"
 #include "widgets/window_placement.h"
@@ -97,10 +98,13 @@ void emptyTable(Table &table)
     table.emptyDataSet();
 }
 
-// Whether the open project's folder holds the file.
+// Whether the open project's folder holds the file. Seen as missing, its table is made empty: a
+// file that another program creates later is not written over.
 bool projectHas(const char *file)
 {
-    return QFileInfo::exists(ProjectDir + QLatin1Char('/') + QLatin1String(file));
+    const QString path = ProjectDir + QLatin1Char('/') + QLatin1String(file);
+    FileStamps::noteRead(path);
+    return QFileInfo::exists(path);
 }
 
 // A table starts without rows and is loaded only when the project has its file, so a file that
@@ -356,6 +360,8 @@ void TfmMain::LoadProject(const QString &fileName)
     const QString recovered = RecoverInterruptedChange(ExtractProjectDir(fileName));
     if (!recovered.isEmpty())
         dialogs().showMessage(recovered);
+    // What this copy saw of the project before counts no longer: its tables are read anew.
+    FileStamps::forgetAll();
     emptyTable(dm1->cdsProject);
     LoadProjectFile(fileName);
     ProjectFileName = fileName;

@@ -8,6 +8,7 @@
 #include "data/ptf_values.h"
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
+#include "platform/file_stamps.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -81,6 +82,8 @@ enum class ReadResult { Ok, Missing, Unreadable };
 
 ReadResult readTableFile(const QString &fileName, QString &text)
 {
+    // Seen first: a file found missing that comes to be later was made elsewhere.
+    FileStamps::noteRead(fileName);
     const QFileInfo info(fileName);
     if (!info.exists())
         return ReadResult::Missing;

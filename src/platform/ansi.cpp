@@ -1,6 +1,7 @@
 #include "platform/ansi.h"
 
 #include "platform/file_change.h"
+#include "platform/file_stamps.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -217,6 +218,8 @@ bool isRegularFile(const QString &fileName)
 
 bool readText(const QString &fileName, QString &text)
 {
+    // Seen before it is opened: a file replaced in between is told as changed, never missed.
+    FileStamps::noteRead(fileName);
     if (!isRegularFile(fileName))
         return false;
     QFile file(fileName);
@@ -336,6 +339,7 @@ bool writeFileAtomically(const QString &fileName, const QByteArray &bytes, bool 
         setLastWriteError(file.errorString());
         return false;
     }
+    FileStamps::noteWritten(fileName);
     return true;
 }
 

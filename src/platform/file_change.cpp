@@ -1,5 +1,7 @@
 #include "platform/file_change.h"
 
+#include "platform/file_stamps.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -350,6 +352,9 @@ struct FileChange::State
     {
         if (const auto it = byFile.constFind(rel); it != byFile.constEnd())
             return *it;
+        // Checked before the journal is made: a refused file leaves nothing behind.
+        if (!FileStamps::unchanged(abs(rel)))
+            return failFor(rel, FileStamps::changedElsewhereReason()), -1;
         failedFile = rel; // a journal that cannot take the file fails the file's write
         if (!openJournal())
             return -1;
@@ -515,6 +520,7 @@ bool FileChange::write(const QString &path, const QByteArray &bytes, bool sync)
         removeIfThere(temp);
         return s.failFor(rel, systemReason(err));
     }
+    FileStamps::noteWritten(path);
     stepDone();
     return true;
 }
@@ -597,6 +603,7 @@ bool FileChange::remove(const QString &path)
     // A first touch moved the file aside already; a later one removes what the change wrote.
     if (!first && !removeIfThere(path))
         return s.failFor(rel, systemReason(errno));
+    FileStamps::noteWritten(path);
     stepDone();
     return true;
 }
@@ -640,6 +647,9 @@ void FileChange::undo()
         return;
     QString error;
     const bool ok = undoEntries(s.folder, s.entries, s.scratch, error);
+    // A file put back is a new link or a copy of its old bytes: it is the program's own again.
+    for (const Entry &e : s.entries)
+        FileStamps::noteWritten(s.abs(e.file));
     // A file that could not be put back keeps the journal, so the next opening tries again.
     s.closeJournal(ok);
     if (!ok)

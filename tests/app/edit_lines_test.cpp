@@ -161,6 +161,7 @@ TEST_F(LineEditor, FailedAddAndFailedColourSaveAreReported)
 {
     // lines.ptf cannot be written: no line is listed and no colour row is written for it.
     ASSERT_TRUE(QDir().mkpath(file("lines.ptf")));
+    takeFolderAsItIs();
     press("btNewLine");
     typeName("X");
     press("cbStandardColor");
@@ -171,6 +172,7 @@ TEST_F(LineEditor, FailedAddAndFailedColourSaveAreReported)
     EXPECT_TRUE(listed().isEmpty());
     EXPECT_EQ(rows("line_graphic.ptf"), QStringList{"<missing>"});
     ASSERT_TRUE(QDir().rmdir(file("lines.ptf")));
+    takeFolderAsItIs();
     press("btCancel");
     // The failed line was taken back: it can be added again under the first ID.
     press("btNewLine");
@@ -180,6 +182,7 @@ TEST_F(LineEditor, FailedAddAndFailedColourSaveAreReported)
 
     ASSERT_TRUE(QFile::remove(file("line_graphic.ptf")));
     ASSERT_TRUE(QDir().mkpath(file("line_graphic.ptf")));
+    takeFolderAsItIs();
     d.messages.clear();
     press("btNewLine");
     typeName("Y");
@@ -191,6 +194,7 @@ TEST_F(LineEditor, FailedAddAndFailedColourSaveAreReported)
     EXPECT_EQ(listed(), QStringList{"X"});
     EXPECT_EQ(rows("lines.ptf"), QStringList{R"(1,"X",)"});
     ASSERT_TRUE(QDir().rmdir(file("line_graphic.ptf")));
+    takeFolderAsItIs();
     press("btSave");
     EXPECT_EQ(listed(), QStringList({"X", "Y"}));
     EXPECT_EQ(rows("lines.ptf"), QStringList({R"(1,"X",)", R"(2,"Y",)"}));

@@ -144,6 +144,7 @@ TEST_F(StationEditor, AStoredNameWithATabIsNamedAndCanBeRenamed)
     QByteArray stored = fileBytes(file("stations.ptf"));
     stored.replace("2);", "11,\"Bahnhof\tWest\",\r\n2);");
     writeFileBytes(file("stations.ptf"), stored);
+    takeFolderAsItIs();
     w->hide();
     LoadStations();
     w->show();
@@ -211,6 +212,7 @@ TEST_F(StationEditor, RecallListKeepsNewStationsAndCanStartAnew)
 TEST_F(StationEditor, AFailedRecallListSaveIsReportedAndKeepsEditMode)
 {
     ASSERT_TRUE(QDir().mkpath(file("newstations.ptf")));
+    takeFolderAsItIs();
     press("btNewStation");
     child<QCheckBox>(w, "cbStationNewLine")->click();
     typeName("A");
@@ -221,6 +223,7 @@ TEST_F(StationEditor, AFailedRecallListSaveIsReportedAndKeepsEditMode)
     EXPECT_EQ(rows("stations.ptf"), QStringList{"<missing>"});
     EXPECT_EQ(GetStationIDByName("A"), -1);
     ASSERT_TRUE(QDir().rmdir(file("newstations.ptf")));
+    takeFolderAsItIs();
     press("btSave");
     EXPECT_EQ(rows("stations.ptf"), QStringList{R"(1,"A",)"});
     EXPECT_EQ(rows("newstations.ptf"), QStringList{"1,"});
@@ -234,6 +237,7 @@ TEST_F(StationEditor, FailedWritesNameTheirReasonAndNoLaterMessageRepeatsIt)
     const QByteArray before = fileBytes(file("stations.ptf"));
     ASSERT_TRUE(QFile::remove(file("stations.ptf")));
     ASSERT_TRUE(QDir().mkpath(file("stations.ptf")));
+    takeFolderAsItIs();
     d.messages.clear();
     add("X");
     EXPECT_TRUE(messagesWithReasons(d.messages, QStringList{"Error saving the station"}));
@@ -262,6 +266,7 @@ TEST_F(StationEditor, FailedWritesNameTheirReasonAndNoLaterMessageRepeatsIt)
 
     ASSERT_TRUE(QDir(file("stations.ptf")).removeRecursively());
     writeFileBytes(file("stations.ptf"), before);
+    takeFolderAsItIs();
     d.messages.clear();
     add("B");
     EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();

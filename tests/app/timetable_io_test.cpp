@@ -145,6 +145,7 @@ TEST_F(TimeTableIo, StopRowsKeepTheirStationsWhateverTheirNames)
         appendRows(st, {"ID", "Station"}, {{1, "Market"}, {2, "Church"}, {3, "Harbour"}, {4, "Mill"}, {5, "Bridge"}});
         for (const char *file : {"ttc_1.ptf", "tt_1.ptf", "tt_4.ptf", "line_connections.ptf", "distances.ini"})
             QFile::remove(path(file));
+        takeFolderAsItIs();
     }
 }
 

@@ -46,9 +46,11 @@ inline void blockFile(const QString &file)
 {
     QFile::remove(ProjectDir + QLatin1Char('/') + file);
     ASSERT_TRUE(QDir(ProjectDir).mkdir(file));
+    takeFolderAsItIs();
 }
 
 inline void unblockFile(const QString &file)
 {
     ASSERT_TRUE(QDir(ProjectDir + QLatin1Char('/') + file).removeRecursively());
+    takeFolderAsItIs();
 }

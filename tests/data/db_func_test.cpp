@@ -449,11 +449,13 @@ void blockFile(const QString &file)
 {
     ASSERT_TRUE(QFile::remove(file));
     ASSERT_TRUE(QDir().mkdir(file));
+    takeFolderAsItIs();
 }
 
 void unblockFile(const QString &file)
 {
     ASSERT_TRUE(QDir(file).removeRecursively());
+    takeFolderAsItIs();
 }
 
 } // namespace

@@ -352,9 +352,11 @@ TEST_F(TimetableFiles, AFailedWriteTakesTheWholeStationListChangeBack)
     // The last write, the line's stations, fails: the timetables and distances go back.
     ASSERT_TRUE(QFile::remove(path("line_stations.ptf")));
     ASSERT_TRUE(QDir().mkdir(path("line_stations.ptf")));
+    takeFolderAsItIs();
     EXPECT_FALSE(ApplyLineStationsToTimeTables(5, {"A", "B", "C", "D"}));
     ASSERT_TRUE(QDir(path("line_stations.ptf")).removeRecursively());
     writeFileBytes(path("line_stations.ptf"), before["line_stations.ptf"]);
+    takeFolderAsItIs();
     expectUnchanged("line stations blocked");
     // The stop rows in memory are those of the file again.
     EXPECT_EQ(dumpRows(m_module.cdsTimeTableConnections, {"StationID"}).count('|'), 5);
@@ -362,9 +364,11 @@ TEST_F(TimetableFiles, AFailedWriteTakesTheWholeStationListChangeBack)
     // The distances fail after both timetables were written.
     ASSERT_TRUE(QFile::remove(path("distances.ini")));
     ASSERT_TRUE(QDir().mkdir(path("distances.ini")));
+    takeFolderAsItIs();
     EXPECT_FALSE(ApplyLineStationsToTimeTables(5, {"A", "B", "C", "D"}));
     ASSERT_TRUE(QDir(path("distances.ini")).removeRecursively());
     writeFileBytes(path("distances.ini"), before["distances.ini"]);
+    takeFolderAsItIs();
     expectUnchanged("distances blocked");
 
     // A full disk takes the larger second trip file, after the first and the stop rows were

@@ -142,6 +142,7 @@ protected:
     {
         QFile::remove(path(file));
         ASSERT_TRUE(QDir(m_dir.path()).mkpath(file + "/x"));
+        takeFolderAsItIs();
     }
 
     inline static const QStringList kLineMapLines = {

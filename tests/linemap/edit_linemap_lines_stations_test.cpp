@@ -371,6 +371,7 @@ TEST_F(StationModes, FailedSaveOrExportKeepsTheModeAndWritesNothing)
     click("bbStationsArrange");
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("lms_1.ptf"));
     ASSERT_TRUE(QFile::remove(m_dir.filePath("images/line_map_1.jpg"))); // exported by the course save
+    takeFolderAsItIs();
     click("bbSaveStation");
     // Nothing is taken as saved: the mode stays with its placements, no image is written.
     EXPECT_TRUE(messagesWithReasons(m_dialogs.messages, QStringList{"Error saving the file " + m_dir.path() + "/lms_1.ptf"}));
@@ -381,6 +382,7 @@ TEST_F(StationModes, FailedSaveOrExportKeepsTheModeAndWritesNothing)
     // either, and the mode stays for another try.
     ASSERT_TRUE(QDir(m_dir.filePath("lms_1.ptf")).removeRecursively());
     ASSERT_TRUE(QDir(m_dir.path()).mkpath("images/line_map_1.jpg"));
+    takeFolderAsItIs();
     m_dialogs.messages.clear();
     click("bbSaveStation");
     ASSERT_EQ(m_dialogs.messages.size(), 1);
@@ -390,6 +392,7 @@ TEST_F(StationModes, FailedSaveOrExportKeepsTheModeAndWritesNothing)
 
     // Writable again, the same save writes both and leaves the mode; the window can be closed.
     ASSERT_TRUE(QDir(m_dir.filePath("images/line_map_1.jpg")).removeRecursively());
+    takeFolderAsItIs();
     m_dialogs.messages.clear();
     click("bbSaveStation");
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join('|').toStdString();

@@ -183,6 +183,7 @@ TEST_F(LineMapEditor, StoppedSaveKeepsTheModeAndTheCourse)
     editLine("U1");
     drawCourse();
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("line_map_line_sections.ptf"));
+    takeFolderAsItIs();
     click("bbSaveLine");
     EXPECT_TRUE(messagesWithReasons(m_dialogs.messages,
                                     QStringList({"Error saving the file " + m_dir.filePath("line_map_line_sections.ptf")})));
@@ -195,6 +196,7 @@ TEST_F(LineMapEditor, StoppedSaveKeepsTheModeAndTheCourse)
 
     // The second save stores the course: the line is not taken off the plan.
     ASSERT_TRUE(QDir(m_dir.path()).rmdir("line_map_line_sections.ptf"));
+    takeFolderAsItIs();
     click("bbSaveLine");
     EXPECT_EQ(page(), "tsEmptyPrefs");
     EXPECT_TRUE(bytes("line_map_lines.ptf").contains("1,1,"));

@@ -305,6 +305,7 @@ protected:
             t->emptyDataSet();
         }
         QFile::remove(path("distances.ini"));
+        takeFolderAsItIs();
         m_stations = m_lines = m_connections = 0;
         m_stopRows.clear();
         m_stationID = id;

@@ -3,6 +3,7 @@
 #include "data/data_module_1.h"
 #include "data/main_globals.h"
 #include "platform/ansi.h"
+#include "platform/file_stamps.h"
 #include "support/folder_globals.h"
 #include "support/ptf_lines.h"
 #include "support/scripted_dialogs.h"
@@ -51,6 +52,13 @@ inline QByteArray fileBytes(const QString &fileName)
 {
     QFile f(fileName);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// The test changed files behind the program's back to make a failure or a state, not as another
+// copy of the program would: the program takes the folder as it now is, as on opening it again.
+inline void takeFolderAsItIs()
+{
+    FileStamps::forgetAll();
 }
 
 inline void writeFileBytes(const QString &fileName, const QByteArray &bytes)

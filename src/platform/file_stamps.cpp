@@ -1,0 +1,98 @@
+#include "platform/file_stamps.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include <sys/stat.h>
+
+namespace {
+
+// Every copy of the program, like most programs that save, writes a file anew and renames it
+// into place: a new inode. Size and modification time catch a file rewritten in place. The change
+// time is left out: another copy keeps a file's old bytes as a hard link while it writes, which
+// changes the time without changing a byte, and its undone change would be taken for a change.
+struct Stamp
+{
+    bool exists = false;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    qint64 mtimeNs = 0;
+
+    bool operator==(const Stamp &) const = default;
+};
+
+QHash<QString, Stamp> &stamps()
+{
+    static QHash<QString, Stamp> seen;
+    return seen;
+}
+
+QString key(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+qint64 nanoseconds(const struct timespec &t)
+{
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// A name that cannot be looked at (a folder on the way denies it) counts as absent: a later look
+// that finds a file there differs.
+Stamp stampOf(const QString &path)
+{
+    Stamp s;
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return s;
+    s.exists = true;
+    s.dev = st.st_dev;
+    s.ino = st.st_ino;
+    s.size = st.st_size;
+    s.mtimeNs = nanoseconds(st.st_mtim);
+    return s;
+}
+
+} // namespace
+
+namespace FileStamps {
+
+void noteRead(const QString &path)
+{
+    if (path.isEmpty())
+        return;
+    const QString name = key(path);
+    if (!stamps().contains(name))
+        stamps().insert(name, stampOf(name));
+}
+
+void noteWritten(const QString &path)
+{
+    if (path.isEmpty())
+        return;
+    const QString name = key(path);
+    stamps().insert(name, stampOf(name));
+}
+
+bool unchanged(const QString &path)
+{
+    const QString name = key(path);
+    const auto it = stamps().constFind(name);
+    return it == stamps().constEnd() || *it == stampOf(name);
+}
+
+void forgetAll()
+{
+    stamps().clear();
+}
+
+QString changedElsewhereReason()
+{
+    return QStringLiteral("the project was changed elsewhere: another program changed this file since it was read. "
+                          "Nothing was saved; open the project again to go on.");
+}
+
+} // namespace FileStamps

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// What the program last saw of each file it read or wrote: the file's identity, size and times
+// as the system gave them then, or that it was not there. Another copy of the program (or any
+// other program) that changed a file since leaves a different stamp behind, and a change that is
+// to write over that file is refused rather than put this copy's older view of the project over
+// the other's work. One lstat per file a change touches is all the check costs.
+namespace FileStamps {
+
+// A file the program reads, or finds missing, for what it holds: the first look counts, since
+// the tables made from it are what a later save writes back; a second read of a file already
+// seen (a check, a look-up) does not make older tables newer.
+void noteRead(const QString &path);
+// The program wrote or removed the file, or put its old bytes back: what is there now is its own.
+void noteWritten(const QString &path);
+// False when the file is not as last seen: another program wrote, removed or created it. A
+// file never seen counts as unchanged.
+bool unchanged(const QString &path);
+// Opening a project reads it anew: what was seen of any earlier state no longer counts.
+void forgetAll();
+
+// The reason a refused write gives, after the file's name.
+QString changedElsewhereReason();
+
+} // namespace FileStamps
