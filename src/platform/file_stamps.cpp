@@ -91,8 +91,8 @@ void forgetAll()
 
 QString changedElsewhereReason()
 {
-    return QStringLiteral("the project was changed elsewhere: another program changed this file since it was read. "
-                          "Nothing was saved; open the project again to go on.");
+    return QStringLiteral("the project was changed elsewhere: another program changed this file after this copy read "
+                          "or saved it. Nothing of this save was written; open the project again to go on.");
 }
 
 } // namespace FileStamps
