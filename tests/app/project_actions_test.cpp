@@ -881,3 +881,148 @@ INSTANTIATE_TEST_SUITE_P(Sample, OwnSavesInARow, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool> &info) {
                              return std::string(info.param ? "HardLinks" : "Copies");
                          });
+
+namespace {
+
+// A second copy of the program: a child forked with the project open, which makes the steps it is
+// told to one at a time and answers with each step's result and the messages it showed.
+class OtherCopy
+{
+public:
+    explicit OtherCopy(std::vector<std::function<bool()>> steps)
+    {
+        if (::pipe(m_to) != 0 || ::pipe(m_from) != 0)
+            return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(m_to[1]);
+            ::close(m_from[0]);
+            for (int step = 0; ::read(m_to[0], &step, sizeof step) == sizeof step && step >= 0;) {
+                const qsizetype shown = actionDialogs()->messages.size();
+                bool ok = false;
+                try {
+                    ok = steps[size_t(step)]();
+                } catch (const std::exception &) {
+                }
+                const QByteArray out =
+                    QByteArray(ok ? "1" : "0") + actionDialogs()->messages.mid(shown).join(QLatin1Char('|')).toUtf8();
+                const quint32 size = quint32(out.size());
+                if (!sendAll(&size, sizeof size) || !sendAll(out.constData(), out.size()))
+                    break;
+            }
+            std::_Exit(0);
+        }
+        ::close(m_to[0]);
+        ::close(m_from[1]);
+    }
+    ~OtherCopy()
+    {
+        if (m_pid <= 0)
+            return;
+        const int stop = -1;
+        (void)!::write(m_to[1], &stop, sizeof stop);
+        ::close(m_to[1]);
+        ::close(m_from[0]);
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+    }
+
+    // False also when the copy did not answer.
+    bool run(int step, QString &messages)
+    {
+        messages = QStringLiteral("<no answer>");
+        quint32 size = 0;
+        if (m_pid <= 0 || ::write(m_to[1], &step, sizeof step) != sizeof step || !receiveAll(&size, sizeof size))
+            return false;
+        QByteArray in(qsizetype(size), '\0');
+        if (!receiveAll(in.data(), in.size()) || in.isEmpty())
+            return false;
+        messages = QString::fromUtf8(in.mid(1));
+        return in[0] == '1';
+    }
+
+private:
+    bool sendAll(const void *data, qsizetype size)
+    {
+        for (auto *p = static_cast<const char *>(data); size > 0;) {
+            const ssize_t n = ::write(m_from[1], p, size_t(size));
+            if (n <= 0)
+                return false;
+            p += n;
+            size -= n;
+        }
+        return true;
+    }
+    bool receiveAll(void *data, qsizetype size)
+    {
+        for (auto *p = static_cast<char *>(data); size > 0;) {
+            const ssize_t n = ::read(m_from[0], p, size_t(size));
+            if (n <= 0)
+                return false;
+            p += n;
+            size -= n;
+        }
+        return true;
+    }
+
+    pid_t m_pid = -1;
+    int m_to[2] = {-1, -1};
+    int m_from[2] = {-1, -1};
+};
+
+bool addStation(const QString &name)
+{
+    fmEditStations->show();
+    click(fmEditStations, "btNewStation");
+    type(fmEditStations, "leStationName", name);
+    click(fmEditStations, "btSave");
+    return !control(fmEditStations, "btClose")->isHidden() && listed(fmEditStations, "lbStations", name);
+}
+
+} // namespace
+
+// Two copies of the program on one project save in turn. A save over a file the other copy
+// changed is refused and told; opened again, the project shows the other copy's work and takes
+// this copy's save as well. No station is lost, none deleted comes back.
+TEST_F(ProjectActions, TwoCopiesSavingInTurnLoseNoStation)
+{
+    freshCopy(actionNamed("StationAdd"));
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(open());
+    const QString stations = m_dir + QStringLiteral("/stations.ptf");
+    auto holds = [&](const char *name) { return fileBytes(stations).contains('"' + QByteArray(name) + '"'); };
+    ASSERT_TRUE(holds("Rathaus"));
+    OtherCopy other({[] { return addStation(QStringLiteral("Bergweg")); },
+                     [] {
+                         const ProjectAction &d = actionNamed("StationDelete");
+                         d.prepare();
+                         return d.commit();
+                     }});
+    QString told;
+    ASSERT_TRUE(other.run(0, told)) << told.toStdString();
+    ASSERT_TRUE(holds("Bergweg"));
+
+    // This copy still holds the stations as it read them: its add is refused, Bergweg stays.
+    const FolderFiles left = files();
+    EXPECT_FALSE(addStation(QStringLiteral("Talweg")));
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].contains(QLatin1String("stations.ptf: the project was changed elsewhere")))
+        << m_dialogs.messages[0].toStdString();
+    EXPECT_EQ(differingFiles(files(), left), QStringList());
+    EXPECT_EQ(control<QLineEdit>(fmEditStations, "leStationName")->text(), QStringLiteral("Talweg"));
+
+    // Opened again, it shows the other copy's station and saves its own beside it.
+    click(fmEditStations, "btCancel");
+    fmEditStations->hide();
+    ASSERT_TRUE(open());
+    EXPECT_TRUE(addStation(QStringLiteral("Talweg"))) << joined(m_dialogs.messages).toStdString();
+    EXPECT_TRUE(listed(fmEditStations, "lbStations", QStringLiteral("Bergweg")));
+    EXPECT_TRUE(holds("Bergweg") && holds("Talweg") && holds("Rathaus"));
+
+    // The other copy, which has not opened it again, deletes a station: refused, nothing changes.
+    const FolderFiles both = files();
+    EXPECT_FALSE(other.run(1, told));
+    EXPECT_TRUE(told.contains(QLatin1String("changed elsewhere"))) << told.toStdString();
+    EXPECT_EQ(differingFiles(files(), both), QStringList());
+    EXPECT_TRUE(holds("Bergweg") && holds("Talweg") && holds("Rathaus"));
+}
