@@ -353,8 +353,10 @@ struct FileChange::State
         if (const auto it = byFile.constFind(rel); it != byFile.constEnd())
             return *it;
         // Checked before the journal is made: a refused file leaves nothing behind.
-        if (!FileStamps::unchanged(abs(rel)))
-            return failFor(rel, FileStamps::changedElsewhereReason()), -1;
+        if (!FileStamps::unchanged(abs(rel))) {
+            failFor(rel, FileStamps::changedElsewhereReason());
+            return -1;
+        }
         failedFile = rel; // a journal that cannot take the file fails the file's write
         if (!openJournal())
             return -1;
@@ -647,7 +649,7 @@ void FileChange::undo()
         return;
     QString error;
     const bool ok = undoEntries(s.folder, s.entries, s.scratch, error);
-    // A file put back is a new link or a copy of its old bytes: it is the program's own again.
+    // What was seen last is what the change wrote; the old bytes put back are the program's own.
     for (const Entry &e : s.entries)
         FileStamps::noteWritten(s.abs(e.file));
     // A file that could not be put back keeps the journal, so the next opening tries again.
