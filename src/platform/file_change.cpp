@@ -530,6 +530,7 @@ struct FileChange::State
                     failFor(rel, systemReason(errno));
                     return -1;
                 }
+                keptUnsynced = true;
                 stepDone();
             } else if (g_hardLinks && diskLink(path, backup) == 0) {
                 keptUnsynced = true;
@@ -672,7 +673,6 @@ bool FileChange::write(const QString &path, const QByteArray &bytes)
     // then undoes the change, whatever the file holds.
     if (!writeNewFile(temp, bytes, err, false))
         return s.failFor(rel, systemReason(err));
-    s.noteFolderOf(file);
     stepDone();
     // The old file is replaced only once the name it is kept under is durable.
     if (s.keptUnsynced && !s.syncUnsyncedFolders()) {
@@ -685,6 +685,7 @@ bool FileChange::write(const QString &path, const QByteArray &bytes)
         removeIfThere(temp);
         return s.failFor(rel, systemReason(err));
     }
+    s.noteFolderOf(file);
     if (!s.unsyncedFiles.contains(file))
         s.unsyncedFiles << file;
     stepDone();
