@@ -111,10 +111,9 @@ bool WriteJpegFile(const QImage &Image, const QString &FileName, int Quality)
         return false;
     }
     // Written under a temporary name beside the target and renamed over it, so the old image
-    // stays whole until the new one is complete, as part of the save's change. No sync to disk:
-    // the image is made again at the next save, and waiting for the disk would double the
-    // export's time.
-    return ansi::writeFileAtomically(FileName, data, false);
+    // stays whole until the new one is complete, as part of the save's change; its bytes are
+    // synced with the change's other files, before the change counts as done.
+    return ansi::writeFileAtomically(FileName, data);
 }
 
 QImage DecodeJpeg(const QByteArray &Data)

@@ -296,13 +296,13 @@ QString unencodableReason(QStringView text)
     return QStringLiteral("the characters %1 cannot be stored in Windows-1252").arg(unencodable(text));
 }
 
-bool writeFileAtomically(const QString &fileName, const QByteArray &bytes, bool sync)
+bool writeFileAtomically(const QString &fileName, const QByteArray &bytes)
 {
     setLastWriteError(QString());
     // A file of the project is written as part of the change it belongs to.
     bool handled = false;
     QString reason;
-    const bool written = FileChange::writeFile(fileName, bytes, handled, reason, sync);
+    const bool written = FileChange::writeFile(fileName, bytes, handled, reason);
     if (handled) {
         if (!written) {
             setLastWriteError(reason);

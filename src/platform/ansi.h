@@ -58,9 +58,8 @@ bool writeLines(const QString &fileName, const QStringList &lines);
 // lacks is refused (false, the file untouched) rather than written with a "?" for it.
 bool writeText(const QString &fileName, QStringView text);
 
-// The same atomic replacement for raw bytes. Synced to disk unless sync is false (for a file the
-// program makes again from the others).
-bool writeFileAtomically(const QString &fileName, const QByteArray &bytes, bool sync = true);
+// The same atomic replacement for raw bytes.
+bool writeFileAtomically(const QString &fileName, const QByteArray &bytes);
 
 // Why the last write of this unit failed (the system's text), for a message that names
 // the reason; a writer that refuses text itself sets it too.

@@ -27,6 +27,7 @@ const QByteArray kDone = QByteArrayLiteral("done\n");
 FileChange *g_top = nullptr;
 void (*g_stepObserver)() = nullptr;
 bool g_hardLinks = true;
+FileChange::DiskRecorder g_recorder;
 
 void stepDone()
 {
@@ -50,6 +51,74 @@ bool pathExists(const QString &path)
     return ::lstat(nativePath(path).constData(), &st) == 0;
 }
 
+// Every call of a change on the disk goes through the functions below, so that a test can record
+// the calls (and replay them as a power cut could leave them) or make one of them fail.
+using Call = FileChange::DiskCall;
+
+bool allowed(Call::Kind kind, const QString &path, const QString &target = QString(), const QByteArray &bytes = {})
+{
+    if (!g_recorder || g_recorder(Call{kind, path, target, bytes}))
+        return true;
+    errno = EIO;
+    return false;
+}
+
+// A new file for writing; exclusive: one that is there already is an error.
+int diskCreate(const QString &path, bool exclusive)
+{
+    if (!allowed(Call::Create, path))
+        return -1;
+    return ::open(nativePath(path).constData(),
+                  O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL | O_APPEND : O_TRUNC), 0644);
+}
+
+bool diskSyncFile(int fd, const QString &path)
+{
+    return allowed(Call::SyncFile, path) && ::fdatasync(fd) == 0;
+}
+
+int diskRename(const QString &from, const QString &to)
+{
+    return allowed(Call::Rename, from, to) ? ::rename(nativePath(from).constData(), nativePath(to).constData()) : -1;
+}
+
+int diskLink(const QString &from, const QString &to)
+{
+    return allowed(Call::Link, from, to) ? ::link(nativePath(from).constData(), nativePath(to).constData()) : -1;
+}
+
+int diskUnlink(const QString &path)
+{
+    return allowed(Call::Unlink, path) ? ::unlink(nativePath(path).constData()) : -1;
+}
+
+// Makes the names in the folder durable: the entries made, renamed and removed in it so far.
+bool diskSyncFolder(const QString &folder, int &error)
+{
+    const int fd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    bool ok = fd >= 0 && allowed(Call::SyncFolder, folder) && ::fsync(fd) == 0;
+    if (!ok)
+        error = errno;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+// Makes the bytes of the file that the name holds now durable; a name that is gone needs none.
+bool syncFileByName(const QString &path, int &error)
+{
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return errno == ENOENT;
+    }
+    const bool ok = diskSyncFile(fd, path);
+    if (!ok)
+        error = errno;
+    ::close(fd);
+    return ok;
+}
+
 // Writes all of the bytes to the descriptor, a short write tried again for the rest.
 bool writeAll(int fd, const char *data, qint64 size, int &error)
 {
@@ -67,25 +136,39 @@ bool writeAll(int fd, const char *data, qint64 size, int &error)
     return true;
 }
 
-void syncFolder(const QString &folder)
+bool diskWrite(int fd, const QString &path, const QByteArray &bytes, int &error)
 {
-    const int fd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+    if (!allowed(Call::Write, path, QString(), bytes)) {
+        error = errno;
+        return false;
     }
+    return writeAll(fd, bytes.constData(), bytes.size(), error);
 }
 
-// A new file with the bytes, made durable; false with the system's error, nothing left behind.
-bool writeNewFile(const QString &path, const QByteArray &bytes, int &error, bool sync = true)
+// Syncs each folder once; false with the system's error of the first that fails.
+bool syncFolders(const QStringList &folders, QString &error)
 {
-    const int fd = ::open(nativePath(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    for (const QString &dir : folders) {
+        int err = 0;
+        if (!diskSyncFolder(dir, err)) {
+            error = dir + QStringLiteral(": ") + systemReason(err);
+            return false;
+        }
+    }
+    return true;
+}
+
+// A new file with the bytes, made durable unless sync is false; false with the system's error,
+// nothing left behind.
+bool writeNewFile(const QString &path, const QByteArray &bytes, int &error, bool sync)
+{
+    const int fd = diskCreate(path, false);
     if (fd < 0) {
         error = errno;
         return false;
     }
-    bool ok = writeAll(fd, bytes.constData(), bytes.size(), error);
-    if (ok && sync && ::fdatasync(fd) != 0) {
+    bool ok = diskWrite(fd, path, bytes, error);
+    if (ok && sync && !diskSyncFile(fd, path)) {
         error = errno;
         ok = false;
     }
@@ -94,7 +177,7 @@ bool writeNewFile(const QString &path, const QByteArray &bytes, int &error, bool
         ok = false;
     }
     if (!ok)
-        ::unlink(nativePath(path).constData());
+        diskUnlink(path);
     return ok;
 }
 
@@ -110,7 +193,8 @@ bool copyFile(const QString &from, const QString &to, int &error)
         error = EIO;
         return false;
     }
-    return writeNewFile(to, bytes, error);
+    // The copy is the old state the change may have to put back: durable before it is kept.
+    return writeNewFile(to, bytes, error, true);
 }
 
 QByteArray encodeName(const QString &rel)
@@ -188,7 +272,7 @@ JournalContents parseJournal(const QByteArray &bytes)
 // Removes the file unless it is a folder; false only when a file stays.
 bool removeIfThere(const QString &path)
 {
-    return ::unlink(nativePath(path).constData()) == 0 || errno == ENOENT || errno == EISDIR;
+    return diskUnlink(path) == 0 || errno == ENOENT || errno == EISDIR;
 }
 
 QStringList foldersOf(const QString &folder, const std::vector<Entry> &entries)
@@ -223,7 +307,7 @@ bool undoEntries(const QString &folder, const std::vector<Entry> &entries, const
             } else if (::lstat(nativePath(file).constData(), &now) == 0 && kept.st_dev == now.st_dev
                        && kept.st_ino == now.st_ino) {
                 removeIfThere(backup);
-            } else if (::rename(nativePath(backup).constData(), nativePath(file).constData()) != 0) {
+            } else if (diskRename(backup, file) != 0) {
                 error = it->file + QStringLiteral(": ") + systemReason(errno);
                 ok = false;
             }
@@ -235,8 +319,9 @@ bool undoEntries(const QString &folder, const std::vector<Entry> &entries, const
     }
     for (const QString &name : scratch)
         removeIfThere(folder + QLatin1Char('/') + name);
-    for (const QString &dir : foldersOf(folder, entries))
-        syncFolder(dir);
+    // The files put back must stay so after a power cut before the journal that names them goes.
+    if (ok && !syncFolders(foldersOf(folder, entries), error))
+        ok = false;
     return ok;
 }
 
@@ -277,6 +362,13 @@ struct FileChange::State
     QString failure;
     QString failedFile;
     QString failureFile;
+    // What is not yet durable: journal lines, the journal's own name, names in folders (absolute
+    // paths), the bytes of new files (absolute paths), and a kept old file among those names.
+    bool journalUnsynced = false;
+    bool journalNamed = false;
+    QStringList unsyncedFolders;
+    QStringList unsyncedFiles;
+    bool keptUnsynced = false;
 
     QString abs(const QString &rel) const { return folder + QLatin1Char('/') + rel; }
     QString journalPath() const { return abs(FileChange::journalName()); }
@@ -301,15 +393,72 @@ struct FileChange::State
             return fail(brokenReason);
         int err = 0;
         const QByteArray bytes = headerPending ? kHeader + line : line;
-        if (!writeAll(journal, bytes.constData(), bytes.size(), err) || ::fsync(journal) != 0) {
-            if (err == 0)
-                err = errno;
+        if (!diskWrite(journal, journalPath(), bytes, err)) {
             broken = true;
             brokenReason = systemReason(err);
             return fail(brokenReason);
         }
         headerPending = false;
+        journalUnsynced = true;
         stepDone();
+        return true;
+    }
+
+    // The lines written so far made durable: one sync for all of them.
+    bool syncJournal()
+    {
+        if (!journalUnsynced)
+            return true;
+        if (!diskSyncFile(journal, journalPath())) {
+            broken = true;
+            brokenReason = systemReason(errno);
+            return fail(brokenReason);
+        }
+        journalUnsynced = false;
+        return true;
+    }
+
+    // Called once the journal is open: its name is made durable before the change touches a file
+    // of the folder, so that nothing the change does can outlast a power cut without it.
+    bool nameJournal()
+    {
+        if (journalNamed)
+            return true;
+        noteFolderOf(journalPath());
+        if (!syncUnsyncedFolders())
+            return false;
+        journalNamed = true;
+        return true;
+    }
+
+    void noteFolderOf(const QString &path)
+    {
+        const QString dir = QFileInfo(path).absolutePath();
+        if (!unsyncedFolders.contains(dir))
+            unsyncedFolders << dir;
+    }
+
+    // One sync per folder whose names changed since its last: every kept file made so far is then
+    // durable, and may be replaced.
+    bool syncUnsyncedFolders()
+    {
+        QString reason;
+        if (!syncFolders(unsyncedFolders, reason))
+            return fail(reason);
+        unsyncedFolders.clear();
+        keptUnsynced = false;
+        return true;
+    }
+
+    // The bytes of every file the change wrote made durable, each once however often it was written.
+    bool syncUnsyncedFiles()
+    {
+        for (const QString &path : std::as_const(unsyncedFiles)) {
+            int err = 0;
+            if (!syncFileByName(path, err))
+                return failFor(QDir(folder).relativeFilePath(path), systemReason(err));
+        }
+        unsyncedFiles.clear();
         return true;
     }
 
@@ -317,8 +466,7 @@ struct FileChange::State
     {
         if (journal >= 0)
             return true;
-        journal = ::open(nativePath(journalPath()).constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC,
-                         0644);
+        journal = diskCreate(journalPath(), true);
         if (journal < 0) {
             if (errno == EEXIST)
                 return fail(QStringLiteral("another change of the project is under way or was interrupted (%1)")
@@ -328,8 +476,7 @@ struct FileChange::State
         // Held while the change runs and let go by the system when the process ends: a journal
         // that is locked belongs to a change another copy of the program is making.
         ::flock(journal, LOCK_EX | LOCK_NB);
-        // The header goes with the first line: one sync less for every change. On the file
-        // systems in use a sync of a new file makes its name durable as well.
+        // The header goes with the first line, made durable with it.
         headerPending = true;
         return true;
     }
@@ -343,7 +490,7 @@ struct FileChange::State
         // No sync after: a journal that comes back after a power cut is done or was undone, and
         // recovery merely clears it away again.
         if (remove)
-            ::unlink(nativePath(journalPath()).constData());
+            diskUnlink(journalPath());
     }
 
     // Journals the file before its first touch and keeps its old bytes beside it; the index of
@@ -376,20 +523,29 @@ struct FileChange::State
             // (a rename or a link): a kept file that is there holds the old bytes.
             if (!append("keep\t" + encodeName(rel) + '\t' + encodeName(e.backup) + '\t' + encodeName(e.temp) + '\n'))
                 return -1;
-            const QByteArray backup = nativePath(abs(e.backup));
+        } else if (!append("new\t" + encodeName(rel) + '\t' + encodeName(e.temp) + '\n')) {
+            return -1;
+        }
+        // The lines, and the journal's name, are durable before any name they speak of is made.
+        if (!syncJournal() || !nameJournal())
+            return -1;
+        if (existed) {
+            const QString backup = abs(e.backup);
             if (forRemoval) {
                 // The file itself becomes the kept one: a rename is all a removal needs.
-                if (::rename(nativePath(path).constData(), backup.constData()) != 0) {
+                if (diskRename(path, backup) != 0) {
                     failFor(rel, systemReason(errno));
                     return -1;
                 }
+                keptUnsynced = true;
                 stepDone();
-            } else if (g_hardLinks && ::link(nativePath(path).constData(), backup.constData()) == 0) {
+            } else if (g_hardLinks && diskLink(path, backup) == 0) {
+                keptUnsynced = true;
                 stepDone();
             } else {
                 // No links here: a copy, made under a name of its own until it is whole.
                 const QString copy = freeName(folder, rel, QStringLiteral(".korvalin-copy"));
-                if (!append("scratch\t" + encodeName(copy) + '\n'))
+                if (!append("scratch\t" + encodeName(copy) + '\n') || !syncJournal())
                     return -1;
                 scratch << copy;
                 int err = 0;
@@ -398,14 +554,14 @@ struct FileChange::State
                     return -1;
                 }
                 stepDone();
-                if (::rename(nativePath(abs(copy)).constData(), backup.constData()) != 0) {
+                if (diskRename(abs(copy), backup) != 0) {
                     failFor(rel, systemReason(errno));
                     return -1;
                 }
+                keptUnsynced = true;
                 stepDone();
             }
-        } else if (!append("new\t" + encodeName(rel) + '\t' + encodeName(e.temp) + '\n')) {
-            return -1;
+            noteFolderOf(path);
         }
         entries.push_back(e);
         byFile.insert(rel, static_cast<int>(entries.size()) - 1);
@@ -463,6 +619,11 @@ void FileChange::setHardLinks(bool on)
     g_hardLinks = on;
 }
 
+void FileChange::setDiskRecorder(DiskRecorder recorder)
+{
+    g_recorder = std::move(recorder);
+}
+
 void FileChange::setHomeFolder(const QString *folder)
 {
     g_home = folder;
@@ -503,7 +664,7 @@ bool FileChange::startStep(const QString &path, QString &rel) const
     return true;
 }
 
-bool FileChange::write(const QString &path, const QByteArray &bytes, bool sync)
+bool FileChange::write(const QString &path, const QByteArray &bytes)
 {
     State &s = state();
     QString rel;
@@ -512,16 +673,28 @@ bool FileChange::write(const QString &path, const QByteArray &bytes, bool sync)
     const int i = s.touch(rel, false);
     if (i < 0)
         return false;
+    const QString file = s.abs(rel);
     const QString temp = s.abs(s.entries[i].temp);
     int err = 0;
-    if (!writeNewFile(temp, bytes, err, sync))
+    // The bytes are synced with the others before the journal says done: a power cut before
+    // then undoes the change, whatever the file holds.
+    if (!writeNewFile(temp, bytes, err, false))
         return s.failFor(rel, systemReason(err));
     stepDone();
-    if (::rename(nativePath(temp).constData(), nativePath(path).constData()) != 0) {
+    // The old file is replaced only once the name it is kept under is durable.
+    if (s.keptUnsynced && !s.syncUnsyncedFolders()) {
+        s.failedFile = rel;
+        removeIfThere(temp);
+        return false;
+    }
+    if (diskRename(temp, file) != 0) {
         err = errno;
         removeIfThere(temp);
         return s.failFor(rel, systemReason(err));
     }
+    s.noteFolderOf(file);
+    if (!s.unsyncedFiles.contains(file))
+        s.unsyncedFiles << file;
     FileStamps::noteWritten(path);
     stepDone();
     return true;
@@ -556,9 +729,9 @@ template <typename Step> bool inCoveringChange(const QString &path, bool &handle
 
 } // namespace
 
-bool FileChange::writeFile(const QString &path, const QByteArray &bytes, bool &handled, QString &error, bool sync)
+bool FileChange::writeFile(const QString &path, const QByteArray &bytes, bool &handled, QString &error)
 {
-    return inCoveringChange(path, handled, error, [&](FileChange &c) { return c.write(path, bytes, sync); });
+    return inCoveringChange(path, handled, error, [&](FileChange &c) { return c.write(path, bytes); });
 }
 
 bool FileChange::removeFile(const QString &path, bool &handled, QString &error)
@@ -603,8 +776,9 @@ bool FileChange::remove(const QString &path)
     if (i < 0)
         return false;
     // A first touch moved the file aside already; a later one removes what the change wrote.
-    if (!first && !removeIfThere(path))
+    if (!first && !removeIfThere(s.abs(rel)))
         return s.failFor(rel, systemReason(errno));
+    s.noteFolderOf(s.abs(rel));
     FileStamps::noteWritten(path);
     stepDone();
     return true;
@@ -621,17 +795,21 @@ bool FileChange::commit()
         s.finished = s.committed = true; // nothing was touched
         return true;
     }
-    for (const QString &dir : foldersOf(s.folder, s.entries))
-        syncFolder(dir);
-    if (!s.append(kDone)) {
+    // Every new file's bytes and every name durable before the journal says done: a change
+    // marked done is never undone.
+    if (!s.syncUnsyncedFiles() || !s.syncUnsyncedFolders() || !s.append(kDone) || !s.syncJournal()) {
         const QString reason = s.error;
         undo();
         s.error = reason;
         return false;
     }
     clearEntries(s.folder, s.entries, s.scratch);
-    s.closeJournal(true);
+    for (const Entry &e : s.entries)
+        s.noteFolderOf(s.abs(e.file));
+    // The kept files are gone for good before the journal that names them goes; should that not
+    // be sure, the journal stays and the next opening clears them away. The files are in place.
     s.finished = s.committed = true;
+    s.closeJournal(s.syncUnsyncedFolders());
     return true;
 }
 
@@ -705,16 +883,22 @@ FileChange::Recovery FileChange::recoverFolder(const QString &folder)
     if (contents.done) {
         clearEntries(clean, contents.entries, contents.scratch);
         result.kind = Recovery::Completed;
+        // The kept files are gone for good before the journal that names them goes.
+        if (!syncFolders(foldersOf(clean, contents.entries), result.error)) {
+            result.kind = Recovery::Failed;
+            return result;
+        }
     } else if (!undoEntries(clean, contents.entries, contents.scratch, result.error)) {
         result.kind = Recovery::Failed;
         return result;
     } else {
         result.kind = contents.entries.empty() ? Recovery::None : Recovery::Undone;
     }
-    if (!QFile::remove(journal)) {
+    // No sync after: a journal that comes back after a power cut finds its work done, and the
+    // next change makes the folder's names durable before it touches a file.
+    if (diskUnlink(journal) != 0) {
         result.kind = Recovery::Failed;
-        result.error = file.errorString();
+        result.error = systemReason(errno);
     }
-    syncFolder(clean);
     return result;
 }

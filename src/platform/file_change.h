@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 // One change of several files of a folder, made all or nothing, as databases commit a
@@ -40,8 +41,7 @@ public:
     // The writers of the program go through these: through the change that covers the file, else
     // as a change of its own in the home folder. handled is false for a file outside both, which
     // the caller then writes itself; error is the system's reason of a failed step.
-    static bool writeFile(const QString &path, const QByteArray &bytes, bool &handled, QString &error,
-                          bool sync = true);
+    static bool writeFile(const QString &path, const QByteArray &bytes, bool &handled, QString &error);
     static bool removeFile(const QString &path, bool &handled, QString &error);
 
     // The first reason the change failed for (a failed write, a damaged input), kept for the
@@ -58,8 +58,8 @@ public:
     bool covers(const QString &path) const;
 
     // Replaces the file's bytes as part of the change (false with lastError() set; the file and
-    // the change stay as they were).
-    bool write(const QString &path, const QByteArray &bytes, bool sync = true);
+    // the change stay as they were). The bytes are made durable before the change counts as done.
+    bool write(const QString &path, const QByteArray &bytes);
     // Removes the file as part of the change; a file that is not there counts as removed.
     bool remove(const QString &path);
 
@@ -86,6 +86,27 @@ public:
     static void setStepObserver(void (*observer)());
     // Off: old files are kept as copies, as on a file system without hard links (for tests).
     static void setHardLinks(bool on);
+
+    // Every call a change makes on the disk, in the order made (for tests that replay them as a
+    // power cut could leave them, and count the syncs). Paths are absolute.
+    struct DiskCall
+    {
+        enum Kind {
+            Create,     // a new file (or one cut to nothing)
+            Write,      // bytes added to the end of the file
+            SyncFile,   // the file's bytes made durable
+            SyncFolder, // the folder's names made durable
+            Rename,     // path renamed to target, replacing it
+            Link,       // target made a second name of path
+            Unlink      // the name removed
+        } kind;
+        QString path;
+        QString target;
+        QByteArray bytes;
+    };
+    // The recorder sees each call before it is made; false makes the call fail (with EIO) unmade.
+    using DiskRecorder = std::function<bool(const DiskCall &)>;
+    static void setDiskRecorder(DiskRecorder recorder);
 
     // The journal's file name in the folder.
     static QString journalName();

@@ -2,6 +2,7 @@
 
 #include "support/file_size_limit.h"
 #include "support/killed_change.h"
+#include "support/power_cut.h"
 
 #include <QDir>
 #include <QFile>
@@ -149,6 +150,44 @@ TEST_P(FileChangeTest, AKillAtAnyStepLeavesOneStateAfterRecovery)
     EXPECT_GT(killed, 2);
 }
 
+// Cut off by a power cut after any disk call, with what was not yet synced lost in any way a
+// POSIX file system may lose it, the folder recovers to the files before or after the change.
+TEST_P(FileChangeTest, EveryStateAPowerCutLeavesRecoversToOneState)
+{
+    const Files before = files();
+    power_cut::Calls calls;
+    {
+        power_cut::Recorder recorder;
+        FileChange change(m_dir.path());
+        ASSERT_TRUE(run(change));
+        ASSERT_TRUE(change.commit());
+        calls = recorder.calls;
+    }
+    power_cut::Replay replay(m_dir.path(), before, files(), calls);
+    const QStringList failures = replay.failures();
+    EXPECT_EQ(failures.size(), 0) << failures.mid(0, 8).join(QLatin1Char('\n')).toStdString();
+    EXPECT_GE(replay.statesChecked(), 4);
+}
+
+// The same for a change that is undone: the folder recovers to the files before it.
+TEST_P(FileChangeTest, EveryStateAPowerCutLeavesInAnUndoRecoversToTheOldState)
+{
+    const Files before = files();
+    power_cut::Calls calls;
+    {
+        power_cut::Recorder recorder;
+        {
+            FileChange change(m_dir.path());
+            ASSERT_TRUE(run(change));
+        }
+        calls = recorder.calls;
+    }
+    ASSERT_EQ(files(), before);
+    power_cut::Replay replay(m_dir.path(), before, before, calls);
+    const QStringList failures = replay.failures();
+    EXPECT_EQ(failures.size(), 0) << failures.mid(0, 8).join(QLatin1Char('\n')).toStdString();
+}
+
 // A full disk fails the write that hits it; the whole change is then undone, and no kept file
 // stays, also for a file that the failed write never replaced.
 TEST_P(FileChangeTest, AFullDiskUndoesTheWholeChange)
@@ -230,6 +269,149 @@ TEST(FileChange, AJournalMarkedDoneIsCompleted)
     const FileChange::Recovery r = FileChange::recoverFolder(dir.path());
     EXPECT_EQ(r.kind, FileChange::Recovery::Completed);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ptf"});
+}
+
+// One disk call fails: a change not yet done is undone, and a journal whose files are not all
+// put back, or whose kept files are not surely gone, stays for the next opening, which then
+// ends it as it should have ended.
+struct FailedCall {
+    const char *name;
+    FileChange::DiskCall::Kind kind;
+    const char *pathPart; // the failing call's path holds this
+    enum Phase { Commit, Undo, RecoveryOfUndone, RecoveryOfDone } phase;
+};
+
+class FileChangeFailedCall : public ::testing::TestWithParam<FailedCall>
+{
+};
+
+TEST_P(FileChangeFailedCall, LeavesTheOldFilesOrAJournalThatEndsTheChange)
+{
+    const FailedCall &row = GetParam();
+    QTemporaryDir dir;
+    auto put = [&](const char *name, const QByteArray &bytes) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    put("a.ptf", "A0");
+    put("b.ptf", "B0");
+    const Files before{{"a.ptf", "A0"}, {"b.ptf", "B0"}};
+    const Files after{{"a.ptf", "A1"}, {"c.ptf", "C1"}};
+    auto now = [&] {
+        Files result;
+        for (const QString &name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+            QFile f(dir.filePath(name));
+            f.open(QIODevice::ReadOnly);
+            result[name] = f.readAll();
+        }
+        return result;
+    };
+    bool failed = false;
+    auto arm = [&] {
+        FileChange::setDiskRecorder([&](const FileChange::DiskCall &call) {
+            if (failed || call.kind != row.kind || !call.path.contains(QLatin1String(row.pathPart)))
+                return true;
+            failed = true;
+            return false;
+        });
+    };
+    auto change = [&](FileChange &c) {
+        return c.write(dir.filePath("a.ptf"), "A1") && c.remove(dir.filePath("b.ptf")) &&
+               c.write(dir.filePath("c.ptf"), "C1");
+    };
+    const QString journal = dir.filePath(FileChange::journalName());
+    if (row.phase == FailedCall::Commit || row.phase == FailedCall::Undo) {
+        {
+            FileChange c(dir.path());
+            ASSERT_TRUE(change(c));
+            arm();
+            if (row.phase == FailedCall::Commit) {
+                EXPECT_FALSE(c.commit());
+                EXPECT_FALSE(c.lastError().isEmpty());
+            } else {
+                c.undo();
+                EXPECT_FALSE(c.lastError().isEmpty());
+            }
+        }
+        FileChange::setDiskRecorder(nullptr);
+        ASSERT_TRUE(failed);
+        if (row.phase == FailedCall::Undo) {
+            EXPECT_TRUE(QFile::exists(journal));
+        }
+        const FileChange::Recovery r = FileChange::recoverFolder(dir.path());
+        EXPECT_NE(r.kind, FileChange::Recovery::Failed) << r.error.toStdString();
+        EXPECT_EQ(now(), before);
+        return;
+    }
+    // Recovery: a change killed with two files replaced, or once done.
+    ASSERT_EQ(runKilledAtStep(row.phase == FailedCall::RecoveryOfDone ? 11 : 6, [&] {
+                  FileChange c(dir.path());
+                  return change(c) && c.commit();
+              }),
+              KilledRun::Killed);
+    arm();
+    FileChange::Recovery r = FileChange::recoverFolder(dir.path());
+    FileChange::setDiskRecorder(nullptr);
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(r.kind, FileChange::Recovery::Failed);
+    EXPECT_FALSE(r.error.isEmpty());
+    EXPECT_TRUE(QFile::exists(journal));
+    r = FileChange::recoverFolder(dir.path());
+    const bool done = row.phase == FailedCall::RecoveryOfDone;
+    EXPECT_EQ(r.kind, done ? FileChange::Recovery::Completed : FileChange::Recovery::Undone);
+    EXPECT_EQ(now(), done ? after : before);
+}
+
+using K = FileChange::DiskCall;
+INSTANTIATE_TEST_SUITE_P(
+    Calls, FileChangeFailedCall,
+    ::testing::Values(FailedCall{"DataSyncBeforeDone", K::SyncFile, "a.ptf", FailedCall::Commit},
+                      FailedCall{"FolderSyncBeforeDone", K::SyncFolder, "", FailedCall::Commit},
+                      FailedCall{"JournalSyncOfDone", K::SyncFile, "korvalin.journal", FailedCall::Commit},
+                      FailedCall{"PutBackInUndo", K::Rename, "korvalin-old", FailedCall::Undo},
+                      FailedCall{"FolderSyncInUndo", K::SyncFolder, "", FailedCall::Undo},
+                      FailedCall{"PutBackInRecovery", K::Rename, "korvalin-old", FailedCall::RecoveryOfUndone},
+                      FailedCall{"FolderSyncInRecoveryOfUndone", K::SyncFolder, "", FailedCall::RecoveryOfUndone},
+                      FailedCall{"FolderSyncInRecoveryOfDone", K::SyncFolder, "", FailedCall::RecoveryOfDone}),
+    [](const ::testing::TestParamInfo<FailedCall> &info) { return std::string(info.param.name); });
+
+// A write outside any change into the open project's folder is journaled as a change of its own.
+TEST(FileChange, ASingleWriteIntoTheHomeFolderIsAChangeOfItsOwn)
+{
+    QTemporaryDir dir;
+    const QString home = dir.path();
+    FileChange::setHomeFolder(&home);
+    bool handled = false, journaled = false;
+    QString error;
+    FileChange::setDiskRecorder([&](const FileChange::DiskCall &call) {
+        journaled = journaled || call.path.endsWith(FileChange::journalName());
+        return true;
+    });
+    EXPECT_TRUE(FileChange::writeFile(dir.filePath("a.ptf"), "A1", handled, error));
+    FileChange::setDiskRecorder(nullptr);
+    FileChange::setHomeFolder(nullptr);
+    EXPECT_TRUE(handled);
+    EXPECT_TRUE(journaled);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ptf"});
+}
+
+// A journal that names itself as a kept file cannot make recovery put it over a user's file.
+TEST(FileChange, RecoveryIgnoresAJournalNamingItself)
+{
+    QTemporaryDir dir;
+    {
+        QFile a(dir.filePath("a.ptf"));
+        ASSERT_TRUE(a.open(QIODevice::WriteOnly));
+        a.write("mine");
+        QFile j(dir.filePath(FileChange::journalName()));
+        ASSERT_TRUE(j.open(QIODevice::WriteOnly));
+        j.write("KORVALIN-CHANGE 1\nkeep\ta.ptf\tkorvalin.journal\ta.ptf.korvalin-new\n");
+    }
+    FileChange::recoverFolder(dir.path());
+    QFile a(dir.filePath("a.ptf"));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), "mine");
 }
 
 // A change that another copy of the program is still making is not taken for an interrupted one.
