@@ -236,16 +236,11 @@ void turnMigratedOffsetSigns(Table &table)
     }
 }
 
-// The file name and extension of a path; on Windows also written with a backslash or after a
-// drive colon, which elsewhere are part of the name.
+// The file name and extension of a path written with either separator or after a drive colon.
 QString fileNamePart(const QString &path)
 {
-#ifdef Q_OS_WIN
     const qsizetype cut = std::max({path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')),
                                     path.lastIndexOf(QLatin1Char(':'))});
-#else
-    const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
-#endif
     return path.mid(cut + 1);
 }
 
