@@ -268,8 +268,13 @@ struct FileChange::State
     // system has no unnamed files, under a name of its own); -1 with errno set.
     int newJournalFile(bool unnamed, QByteArray &temp) const
     {
+#ifdef O_TMPFILE
         int fd = unnamed ? ::open(nativePath(folder).constData(), O_WRONLY | O_TMPFILE | O_APPEND | O_CLOEXEC, 0644)
                          : -1;
+#else
+        Q_UNUSED(unnamed);
+        int fd = -1;
+#endif
         for (int i = 0; fd < 0 && i < 100; ++i) {
             temp = nativePath(abs(QStringLiteral("%1-%2-%3").arg(FileChange::journalName()).arg(::getpid()).arg(i)));
             fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
@@ -300,10 +305,15 @@ struct FileChange::State
             errno = err;
             return ok;
         }
+#ifdef AT_EMPTY_PATH
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
         if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0)
             return true;
         return errno != EEXIST && ::linkat(fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH) == 0;
+#else
+        errno = ENOTSUP;
+        return false;
+#endif
     }
 
     // The journal is locked before it has its name, and the name is given by a link, which fails
