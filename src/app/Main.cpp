@@ -23,6 +23,7 @@
 #include "data/project_file.h"
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
+#include "platform/file_change.h"
 #include "platform/file_stamps.h"
 #include "platform/qt_dialog_service.h"
 #include "web/web_loader.h"
@@ -283,14 +284,24 @@ void TfmMain::FileNew()
     // The project file's name is stored as the project's name.
     if (!CheckAnsiText(QFileInfo(fileName).fileName()))
         return;
-    // Two projects in one folder would share their table files.
+    // What a change interrupted in the folder left (an unfinished File > New, say) is put in
+    // order first: the folder may then take the new project. Two projects in one folder would
+    // share their table files, and a journal that stays stops every write.
     const QString dir = ExtractProjectDir(fileName);
-    if (folderHoldsProject(dir)) {
-        dialogs().showMessage(
-            QStringLiteral("The folder %1 already holds a project. Choose an empty folder for the new project.")
-                .arg(dir));
+    const QString recovered = RecoverInterruptedChange(dir);
+    const QFileInfo journal(dir + QLatin1Char('/') + FileChange::journalName());
+    if (journal.exists() || journal.isSymLink() || folderHoldsProject(dir)) {
+        QStringList told{recovered};
+        if (folderHoldsProject(dir))
+            told << QStringLiteral("The folder %1 already holds a project. Choose an empty folder for the new project.")
+                        .arg(dir);
+        told.removeAll(QString());
+        dialogs().showMessage(told.join(QLatin1Char(' ')));
         return;
     }
+    if (!recovered.isEmpty())
+        dialogs().showMessage(recovered);
+    FileStamps::forgetUnder(dir);
     // Written before any table or global changes: a failure leaves the open project as it was.
     QString failure;
     const ProjectPageWrite page{WebLoaderPageFile(dir), [&dir] { return WriteWebLoaderPage(dir); }};
@@ -350,14 +361,22 @@ void TfmMain::LoadProject(const QString &fileName)
 {
     // A file that is not a project file ends the open here, with the project opened before
     // untouched and nothing written into its folder; one that is there is reported as damaged.
-    if (!isProjectFile(fileName)) {
-        if (QFileInfo::exists(fileName))
-            dialogs().showMessage(QStringLiteral("Error by load PTF-File: ") + fileName);
+    if (QFileInfo::exists(fileName) && !isProjectFile(fileName)) {
+        dialogs().showMessage(QStringLiteral("Error by load PTF-File: ") + fileName);
         dialogs().showMessage(QStringLiteral("Project-File %1 not found").arg(fileName));
         return;
     }
-    // A change that was interrupted is finished or undone before any file is read.
+    // A change that was interrupted is finished or undone before any file is read. It may be
+    // the one that made the project file (an unfinished File > New): the file is looked for
+    // again after it, and a project that is not there is not opened, nor anything written for it.
     const QString recovered = RecoverInterruptedChange(ExtractProjectDir(fileName));
+    if (!isProjectFile(fileName)) {
+        dialogs().showMessage(
+            recovered.isEmpty()
+                ? QStringLiteral("Project-File %1 not found").arg(fileName)
+                : recovered + QStringLiteral(" The project file %1 is not there; no project was opened.").arg(fileName));
+        return;
+    }
     if (!recovered.isEmpty())
         dialogs().showMessage(recovered);
     // What this copy saw of the project before counts no longer: its tables are read anew.

@@ -14,12 +14,21 @@ QString WebPreviewURL;
 
 QString ExtractProjectDir(const QString &fileName)
 {
-    const qsizetype slash = std::max(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
+    // A backslash is a separator on Windows only; elsewhere it is part of a file's name.
+    qsizetype slash = fileName.lastIndexOf(QLatin1Char('/'));
+#ifdef Q_OS_WIN
+    slash = std::max(slash, fileName.lastIndexOf(QLatin1Char('\\')));
+#endif
     if (slash < 0)
         return QString();
     QString dir = fileName.left(slash + 1);
     // A trailing separator is dropped unless it ends a drive ("C:\") or is the root itself.
-    if (dir.size() > 1 && !(dir.size() >= 2 && dir[dir.size() - 2] == QLatin1Char(':')))
+#ifdef Q_OS_WIN
+    const bool drive = dir.size() >= 2 && dir[dir.size() - 2] == QLatin1Char(':');
+#else
+    const bool drive = false;
+#endif
+    if (dir.size() > 1 && !drive)
         dir.chop(1);
     return dir;
 }

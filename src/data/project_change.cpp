@@ -183,26 +183,74 @@ bool RemoveProjectFileInChange(const QString &path)
     return false;
 }
 
+namespace {
+
+QString listed(const QStringList &files)
+{
+    return files.join(QStringLiteral(", "));
+}
+
+// What became of the journal after the change was completed or undone.
+QString journalLeft(const FileChange::Recovery &r)
+{
+    if (r.journalError.isEmpty())
+        return QString();
+    return QStringLiteral(" Its journal %1 could not be removed (%2): remove it by hand, no change of the project "
+                          "can be saved while it is there.")
+        .arg(FileChange::journalName(), r.journalError);
+}
+
+} // namespace
+
 QString RecoverInterruptedChange(const QString &projectDir)
 {
     const FileChange::Recovery r = FileChange::recoverFolder(projectDir);
-    const QString files = r.files.join(QStringLiteral(", "));
     switch (r.kind) {
     case FileChange::Recovery::None:
         return QString();
     case FileChange::Recovery::Completed:
         return QStringLiteral("The last change of the project was interrupted after all its files were written; "
-                              "it has been completed: %1")
-            .arg(files);
+                              "it has been completed: %1.")
+                   .arg(listed(r.files)) +
+               journalLeft(r);
     case FileChange::Recovery::Undone:
+        if (r.files.isEmpty())
+            return QStringLiteral("The last change of the project was interrupted before it changed any file; no "
+                                  "file needed to be put back.") +
+                   journalLeft(r);
         return QStringLiteral("The last change of the project was interrupted before it was complete; it has been "
-                              "undone and these files are as they were before it: %1")
-            .arg(files);
+                              "undone and these files are as they were before it: %1.")
+                   .arg(listed(r.files)) +
+               journalLeft(r);
     case FileChange::Recovery::Busy:
         return QStringLiteral("Another copy of the program is changing the project right now; its change was "
                               "left as it is.");
+    case FileChange::Recovery::Refused: {
+        QString text = QStringLiteral("The project folder holds a change journal (%1) that no change of this program "
+                                      "can have left: %2. Nothing was changed or removed.")
+                           .arg(FileChange::journalName(), r.error);
+        if (!r.files.isEmpty())
+            text += QStringLiteral(" The journal names these files: %1.").arg(listed(r.files));
+        text += r.lying.isEmpty()
+                    ? QStringLiteral(" No kept or temporary file of a change lies in the folder.")
+                    : QStringLiteral(" These kept or temporary files of a change lie in the folder: %1.")
+                          .arg(listed(r.lying));
+        return text + QStringLiteral(" Put the files in order by hand and remove the journal; until then no change "
+                                     "of the project can be saved.");
+    }
     case FileChange::Recovery::Failed:
         break;
     }
-    return QStringLiteral("The last change of the project was interrupted and could not be undone: %1").arg(r.error);
+    QStringList back;
+    for (const QString &file : r.files) {
+        if (!r.notPutBack.contains(file))
+            back << file;
+    }
+    QString text = QStringLiteral("The last change of the project was interrupted and could not be undone: these "
+                                  "files could not be put back: %1.")
+                       .arg(r.error);
+    if (!back.isEmpty())
+        text += QStringLiteral(" These files are as they were before it: %1.").arg(listed(back));
+    return text + QStringLiteral(" The journal %1 stays, so that the next opening of the project tries again.")
+                      .arg(FileChange::journalName());
 }

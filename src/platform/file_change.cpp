@@ -1,13 +1,13 @@
 #include "platform/file_change.h"
 
 #include "platform/file_stamps.h"
+#include "platform/file_change_journal.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <QUrl>
 
 #include <algorithm>
 #include <cerrno>
@@ -21,7 +21,8 @@
 
 namespace {
 
-const QByteArray kHeader = QByteArrayLiteral("KORVALIN-CHANGE 1\n");
+using journal::encodeName;
+using journal::kHeader;
 const QByteArray kDone = QByteArrayLiteral("done\n");
 
 FileChange *g_top = nullptr;
@@ -197,16 +198,6 @@ bool copyFile(const QString &from, const QString &to, int &error)
     return writeNewFile(to, bytes, error, true);
 }
 
-QByteArray encodeName(const QString &rel)
-{
-    return QUrl::toPercentEncoding(rel, "/");
-}
-
-QString decodeName(const QByteArray &field)
-{
-    return QUrl::fromPercentEncoding(field);
-}
-
 // A name beside the file that nothing uses yet.
 QString freeName(const QString &folder, const QString &rel, const QString &suffix)
 {
@@ -216,58 +207,7 @@ QString freeName(const QString &folder, const QString &rel, const QString &suffi
     return name;
 }
 
-struct Entry
-{
-    QString file;
-    QString backup; // empty when the file was not there before the change
-    QString temp;
-};
-
-// What a journal records: every file touched, the names it left beside them, and whether the
-// change was complete.
-struct JournalContents
-{
-    std::vector<Entry> entries;
-    QStringList scratch; // further files of the change's own that go with it
-    bool done = false;
-};
-
-// A name the journal may hold: a file in the folder or below it, never the journal itself. A
-// journal is a file like any other and may have been changed by hand: recovery touches nothing
-// outside the folder.
-bool isFolderName(const QString &name)
-{
-    return !name.isEmpty() && QDir::cleanPath(name) == name && !QDir::isAbsolutePath(name) &&
-           name != QLatin1String("..") && !name.startsWith(QLatin1String("../")) &&
-           name != FileChange::journalName() && !name.contains(QChar(0));
-}
-
-JournalContents parseJournal(const QByteArray &bytes)
-{
-    JournalContents contents;
-    if (!bytes.startsWith(kHeader))
-        return contents;
-    // Only whole lines count: a line cut short by a kill was never acted upon.
-    qsizetype start = kHeader.size();
-    for (qsizetype end = bytes.indexOf('\n', start); end >= 0; end = bytes.indexOf('\n', start)) {
-        const QList<QByteArray> fields = bytes.mid(start, end - start).split('\t');
-        start = end + 1;
-        QStringList names;
-        for (qsizetype i = 1; i < fields.size(); ++i)
-            names << decodeName(fields[i]);
-        if (!std::all_of(names.cbegin(), names.cend(), isFolderName))
-            continue;
-        if (fields[0] == "keep" && names.size() == 3)
-            contents.entries.push_back({names[0], names[1], names[2]});
-        else if (fields[0] == "new" && names.size() == 2)
-            contents.entries.push_back({names[0], QString(), names[1]});
-        else if (fields[0] == "scratch" && names.size() == 1)
-            contents.scratch << names[0];
-        else if (fields[0] == "done" && names.isEmpty())
-            contents.done = true;
-    }
-    return contents;
-}
+using Entry = journal::Entry;
 
 // Removes the file unless it is a folder; false only when a file stays.
 bool removeIfThere(const QString &path)
@@ -308,11 +248,13 @@ bool undoEntries(const QString &folder, const std::vector<Entry> &entries, const
                        && kept.st_ino == now.st_ino) {
                 removeIfThere(backup);
             } else if (diskRename(backup, file) != 0) {
-                error = it->file + QStringLiteral(": ") + systemReason(errno);
+                error += (error.isEmpty() ? QString() : QStringLiteral("; ")) + it->file + QStringLiteral(": ") +
+                         systemReason(errno);
                 ok = false;
             }
         } else if (!removeIfThere(file)) {
-            error = it->file + QStringLiteral(": ") + systemReason(errno);
+            error += (error.isEmpty() ? QString() : QStringLiteral("; ")) + it->file + QStringLiteral(": ") +
+                     systemReason(errno);
             ok = false;
         }
         removeIfThere(folder + QLatin1Char('/') + it->temp);
@@ -350,7 +292,6 @@ struct FileChange::State
 {
     QString folder;
     int journal = -1;
-    bool headerPending = false;
     bool broken = false;
     QString brokenReason;
     std::vector<Entry> entries;
@@ -371,6 +312,16 @@ struct FileChange::State
     bool keptUnsynced = false;
 
     QString abs(const QString &rel) const { return folder + QLatin1Char('/') + rel; }
+    static QByteArray goneLine(const QString &rel) { return "gone\t" + encodeName(rel) + '\n'; }
+    // Before a file the change makes takes its name: the journal shows it as the change's own,
+    // the only file recovery removes where the journal says it was not there before.
+    bool noteMade(const QString &rel, const QString &temp)
+    {
+        struct stat st;
+        if (::lstat(nativePath(temp).constData(), &st) != 0)
+            return fail(systemReason(errno));
+        return append("made\t" + encodeName(rel) + '\t' + QByteArray::number(quint64(st.st_ino)) + '\n');
+    }
     QString journalPath() const { return abs(FileChange::journalName()); }
 
     bool fail(const QString &reason)
@@ -392,13 +343,11 @@ struct FileChange::State
         if (broken)
             return fail(brokenReason);
         int err = 0;
-        const QByteArray bytes = headerPending ? kHeader + line : line;
-        if (!diskWrite(journal, journalPath(), bytes, err)) {
+        if (!diskWrite(journal, journalPath(), line, err)) {
             broken = true;
             brokenReason = systemReason(err);
             return fail(brokenReason);
         }
-        headerPending = false;
         journalUnsynced = true;
         stepDone();
         return true;
@@ -462,35 +411,104 @@ struct FileChange::State
         return true;
     }
 
+
+    // The journal's file, locked and holding the header, under no name yet (or, where a file
+    // system has no unnamed files, under a name of its own); -1 with errno set.
+    int newJournalFile(bool unnamed, QByteArray &temp) const
+    {
+#ifdef O_TMPFILE
+        int fd = unnamed ? ::open(nativePath(folder).constData(), O_WRONLY | O_TMPFILE | O_APPEND | O_CLOEXEC, 0644)
+                         : -1;
+#else
+        Q_UNUSED(unnamed);
+        int fd = -1;
+#endif
+        for (int i = 0; fd < 0 && i < 100; ++i) {
+            temp = nativePath(abs(QStringLiteral("%1-%2-%3").arg(FileChange::journalName()).arg(::getpid()).arg(i)));
+            fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
+            if (fd < 0 && errno != EEXIST)
+                break;
+        }
+        if (fd < 0)
+            return -1;
+        int err = 0;
+        if (::flock(fd, LOCK_EX) != 0 || !writeAll(fd, kHeader.constData(), kHeader.size(), err)) {
+            err = err ? err : errno;
+            ::close(fd);
+            if (!temp.isEmpty())
+                ::unlink(temp.constData());
+            errno = err;
+            return -1;
+        }
+        return fd;
+    }
+
+    // Gives the journal's file the journal's name; fails with EEXIST when a journal is there.
+    static bool linkJournalName(int fd, const QByteArray &temp, const QByteArray &name)
+    {
+        if (!temp.isEmpty()) {
+            const bool ok = ::link(temp.constData(), name.constData()) == 0;
+            const int err = errno;
+            ::unlink(temp.constData());
+            errno = err;
+            return ok;
+        }
+#ifdef AT_EMPTY_PATH
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        return errno != EEXIST && ::linkat(fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH) == 0;
+#else
+        errno = ENOTSUP;
+        return false;
+#endif
+    }
+
+    // The journal is locked before it has its name, and the name is given by a link, which fails
+    // when a journal is there: no other copy of the program ever finds the journal of a running
+    // change unlocked. The lock is let go by the system when the process ends.
     bool openJournal()
     {
         if (journal >= 0)
             return true;
-        journal = diskCreate(journalPath(), true);
-        if (journal < 0) {
-            if (errno == EEXIST)
+        // The journal, made and given its header, as the calls a power cut may cut short.
+        if (!allowed(Call::Create, journalPath()) || !allowed(Call::Write, journalPath(), QString(), kHeader))
+            return fail(systemReason(errno));
+        const QByteArray name = nativePath(journalPath());
+        QByteArray temp;
+        int fd = newJournalFile(true, temp);
+        bool named = fd >= 0 && linkJournalName(fd, temp, name);
+        if (fd >= 0 && !named && errno != EEXIST && temp.isEmpty()) {
+            // An unnamed file cannot be named here (no /proc): one of a name of its own, then.
+            ::close(fd);
+            fd = newJournalFile(false, temp);
+            named = fd >= 0 && linkJournalName(fd, temp, name);
+        }
+        if (fd < 0)
+            return fail(systemReason(errno));
+        if (!named) {
+            const int err = errno;
+            ::close(fd);
+            if (err == EEXIST)
                 return fail(QStringLiteral("another change of the project is under way or was interrupted (%1)")
                                 .arg(FileChange::journalName()));
-            return fail(systemReason(errno));
+            return fail(systemReason(err));
         }
-        // Held while the change runs and let go by the system when the process ends: a journal
-        // that is locked belongs to a change another copy of the program is making.
-        ::flock(journal, LOCK_EX | LOCK_NB);
-        // The header goes with the first line, made durable with it.
-        headerPending = true;
+        journal = fd;
         return true;
     }
 
     void closeJournal(bool remove)
     {
+        // Removed before its lock is let go, so that another copy that opens it meanwhile finds
+        // it locked or gone. No sync after: a journal that comes back after a power cut is done
+        // or was undone, and recovery merely clears it away again.
+        if (remove)
+            diskUnlink(journalPath());
         if (journal >= 0) {
             ::close(journal);
             journal = -1;
         }
-        // No sync after: a journal that comes back after a power cut is done or was undone, and
-        // recovery merely clears it away again.
-        if (remove)
-            diskUnlink(journalPath());
     }
 
     // Journals the file before its first touch and keeps its old bytes beside it; the index of
@@ -521,7 +539,9 @@ struct FileChange::State
             e.backup = freeName(folder, rel, QStringLiteral(".korvalin-old"));
             // The journal names the kept file before it is made, and it only ever appears whole
             // (a rename or a link): a kept file that is there holds the old bytes.
-            if (!append("keep\t" + encodeName(rel) + '\t' + encodeName(e.backup) + '\t' + encodeName(e.temp) + '\n'))
+            // A removal says so with it: recovery accepts a missing file only where the journal does.
+            if (!append("keep\t" + encodeName(rel) + '\t' + encodeName(e.backup) + '\t' + encodeName(e.temp) + '\n' +
+                        (forRemoval ? goneLine(rel) : QByteArray())))
                 return -1;
         } else if (!append("new\t" + encodeName(rel) + '\t' + encodeName(e.temp) + '\n')) {
             return -1;
@@ -687,6 +707,12 @@ bool FileChange::write(const QString &path, const QByteArray &bytes)
         removeIfThere(temp);
         return false;
     }
+    // A file the change makes is shown as its own, durably, before it takes its name.
+    if (s.entries[i].backup.isEmpty() && !(s.noteMade(rel, temp) && s.syncJournal())) {
+        removeIfThere(temp);
+        s.failedFile = rel;
+        return false;
+    }
     if (diskRename(temp, file) != 0) {
         err = errno;
         removeIfThere(temp);
@@ -776,8 +802,8 @@ bool FileChange::remove(const QString &path)
     if (i < 0)
         return false;
     // A first touch moved the file aside already; a later one removes what the change wrote.
-    if (!first && !removeIfThere(s.abs(rel)))
-        return s.failFor(rel, systemReason(errno));
+    if (!first && (!s.append(State::goneLine(rel)) || !s.syncJournal() || !removeIfThere(s.abs(rel))))
+        return s.failFor(rel, s.broken ? s.error : systemReason(errno));
     s.noteFolderOf(s.abs(rel));
     FileStamps::noteWritten(path);
     stepDone();
@@ -860,45 +886,49 @@ FileChange::Recovery FileChange::recoverFolder(const QString &folder)
     const QString clean = cleanFolder(folder);
     if (clean.isEmpty())
         return result;
-    const QString journal = clean + QLatin1Char('/') + journalName();
-    QFileInfo info(journal);
-    if (!info.exists() || !info.isFile())
+    journal::Reading reading = journal::read(clean, journalName());
+    result.files = reading.named;
+    switch (reading.verdict) {
+    case journal::Reading::NoJournal:
         return result;
-    QFile file(journal);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.kind = Recovery::Failed;
-        result.error = file.errorString();
-        return result;
-    }
-    // A change still running in another process is left to it.
-    if (::flock(file.handle(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    case journal::Reading::Busy:
+        // A change still running in another process is left to it.
         result.kind = Recovery::Busy;
         return result;
+    case journal::Reading::Refuse:
+        result.kind = Recovery::Refused;
+        result.error = reading.refusal;
+        result.lying = reading.lying;
+        return result;
+    case journal::Reading::Act:
+        break;
     }
-    const QByteArray bytes = file.readAll();
-    file.close();
-    const JournalContents contents = parseJournal(bytes);
-    for (const Entry &e : contents.entries)
-        result.files << e.file;
-    if (contents.done) {
-        clearEntries(clean, contents.entries, contents.scratch);
+    if (reading.done) {
+        clearEntries(clean, reading.entries, reading.scratch);
         result.kind = Recovery::Completed;
         // The kept files are gone for good before the journal that names them goes.
-        if (!syncFolders(foldersOf(clean, contents.entries), result.error)) {
+        if (!syncFolders(foldersOf(clean, reading.entries), result.error)) {
             result.kind = Recovery::Failed;
+            QString ignored;
+            journal::release(reading, clean + QLatin1Char('/') + journalName(), false, ignored);
             return result;
         }
-    } else if (!undoEntries(clean, contents.entries, contents.scratch, result.error)) {
+    } else if (!undoEntries(clean, reading.entries, reading.scratch, result.error)) {
+        // The journal stays, so that the next opening tries again.
         result.kind = Recovery::Failed;
+        result.notPutBack = journal::notPutBack(clean, reading.entries);
+        QString ignored;
+        journal::release(reading, clean + QLatin1Char('/') + journalName(), false, ignored);
         return result;
     } else {
-        result.kind = contents.entries.empty() ? Recovery::None : Recovery::Undone;
+        result.kind = Recovery::Undone;
     }
-    // No sync after: a journal that comes back after a power cut finds its work done, and the
-    // next change makes the folder's names durable before it touches a file.
-    if (diskUnlink(journal) != 0) {
-        result.kind = Recovery::Failed;
-        result.error = systemReason(errno);
-    }
+    // Removed while still locked. No sync after: a journal that comes back after a power cut
+    // finds its work done, and the next change makes the folder's names durable before it
+    // touches a file.
+    if (diskUnlink(clean + QLatin1Char('/') + journalName()) != 0 && errno != ENOENT)
+        result.journalError = systemReason(errno);
+    QString ignored;
+    journal::release(reading, clean + QLatin1Char('/') + journalName(), false, ignored);
     return result;
 }

@@ -14,7 +14,7 @@
 // a rename, so the old ones stay whole beside it. Committing marks the journal done and then
 // clears it away; undoing renames every kept file back and removes the files the change created.
 // A change killed midway leaves the journal: recoverFolder() finishes what was done and undoes
-// what was not, and removes only the files the journal names.
+// what was not, and removes only the files the journal names and shows to be the change's own.
 //
 // The journal is also the folder's lock: while it is there, no second change starts; and while
 // its change runs, the process holds a lock on it, so that recovery leaves a running change of
@@ -73,12 +73,19 @@ public:
     QStringList touchedFiles() const;
     QString lastError() const;
 
-    // What opening a folder found of an interrupted change.
+    // What opening a folder found of an interrupted change. Refused: the journal is not one a
+    // change of this program can have left (a name out of the folder or through a link, a name
+    // not the change's own, a file in a state the change cannot leave, a journal too large, not
+    // a regular file or unreadable); nothing was done. Undone with no files: the change had not
+    // named a file yet.
     struct Recovery
     {
-        enum Kind { None, Completed, Undone, Failed, Busy } kind = None;
-        QStringList files; // folder-relative, as the journal named them
-        QString error;
+        enum Kind { None, Completed, Undone, Failed, Busy, Refused } kind = None;
+        QStringList files;      // folder-relative, as the journal named them
+        QString error;          // Failed: "file: the system's reason" for each; Refused: why
+        QStringList notPutBack; // Failed: the files not as they were before the change
+        QStringList lying;      // Refused: the change's own files (kept, temporary, copies) in the folder
+        QString journalError;   // the journal could not be removed: the system's reason
     };
     static Recovery recoverFolder(const QString &folder);
 

@@ -89,6 +89,12 @@ void forgetAll()
     stamps().clear();
 }
 
+void forgetUnder(const QString &folder)
+{
+    const QString prefix = key(folder) + QLatin1Char('/');
+    stamps().removeIf([&prefix](const auto &it) { return it.key().startsWith(prefix); });
+}
+
 QString changedElsewhereReason()
 {
     return QStringLiteral("the project was changed elsewhere: another program changed this file after this copy read "

@@ -20,6 +20,8 @@ void noteWritten(const QString &path);
 bool unchanged(const QString &path);
 // Opening a project reads it anew: what was seen of any earlier state no longer counts.
 void forgetAll();
+// A new project made in the folder: what the folder held before is no part of it.
+void forgetUnder(const QString &folder);
 
 // The reason a refused write gives, after the file's name.
 QString changedElsewhereReason();

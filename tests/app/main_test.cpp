@@ -2,6 +2,7 @@
 
 #include "support/app_environment.h"
 #include "support/file_size_limit.h"
+#include "support/killed_change.h"
 #include "app/edit_stations.h"
 #include "data/prj_params.h"
 #include "platform/file_change.h"
@@ -529,4 +530,72 @@ TEST_F(ProjectCommands, NewMakesAMissingFolderAndRefusesANameTheFilesCannotHold)
     // The new project file opens again as a project.
     openProject(path("neu/tief/Straßenbahn €.ppr"));
     EXPECT_EQ(d.messages, QStringList{}) << d.messages.join('|').toStdString();
+}
+
+// File > New ended at each of its disk steps. Opened, the folder is put in order and told once:
+// the whole new project opens, or the folder is empty again and nothing is opened or written
+// there. File > New then makes the project there (or finds the whole one), also when it is the
+// first to name the folder after the end.
+TEST_F(ProjectCommands, NewEndedAtAnyStepIsPutInOrderByOpenOrByNew)
+{
+    const QString a = makeProjectA();
+    const QString dir = path("neu");
+    const QString file = dir + "/netz.ppr";
+    const QStringList whole{"daygroups.ptf", "netz.ppr", "prefs.ptf", "webloader.htm"};
+    auto everything = [&] { return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); };
+    int killed = 0;
+    bool finished = false;
+    for (int step = 1; !finished; ++step) {
+        for (const bool openFirst : {true, false}) {
+            SCOPED_TRACE("ended at step " + std::to_string(step) + (openFirst ? ", opened" : ", new again"));
+            ASSERT_TRUE(QDir(dir).removeRecursively());
+            openProject(a);
+            d.messages.clear();
+            const KilledRun run = runKilledAtStep(step, [&] {
+                newProject(file);
+                return ProjectFileName == file;
+            });
+            if (run == KilledRun::Finished) {
+                finished = true;
+                break;
+            }
+            ASSERT_EQ(run, KilledRun::Killed);
+            ++killed;
+            if (openFirst) {
+                openProject(file);
+                ASSERT_EQ(d.messages.size(), 1) << d.messages.join('|').toStdString();
+                if (everything().isEmpty()) {
+                    EXPECT_TRUE(d.messages[0].endsWith("The project file " + file + " is not there; no project was opened."))
+                        << d.messages[0].toStdString();
+                    expectProjectAOpen(a);
+                } else {
+                    EXPECT_EQ(everything(), whole);
+                    EXPECT_EQ(ProjectFileName, file);
+                }
+                d.messages.clear();
+            }
+            newProject(file);
+            EXPECT_LE(d.messages.size(), 1) << d.messages.join('|').toStdString();
+            EXPECT_EQ(everything(), whole);
+            // A File > New that was completed leaves a project there, which the next one refuses.
+            const bool refused = !d.messages.isEmpty() && d.messages[0].contains("already holds a project");
+            EXPECT_EQ(ProjectFileName, refused && !openFirst ? a : file);
+        }
+    }
+    EXPECT_GT(killed, 10);
+}
+
+// A backslash is part of a file's name: the project's folder is the folder the file is in.
+TEST_F(ProjectCommands, ABackslashInTheProjectFilesNameIsPartOfIt)
+{
+    const QString dir = makeFolder("mit");
+    const QString file = dir + "/Linie\\2.ppr";
+    newProject(file);
+    EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();
+    EXPECT_EQ(ProjectDir, dir);
+    EXPECT_EQ(filesIn(dir), QStringList({"Linie\\2.ppr", "daygroups.ptf", "prefs.ptf", "webloader.htm"}));
+    ProjectDir.clear();
+    openProject(file);
+    EXPECT_EQ(ProjectDir, dir);
+    EXPECT_TRUE(d.messages.isEmpty()) << d.messages.join('|').toStdString();
 }

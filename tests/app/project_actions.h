@@ -152,7 +152,10 @@ inline void countStep()
     if (blockedFile().isEmpty() || !blocker().isEmpty())
         return;
     const QByteArray journal = fileBytes(ProjectDir + QLatin1Char('/') + FileChange::journalName());
-    const QList<QByteArray> lines = journal.split('\n');
+    QList<QByteArray> lines = journal.split('\n');
+    // A removal's line says so on the line after it.
+    if (lines.size() >= 2 && lines[lines.size() - 2].startsWith("gone\t"))
+        lines.removeAt(lines.size() - 2);
     if (lines.size() < 2)
         return;
     const QList<QByteArray> fields = lines[lines.size() - 2].split('\t');

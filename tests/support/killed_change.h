@@ -20,22 +20,30 @@ inline int &stepsLeft()
     static int left = 0;
     return left;
 }
+inline std::function<bool()> &killWhen()
+{
+    static std::function<bool()> when;
+    return when;
+}
 inline void countStep()
 {
-    if (--stepsLeft() == 0)
+    if (--stepsLeft() == 0 || (killWhen() && killWhen()()))
         std::_Exit(42); // no destructor runs: the change stays as the kill left it
 }
 } // namespace killed_change_detail
 
 // Killed when the action reached step `step` (1 for the first); Finished when it ended before,
 // with a true result; Failed otherwise.
-inline KilledRun runKilledAtStep(int step, const std::function<bool()> &action)
+// With `when`: killed after the first step at which it holds, whatever its number.
+inline KilledRun runKilledAtStep(int step, const std::function<bool()> &action,
+                                 const std::function<bool()> &when = {})
 {
     const pid_t pid = fork();
     if (pid < 0)
         return KilledRun::Failed;
     if (pid == 0) {
         killed_change_detail::stepsLeft() = step;
+        killed_change_detail::killWhen() = when;
         FileChange::setStepObserver(&killed_change_detail::countStep);
         const bool ok = action();
         std::_Exit(ok ? 0 : 1);

@@ -22,6 +22,7 @@
 #include <set>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace power_cut {
@@ -100,6 +101,9 @@ struct Model {
     std::vector<Inode> inodes;
     std::map<QString, int> initial;
     std::vector<NameStep> steps;
+    // The inode a "made" line of the journal names, as recorded, and the file it is in the model:
+    // a state built anew has inodes of its own, so the lines are made to name those.
+    std::map<QByteArray, int> madeInodes;
 };
 
 inline QString parentOf(const QString &rel)
@@ -205,6 +209,7 @@ private:
             m.inodes.push_back({bytes, bytes});
         }
         std::map<QString, int> live = m.initial;
+        int lastCreated = -1;
         using K = FileChange::DiskCall;
         for (size_t i = 0; i < count; ++i) {
             const K &c = m_calls[i];
@@ -219,10 +224,14 @@ private:
                     m.steps.push_back({parentOf(a), QString(), a, int(m.inodes.size())});
                     m.inodes.push_back({});
                 }
+                lastCreated = live[a];
                 break;
             case K::Write:
                 if (it != live.end())
                     m.inodes[it->second].now += c.bytes;
+                // The change names the file it made just before, the last one created.
+                if (a == FileChange::journalName() && c.bytes.startsWith("made\t"))
+                    m.madeInodes[c.bytes.trimmed().split('\t').value(2)] = lastCreated;
                 break;
             case K::SyncFile:
                 if (it != live.end())
@@ -314,6 +323,8 @@ private:
                 return QStringLiteral("cannot make ") + name;
             made[inode] = path;
         }
+        if (names.count(FileChange::journalName()))
+            nameMadeInodes(m, made, dir.path() + QLatin1Char('/') + FileChange::journalName());
         const FileChange::Recovery r = FileChange::recoverFolder(dir.path());
         const Files now = filesUnder(dir.path());
         if (now == m_before || now == m_after)
@@ -335,6 +346,29 @@ private:
             if (!now.count(name) && !m_before.count(name))
                 differs << name + QStringLiteral(" (new one missing)");
         return QStringLiteral("recovery %1 %2 left %3").arg(int(r.kind)).arg(r.error, differs.join(QStringLiteral(", ")));
+    }
+
+    static void nameMadeInodes(const Model &m, const std::map<int, QString> &made, const QString &journal)
+    {
+        QFile f(journal);
+        if (!f.open(QIODevice::ReadOnly))
+            return;
+        QList<QByteArray> lines = f.readAll().split('\n');
+        f.close();
+        for (QByteArray &line : lines) {
+            QList<QByteArray> fields = line.split('\t');
+            const auto inode = fields.size() == 3 && fields[0] == "made" ? m.madeInodes.find(fields[2])
+                                                                         : m.madeInodes.end();
+            if (inode == m.madeInodes.end() || !made.count(inode->second))
+                continue;
+            struct stat st;
+            if (::lstat(QFile::encodeName(made.at(inode->second)).constData(), &st) == 0) {
+                fields[2] = QByteArray::number(quint64(st.st_ino));
+                line = fields.join('\t');
+            }
+        }
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(lines.join('\n'));
     }
 
     QString m_folder;

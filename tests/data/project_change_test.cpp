@@ -1,0 +1,285 @@
+#include "data/project_change.h"
+#include "platform/file_change.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <map>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Every name below the folder, no link followed: a file's bytes, else what it is.
+std::map<QString, QByteArray> everything(const QString &root)
+{
+    std::map<QString, QByteArray> found;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info(path);
+        QByteArray what;
+        if (info.isSymLink())
+            what = "link to " + info.symLinkTarget().toUtf8();
+        else if (info.isDir())
+            what = "folder";
+        else if (!info.isFile())
+            what = "special";
+        else {
+            QFile f(path);
+            what = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("unreadable");
+        }
+        found[QDir(root).relativeFilePath(path)] = what;
+    }
+    return found;
+}
+
+const QByteArray kGone = "<gone>";
+
+// A project folder from elsewhere: its journal, and what it is to do to the files under the root
+// (the project folder "p" and "outside" beside it).
+struct HostileJournal
+{
+    const char *name;
+    std::function<void(const QString &root)> arrange;
+    const char *told;                          // a piece of the one message
+    std::map<QString, QByteArray> changes = {}; // empty: nothing at all changes
+};
+
+void PrintTo(const HostileJournal &row, std::ostream *os)
+{
+    *os << row.name;
+}
+
+void put(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    f.write(bytes);
+}
+
+QString journalIn(const QString &root)
+{
+    return root + "/p/" + FileChange::journalName();
+}
+
+// A journal with the header and these lines.
+std::function<void(const QString &)> journal(const QByteArray &lines,
+                                             std::function<void(const QString &)> more = nullptr)
+{
+    return [=](const QString &root) {
+        put(journalIn(root), "KORVALIN-CHANGE 1\n" + lines);
+        if (more)
+            more(root);
+    };
+}
+
+void keptFile(const QString &root, const char *name, const QByteArray &bytes)
+{
+    put(root + "/p/" + name, bytes);
+}
+
+class HostileJournals : public ::testing::TestWithParam<HostileJournal>
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_root = m_dir.path();
+        ASSERT_TRUE(QDir().mkpath(m_root + "/p/images"));
+        ASSERT_TRUE(QDir().mkpath(m_root + "/outside"));
+        put(m_root + "/outside/secret.txt", "not the project's");
+        put(m_root + "/outside/secret.txt.korvalin-old", "planted");
+        put(m_root + "/p/a.ptf", "A of the user");
+        put(m_root + "/p/b.ptf", "B of the user");
+        put(m_root + "/p/images/line_map_1.jpg", "picture");
+    }
+
+    QTemporaryDir m_dir;
+    QString m_root;
+};
+
+} // namespace
+
+// Whatever the journal says, nothing outside the folder and no file of the user inside it is
+// touched; a journal the program cannot have written stays, and the one message says why, which
+// files it names and which kept files lie there.
+TEST_P(HostileJournals, TouchNothingButWhatTheChangeProvesItsOwn)
+{
+    const HostileJournal &row = GetParam();
+    row.arrange(m_root);
+    std::map<QString, QByteArray> expected = everything(m_root);
+    for (const auto &[name, bytes] : row.changes) {
+        if (bytes == kGone)
+            expected.erase(name);
+        else
+            expected[name] = bytes;
+    }
+    const QString told = RecoverInterruptedChange(m_root + "/p");
+    EXPECT_EQ(everything(m_root), expected);
+    EXPECT_TRUE(told.contains(QLatin1String(row.told))) << told.toStdString();
+    if (row.changes.empty()) {
+        EXPECT_TRUE(told.contains("Nothing was changed or removed")) << told.toStdString();
+    }
+    EXPECT_FALSE(told.contains("Unknown error")) << told.toStdString();
+}
+
+namespace {
+
+const QByteArray kKeepA = "keep\ta.ptf\ta.ptf.korvalin-old\ta.ptf.korvalin-new\n";
+
+std::vector<HostileJournal> hostileJournals()
+{
+    return {
+        {"SymlinkedFolderInAName",
+         journal("keep\tsub/secret.txt\tsub/secret.txt.korvalin-old\tsub/secret.txt.korvalin-new\n",
+                 [](const QString &root) { ASSERT_EQ(::symlink("../outside", qPrintable(root + "/p/sub")), 0); }),
+         "passes through a symbolic link (sub)"},
+        {"NameUpOutOfTheFolder",
+         journal("keep\t../outside/secret.txt\t../outside/secret.txt.korvalin-old\t../outside/secret.txt.korvalin-new\n"),
+         "the name ../outside/secret.txt (line 2) is not a file of the project folder"},
+        {"NameUpWrittenInPercents",
+         journal("keep\t%2E%2E/outside/secret.txt\t%2E%2E/outside/secret.txt.korvalin-old\tx.korvalin-new\n"),
+         "line 2 holds a name not written as this program writes names"},
+        {"AbsoluteName",
+         [](const QString &root) {
+             const QByteArray secret = QFile::encodeName(root + "/outside/secret.txt");
+             put(journalIn(root), "KORVALIN-CHANGE 1\nkeep\t" + secret + "\t" + secret + ".korvalin-old\t" + secret +
+                                      ".korvalin-new\n");
+         },
+         "is not a file of the project folder"},
+        {"JournalNamesItself",
+         journal("new\tkorvalin.journal\tkorvalin.journal.korvalin-new\n"),
+         "the name korvalin.journal (line 2) is not a file of the project folder"},
+        {"KeptNameNotTheChangesOwn", journal("keep\ta.ptf\tb.ptf\ta.ptf.korvalin-new\n"),
+         "the kept file b.ptf (line 2) is not the change's own name for a.ptf"},
+        {"TemporaryNameNotTheChangesOwn", journal("keep\ta.ptf\ta.ptf.korvalin-old\tb.ptf\n"),
+         "the temporary file b.ptf (line 2) is not the change's own name for a.ptf"},
+        {"CopyNameNotTheChangesOwn", journal(kKeepA + "scratch\tb.ptf\n"),
+         "the copy b.ptf (line 3) is not the change's own name for a file it keeps"},
+        {"FileNamedTwice",
+         journal(kKeepA + "keep\ta.ptf\ta.ptf.korvalin-old2\ta.ptf.korvalin-new2\n",
+                 [](const QString &root) {
+                     keptFile(root, "a.ptf.korvalin-old", "older");
+                     keptFile(root, "a.ptf.korvalin-old2", "oldest");
+                 }),
+         "the name a.ptf is named twice (line 3)"},
+        {"CompleteButItsFileMissing",
+         journal("keep\tc.ptf\tc.ptf.korvalin-old\tc.ptf.korvalin-new\ndone\n",
+                 [](const QString &root) { keptFile(root, "c.ptf.korvalin-old", "the only copy of C"); }),
+         "the change is marked complete, but its file c.ptf is not there"},
+        {"KeptFileWhoseFileIsMissing",
+         journal("keep\tc.ptf\tc.ptf.korvalin-old\tc.ptf.korvalin-new\n",
+                 [](const QString &root) { keptFile(root, "c.ptf.korvalin-old", "C"); }),
+         "c.ptf is missing and the journal does not say it was removed"},
+        {"NewFileTheChangeDidNotMake", journal("new\tb.ptf\tb.ptf.korvalin-new\n"),
+         "the file b.ptf is there, but the journal does not show that the change made it"},
+        {"NewFileMadeUnderAnotherInode",
+         [](const QString &root) {
+             put(journalIn(root), "KORVALIN-CHANGE 1\nnew\tb.ptf\tb.ptf.korvalin-new\nmade\tb.ptf\t1\n");
+         },
+         "the journal does not show that the change made it"},
+        {"LargerThanAnyChange",
+         [](const QString &root) {
+             put(journalIn(root), "KORVALIN-CHANGE 1\n");
+             ASSERT_EQ(::truncate(qPrintable(journalIn(root)), 32 * 1024 * 1024), 0);
+         },
+         "bytes) than any change of this program writes"},
+        {"NameLongerThanTheSystemAllows", journal("new\t" + QByteArray(300, 'x') + "\t" + QByteArray(300, 'x') + ".korvalin-new\n"),
+         "is longer than the system allows"},
+        {"JournalIsALink",
+         [](const QString &root) {
+             put(root + "/outside/journal", "KORVALIN-CHANGE 1\nnew\tb.ptf\tb.ptf.korvalin-new\n");
+             ASSERT_EQ(::symlink("../outside/journal", qPrintable(journalIn(root))), 0);
+         },
+         "it is a symbolic link"},
+        {"JournalIsAPipe", [](const QString &root) { ASSERT_EQ(::mkfifo(qPrintable(journalIn(root)), 0644), 0); },
+         "it is not a regular file"},
+        {"JournalIsAFolder", [](const QString &root) { ASSERT_TRUE(QDir().mkpath(journalIn(root))); },
+         "it is not a regular file"},
+        {"EmptyWithAKeptFileLying",
+         [](const QString &root) {
+             put(journalIn(root), "");
+             keptFile(root, "images/line_map_1.jpg.korvalin-old3", "old picture");
+         },
+         "it is empty. Nothing was changed or removed. These kept or temporary files of a change lie in the folder: "
+         "images/line_map_1.jpg.korvalin-old3."},
+        {"Garbage", [](const QString &root) { put(journalIn(root), "hello\nworld\n"); },
+         "it does not begin as a journal of this program does"},
+        {"ALineNoChangeWrites", journal(kKeepA + "rm\t-rf\n"), "line 3 is not a line of a journal of this program"},
+        {"LinesAfterDone", journal(kKeepA + "done\nnew\tc.ptf\tc.ptf.korvalin-new\n"),
+         "line 4 follows the line that marks the change complete"},
+        // What a kill or a power cut leaves is acted on where it can be undone whole, and told.
+        {"EmptyAndNothingLying", [](const QString &root) { put(journalIn(root), ""); },
+         "interrupted before it changed any file",
+         {{"p/korvalin.journal", kGone}}},
+        {"CutShort",
+         journal(kKeepA + "keep\tb.p",
+                 [](const QString &root) {
+                     keptFile(root, "a.ptf.korvalin-old", "A of the user");
+                     put(root + "/p/a.ptf", "A half changed");
+                 }),
+         "undone and these files are as they were before it: a.ptf.",
+         {{"p/korvalin.journal", kGone}, {"p/a.ptf.korvalin-old", kGone}, {"p/a.ptf", "A of the user"}}},
+        {"RemovedFileSaidSo",
+         journal("keep\tc.ptf\tc.ptf.korvalin-old\tc.ptf.korvalin-new\ngone\tc.ptf\n",
+                 [](const QString &root) { keptFile(root, "c.ptf.korvalin-old", "C"); }),
+         "undone and these files are as they were before it: c.ptf.",
+         {{"p/korvalin.journal", kGone}, {"p/c.ptf.korvalin-old", kGone}, {"p/c.ptf", "C"}}},
+    };
+}
+
+std::string rowName(const ::testing::TestParamInfo<HostileJournal> &info)
+{
+    return info.param.name;
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Kinds, HostileJournals, ::testing::ValuesIn(hostileJournals()), rowName);
+
+namespace {
+
+QString g_journalToBlock;
+
+// A folder takes the journal's name while recovery clears the kept files away: the journal
+// cannot be removed then.
+void blockJournal()
+{
+    if (g_journalToBlock.isEmpty())
+        return;
+    QFile::rename(g_journalToBlock, g_journalToBlock + ".moved");
+    QDir().mkpath(g_journalToBlock + "/in");
+    g_journalToBlock.clear();
+}
+
+} // namespace
+
+// A completed change is told as completed also when its journal cannot be removed, with the
+// system's reason.
+TEST(RecoveredChange, ACompletedChangeWhoseJournalStaysIsToldAsCompleted)
+{
+    QTemporaryDir dir;
+    put(dir.filePath("a.ptf"), "A1");
+    put(dir.filePath("a.ptf.korvalin-old"), "A0");
+    put(dir.filePath(FileChange::journalName()), "KORVALIN-CHANGE 1\n" + kKeepA + "done\n");
+    g_journalToBlock = dir.filePath(FileChange::journalName());
+    FileChange::setStepObserver(&blockJournal);
+    const QString told = RecoverInterruptedChange(dir.path());
+    FileChange::setStepObserver(nullptr);
+    EXPECT_TRUE(told.startsWith("The last change of the project was interrupted after all its files were written; "
+                                "it has been completed: a.ptf. Its journal korvalin.journal could not be removed (" +
+                                QString::fromLocal8Bit(std::strerror(EISDIR)) + ")"))
+        << told.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("a.ptf.korvalin-old")));
+}
