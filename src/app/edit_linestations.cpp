@@ -184,7 +184,7 @@ bool TfmEditLineStations::saveStations(int lineID, const QStringList &stations)
     const bool hadStations = LineHasStations(lineID);
     // The line's timetables and the plans showing it are read before anything is written: a
     // damaged one found midway would leave a change to undo.
-    if (hadStations && (RefuseDamagedFile(DamagedPlanFile(false)) ||
+    if (hadStations && (RefuseDamagedFile(FirstDamagedPlanFile(false)) ||
                         (!stations.isEmpty() && RefuseDamagedFile(DamagedTimeTableFileOfLine(lineID)))))
         return false;
     if (stations.isEmpty()) {

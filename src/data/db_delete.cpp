@@ -147,7 +147,7 @@ void collectIDs(Table &scratch, const QString &field, std::set<int> &ids)
 
 } // namespace
 
-QString DamagedPlanFile(bool AllShared)
+QString FirstDamagedPlanFile(bool AllShared)
 {
     Table scratch(QStringLiteral("scratch"));
     std::set<int> plans;
@@ -207,7 +207,7 @@ bool stationDeleteInputsReadable(int StationID)
         if (RefuseDamagedFile(DamagedTimeTableFileOfLine(line)))
             return false;
     }
-    return !RefuseDamagedFile(DamagedPlanFile(false));
+    return !RefuseDamagedFile(FirstDamagedPlanFile(false));
 }
 
 } // namespace
@@ -308,7 +308,7 @@ bool DeleteLine(int LineID)
     return InOneChange([&] {
         return !RefuseDamagedTables({&dm1->cdsLines, &dm1->cdsLineStations, &dm1->cdsLineConnections,
                                      &dm1->cdsLineGraphic}) &&
-               !RefuseDamagedFile(DamagedPlanFile(true)) &&
+               !RefuseDamagedFile(FirstDamagedPlanFile(true)) &&
                DeleteLineFromLineMaps(LineID) && DeleteLineStationsOfLine(LineID) && DeleteLineGraphic(LineID) &&
                DeleteLineRecord(LineID);
     });
