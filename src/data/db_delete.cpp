@@ -171,7 +171,8 @@ QString FirstDamagedPlanFile(bool AllShared)
         }
     }
     for (const int plan : plans) {
-        for (const LineMapTable own : {LineMapTable::Stations, LineMapTable::StationNames, LineMapTable::TransferNames}) {
+        for (const LineMapTable own :
+             {LineMapTable::Stations, LineMapTable::StationNames, LineMapTable::TransferNames}) {
             const QString file = LineMapTableFile(own, plan).fileName;
             if (unreadable(file, scratch))
                 return file;

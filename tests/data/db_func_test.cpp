@@ -640,7 +640,8 @@ TEST_P(DamagedMasterFile, WithALineThatDoesNotReadIsNeverWrittenOver)
     writeFileBytes(file, edited);
 
     loadProject();
-    EXPECT_EQ(m_dialogs.messages, QStringList{QStringLiteral("Error by load PTF-File: %1 (line %2)").arg(file).arg(line)});
+    EXPECT_EQ(m_dialogs.messages,
+              QStringList{QStringLiteral("Error by load PTF-File: %1 (line %2)").arg(file).arg(line)});
     expectRefused(GetParam().saves, edited);
     expectRefused(GetParam().renames, edited);
 }

@@ -403,7 +403,8 @@ protected:
             rest = QByteArray();             // the reader takes nothing of it
         } else {
             damaged = intact;
-            damaged.insert(ini ? intact.size() : lastLine, ini ? "not a line of the file\r\n" : "9,\"never closed,\r\n");
+            damaged.insert(ini ? intact.size() : lastLine,
+                           ini ? "not a line of the file\r\n" : "9,\"never closed,\r\n");
             // The other rows of a table the program keeps; a timetable file is read whole or not.
             const bool keptTable = QLatin1String(GetParam().file) == QLatin1String("line_connections.ptf");
             rest = ini || keptTable ? intact : QByteArray();
