@@ -144,6 +144,9 @@ void TfmEditLines::btSaveClick()
     if (!CheckAnsiText(name))
         return;
 
+    // Every save of a line writes the colours too: both files are checked before the first write.
+    if (RefuseDamagedTables({&dm1->cdsLines, &dm1->cdsLineGraphic}))
+        return;
     // The line and its colour are saved together or not at all; a failed save keeps editing.
     ProjectChange change;
     int lineID = -1;

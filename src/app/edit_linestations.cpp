@@ -6,9 +6,11 @@
 #include "app/work_buttons.h"
 #include "widgets/editor_lists.h"
 #include "data/data_module_1.h"
+#include "data/db_delete.h"
 #include "data/db_func.h"
 #include "data/main_globals.h"
 #include "data/table_files.h"
+#include "data/timetable_files.h"
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
 
@@ -180,6 +182,11 @@ bool TfmEditLineStations::saveStations(int lineID, const QStringList &stations)
     if (RefuseDamagedTables({&dm1->cdsLineStations, &dm1->cdsStations, &dm1->cdsLineConnections}))
         return false;
     const bool hadStations = LineHasStations(lineID);
+    // The line's timetables and the plans showing it are read before anything is written: a
+    // damaged one found midway would leave a change to undo.
+    if (hadStations && (RefuseDamagedFile(FirstDamagedPlanFile(false)) ||
+                        (!stations.isEmpty() && RefuseDamagedFile(DamagedTimeTableFileOfLine(lineID)))))
+        return false;
     if (stations.isEmpty()) {
         if (!hadStations)
             return true;

@@ -194,6 +194,10 @@ void TfmEditProject::btSaveClick()
         dialogs().showMessage(QStringLiteral("Day group %s already exists!").replace(QStringLiteral("%s"), doubled));
         return;
     }
+    // The three files are written whole from their tables: one that could not be read stops the
+    // save before the first write.
+    if (RefuseDamagedTables({&dm1->cdsPrefs, &dm1->cdsProject, &dm1->cdsDayGroups}))
+        return;
     // The first write that fails ends the save, with every file and table as before it and the
     // window still editing; its routine has told which file.
     ProjectChange change;

@@ -50,6 +50,10 @@ void TfmFehlerkorrektur::Button1Click()
         return;
     }
 
+    // The tables it writes back and the line connections it rebuilds from are checked before the
+    // first write; a timetable that cannot be read keeps its section and is named at the end.
+    if (RefuseDamagedTables({&dm1->cdsStations, &dm1->cdsLines, &dm1->cdsLineConnections}))
+        return;
     // The repair is one change: when a file cannot be written, none of them is, and only the
     // failures are told.
     ProjectChange change;

@@ -2,6 +2,7 @@
 
 #include "app/Main.h"
 #include "data/main_globals.h"
+#include "platform/dialog_service.h"
 #include "query/query.h"
 
 #include <QApplication>
@@ -23,6 +24,13 @@ namespace {
 
 // A typed station name selects that station, as choosing it from the list does; any other typed
 // text gives way to the last valid selection, which stays in force.
+// Each damaged file the search came upon, once: it answered from the others.
+void tellDamagedFiles()
+{
+    for (const QString &message : takeDamagedFileMessages())
+        dialogs().showMessage(message);
+}
+
 void showSelectedItem(QComboBox *list)
 {
     const QString typed = list->currentText().trimmed();
@@ -135,6 +143,7 @@ void TfmQuery::FormShow()
         progress->close();
     if (waiting)
         QApplication::restoreOverrideCursor();
+    tellDamagedFiles();
     cbStartStation->clear();
     cbZielStation->clear();
     const QStringList stations = servedStationNames();
@@ -175,6 +184,7 @@ void TfmQuery::btStartQueryClick()
     mZeiten->setPlainText(text);
     mZeiten->verticalScrollBar()->setValue(0);
     mZeiten->setFocus();
+    tellDamagedFiles();
 }
 
 void TfmQuery::cbDayGroupChange()

@@ -3,6 +3,7 @@
 #include "data/data_module_1.h"
 #include "data/db_func.h"
 #include "data/db_func_p.h"
+#include "data/db_linemap.h"
 #include "data/db_linemap_p.h"
 #include "data/project_change.h"
 #include "data/table_files.h"
@@ -125,7 +126,60 @@ void closeGap(Table &ls, int lineID, int number)
     }
 }
 
+// Reads the file into the scratch table; true when it is there but does not read whole.
+bool unreadable(const QString &path, Table &scratch)
+{
+    return QFileInfo::exists(path) && !guarded(scratch, false, [&] { return LoadPtfFileStructure(path, scratch); });
+}
+
+// The IDs in a column of the scratch table as read last.
+void collectIDs(Table &scratch, const QString &field, std::set<int> &ids)
+{
+    guarded(scratch, [&] {
+        if (scratch.findFieldIndex(field) < 0)
+            return;
+        scratch.open();
+        for (scratch.first(); !scratch.eof(); scratch.next())
+            ids.insert(scratch.fieldByName(field).asInteger());
+        scratch.close();
+    });
+}
+
 } // namespace
+
+QString FirstDamagedPlanFile(bool AllShared)
+{
+    Table scratch(QStringLiteral("scratch"));
+    std::set<int> plans;
+    const QString maps = projectFile(QStringLiteral("line_maps.ptf"));
+    if (unreadable(maps, scratch))
+        return maps;
+    if (QFileInfo::exists(maps))
+        collectIDs(scratch, kID, plans);
+    const QString lines = LineMapTableFile(LineMapTable::Lines).fileName;
+    if (unreadable(lines, scratch))
+        return lines;
+    if (QFileInfo::exists(lines))
+        collectIDs(scratch, kLineMapID, plans);
+    if (AllShared) {
+        for (const LineMapTable shared : {LineMapTable::Sections, LineMapTable::Intersections,
+                                          LineMapTable::TextVisible, LineMapTable::TextColor,
+                                          LineMapTable::TextOffset}) {
+            const QString file = LineMapTableFile(shared).fileName;
+            if (unreadable(file, scratch))
+                return file;
+        }
+    }
+    for (const int plan : plans) {
+        for (const LineMapTable own :
+             {LineMapTable::Stations, LineMapTable::StationNames, LineMapTable::TransferNames}) {
+            const QString file = LineMapTableFile(own, plan).fileName;
+            if (unreadable(file, scratch))
+                return file;
+        }
+    }
+    return QString();
+}
 
 // ---------------------------------------------------------------- station chain
 
@@ -154,7 +208,7 @@ bool stationDeleteInputsReadable(int StationID)
         if (RefuseDamagedFile(DamagedTimeTableFileOfLine(line)))
             return false;
     }
-    return true;
+    return !RefuseDamagedFile(FirstDamagedPlanFile(false));
 }
 
 } // namespace
@@ -255,6 +309,7 @@ bool DeleteLine(int LineID)
     return InOneChange([&] {
         return !RefuseDamagedTables({&dm1->cdsLines, &dm1->cdsLineStations, &dm1->cdsLineConnections,
                                      &dm1->cdsLineGraphic}) &&
+               !RefuseDamagedFile(FirstDamagedPlanFile(true)) &&
                DeleteLineFromLineMaps(LineID) && DeleteLineStationsOfLine(LineID) && DeleteLineGraphic(LineID) &&
                DeleteLineRecord(LineID);
     });

@@ -33,6 +33,12 @@ bool DeleteLineFromLineMapStationTables(int LineID);
 // (names in line order). Walks every plan; false when any load or write failed.
 bool DeleteRemovedStationsFromLineMaps(int LineID, const QStringList &StationNames);
 
+// The first file of the line network plans that is there but cannot be read, empty when there is
+// none: line_maps.ptf and line_map_lines.ptf, which name the plans, then each plan's own files,
+// and with AllShared the other files all plans share. A delete or a change of a line's stations
+// that rewrites them checks them all before its first write. Shows nothing.
+QString FirstDamagedPlanFile(bool AllShared);
+
 // Blanks a line connection (line, day group and direction null; the ID stays taken) and writes
 // line_connections.ptf; false when the connection is missing or the write failed.
 bool ClearLineConnection(int LineConnectionID);

@@ -43,9 +43,11 @@ bool saveFile(const QString &path, Table &table)
     return guarded(table, false, [&] { return SavePtfFile(path, kQuote, table); });
 }
 
+// The reader names a file that is there but damaged, with its line: the loader's own words are
+// for a file that is not there, so a damaged one gets one message, not a second "not found".
 void loadMaster(Table &table, const QString &file, const QString &message, const QString &argument)
 {
-    if (!loadFile(projectFile(file), table))
+    if (!loadFile(projectFile(file), table) && table.damagedFile().isEmpty())
         dialogs().showMessage(message.arg(argument));
 }
 
@@ -329,7 +331,7 @@ void LoadLineMaps()
 
 void LoadDayGroups(const QString &Path)
 {
-    if (!loadFile(Path, dm1->cdsDayGroups))
+    if (!loadFile(Path, dm1->cdsDayGroups) && dm1->cdsDayGroups.damagedFile().isEmpty())
         dialogs().showMessage(QStringLiteral("Daygroups-File %1 not found").arg(QStringLiteral("daygroups.ptf")));
 }
 
@@ -338,7 +340,7 @@ void LoadDayGroups(const QString &Path)
 void LoadProjectFile(const QString &Path)
 {
     Table &t = dm1->cdsProject;
-    if (!loadFile(Path, t))
+    if (!loadFile(Path, t) && t.damagedFile().isEmpty())
         dialogs().showMessage(QStringLiteral("Project-File %1 not found").arg(Path));
     // Whatever the reader left decides the limit; no row or a null gives 0.
     guarded(t, [&] {
@@ -387,10 +389,12 @@ void LoadPrefs(const QString &Path)
     const QStringList defaults = {QStringLiteral("ProjectName=") + fileNamePart(ProjectFileName)};
     Table &t = dm1->cdsPrefs;
     if (!guarded(t, false, [&] { return ImportPtfFile(Path, t, &defaults, false); })) {
-        // The reader says nothing of a file that is there but damaged; the user is told which.
+        // The reader says nothing of a file that is there but damaged; the user is told which,
+        // once: "not found" is for a file that is not there.
         if (!t.damagedFile().isEmpty())
             dialogs().showMessage(PtfLoadErrorMessage(Path, t));
-        dialogs().showMessage(QStringLiteral("Preferences file (%1) not found").arg(QStringLiteral("prefs.ptf")));
+        else
+            dialogs().showMessage(QStringLiteral("Preferences file (%1) not found").arg(QStringLiteral("prefs.ptf")));
     }
 }
 

@@ -5,6 +5,8 @@
 #include "platform/name_order.h"
 #include "platform/table.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <utility>
 
@@ -27,6 +29,10 @@ using namespace query;
 namespace {
 
 std::function<QDateTime()> searchClock;
+
+// The damaged files noted since the showing began, and the messages not yet taken.
+QSet<QString> damagedNoted;
+QStringList damagedUntold;
 
 const int searchTimes[] = {1, 5, 15, 30, 60, 120, 300, 600, 1800, 3600, 7200, 18000, 2147483647};
 
@@ -66,8 +72,24 @@ bool SearchTimeExceeded()
     return SecondsSinceSearchStart() > qint64(MaxSearchTime);
 }
 
+void query::noteDamagedFile(const QString &fileName, const QString &message)
+{
+    if (damagedNoted.contains(fileName))
+        return;
+    damagedNoted.insert(fileName);
+    damagedUntold << message;
+}
+
+QStringList takeDamagedFileMessages()
+{
+    return std::exchange(damagedUntold, QStringList());
+}
+
 void openQueryShowing(const std::function<void(int Pass, int Row, int Rows)> &Progress)
 {
+    // Each showing reads the files anew: a file still damaged is told again.
+    damagedNoted.clear();
+    damagedUntold.clear();
     for (Table *t : {&dm1->cdsLineStations, &dm1->cdsLineConnections, &dm1->cdsDayGroups, &dm1->cdsIntervals}) {
         try {
             t->open();

@@ -28,6 +28,15 @@ struct DistancesEntry {
 
 // The sections of distances.ini in file order, parsed once per content of the file.
 const QVector<DistancesEntry> &distancesSections(const QByteArray &bytes);
+// The message naming distances.ini when a line of these bytes does not read (a section name or a
+// value of the search's keys that is no list of decimal numbers, a line that is neither a section,
+// a key nor a comment); empty when every line reads.
+QString distancesDamage(const QByteArray &bytes);
+// A file the search found damaged, with the message naming it: noted for the dialog to tell,
+// once a showing.
+void noteDamagedFile(const QString &fileName, const QString &message);
+// distances.ini in the project folder.
+QString distancesFileName();
 // The bytes of distances.ini in the project folder; empty when it is missing.
 QByteArray readDistancesFile();
 // LoadDistances and BuildLineIndex on bytes read already and on the station IDs and sizes found

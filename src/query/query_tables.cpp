@@ -4,6 +4,7 @@
 
 #include "data/data_module_1.h"
 #include "data/main_globals.h"
+#include "data/table_files.h"
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
 #include "platform/ini_file.h"
@@ -40,6 +41,10 @@ TablesKey keptTables;
 QByteArray parsedBytes;
 bool parsedValid = false;
 QVector<DistancesEntry> parsedSections;
+
+QByteArray checkedBytes;
+bool checkedValid = false;
+QString checkedDamage;
 
 int clampMinutes(int minutes)
 {
@@ -107,9 +112,14 @@ void applyTriples(const QVector<int> &p)
 
 } // namespace
 
+QString distancesFileName()
+{
+    return ProjectDir + QStringLiteral("/distances.ini");
+}
+
 QByteArray readDistancesFile()
 {
-    const QString fileName = ProjectDir + QStringLiteral("/distances.ini");
+    const QString fileName = distancesFileName();
     if (!ansi::isRegularFile(fileName))
         return QByteArray();
     QFile file(fileName);
@@ -136,6 +146,46 @@ const QVector<DistancesEntry> &distancesSections(const QByteArray &bytes)
     parsedBytes = bytes;
     parsedValid = true;
     return parsedSections;
+}
+
+QString distancesDamage(const QByteArray &bytes)
+{
+    if (checkedValid && bytes == checkedBytes)
+        return checkedDamage;
+    // The lines as the search reads them: a section named by its line connection's ID, and the
+    // search's keys holding lists of decimal numbers. Other keys, blank lines and comments are
+    // none of its business.
+    int first = 0;
+    int count = 0;
+    QVector<int> ids;
+    const QStringList lines = ansi::splitLines(ansi::decode(bytes));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        bool reads = true;
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';'))) {
+        } else if (line.startsWith(QLatin1Char('[')) && line.lastIndexOf(QLatin1Char(']')) > 0) {
+            line.mid(1, line.lastIndexOf(QLatin1Char(']')) - 1).trimmed().toInt(&reads, 10);
+        } else if (const qsizetype eq = line.indexOf(QLatin1Char('=')); eq > 0) {
+            const QString key = line.left(eq).trimmed().toLower();
+            if (key == QLatin1String("distance1") || key == QLatin1String("distance2") ||
+                key == QLatin1String("newcross"))
+                reads = parseIdList(line.mid(eq + 1).trimmed(), ids);
+        } else {
+            reads = false;
+        }
+        if (!reads && count++ == 0)
+            first = int(i) + 1;
+    }
+    checkedDamage.clear();
+    if (count > 0) {
+        checkedDamage = QStringLiteral("Error by load INI-File: %1 (line %2").arg(distancesFileName()).arg(first);
+        if (count > 1)
+            checkedDamage += QStringLiteral(" and %1 more").arg(count - 1);
+        checkedDamage += QLatin1Char(')');
+    }
+    checkedBytes = bytes;
+    checkedValid = true;
+    return checkedDamage;
 }
 
 bool parseIdList(const QString &value, QVector<int> &ids)
@@ -348,6 +398,15 @@ void query::buildLineIndex(const QByteArray &bytes, int stationSize, int lineSiz
         }
     }
 
+    // A damaged line_connections.ptf lacks rows that distances.ini still names: the file is told
+    // once, not each section whose row it lost.
+    const QString connectionsDamaged = dm1->cdsLineConnections.damagedFile();
+    if (!connectionsDamaged.isEmpty())
+        noteDamagedFile(connectionsDamaged, PtfLoadErrorMessage(connectionsDamaged, dm1->cdsLineConnections));
+    const QString distancesDamaged = distancesDamage(bytes);
+    if (!distancesDamaged.isEmpty())
+        noteDamagedFile(distancesFileName(), distancesDamaged);
+
     // The line of every line connection, null when its timetable was deleted.
     QHash<int, int> lineOfConnection; // ID -> LineID, -1 for a cleared row
     try {
@@ -368,7 +427,8 @@ void query::buildLineIndex(const QByteArray &bytes, int stationSize, int lineSiz
             continue;
         const auto found = lineOfConnection.constFind(c);
         if (found == lineOfConnection.constEnd()) {
-            dialogs().showMessage(
+            if (connectionsDamaged.isEmpty())
+                dialogs().showMessage(
                 QStringLiteral("Error in file lineconnections.ptf - record with ID %1 not found").arg(c));
             continue;
         }

@@ -4,9 +4,12 @@
 
 #include "data/common_helpers.h"
 #include "data/data_module_1.h"
+#include "data/table_files.h"
 #include "data/timetable_files.h"
 #include "platform/dialog_service.h"
 #include "platform/table.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 #include <climits>
@@ -37,6 +40,20 @@ quint64 stopKey(int station, int dayGroup, int direction)
     return lineConnectionKey(station, dayGroup, direction);
 }
 
+// A timetable file that is there but could not be read is noted with the reader's message (its
+// first line that does not read, when it has one): the timing does without it.
+void noteUnreadTimetable(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return;
+    Table scratch(QStringLiteral("scratch"));
+    try {
+        LoadPtfFileStructure(path, scratch);
+    } catch (const std::exception &) {
+    }
+    noteDamagedFile(path, PtfLoadErrorMessage(path, scratch));
+}
+
 const StopRowTable &stopRowsOf(int line)
 {
     std::unique_ptr<StopRowTable> &slot = TimeTableConnectionCache[std::size_t(line)];
@@ -45,8 +62,10 @@ const StopRowTable &stopRowsOf(int line)
     slot = std::make_unique<StopRowTable>();
     ++queryCounters.stopRowReads;
     QVector<TimeTableStopRowRecord> rows;
-    if (!ReadStopRowFile(line, rows))
+    if (!ReadStopRowFile(line, rows, true)) {
+        noteUnreadTimetable(TimeTableConnectionsFilePath(line));
         return *slot;
+    }
     for (const TimeTableStopRowRecord &r : rows) {
         if (r.direction != 1 && r.direction != 2)
             continue;
@@ -70,7 +89,10 @@ TripTable &tripsOf(int line, int direction, int lineConnection, int stopRows)
     slot = std::make_unique<TripTable>();
     ++queryCounters.tripReads;
     QVector<QVector<int>> trips;
-    if (ReadTripFile(lineConnection, stopRows, trips, FurtherTripColumns::Ignored) != TripFileRead::Read)
+    const TripFileRead read = ReadTripFile(lineConnection, stopRows, trips, FurtherTripColumns::Ignored);
+    if (read == TripFileRead::Unreadable)
+        noteUnreadTimetable(TimeTableFilePath(lineConnection));
+    if (read != TripFileRead::Read)
         return *slot;
     for (int k = 0; k < stopRows; ++k) {
         QVector<int> cells;

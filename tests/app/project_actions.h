@@ -74,6 +74,9 @@ struct ActionRun {
     QString memoryAfter;  // and after it
     QString memoryReread; // after it, with the action's reread table read from its file
     int steps = 0;        // the disk steps of the changes made
+    // Per message of the final click: the files that differed from the folder before it, or were
+    // left of a change, while its box was up ("" when none).
+    QStringList changedWhenTold;
 };
 
 // The tables of the data module and the lists of the windows shown, as text: what a failed action
@@ -125,6 +128,53 @@ inline QString memoryChanges(const QString &before, const QString &after)
     for (const QString &line : std::as_const(b))
         changes << QStringLiteral("+") + line;
     return changes.join(QLatin1Char('\n'));
+}
+
+// Every file under the folder by its relative path, with its bytes. The time of the last save in
+// the project file is left out: two runs of one action are seconds apart.
+using FolderFiles = std::map<QString, QByteArray>;
+
+inline FolderFiles folderFiles(const QString &folder)
+{
+    static const QRegularExpression lastSave(QStringLiteral("\"\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\""));
+    FolderFiles files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QByteArray bytes = fileBytes(path);
+        if (path.endsWith(QLatin1String(".ppr")))
+            bytes = QString::fromLatin1(bytes).replace(lastSave, QStringLiteral("\"<time>\"")).toLatin1();
+        files[QDir(folder).relativeFilePath(path)] = bytes;
+    }
+    return files;
+}
+
+// The files of the change unit that a finished or undone change must not leave behind.
+inline QStringList leftovers(const FolderFiles &files)
+{
+    QStringList found;
+    for (const auto &[name, bytes] : files) {
+        if (name.contains(QLatin1String(".korvalin-")) || QFileInfo(name).fileName() == FileChange::journalName())
+            found << name;
+    }
+    return found;
+}
+
+// The files whose bytes differ between two states, a file there in only one of them included.
+inline QStringList differingFiles(const FolderFiles &a, const FolderFiles &b)
+{
+    QStringList names;
+    for (const auto &[name, bytes] : a) {
+        const auto it = b.find(name);
+        if (it == b.end() || it->second != bytes)
+            names << name;
+    }
+    for (const auto &[name, bytes] : b) {
+        if (!a.count(name))
+            names << name;
+    }
+    names.sort();
+    return names;
 }
 
 namespace project_actions_detail {
@@ -180,7 +230,17 @@ inline ActionRun runAction(const ProjectAction &action, rlim_t limit = RLIM_INFI
             run.memoryBefore = memorySnapshot();
             project_actions_detail::blockedFile() = blocked;
             const qsizetype shown = actionDialogs()->messages.size();
+            const FolderFiles before = folderFiles(ProjectDir);
+            actionDialogs()->onMessage = [&](const QString &) {
+                const FolderFiles now = folderFiles(ProjectDir);
+                QStringList changed = differingFiles(before, now);
+                for (const QString &left : leftovers(now))
+                    if (!changed.contains(left))
+                        changed << left;
+                run.changedWhenTold << changed.join(QStringLiteral(", "));
+            };
             run.result = action.commit();
+            actionDialogs()->onMessage = nullptr;
             run.messages = actionDialogs()->messages.mid(shown);
             run.memoryAfter = memorySnapshot();
             if (action.reread) {
@@ -193,13 +253,14 @@ inline ActionRun runAction(const ProjectAction &action, rlim_t limit = RLIM_INFI
                 QDir().rmdir(project_actions_detail::blocker());
             }
         } catch (const std::exception &e) {
+            actionDialogs()->onMessage = nullptr;
             run.setupError = QString::fromStdString(e.what());
         }
         run.steps = project_actions_detail::stepCount();
         QByteArray payload;
         QDataStream s(&payload, QIODevice::WriteOnly);
         s << run.setupError << run.result << run.messages << run.memoryBefore << run.memoryAfter << run.memoryReread
-          << run.steps;
+          << run.steps << run.changedWhenTold;
         out = QString::fromLatin1(payload.toBase64());
         return true;
     });
@@ -209,7 +270,7 @@ inline ActionRun runAction(const ProjectAction &action, rlim_t limit = RLIM_INFI
     QByteArray payload = QByteArray::fromBase64(w.reason.toLatin1());
     QDataStream s(&payload, QIODevice::ReadOnly);
     s >> run.setupError >> run.result >> run.messages >> run.memoryBefore >> run.memoryAfter >> run.memoryReread >>
-        run.steps;
+        run.steps >> run.changedWhenTold;
     run.ran = s.status() == QDataStream::Ok;
     return run;
 }
@@ -254,53 +315,6 @@ inline ::testing::AssertionResult memoryTakenBack(const ProjectAction &action, c
         (action.rereadTable && memoryChanges(memoryExpected(action, run, true), run.memoryAfter).isEmpty()))
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "tables and lists changed:\n" << changes.toStdString();
-}
-
-// Every file under the folder by its relative path, with its bytes. The time of the last save in
-// the project file is left out: two runs of one action are seconds apart.
-using FolderFiles = std::map<QString, QByteArray>;
-
-inline FolderFiles folderFiles(const QString &folder)
-{
-    static const QRegularExpression lastSave(QStringLiteral("\"\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\""));
-    FolderFiles files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QByteArray bytes = fileBytes(path);
-        if (path.endsWith(QLatin1String(".ppr")))
-            bytes = QString::fromLatin1(bytes).replace(lastSave, QStringLiteral("\"<time>\"")).toLatin1();
-        files[QDir(folder).relativeFilePath(path)] = bytes;
-    }
-    return files;
-}
-
-// The files of the change unit that a finished or undone change must not leave behind.
-inline QStringList leftovers(const FolderFiles &files)
-{
-    QStringList found;
-    for (const auto &[name, bytes] : files) {
-        if (name.contains(QLatin1String(".korvalin-")) || QFileInfo(name).fileName() == FileChange::journalName())
-            found << name;
-    }
-    return found;
-}
-
-// The files whose bytes differ between two states, a file there in only one of them included.
-inline QStringList differingFiles(const FolderFiles &a, const FolderFiles &b)
-{
-    QStringList names;
-    for (const auto &[name, bytes] : a) {
-        const auto it = b.find(name);
-        if (it == b.end() || it->second != bytes)
-            names << name;
-    }
-    for (const auto &[name, bytes] : b) {
-        if (!a.count(name))
-            names << name;
-    }
-    names.sort();
-    return names;
 }
 
 // The state without one file, to compare the others.

@@ -299,3 +299,123 @@ TEST_P(PowerCutOfAnAction, EveryStateRecoversToTheOldOrTheNewProject)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sample, PowerCutOfAnAction, ::testing::ValuesIn(powerCutActions()), actionName);
+
+
+// ---------------------------------------------------------------- damaged inputs
+
+namespace {
+
+// The files each action reads at its final click, or whose table it writes back, with the damages
+// after which the window still offers it. A table the editor lists (the stations, the lines, the
+// stops of a line, the day groups) cut short lists nothing to act on; the timetable editor reads
+// its timetable's files when it opens one, and a line's delete only removes them: none of these
+// is an input of the click.
+struct ActionInput {
+    const char *file;
+    bool cutShort = true;
+};
+
+const std::map<std::string, std::vector<ActionInput>> &actionInputs()
+{
+    static const std::map<std::string, std::vector<ActionInput>> inputs = {
+        {"StationDelete",
+         {{"newstations.ptf"}, {"line_stations.ptf", false}, {"line_connections.ptf"}, {"tt_1.ptf"}, {"tt_2.ptf"},
+          {"tt_3.ptf"}, {"tt_4.ptf"}, {"ttc_1.ptf"}, {"ttc_2.ptf"}, {"line_maps.ptf"}, {"line_map_lines.ptf"},
+          {"lms_1.ptf"}, {"lmimsp_1.ptf"}}},
+        {"LineDelete",
+         {{"line_stations.ptf"}, {"line_connections.ptf"}, {"line_graphic.ptf"}, {"line_maps.ptf"},
+          {"line_map_lines.ptf"}, {"line_map_line_sections.ptf"}, {"lms_1.ptf"}, {"lmimsp_1.ptf"}}},
+        {"LineStopRemoved",
+         {{"line_stations.ptf", false}, {"line_connections.ptf"}, {"tt_1.ptf"}, {"tt_2.ptf"}, {"ttc_1.ptf"},
+          {"line_maps.ptf"}, {"line_map_lines.ptf"}, {"lms_1.ptf"}}},
+        {"StationAdd", {{"newstations.ptf"}}},
+        {"LineAddWithOwnColour", {{"line_graphic.ptf"}}},
+        {"LineColourBackToStandard", {{"line_graphic.ptf"}}},
+        {"ProjectDayGroups", {{"prefs.ptf"}, {"daygroups.ptf", false}}},
+        {"PlanNew", {{"line_maps.ptf"}, {"line_map_prefs.ptf"}}},
+        {"PlanCourseSave", {{"line_map_lines.ptf"}, {"line_map_line_sections.ptf"}}},
+        {"Repair", {{"stations.ptf", false}, {"lines.ptf", false}, {"line_connections.ptf"}}},
+    };
+    return inputs;
+}
+
+enum class Damage { CutShort, LineUnread };
+
+struct DamagedInput {
+    const ProjectAction *action;
+    const char *file;
+    Damage damage;
+};
+
+void PrintTo(const DamagedInput &row, std::ostream *os)
+{
+    *os << row.action->name << ", " << row.file << (row.damage == Damage::CutShort ? ", cut short" : ", line unread");
+}
+
+std::vector<DamagedInput> damagedInputs()
+{
+    std::vector<DamagedInput> rows;
+    for (const ProjectAction &action : projectActions()) {
+        const auto it = actionInputs().find(action.name);
+        if (it == actionInputs().end())
+            continue;
+        for (const ActionInput &input : it->second) {
+            if (input.cutShort)
+                rows.push_back({&action, input.file, Damage::CutShort});
+            rows.push_back({&action, input.file, Damage::LineUnread});
+        }
+    }
+    return rows;
+}
+
+std::string damagedInputName(const ::testing::TestParamInfo<DamagedInput> &info)
+{
+    std::string name = std::string(info.param.action->name) + "_" + info.param.file +
+                       (info.param.damage == Damage::CutShort ? "_CutShort" : "_LineUnread");
+    for (char &c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+}
+
+// The file without its closing line, or with a record line that does not read (a text never
+// closed) before it.
+QByteArray damaged(QByteArray bytes, Damage damage)
+{
+    const qsizetype closing = bytes.lastIndexOf('\n', bytes.size() - 3) + 1;
+    if (damage == Damage::CutShort)
+        return bytes.left(closing);
+    return bytes.insert(closing, "7,\"never closed,\r\n");
+}
+
+class DamagedInputOfAnAction : public ProjectActions, public ::testing::WithParamInterface<DamagedInput>
+{
+};
+
+} // namespace
+
+// A damaged input stops the action with one message naming it, before anything is written: no
+// file, journal or kept file has changed while the box is up, nor after it.
+TEST_P(DamagedInputOfAnAction, StopsTheActionBeforeItsFirstWrite)
+{
+    const ProjectAction &action = *GetParam().action;
+    const QString name = QLatin1String(GetParam().file);
+    freshCopy(action);
+    ASSERT_FALSE(HasFatalFailure());
+    const QString path = m_dir + QLatin1Char('/') + name;
+    ASSERT_TRUE(QFileInfo(path).isFile()) << "the sample has no " << name.toStdString();
+    writeFileBytes(path, damaged(fileBytes(path), GetParam().damage));
+    const FolderFiles before = files();
+    ASSERT_TRUE(open()) << "the project did not open";
+    const ActionRun run = runAction(action);
+    ASSERT_TRUE(run.ran);
+    ASSERT_EQ(run.setupError, QString()) << "the action was not offered";
+    EXPECT_FALSE(run.result) << "done on a damaged input";
+    ASSERT_EQ(run.messages.size(), 1) << joined(run.messages).toStdString();
+    EXPECT_TRUE(run.messages[0].contains(name)) << run.messages[0].toStdString();
+    EXPECT_EQ(run.changedWhenTold, QStringList{QString()}) << "changed while the box was up";
+    EXPECT_EQ(differingFiles(files(), before), QStringList());
+    EXPECT_TRUE(memoryTakenBack(action, run));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sample, DamagedInputOfAnAction, ::testing::ValuesIn(damagedInputs()), damagedInputName);

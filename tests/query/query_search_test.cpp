@@ -1,6 +1,8 @@
 #include "query/query_p.h"
 #include "query_project.h"
 
+#include "data/table_files.h"
+
 #include <QFile>
 
 #include <ostream>
@@ -357,3 +359,124 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Renumbering> &info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace {
+
+// A file the search reads, damaged: cut short, or with a line that does not read.
+struct DamagedSearchFile {
+    const char *file;
+    bool cutShort;
+};
+
+void PrintTo(const DamagedSearchFile &row, std::ostream *os)
+{
+    *os << row.file << (row.cutShort ? ", cut short" : ", a line that does not read");
+}
+
+// Line 1 runs A B C, line 2 A C, each with a timetable: A to C is answered by both.
+class DamagedFileOfTheSearch : public QueryProject, public ::testing::WithParamInterface<DamagedSearchFile>
+{
+protected:
+    void SetUp() override
+    {
+        QueryProject::SetUp();
+        addStations({"A", "B", "C"});
+        const int line1 = addLine("Line 1", {"A", "B", "C"});
+        const int line2 = addLine("Line 2", {"A", "C"});
+        addTimetable(line1, 1, 1, {"A", "B", "C"}, regularTrips(3, 480, 20, 3, 5));
+        addTimetable(line2, 1, 1, {"A", "C"}, regularTrips(2, 490, 30, 2, 25));
+        ASSERT_TRUE(SaveLineConnections());
+        stopClock();
+    }
+
+    // The file as the search is to find it, and as it is when only what reads of it is there.
+    void damage(const QByteArray &intact, QByteArray &damaged, QByteArray &rest) const
+    {
+        const bool ini = QLatin1String(GetParam().file) == QLatin1String("distances.ini");
+        const qsizetype lastLine = intact.lastIndexOf('\n', intact.size() - 3) + 1;
+        if (ini && GetParam().cutShort) {
+            // Cut after a comma of a value: the value no longer reads.
+            const qsizetype line = intact.lastIndexOf('\n', intact.lastIndexOf(',')) + 1;
+            damaged = intact.left(intact.indexOf(',', line) + 1);
+            rest = intact.left(line);
+        } else if (GetParam().cutShort) {
+            damaged = intact.left(lastLine); // the closing line goes
+            rest = QByteArray();             // the reader takes nothing of it
+        } else {
+            damaged = intact;
+            damaged.insert(ini ? intact.size() : lastLine,
+                           ini ? "not a line of the file\r\n" : "9,\"never closed,\r\n");
+            // The other rows of a table the program keeps; a timetable file is read whole or not.
+            const bool keptTable = QLatin1String(GetParam().file) == QLatin1String("line_connections.ptf");
+            rest = ini || keptTable ? intact : QByteArray();
+        }
+    }
+
+    // Puts the bytes in place (none: the file goes), reads the table kept in memory from them,
+    // and answers A to C; the messages of the reading are dropped.
+    QString answer(const QByteArray &bytes, bool removed)
+    {
+        const QString file = path(QLatin1String(GetParam().file));
+        if (removed)
+            QFile::remove(file);
+        else
+            writeFileBytes(file, bytes);
+        if (QLatin1String(GetParam().file) == QLatin1String("line_connections.ptf")) {
+            if (removed)
+                CreateEmptyLineConnections();
+            else
+                LoadLineConnections();
+        }
+        m_dialogs.messages.clear();
+        openQueryShowing();
+        const QString text = query("A", "C", 470);
+        closeQueryShowing();
+        return text;
+    }
+};
+
+} // namespace
+
+// The search tells the damaged file once, by a message that names it, and answers from what it
+// could read: as it answers when only that is there.
+TEST_P(DamagedFileOfTheSearch, IsToldOnceAndTheAnswerComesFromTheRest)
+{
+    const QString name = QLatin1String(GetParam().file);
+    const QByteArray intact = bytes(name);
+    ASSERT_FALSE(intact.isEmpty()) << "the project has no " << name.toStdString();
+    QByteArray damaged, rest;
+    damage(intact, damaged, rest);
+    const bool restIsNone = rest.isEmpty() && name != QLatin1String("distances.ini");
+    const QString expected = answer(rest, restIsNone);
+    EXPECT_EQ(takeDamagedFileMessages(), QStringList());
+    if (restIsNone) {
+        EXPECT_NE(expected, answer(intact, false)) << "the file adds nothing to the answer";
+        takeDamagedFileMessages();
+    }
+
+    const QString text = answer(damaged, false);
+    QStringList messages = m_dialogs.messages + takeDamagedFileMessages();
+    EXPECT_EQ(text, expected);
+    ASSERT_EQ(messages.size(), 1) << messages.join(" | ").toStdString();
+    EXPECT_TRUE(messages[0].endsWith(path(name)) || messages[0].contains(path(name) + " (line "))
+        << messages[0].toStdString();
+    // Told once a showing: another query of the same showing says nothing more.
+    openQueryShowing();
+    query("A", "C", 470);
+    query("A", "C", 480);
+    EXPECT_EQ(takeDamagedFileMessages().size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryFile, DamagedFileOfTheSearch,
+    ::testing::Values(DamagedSearchFile{"tt_1.ptf", true}, DamagedSearchFile{"tt_1.ptf", false},
+                      DamagedSearchFile{"ttc_1.ptf", true}, DamagedSearchFile{"ttc_1.ptf", false},
+                      DamagedSearchFile{"line_connections.ptf", true},
+                      DamagedSearchFile{"line_connections.ptf", false}, DamagedSearchFile{"distances.ini", true},
+                      DamagedSearchFile{"distances.ini", false}),
+    [](const ::testing::TestParamInfo<DamagedSearchFile> &info) {
+        std::string name = info.param.file;
+        name = name.substr(0, name.find('.'));
+        name.erase(std::remove(name.begin(), name.end(), '_'), name.end());
+        return name + (info.param.cutShort ? "CutShort" : "LineUnread");
+    });

@@ -94,6 +94,9 @@ TEST_F(QueryTables, DamagedDistancesFileIsReadAsFarAsItGoes)
     BuildLineIndex();
     EXPECT_EQ(m_dialogs.messages, QStringList{"Error in file lineconnections.ptf - record with ID 7 not found"});
     EXPECT_EQ(StationSlot[4], -1);
+    // The file is named once, by its first line that does not read.
+    EXPECT_EQ(takeDamagedFileMessages(),
+              QStringList{"Error by load INI-File: " + path("distances.ini") + " (line 1 and 2 more)"});
 }
 
 class QueryTablesNoRegularFile : public QueryTables, public ::testing::WithParamInterface<SpecialFile>

@@ -223,4 +223,32 @@ TEST_F(QueryWindow, ResultTextBelongsToItsProject)
     ProjectFileName.clear();
 }
 
+// A timetable with a line that does not read: the dialog names it in one box and answers from
+// the other line; a damaged distances.ini is named when the dialog opens.
+TEST_F(QueryWindow, TellsEachDamagedFileOnce)
+{
+    addStations({"A", "B", "C"});
+    const int line1 = addLine("L1", {"A", "B", "C"});
+    const int line2 = addLine("L2", {"A", "C"});
+    addTimetable(line1, 1, 1, {"A", "B", "C"}, regularTrips(3, 480, 10, 3, 5));
+    addTimetable(line2, 1, 1, {"A", "C"}, regularTrips(2, 490, 30, 2, 20));
+    stopClock();
+    QByteArray trips = bytes("tt_1.ptf");
+    trips.insert(trips.lastIndexOf('\n', trips.size() - 3) + 1, "9,\"never closed,\r\n");
+    writeFileBytes(path("tt_1.ptf"), trips);
+    writeFileBytes(path("distances.ini"), bytes("distances.ini") + "[x]\r\n");
+    auto *text = control<QPlainTextEdit>("mZeiten");
+    whileShown([&] {
+        EXPECT_EQ(m_dialogs.messages, QStringList{"Error by load INI-File: " + path("distances.ini") + " (line 7)"});
+        m_dialogs.messages.clear();
+        control<QComboBox>("cbZielStation")->setCurrentText("C");
+        control<QTimeEdit>("dtpStartTime")->setTime(QTime(8, 0));
+        control<QPushButton>("btStartQuery")->click();
+        control<QPushButton>("btStartQuery")->click();
+    });
+    EXPECT_EQ(m_dialogs.messages, QStringList{"Error by load PTF-File: " + path("tt_1.ptf") + " (line 7)"});
+    EXPECT_TRUE(text->toPlainText().contains("L2: A to C")) << text->toPlainText().toStdString();
+    EXPECT_FALSE(text->toPlainText().contains("L1:")) << text->toPlainText().toStdString();
+}
+
 } // namespace

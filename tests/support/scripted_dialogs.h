@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -28,7 +29,15 @@ public:
     std::deque<QString> fileNames;  // for open and save file dialogs ("" = cancelled)
     std::deque<QString> folders;    // for folder dialogs
 
-    void showMessage(const QString &text) override { messages << text; }
+    // Runs while the box of each message is up, as a user's look at the folder then would.
+    std::function<void(const QString &)> onMessage;
+
+    void showMessage(const QString &text) override
+    {
+        messages << text;
+        if (onMessage)
+            onMessage(text);
+    }
     void showError(const QString &title, const QString &text) override { errors << title + QStringLiteral(": ") + text; }
     bool askYesNo(const QString &text) override { return askYesNoCancel(text) == Answer::Yes; }
     Answer askYesNoCancel(const QString &text) override
