@@ -445,6 +445,24 @@ TimeTableSaveResult SaveTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Ch
         return TimeTableSaveResult::Failed;
     };
 
+    // The files the save rewrites keep their old bytes all at once.
+    QStringList files{ProjectDir + QStringLiteral("/line_connections.ptf"), ProjectDir + QStringLiteral("/distances.ini"),
+                      TimeTableConnectionsFilePath(Choice.CurLineID)};
+    if (!Choice.NewTimeTable)
+        files << TimeTableFilePath(Choice.CurLineConnectionID);
+    QString notKept;
+    if (!KeepFilesAhead(files, &notKept)) {
+        // Told as the write of that file would have been.
+        const QString name = QFileInfo(notKept).fileName();
+        if (name == QLatin1String("line_connections.ptf"))
+            return failed(QStringLiteral("Error saving the lineconnections, file %1").arg(name));
+        if (name == QLatin1String("distances.ini"))
+            return failed(QStringLiteral("Error saving the file %1").arg(name));
+        if (name == TimeTableConnectionsFileName(Choice.CurLineID))
+            return failed(QStringLiteral("Error saving the timetable connection file %1!").arg(name));
+        return failed(QStringLiteral("Error saving the timetable file %1").arg(name));
+    }
+
     bool connectionAdded = false;
     if (Choice.NewTimeTable) {
         bool lineHasAny = false;

@@ -191,12 +191,8 @@ bool DeleteStationByName(const QString &Name)
 
 namespace {
 
-// The station's lines with timetables and the tables a station delete reads: all readable.
-bool stationDeleteInputsReadable(int StationID)
+std::set<int> linesOfStation(int StationID)
 {
-    if (RefuseDamagedTables({&dm1->cdsStations, &dm1->cdsNewStations, &dm1->cdsLineStations,
-                             &dm1->cdsLineConnections}))
-        return false;
     std::set<int> lines;
     guarded(dm1->cdsLineStations, [&] {
         dm1->cdsLineStations.forEachRow(QString(), [&](const TableRow &row) {
@@ -204,11 +200,38 @@ bool stationDeleteInputsReadable(int StationID)
                 lines.insert(row.fieldByName(kLineID).asInteger());
         });
     });
+    return lines;
+}
+
+// The station's lines with timetables and the tables a station delete reads: all readable.
+bool stationDeleteInputsReadable(const std::set<int> &lines)
+{
+    if (RefuseDamagedTables({&dm1->cdsStations, &dm1->cdsNewStations, &dm1->cdsLineStations,
+                             &dm1->cdsLineConnections}))
+        return false;
     for (int line : lines) {
         if (RefuseDamagedFile(DamagedTimeTableFileOfLine(line)))
             return false;
     }
     return !RefuseDamagedFile(FirstDamagedPlanFile(false));
+}
+
+// The files a station delete rewrites whatever the plans hold: the station tables and the
+// timetables of its lines, kept all at once.
+bool keepStationDeleteFilesAhead(const std::set<int> &lines)
+{
+    QStringList files{projectFile(QStringLiteral("stations.ptf")), projectFile(QStringLiteral("newstations.ptf")),
+                      projectFile(QStringLiteral("line_stations.ptf"))};
+    guarded(dm1->cdsLineConnections, [&] {
+        dm1->cdsLineConnections.forEachRow(QString(), [&](const TableRow &row) {
+            const Field line = row.fieldByName(kLineID);
+            if (!line.isNull() && lines.count(line.asInteger()))
+                files << TimeTableFilePath(row.fieldByName(kID).asInteger());
+        });
+    });
+    for (int line : lines)
+        files << TimeTableConnectionsFilePath(line);
+    return KeepFilesAhead(files);
 }
 
 } // namespace
@@ -217,8 +240,10 @@ bool DeleteStation(int StationID)
 {
     // One change: a chain that stops leaves every file as it was, the station listed for another
     // try.
+    const std::set<int> lines = linesOfStation(StationID);
     return InOneChange([&] {
-        return stationDeleteInputsReadable(StationID) && DeleteStationFromLineMaps(StationID) &&
+        return stationDeleteInputsReadable(lines) && keepStationDeleteFilesAhead(lines) &&
+               DeleteStationFromLineMaps(StationID) &&
                DeleteStationFromLines(StationID) &&
                DeleteNewStation(StationID) && DeleteStationRecord(StationID);
     });

@@ -202,6 +202,17 @@ QString journalLeft(const FileChange::Recovery &r)
 
 } // namespace
 
+bool KeepFilesAhead(const QStringList &paths, QString *failedFile)
+{
+    FileChange *change = paths.isEmpty() ? nullptr : FileChange::covering(paths.first());
+    if (!change || change->keepAhead(paths))
+        return true;
+    change->noteFailure(change->lastError(), change->failedFile());
+    if (failedFile)
+        *failedFile = change->folder() + QLatin1Char('/') + change->failedFile();
+    return false;
+}
+
 QString RecoverInterruptedChange(const QString &projectDir)
 {
     const FileChange::Recovery r = FileChange::recoverFolder(projectDir);

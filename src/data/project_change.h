@@ -81,6 +81,11 @@ template <typename F> bool InOneChange(F &&action)
 // file that is not there counts as removed. False with ansi::lastWriteError() set.
 bool RemoveProjectFileInChange(const QString &path);
 
+// Keeps the old bytes of the files the running action is about to write, all at once (see
+// FileChange::keepAhead); true with no action running. A failure is noted as the action's, and
+// failedFile is the path of the file whose old bytes could not be kept.
+bool KeepFilesAhead(const QStringList &paths, QString *failedFile = nullptr);
+
 // Opening a project: finishes or undoes a change that was interrupted, and gives the one message
 // that tells the user what was done (empty when there was nothing to do).
 QString RecoverInterruptedChange(const QString &projectDir);

@@ -10,6 +10,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <iterator>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -169,6 +170,12 @@ bool writeNewFile(const QString &path, const QByteArray &bytes, int &error, bool
         return false;
     }
     bool ok = diskWrite(fd, path, bytes, error);
+#ifdef SYNC_FILE_RANGE_WRITE
+    // The bytes start on their way to the disk now, so that the sync before done, of all the
+    // change's files one after the other, finds most of them there already. Only a hint.
+    if (ok && !sync)
+        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
     if (ok && sync && !diskSyncFile(fd, path)) {
         error = errno;
         ok = false;
@@ -310,6 +317,9 @@ struct FileChange::State
     QStringList unsyncedFolders;
     QStringList unsyncedFiles;
     bool keptUnsynced = false;
+    // The files the change made, by the inode its journal names for each.
+    QHash<QString, ino_t> madeInodes;
+    QSet<QString> notKept;
 
     QString abs(const QString &rel) const { return folder + QLatin1Char('/') + rel; }
     static QByteArray goneLine(const QString &rel) { return "gone\t" + encodeName(rel) + '\n'; }
@@ -511,12 +521,14 @@ struct FileChange::State
         }
     }
 
-    // Journals the file before its first touch and keeps its old bytes beside it; the index of
-    // its entry, -1 on failure.
-    int touch(const QString &rel, bool forRemoval)
+    // Journals the file before its first touch (the line not yet synced); the index of its entry,
+    // -1 on failure. existed: the file was there, and its old bytes are to be kept.
+    int declare(const QString &rel, bool forRemoval, bool &existed)
     {
-        if (const auto it = byFile.constFind(rel); it != byFile.constEnd())
+        if (const auto it = byFile.constFind(rel); it != byFile.constEnd()) {
+            existed = false; // kept already, or made by the change
             return *it;
+        }
         // Checked before the journal is made: a refused file leaves nothing behind.
         if (!FileStamps::unchanged(abs(rel))) {
             failFor(rel, FileStamps::changedElsewhereReason());
@@ -527,7 +539,7 @@ struct FileChange::State
             return -1;
         const QString path = abs(rel);
         struct stat st;
-        const bool existed = ::lstat(nativePath(path).constData(), &st) == 0;
+        existed = ::lstat(nativePath(path).constData(), &st) == 0;
         if (existed && S_ISDIR(st.st_mode)) {
             failFor(rel, systemReason(EISDIR));
             return -1;
@@ -546,46 +558,97 @@ struct FileChange::State
         } else if (!append("new\t" + encodeName(rel) + '\t' + encodeName(e.temp) + '\n')) {
             return -1;
         }
-        // The lines, and the journal's name, are durable before any name they speak of is made.
-        if (!syncJournal() || !nameJournal())
-            return -1;
-        if (existed) {
-            const QString backup = abs(e.backup);
-            if (forRemoval) {
-                // The file itself becomes the kept one: a rename is all a removal needs.
-                if (diskRename(path, backup) != 0) {
-                    failFor(rel, systemReason(errno));
-                    return -1;
-                }
-                keptUnsynced = true;
-                stepDone();
-            } else if (g_hardLinks && diskLink(path, backup) == 0) {
-                keptUnsynced = true;
-                stepDone();
-            } else {
-                // No links here: a copy, made under a name of its own until it is whole.
-                const QString copy = freeName(folder, rel, QStringLiteral(".korvalin-copy"));
-                if (!append("scratch\t" + encodeName(copy) + '\n') || !syncJournal())
-                    return -1;
-                scratch << copy;
-                int err = 0;
-                if (!copyFile(path, abs(copy), err)) {
-                    failFor(rel, systemReason(err));
-                    return -1;
-                }
-                stepDone();
-                if (diskRename(abs(copy), backup) != 0) {
-                    failFor(rel, systemReason(errno));
-                    return -1;
-                }
-                keptUnsynced = true;
-                stepDone();
-            }
-            noteFolderOf(path);
-        }
         entries.push_back(e);
         byFile.insert(rel, static_cast<int>(entries.size()) - 1);
         return static_cast<int>(entries.size()) - 1;
+    }
+
+    // Keeps the old bytes of a declared file beside it, once its journal line is durable. A file
+    // whose old bytes could not be kept takes no write, nor does any later file of the change.
+    bool keepOld(int index, bool forRemoval)
+    {
+        const Entry &e = entries[size_t(index)];
+        const QString path = abs(e.file);
+        const QString backup = abs(e.backup);
+        bool ok = true;
+        if (forRemoval) {
+            // The file itself becomes the kept one: a rename is all a removal needs.
+            ok = diskRename(path, backup) == 0 || failFor(e.file, systemReason(errno));
+        } else if (!(g_hardLinks && diskLink(path, backup) == 0)) {
+            // No links here: a copy, made under a name of its own until it is whole.
+            const QString copy = freeName(folder, e.file, QStringLiteral(".korvalin-copy"));
+            ok = append("scratch\t" + encodeName(copy) + '\n') && syncJournal();
+            int err = 0;
+            if (ok) {
+                scratch << copy;
+                ok = copyFile(path, abs(copy), err) || failFor(e.file, systemReason(err));
+            }
+            if (ok) {
+                stepDone();
+                ok = diskRename(abs(copy), backup) == 0 || failFor(e.file, systemReason(errno));
+            }
+        }
+        if (!ok) {
+            stopAt(e.file);
+            return false;
+        }
+        keptUnsynced = true;
+        noteFolderOf(path);
+        stepDone();
+        return true;
+    }
+
+    // Journals the file before its first touch and keeps its old bytes beside it; the index of
+    // its entry, -1 on failure.
+    int touch(const QString &rel, bool forRemoval)
+    {
+        bool existed = false;
+        const int i = declare(rel, forRemoval, existed);
+        if (i < 0)
+            return -1;
+        // The lines, and the journal's name, are durable before any name they speak of is made.
+        if (!syncJournal() || !nameJournal()) {
+            stopAt(rel);
+            return -1;
+        }
+        return !existed || keepOld(i, forRemoval) ? i : -1;
+    }
+
+    // Files declared ahead of their writes, their old bytes kept with one sync of the journal and
+    // one of each folder for all of them, where one file at a time would take two syncs each.
+    bool keepAhead(const QStringList &rels)
+    {
+        std::vector<int> kept;
+        for (const QString &rel : rels) {
+            bool existed = false;
+            const int i = declare(rel, false, existed);
+            if (i < 0)
+                return false;
+            if (existed)
+                kept.push_back(i);
+        }
+        if (!syncJournal() || !nameJournal()) {
+            for (const int i : kept)
+                stopAt(entries[size_t(i)].file);
+            return false;
+        }
+        for (const int i : kept) {
+            if (!keepOld(i, false))
+                return false;
+        }
+        return syncUnsyncedFolders();
+    }
+
+    // A file whose old bytes are not kept takes no write: neither it nor any later file. Whatever
+    // holds its kept name is not the change's to put back.
+    void stopAt(const QString &rel)
+    {
+        byFile.remove(rel);
+        notKept.insert(rel);
+        if (!broken) {
+            broken = true;
+            brokenReason = error;
+        }
     }
 };
 
@@ -696,6 +759,18 @@ bool FileChange::write(const QString &path, const QByteArray &bytes)
     const QString file = s.abs(rel);
     const QString temp = s.abs(s.entries[i].temp);
     int err = 0;
+    // A file the change made is written again in place: the journal shows it as the change's own
+    // already, and a power cut before done removes it whatever it holds.
+    if (const auto made = s.madeInodes.constFind(rel); made != s.madeInodes.constEnd()) {
+        struct stat st;
+        if (::lstat(nativePath(file).constData(), &st) == 0 && st.st_ino == *made) {
+            if (!writeNewFile(file, bytes, err, false))
+                return s.failFor(rel, systemReason(err));
+            FileStamps::noteWritten(path);
+            stepDone();
+            return true;
+        }
+    }
     // The bytes are synced with the others before the journal says done: a power cut before
     // then undoes the change, whatever the file holds.
     if (!writeNewFile(temp, bytes, err, false))
@@ -721,6 +796,11 @@ bool FileChange::write(const QString &path, const QByteArray &bytes)
     s.noteFolderOf(file);
     if (!s.unsyncedFiles.contains(file))
         s.unsyncedFiles << file;
+    if (s.entries[i].backup.isEmpty()) {
+        struct stat st;
+        if (::lstat(nativePath(file).constData(), &st) == 0)
+            s.madeInodes.insert(rel, st.st_ino);
+    }
     FileStamps::noteWritten(path);
     stepDone();
     return true;
@@ -810,6 +890,21 @@ bool FileChange::remove(const QString &path)
     return true;
 }
 
+bool FileChange::keepAhead(const QStringList &paths)
+{
+    State &s = state();
+    QStringList rels;
+    for (const QString &path : paths) {
+        QString rel;
+        if (!startStep(path, rel))
+            return false;
+        // A file not there has no old bytes to keep: its first write journals it.
+        if (!rels.contains(rel) && pathExists(s.abs(rel)))
+            rels << rel;
+    }
+    return s.keepAhead(rels);
+}
+
 bool FileChange::commit()
 {
     if (m_outer)
@@ -852,7 +947,10 @@ void FileChange::undo()
     if (s.journal < 0)
         return;
     QString error;
-    const bool ok = undoEntries(s.folder, s.entries, s.scratch, error);
+    std::vector<Entry> kept;
+    std::copy_if(s.entries.cbegin(), s.entries.cend(), std::back_inserter(kept),
+                 [&s](const Entry &e) { return !s.notKept.contains(e.file); });
+    const bool ok = undoEntries(s.folder, kept, s.scratch, error);
     // What was seen last is what the change wrote; the old bytes put back are the program's own.
     for (const Entry &e : s.entries)
         FileStamps::noteWritten(s.abs(e.file));
