@@ -58,13 +58,7 @@ protected:
 
     Files files() const
     {
-        Files result;
-        for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
-            QFile f(path(name));
-            f.open(QIODevice::ReadOnly);
-            result[name] = f.readAll();
-        }
-        return result;
+        return power_cut::filesUnder(m_dir.path());
     }
 
     Files after() const

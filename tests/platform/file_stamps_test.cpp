@@ -2,6 +2,7 @@
 
 #include "platform/ansi.h"
 #include "platform/file_change.h"
+#include "support/power_cut.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,13 +55,7 @@ public:
     // Every file of the folder (the journal and kept files included) with its bytes.
     Files files() const
     {
-        Files result;
-        for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
-            QFile f(path(name));
-            f.open(QIODevice::ReadOnly);
-            result[name] = f.readAll();
-        }
-        return result;
+        return power_cut::filesUnder(m_dir.path());
     }
     void readAll() const
     {
