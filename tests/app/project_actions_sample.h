@@ -303,8 +303,8 @@ inline void arrangePlanOverrides(const QString &dir)
     writeTableFile(dir + QStringLiteral("/lmisp_1.ptf"),
                    R"("LineID","IDType","IDValue","Position","OffsetX","OffsetY","TextDirection","Rotation",)",
                    "2,0,4,1,0,0,0,0,\r\n");
-    writeTableFile(dir + QStringLiteral("/line_map_line_text_visible.ptf"), R"("LineMapID","LineID","Start","End","Other",)",
-                   "1,2,true,false,false,\r\n");
+    writeTableFile(dir + QStringLiteral("/line_map_line_text_visible.ptf"),
+                   R"("LineMapID","LineID","Start","End","Other",)", "1,2,true,false,false,\r\n");
     writeTableFile(dir + QStringLiteral("/line_map_line_text_color.ptf"),
                    R"("LineMapID","LineID","DefaultColor","ColorRed","ColorGreen","ColorBlue",)"
                    R"("DefaultBackgroundColor","BackgroundColorRed","BackgroundColorGreen","BackgroundColorBlue",)",
