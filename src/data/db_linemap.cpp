@@ -477,28 +477,30 @@ bool DeleteLineMapRecord(int LineMapID)
 
 bool DeleteLineMap(int LineMapID)
 {
-    // A New that was cancelled leaves the template's rows in cdsLineMapPrefs; writing them would
-    // replace every plan's settings. The project's own file decides, a missing one holds no row.
-    const QString prefsFile = projectFile(QStringLiteral("line_map_prefs.ptf"));
-    if (QFileInfo::exists(prefsFile)) {
-        if (!LoadLineMapPrefs(prefsFile))
-            return false;
-    } else {
-        CreateEmptyLineMapPrefs();
-    }
-    const bool hasPrefsRow = hasLineMapPrefsRow(LineMapID);
-    // Every shared table is read before anything goes: a damaged one (reported by its loader)
-    // stops the delete while the plan is still whole, rather than half-way through its files.
-    for (SharedTable which : {SharedTable::Lines, SharedTable::Sections, SharedTable::Intersections,
-                              SharedTable::TextVisible, SharedTable::TextColor, SharedTable::TextOffset}) {
-        bool present = false;
-        if (!loadSharedTable(which, present))
-            return false;
-    }
-    if (RefuseDamagedFiles({{&dm1->cdsLineMaps, projectFile(QStringLiteral("line_maps.ptf"))}}))
-        return false;
-
+    // The inputs are read inside the change: a damaged one is told once, by its loader or its
+    // refusal, and the caller's failure message does not repeat it.
     return InOneChange([&] {
+        // A New that was cancelled leaves the template's rows in cdsLineMapPrefs; writing them
+        // would replace every plan's settings. The project's own file decides, a missing one
+        // holds no row.
+        const QString prefsFile = projectFile(QStringLiteral("line_map_prefs.ptf"));
+        if (QFileInfo::exists(prefsFile)) {
+            if (!LoadLineMapPrefs(prefsFile))
+                return false;
+        } else {
+            CreateEmptyLineMapPrefs();
+        }
+        const bool hasPrefsRow = hasLineMapPrefsRow(LineMapID);
+        // Every shared table is read before anything goes: a damaged one stops the delete while
+        // the plan is still whole, rather than half-way through its files.
+        for (SharedTable which : {SharedTable::Lines, SharedTable::Sections, SharedTable::Intersections,
+                                  SharedTable::TextVisible, SharedTable::TextColor, SharedTable::TextOffset}) {
+            bool present = false;
+            if (!loadSharedTable(which, present))
+                return false;
+        }
+        if (RefuseDamagedFiles({{&dm1->cdsLineMaps, projectFile(QStringLiteral("line_maps.ptf"))}}))
+            return false;
         return DeleteMultiStationPrefsFile(LineMapID) && DeleteIndividualStationPrefsFile(LineMapID) &&
                DeleteLineMapStationsFile(LineMapID) && DeleteLineMapLineIntersectionsOfMap(LineMapID) &&
                DeleteLineMapLineSectionsOfMap(LineMapID) && DeleteLineTextVisibleOfMap(LineMapID) &&

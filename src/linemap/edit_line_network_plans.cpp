@@ -370,10 +370,12 @@ void TfmEditLineNetworkPlans::btLineMapDeleteClick()
     ansi::setLastWriteError(QString());
     if (!DeleteLineMap(id)) {
         ReportFailedAction(QStringLiteral("Error deleting the linemap %1").arg(name));
-        // A plan that is still listed in the table (its file) stays in the list.
+        // A plan that is still listed in the table (its file) stays in the list, chosen as before.
         if (GetLineMapIDByName(name) >= 0) {
             QSignalBlocker block(lbMaps);
-            AddSortedName(lbMaps, name);
+            QListWidgetItem *kept = lbMaps->item(AddSortedName(lbMaps, name));
+            lbMaps->setCurrentItem(kept);
+            kept->setSelected(true);
         }
     }
 }

@@ -25,7 +25,9 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -282,6 +284,153 @@ inline const std::vector<ProjectAction> &projectActions()
          nullptr,
          // A timetable it cannot read keeps its old section.
          "distances.ini"},
+    };
+    return actions;
+}
+
+// A table file of the sample's plan written as the program writes it: its header, its field
+// names, its rows and its closing line.
+inline void writeTableFile(const QString &path, const QByteArray &fields, const QByteArray &rows)
+{
+    writeFileBytes(path, "/* Portable Table Format 1.0 */\r\nporTables[porTables.length] = new Array(\r\n" + fields +
+                             "\r\n" + rows + QByteArray::number(fields.count(',')) + ");\r\n");
+}
+
+// The sample draws no name placement and no line label of its own: the plan gets one for line 2,
+// so that the files its station and label saves write back are there to be damaged.
+inline void arrangePlanOverrides(const QString &dir)
+{
+    writeTableFile(dir + QStringLiteral("/lmisp_1.ptf"),
+                   R"("LineID","IDType","IDValue","Position","OffsetX","OffsetY","TextDirection","Rotation",)",
+                   "2,0,4,1,0,0,0,0,\r\n");
+    writeTableFile(dir + QStringLiteral("/line_map_line_text_visible.ptf"),
+                   R"("LineMapID","LineID","Start","End","Other",)", "1,2,true,false,false,\r\n");
+    writeTableFile(dir + QStringLiteral("/line_map_line_text_color.ptf"),
+                   R"("LineMapID","LineID","DefaultColor","ColorRed","ColorGreen","ColorBlue",)"
+                   R"("DefaultBackgroundColor","BackgroundColorRed","BackgroundColorGreen","BackgroundColorBlue",)",
+                   "1,2,false,255,0,0,true,0,0,0,\r\n");
+    writeTableFile(dir + QStringLiteral("/line_map_line_text_offset.ptf"),
+                   R"("LineMapID","LineID","Position","SectionID","X","Y",)", "1,2,1,1,5,5,\r\n");
+}
+
+// The drawing editor left its mode: the save went through.
+inline bool drawingModeLeft()
+{
+    return control<QTabWidget>(fmEditLineMapLines, "pcPrefs")->currentWidget() ==
+           control(fmEditLineMapLines, "tsEmptyPrefs");
+}
+
+// Actions that only the damaged-input rows drive: the renames, the plan list's Edit and Delete and
+// the drawing editor's station, transfer-station and label saves.
+inline const std::vector<ProjectAction> &checkedInputActions()
+{
+    static const std::vector<ProjectAction> actions = {
+        {"StationRename",
+         {"stations.ptf"},
+         [] {
+             fmEditStations->show();
+             choose(fmEditStations, "lbStations", QStringLiteral("Rathaus"));
+             click(fmEditStations, "btStationEdit");
+             type(fmEditStations, "leStationName", QStringLiteral("Rathausplatz"));
+         },
+         [] {
+             click(fmEditStations, "btSave");
+             return !control(fmEditStations, "btClose")->isHidden() &&
+                    listed(fmEditStations, "lbStations", QStringLiteral("Rathausplatz"));
+         }},
+        {"LineRename",
+         {"lines.ptf", "line_graphic.ptf"},
+         [] {
+             fmEditLines->show();
+             choose(fmEditLines, "lbLines", QStringLiteral("Bus 10"));
+             click(fmEditLines, "btLineEdit");
+             type(fmEditLines, "leLineName", QStringLiteral("Bus 11"));
+         },
+         [] {
+             click(fmEditLines, "btSave");
+             return !control(fmEditLines, "btClose")->isHidden() &&
+                    listed(fmEditLines, "lbLines", QStringLiteral("Bus 11"));
+         }},
+        {"PlanEdit",
+         {"line_maps.ptf", "line_map_prefs.ptf"},
+         [] {
+             openPlanList();
+             choose(fmEditLineNetworkPlans, "lbMaps", QStringLiteral("Netzplan"));
+             fmEditLineNetworkPlans->btLineMapEditClick();
+             type(fmEditLineNetworkPlans, "eMapName", QStringLiteral("Stadtplan"));
+             fmEditLineNetworkPlans->eMapNameExit();
+             type(fmEditLineNetworkPlans, "eMapWidth", QStringLiteral("700"));
+             fmEditLineNetworkPlans->eMapWidthExit();
+         },
+         [] {
+             // A save that goes through opens the drawing editor on the plan: it is closed at once.
+             QTimer::singleShot(0, [] {
+                 if (QWidget *editor = QApplication::activeModalWidget())
+                     editor->close();
+             });
+             fmEditLineNetworkPlans->btSaveClick();
+             return control(fmEditLineNetworkPlans, "gbLineMapEdit")->isHidden() &&
+                    listed(fmEditLineNetworkPlans, "lbMaps", QStringLiteral("Stadtplan"));
+         },
+         nullptr,
+         // The save reads the settings anew from their file.
+         "cdsLineMapPrefs",
+         [] { LoadLineMapPrefs(ProjectDir + QStringLiteral("/line_map_prefs.ptf")); }},
+        {"PlanDelete",
+         {"lmimsp_1.ptf", "lmisp_1.ptf", "lms_1.ptf", "line_map_line_sections.ptf", "line_map_line_text_visible.ptf",
+          "line_map_line_text_color.ptf", "line_map_line_text_offset.ptf", "line_map_lines.ptf", "line_map_prefs.ptf",
+          "line_maps.ptf"},
+         [] {
+             openPlanList();
+             choose(fmEditLineNetworkPlans, "lbMaps", QStringLiteral("Netzplan"));
+             answerYes();
+         },
+         [] {
+             fmEditLineNetworkPlans->btLineMapDeleteClick();
+             return !listed(fmEditLineNetworkPlans, "lbMaps", QStringLiteral("Netzplan"));
+         },
+         &arrangePlanOverrides,
+         // The delete reads the settings anew from their file.
+         "cdsLineMapPrefs",
+         [] { LoadLineMapPrefs(ProjectDir + QStringLiteral("/line_map_prefs.ptf")); }},
+        {"PlanStationSave",
+         {"lms_1.ptf", "lmisp_1.ptf", "lmimsp_1.ptf", "images/line_map_1.jpg"},
+         [] {
+             openDrawingEditor();
+             choose(fmEditLineMapLines, "lbLines", QStringLiteral("1"));
+             click(fmEditLineMapLines, "bbEditStations");
+             click(fmEditLineMapLines, "cbStationDefaultProperties");
+         },
+         [] {
+             click(fmEditLineMapLines, "bbSaveStation");
+             return drawingModeLeft();
+         },
+         &arrangePlanOverrides},
+        {"PlanTransferSave",
+         {"lmimsp_1.ptf", "images/line_map_1.jpg"},
+         [] {
+             openDrawingEditor();
+             click(fmEditLineMapLines, "bbEditMultiStations");
+             click(fmEditLineMapLines, "cbMultiStationDefaultProperties");
+         },
+         [] {
+             click(fmEditLineMapLines, "bbSaveMultiStations");
+             return drawingModeLeft();
+         }},
+        {"PlanLabelSave",
+         {"line_map_line_text_visible.ptf", "line_map_line_text_color.ptf", "line_map_line_text_offset.ptf",
+          "images/line_map_1.jpg"},
+         [] {
+             openDrawingEditor();
+             choose(fmEditLineMapLines, "lbLines", QStringLiteral("1"));
+             click(fmEditLineMapLines, "bbEditLineText");
+             click(fmEditLineMapLines, "cbLineTextVisibleDefaultProperties");
+         },
+         [] {
+             click(fmEditLineMapLines, "btSaveLineText");
+             return drawingModeLeft();
+         },
+         &arrangePlanOverrides},
     };
     return actions;
 }

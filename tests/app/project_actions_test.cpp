@@ -335,6 +335,16 @@ const std::map<std::string, std::vector<ActionInput>> &actionInputs()
         {"PlanNew", {{"line_maps.ptf"}, {"line_map_prefs.ptf"}}},
         {"PlanCourseSave", {{"line_map_lines.ptf"}, {"line_map_line_sections.ptf"}}},
         {"Repair", {{"stations.ptf", false}, {"lines.ptf", false}, {"line_connections.ptf"}}},
+        {"StationRename", {{"stations.ptf", false}}},
+        {"LineRename", {{"lines.ptf", false}, {"line_graphic.ptf"}}},
+        {"PlanEdit", {{"line_maps.ptf", false}, {"line_map_prefs.ptf"}}},
+        {"PlanDelete",
+         {{"line_maps.ptf", false}, {"line_map_prefs.ptf"}, {"line_map_lines.ptf"}, {"line_map_line_sections.ptf"},
+          {"line_map_line_text_visible.ptf"}, {"line_map_line_text_color.ptf"}, {"line_map_line_text_offset.ptf"}}},
+        {"PlanStationSave", {{"lms_1.ptf"}, {"lmisp_1.ptf"}, {"lmimsp_1.ptf"}}},
+        {"PlanTransferSave", {{"lmimsp_1.ptf"}}},
+        {"PlanLabelSave",
+         {{"line_map_line_text_visible.ptf"}, {"line_map_line_text_color.ptf"}, {"line_map_line_text_offset.ptf"}}},
     };
     return inputs;
 }
@@ -355,7 +365,12 @@ void PrintTo(const DamagedInput &row, std::ostream *os)
 std::vector<DamagedInput> damagedInputs()
 {
     std::vector<DamagedInput> rows;
-    for (const ProjectAction &action : projectActions()) {
+    std::vector<const ProjectAction *> actions;
+    for (const auto *list : {&projectActions(), &checkedInputActions()})
+        for (const ProjectAction &action : *list)
+            actions.push_back(&action);
+    for (const ProjectAction *a : actions) {
+        const ProjectAction &action = *a;
         const auto it = actionInputs().find(action.name);
         if (it == actionInputs().end())
             continue;
@@ -379,13 +394,14 @@ std::string damagedInputName(const ::testing::TestParamInfo<DamagedInput> &info)
 }
 
 // The file without its closing line, or with a record line that does not read (a text never
-// closed) before it.
+// closed) before it. Its ID is one no row of the sample has: the reader keeps the values before the
+// text, and a repeated ID would refuse the whole table, so that no editor listed its other rows.
 QByteArray damaged(QByteArray bytes, Damage damage)
 {
     const qsizetype closing = bytes.lastIndexOf('\n', bytes.size() - 3) + 1;
     if (damage == Damage::CutShort)
         return bytes.left(closing);
-    return bytes.insert(closing, "7,\"never closed,\r\n");
+    return bytes.insert(closing, "9999,\"never closed,\r\n");
 }
 
 class DamagedInputOfAnAction : public ProjectActions, public ::testing::WithParamInterface<DamagedInput>
