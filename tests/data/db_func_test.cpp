@@ -1,5 +1,7 @@
 #include "data/db_func.h"
 
+#include "data/db_delete.h"
+
 #include "support/project_folder.h"
 #include "support/file_size_limit.h"
 
@@ -539,8 +541,8 @@ TEST_F(DbFuncTest, AnAddToATableThatFailedToLoadIsRefused)
 
 namespace {
 
-// One master table file and the saves that write it; the renames need the rows that a file
-// read but for one line still gives.
+// One master table file, the saves that write it and the changes of a row it holds (a rename,
+// a new order, a cleared row), which need the rows that a file read but for one line still gives.
 struct DamagedFileCase {
     const char *file;
     std::vector<std::function<bool()>> saves;
@@ -560,6 +562,18 @@ bool renameStation()
 bool renameLine()
 {
     return RenameLine("1", "9");
+}
+
+// The day group's text, as the project editor changes it.
+bool renameDayGroup()
+{
+    Table &t = dm1->cdsDayGroups;
+    t.open();
+    t.first();
+    t.edit();
+    t.fieldByName(QStringLiteral("Text")).setString(QStringLiteral("Arbeitstage"));
+    t.post();
+    return SaveDayGroups();
 }
 
 class DamagedMasterFile : public ProjectFolder, public ::testing::WithParamInterface<DamagedFileCase>
@@ -656,14 +670,18 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedFileCase{"lines.ptf", {[] { return AddLine("2") > 0; }, [] { return SaveLines(); }}, {renameLine}},
         DamagedFileCase{
             "newstations.ptf",
-            {[] { return AddNewStation(3); }, [] { return ClearNewStations(); }, [] { return SaveNewStations(); }}},
+            {[] { return AddNewStation(3); }, [] { return ClearNewStations(); }, [] { return SaveNewStations(); }},
+            {[] { return DeleteNewStation(2); }}},
         DamagedFileCase{"line_stations.ptf",
-                        {[] { return SetLineStations(1, {"A"}); }, [] { return SaveLineStations(); }}},
+                        {[] { return SetLineStations(1, {"A"}); }, [] { return SaveLineStations(); }},
+                        {[] { return SetLineStations(1, {"C", "B", "A"}); }}},
         DamagedFileCase{"line_connections.ptf",
-                        {[] { return AddLineConnection(1, 1, 2) > 0; }, [] { return SaveLineConnections(); }}},
+                        {[] { return AddLineConnection(1, 1, 2) > 0; }, [] { return SaveLineConnections(); }},
+                        {[] { return ClearLineConnection(1); }}},
         DamagedFileCase{"line_graphic.ptf",
-                        {[] { return SetLineGraphicColor(1, 9, 9, 9); }, [] { return SaveLineGraphic(); }}},
-        DamagedFileCase{"daygroups.ptf", {[] { return SaveDayGroups(); }}}),
+                        {[] { return SetLineGraphicColor(1, 9, 9, 9); }, [] { return SaveLineGraphic(); }},
+                        {[] { return SetLineGraphicColor(1, 4, 5, 6); }}},
+        DamagedFileCase{"daygroups.ptf", {[] { return SaveDayGroups(); }}, {renameDayGroup}}),
     [](const ::testing::TestParamInfo<DamagedFileCase> &info) {
         std::string name = info.param.file;
         name = name.substr(0, name.find('.'));
