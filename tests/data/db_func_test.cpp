@@ -1,11 +1,15 @@
 #include "data/db_func.h"
 
 #include "data/db_delete.h"
+#include "data/project_change.h"
+#include "data/table_files.h"
 
 #include "support/project_folder.h"
 #include "support/file_size_limit.h"
+#include "support/killed_change.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -459,6 +463,57 @@ void unblockFile(const QString &file)
 }
 
 } // namespace
+
+// A single write outside any action, killed at each of its steps: the folder holds its journal,
+// and opening it again finishes or undoes the write, with nothing of it left over.
+struct SingleWrite {
+    const char *name;
+    bool (*write)();
+};
+
+class SingleWriteOutsideAnAction : public DbFuncTest, public ::testing::WithParamInterface<SingleWrite>
+{
+protected:
+    QStringList leftovers() const
+    {
+        QStringList found;
+        QDirIterator it(m_dir.path(), QDir::Files | QDir::Hidden);
+        while (it.hasNext()) {
+            const QString name = QFileInfo(it.next()).fileName();
+            if (name == FileChange::journalName() || name.contains(QLatin1String(".korvalin-")))
+                found << name;
+        }
+        return found;
+    }
+};
+
+TEST_P(SingleWriteOutsideAnAction, IsAChangeOfItsOwn)
+{
+    ASSERT_GT(AddStation("A"), 0);
+    const QByteArray before = bytes("stations.ptf");
+    int step = 1;
+    for (; step < 20; ++step) {
+        SCOPED_TRACE("killed at step " + std::to_string(step));
+        writeFileBytes(path("stations.ptf"), before);
+        const KilledRun run = runKilledAtStep(step, GetParam().write);
+        if (run == KilledRun::Finished)
+            break;
+        ASSERT_EQ(run, KilledRun::Killed);
+        EXPECT_FALSE(RecoverInterruptedChange(ProjectDir).isEmpty());
+        EXPECT_EQ(leftovers(), QStringList());
+        if (QFileInfo::exists(path("stations.ptf")) && bytes("stations.ptf") != before) {
+            Table scratch(QStringLiteral("scratch"));
+            EXPECT_TRUE(LoadPtfFileStructure(path("stations.ptf"), scratch)) << "neither old nor whole";
+        }
+    }
+    EXPECT_GT(step, 1) << "the write made no step a journal names";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachKind, SingleWriteOutsideAnAction,
+    ::testing::Values(SingleWrite{"TableSaved", [] { return AddStation("B") > 0; }},
+                      SingleWrite{"FileRemoved", [] { return RemoveProjectFileInChange(ProjectDir + "/stations.ptf"); }}),
+    [](const ::testing::TestParamInfo<SingleWrite> &info) { return std::string(info.param.name); });
 
 // A change the file did not take is taken back in memory: the next save writes only what
 // was asked then, and a name that failed can be added again.
