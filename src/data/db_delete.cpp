@@ -12,6 +12,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <initializer_list>
 #include <set>
 
 using namespace dbfunc;
@@ -90,6 +91,32 @@ template <typename Change> bool editPlanFile(const PlanTable &which, int lineMap
     return ok;
 }
 
+// The plan files a delete edits, read before its first write: false (the reader has named the
+// file) when one of them is there but cannot be read.
+bool planFilesReadable(std::initializer_list<SharedTable> shared, std::initializer_list<const PlanTable *> own)
+{
+    for (SharedTable which : shared) {
+        bool present = false;
+        if (!loadSharedTable(which, present))
+            return false;
+    }
+    std::set<int> plans;
+    if (!collectPlans(plans))
+        return false;
+    for (int plan : plans) {
+        for (const PlanTable *which : own) {
+            if (!QFileInfo::exists(planFileName(*which, plan)))
+                continue;
+            Table &t = dm1->*which->table;
+            const bool read = which->load(plan);
+            guarded(t, [&] { t.close(); });
+            if (!read)
+                return false;
+        }
+    }
+    return true;
+}
+
 // Deletes the rows with the key from a table the project keeps loaded; -1 when that failed. A
 // table never set up holds no rows.
 int deleteLoadedRows(Table &t, const char *indexName, const QVariantList &key)
@@ -154,7 +181,7 @@ bool stationDeleteInputsReadable(int StationID)
         if (RefuseDamagedFile(DamagedTimeTableFileOfLine(line)))
             return false;
     }
-    return true;
+    return planFilesReadable({}, {&kPlanStations, &kPlanIndividualPrefs, &kPlanMultiPrefs});
 }
 
 } // namespace
@@ -255,6 +282,9 @@ bool DeleteLine(int LineID)
     return InOneChange([&] {
         return !RefuseDamagedTables({&dm1->cdsLines, &dm1->cdsLineStations, &dm1->cdsLineConnections,
                                      &dm1->cdsLineGraphic}) &&
+               planFilesReadable({SharedTable::Lines, SharedTable::Sections, SharedTable::Intersections,
+                                  SharedTable::TextVisible, SharedTable::TextColor, SharedTable::TextOffset},
+                                 {&kPlanIndividualPrefs, &kPlanStations}) &&
                DeleteLineFromLineMaps(LineID) && DeleteLineStationsOfLine(LineID) && DeleteLineGraphic(LineID) &&
                DeleteLineRecord(LineID);
     });

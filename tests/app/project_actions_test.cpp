@@ -440,12 +440,19 @@ class EveryAction : public ProjectActions, public ::testing::WithParamInterface<
 {
 };
 
+// The line's station change writes the plan files before it reads the line's timetables: a
+// damaged one is taken back, but found only after a write.
+bool findsDamageAfterAWrite(const ProjectAction &action)
+{
+    return std::string(action.name) == "LineStopRemoved";
+}
+
 } // namespace
 
-// A damaged input stops the action before it writes anything, or the action does without it:
-// the damaged file keeps its bytes (a file of an item the action deletes goes with it), every
-// other file is as before or as the action writes it on the intact project, and an action that
-// failed leaves every file, table and list as it was. distances.ini is not cut: an INI file has
+// A damaged input stops the action before it writes anything (before its change makes a step on
+// the disk), or the action does without it: the damaged file keeps its bytes (a file of an item
+// the action deletes goes with it), every other file is as before or as the action writes it on
+// the intact project, and an action that failed leaves every file, table and list as it was. distances.ini is not cut: an INI file has
 // no closing line, so one cut short cannot be told from a whole one.
 TEST_P(EveryAction, ADamagedFileKeepsItsBytesAndEveryOtherIsAsBeforeOrAsIntact)
 {
@@ -498,6 +505,8 @@ TEST_P(EveryAction, ADamagedFileKeepsItsBytesAndEveryOtherIsAsBeforeOrAsIntact)
             EXPECT_TRUE(m_after.count(name) == 0 || !m_changed.contains(name))
                 << "told done without writing the damaged file";
         } else {
+            EXPECT_TRUE(run.steps == 0 || findsDamageAfterAWrite(action))
+                << "the damaged input was found after the first write";
             EXPECT_EQ(differingFiles(without(now, name), without(before, name)), QStringList())
                 << "failed, but changed";
             EXPECT_TRUE(memoryTakenBack(action, run));
