@@ -276,8 +276,26 @@ void PrintTo(const DamagedDeleteInput &row, std::ostream *os)
     *os << row.name;
 }
 
+int &diskSteps()
+{
+    static int steps = 0;
+    return steps;
+}
+
 class DamagedDeleteInputs : public Deletes, public ::testing::WithParamInterface<DamagedDeleteInput>
 {
+protected:
+    void SetUp() override
+    {
+        Deletes::SetUp();
+        diskSteps() = 0;
+        FileChange::setStepObserver([] { ++diskSteps(); });
+    }
+    void TearDown() override
+    {
+        FileChange::setStepObserver(nullptr);
+        Deletes::TearDown();
+    }
 };
 
 // By ID: with the name list damaged, a name would find nothing to delete.
@@ -294,7 +312,7 @@ bool deleteLineL1()
 } // namespace
 
 // Every file a delete reads is checked before its first write: damaged, it stops the delete with
-// one message naming it, while no file has changed.
+// one message naming it, before its change has made a step on the disk.
 TEST_P(DamagedDeleteInputs, StopTheDeleteBeforeItsFirstWrite)
 {
     const QString file = QLatin1String(GetParam().file);
@@ -302,7 +320,9 @@ TEST_P(DamagedDeleteInputs, StopTheDeleteBeforeItsFirstWrite)
     loadMasterTables();
     const auto before = snapshot();
     m_dialogs.messages.clear();
+    diskSteps() = 0;
     EXPECT_FALSE(GetParam().remove());
+    EXPECT_EQ(diskSteps(), 0) << "found damaged after a write";
     EXPECT_EQ(changedSince(before), QStringList());
     EXPECT_EQ(bytes(file), cut);
     EXPECT_EQ(m_dialogs.messages.filter(file).size(), 1) << m_dialogs.messages.join('\n').toStdString();
