@@ -111,6 +111,17 @@ TEST_F(Rebuild, NothingIsWrittenWithoutAProjectOrWhenTheFileIsBlocked)
     ProjectDir = dir;
     EXPECT_EQ(bytes("distances.ini"), before);
 
+    // Without the line connections every section would look stale: none is touched.
+    const QByteArray connections = cutShort("line_connections.ptf");
+    LoadLineConnections();
+    m_dialogs.messages.clear();
+    report = RebuildDistancesFile();
+    EXPECT_FALSE(report.written);
+    EXPECT_FALSE(report.success);
+    EXPECT_EQ(bytes("distances.ini"), before);
+    EXPECT_EQ(bytes("line_connections.ptf"), connections);
+    EXPECT_EQ(m_dialogs.messages.filter("line_connections.ptf").size(), 1);
+
     blockFile("distances.ini");
     report = RebuildDistancesFile();
     EXPECT_FALSE(report.written);
