@@ -499,9 +499,13 @@ TEST_P(SingleWriteOutsideAnAction, IsAChangeOfItsOwn)
         if (run == KilledRun::Finished)
             break;
         ASSERT_EQ(run, KilledRun::Killed);
-        EXPECT_FALSE(RecoverInterruptedChange(ProjectDir).isEmpty());
+        const QString told = RecoverInterruptedChange(ProjectDir);
         EXPECT_EQ(leftovers(), QStringList());
-        if (QFileInfo::exists(path("stations.ptf")) && bytes("stations.ptf") != before) {
+        // Put back, the write was undone; else it was finished, and the file is whole.
+        const bool putBack = QFileInfo::exists(path("stations.ptf")) && bytes("stations.ptf") == before;
+        EXPECT_TRUE(told.contains(putBack ? QLatin1String("undone") : QLatin1String("completed")))
+            << told.toStdString();
+        if (!putBack && QFileInfo::exists(path("stations.ptf"))) {
             Table scratch(QStringLiteral("scratch"));
             EXPECT_TRUE(LoadPtfFileStructure(path("stations.ptf"), scratch)) << "neither old nor whole";
         }
@@ -514,6 +518,49 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SingleWrite{"TableSaved", [] { return AddStation("B") > 0; }},
                       SingleWrite{"FileRemoved", [] { return RemoveProjectFileInChange(ProjectDir + "/stations.ptf"); }}),
     [](const ::testing::TestParamInfo<SingleWrite> &info) { return std::string(info.param.name); });
+
+// An action's first failure decides whether a message has told it already: a damaged file named
+// after a failed write does not silence the write's own message, and a new action starts untold.
+TEST_F(DbFuncTest, TheFirstFailureOfAnActionDecidesWhetherItWasTold)
+{
+    {
+        ProjectChange change;
+        ProjectChange::noteFailure(QStringLiteral("the disk is full"));
+        ProjectChange::noteDamaged(path("stations.ptf"), true);
+        EXPECT_FALSE(change.finish(false));
+    }
+    EXPECT_FALSE(ProjectChange::lastFailureTold());
+    {
+        ProjectChange change;
+        ProjectChange::noteDamaged(path("stations.ptf"), true);
+        ProjectChange::noteFailure(QStringLiteral("the disk is full"));
+        EXPECT_FALSE(change.finish(false));
+    }
+    EXPECT_TRUE(ProjectChange::lastFailureTold());
+    ProjectChange next;
+    EXPECT_FALSE(ProjectChange::lastFailureTold());
+    EXPECT_TRUE(next.finish(true));
+}
+
+// An undone change reads the tables it wrote back from their files, but for an editor that keeps
+// its unsaved edits in them.
+TEST_F(DbFuncTest, AnUndoneChangeReadsItsTablesBackUnlessToldToKeepThem)
+{
+    ASSERT_GT(AddStation("A"), 0);
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep ? "kept" : "read back");
+        {
+            ProjectChange change;
+            if (keep)
+                change.keepTablesOnUndo();
+            ASSERT_GT(AddStation("B"), 0);
+            EXPECT_FALSE(change.finish(false));
+        }
+        EXPECT_EQ(GetStationIDByName("B") > 0, keep);
+        EXPECT_EQ(lines("stations.ptf").filter("\"B\"").size(), 0);
+        LoadStations();
+    }
+}
 
 // A change the file did not take is taken back in memory: the next save writes only what
 // was asked then, and a name that failed can be added again.

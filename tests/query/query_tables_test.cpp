@@ -258,11 +258,14 @@ TEST_F(QueryTables, IdsBeyondTheBoundAreLeftOut)
     appendRows(m_module.cdsLineStations, {"LineID", "LineStationNumber", "StationID"},
                {{2147483647, 1, 1}, {2147483647, 2, 3}});
     appendRows(m_module.cdsLineConnections, {"ID", "LineID", "DayGroupID", "Direction"}, {{1, line, 1, 1}});
-    writeIni("[1]\r\ndistance1=1,3,2,4,20000,5,2147483647\r\nnewcross=20000,2147483647\r\n");
+    // 11 is one past the highest station the search takes.
+    writeIni("[1]\r\ndistance1=1,3,2,4,20000,5,2147483647\r\nnewcross=11,20000,2147483647\r\n");
     openQueryShowing();
     EXPECT_EQ(TravelMinutes.size(), 11);
     EXPECT_EQ(StationSlot.size(), 11);
     EXPECT_EQ(LineSlot.size(), 3);
+    for (const QList<int> &stationsOfLine : std::as_const(LineStations))
+        EXPECT_FALSE(stationsOfLine.contains(11));
     EXPECT_EQ(tm(1, 2), 3);
     EXPECT_EQ(m_dialogs.messages,
               (QStringList{"Stations with an ID above 16384 in file stations.ptf are left out of the timetable "
