@@ -144,14 +144,15 @@ void TfmEditLines::btSaveClick()
     if (!CheckAnsiText(name))
         return;
 
-    // Every save of a line writes the colours too: both files are checked before the first write.
-    if (RefuseDamagedTables({&dm1->cdsLines, &dm1->cdsLineGraphic}))
-        return;
-    // The line and its colour are saved together or not at all; a failed save keeps editing.
-    ProjectChange change;
-    int lineID = -1;
+    // The line and its colour are saved together or not at all, every file checked before the
+    // first of them is written; a failed save keeps editing.
     const int selected = SelectedListRow(lbLines);
     const QString oldName = selected >= 0 ? lbLines->item(selected)->text() : QString();
+    if (((selected < 0 || name != oldName) && RefuseDamagedTables({&dm1->cdsLines})) ||
+        RefuseDamagedTables({&dm1->cdsLineGraphic}))
+        return;
+    ProjectChange change;
+    int lineID = -1;
     if (selected >= 0) {
         lineID = GetLineIDByName(oldName);
         if (name != oldName) {

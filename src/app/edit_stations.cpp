@@ -146,12 +146,12 @@ void TfmEditStations::btSaveClick()
             dialogs().showMessage(QStringLiteral("Station already exists!"));
             return;
         }
-        // Both files are checked before the first is written.
+        // The station and its place in the list of new stations are saved together or not at all,
+        // and both files are checked before the first of them is written.
         if (RefuseDamagedTables({&dm1->cdsStations}) ||
             (cbStationNewLine->isChecked() && RefuseDamagedTables({&dm1->cdsNewStations})))
             return; // a refused save keeps editing
         ansi::setLastWriteError(QString());
-        // The station and its place in the list of new stations are saved together or not at all.
         ProjectChange change;
         const int id = AddStation(name);
         if (id == -1) {

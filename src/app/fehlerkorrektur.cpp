@@ -55,7 +55,9 @@ void TfmFehlerkorrektur::Button1Click()
     if (RefuseDamagedTables({&dm1->cdsStations, &dm1->cdsLines, &dm1->cdsLineConnections}))
         return;
     // The repair is one change: when a file cannot be written, none of them is, and only the
-    // failures are told.
+    // failures are told. The tables it reads and writes are checked before its first write.
+    if (RefuseDamagedTables({&dm1->cdsLineConnections, &dm1->cdsStations, &dm1->cdsLines}))
+        return;
     ProjectChange change;
     QProgressDialog progress(QStringLiteral("Linienverbindungen werden neu berechnet ..."), QString(), 0, 0, this);
     progress.setWindowTitle(windowTitle());

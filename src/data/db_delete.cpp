@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <initializer_list>
 #include <set>
 
 using namespace dbfunc;

@@ -69,7 +69,7 @@ struct ActionRun {
     bool ran = false;     // the child reported back
     QString setupError;   // the preparation failed: nothing was judged
     bool result = false;  // the window showed the action done
-    QStringList messages; // the messages of the final click
+    QStringList messages; // the messages of the final click (of the preparation, when it failed)
     QString memoryBefore; // the tables and lists before the final click
     QString memoryAfter;  // and after it
     QString memoryReread; // after it, with the action's reread table read from its file
@@ -255,6 +255,7 @@ inline ActionRun runAction(const ProjectAction &action, rlim_t limit = RLIM_INFI
         } catch (const std::exception &e) {
             actionDialogs()->onMessage = nullptr;
             run.setupError = QString::fromStdString(e.what());
+            run.messages = actionDialogs()->messages; // those that told why, if any
         }
         run.steps = project_actions_detail::stepCount();
         QByteArray payload;

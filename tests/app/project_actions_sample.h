@@ -490,6 +490,7 @@ protected:
         const bool opened = ProjectFileName == m_dir + QLatin1Char('/') + projectFileName;
         if (opened)
             loadPlanTables();
+        m_openMessages = m_dialogs.messages;
         m_dialogs.messages.clear();
         return opened;
     }
@@ -579,6 +580,7 @@ protected:
     QTemporaryDir m_root;
     QString m_dir;
     ScriptedDialogs m_dialogs;
+    QStringList m_openMessages; // shown while the project opened
     FolderFiles m_before;
     FolderFiles m_after;
     QStringList m_changed;

@@ -195,27 +195,33 @@ TEST_F(TimeTableIo, ADamagedStopRowFileOfALineWithoutTimetablesIsKept)
     EXPECT_EQ(projectText("line_connections.ptf"), "<missing>");
 }
 
-// The line connections or intervals found damaged after the timetable was opened stop its save
-// before the first write.
+// A table the timetable shares with others (the line connections, the intervals, the stations
+// that name its stop rows, the line's stations) found damaged after the timetable was opened
+// stops its save before the first write.
 TEST_F(TimeTableIo, ASharedTableDamagedSinceTheLoadStopsTheSave)
 {
-    for (const QString file : {"line_connections.ptf", "intervals.ptf"}) {
+    const std::pair<const char *, Table *> shared[] = {{"line_connections.ptf", &m_module.cdsLineConnections},
+                                                       {"intervals.ptf", &m_module.cdsIntervals},
+                                                       {"stations.ptf", &m_module.cdsStations},
+                                                       {"line_stations.ptf", &m_module.cdsLineStations}};
+    for (const auto &[name, table] : shared) {
+        const QString file = QLatin1String(name);
         SCOPED_TRACE(file.toStdString());
+        // The table's rows on disk, to be read back once the damage is gone.
+        ASSERT_TRUE(SavePtfFile(path(file), QLatin1Char('"'), *table));
+        const QByteArray original = fileBytes(path(file));
         ASSERT_TRUE(load("Red", "Weekdays", "1"));
         setTrip(1, "06:00|10 Min|07:00");
         writeFileBytes(path(file), "/* Portable Table Format 1.0 */\r\n");
-        Table &t = file.startsWith("line") ? m_module.cdsLineConnections : m_module.cdsIntervals;
-        EXPECT_FALSE(LoadPtfFile(path(file), t));
+        EXPECT_FALSE(LoadPtfFile(path(file), *table));
         const QStringList before = folderEntries(ProjectDir);
         m_dialogs.messages.clear();
         EXPECT_EQ(save(), TimeTableSaveResult::Failed);
         EXPECT_EQ(m_dialogs.messages, QStringList{DamagedFileMessage(path(file))});
         EXPECT_EQ(folderEntries(ProjectDir), before);
         EXPECT_EQ(fileBytes(path(file)), QByteArray("/* Portable Table Format 1.0 */\r\n"));
-        QFile::remove(path(file));
-        t.setDamagedFile(QString());
-        t.createDataSet();
-        t.close();
+        writeFileBytes(path(file), original);
+        ASSERT_TRUE(LoadPtfFile(path(file), *table));
     }
 }
 

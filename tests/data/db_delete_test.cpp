@@ -265,3 +265,89 @@ TEST_F(Deletes, StopsTakenOutBeforeAFailedWriteAreReadBack)
     ASSERT_TRUE(DeleteLine(L1));
     EXPECT_EQ(rows("line_stations.ptf", {"LineID"}), QStringList({"11", "11", "12", "12"}));
 }
+
+namespace {
+
+// A file a delete reads, damaged (cut short), and the delete.
+struct DamagedDeleteInput {
+    const char *name;
+    const char *file;
+    bool (*remove)();
+};
+
+void PrintTo(const DamagedDeleteInput &row, std::ostream *os)
+{
+    *os << row.name;
+}
+
+int &diskSteps()
+{
+    static int steps = 0;
+    return steps;
+}
+
+class DamagedDeleteInputs : public Deletes, public ::testing::WithParamInterface<DamagedDeleteInput>
+{
+protected:
+    void SetUp() override
+    {
+        Deletes::SetUp();
+        diskSteps() = 0;
+        FileChange::setStepObserver([] { ++diskSteps(); });
+    }
+    void TearDown() override
+    {
+        FileChange::setStepObserver(nullptr);
+        Deletes::TearDown();
+    }
+};
+
+// By ID: with the name list damaged, a name would find nothing to delete.
+bool deleteStationB()
+{
+    return DeleteStation(2);
+}
+
+bool deleteLineL1()
+{
+    return DeleteLine(10);
+}
+
+} // namespace
+
+// Every file a delete reads is checked before its first write: damaged, it stops the delete with
+// one message naming it, before its change has made a step on the disk.
+TEST_P(DamagedDeleteInputs, StopTheDeleteBeforeItsFirstWrite)
+{
+    const QString file = QLatin1String(GetParam().file);
+    const QByteArray cut = cutShort(file);
+    loadMasterTables();
+    const auto before = snapshot();
+    m_dialogs.messages.clear();
+    diskSteps() = 0;
+    EXPECT_FALSE(GetParam().remove());
+    EXPECT_EQ(diskSteps(), 0) << "found damaged after a write";
+    EXPECT_EQ(changedSince(before), QStringList());
+    EXPECT_EQ(bytes(file), cut);
+    EXPECT_EQ(m_dialogs.messages.filter(file).size(), 1) << m_dialogs.messages.join('\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachInput, DamagedDeleteInputs,
+    ::testing::Values(DamagedDeleteInput{"StationStations", "stations.ptf", deleteStationB},
+                      DamagedDeleteInput{"StationNewStations", "newstations.ptf", deleteStationB},
+                      DamagedDeleteInput{"StationLineStations", "line_stations.ptf", deleteStationB},
+                      DamagedDeleteInput{"StationLineConnections", "line_connections.ptf", deleteStationB},
+                      DamagedDeleteInput{"StationLastTimetableOfItsLine", "tt_2.ptf", deleteStationB},
+                      DamagedDeleteInput{"StationStopRows", "ttc_10.ptf", deleteStationB},
+                      DamagedDeleteInput{"StationPlanNames", "lmisp_2.ptf", deleteStationB},
+                      DamagedDeleteInput{"StationPlanTransfers", "lmimsp_2.ptf", deleteStationB},
+                      DamagedDeleteInput{"StationPlanList", "line_maps.ptf", deleteStationB},
+                      DamagedDeleteInput{"LineLines", "lines.ptf", deleteLineL1},
+                      DamagedDeleteInput{"LineLineStations", "line_stations.ptf", deleteLineL1},
+                      DamagedDeleteInput{"LineLineConnections", "line_connections.ptf", deleteLineL1},
+                      DamagedDeleteInput{"LineColours", "line_graphic.ptf", deleteLineL1},
+                      DamagedDeleteInput{"LinePlanSections", "line_map_line_sections.ptf", deleteLineL1},
+                      DamagedDeleteInput{"LinePlanLabels", "line_map_line_text_offset.ptf", deleteLineL1},
+                      DamagedDeleteInput{"LinePlanStations", "lms_2.ptf", deleteLineL1}),
+    [](const ::testing::TestParamInfo<DamagedDeleteInput> &info) { return std::string(info.param.name); });

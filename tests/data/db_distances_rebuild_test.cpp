@@ -96,6 +96,18 @@ TEST_F(Rebuild, SuccessOnlyWhenNothingFailed)
     EXPECT_TRUE(report.failed.isEmpty());
     EXPECT_EQ(sections(), (QStringList{"1", "2", "3", "5"}));
     EXPECT_EQ(value("5", "distance1"), "4,15,1");
+
+    // A stop-row file with a line that does not read: both its connections fail, naming it, and
+    // keep their sections.
+    writePtf(path("ttc_11.ptf"), {"StationID", "DayGroupID", "Direction", "Position"},
+             {"4,1,1,1", "1,1,1,2", "4,2,1,1", "1,2,1,2", "x,1,1,3"});
+    report = RebuildDistancesFile();
+    ASSERT_EQ(report.failed.size(), 2);
+    EXPECT_EQ(report.failed[0].file, "ttc_11.ptf");
+    EXPECT_EQ(report.failed[1].file, "ttc_11.ptf");
+    EXPECT_FALSE(report.success);
+    EXPECT_EQ(value("3", "distance1"), m_built["3"][0]);
+    EXPECT_EQ(value("5", "distance1"), "4,15,1");
     // The table keeps the index it had.
     EXPECT_EQ(m_module.cdsLineConnections.indexName(), "idxID");
 }
@@ -110,6 +122,17 @@ TEST_F(Rebuild, NothingIsWrittenWithoutAProjectOrWhenTheFileIsBlocked)
     EXPECT_FALSE(report.success);
     ProjectDir = dir;
     EXPECT_EQ(bytes("distances.ini"), before);
+
+    // Without the line connections every section would look stale: none is touched.
+    const QByteArray connections = cutShort("line_connections.ptf");
+    LoadLineConnections();
+    m_dialogs.messages.clear();
+    report = RebuildDistancesFile();
+    EXPECT_FALSE(report.written);
+    EXPECT_FALSE(report.success);
+    EXPECT_EQ(bytes("distances.ini"), before);
+    EXPECT_EQ(bytes("line_connections.ptf"), connections);
+    EXPECT_EQ(m_dialogs.messages.filter("line_connections.ptf").size(), 1);
 
     blockFile("distances.ini");
     report = RebuildDistancesFile();

@@ -1,9 +1,15 @@
 #include "data/db_func.h"
 
+#include "data/db_delete.h"
+#include "data/project_change.h"
+#include "data/table_files.h"
+
 #include "support/project_folder.h"
 #include "support/file_size_limit.h"
+#include "support/killed_change.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -459,6 +465,105 @@ void unblockFile(const QString &file)
 
 } // namespace
 
+// A single write outside any action, killed at each of its steps: the folder holds its journal,
+// and opening it again finishes or undoes the write, with nothing of it left over.
+struct SingleWrite {
+    const char *name;
+    bool (*write)();
+};
+
+class SingleWriteOutsideAnAction : public DbFuncTest, public ::testing::WithParamInterface<SingleWrite>
+{
+protected:
+    QStringList leftovers() const
+    {
+        QStringList found;
+        QDirIterator it(m_dir.path(), QDir::Files | QDir::Hidden);
+        while (it.hasNext()) {
+            const QString name = QFileInfo(it.next()).fileName();
+            if (name == FileChange::journalName() || name.contains(QLatin1String(".korvalin-")))
+                found << name;
+        }
+        return found;
+    }
+};
+
+TEST_P(SingleWriteOutsideAnAction, IsAChangeOfItsOwn)
+{
+    ASSERT_GT(AddStation("A"), 0);
+    const QByteArray before = bytes("stations.ptf");
+    int step = 1;
+    for (; step < 20; ++step) {
+        SCOPED_TRACE("killed at step " + std::to_string(step));
+        writeFileBytes(path("stations.ptf"), before);
+        takeFolderAsItIs();
+        const KilledRun run = runKilledAtStep(step, GetParam().write);
+        if (run == KilledRun::Finished)
+            break;
+        ASSERT_EQ(run, KilledRun::Killed);
+        const QString told = RecoverInterruptedChange(ProjectDir);
+        EXPECT_EQ(leftovers(), QStringList());
+        // Put back, the write was undone; else it was finished, and the file is whole.
+        const bool putBack = QFileInfo::exists(path("stations.ptf")) && bytes("stations.ptf") == before;
+        EXPECT_TRUE(told.contains(putBack ? QLatin1String("undone") : QLatin1String("completed")))
+            << told.toStdString();
+        if (!putBack && QFileInfo::exists(path("stations.ptf"))) {
+            Table scratch(QStringLiteral("scratch"));
+            EXPECT_TRUE(LoadPtfFileStructure(path("stations.ptf"), scratch)) << "neither old nor whole";
+        }
+    }
+    EXPECT_GT(step, 1) << "the write made no step a journal names";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachKind, SingleWriteOutsideAnAction,
+    ::testing::Values(SingleWrite{"TableSaved", [] { return AddStation("B") > 0; }},
+                      SingleWrite{"FileRemoved", [] { return RemoveProjectFileInChange(ProjectDir + "/stations.ptf"); }}),
+    [](const ::testing::TestParamInfo<SingleWrite> &info) { return std::string(info.param.name); });
+
+// An action's first failure decides whether a message has told it already: a damaged file named
+// after a failed write does not silence the write's own message, and a new action starts untold.
+TEST_F(DbFuncTest, TheFirstFailureOfAnActionDecidesWhetherItWasTold)
+{
+    {
+        ProjectChange change;
+        ProjectChange::noteFailure(QStringLiteral("the disk is full"));
+        ProjectChange::noteDamaged(path("stations.ptf"), true);
+        EXPECT_FALSE(change.finish(false));
+    }
+    EXPECT_FALSE(ProjectChange::lastFailureTold());
+    {
+        ProjectChange change;
+        ProjectChange::noteDamaged(path("stations.ptf"), true);
+        ProjectChange::noteFailure(QStringLiteral("the disk is full"));
+        EXPECT_FALSE(change.finish(false));
+    }
+    EXPECT_TRUE(ProjectChange::lastFailureTold());
+    ProjectChange next;
+    EXPECT_FALSE(ProjectChange::lastFailureTold());
+    EXPECT_TRUE(next.finish(true));
+}
+
+// An undone change reads the tables it wrote back from their files, but for an editor that keeps
+// its unsaved edits in them.
+TEST_F(DbFuncTest, AnUndoneChangeReadsItsTablesBackUnlessToldToKeepThem)
+{
+    ASSERT_GT(AddStation("A"), 0);
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep ? "kept" : "read back");
+        {
+            ProjectChange change;
+            if (keep)
+                change.keepTablesOnUndo();
+            ASSERT_GT(AddStation("B"), 0);
+            EXPECT_FALSE(change.finish(false));
+        }
+        EXPECT_EQ(GetStationIDByName("B") > 0, keep);
+        EXPECT_EQ(lines("stations.ptf").filter("\"B\"").size(), 0);
+        LoadStations();
+    }
+}
+
 // A change the file did not take is taken back in memory: the next save writes only what
 // was asked then, and a name that failed can be added again.
 TEST_F(DbFuncTest, FailedAddsRenamesAndRowChangesAreTakenBack)
@@ -539,8 +644,8 @@ TEST_F(DbFuncTest, AnAddToATableThatFailedToLoadIsRefused)
 
 namespace {
 
-// One master table file and the saves that write it; the renames need the rows that a file
-// read but for one line still gives.
+// One master table file, the saves that write it and the changes of a row it holds (a rename,
+// a new order, a cleared row), which need the rows that a file read but for one line still gives.
 struct DamagedFileCase {
     const char *file;
     std::vector<std::function<bool()>> saves;
@@ -560,6 +665,18 @@ bool renameStation()
 bool renameLine()
 {
     return RenameLine("1", "9");
+}
+
+// The day group's text, as the project editor changes it.
+bool renameDayGroup()
+{
+    Table &t = dm1->cdsDayGroups;
+    t.open();
+    t.first();
+    t.edit();
+    t.fieldByName(QStringLiteral("Text")).setString(QStringLiteral("Arbeitstage"));
+    t.post();
+    return SaveDayGroups();
 }
 
 class DamagedMasterFile : public ProjectFolder, public ::testing::WithParamInterface<DamagedFileCase>
@@ -656,15 +773,19 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedFileCase{"lines.ptf", {[] { return AddLine("2") > 0; }, [] { return SaveLines(); }}, {renameLine}},
         DamagedFileCase{
             "newstations.ptf",
-            {[] { return AddNewStation(3); }, [] { return ClearNewStations(); }, [] { return SaveNewStations(); }}},
+            {[] { return AddNewStation(3); }, [] { return ClearNewStations(); }, [] { return SaveNewStations(); }},
+            {[] { return DeleteNewStation(2); }}},
         DamagedFileCase{"line_stations.ptf",
-                        {[] { return SetLineStations(1, {"A"}); }, [] { return SaveLineStations(); }}},
+                        {[] { return SetLineStations(1, {"A"}); }, [] { return SaveLineStations(); }},
+                        {[] { return SetLineStations(1, {"C", "B", "A"}); }}},
         DamagedFileCase{"line_connections.ptf",
-                        {[] { return AddLineConnection(1, 1, 2) > 0; }, [] { return SaveLineConnections(); }}},
+                        {[] { return AddLineConnection(1, 1, 2) > 0; }, [] { return SaveLineConnections(); }},
+                        {[] { return ClearLineConnection(1); }}},
         DamagedFileCase{"line_graphic.ptf",
-                        {[] { return SetLineGraphicColor(1, 9, 9, 9); }, [] { return SaveLineGraphic(); }}},
+                        {[] { return SetLineGraphicColor(1, 9, 9, 9); }, [] { return SaveLineGraphic(); }},
+                        {[] { return SetLineGraphicColor(1, 4, 5, 6); }}},
         DamagedFileCase{"intervals.ptf", {}},
-        DamagedFileCase{"daygroups.ptf", {[] { return SaveDayGroups(); }}}),
+        DamagedFileCase{"daygroups.ptf", {[] { return SaveDayGroups(); }}, {renameDayGroup}}),
     [](const ::testing::TestParamInfo<DamagedFileCase> &info) {
         std::string name = info.param.file;
         name = name.substr(0, name.find('.'));

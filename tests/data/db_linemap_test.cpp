@@ -365,6 +365,30 @@ TEST_F(PlanRows, DamagedFilesStopThePlanDeletionBeforeAnythingGoes)
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join('\n').toStdString();
 }
 
+// A settings file with the old offset names is read from a renamed copy: with a line that does
+// not read, the table is marked with the file itself, so no save writes over it.
+TEST_F(PlanRows, ADamagedSettingsFileWithTheOldNamesIsNeverWrittenOver)
+{
+    CreateEmptyLineMapPrefs();
+    ASSERT_TRUE(AddLineMapPrefs(2, sample()));
+    QStringList lines;
+    ASSERT_TRUE(ansi::readLines(prefsFile(), lines));
+    ASSERT_GE(lines.size(), 4);
+    lines[2].replace(QStringLiteral("\"StationWEOffsetX\""), QStringLiteral("\"StationWELineDistanceH\""));
+    lines.insert(lines.size() - 1, QStringLiteral("9,Bahnhof West,"));
+    ASSERT_TRUE(ansi::writeLines(prefsFile(), lines));
+    const QByteArray before = bytes("line_map_prefs.ptf");
+    m_dialogs.messages.clear();
+    EXPECT_FALSE(LoadLineMapPrefs(prefsFile()));
+    EXPECT_EQ(dm1->cdsLineMapPrefs.damagedFile(), prefsFile());
+    EXPECT_EQ(m_dialogs.messages,
+              QStringList{QStringLiteral("Error by load PTF-File: %1 (line %2)").arg(prefsFile()).arg(lines.size() - 1)});
+    m_dialogs.messages.clear();
+    EXPECT_FALSE(SaveLineMapPrefs());
+    EXPECT_EQ(bytes("line_map_prefs.ptf"), before);
+    EXPECT_EQ(m_dialogs.messages, QStringList{DamagedFileMessage(prefsFile())});
+}
+
 TEST_F(PlanRows, FailedPlanAddAndRenameAreTakenBack)
 {
     LoadLineMaps();

@@ -396,7 +396,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LeftOutLineCase{"BackslashOutsideQuotes", "11,\\\"x\",", "1|Nord\n12|West"},
                       LeftOutLineCase{"StringNeverClosed", "11,\"Bahnhof West,", "1|Nord\n11|<null>\n12|West"},
                       LeftOutLineCase{"ValueWithoutComma", "11,\"Bahnhof\",West", "1|Nord\n11|Bahnhof\n12|West"},
-                      LeftOutLineCase{"TextAlone", "Bahnhof West", "1|Nord\n12|West"}),
+                      LeftOutLineCase{"TextAlone", "Bahnhof West", "1|Nord\n12|West"},
+                      LeftOutLineCase{"WordThatIsNoLiteral", "11,nowhere,", "1|Nord\n12|West"}),
     [](const ::testing::TestParamInfo<LeftOutLineCase> &info) { return std::string(info.param.row); });
 
 TEST_F(TableFilesTest, LoadFailuresAndTheirMessages)

@@ -261,11 +261,14 @@ TEST_F(QueryTables, IdsBeyondTheBoundAreLeftOut)
     appendRows(m_module.cdsLineStations, {"LineID", "LineStationNumber", "StationID"},
                {{2147483647, 1, 1}, {2147483647, 2, 3}});
     appendRows(m_module.cdsLineConnections, {"ID", "LineID", "DayGroupID", "Direction"}, {{1, line, 1, 1}});
-    writeIni("[1]\r\ndistance1=1,3,2,4,20000,5,2147483647\r\nnewcross=20000,2147483647\r\n");
+    // 11 is one past the highest station the search takes.
+    writeIni("[1]\r\ndistance1=1,3,2,4,20000,5,2147483647\r\nnewcross=11,20000,2147483647\r\n");
     openQueryShowing();
     EXPECT_EQ(TravelMinutes.size(), 11);
     EXPECT_EQ(StationSlot.size(), 11);
     EXPECT_EQ(LineSlot.size(), 3);
+    for (const QList<int> &stationsOfLine : std::as_const(LineStations))
+        EXPECT_FALSE(stationsOfLine.contains(11));
     EXPECT_EQ(tm(1, 2), 3);
     EXPECT_EQ(m_dialogs.messages,
               (QStringList{"Stations with an ID above 16384 in file stations.ptf are left out of the timetable "
@@ -276,17 +279,22 @@ TEST_F(QueryTables, IdsBeyondTheBoundAreLeftOut)
 }
 
 // One station numbered 12,000 among ten: the tables have a row for each station and for each
-// ID that distances.ini names below it, not one for every ID up to 12,000; every other ID reads
+// ID that distances.ini names below it (in a chain or a triple, at either end), not one for every ID up to 12,000; every other ID reads
 // as before, as a station without travel times.
 TEST_F(QueryTables, SparseIDsSizeTheTablesByTheStations)
 {
     stations(10);
     appendRows(m_module.cdsStations, {"ID", "Station"}, {{12000, "Far"}});
-    writeIni("[1]\r\ndistance1=1,4,9000,6,12000\r\n[2]\r\ndistance2=12000,2,30,12001,1,5\r\n");
+    // 9100 ends a chain and 9500 is only the target of a triple: both are places all the same.
+    writeIni("[1]\r\ndistance1=1,4,9000,6,12000\r\n[2]\r\ndistance2=12000,2,30,12001,1,5\r\n"
+             "[3]\r\ndistance1=3,8,9100\r\ndistance2=12000,9500,7\r\n");
     openQueryShowing();
-    EXPECT_EQ(TravelMinutes.size(), 13);
-    EXPECT_EQ(MinTransfers.size(), 13);
-    EXPECT_EQ(TravelMinutes.cells().size(), 13u * 13u);
+    EXPECT_EQ(TravelMinutes.size(), 15);
+    EXPECT_EQ(MinTransfers.size(), 15);
+    EXPECT_EQ(TravelMinutes.cells().size(), 15u * 15u);
+    EXPECT_EQ(tm(3, 9100), 8);
+    EXPECT_EQ(tm(12000, 9500), 7);
+    EXPECT_EQ(tm(1, 9500), 17); // closed over 12000
     EXPECT_EQ(TravelMinutes.idLimit(), 12001);
     EXPECT_EQ(StationSlot.size(), 12001);
     EXPECT_EQ(tm(1, 9000), 4);
@@ -361,6 +369,17 @@ TEST_F(QueryTables, TablesAreKeptWhileStationsAndFileAreUnchanged)
     EXPECT_EQ(queryCounters.tableBuilds, builds + 2);
     EXPECT_EQ(TravelMinutes.size(), 14);
     EXPECT_EQ(tm(10, 11), 6);
+
+    // Another project with as many stations and the same file, but other IDs: built anew.
+    const QByteArray bytes = "[1]\r\ndistance1=1,5,2\r\n";
+    query::loadDistances(bytes, {1, 2, 3});
+    EXPECT_EQ(queryCounters.tableBuilds, builds + 3);
+    query::loadDistances(bytes, {1, 2, 4});
+    EXPECT_EQ(queryCounters.tableBuilds, builds + 4);
+    EXPECT_EQ(TravelMinutes.idLimit(), 5);
+    EXPECT_GT(TravelMinutes.indexOf(4), 0);
+    EXPECT_EQ(TravelMinutes.indexOf(3), 0);
+    EXPECT_EQ(tm(1, 2), 5);
 }
 
 } // namespace

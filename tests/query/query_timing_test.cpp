@@ -28,6 +28,9 @@ TEST(QueryTripPairs, WindowIntervalBlocksAndCuts)
     // 07:50, 08:10 and 20:30: only 08:10 lies in the window; 20:30 stops the reading.
     EXPECT_EQ(pairsText(CollectTripPairs({470, 490, 1230, 500}, {485, 505, 1245, 515}, window(480), last)),
               "(490,505)");
+    // The last minute of the second service day is still a time.
+    LastTrip late;
+    EXPECT_EQ(pairsText(CollectTripPairs({2870}, {2879}, window(2860), late)), "(2870,2879)");
     EXPECT_EQ(last.Departure, 490);
     EXPECT_EQ(last.Arrival, 505);
 
