@@ -3,6 +3,7 @@
 #include "data/db_delete.h"
 #include "data/project_change.h"
 #include "data/table_files.h"
+#include "platform/ansi.h"
 
 #include "support/project_folder.h"
 #include "support/file_size_limit.h"
@@ -15,6 +16,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <ostream>
@@ -542,6 +544,28 @@ TEST_F(DbFuncTest, TheFirstFailureOfAnActionDecidesWhetherItWasTold)
     ProjectChange next;
     EXPECT_FALSE(ProjectChange::lastFailureTold());
     EXPECT_TRUE(next.finish(true));
+}
+
+// A commit that fails (its last sync) is told with the commit's own reason and file, and leaves
+// the files as they were.
+TEST_F(DbFuncTest, AFailedCommitIsToldWithItsOwnReason)
+{
+    ASSERT_GT(AddStation("A"), 0);
+    const QByteArray before = bytes("stations.ptf");
+    {
+        ProjectChange change;
+        ASSERT_GT(AddStation("B"), 0);
+        ansi::setLastWriteError(QString());
+        FileChange::setDiskRecorder([](const FileChange::DiskCall &call) {
+            return call.kind != FileChange::DiskCall::SyncFile || !call.path.endsWith(QLatin1String("stations.ptf"));
+        });
+        EXPECT_FALSE(change.finish(true));
+        FileChange::setDiskRecorder(nullptr);
+    }
+    EXPECT_EQ(ansi::lastWriteError(), QString::fromLocal8Bit(std::strerror(EIO)));
+    EXPECT_EQ(ansi::lastWriteFile(), QStringLiteral("stations.ptf"));
+    EXPECT_EQ(bytes("stations.ptf"), before);
+    EXPECT_FALSE(QFileInfo::exists(path(FileChange::journalName())));
 }
 
 // An undone change reads the tables it wrote back from their files, but for an editor that keeps
