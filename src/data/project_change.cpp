@@ -8,12 +8,17 @@
 #include "platform/table.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QFile>
 #include <QFileInfo>
 
 #include <exception>
 
 namespace {
+
+// How long opening a project waits for a change of another copy of the program to end.
+constexpr qint64 kBusyWaitMs = 5000;
 
 ProjectChange *g_current = nullptr;
 bool g_lastFailureTold = false;
@@ -215,7 +220,14 @@ bool KeepFilesAhead(const QStringList &paths, QString *failedFile)
 
 QString RecoverInterruptedChange(const QString &projectDir)
 {
-    const FileChange::Recovery r = FileChange::recoverFolder(projectDir);
+    FileChange::Recovery r = FileChange::recoverFolder(projectDir);
+    // A change another copy is making takes a moment: the project is read once it is whole.
+    QElapsedTimer waited;
+    waited.start();
+    while (r.kind == FileChange::Recovery::Busy && waited.elapsed() < kBusyWaitMs) {
+        QThread::msleep(20);
+        r = FileChange::recoverFolder(projectDir);
+    }
     switch (r.kind) {
     case FileChange::Recovery::None:
         return QString();
@@ -230,7 +242,8 @@ QString RecoverInterruptedChange(const QString &projectDir)
                                   "file needed to be put back.") +
                    journalLeft(r);
         return QStringLiteral("The last change of the project was interrupted before it was complete; it has been "
-                              "undone and these files are as they were before it: %1.")
+                              "undone and these files are as they were before it (a file it had made is gone "
+                              "again): %1.")
                    .arg(listed(r.files)) +
                journalLeft(r);
     case FileChange::Recovery::Busy:

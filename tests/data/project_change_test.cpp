@@ -15,6 +15,7 @@
 #include <map>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -229,12 +230,12 @@ std::vector<HostileJournal> hostileJournals()
                      keptFile(root, "a.ptf.korvalin-old", "A of the user");
                      put(root + "/p/a.ptf", "A half changed");
                  }),
-         "undone and these files are as they were before it: a.ptf.",
+         "as they were before it (a file it had made is gone again): a.ptf.",
          {{"p/korvalin.journal", kGone}, {"p/a.ptf.korvalin-old", kGone}, {"p/a.ptf", "A of the user"}}},
         {"RemovedFileSaidSo",
          journal("keep\tc.ptf\tc.ptf.korvalin-old\tc.ptf.korvalin-new\ngone\tc.ptf\n",
                  [](const QString &root) { keptFile(root, "c.ptf.korvalin-old", "C"); }),
-         "undone and these files are as they were before it: c.ptf.",
+         "as they were before it (a file it had made is gone again): c.ptf.",
          {{"p/korvalin.journal", kGone}, {"p/c.ptf.korvalin-old", kGone}, {"p/c.ptf", "C"}}},
     };
 }
@@ -282,4 +283,42 @@ TEST(RecoveredChange, ACompletedChangeWhoseJournalStaysIsToldAsCompleted)
                                 QString::fromLocal8Bit(std::strerror(EISDIR)) + ")"))
         << told.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("a.ptf.korvalin-old")));
+}
+
+// Opening a project while another copy of the program is making a change waits for the change to
+// end, and then reads the whole project: nothing to tell.
+TEST(RecoveredChange, OpeningWaitsForAChangeOfAnotherCopy)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("stations.ptf"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old");
+    }
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        FileChange change(dir.path());
+        const bool written = change.write(file, "new");
+        const char one = 1;
+        (void)!::write(ready[1], &one, 1);
+        ::usleep(300 * 1000);
+        std::_Exit(written && change.commit() ? 0 : 1);
+    }
+    char one = 0;
+    ASSERT_EQ(::read(ready[0], &one, 1), 1);
+    const QString told = RecoverInterruptedChange(dir.path());
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(told, QString());
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("new"));
+    ::close(ready[0]);
+    ::close(ready[1]);
 }
