@@ -1,5 +1,7 @@
 #include "platform/file_change_journal.h"
 
+#include "platform/file_change_disk.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -29,15 +31,8 @@ QByteArray encodeName(const QString &rel)
 
 namespace {
 
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-QByteArray nativePath(const QString &path)
-{
-    return QFile::encodeName(path);
-}
+using change_disk::nativePath;
+using change_disk::systemReason;
 
 // The change's own name for a file beside it: the suffix, then nothing or a count from 2 on, as
 // the change picks a name that nothing uses yet.

@@ -1,0 +1,195 @@
+#include "platform/file_change_disk.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace change_disk {
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QByteArray nativePath(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+bool pathExists(const QString &path)
+{
+    struct stat st;
+    return ::lstat(nativePath(path).constData(), &st) == 0;
+}
+
+namespace {
+FileChange::DiskRecorder g_recorder;
+} // namespace
+
+void setRecorder(FileChange::DiskRecorder recorder)
+{
+    g_recorder = std::move(recorder);
+}
+
+bool allowed(Call::Kind kind, const QString &path, const QString &target, const QByteArray &bytes)
+{
+    if (!g_recorder || g_recorder(Call{kind, path, target, bytes}))
+        return true;
+    errno = EIO;
+    return false;
+}
+
+// A new file for writing; exclusive: one that is there already is an error.
+int diskCreate(const QString &path, bool exclusive)
+{
+    if (!allowed(Call::Create, path))
+        return -1;
+    return ::open(nativePath(path).constData(),
+                  O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL | O_APPEND : O_TRUNC), 0644);
+}
+
+bool diskSyncFile(int fd, const QString &path)
+{
+    return allowed(Call::SyncFile, path) && ::fdatasync(fd) == 0;
+}
+
+int diskRename(const QString &from, const QString &to)
+{
+    return allowed(Call::Rename, from, to) ? ::rename(nativePath(from).constData(), nativePath(to).constData()) : -1;
+}
+
+int diskLink(const QString &from, const QString &to)
+{
+    return allowed(Call::Link, from, to) ? ::link(nativePath(from).constData(), nativePath(to).constData()) : -1;
+}
+
+int diskUnlink(const QString &path)
+{
+    return allowed(Call::Unlink, path) ? ::unlink(nativePath(path).constData()) : -1;
+}
+
+// Makes the names in the folder durable: the entries made, renamed and removed in it so far.
+bool diskSyncFolder(const QString &folder, int &error)
+{
+    const int fd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    bool ok = fd >= 0 && allowed(Call::SyncFolder, folder) && ::fsync(fd) == 0;
+    if (!ok)
+        error = errno;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+// Makes the bytes of the file that the name holds now durable; a name that is gone needs none.
+bool syncFileByName(const QString &path, int &error)
+{
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return errno == ENOENT;
+    }
+    const bool ok = diskSyncFile(fd, path);
+    if (!ok)
+        error = errno;
+    ::close(fd);
+    return ok;
+}
+
+// Writes all of the bytes to the descriptor, a short write tried again for the rest.
+bool writeAll(int fd, const char *data, qint64 size, int &error)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+bool diskWrite(int fd, const QString &path, const QByteArray &bytes, int &error)
+{
+    if (!allowed(Call::Write, path, QString(), bytes)) {
+        error = errno;
+        return false;
+    }
+    return writeAll(fd, bytes.constData(), bytes.size(), error);
+}
+
+// Syncs each folder once; false with the system's error of the first that fails.
+bool syncFolders(const QStringList &folders, QString &error)
+{
+    for (const QString &dir : folders) {
+        int err = 0;
+        if (!diskSyncFolder(dir, err)) {
+            error = dir + QStringLiteral(": ") + systemReason(err);
+            return false;
+        }
+    }
+    return true;
+}
+
+// A new file with the bytes, made durable unless sync is false; false with the system's error,
+// nothing left behind.
+bool writeNewFile(const QString &path, const QByteArray &bytes, int &error, bool sync)
+{
+    const int fd = diskCreate(path, false);
+    if (fd < 0) {
+        error = errno;
+        return false;
+    }
+    bool ok = diskWrite(fd, path, bytes, error);
+#ifdef SYNC_FILE_RANGE_WRITE
+    // The bytes start on their way to the disk now, so that the sync before done, of all the
+    // change's files one after the other, finds most of them there already. Only a hint.
+    if (ok && !sync)
+        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+    if (ok && sync && !diskSyncFile(fd, path)) {
+        error = errno;
+        ok = false;
+    }
+    if (::close(fd) != 0 && ok) {
+        error = errno;
+        ok = false;
+    }
+    if (!ok)
+        diskUnlink(path);
+    return ok;
+}
+
+bool copyFile(const QString &from, const QString &to, int &error)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly)) {
+        error = EIO;
+        return false;
+    }
+    const QByteArray bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError) {
+        error = EIO;
+        return false;
+    }
+    // The copy is the old state the change may have to put back: durable before it is kept.
+    return writeNewFile(to, bytes, error, true);
+}
+
+// Removes the file unless it is a folder; false only when a file stays.
+bool removeIfThere(const QString &path)
+{
+    return diskUnlink(path) == 0 || errno == ENOENT || errno == EISDIR;
+}
+
+
+} // namespace change_disk

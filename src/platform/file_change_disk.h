@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/file_change.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// The disk calls of a change. Every call that changes the disk goes through these, so that a test
+// can record the calls (and replay them as a power cut could leave them) or make one of them fail:
+// a call the recorder refuses fails with EIO and is not made.
+namespace change_disk {
+
+using Call = FileChange::DiskCall;
+
+void setRecorder(FileChange::DiskRecorder recorder);
+// Asks the recorder; false (errno EIO) when the call is not to be made.
+bool allowed(Call::Kind kind, const QString &path, const QString &target = QString(), const QByteArray &bytes = {});
+
+QString systemReason(int error);
+QByteArray nativePath(const QString &path);
+bool pathExists(const QString &path);
+
+// A new file for writing; exclusive: one that is there already is an error. -1 with errno set.
+int diskCreate(const QString &path, bool exclusive);
+bool diskSyncFile(int fd, const QString &path);
+int diskRename(const QString &from, const QString &to);
+int diskLink(const QString &from, const QString &to);
+int diskUnlink(const QString &path);
+// Makes the names in the folder durable: the entries made, renamed and removed in it so far.
+bool diskSyncFolder(const QString &folder, int &error);
+// Makes the bytes of the file that the name holds now durable; a name that is gone needs none.
+bool syncFileByName(const QString &path, int &error);
+// Writes all of the bytes to the descriptor, a short write tried again for the rest.
+bool writeAll(int fd, const char *data, qint64 size, int &error);
+bool diskWrite(int fd, const QString &path, const QByteArray &bytes, int &error);
+// Syncs each folder once; false with "<folder>: <the system's reason>" of the first that fails.
+bool syncFolders(const QStringList &folders, QString &error);
+// A new file with the bytes, made durable unless sync is false; false with the system's error,
+// nothing left behind.
+bool writeNewFile(const QString &path, const QByteArray &bytes, int &error, bool sync);
+// A copy of the file, made durable.
+bool copyFile(const QString &from, const QString &to, int &error);
+// Removes the file unless it is a folder; false only when a file stays.
+bool removeIfThere(const QString &path);
+
+} // namespace change_disk
