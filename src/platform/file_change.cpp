@@ -831,9 +831,10 @@ FileChange::Recovery FileChange::recoverFolder(const QString &folder)
     if (reading.done) {
         clearEntries(clean, reading.entries, reading.scratch);
         result.kind = Recovery::Completed;
-        // The kept files are gone for good before the journal that names them goes.
-        if (!syncFolders(foldersOf(clean, reading.entries), result.error)) {
-            result.kind = Recovery::Failed;
+        // The kept files are gone for good before the journal that names them goes; should that
+        // not be sure, the change is complete all the same, and its journal stays for the next
+        // opening to clear away.
+        if (!syncFolders(foldersOf(clean, reading.entries), result.journalError)) {
             QString ignored;
             journal::release(reading, clean + QLatin1Char('/') + journalName(), false, ignored);
             return result;
