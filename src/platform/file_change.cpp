@@ -29,14 +29,7 @@ using journal::kHeader;
 const QByteArray kDone = QByteArrayLiteral("done\n");
 
 FileChange *g_top = nullptr;
-void (*g_stepObserver)() = nullptr;
 bool g_hardLinks = true;
-
-void stepDone()
-{
-    if (g_stepObserver)
-        g_stepObserver();
-}
 
 // A name beside the file that nothing uses yet.
 QString freeName(const QString &folder, const QString &rel, const QString &suffix)
@@ -49,76 +42,7 @@ QString freeName(const QString &folder, const QString &rel, const QString &suffi
 
 using Entry = journal::Entry;
 
-QStringList foldersOf(const QString &folder, const std::vector<Entry> &entries)
-{
-    QSet<QString> seen;
-    QStringList folders{folder};
-    for (const Entry &e : entries) {
-        const QString dir = QFileInfo(folder + QLatin1Char('/') + e.file).absolutePath();
-        if (dir != folder && !seen.contains(dir)) {
-            seen.insert(dir);
-            folders << dir;
-        }
-    }
-    return folders;
-}
-
-// Puts every touched file back, last touched first; false when a kept file could not be put
-// back (the journal must then stay for another try).
-bool undoEntries(const QString &folder, const std::vector<Entry> &entries, const QStringList &scratch,
-                 QString &error)
-{
-    bool ok = true;
-    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-        const QString file = folder + QLatin1Char('/') + it->file;
-        if (!it->backup.isEmpty()) {
-            const QString backup = folder + QLatin1Char('/') + it->backup;
-            // No kept file: the change had not yet touched this one. A file still linked to its
-            // kept one was never replaced, and a rename between two links of one file does nothing.
-            struct stat kept, now;
-            if (::lstat(nativePath(backup).constData(), &kept) != 0) {
-                // nothing kept: nothing to put back
-            } else if (::lstat(nativePath(file).constData(), &now) == 0 && kept.st_dev == now.st_dev
-                       && kept.st_ino == now.st_ino) {
-                removeIfThere(backup);
-            } else if (diskRename(backup, file) != 0) {
-                error += (error.isEmpty() ? QString() : QStringLiteral("; ")) + it->file + QStringLiteral(": ") +
-                         systemReason(errno);
-                ok = false;
-            }
-        } else if (!removeIfThere(file)) {
-            error += (error.isEmpty() ? QString() : QStringLiteral("; ")) + it->file + QStringLiteral(": ") +
-                     systemReason(errno);
-            ok = false;
-        }
-        removeIfThere(folder + QLatin1Char('/') + it->temp);
-    }
-    for (const QString &name : scratch)
-        removeIfThere(folder + QLatin1Char('/') + name);
-    // The files put back must stay so after a power cut before the journal that names them goes.
-    if (ok && !syncFolders(foldersOf(folder, entries), error))
-        ok = false;
-    return ok;
-}
-
-void clearEntries(const QString &folder, const std::vector<Entry> &entries, const QStringList &scratch)
-{
-    for (const Entry &e : entries) {
-        if (!e.backup.isEmpty())
-            removeIfThere(folder + QLatin1Char('/') + e.backup);
-        removeIfThere(folder + QLatin1Char('/') + e.temp);
-        stepDone();
-    }
-    for (const QString &name : scratch)
-        removeIfThere(folder + QLatin1Char('/') + name);
-}
-
 const QString *g_home = nullptr;
-
-QString cleanFolder(const QString &folder)
-{
-    return folder.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-}
 
 } // namespace
 
@@ -521,7 +445,7 @@ FileChange *FileChange::covering(const QString &path)
 
 void FileChange::setStepObserver(void (*observer)())
 {
-    g_stepObserver = observer;
+    change_disk::setStepObserver(observer);
 }
 
 void FileChange::setHardLinks(bool on)
@@ -803,58 +727,4 @@ QStringList FileChange::touchedFiles() const
 QString FileChange::lastError() const
 {
     return state().error;
-}
-
-FileChange::Recovery FileChange::recoverFolder(const QString &folder)
-{
-    Recovery result;
-    const QString clean = cleanFolder(folder);
-    if (clean.isEmpty())
-        return result;
-    journal::Reading reading = journal::read(clean, journalName());
-    result.files = reading.named;
-    switch (reading.verdict) {
-    case journal::Reading::NoJournal:
-        return result;
-    case journal::Reading::Busy:
-        // A change still running in another process is left to it.
-        result.kind = Recovery::Busy;
-        return result;
-    case journal::Reading::Refuse:
-        result.kind = Recovery::Refused;
-        result.error = reading.refusal;
-        result.lying = reading.lying;
-        return result;
-    case journal::Reading::Act:
-        break;
-    }
-    if (reading.done) {
-        clearEntries(clean, reading.entries, reading.scratch);
-        result.kind = Recovery::Completed;
-        // The kept files are gone for good before the journal that names them goes; should that
-        // not be sure, the change is complete all the same, and its journal stays for the next
-        // opening to clear away.
-        if (!syncFolders(foldersOf(clean, reading.entries), result.journalError)) {
-            QString ignored;
-            journal::release(reading, clean + QLatin1Char('/') + journalName(), false, ignored);
-            return result;
-        }
-    } else if (!undoEntries(clean, reading.entries, reading.scratch, result.error)) {
-        // The journal stays, so that the next opening tries again.
-        result.kind = Recovery::Failed;
-        result.notPutBack = journal::notPutBack(clean, reading.entries);
-        QString ignored;
-        journal::release(reading, clean + QLatin1Char('/') + journalName(), false, ignored);
-        return result;
-    } else {
-        result.kind = Recovery::Undone;
-    }
-    // Removed while still locked. No sync after: a journal that comes back after a power cut
-    // finds its work done, and the next change makes the folder's names durable before it
-    // touches a file.
-    if (diskUnlink(clean + QLatin1Char('/') + journalName()) != 0 && errno != ENOENT)
-        result.journalError = systemReason(errno);
-    QString ignored;
-    journal::release(reading, clean + QLatin1Char('/') + journalName(), false, ignored);
-    return result;
 }

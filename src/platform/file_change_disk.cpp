@@ -1,6 +1,9 @@
 #include "platform/file_change_disk.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
 
 #include <cerrno>
 #include <cstring>
@@ -11,6 +14,8 @@
 #include <unistd.h>
 
 namespace change_disk {
+
+using journal::Entry;
 
 QString systemReason(int error)
 {
@@ -30,7 +35,19 @@ bool pathExists(const QString &path)
 
 namespace {
 FileChange::DiskRecorder g_recorder;
+void (*g_stepObserver)() = nullptr;
 } // namespace
+
+void setStepObserver(void (*observer)())
+{
+    g_stepObserver = observer;
+}
+
+void stepDone()
+{
+    if (g_stepObserver)
+        g_stepObserver();
+}
 
 void setRecorder(FileChange::DiskRecorder recorder)
 {
@@ -191,5 +208,76 @@ bool removeIfThere(const QString &path)
     return diskUnlink(path) == 0 || errno == ENOENT || errno == EISDIR;
 }
 
+
+QString cleanFolder(const QString &folder)
+{
+    return folder.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+}
+
+
+
+QStringList foldersOf(const QString &folder, const std::vector<Entry> &entries)
+{
+    QSet<QString> seen;
+    QStringList folders{folder};
+    for (const Entry &e : entries) {
+        const QString dir = QFileInfo(folder + QLatin1Char('/') + e.file).absolutePath();
+        if (dir != folder && !seen.contains(dir)) {
+            seen.insert(dir);
+            folders << dir;
+        }
+    }
+    return folders;
+}
+
+// Puts every touched file back, last touched first; false when a kept file could not be put
+// back (the journal must then stay for another try).
+bool undoEntries(const QString &folder, const std::vector<Entry> &entries, const QStringList &scratch,
+                 QString &error)
+{
+    bool ok = true;
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        const QString file = folder + QLatin1Char('/') + it->file;
+        if (!it->backup.isEmpty()) {
+            const QString backup = folder + QLatin1Char('/') + it->backup;
+            // No kept file: the change had not yet touched this one. A file still linked to its
+            // kept one was never replaced, and a rename between two links of one file does nothing.
+            struct stat kept, now;
+            if (::lstat(nativePath(backup).constData(), &kept) != 0) {
+                // nothing kept: nothing to put back
+            } else if (::lstat(nativePath(file).constData(), &now) == 0 && kept.st_dev == now.st_dev
+                       && kept.st_ino == now.st_ino) {
+                removeIfThere(backup);
+            } else if (diskRename(backup, file) != 0) {
+                error += (error.isEmpty() ? QString() : QStringLiteral("; ")) + it->file + QStringLiteral(": ") +
+                         systemReason(errno);
+                ok = false;
+            }
+        } else if (!removeIfThere(file)) {
+            error += (error.isEmpty() ? QString() : QStringLiteral("; ")) + it->file + QStringLiteral(": ") +
+                     systemReason(errno);
+            ok = false;
+        }
+        removeIfThere(folder + QLatin1Char('/') + it->temp);
+    }
+    for (const QString &name : scratch)
+        removeIfThere(folder + QLatin1Char('/') + name);
+    // The files put back must stay so after a power cut before the journal that names them goes.
+    if (ok && !syncFolders(foldersOf(folder, entries), error))
+        ok = false;
+    return ok;
+}
+
+void clearEntries(const QString &folder, const std::vector<Entry> &entries, const QStringList &scratch)
+{
+    for (const Entry &e : entries) {
+        if (!e.backup.isEmpty())
+            removeIfThere(folder + QLatin1Char('/') + e.backup);
+        removeIfThere(folder + QLatin1Char('/') + e.temp);
+        stepDone();
+    }
+    for (const QString &name : scratch)
+        removeIfThere(folder + QLatin1Char('/') + name);
+}
 
 } // namespace change_disk

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "platform/file_change.h"
+#include "platform/file_change_journal.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+#include <vector>
 
 // The disk calls of a change. Every call that changes the disk goes through these, so that a test
 // can record the calls (and replay them as a power cut could leave them) or make one of them fail:
@@ -14,6 +17,9 @@ namespace change_disk {
 using Call = FileChange::DiskCall;
 
 void setRecorder(FileChange::DiskRecorder recorder);
+// Called after every step that changes the disk, for tests that end the process there.
+void setStepObserver(void (*observer)());
+void stepDone();
 // Asks the recorder; false (errno EIO) when the call is not to be made.
 bool allowed(Call::Kind kind, const QString &path, const QString &target = QString(), const QByteArray &bytes = {});
 
@@ -43,5 +49,16 @@ bool writeNewFile(const QString &path, const QByteArray &bytes, int &error, bool
 bool copyFile(const QString &from, const QString &to, int &error);
 // Removes the file unless it is a folder; false only when a file stays.
 bool removeIfThere(const QString &path);
+
+// The folder of a change as one name: absolute and clean; empty for none.
+QString cleanFolder(const QString &folder);
+// The folder and every subfolder of it that holds a file of the entries.
+QStringList foldersOf(const QString &folder, const std::vector<journal::Entry> &entries);
+// Puts every touched file back, last touched first, and syncs their folders; false (error: each
+// file with the system's reason) when one could not be put back: the journal must then stay.
+bool undoEntries(const QString &folder, const std::vector<journal::Entry> &entries, const QStringList &scratch,
+                 QString &error);
+// Clears away the kept and temporary files of a completed change.
+void clearEntries(const QString &folder, const std::vector<journal::Entry> &entries, const QStringList &scratch);
 
 } // namespace change_disk
