@@ -6,13 +6,15 @@
 #include <csignal>
 #include <functional>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 // What another copy of the program (or any other program) does to a file of the open project.
-enum class Elsewhere { Rewritten, RewrittenSameSize, Removed, Created };
+enum class Elsewhere { Rewritten, RewrittenSameSize, RewrittenInPlace, Removed, Created };
 
 struct ElsewhereRow {
     const char *action;
@@ -52,6 +54,8 @@ const std::vector<ElsewhereRow> &elsewhereRows()
         {"TimetableSave", "tt_1.ptf", Elsewhere::RewrittenSameSize,
          [] { return tripCells(timetable().sgTimeTable, 1).startsWith(QLatin1String("05:31")); }},
         {"TimetableDelete", "line_connections.ptf", Elsewhere::Removed},
+        // An editor that writes the file in place, keeping its size: only its time tells.
+        {"TimetableDelete", "ttc_2.ptf", Elsewhere::RewrittenInPlace},
         {"StationAdd", "stations.ptf", Elsewhere::RewrittenSameSize,
          [] {
              return saveShown(fmEditStations) &&
@@ -117,6 +121,13 @@ void changeElsewhere(const QString &path, Elsewhere how)
     case Elsewhere::RewrittenSameSize:
         saveElsewhere(path, fileBytes(path));
         break;
+    case Elsewhere::RewrittenInPlace: {
+        const QByteArray bytes = fileBytes(path);
+        writeFileBytes(path, bytes);
+        const timespec later[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 2, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), later, 0), 0);
+        break;
+    }
     case Elsewhere::Removed:
         ASSERT_TRUE(QFile::remove(path));
         break;

@@ -150,41 +150,31 @@ TEST_P(FileChangeTest, AKillAtAnyStepLeavesOneStateAfterRecovery)
 }
 
 // Cut off by a power cut after any disk call, with what was not yet synced lost in any way a
-// POSIX file system may lose it, the folder recovers to the files before or after the change.
+// POSIX file system may lose it, the folder recovers to the files before or after the change; a
+// change that is undone, to the files before it.
 TEST_P(FileChangeTest, EveryStateAPowerCutLeavesRecoversToOneState)
 {
     const Files before = files();
-    power_cut::Calls calls;
-    {
-        power_cut::Recorder recorder;
-        FileChange change(m_dir.path());
-        ASSERT_TRUE(run(change));
-        ASSERT_TRUE(change.commit());
-        calls = recorder.calls;
-    }
-    power_cut::Replay replay(m_dir.path(), before, files(), calls);
-    const QStringList failures = replay.failures();
-    EXPECT_EQ(failures.size(), 0) << failures.mid(0, 8).join(QLatin1Char('\n')).toStdString();
-    EXPECT_GE(replay.statesChecked(), 4);
-}
-
-// The same for a change that is undone: the folder recovers to the files before it.
-TEST_P(FileChangeTest, EveryStateAPowerCutLeavesInAnUndoRecoversToTheOldState)
-{
-    const Files before = files();
-    power_cut::Calls calls;
-    {
-        power_cut::Recorder recorder;
+    for (const bool commit : {false, true}) {
+        SCOPED_TRACE(commit ? "committed" : "undone");
+        power_cut::Calls calls;
         {
-            FileChange change(m_dir.path());
-            ASSERT_TRUE(run(change));
+            power_cut::Recorder recorder;
+            {
+                FileChange change(m_dir.path());
+                ASSERT_TRUE(run(change));
+                ASSERT_TRUE(!commit || change.commit());
+            }
+            calls = recorder.calls;
         }
-        calls = recorder.calls;
+        if (!commit) {
+            ASSERT_EQ(files(), before);
+        }
+        power_cut::Replay replay(m_dir.path(), before, files(), calls);
+        const QStringList failures = replay.failures();
+        EXPECT_EQ(failures.size(), 0) << failures.mid(0, 8).join(QLatin1Char('\n')).toStdString();
+        EXPECT_GE(replay.statesChecked(), 4);
     }
-    ASSERT_EQ(files(), before);
-    power_cut::Replay replay(m_dir.path(), before, before, calls);
-    const QStringList failures = replay.failures();
-    EXPECT_EQ(failures.size(), 0) << failures.mid(0, 8).join(QLatin1Char('\n')).toStdString();
 }
 
 // A full disk fails the write that hits it; the whole change is then undone, and no kept file
