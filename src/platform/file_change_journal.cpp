@@ -460,17 +460,11 @@ Reading read(const QString &folder, const QString &journalName)
     return r;
 }
 
-bool release(Reading &reading, const QString &path, bool remove, QString &error)
+void release(Reading &reading)
 {
-    bool ok = true;
-    if (remove && ::unlink(nativePath(path).constData()) != 0 && errno != ENOENT) {
-        error = systemReason(errno);
-        ok = false;
-    }
     if (reading.fd >= 0)
         ::close(reading.fd);
     reading.fd = -1;
-    return ok;
 }
 
 QStringList notPutBack(const QString &folder, const std::vector<Entry> &entries)

@@ -44,9 +44,9 @@ struct Reading
 // is Busy.
 Reading read(const QString &folder, const QString &journalName);
 
-// Lets go of the journal: removed first when asked (so that no other copy of the program finds it
-// unlocked), then unlocked. False with the system's reason when it could not be removed.
-bool release(Reading &reading, const QString &path, bool remove, QString &error);
+// Lets go of the journal's lock. A journal to be removed is removed before, so that no other copy
+// of the program finds it unlocked.
+void release(Reading &reading);
 
 // After an undo: the files of the entries that are not as they were before the change (a kept
 // file still beside its file, a file the change made still there).

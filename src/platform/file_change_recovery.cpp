@@ -36,16 +36,14 @@ FileChange::Recovery FileChange::recoverFolder(const QString &folder)
         // not be sure, the change is complete all the same, and its journal stays for the next
         // opening to clear away.
         if (!syncFolders(foldersOf(clean, reading.entries), result.journalError)) {
-            QString ignored;
-            journal::release(reading, clean + QLatin1Char('/') + journalName(), false, ignored);
+            journal::release(reading);
             return result;
         }
     } else if (!undoEntries(clean, reading.entries, reading.scratch, result.error)) {
         // The journal stays, so that the next opening tries again.
         result.kind = Recovery::Failed;
         result.notPutBack = journal::notPutBack(clean, reading.entries);
-        QString ignored;
-        journal::release(reading, clean + QLatin1Char('/') + journalName(), false, ignored);
+        journal::release(reading);
         return result;
     } else {
         result.kind = Recovery::Undone;
@@ -55,7 +53,6 @@ FileChange::Recovery FileChange::recoverFolder(const QString &folder)
     // touches a file.
     if (diskUnlink(clean + QLatin1Char('/') + journalName()) != 0 && errno != ENOENT)
         result.journalError = systemReason(errno);
-    QString ignored;
-    journal::release(reading, clean + QLatin1Char('/') + journalName(), false, ignored);
+    journal::release(reading);
     return result;
 }
