@@ -84,6 +84,16 @@ bool unchanged(const QString &path)
     return it == stamps().constEnd() || *it == stampOf(name);
 }
 
+QString firstChangedUnder(const QString &folder)
+{
+    const QString prefix = key(folder) + QLatin1Char('/');
+    for (auto it = stamps().cbegin(); it != stamps().cend(); ++it) {
+        if (it.key().startsWith(prefix) && !(it.value() == stampOf(it.key())))
+            return it.key();
+    }
+    return QString();
+}
+
 void forgetAll()
 {
     stamps().clear();

@@ -18,6 +18,9 @@ void noteWritten(const QString &path);
 // False when the file is not as last seen: another program wrote, removed or created it. A
 // file never seen counts as unchanged.
 bool unchanged(const QString &path);
+// The first file under the folder (absolute) that is not as last seen, empty when every one is:
+// a save relies on every file of the project this copy read, not only on those it writes.
+QString firstChangedUnder(const QString &folder);
 // Opening a project reads it anew: what was seen of any earlier state no longer counts.
 void forgetAll();
 // A new project made in the folder: what the folder held before is no part of it.
