@@ -77,6 +77,12 @@ void TfmFehlerkorrektur::Button1Click()
     QStringList failures;
     for (const auto &[save, table, file] : {std::tuple{&SaveStations, &dm1->cdsStations, "stations.ptf"},
                                             std::tuple{&SaveLines, &dm1->cdsLines, "lines.ptf"}}) {
+        // A repair refused as a whole (the project was changed elsewhere) is told once.
+        if (const FileChange *c = FileChange::covering(ProjectDir + QStringLiteral("/stations.ptf"));
+            !report.written && c && c->refused()) {
+            saved = false;
+            break;
+        }
         ansi::setLastWriteError(QString());
         if (save())
             continue;

@@ -5,6 +5,7 @@
 #include "data/table_files.h"
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
+#include "platform/file_change_journal.h"
 #include "platform/table.h"
 
 #include <QDir>
@@ -190,9 +191,11 @@ bool RemoveProjectFileInChange(const QString &path)
 
 namespace {
 
+// Each file once, at most some twenty, a long name shortened: a journal from elsewhere may name
+// thousands, or one name of any length.
 QString listed(const QStringList &files)
 {
-    return files.join(QStringLiteral(", "));
+    return journal::listed(files);
 }
 
 // What became of the journal after the change was completed or undone.
@@ -236,16 +239,25 @@ QString RecoverInterruptedChange(const QString &projectDir)
                               "it has been completed: %1.")
                    .arg(listed(r.files)) +
                journalLeft(r);
-    case FileChange::Recovery::Undone:
+    case FileChange::Recovery::Undone: {
         if (r.files.isEmpty())
-            return QStringLiteral("The last change of the project was interrupted before it changed any file; no "
-                                  "file needed to be put back.") +
+            return QStringLiteral("The last change of the project was interrupted before it changed any file%1; no "
+                                  "file needed to be put back.")
+                       .arg(r.cut ? QStringLiteral(" (its journal was cut short in its first line)") : QString()) +
                    journalLeft(r);
-        return QStringLiteral("The last change of the project was interrupted before it was complete; it has been "
-                              "undone and these files are as they were before it (a file it had made is gone "
-                              "again): %1.")
-                   .arg(listed(r.files)) +
-               journalLeft(r);
+        QStringList asBefore = r.files;
+        for (const QString &file : r.madeGone)
+            asBefore.removeAll(file);
+        QString text = QStringLiteral("The last change of the project was interrupted before it was complete; it has "
+                                      "been undone.");
+        if (!asBefore.isEmpty())
+            text += QStringLiteral(" These files are as they were before it: %1.").arg(listed(asBefore));
+        if (!r.madeGone.isEmpty())
+            text += QStringLiteral(" The files it had made are gone again: %1.").arg(listed(r.madeGone));
+        if (r.cut)
+            text += QStringLiteral(" The last line of its journal was cut short and was not acted on.");
+        return text + journalLeft(r);
+    }
     case FileChange::Recovery::Busy:
         return QStringLiteral("Another copy of the program is changing the project right now; its change was "
                               "left as it is.");

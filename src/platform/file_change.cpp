@@ -68,21 +68,17 @@ struct FileChange::State
     QStringList unsyncedFolders;
     QStringList unsyncedFiles;
     bool keptUnsynced = false;
-    // The files the change made, by the inode its journal names for each.
+    // The files the change made, by the inode they were made with.
     QHash<QString, ino_t> madeInodes;
     QSet<QString> notKept;
+    // Checked once, under the journal's lock: every file the program read is as it saw it.
+    bool stampsChecked = false;
+    QString refusal;
+    // By folder (folder-relative): the files beside which a kept or temporary file lies.
+    QHash<QString, QSet<QString>> strays;
 
     QString abs(const QString &rel) const { return folder + QLatin1Char('/') + rel; }
     static QByteArray goneLine(const QString &rel) { return "gone\t" + encodeName(rel) + '\n'; }
-    // Before a file the change makes takes its name: the journal shows it as the change's own,
-    // the only file recovery removes where the journal says it was not there before.
-    bool noteMade(const QString &rel, const QString &temp)
-    {
-        struct stat st;
-        if (::lstat(nativePath(temp).constData(), &st) != 0)
-            return fail(systemReason(errno));
-        return append("made\t" + encodeName(rel) + '\t' + QByteArray::number(quint64(st.st_ino)) + '\n');
-    }
     QString journalPath() const { return abs(FileChange::journalName()); }
 
     bool fail(const QString &reason)
@@ -172,6 +168,100 @@ struct FileChange::State
         return true;
     }
 
+    // A file the change makes under a name its journal gave (a temporary file, a copy), shown as
+    // the change's own by its inode, durably, before a byte is written into it: recovery removes
+    // only a file of that inode, or one still empty. The bytes are made durable when sync is set,
+    // else by the sync before done. False with the system's reason; nothing left behind.
+    bool makeOwnFile(const QString &rel, const QString &name, const QByteArray &bytes, bool sync)
+    {
+        const QString path = abs(name);
+        const int fd = diskCreate(path, true);
+        if (fd < 0)
+            return failFor(rel, systemReason(errno));
+        struct stat st;
+        bool ok = ::fstat(fd, &st) == 0 || failFor(rel, systemReason(errno));
+        ok = ok && append("id\t" + encodeName(name) + '\t' + QByteArray::number(quint64(st.st_ino)) + '\n') &&
+             syncJournal();
+        if (!ok)
+            failedFile = rel;
+        int err = 0;
+        if (ok && !diskWrite(fd, path, bytes, err))
+            ok = failFor(rel, systemReason(err));
+#ifdef SYNC_FILE_RANGE_WRITE
+        // The bytes start on their way to the disk now, so that the sync before done, of all the
+        // change's files one after the other, finds most of them there already. Only a hint.
+        if (ok && !sync)
+            ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+        if (ok && sync && !diskSyncFile(fd, path))
+            ok = failFor(rel, systemReason(errno));
+        if (::close(fd) != 0 && ok)
+            ok = failFor(rel, systemReason(errno));
+        if (!ok)
+            removeIfThere(path);
+        else
+            stepDone();
+        return ok;
+    }
+
+    // Why the file may not be touched, checked under the journal's lock before the change's first
+    // write: a file this copy read that another program changed since (the save relies on it), a
+    // name through a link, a kept or temporary file of another change beside it. Empty: none.
+    QString reasonAgainst(const QString &rel)
+    {
+        if (!stampsChecked) {
+            const QString changed = FileStamps::firstChangedUnder(folder);
+            if (!changed.isEmpty())
+                return FileStamps::changedElsewhereReason(journal::shown(QDir(folder).relativeFilePath(changed)));
+            stampsChecked = true;
+        }
+        if (!FileStamps::unchanged(abs(rel)))
+            return FileStamps::changedElsewhereReason(journal::shown(rel));
+        // Only the last part may be a link: the file's own link is replaced by the file, its
+        // target left as it is. A folder on the way that is a link would take the change out of
+        // the project folder, where its recovery does not follow it.
+        const QStringList parts = rel.split(QLatin1Char('/'));
+        QString path = folder;
+        for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+            path += QLatin1Char('/') + parts[i];
+            struct stat st;
+            if (::lstat(nativePath(path).constData(), &st) != 0)
+                break;
+            if (S_ISLNK(st.st_mode))
+                return QStringLiteral("the name %1 passes through a symbolic link (%2); nothing was written through it")
+                    .arg(journal::shown(rel), journal::shown(QStringList(parts.mid(0, i + 1)).join(QLatin1Char('/'))));
+        }
+        const qsizetype slash = rel.lastIndexOf(QLatin1Char('/'));
+        const QString dir = slash < 0 ? QString() : rel.left(slash);
+        auto it = strays.find(dir);
+        if (it == strays.end()) {
+            QSet<QString> beside;
+            const QString prefix = dir.isEmpty() ? QString() : dir + QLatin1Char('/');
+            const QStringList names =
+                QDir(dir.isEmpty() ? folder : abs(dir))
+                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+            for (const QString &name : names) {
+                if (journal::isChangeFileName(name))
+                    beside.insert(prefix + journal::baseOfChangeFile(name));
+            }
+            it = strays.insert(dir, beside);
+        }
+        if (it->contains(rel))
+            return QStringLiteral("a kept or temporary file of another change (%1.korvalin-…) lies beside it; put it "
+                                  "in order or remove it, then save again")
+                .arg(journal::shown(rel));
+        return QString();
+    }
+
+    // The journal of a change refused before it touched a file goes again, still locked.
+    int refuse(const QString &rel, const QString &reason)
+    {
+        failFor(rel, reason);
+        refusal = reason;
+        if (entries.empty() && journal >= 0 && !journalNamed)
+            closeJournal(true);
+        return -1;
+    }
 
     // The journal's file, locked and holding the header, under no name yet (or, where a file
     // system has no unnamed files, under a name of its own); -1 with errno set.
@@ -280,14 +370,15 @@ struct FileChange::State
             existed = false; // kept already, or made by the change
             return *it;
         }
-        // Checked before the journal is made: a refused file leaves nothing behind.
-        if (!FileStamps::unchanged(abs(rel))) {
-            failFor(rel, FileStamps::changedElsewhereReason());
-            return -1;
-        }
         failedFile = rel; // a journal that cannot take the file fails the file's write
+        if (!refusal.isEmpty())
+            return refuse(rel, refusal);
+        // The checks come under the journal's lock: no other copy can change a file between
+        // them and the first write.
         if (!openJournal())
             return -1;
+        if (const QString reason = reasonAgainst(rel); !reason.isEmpty())
+            return refuse(rel, reason);
         const QString path = abs(rel);
         struct stat st;
         existed = ::lstat(nativePath(path).constData(), &st) == 0;
@@ -303,8 +394,11 @@ struct FileChange::State
             // The journal names the kept file before it is made, and it only ever appears whole
             // (a rename or a link): a kept file that is there holds the old bytes.
             // A removal says so with it: recovery accepts a missing file only where the journal does.
-            if (!append("keep\t" + encodeName(rel) + '\t' + encodeName(e.backup) + '\t' + encodeName(e.temp) + '\n' +
-                        (forRemoval ? goneLine(rel) : QByteArray())))
+            // With the inode of the old file: the kept file is that very file, or a copy the journal
+            // names by its own inode.
+            e.inode = quint64(st.st_ino);
+            if (!append("keep\t" + encodeName(rel) + '\t' + encodeName(e.backup) + '\t' + encodeName(e.temp) + '\t' +
+                        QByteArray::number(e.inode) + '\n' + (forRemoval ? goneLine(rel) : QByteArray())))
                 return -1;
         } else if (!append("new\t" + encodeName(rel) + '\t' + encodeName(e.temp) + '\n')) {
             return -1;
@@ -329,11 +423,14 @@ struct FileChange::State
             // No links here: a copy, made under a name of its own until it is whole.
             const QString copy = freeName(folder, e.file, QStringLiteral(".korvalin-copy"));
             ok = append("scratch\t" + encodeName(copy) + '\n') && syncJournal();
+            QByteArray old;
             int err = 0;
             if (ok) {
                 scratch << copy;
-                ok = copyFile(path, abs(copy), err) || failFor(e.file, systemReason(err));
+                ok = readWhole(path, old, err) || failFor(e.file, systemReason(err));
             }
+            // The copy is the old state the change may have to put back: durable before it is kept.
+            ok = ok && makeOwnFile(e.file, copy, old, true);
             if (ok) {
                 stepDone();
                 ok = diskRename(abs(copy), backup) == 0 || failFor(e.file, systemReason(errno));
@@ -524,19 +621,12 @@ bool FileChange::write(const QString &path, const QByteArray &bytes)
     }
     // The bytes are synced with the others before the journal says done: a power cut before
     // then undoes the change, whatever the file holds.
-    if (!writeNewFile(temp, bytes, err, false))
-        return s.failFor(rel, systemReason(err));
-    stepDone();
+    if (!s.makeOwnFile(rel, s.entries[i].temp, bytes, false))
+        return false;
     // The old file is replaced only once the name it is kept under is durable.
     if (s.keptUnsynced && !s.syncUnsyncedFolders()) {
         s.failedFile = rel;
         removeIfThere(temp);
-        return false;
-    }
-    // A file the change makes is shown as its own, durably, before it takes its name.
-    if (s.entries[i].backup.isEmpty() && !(s.noteMade(rel, temp) && s.syncJournal())) {
-        removeIfThere(temp);
-        s.failedFile = rel;
         return false;
     }
     if (diskRename(temp, file) != 0) {
@@ -603,6 +693,11 @@ void FileChange::noteFailure(const QString &reason, const QString &file)
         s.failure = reason;
         s.failureFile = file;
     }
+}
+
+bool FileChange::refused() const
+{
+    return !state().refusal.isEmpty();
 }
 
 QString FileChange::failureFile() const

@@ -54,6 +54,10 @@ public:
     QString failedFile() const;
 
     bool joined() const { return m_outer != nullptr; }
+    // The change was refused before its first write (a file changed elsewhere, a name through a
+    // link, a kept file of another change): every later step fails alike, and an action that
+    // would tell each of them tells the first only.
+    bool refused() const;
     const QString &folder() const;
     bool covers(const QString &path) const;
 
@@ -90,6 +94,8 @@ public:
         QStringList notPutBack; // Failed: the files not as they were before the change
         QStringList lying;      // Refused: the change's own files (kept, temporary, copies) in the folder
         QString journalError;   // the journal could not be removed: the system's reason
+        QStringList madeGone;   // Undone: the files the change had made, removed again
+        bool cut = false;       // the journal's last line was cut short and was not acted on
     };
     static Recovery recoverFolder(const QString &folder);
 

@@ -186,20 +186,19 @@ bool writeNewFile(const QString &path, const QByteArray &bytes, int &error, bool
     return ok;
 }
 
-bool copyFile(const QString &from, const QString &to, int &error)
+bool readWhole(const QString &path, QByteArray &bytes, int &error)
 {
-    QFile source(from);
+    QFile source(path);
     if (!source.open(QIODevice::ReadOnly)) {
         error = EIO;
         return false;
     }
-    const QByteArray bytes = source.readAll();
+    bytes = source.readAll();
     if (source.error() != QFileDevice::NoError) {
         error = EIO;
         return false;
     }
-    // The copy is the old state the change may have to put back: durable before it is kept.
-    return writeNewFile(to, bytes, error, true);
+    return true;
 }
 
 // Removes the file unless it is a folder; false only when a file stays.

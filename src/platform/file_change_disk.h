@@ -45,8 +45,8 @@ bool syncFolders(const QStringList &folders, QString &error);
 // A new file with the bytes, made durable unless sync is false; false with the system's error,
 // nothing left behind.
 bool writeNewFile(const QString &path, const QByteArray &bytes, int &error, bool sync);
-// A copy of the file, made durable.
-bool copyFile(const QString &from, const QString &to, int &error);
+// The bytes of the file.
+bool readWhole(const QString &path, QByteArray &bytes, int &error);
 // Removes the file unless it is a folder; false only when a file stays.
 bool removeIfThere(const QString &path);
 

@@ -25,7 +25,20 @@ struct Entry
     QString file;
     QString backup; // empty when the file was not there before the change
     QString temp;
+    quint64 inode = 0; // the file's inode before the change (with a backup)
 };
+
+// The own names a change gives the files beside a file: kept, temporary and copy, each with
+// nothing or a count from 2 on after it. Where one of them lies beside a file that a change is to
+// touch, the change does not start: its journal would not account for every file of its own.
+bool isChangeFileName(const QString &name);
+// The file a name of the change's own lies beside (empty for a name that is none).
+QString baseOfChangeFile(const QString &name);
+
+// A name as a message shows it: a long one is shortened in its middle.
+QString shown(const QString &name);
+// Names as a message lists them: each once, at most twenty, then how many more.
+QString listed(const QStringList &names);
 
 struct Reading
 {
@@ -34,7 +47,9 @@ struct Reading
     QStringList scratch; // further files of the change's own that go with it
     bool done = false;
     QString refusal;     // Refuse: why the journal is not acted on
-    QStringList named;   // the files it names, as far as it could be read
+    QStringList named;   // the files it names, as far as it could be read, each once
+    QStringList madeGone; // Act, not done: the files the change had made, removed again
+    bool cut = false;    // its last line was cut short (by a kill or a power cut) and is not acted on
     QStringList lying;   // Refuse: the change's own files (kept, temporary, copies) that lie in the folder
     int fd = -1;         // Act: the journal, open and locked until release()
 };

@@ -14,6 +14,7 @@ FileChange::Recovery FileChange::recoverFolder(const QString &folder)
         return result;
     journal::Reading reading = journal::read(clean, journalName());
     result.files = reading.named;
+    result.cut = reading.cut;
     switch (reading.verdict) {
     case journal::Reading::NoJournal:
         return result;
@@ -47,6 +48,7 @@ FileChange::Recovery FileChange::recoverFolder(const QString &folder)
         return result;
     } else {
         result.kind = Recovery::Undone;
+        result.madeGone = reading.madeGone;
     }
     // Removed while still locked. No sync after: a journal that comes back after a power cut
     // finds its work done, and the next change makes the folder's names durable before it

@@ -20,8 +20,13 @@ struct Stamp
     ino_t ino = 0;
     off_t size = 0;
     qint64 mtimeNs = 0;
+    // Its contents went into the tables: a save relies on it even where it writes another file.
+    bool read = false;
 
-    bool operator==(const Stamp &) const = default;
+    bool sameFile(const Stamp &o) const
+    {
+        return exists == o.exists && dev == o.dev && ino == o.ino && size == o.size && mtimeNs == o.mtimeNs;
+    }
 };
 
 QHash<QString, Stamp> &stamps()
@@ -65,8 +70,11 @@ void noteRead(const QString &path)
     if (path.isEmpty())
         return;
     const QString name = key(path);
-    if (!stamps().contains(name))
-        stamps().insert(name, stampOf(name));
+    if (!stamps().contains(name)) {
+        Stamp s = stampOf(name);
+        s.read = true;
+        stamps().insert(name, s);
+    }
 }
 
 void noteWritten(const QString &path)
@@ -74,21 +82,24 @@ void noteWritten(const QString &path)
     if (path.isEmpty())
         return;
     const QString name = key(path);
-    stamps().insert(name, stampOf(name));
+    Stamp s = stampOf(name);
+    const auto it = stamps().constFind(name);
+    s.read = it != stamps().constEnd() && it->read;
+    stamps().insert(name, s);
 }
 
 bool unchanged(const QString &path)
 {
     const QString name = key(path);
     const auto it = stamps().constFind(name);
-    return it == stamps().constEnd() || *it == stampOf(name);
+    return it == stamps().constEnd() || it->sameFile(stampOf(name));
 }
 
 QString firstChangedUnder(const QString &folder)
 {
     const QString prefix = key(folder) + QLatin1Char('/');
     for (auto it = stamps().cbegin(); it != stamps().cend(); ++it) {
-        if (it.key().startsWith(prefix) && !(it.value() == stampOf(it.key())))
+        if (it->read && it.key().startsWith(prefix) && !it->sameFile(stampOf(it.key())))
             return it.key();
     }
     return QString();
@@ -105,10 +116,11 @@ void forgetUnder(const QString &folder)
     stamps().removeIf([&prefix](const auto &it) { return it.key().startsWith(prefix); });
 }
 
-QString changedElsewhereReason()
+QString changedElsewhereReason(const QString &file)
 {
-    return QStringLiteral("the project was changed elsewhere: another program changed this file after this copy read "
-                          "or saved it. Nothing of this save was written; open the project again to go on.");
+    return QStringLiteral("the project was changed elsewhere: another program changed %1 after this copy read "
+                          "or saved it. Nothing of this save was written; open the project again to go on.")
+        .arg(file);
 }
 
 } // namespace FileStamps

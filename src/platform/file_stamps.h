@@ -18,15 +18,18 @@ void noteWritten(const QString &path);
 // False when the file is not as last seen: another program wrote, removed or created it. A
 // file never seen counts as unchanged.
 bool unchanged(const QString &path);
-// The first file under the folder (absolute) that is not as last seen, empty when every one is:
-// a save relies on every file of the project this copy read, not only on those it writes.
+// The first file under the folder (absolute) whose contents this copy read and that is not as
+// last seen, empty when every one is: a save relies on every file of the project that went into
+// its tables, not only on those it writes. A file the program only wrote (a plan's image) is
+// no input of a save.
 QString firstChangedUnder(const QString &folder);
 // Opening a project reads it anew: what was seen of any earlier state no longer counts.
 void forgetAll();
 // A new project made in the folder: what the folder held before is no part of it.
 void forgetUnder(const QString &folder);
 
-// The reason a refused write gives, after the file's name.
-QString changedElsewhereReason();
+// The reason a refused write gives, after the name of the file written; it names the file that
+// another program changed, which may be another one the save relied on.
+QString changedElsewhereReason(const QString &file);
 
 } // namespace FileStamps

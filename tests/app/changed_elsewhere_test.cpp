@@ -198,13 +198,13 @@ protected:
 };
 
 // Runs the action in this process under a file-size limit, as on a full disk: lines.ptf with a new
-// line fits, line_graphic.ptf and a copy of it do not.
+// line fits, and the change's journal with it; line_graphic.ptf, its copy and its journal line do not.
 bool onAFullDisk(const std::function<bool()> &action)
 {
     rlimit before{};
     getrlimit(RLIMIT_FSIZE, &before);
     const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small{150, before.rlim_max};
+    rlimit small{205, before.rlim_max};
     setrlimit(RLIMIT_FSIZE, &small);
     const bool result = action();
     setrlimit(RLIMIT_FSIZE, &before);

@@ -340,7 +340,7 @@ TEST_F(ProjectCommands, OpenUndoesAnInterruptedChangeAndKeepsTheUsersFiles)
     const QString dir = ExtractProjectDir(a);
     const QStringList own{"stations.ptf.backup", "a.ppr.backup",        "distances.ini.backup",
                           "line_stations.ptf.orig01", "tt_1.ptf.2024v1", "stations.ptf.lOIPVH",
-                          "stations.ptf.korvalin-old"};
+                          "line_stations.ptf.korvalin-old"};
     for (const QString &name : own)
         writeFileBytes(dir + "/" + name, "mine");
     const QByteArray stations = fileBytes(dir + "/stations.ptf");
@@ -368,7 +368,9 @@ TEST_F(ProjectCommands, OpenUndoesAnInterruptedChangeAndKeepsTheUsersFiles)
         EXPECT_EQ(fileBytes(dir + "/" + name), "mine") << name.toStdString();
     ASSERT_EQ(d.messages.size(), 1) << d.messages.join('|').toStdString();
     EXPECT_TRUE(d.messages[0].contains("undone")) << d.messages[0].toStdString();
-    EXPECT_TRUE(d.messages[0].contains("stations.ptf, lines2.ptf")) << d.messages[0].toStdString();
+    EXPECT_TRUE(d.messages[0].contains("These files are as they were before it: stations.ptf. The files it had made "
+                                       "are gone again: lines2.ptf."))
+        << d.messages[0].toStdString();
 
     // Opened again, there is nothing left to tell.
     d.messages.clear();

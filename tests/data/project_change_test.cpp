@@ -74,14 +74,31 @@ QString journalIn(const QString &root)
     return root + "/p/" + FileChange::journalName();
 }
 
-// A journal with the header and these lines.
+// The lines with each "@name@" the inode of the file p/name ("1" where there is none): what a
+// change of this folder would have written.
+QByteArray withInodes(const QString &folder, QByteArray lines)
+{
+    for (qsizetype at = lines.indexOf('@'); at >= 0; at = lines.indexOf('@', at)) {
+        const qsizetype end = lines.indexOf('@', at + 1);
+        const QByteArray name = lines.mid(at + 1, end - at - 1);
+        struct stat st;
+        const QByteArray inode =
+            ::lstat(QFile::encodeName(folder + "/" + QString::fromUtf8(name)).constData(), &st) == 0
+                ? QByteArray::number(quint64(st.st_ino))
+                : QByteArray("1");
+        lines.replace(at, end - at + 1, inode);
+    }
+    return lines;
+}
+
+// A journal with the header and these lines, written once the files are there.
 std::function<void(const QString &)> journal(const QByteArray &lines,
                                              std::function<void(const QString &)> more = nullptr)
 {
     return [=](const QString &root) {
-        put(journalIn(root), "KORVALIN-CHANGE 1\n" + lines);
         if (more)
             more(root);
+        put(journalIn(root), "KORVALIN-CHANGE 1\n" + withInodes(root + "/p", lines));
     };
 }
 
@@ -137,57 +154,57 @@ TEST_P(HostileJournals, TouchNothingButWhatTheChangeProvesItsOwn)
 
 namespace {
 
-const QByteArray kKeepA = "keep\ta.ptf\ta.ptf.korvalin-old\ta.ptf.korvalin-new\n";
+const QByteArray kKeepA = "keep\ta.ptf\ta.ptf.korvalin-old\ta.ptf.korvalin-new\t@a.ptf@\n";
 
 std::vector<HostileJournal> hostileJournals()
 {
     return {
         {"SymlinkedFolderInAName",
-         journal("keep\tsub/secret.txt\tsub/secret.txt.korvalin-old\tsub/secret.txt.korvalin-new\n",
+         journal("keep\tsub/secret.txt\tsub/secret.txt.korvalin-old\tsub/secret.txt.korvalin-new\t1\n",
                  [](const QString &root) { ASSERT_EQ(::symlink("../outside", qPrintable(root + "/p/sub")), 0); }),
          "passes through a symbolic link (sub)"},
         {"NameUpOutOfTheFolder",
-         journal("keep\t../outside/secret.txt\t../outside/secret.txt.korvalin-old\t../outside/secret.txt.korvalin-new\n"),
+         journal("keep\t../outside/secret.txt\t../outside/secret.txt.korvalin-old\t../outside/secret.txt.korvalin-new\t1\n"),
          "the name ../outside/secret.txt (line 2) is not a file of the project folder"},
         {"NameUpWrittenInPercents",
-         journal("keep\t%2E%2E/outside/secret.txt\t%2E%2E/outside/secret.txt.korvalin-old\tx.korvalin-new\n"),
+         journal("keep\t%2E%2E/outside/secret.txt\t%2E%2E/outside/secret.txt.korvalin-old\tx.korvalin-new\t1\n"),
          "line 2 holds a name not written as this program writes names"},
         {"AbsoluteName",
          [](const QString &root) {
              const QByteArray secret = QFile::encodeName(root + "/outside/secret.txt");
              put(journalIn(root), "KORVALIN-CHANGE 1\nkeep\t" + secret + "\t" + secret + ".korvalin-old\t" + secret +
-                                      ".korvalin-new\n");
+                                      ".korvalin-new\t1\n");
          },
          "is not a file of the project folder"},
         {"JournalNamesItself",
          journal("new\tkorvalin.journal\tkorvalin.journal.korvalin-new\n"),
          "the name korvalin.journal (line 2) is not a file of the project folder"},
-        {"KeptNameNotTheChangesOwn", journal("keep\ta.ptf\tb.ptf\ta.ptf.korvalin-new\n"),
+        {"KeptNameNotTheChangesOwn", journal("keep\ta.ptf\tb.ptf\ta.ptf.korvalin-new\t1\n"),
          "the kept file b.ptf (line 2) is not the change's own name for a.ptf"},
-        {"TemporaryNameNotTheChangesOwn", journal("keep\ta.ptf\ta.ptf.korvalin-old\tb.ptf\n"),
+        {"TemporaryNameNotTheChangesOwn", journal("keep\ta.ptf\ta.ptf.korvalin-old\tb.ptf\t1\n"),
          "the temporary file b.ptf (line 2) is not the change's own name for a.ptf"},
         {"CopyNameNotTheChangesOwn", journal(kKeepA + "scratch\tb.ptf\n"),
          "the copy b.ptf (line 3) is not the change's own name for a file it keeps"},
         {"FileNamedTwice",
-         journal(kKeepA + "keep\ta.ptf\ta.ptf.korvalin-old2\ta.ptf.korvalin-new2\n",
+         journal(kKeepA + "keep\ta.ptf\ta.ptf.korvalin-old2\ta.ptf.korvalin-new2\t1\n",
                  [](const QString &root) {
                      keptFile(root, "a.ptf.korvalin-old", "older");
                      keptFile(root, "a.ptf.korvalin-old2", "oldest");
                  }),
          "the name a.ptf is named twice (line 3)"},
         {"CompleteButItsFileMissing",
-         journal("keep\tc.ptf\tc.ptf.korvalin-old\tc.ptf.korvalin-new\ndone\n",
+         journal("keep\tc.ptf\tc.ptf.korvalin-old\tc.ptf.korvalin-new\t@c.ptf.korvalin-old@\ndone\n",
                  [](const QString &root) { keptFile(root, "c.ptf.korvalin-old", "the only copy of C"); }),
          "the change is marked complete, but its file c.ptf is not there"},
         {"KeptFileWhoseFileIsMissing",
-         journal("keep\tc.ptf\tc.ptf.korvalin-old\tc.ptf.korvalin-new\n",
+         journal("keep\tc.ptf\tc.ptf.korvalin-old\tc.ptf.korvalin-new\t@c.ptf.korvalin-old@\n",
                  [](const QString &root) { keptFile(root, "c.ptf.korvalin-old", "C"); }),
          "c.ptf is missing and the journal does not say it was removed"},
         {"NewFileTheChangeDidNotMake", journal("new\tb.ptf\tb.ptf.korvalin-new\n"),
          "the file b.ptf is there, but the journal does not show that the change made it"},
         {"NewFileMadeUnderAnotherInode",
          [](const QString &root) {
-             put(journalIn(root), "KORVALIN-CHANGE 1\nnew\tb.ptf\tb.ptf.korvalin-new\nmade\tb.ptf\t1\n");
+             put(journalIn(root), "KORVALIN-CHANGE 1\nnew\tb.ptf\tb.ptf.korvalin-new\nid\tb.ptf.korvalin-new\t1\n");
          },
          "the journal does not show that the change made it"},
         {"LargerThanAnyChange",
@@ -225,17 +242,19 @@ std::vector<HostileJournal> hostileJournals()
          "interrupted before it changed any file",
          {{"p/korvalin.journal", kGone}}},
         {"CutShort",
-         journal(kKeepA + "keep\tb.p",
+         journal("keep\ta.ptf\ta.ptf.korvalin-old\ta.ptf.korvalin-new\t@a.ptf.korvalin-old@\n"
+                 "id\ta.ptf.korvalin-new\t@a.ptf@\nkeep\tb.p",
                  [](const QString &root) {
                      keptFile(root, "a.ptf.korvalin-old", "A of the user");
+                     QFile::remove(root + "/p/a.ptf");
                      put(root + "/p/a.ptf", "A half changed");
                  }),
-         "as they were before it (a file it had made is gone again): a.ptf.",
+         "These files are as they were before it: a.ptf. The last line of its journal was cut short",
          {{"p/korvalin.journal", kGone}, {"p/a.ptf.korvalin-old", kGone}, {"p/a.ptf", "A of the user"}}},
         {"RemovedFileSaidSo",
-         journal("keep\tc.ptf\tc.ptf.korvalin-old\tc.ptf.korvalin-new\ngone\tc.ptf\n",
+         journal("keep\tc.ptf\tc.ptf.korvalin-old\tc.ptf.korvalin-new\t@c.ptf.korvalin-old@\ngone\tc.ptf\n",
                  [](const QString &root) { keptFile(root, "c.ptf.korvalin-old", "C"); }),
-         "as they were before it (a file it had made is gone again): c.ptf.",
+         "These files are as they were before it: c.ptf.",
          {{"p/korvalin.journal", kGone}, {"p/c.ptf.korvalin-old", kGone}, {"p/c.ptf", "C"}}},
     };
 }
@@ -273,7 +292,10 @@ TEST(RecoveredChange, ACompletedChangeWhoseJournalStaysIsToldAsCompleted)
     QTemporaryDir dir;
     put(dir.filePath("a.ptf"), "A1");
     put(dir.filePath("a.ptf.korvalin-old"), "A0");
-    put(dir.filePath(FileChange::journalName()), "KORVALIN-CHANGE 1\n" + kKeepA + "done\n");
+    put(dir.filePath(FileChange::journalName()),
+        "KORVALIN-CHANGE 1\n" +
+            withInodes(dir.path(), "keep\ta.ptf\ta.ptf.korvalin-old\ta.ptf.korvalin-new\t@a.ptf.korvalin-old@\n"
+                                   "id\ta.ptf.korvalin-new\t@a.ptf@\ndone\n"));
     g_journalToBlock = dir.filePath(FileChange::journalName());
     FileChange::setStepObserver(&blockJournal);
     const QString told = RecoverInterruptedChange(dir.path());

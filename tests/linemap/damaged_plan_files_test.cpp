@@ -95,8 +95,10 @@ protected:
         }
         m_cut =
             m_lineLeftOut ? leaveOutALine(QLatin1String(GetParam().file)) : cutShort(QLatin1String(GetParam().file));
-        // The project opened again with the file cut short.
+        // The project opened again with the file cut short: what was seen of it before counts no
+        // longer, as when the program opens a project.
         if (GetParam().master) {
+            FileStamps::forgetAll();
             loadMasterTables();
             LoadPrefs(path("prefs.ptf"));
         }

@@ -33,7 +33,7 @@ struct ChangeCase {
     bool hardLinks = true; // false: old files kept as copies, as where links cannot be made
 };
 
-const Files kBefore{{"a.ptf", "A0"}, {"b.ptf", "B0"}, {"a.ptf.korvalin-old", "the user's"}};
+const Files kBefore{{"a.ptf", "A0"}, {"b.ptf", "B0"}, {"notes.txt.korvalin-old", "the user's"}};
 
 class FileChangeTest : public ::testing::TestWithParam<ChangeCase>
 {
@@ -253,8 +253,12 @@ TEST(FileChange, AJournalMarkedDoneIsCompleted)
     };
     put("a.ptf", "A1");
     put("a.ptf.korvalin-old", "A0");
+    struct stat old, now;
+    ASSERT_EQ(::lstat(QFile::encodeName(dir.filePath("a.ptf.korvalin-old")).constData(), &old), 0);
+    ASSERT_EQ(::lstat(QFile::encodeName(dir.filePath("a.ptf")).constData(), &now), 0);
     put(qPrintable(FileChange::journalName()),
-        "KORVALIN-CHANGE 1\nkeep\ta.ptf\ta.ptf.korvalin-old\ta.ptf.korvalin-new\ndone\n");
+        "KORVALIN-CHANGE 1\nkeep\ta.ptf\ta.ptf.korvalin-old\ta.ptf.korvalin-new\t" + QByteArray::number(quint64(old.st_ino)) +
+            "\nid\ta.ptf.korvalin-new\t" + QByteArray::number(quint64(now.st_ino)) + "\ndone\n");
     const FileChange::Recovery r = FileChange::recoverFolder(dir.path());
     EXPECT_EQ(r.kind, FileChange::Recovery::Completed);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ptf"});

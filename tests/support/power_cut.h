@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <map>
 #include <set>
@@ -101,9 +102,12 @@ struct Model {
     std::vector<Inode> inodes;
     std::map<QString, int> initial;
     std::vector<NameStep> steps;
-    // The inode a "made" line of the journal names, as recorded, and the file it is in the model:
-    // a state built anew has inodes of its own, so the lines are made to name those.
-    std::map<QByteArray, int> madeInodes;
+    // The inodes the journal's lines name (of a file kept, of a temporary file or copy made), as
+    // recorded, and the file each is in the model: a state built anew has inodes of its own, so
+    // the lines are made to name those.
+    // By the line's offset in the journal: a file system reuses the inode of a file removed.
+    std::map<qsizetype, int> namedInodes;
+    qsizetype journalSize = 0;
 };
 
 inline QString parentOf(const QString &rel)
@@ -209,7 +213,6 @@ private:
             m.inodes.push_back({bytes, bytes});
         }
         std::map<QString, int> live = m.initial;
-        int lastCreated = -1;
         using K = FileChange::DiskCall;
         for (size_t i = 0; i < count; ++i) {
             const K &c = m_calls[i];
@@ -224,14 +227,14 @@ private:
                     m.steps.push_back({parentOf(a), QString(), a, int(m.inodes.size())});
                     m.inodes.push_back({});
                 }
-                lastCreated = live[a];
                 break;
             case K::Write:
                 if (it != live.end())
                     m.inodes[it->second].now += c.bytes;
-                // The change names the file it made just before, the last one created.
-                if (a == FileChange::journalName() && c.bytes.startsWith("made\t"))
-                    m.madeInodes[c.bytes.trimmed().split('\t').value(2)] = lastCreated;
+                if (a == FileChange::journalName()) {
+                    noteNamedInodes(m, live, c.bytes);
+                    m.journalSize += c.bytes.size();
+                }
                 break;
             case K::SyncFile:
                 if (it != live.end())
@@ -348,6 +351,36 @@ private:
         return QStringLiteral("recovery %1 %2 left %3").arg(int(r.kind)).arg(r.error, differs.join(QStringLiteral(", ")));
     }
 
+    // The field of a journal line that holds an inode, and the field that names its file.
+    static bool inodeFields(const QList<QByteArray> &fields, int &inode, int &name)
+    {
+        if (fields.size() == 5 && fields[0] == "keep") {
+            inode = 4;
+            name = 1;
+            return true;
+        }
+        if (fields.size() == 3 && fields[0] == "id") {
+            inode = 2;
+            name = 1;
+            return true;
+        }
+        return false;
+    }
+
+    void noteNamedInodes(Model &m, const std::map<QString, int> &live, const QByteArray &bytes) const
+    {
+        qsizetype offset = m.journalSize;
+        for (const QByteArray &line : bytes.split('\n')) {
+            const QList<QByteArray> fields = line.split('\t');
+            int inode = 0, name = 0;
+            const auto it = inodeFields(fields, inode, name) ? live.find(QUrl::fromPercentEncoding(fields[name]))
+                                                              : live.end();
+            if (it != live.end())
+                m.namedInodes[offset] = it->second;
+            offset += line.size() + 1;
+        }
+    }
+
     static void nameMadeInodes(const Model &m, const std::map<int, QString> &made, const QString &journal)
     {
         QFile f(journal);
@@ -355,15 +388,20 @@ private:
             return;
         QList<QByteArray> lines = f.readAll().split('\n');
         f.close();
+        qsizetype offset = 0;
         for (QByteArray &line : lines) {
+            const qsizetype at = offset;
+            offset += line.size() + 1;
             QList<QByteArray> fields = line.split('\t');
-            const auto inode = fields.size() == 3 && fields[0] == "made" ? m.madeInodes.find(fields[2])
-                                                                         : m.madeInodes.end();
-            if (inode == m.madeInodes.end() || !made.count(inode->second))
+            int field = 0, name = 0;
+            if (!inodeFields(fields, field, name))
+                continue;
+            const auto inode = m.namedInodes.find(at);
+            if (inode == m.namedInodes.end() || !made.count(inode->second))
                 continue;
             struct stat st;
             if (::lstat(QFile::encodeName(made.at(inode->second)).constData(), &st) == 0) {
-                fields[2] = QByteArray::number(quint64(st.st_ino));
+                fields[field] = QByteArray::number(quint64(st.st_ino));
                 line = fields.join('\t');
             }
         }
