@@ -2,6 +2,7 @@
 // pick, the parse with its text widths and the work grid's view taking the new columns.
 #include "platform/dialog_service.h"
 #include "platform/string_grid.h"
+#include "web/browser_engine.h"
 #include "web/web_copy.h"
 
 #include <QApplication>
@@ -43,6 +44,7 @@ BENCHMARK(BM_PasteWideTable)->Arg(20000)->Arg(400000)->Unit(benchmark::kMillisec
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    PrepareBrowserEngine(); // the window's browser starts when it is shown
     QApplication app(argc, argv);
     window = new TfmWebCopy;
     window->show();

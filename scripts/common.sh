@@ -25,8 +25,3 @@ build() {
     cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
     cmake --build "$BUILD_DIR" -j "$(nproc)"
 }
-
-# The embedded browser refuses to start its sandbox as root.
-if [[ $(id -u) -eq 0 ]]; then
-    export QTWEBENGINE_DISABLE_SANDBOX=1
-fi

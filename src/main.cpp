@@ -1,11 +1,9 @@
 #include "app/Main.h"
-
-#include <QCoreApplication>
+#include "web/browser_engine.h"
 
 int main(int argc, char *argv[])
 {
-    // The embedded browsers need shared OpenGL contexts, which must be asked for before the
-    // application object exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The embedded browsers read their settings when the application object is made.
+    PrepareBrowserEngine();
     return ProgramMain(argc, argv);
 }

@@ -4,6 +4,7 @@
 #include "app/translations.h"
 #include "data/main_globals.h"
 #include "support/folder_globals.h"
+#include "web/browser_engine.h"
 
 #include <QTemporaryDir>
 
@@ -19,7 +20,7 @@ public:
         static int argc = 1;
         static char name[] = "app_tests";
         static char *argv[] = {name, nullptr};
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // before the application, for the browsers
+        PrepareBrowserEngine(); // as the program does, so the browsers start as root too
         m_app = new KorvalinApplication(argc, argv);
     }
     void TearDown() override

@@ -7,6 +7,7 @@
 #include "data/main_globals.h"
 #include "support/folder_globals.h"
 #include "support/window_controls.h"
+#include "web/browser_engine.h"
 #include "web/web_copy.h"
 
 #include <QApplication>
@@ -53,7 +54,7 @@ public:
         static int argc = 1;
         static char name[] = "web_copy_display_tests";
         static char *argv[] = {name, nullptr};
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        PrepareBrowserEngine();
         m_app = new KorvalinApplication(argc, argv);
     }
     void TearDown() override

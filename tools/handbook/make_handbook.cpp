@@ -7,6 +7,7 @@
 #include "app/translations.h"
 #include "data/main_globals.h"
 #include "platform/dialog_service.h"
+#include "web/browser_engine.h"
 
 #include <QDir>
 #include <QFile>
@@ -210,6 +211,7 @@ int main(int argc, char *argv[])
     const QString pictureDir = QString::fromLocal8Bit(argv[5]);
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    PrepareBrowserEngine(); // the web-copy window is among the pictures
     int appArgc = 1;
     KorvalinApplication app(appArgc, argv);
     // The same pictures on every machine: one style, one font.
