@@ -5,6 +5,7 @@
 #include "data/db_func_p.h"
 #include "data/table_files.h"
 #include "platform/ansi.h"
+#include "platform/file_stamps.h"
 #include "platform/numbers.h"
 #include "platform/table.h"
 
@@ -295,6 +296,7 @@ QString DamagedTimeTableFileOfLine(int LineID)
 {
     auto damaged = [](const QString &file) {
         Table scratch(QStringLiteral("scratch"));
+        FileStamps::noteRead(file);
         return QFileInfo::exists(file) && !LoadPtfFileStructure(file, scratch);
     };
     const QString stopRows = TimeTableConnectionsFilePath(LineID);
@@ -348,6 +350,7 @@ TripFileRead ReadTripFile(int LineConnectionID, int StopRows, QVector<QVector<in
 bool ReadStopRowFile(int LineID, QVector<TimeTableStopRowRecord> &Rows, bool Quiet)
 {
     const QString path = TimeTableConnectionsFilePath(LineID);
+    FileStamps::noteRead(path);
     const QFileInfo info(path);
     if (!info.isFile())
         return false;
