@@ -278,6 +278,8 @@ bool LoadTimeTableConnections(int LineID)
 bool LoadTimeTable(int LineConnectionID)
 {
     const QString file = TimeTableFilePath(LineConnectionID);
+    // Seen also when missing: a save that rests on its absence is refused once another copy made it.
+    FileStamps::noteRead(file);
     if (!QFileInfo(file).isFile())
         return false;
     Table &t = dm1->cdsTimeTable;

@@ -424,6 +424,7 @@ const std::vector<ReadRow> &readRows()
          [](const QString &) { EXPECT_TRUE(EraseDistancesSection(1)); }},
         {"StopRowsMissingWhenAStationGoes", "ttc_1.ptf", false,
          [](const QString &) { EXPECT_TRUE(DeleteStationFromTimeTables(1, 1)); }},
+        {"TripsMissing", "tt_1.ptf", false, [](const QString &) { EXPECT_FALSE(LoadTimeTable(1)); }},
         {"PlanStationsMissing", "lms_1.ptf", false, [](const QString &) { EXPECT_TRUE(LoadLineMapStations(1)); }},
         {"PlanLinesMissing", "line_map_lines.ptf", false,
          [](const QString &) { EXPECT_TRUE(LoadOrCreateLineMapLines()); }},
