@@ -392,6 +392,7 @@ void TfmMain::LoadProject(const QString &fileName)
 
     const QString prefsFile = ProjectDir + QStringLiteral("/prefs.ptf");
     emptyTable(dm1->cdsPrefs);
+    FileStamps::noteRead(prefsFile);
     if (QFileInfo::exists(prefsFile)) {
         LoadPrefs(prefsFile);
     } else {

@@ -13,6 +13,7 @@
 #include "data/timetable_files.h"
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
+#include "platform/file_stamps.h"
 
 #include <QFileInfo>
 #include <QShowEvent>
@@ -193,6 +194,7 @@ bool TfmEditLineStations::saveStations(int lineID, const QStringList &stations)
         return DeleteLineFromLineMapStationTables(lineID) && DeleteLineStationsOfLine(lineID);
     }
     if (hadStations) {
+        FileStamps::noteRead(ProjectDir + QStringLiteral("/line_maps.ptf"));
         if (QFileInfo::exists(ProjectDir + QStringLiteral("/line_maps.ptf")) &&
             !DeleteRemovedStationsFromLineMaps(lineID, stations))
             return false;

@@ -9,6 +9,7 @@
 #include "data/timetable_files.h"
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
+#include "platform/file_stamps.h"
 #include "platform/table.h"
 
 #include <QFileInfo>
@@ -281,6 +282,8 @@ bool LoadTimeTableGrid(TimeTableModel &Model, TimeTableChoice &Choice, const QSt
     CreateEmptyTimeTableConnections();
     const QString ttcName = TimeTableConnectionsFileName(c.CurLineID);
     bool stopRowsRead = false;
+    // Seen also when the line has none: the save writes the file over nothing another copy made.
+    FileStamps::noteRead(projectPath(ttcName));
     if (lineHasConnections) {
         stopRowsRead = LoadTimeTableConnections(c.CurLineID);
         if (!stopRowsRead) {

@@ -8,6 +8,7 @@
 #include "data/project_change.h"
 #include "data/table_files.h"
 #include "data/timetable_files.h"
+#include "platform/file_stamps.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -23,8 +24,10 @@ namespace {
 const QString kLineID = QStringLiteral("LineID");
 const QString kLineMapID = QStringLiteral("LineMapID");
 
+// A file read only when it is there is seen either way: the delete relies on its absence too.
 bool fileExists(const QString &file)
 {
+    FileStamps::noteRead(projectFile(file));
     return QFileInfo::exists(projectFile(file));
 }
 
@@ -70,6 +73,7 @@ bool collectPlans(std::set<int> &plans)
 // many) and writes the file back when any went. The table is closed afterwards.
 template <typename Change> bool editPlanFile(const PlanTable &which, int lineMapID, Change &&change)
 {
+    FileStamps::noteRead(planFileName(which, lineMapID));
     if (!QFileInfo::exists(planFileName(which, lineMapID)))
         return true;
     Table &t = dm1->*which.table;

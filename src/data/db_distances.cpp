@@ -2,6 +2,7 @@
 
 #include "data/project_change.h"
 #include "platform/ansi.h"
+#include "platform/file_stamps.h"
 
 #include "data/data_module_1.h"
 #include "data/db_func_p.h"
@@ -213,6 +214,8 @@ bool WriteDistancesSections(const QVector<QPair<int, DistancesSection>> &Section
 {
     try {
         const QString file = distancesFile();
+        // Seen also when missing: a file another copy creates meanwhile is not written over.
+        FileStamps::noteRead(file);
         IniFile ini;
         if (QFileInfo::exists(file) && !loadForWrite(ini, file))
             return false;
@@ -247,6 +250,7 @@ bool EraseDistancesSection(int LineConnectionID)
 {
     try {
         const QString file = distancesFile();
+        FileStamps::noteRead(file);
         if (!QFileInfo::exists(file))
             return true;
         IniFile ini;

@@ -10,6 +10,7 @@
 #include "data/timetable_files.h"
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
+#include "platform/file_stamps.h"
 #include "platform/ini_file.h"
 
 #include <QFileInfo>
@@ -111,7 +112,9 @@ DistancesRebuildReport RebuildDistancesFile(const DistancesProgress &Progress)
     const QString file = projectFile(QStringLiteral("distances.ini"));
     IniFile ini;
     try {
-        // A file that is there but cannot be read would lose every kept section.
+        // A file that is there but cannot be read would lose every kept section. Seen also when
+        // missing: one that another copy creates meanwhile is not written over.
+        FileStamps::noteRead(file);
         if (QFileInfo::exists(file) && !ini.load(file))
             return report;
     } catch (const std::exception &) {

@@ -9,6 +9,7 @@
 #include "data/table_files.h"
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
+#include "platform/file_stamps.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -125,6 +126,8 @@ void reportDamaged(const QString &path, const Table &table)
 bool loadPlanTable(Table &table, const QString &path, void (*createEmptyTable)(), const QString &failMessage)
 {
     guarded(table, [&] { table.close(); });
+    // Seen as missing too: the empty table is written back over no file another copy made since.
+    FileStamps::noteRead(path);
     if (!QFileInfo::exists(path)) {
         createEmptyTable();
         return true;
@@ -157,6 +160,7 @@ bool loadIndividualPrefs(Table &table, const char *prefix, int lineMapID, void (
 {
     const QString path = LineMapFileName(prefix, lineMapID);
     guarded(table, [&] { table.close(); });
+    FileStamps::noteRead(path);
     if (QFileInfo::exists(path))
         migrateIndividualPrefsNames(path);
     return loadPlanTable(table, path, createEmptyTable, QStringLiteral("Fehler beim laden der Datei: ") + path);
@@ -293,6 +297,7 @@ void LoadLines()
 
 void LoadNewStations()
 {
+    FileStamps::noteRead(projectFile(QStringLiteral("newstations.ptf")));
     if (!QFileInfo::exists(projectFile(QStringLiteral("newstations.ptf"))))
         return;
     loadMaster(dm1->cdsNewStations, QStringLiteral("newstations.ptf"),
@@ -512,6 +517,7 @@ PrefsImport importLineMapPrefs(const QString &Path, Table &t, bool RewriteMigrat
     QString source = Path;
     std::optional<QTemporaryDir> scratch;
     QStringList lines;
+    FileStamps::noteRead(Path);
     const bool migrated = QFileInfo::exists(Path) && ansi::readLines(Path, lines) && migrateLineMapPrefsNames(lines);
     if (migrated) {
         scratch.emplace();
@@ -608,6 +614,7 @@ bool LoadLineMapLineIntersections()
 
 bool LoadOrCreateLineMapLines()
 {
+    FileStamps::noteRead(projectFile(QStringLiteral("line_map_lines.ptf")));
     if (!QFileInfo::exists(projectFile(QStringLiteral("line_map_lines.ptf"))))
         return CreateEmptyLineMapLines();
     return LoadLineMapLines();

@@ -8,6 +8,7 @@
 #include "data/db_linemap_p.h"
 #include "data/table_files.h"
 #include "platform/dialog_service.h"
+#include "platform/file_stamps.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -132,6 +133,8 @@ int deleteRowsByKey(Table &table, const QString &indexName, const QVariantList &
 bool loadSharedTable(SharedTable which, bool &present)
 {
     const SharedTableFiles &s = sharedFiles(which);
+    // Seen as missing too: the empty table is written over no file another copy made since.
+    FileStamps::noteRead(projectFile(QLatin1String(s.file)));
     present = QFileInfo::exists(projectFile(QLatin1String(s.file)));
     if (present)
         return s.load();
@@ -484,6 +487,7 @@ bool DeleteLineMap(int LineMapID)
         // would replace every plan's settings. The project's own file decides, a missing one
         // holds no row.
         const QString prefsFile = projectFile(QStringLiteral("line_map_prefs.ptf"));
+        FileStamps::noteRead(prefsFile);
         if (QFileInfo::exists(prefsFile)) {
             if (!LoadLineMapPrefs(prefsFile))
                 return false;

@@ -10,6 +10,7 @@
 #include "data/timetable_files.h"
 
 #include "platform/ansi.h"
+#include "platform/file_stamps.h"
 #include "platform/table.h"
 
 #include <QFile>
@@ -315,7 +316,8 @@ bool DeleteTimeTableColumn(int LineID, int Direction, int DayGroupID, int Positi
 
 bool DeleteStationFromTimeTables(int LineID, int StationID)
 {
-    // A line whose timetables were never saved has nothing to remove.
+    // A line whose timetables were never saved has nothing to remove; seen so, as read.
+    FileStamps::noteRead(TimeTableConnectionsFilePath(LineID));
     if (!QFileInfo::exists(TimeTableConnectionsFilePath(LineID)))
         return true;
     if (!LoadTimeTableConnections(LineID))

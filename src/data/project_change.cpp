@@ -6,6 +6,7 @@
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
 #include "platform/file_change_journal.h"
+#include "platform/file_stamps.h"
 #include "platform/table.h"
 
 #include <QDir>
@@ -183,8 +184,14 @@ bool RemoveProjectFileInChange(const QString &path)
         return removed;
     }
     QFile file(path);
-    if (!file.exists() || file.remove())
+    if (!file.exists())
         return true;
+    if (file.remove()) {
+        // Gone by this copy's hand: a later save neither takes the absence for another's change
+        // nor misses another copy making the file anew.
+        FileStamps::noteWritten(path);
+        return true;
+    }
     ansi::setLastWriteError(file.errorString());
     return false;
 }

@@ -5,6 +5,7 @@
 #include "data/db_func_p.h"
 #include "data/table_files.h"
 #include "platform/ansi.h"
+#include "platform/file_stamps.h"
 #include "platform/numbers.h"
 #include "platform/table.h"
 
@@ -277,6 +278,8 @@ bool LoadTimeTableConnections(int LineID)
 bool LoadTimeTable(int LineConnectionID)
 {
     const QString file = TimeTableFilePath(LineConnectionID);
+    // Seen also when missing: a save that rests on its absence is refused once another copy made it.
+    FileStamps::noteRead(file);
     if (!QFileInfo(file).isFile())
         return false;
     Table &t = dm1->cdsTimeTable;
@@ -295,6 +298,7 @@ QString DamagedTimeTableFileOfLine(int LineID)
 {
     auto damaged = [](const QString &file) {
         Table scratch(QStringLiteral("scratch"));
+        FileStamps::noteRead(file);
         return QFileInfo::exists(file) && !LoadPtfFileStructure(file, scratch);
     };
     const QString stopRows = TimeTableConnectionsFilePath(LineID);
@@ -348,6 +352,7 @@ TripFileRead ReadTripFile(int LineConnectionID, int StopRows, QVector<QVector<in
 bool ReadStopRowFile(int LineID, QVector<TimeTableStopRowRecord> &Rows, bool Quiet)
 {
     const QString path = TimeTableConnectionsFilePath(LineID);
+    FileStamps::noteRead(path);
     const QFileInfo info(path);
     if (!info.isFile())
         return false;

@@ -19,6 +19,7 @@
 #include "linemap/style_preview.h"
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
+#include "platform/file_stamps.h"
 #include "platform/table.h"
 #include "widgets/editor_lists.h"
 #include "widgets/line_edit_filters.h"
@@ -219,6 +220,7 @@ void TfmEditLineNetworkPlans::SetModified()
 // The project's own settings rows: a cancelled New leaves the template's rows in memory.
 void TfmEditLineNetworkPlans::reloadProjectPrefs()
 {
+    FileStamps::noteRead(projectPrefsFile());
     if (QFileInfo::exists(projectPrefsFile()))
         LoadLineMapPrefs(projectPrefsFile());
     else

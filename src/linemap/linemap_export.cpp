@@ -17,6 +17,7 @@
 #include "data/main_globals.h"
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
+#include "platform/file_stamps.h"
 
 namespace {
 
@@ -163,6 +164,8 @@ QImage DecodeJpeg(const QByteArray &Data)
 
 QImage ReadJpegFile(const QString &FileName)
 {
+    // A background goes into the plan picture a save writes: seen before it is read.
+    FileStamps::noteRead(FileName);
     if (!ansi::isRegularFile(FileName))
         return QImage();
     QFile file(FileName);
@@ -179,6 +182,7 @@ bool PictureSizeAllowed(qint64 Width, qint64 Height)
 
 QImage ReadPictureFile(const QString &FileName, const char *Format)
 {
+    FileStamps::noteRead(FileName);
     if (!ansi::isRegularFile(FileName))
         return QImage();
     QImageReader reader(FileName, Format);

@@ -112,7 +112,12 @@ void openQueryShowing(const std::function<void(int Pass, int Row, int Rows)> &Pr
     const int stationSize = (stations.empty() ? 0 : stations.back()) + 1;
     const int lineSize = (lines.empty() ? 0 : lines.back()) + 1;
     findLineConnectionFields();
-    const QByteArray distances = readDistancesFile();
+    bool distancesRead = false;
+    const QByteArray distances = readDistancesFile(&distancesRead);
+    // Without the file every query of a project with timetables answers nothing: the user is told
+    // why, as of a damaged one. A project without timetables has no file yet and lacks nothing.
+    if (!distancesRead && dm1->cdsLineConnections.rowCount() > 0)
+        noteDamagedFile(distancesFileName(), QStringLiteral("INI-File %1 not found").arg(distancesFileName()));
     loadDistances(distances, stations, Progress);
     buildLineIndex(distances, stationSize, lineSize);
     const std::size_t cacheSize = std::size_t(lineSize);

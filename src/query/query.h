@@ -235,6 +235,6 @@ QString runConnectionQuery(const QString &StartStation, const QString &TargetSta
 // Everything the dialog kept released, as when it is destroyed.
 void releaseQueryState();
 // The files the search read and found damaged (a timetable, line_connections.ptf, distances.ini),
-// each by one message that names it, in the order found: every file once from one showing to the
+// or missing (distances.ini of a project with timetables), each by one message that names it, in the order found: every file once from one showing to the
 // next. The search answers from what it could read; the dialog takes these and tells them.
 QStringList takeDamagedFileMessages();

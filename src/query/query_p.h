@@ -37,8 +37,9 @@ QString distancesDamage(const QByteArray &bytes);
 void noteDamagedFile(const QString &fileName, const QString &message);
 // distances.ini in the project folder.
 QString distancesFileName();
-// The bytes of distances.ini in the project folder; empty when it is missing.
-QByteArray readDistancesFile();
+// The bytes of distances.ini in the project folder; empty when it is missing. read, when given,
+// tells whether the file was there and read.
+QByteArray readDistancesFile(bool *read = nullptr);
 // LoadDistances and BuildLineIndex on bytes read already and on the station IDs and sizes found
 // already (highest station or line ID + 1): the showing reads the file and walks the tables once
 // for both.

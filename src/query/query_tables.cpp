@@ -7,6 +7,7 @@
 #include "data/table_files.h"
 #include "platform/ansi.h"
 #include "platform/dialog_service.h"
+#include "platform/file_stamps.h"
 #include "platform/ini_file.h"
 #include "platform/table.h"
 
@@ -117,15 +118,22 @@ QString distancesFileName()
     return ProjectDir + QStringLiteral("/distances.ini");
 }
 
-QByteArray readDistancesFile()
+QByteArray readDistancesFile(bool *read)
 {
     const QString fileName = distancesFileName();
+    if (read)
+        *read = false;
+    // Seen before it is opened, also when it is not there: a save relies on what the search saw.
+    FileStamps::noteRead(fileName);
     if (!ansi::isRegularFile(fileName))
         return QByteArray();
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
-    return file.readAll();
+    QByteArray bytes = file.readAll();
+    if (read)
+        *read = file.error() == QFileDevice::NoError;
+    return bytes;
 }
 
 const QVector<DistancesEntry> &distancesSections(const QByteArray &bytes)

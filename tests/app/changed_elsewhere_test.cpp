@@ -3,6 +3,14 @@
 
 #include "project_actions_sample.h"
 
+#include "data/db_distances.h"
+#include "data/db_timetables.h"
+#include "data/project_change.h"
+#include "data/timetable_files.h"
+#include "linemap/linemap_export.h"
+#include "platform/file_stamps.h"
+#include "query/query.h"
+
 #include <csignal>
 #include <functional>
 
@@ -391,3 +399,173 @@ TEST_F(ProjectActions, TwoCopiesSavingInTurnLoseNoStation)
     EXPECT_EQ(differingFiles(files(), both), QStringList());
     EXPECT_TRUE(holds("Bergweg") && holds("Talweg") && holds("Rathaus"));
 }
+
+namespace {
+
+// A file the program reads, whether on demand, only as text or found missing: what it saw is
+// stamped, so that a save resting on it is refused once another copy changed or created it.
+struct ReadRow {
+    const char *name;
+    const char *file;
+    bool present;
+    std::function<void(const QString &path)> read;
+};
+
+void PrintTo(const ReadRow &row, std::ostream *os)
+{
+    *os << row.name;
+}
+
+const std::vector<ReadRow> &readRows()
+{
+    static const std::vector<ReadRow> rows = {
+        {"DistancesReadByTheSearch", "distances.ini", true, [](const QString &) { LoadDistances(); }},
+        {"DistancesMissingWhenASectionGoes", "distances.ini", false,
+         [](const QString &) { EXPECT_TRUE(EraseDistancesSection(1)); }},
+        {"StopRowsMissingWhenAStationGoes", "ttc_1.ptf", false,
+         [](const QString &) { EXPECT_TRUE(DeleteStationFromTimeTables(1, 1)); }},
+        {"TripsMissing", "tt_1.ptf", false, [](const QString &) { EXPECT_FALSE(LoadTimeTable(1)); }},
+        {"PlanStationsMissing", "lms_1.ptf", false, [](const QString &) { EXPECT_TRUE(LoadLineMapStations(1)); }},
+        {"PlanLinesMissing", "line_map_lines.ptf", false,
+         [](const QString &) { EXPECT_TRUE(LoadOrCreateLineMapLines()); }},
+        {"NewStationsMissing", "newstations.ptf", false, [](const QString &) { LoadNewStations(); }},
+        {"PlanBackgroundJpeg", "background.jpg", true, [](const QString &path) { ReadJpegFile(path); }},
+        {"PlanBackgroundBitmap", "background.bmp", true, [](const QString &path) { ReadPictureFile(path, "BMP"); }},
+    };
+    return rows;
+}
+
+class StampedWhenRead : public ProjectFolder, public ::testing::WithParamInterface<ReadRow>
+{
+protected:
+    void SetUp() override
+    {
+        ProjectFolder::SetUp();
+        FileStamps::forgetAll();
+    }
+    void TearDown() override
+    {
+        FileStamps::forgetAll();
+        ProjectFolder::TearDown();
+    }
+};
+
+} // namespace
+
+TEST_P(StampedWhenRead, AnotherCopysChangeAfterTheReadIsSeen)
+{
+    const ReadRow &row = GetParam();
+    const QString file = path(QLatin1String(row.file));
+    if (row.present)
+        writeFileBytes(file, "[1]\r\ndistance1=1,5,2\r\n");
+    row.read(file);
+    ASSERT_EQ(QFileInfo::exists(file), row.present);
+    EXPECT_EQ(FileStamps::firstChangedUnder(ProjectDir), QString());
+    saveElsewhere(file, row.present ? fileBytes(file) + "\r\n" : QByteArray("made by another copy\r\n"));
+    EXPECT_EQ(FileStamps::firstChangedUnder(ProjectDir), QDir::cleanPath(file));
+}
+
+INSTANTIATE_TEST_SUITE_P(OnDemand, StampedWhenRead, ::testing::ValuesIn(readRows()),
+                         [](const ::testing::TestParamInfo<ReadRow> &info) { return std::string(info.param.name); });
+
+namespace {
+
+// What a stamp holds and which stamps a step of the program renews or forgets.
+struct StampRow {
+    const char *name;
+    std::function<void(const QString &dir)> steps;
+};
+
+void PrintTo(const StampRow &row, std::ostream *os)
+{
+    *os << row.name;
+}
+
+void setTimes(const QString &path, const struct stat &st)
+{
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+const std::vector<StampRow> &stampRows()
+{
+    static const std::vector<StampRow> rows = {
+        // Written in place, its time put back: only its size tells.
+        {"RewrittenInPlaceWithItsTimeKept",
+         [](const QString &dir) {
+             const QString file = dir + QStringLiteral("/stations.ptf");
+             writeFileBytes(file, "1,\"A\"\r\n");
+             FileStamps::noteRead(file);
+             struct stat before;
+             ASSERT_EQ(::lstat(QFile::encodeName(file).constData(), &before), 0);
+             writeFileBytes(file, "1,\"A\"\r\n2,\"B\"\r\n");
+             setTimes(file, before);
+             struct stat after;
+             ASSERT_EQ(::lstat(QFile::encodeName(file).constData(), &after), 0);
+             ASSERT_EQ(after.st_ino, before.st_ino);
+             ASSERT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+             ASSERT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+             EXPECT_FALSE(FileStamps::unchanged(file));
+             EXPECT_EQ(FileStamps::firstChangedUnder(dir), QDir::cleanPath(file));
+         }},
+        // Removed by the program itself, outside any change (a folder that is not the open
+        // project's): its absence is its own, another copy's new file is not.
+        {"RemovedByTheProgramOutsideAnyChange",
+         [](const QString &) {
+             const QTemporaryDir other;
+             ASSERT_TRUE(other.isValid());
+             const QString folder = other.path();
+             const QString file = folder + QStringLiteral("/tt_1.ptf");
+             writeFileBytes(file, "1,480\r\n");
+             FileStamps::noteRead(file);
+             ASSERT_TRUE(RemoveProjectFileInChange(file));
+             ASSERT_FALSE(QFileInfo::exists(file));
+             EXPECT_EQ(FileStamps::firstChangedUnder(folder), QString());
+             saveElsewhere(file, "1,490\r\n");
+             EXPECT_EQ(FileStamps::firstChangedUnder(folder), QDir::cleanPath(file));
+         }},
+        // A new project in a folder forgets what was seen there, not in a folder beside it whose
+        // name begins alike.
+        {"NewProjectBesideAnotherFolderOfLikeName",
+         [](const QString &dir) {
+             const QString proj = dir + QStringLiteral("/proj");
+             const QString proj2 = dir + QStringLiteral("/proj2");
+             ASSERT_TRUE(QDir().mkpath(proj) && QDir().mkpath(proj2));
+             writeFileBytes(proj + QStringLiteral("/stations.ptf"), "1\r\n");
+             writeFileBytes(proj2 + QStringLiteral("/stations.ptf"), "1\r\n");
+             FileStamps::noteRead(proj + QStringLiteral("/stations.ptf"));
+             FileStamps::noteRead(proj2 + QStringLiteral("/stations.ptf"));
+             FileStamps::forgetUnder(proj);
+             saveElsewhere(proj + QStringLiteral("/stations.ptf"), "2\r\n");
+             saveElsewhere(proj2 + QStringLiteral("/stations.ptf"), "2\r\n");
+             EXPECT_EQ(FileStamps::firstChangedUnder(proj), QString());
+             EXPECT_EQ(FileStamps::firstChangedUnder(proj2), QDir::cleanPath(proj2 + QStringLiteral("/stations.ptf")));
+         }},
+    };
+    return rows;
+}
+
+class FileStampSteps : public ProjectFolder, public ::testing::WithParamInterface<StampRow>
+{
+protected:
+    void SetUp() override
+    {
+        ProjectFolder::SetUp();
+        FileStamps::forgetAll();
+    }
+    void TearDown() override
+    {
+        FileStamps::forgetAll();
+        ProjectFolder::TearDown();
+    }
+};
+
+} // namespace
+
+TEST_P(FileStampSteps, TheStampTellsAnotherCopysChangeOnly)
+{
+    GetParam().steps(ProjectDir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Platform, FileStampSteps, ::testing::ValuesIn(stampRows()),
+                         [](const ::testing::TestParamInfo<StampRow> &info) { return std::string(info.param.name); });

@@ -539,4 +539,33 @@ INSTANTIATE_TEST_SUITE_P(SampleProject, DamagedTimeTableFile,
                              return std::string(info.param.name);
                          });
 
+// The same damaged file while the user goes from day group to day group: only the timetable
+// read from it names it, once; the other day groups' timetables open without a word of it.
+class DamagedTimeTableAcrossDayGroups : public DamagedTimeTableFile
+{
+};
+
+TEST_P(DamagedTimeTableAcrossDayGroups, IsToldOnceNotAtEachDayGroup)
+{
+    auto naming = [this] {
+        return std::count_if(dialogs.messages.cbegin(), dialogs.messages.cend(),
+                             [](const QString &m) { return m.contains(QLatin1String(GetParam().file)); });
+    };
+    dialogs.messages.clear();
+    EXPECT_FALSE(load("1", "Mo-Fr", "1"));
+    EXPECT_EQ(naming(), 1) << dialogs.messages.join("\n").toStdString();
+    for (const char *days : {"Sa", "Su", "Mo-Fr"}) {
+        const char *direction = qstrcmp(days, "Mo-Fr") == 0 ? "2" : "1";
+        EXPECT_TRUE(load("1", days, direction)) << days << ": " << dialogs.messages.join("\n").toStdString();
+        w->btCancelClick();
+    }
+    EXPECT_EQ(naming(), 1) << dialogs.messages.join("\n").toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(SampleProject, DamagedTimeTableAcrossDayGroups,
+                         ::testing::Values(DamagedFileCase{"Trips", "tt_1.ptf", true, true}),
+                         [](const ::testing::TestParamInfo<DamagedFileCase> &info) {
+                             return std::string(info.param.name);
+                         });
+
 } // namespace

@@ -7,6 +7,7 @@
 #include "data/prj_params.h"
 #include "data/table_files.h"
 #include "platform/ansi.h"
+#include "platform/file_change.h"
 #include "query/query.h"
 #include "support/file_size_limit.h"
 
@@ -643,5 +644,63 @@ INSTANTIATE_TEST_SUITE_P(
                       NewInterval{"NotUnderIDZero", {{0, 7}}, 3}, NewInterval{"NotUnderIDOne", {{1, 7}}, 3},
                       NewInterval{"NotUnderTheLowestID", {{-2147483647 - 1, 7}}, 3}),
     [](const ::testing::TestParamInfo<NewInterval> &info) { return std::string(info.param.name); });
+
+
+// The old bytes of one file the save rewrites cannot be kept: the save fails before it writes,
+// and its message names that file as its write would have.
+struct NotKept {
+    const char *name;
+    const char *file;
+    const char *message;
+};
+
+void PrintTo(const NotKept &row, std::ostream *os)
+{
+    *os << row.file;
+}
+
+class TimeTableNotKept : public TimeTableIo, public ::testing::WithParamInterface<NotKept>
+{
+protected:
+    void TearDown() override
+    {
+        FileChange::setDiskRecorder(nullptr);
+        TimeTableIo::TearDown();
+    }
+};
+
+TEST_P(TimeTableNotKept, TheMessageNamesTheFile)
+{
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    setTrip(1, "06:00|10 Min|06:30");
+    ASSERT_EQ(save(), TimeTableSaveResult::Saved);
+    ASSERT_TRUE(load("Red", "Weekdays", "1"));
+    setTrip(1, "07:00|10 Min|07:30");
+    const QStringList files{"line_connections.ptf", "distances.ini", "ttc_1.ptf", "tt_1.ptf"};
+    std::map<QString, QString> before;
+    for (const QString &file : files)
+        before[file] = projectText(file);
+    // Neither as a second name nor as a copy renamed into place.
+    const QString kept = QLatin1Char('/') + QLatin1String(GetParam().file) + QStringLiteral(".korvalin-old");
+    FileChange::setDiskRecorder([&kept](const FileChange::DiskCall &call) {
+        return !((call.kind == FileChange::DiskCall::Link || call.kind == FileChange::DiskCall::Rename) &&
+                 call.target.endsWith(kept));
+    });
+    m_dialogs.messages.clear();
+    EXPECT_EQ(save(), TimeTableSaveResult::Failed);
+    FileChange::setDiskRecorder(nullptr);
+    EXPECT_TRUE(messagesWithReasons(m_dialogs.messages, {QLatin1String(GetParam().message)}));
+    for (const QString &file : files)
+        EXPECT_EQ(projectText(file), before[file]) << file.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TimeTableNotKept,
+    ::testing::Values(NotKept{"LineConnections", "line_connections.ptf",
+                              "Error saving the lineconnections, file line_connections.ptf"},
+                      NotKept{"Distances", "distances.ini", "Error saving the file distances.ini"},
+                      NotKept{"StopRows", "ttc_1.ptf", "Error saving the timetable connection file ttc_1.ptf!"},
+                      NotKept{"Trips", "tt_1.ptf", "Error saving the timetable file tt_1.ptf"}),
+    [](const ::testing::TestParamInfo<NotKept> &info) { return std::string(info.param.name); });
 
 } // namespace

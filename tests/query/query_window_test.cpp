@@ -252,3 +252,76 @@ TEST_F(QueryWindow, TellsEachDamagedFileOnce)
 }
 
 } // namespace
+
+namespace {
+
+enum class DistancesState { Present, Missing, Damaged, MissingWithoutTimetables };
+
+struct DistancesRow {
+    const char *name;
+    DistancesState state;
+};
+
+void PrintTo(const DistancesRow &row, std::ostream *os)
+{
+    *os << row.name;
+}
+
+class QueryWindowDistances : public QueryWindow, public ::testing::WithParamInterface<DistancesRow>
+{
+};
+
+} // namespace
+
+// distances.ini as the dialog finds it: a missing or damaged one is named once when the dialog
+// opens, not again by the queries of that showing, and again at the next showing. A project
+// without timetables has no such file to lack.
+TEST_P(QueryWindowDistances, ToldOncePerShowing)
+{
+    const DistancesState state = GetParam().state;
+    addStations({"A", "B"});
+    const int line = addLine("L", {"A", "B"});
+    if (state != DistancesState::MissingWithoutTimetables)
+        addTimetable(line, 1, 1, {"A", "B"}, regularTrips(2, 480, 10, 3, 5));
+    stopClock();
+    const QString file = path("distances.ini");
+    QStringList told;
+    switch (state) {
+    case DistancesState::Present:
+        break;
+    case DistancesState::Missing:
+        ASSERT_TRUE(QFile::remove(file));
+        told << "INI-File " + file + " not found";
+        break;
+    case DistancesState::Damaged: {
+        const QByteArray kept = bytes("distances.ini");
+        writeFileBytes(file, kept + "[x]\r\n");
+        told << QStringLiteral("Error by load INI-File: %1 (line %2)").arg(file).arg(kept.count('\n') + 1);
+        break;
+    }
+    case DistancesState::MissingWithoutTimetables:
+        ASSERT_FALSE(QFileInfo::exists(file));
+        break;
+    }
+    for (int showing = 1; showing <= 2; ++showing) {
+        m_dialogs.messages.clear();
+        whileShown([&] {
+            EXPECT_EQ(m_dialogs.messages, told) << "showing " << showing;
+            control<QComboBox>("cbZielStation")->setCurrentText("B");
+            control<QTimeEdit>("dtpStartTime")->setTime(QTime(8, 0));
+            control<QPushButton>("btStartQuery")->click();
+            control<QPushButton>("btStartQuery")->click();
+        });
+        EXPECT_EQ(m_dialogs.messages, told) << "showing " << showing;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, QueryWindowDistances,
+                         ::testing::Values(DistancesRow{"Present", DistancesState::Present},
+                                           DistancesRow{"Missing", DistancesState::Missing},
+                                           DistancesRow{"Damaged", DistancesState::Damaged},
+                                           DistancesRow{"MissingWithoutTimetables",
+                                                        DistancesState::MissingWithoutTimetables}),
+                         [](const ::testing::TestParamInfo<DistancesRow> &info) {
+                             return std::string(info.param.name);
+                         });
