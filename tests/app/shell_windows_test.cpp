@@ -3,6 +3,7 @@
 #include "app/fehlerkorrektur.h"
 #include "app/showinfo.h"
 #include "data/main_globals.h"
+#include "platform/file_stamps.h"
 #include "platform/ini_file.h"
 #include "support/file_size_limit.h"
 #include "support/project_folder.h"

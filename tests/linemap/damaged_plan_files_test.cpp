@@ -5,6 +5,7 @@
 #include "support/app_environment.h"
 #include "support/window_controls.h"
 #include "data/db_func.h"
+#include "platform/file_stamps.h"
 #include "data/main_globals.h"
 #include "data/plan_project.h"
 #include "linemap/edit_line_network_plans.h"
