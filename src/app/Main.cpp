@@ -120,6 +120,66 @@ template <class Load, class CreateEmpty> bool loadOrCreate(const char *file, Loa
     return there;
 }
 
+// How often opening reads a project that another copy of the program changed while it was being
+// read, before it gives up.
+constexpr int kReadAttempts = 3;
+
+// The files whose being there shows further work buttons.
+struct ReadTables
+{
+    bool stations = false;
+    bool lines = false;
+    bool lineStations = false;
+};
+
+QString journalOf(const QString &dir)
+{
+    return dir + QLatin1Char('/') + FileChange::journalName();
+}
+
+// Reads every table that opening loads from the project (ProjectFileName, ProjectDir), each one
+// made empty first, and notes what it saw of each file. A missing preferences file is written from
+// the program's defaults.
+ReadTables readProjectTables()
+{
+    // What this copy saw of the project before counts no longer: its tables are read anew. The
+    // journal is looked at first: a change that starts during the reading leaves it otherwise.
+    FileStamps::forgetAll();
+    FileStamps::noteRead(journalOf(ProjectDir));
+    emptyTable(dm1->cdsProject);
+    LoadProjectFile(ProjectFileName);
+    emptyTable(dm1->cdsPrefs);
+    if (projectHas("prefs.ptf")) {
+        LoadPrefs(ProjectDir + QStringLiteral("/prefs.ptf"));
+    } else {
+        LoadPrefs(DefaultPrefsFile);
+        SavePrefs();
+    }
+    emptyTable(dm1->cdsDayGroups);
+    LoadDayGroups(ProjectDir + QStringLiteral("/daygroups.ptf"));
+
+    ReadTables found;
+    found.stations = loadOrCreate("stations.ptf", LoadStations, CreateEmptyStations);
+    found.lines = loadOrCreate("lines.ptf", LoadLines, CreateEmptyLines);
+    loadOrCreate("newstations.ptf", LoadNewStations, CreateEmptyNewStations);
+    found.lineStations = loadOrCreate("line_stations.ptf", LoadLineStations, CreateEmptyLineStations);
+    loadOrCreate("line_connections.ptf", LoadLineConnections, CreateEmptyLineConnections);
+    loadOrCreate("intervals.ptf", LoadIntervals, CreateEmptyIntervals);
+    loadOrCreate("line_graphic.ptf", LoadLineGraphic, CreateEmptyLineGraphic);
+    CreateEmptyTimeTableConnections();
+    return found;
+}
+
+// Whether the tables just read are the project as it was at one moment. Every file is read after
+// its look was noted, so a file not as seen was replaced after it may have been read. The journal
+// is looked at before the files: a change still running then may have replaced a file before it
+// was read and be about to replace one read earlier; one that has ended since replaced its files
+// before this look at them.
+bool readWasStill()
+{
+    return FileStamps::unchanged(journalOf(ProjectDir)) && FileStamps::firstChangedUnder(ProjectDir).isEmpty();
+}
+
 template <class T> void createForm(T *&global, const char *className)
 {
     global = new T;
@@ -286,9 +346,18 @@ void TfmMain::FileNew()
         return;
     // What a change interrupted in the folder left (an unfinished File > New, say) is put in
     // order first: the folder may then take the new project. Two projects in one folder would
-    // share their table files, and a journal that stays stops every write.
+    // share their table files, and a journal that stays stops every write. A change that another
+    // copy of the program is still making there is left to end: no project is made over it.
     const QString dir = ExtractProjectDir(fileName);
-    const QString recovered = RecoverInterruptedChange(dir);
+    bool busy = false;
+    const QString recovered = RecoverInterruptedChange(dir, &busy);
+    if (busy) {
+        dialogs().showMessage(QStringLiteral("Another copy of the program is changing a project in the folder %1 "
+                                             "right now; no new project was made. Choose an empty folder for the new "
+                                             "project.")
+                                  .arg(dir));
+        return;
+    }
     const QFileInfo journal(dir + QLatin1Char('/') + FileChange::journalName());
     if (journal.exists() || journal.isSymLink() || folderHoldsProject(dir)) {
         QStringList told{recovered};
@@ -369,7 +438,15 @@ void TfmMain::LoadProject(const QString &fileName)
     // A change that was interrupted is finished or undone before any file is read. It may be
     // the one that made the project file (an unfinished File > New): the file is looked for
     // again after it, and a project that is not there is not opened, nor anything written for it.
-    const QString recovered = RecoverInterruptedChange(ExtractProjectDir(fileName));
+    // A change that another copy of the program is still making has left some files new and some
+    // old: the project is not read, and the one open before stays as it was.
+    bool busy = false;
+    const QString recovered = RecoverInterruptedChange(ExtractProjectDir(fileName), &busy);
+    if (busy) {
+        dialogs().showMessage(QStringLiteral("Another copy of the program is changing the project right now; the "
+                                             "project was not opened. Open it again once that change is saved."));
+        return;
+    }
     if (!isProjectFile(fileName)) {
         dialogs().showMessage(
             recovered.isEmpty()
@@ -379,42 +456,56 @@ void TfmMain::LoadProject(const QString &fileName)
     }
     if (!recovered.isEmpty())
         dialogs().showMessage(recovered);
-    // What this copy saw of the project before counts no longer: its tables are read anew.
-    FileStamps::forgetAll();
-    emptyTable(dm1->cdsProject);
-    LoadProjectFile(fileName);
     ProjectFileName = fileName;
     ProjectDir = ExtractProjectDir(fileName);
+    // The files are read one after another, and another copy may save meanwhile: a reading that a
+    // change met is read again once that change has ended, so the tables are never part old and
+    // part new. The project is shown only as read in one piece.
+    ReadTables found = readProjectTables();
+    for (int attempt = 1; !readWasStill(); ++attempt) {
+        QString again;
+        if (attempt < kReadAttempts)
+            again = RecoverInterruptedChange(ProjectDir, &busy);
+        if (attempt == kReadAttempts || busy) {
+            CloseUnreadProject();
+            dialogs().showMessage(
+                QStringLiteral("Another copy of the program changed the project while it was being read and is not "
+                               "done yet; the project was not opened, and no project is open now. Open it again once "
+                               "that copy has saved its changes."));
+            return;
+        }
+        if (!again.isEmpty())
+            dialogs().showMessage(again);
+        found = readProjectTables();
+    }
+    // The journal was looked at for the reading only: this copy's own changes make it.
+    FileStamps::forget(journalOf(ProjectDir));
+
     SaveDialogPrj.FileName = fileName;
     setWindowTitle(ProductTitle + QStringLiteral(":  ") + fileName);
     sbEditStations->setVisible(true);
     sbEditProject->setVisible(true);
-
-    const QString prefsFile = ProjectDir + QStringLiteral("/prefs.ptf");
-    emptyTable(dm1->cdsPrefs);
-    FileStamps::noteRead(prefsFile);
-    if (QFileInfo::exists(prefsFile)) {
-        LoadPrefs(prefsFile);
-    } else {
-        LoadPrefs(DefaultPrefsFile);
-        SavePrefs();
-    }
-    emptyTable(dm1->cdsDayGroups);
-    LoadDayGroups(ProjectDir + QStringLiteral("/daygroups.ptf"));
-
-    sbEditLines->setVisible(loadOrCreate("stations.ptf", LoadStations, CreateEmptyStations));
-    sbAssignStations->setVisible(loadOrCreate("lines.ptf", LoadLines, CreateEmptyLines));
-    loadOrCreate("newstations.ptf", LoadNewStations, CreateEmptyNewStations);
-    const bool hasLineStations = loadOrCreate("line_stations.ptf", LoadLineStations, CreateEmptyLineStations);
-    sbEditTimeTable->setVisible(hasLineStations);
-    sbEditLineNetworkPlans->setVisible(hasLineStations);
-    loadOrCreate("line_connections.ptf", LoadLineConnections, CreateEmptyLineConnections);
-    loadOrCreate("intervals.ptf", LoadIntervals, CreateEmptyIntervals);
-    loadOrCreate("line_graphic.ptf", LoadLineGraphic, CreateEmptyLineGraphic);
-    CreateEmptyTimeTableConnections();
-
+    sbEditLines->setVisible(found.stations);
+    sbAssignStations->setVisible(found.lines);
+    sbEditTimeTable->setVisible(found.lineStations);
+    sbEditLineNetworkPlans->setVisible(found.lineStations);
     paWorkChoice->setVisible(true);
     MIProject->setEnabled(true);
+}
+
+void TfmMain::CloseUnreadProject()
+{
+    // Its tables are of the project read in part: none of them is left for an editor or a save.
+    for (Table *table : dm1->tables())
+        emptyTable(*table);
+    FileStamps::forgetAll();
+    ProjectFileName.clear();
+    ProjectDir.clear();
+    setWindowTitle(ProductTitle);
+    for (QToolButton *button : {sbEditProject, sbEditStations, sbEditLines, sbAssignStations, sbEditTimeTable,
+                                sbEditLineNetworkPlans})
+        button->setVisible(false);
+    MIProject->setEnabled(false);
 }
 
 void TfmMain::FileSave()

@@ -71,6 +71,8 @@ private:
     void GetProgInfo();
     void ShowHint(const QString &hint);
     QToolButton *workButton(WorkButton button) const;
+    // A project that could not be read in one piece: no project is open, as at start-up.
+    void CloseUnreadProject();
 
     QAction *N1 = nullptr;
     QAction *N2 = nullptr;

@@ -16,11 +16,12 @@
 #include <QFileInfo>
 
 #include <exception>
+#include <utility>
 
 namespace {
 
 // How long opening a project waits for a change of another copy of the program to end.
-constexpr qint64 kBusyWaitMs = 5000;
+qint64 g_busyWaitMs = 5000;
 
 ProjectChange *g_current = nullptr;
 bool g_lastFailureTold = false;
@@ -228,16 +229,23 @@ bool KeepFilesAhead(const QStringList &paths, QString *failedFile)
     return false;
 }
 
-QString RecoverInterruptedChange(const QString &projectDir)
+qint64 SetChangeWaitMs(qint64 ms)
+{
+    return std::exchange(g_busyWaitMs, ms);
+}
+
+QString RecoverInterruptedChange(const QString &projectDir, bool *busy)
 {
     FileChange::Recovery r = FileChange::recoverFolder(projectDir);
     // A change another copy is making takes a moment: the project is read once it is whole.
     QElapsedTimer waited;
     waited.start();
-    while (r.kind == FileChange::Recovery::Busy && waited.elapsed() < kBusyWaitMs) {
+    while (r.kind == FileChange::Recovery::Busy && waited.elapsed() < g_busyWaitMs) {
         QThread::msleep(20);
         r = FileChange::recoverFolder(projectDir);
     }
+    if (busy)
+        *busy = r.kind == FileChange::Recovery::Busy;
     switch (r.kind) {
     case FileChange::Recovery::None:
         return QString();

@@ -87,5 +87,10 @@ bool RemoveProjectFileInChange(const QString &path);
 bool KeepFilesAhead(const QStringList &paths, QString *failedFile = nullptr);
 
 // Opening a project: finishes or undoes a change that was interrupted, and gives the one message
-// that tells the user what was done (empty when there was nothing to do).
-QString RecoverInterruptedChange(const QString &projectDir);
+// that tells the user what was done (empty when there was nothing to do). A change another copy
+// of the program is making is waited for a while; one still running then is left as it is, and
+// busy (when asked for) is set: its files are half changed, and no project is to be read or made
+// over them.
+QString RecoverInterruptedChange(const QString &projectDir, bool *busy = nullptr);
+// How long that wait lasts at the most; returns the wait it replaces (tests shorten it).
+qint64 SetChangeWaitMs(qint64 ms);

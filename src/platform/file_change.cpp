@@ -210,7 +210,7 @@ struct FileChange::State
     QString reasonAgainst(const QString &rel)
     {
         if (!stampsChecked) {
-            const QString changed = FileStamps::firstChangedUnder(folder);
+            const QString changed = FileStamps::firstChangedUnder(folder, journalPath());
             if (!changed.isEmpty())
                 return FileStamps::changedElsewhereReason(journal::shown(QDir(folder).relativeFilePath(changed)));
             stampsChecked = true;

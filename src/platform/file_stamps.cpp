@@ -95,14 +95,20 @@ bool unchanged(const QString &path)
     return it == stamps().constEnd() || it->sameFile(stampOf(name));
 }
 
-QString firstChangedUnder(const QString &folder)
+QString firstChangedUnder(const QString &folder, const QString &except)
 {
     const QString prefix = key(folder) + QLatin1Char('/');
+    const QString skipped = except.isEmpty() ? QString() : key(except);
     for (auto it = stamps().cbegin(); it != stamps().cend(); ++it) {
-        if (it->read && it.key().startsWith(prefix) && !it->sameFile(stampOf(it.key())))
+        if (it->read && it.key().startsWith(prefix) && it.key() != skipped && !it->sameFile(stampOf(it.key())))
             return it.key();
     }
     return QString();
+}
+
+void forget(const QString &path)
+{
+    stamps().remove(key(path));
 }
 
 void forgetAll()

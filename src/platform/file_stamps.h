@@ -22,7 +22,10 @@ bool unchanged(const QString &path);
 // last seen, empty when every one is: a save relies on every file of the project that went into
 // its tables, not only on those it writes. A file the program only wrote (a plan's image) is
 // no input of a save.
-QString firstChangedUnder(const QString &folder);
+// A file given as except is passed over (a change's own journal, which it makes itself).
+QString firstChangedUnder(const QString &folder, const QString &except = QString());
+// What was seen of the file counts no longer.
+void forget(const QString &path);
 // Opening a project reads it anew: what was seen of any earlier state no longer counts.
 void forgetAll();
 // A new project made in the folder: what the folder held before is no part of it.

@@ -6,6 +6,7 @@
 #include "app/edit_stations.h"
 #include "data/prj_params.h"
 #include "platform/file_change.h"
+#include "support/project_commands.h"
 #include "support/project_folder.h"
 #include "support/window_controls.h"
 #include "web/web_loader.h"
@@ -28,50 +29,6 @@
 #include <unistd.h>
 
 namespace {
-
-template <class T = QWidget> T *control(const QString &name)
-{
-    return namedControl<T>(fmMain, name);
-}
-const auto click = [](const QString &name) { control<QToolButton>(name)->click(); };
-const auto shown = [](const QString &name) { return !control(name)->isHidden(); };
-
-const QStringList allWorkButtons{"sbEditProject",    "sbEditStations",  "sbEditLines",
-                                 "sbAssignStations", "sbEditTimeTable", "sbEditLineNetworkPlans"};
-
-// The work buttons that are shown, top to bottom.
-QStringList shownWorkButtons()
-{
-    QStringList result;
-    for (const QString &name : allWorkButtons) {
-        if (shown(name))
-            result << name;
-    }
-    return result;
-}
-
-QStringList column(Table &table, const QString &field)
-{
-    const QString rows = dumpRows(table, {field});
-    return rows.isEmpty() ? QStringList() : rows.split(" | ");
-}
-
-QStringList filesIn(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::Files, QDir::Name);
-}
-
-// Presses OK on the next modal window as soon as it runs; remembers which window it was.
-void acceptNextModal(QString *windowName = nullptr)
-{
-    QTimer::singleShot(0, [windowName] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        if (windowName)
-            *windowName = dialog->objectName();
-        dialog->accept();
-    });
-}
 
 class ThrowingObject : public QObject
 {
@@ -192,71 +149,6 @@ TEST_F(MainWindow, ExceptionInAnEventHandlerIsShownAndTheProgramGoesOn)
 
 // ------------------------------------------------------------------ File > New and File > Open
 
-class ProjectCommands : public StartedProgram
-{
-protected:
-    void SetUp() override
-    {
-        StartedProgram::SetUp();
-        ASSERT_TRUE(m_dir.isValid());
-        const QString program = path("program");
-        ASSERT_TRUE(QDir().mkpath(program));
-        writeProgramDefaults(program, {R"(1,"Mo-Fr","12345","Werktags")", R"(2,"Sa","6","Samstag")"});
-    }
-
-    QString path(const QString &name) const { return m_dir.filePath(name); }
-
-    QString makeFolder(const QString &name)
-    {
-        const QString dir = path(name);
-        EXPECT_TRUE(QDir().mkpath(dir));
-        return dir;
-    }
-
-    // Project A: stations, lines and line stations, MaxDriveMinutes 90.
-    QString makeProjectA()
-    {
-        const QString dir = makeFolder("A");
-        writeProjectFile(dir + "/a.ppr", 90);
-        writePtf(dir + "/prefs.ptf", kPrefsNames, {R"("a.ppr",10,20,30)"});
-        writePtf(dir + "/daygroups.ptf", kDayGroupNames, {R"(1,"Sonntag","7","So")"});
-        writePtf(dir + "/stations.ptf", {"ID", "Station"}, {R"(1,"Nordbahnhof")", R"(2,"Markt")"});
-        writePtf(dir + "/lines.ptf", {"ID", "Line"}, {R"(1,"Linie 4")"});
-        writePtf(dir + "/line_stations.ptf", kLineStationNames, {"1,1,1", "1,2,2"});
-        return dir + "/a.ppr";
-    }
-
-    void openProject(const QString &fileName)
-    {
-        d.fileNames.push_back(fileName);
-        click("sbOpen");
-    }
-
-    void newProject(const QString &fileName, QString *notice = nullptr)
-    {
-        d.fileNames.push_back(fileName);
-        acceptNextModal(notice);
-        click("sbNew");
-    }
-
-    // The state of project A as it was opened.
-    void expectProjectAOpen(const QString &a)
-    {
-        EXPECT_EQ(ProjectFileName, a);
-        EXPECT_EQ(ProjectDir, ExtractProjectDir(a));
-        EXPECT_EQ(fmMain->windowTitle(), "Korvalin Pro:  " + a);
-        EXPECT_EQ(PrjParams.MaxDriveMinutes, 90);
-        EXPECT_EQ(column(dm1->cdsStations, "Station"), QStringList({"Nordbahnhof", "Markt"}));
-        EXPECT_EQ(column(dm1->cdsDayGroups, "Group"), QStringList{"Sonntag"});
-        EXPECT_EQ(shownWorkButtons(), allWorkButtons);
-    }
-
-    const QStringList kPrefsNames{"ProjectName", "LineColorRed", "LineColorGreen", "LineColorBlue"};
-    const QStringList kDayGroupNames{"ID", "Group", "Days", "Text"};
-    const QStringList kLineStationNames{"LineID", "LineStationNumber", "StationID"};
-    QTemporaryDir m_dir;
-    ScriptedDialogs d;
-};
 
 TEST_F(ProjectCommands, NewLeavesTheOpenProjectWhenCancelledOrRefusedElseWritesFourFiles)
 {
