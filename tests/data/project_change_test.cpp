@@ -150,6 +150,8 @@ TEST_P(HostileJournals, TouchNothingButWhatTheChangeProvesItsOwn)
         EXPECT_TRUE(told.contains("Nothing was changed or removed")) << told.toStdString();
     }
     EXPECT_FALSE(told.contains("Unknown error")) << told.toStdString();
+    // Told in bounded words, whatever the journal holds.
+    EXPECT_LT(told.size(), 2500) << told.left(300).toStdString();
 }
 
 namespace {
@@ -251,6 +253,80 @@ std::vector<HostileJournal> hostileJournals()
                  }),
          "These files are as they were before it: a.ptf. The last line of its journal was cut short",
          {{"p/korvalin.journal", kGone}, {"p/a.ptf.korvalin-old", kGone}, {"p/a.ptf", "A of the user"}}},
+        // A journal shows each file it acts on to be its own by the inode: the user's files that
+        // bear the change's names are never taken for the change's.
+        {"KeepOfTheUsersFileBesideTheUsersKeptName",
+         journal("keep\tnotes.txt\tnotes.txt.korvalin-old\tnotes.txt.korvalin-new\t@notes.txt@\n",
+                 [](const QString &root) {
+                     put(root + "/p/notes.txt", "the user's notes");
+                     put(root + "/p/notes.txt.korvalin-old", "the user's older notes");
+                 }),
+         "the kept file notes.txt.korvalin-old is not the one the change kept of notes.txt"},
+        {"NewFileBesideTheUsersTemporaryName",
+         journal("new\tnotes.txt\tnotes.txt.korvalin-new\n",
+                 [](const QString &root) { put(root + "/p/notes.txt.korvalin-new", "the user's draft"); }),
+         "the temporary file notes.txt.korvalin-new is not the one the change made"},
+        {"KeepOfPrefsBesideTheUsersKeptPrefs",
+         journal("keep\tprefs.ptf\tprefs.ptf.korvalin-old\tprefs.ptf.korvalin-new\t@prefs.ptf.korvalin-old@\n"
+                 "id\tprefs.ptf.korvalin-new\t1\n",
+                 [](const QString &root) {
+                     put(root + "/p/prefs.ptf", "the prefs");
+                     put(root + "/p/prefs.ptf.korvalin-old", "the user's prefs");
+                 }),
+         "the file prefs.ptf is neither its old file nor one the change wrote"},
+        {"ReplacedWithoutItsKeptFile",
+         journal(kKeepA + "keep\tb.ptf\tb.ptf.korvalin-old\tb.ptf.korvalin-new\t1\nid\tb.ptf.korvalin-new\t@b.ptf@\n",
+                 [](const QString &root) {
+                     ASSERT_EQ(::link(qPrintable(root + "/p/a.ptf"), qPrintable(root + "/p/a.ptf.korvalin-old")), 0);
+                 }),
+         "the file b.ptf was replaced, but its kept file b.ptf.korvalin-old is not there"},
+        {"KeptFileBesideThatTheJournalDoesNotName",
+         journal("keep\ta.ptf\ta.ptf.korvalin-old2\ta.ptf.korvalin-new\t@a.ptf@\n",
+                 [](const QString &root) { keptFile(root, "a.ptf.korvalin-old", "the user's"); }),
+         "a.ptf.korvalin-old lies beside a.ptf, but the journal does not name it"},
+        {"KeptFileOfLowestCountOne", journal("keep\ta.ptf\ta.ptf.korvalin-old1\ta.ptf.korvalin-new\t@a.ptf@\n"),
+         "the kept file a.ptf.korvalin-old1 (line 2) is not the change's own name for a.ptf"},
+        {"KeptFileCountedWithALeadingZero",
+         journal("keep\ta.ptf\ta.ptf.korvalin-old02\ta.ptf.korvalin-new\t@a.ptf@\n"),
+         "the kept file a.ptf.korvalin-old02 (line 2) is not the change's own name for a.ptf"},
+        {"NewLineWithAnotherTemporaryName", journal("new\tc.ptf\tb.ptf\n"),
+         "the temporary file b.ptf (line 2) is not the change's own name for c.ptf"},
+        {"GoneForAFileNeverNamed", journal("gone\tb.ptf\n"), "line 2 refers to a file the journal does not name before"},
+        {"InodeOfAFileNeverNamed", journal("id\tb.ptf.korvalin-new\t5\n"),
+         "line 2 refers to a file the journal does not name before"},
+        {"KeepWithoutTheInodeOfItsFile", journal("keep\ta.ptf\ta.ptf.korvalin-old\ta.ptf.korvalin-new\n"),
+         "line 2 is not a line of a journal of this program"},
+        {"FolderWhereTheTemporaryFileIs",
+         journal(kKeepA, [](const QString &root) { ASSERT_TRUE(QDir().mkpath(root + "/p/a.ptf.korvalin-new")); }),
+         "a.ptf.korvalin-new is not a regular file"},
+        {"PipeWhereTheKeptFileIs",
+         journal(kKeepA,
+                 [](const QString &root) { ASSERT_EQ(::mkfifo(qPrintable(root + "/p/a.ptf.korvalin-old"), 0644), 0); }),
+         "a.ptf.korvalin-old is not a regular file"},
+        {"CutLineAfterDone", journal("new\tc.ptf\tc.ptf.korvalin-new\ndone\nkee"),
+         "its last line is not one of a journal of this program"},
+        {"CutLineWithAZeroInside", journal(kKeepA + QByteArray("keep\tb\0b", 8)),
+         "its last line is not one of a journal of this program"},
+        // Any size and any name: judged by the first fault, each file told once, a long name shortened.
+        {"OneFileNamedAHundredThousandTimes",
+         journal(QByteArray("new\tb.ptf\tb.ptf.korvalin-new\n").repeated(100000)),
+         "the name b.ptf is named twice (line 3). Nothing was changed or removed. The journal names these files: "
+         "b.ptf. No kept"},
+        {"ThirtyFilesAndALineNoChangeWrites",
+         [](const QString &root) {
+             QByteArray lines = "KORVALIN-CHANGE 1\n";
+             for (int i = 10; i < 40; ++i)
+                 lines += "new\tf" + QByteArray::number(i) + ".ptf\tf" + QByteArray::number(i) + ".ptf.korvalin-new\n";
+             put(journalIn(root), lines + "rm\n");
+         },
+         "f10.ptf, f11.ptf, f12.ptf, f13.ptf, f14.ptf, f15.ptf, f16.ptf, f17.ptf, f18.ptf, f19.ptf, f20.ptf, f21.ptf, "
+         "f22.ptf, f23.ptf, f24.ptf, f25.ptf, f26.ptf, f27.ptf, f28.ptf, f29.ptf and 10 more."},
+        {"ANameOfAHundredThousandCharacters",
+         journal("new\t" + QByteArray(100000, 'x') + "\t" + QByteArray(100000, 'x') + ".korvalin-new\n"),
+         "line 2 holds a name longer than the system allows"},
+        {"CutInItsFirstLine", [](const QString &root) { put(journalIn(root), "KORVALIN-CHANGE 1\nkeep\ta.p"); },
+         "interrupted before it changed any file (its journal was cut short in its first line)",
+         {{"p/korvalin.journal", kGone}}},
         {"RemovedFileSaidSo",
          journal("keep\tc.ptf\tc.ptf.korvalin-old\tc.ptf.korvalin-new\t@c.ptf.korvalin-old@\ngone\tc.ptf\n",
                  [](const QString &root) { keptFile(root, "c.ptf.korvalin-old", "C"); }),

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -33,7 +34,10 @@ struct ChangeCase {
     bool hardLinks = true; // false: old files kept as copies, as where links cannot be made
 };
 
-const Files kBefore{{"a.ptf", "A0"}, {"b.ptf", "B0"}, {"notes.txt.korvalin-old", "the user's"}};
+const Files kBefore{{"a.ptf", "A0"},
+                    {"b.ptf", "B0"},
+                    {"notes.txt.korvalin-old", "the user's"},
+                    {"images/m.jpg", "M0"}};
 
 class FileChangeTest : public ::testing::TestWithParam<ChangeCase>
 {
@@ -51,6 +55,7 @@ protected:
 
     void put(const QString &name, const QByteArray &bytes)
     {
+        QDir().mkpath(QFileInfo(path(name)).absolutePath());
         QFile f(path(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
@@ -204,6 +209,9 @@ std::vector<ChangeCase> changeCases(bool hardLinks)
         {"RemoveThenWrite", {{"b.ptf", nullptr}, {"b.ptf", "B1"}, {"a.ptf", nullptr}}},
         {"WriteThenRemoveNew", {{"c.ptf", "C1"}, {"c.ptf", nullptr}, {"a.ptf", "A1"}}},
         {"WriteBoth", {{"a.ptf", "A1"}, {"b.ptf", "B1"}}},
+        // A plan's image lies in a subfolder: its names are made durable there too.
+        {"WriteInASubfolder", {{"images/m.jpg", "M1"}, {"a.ptf", "A1"}}},
+        {"NewAndRemovedInASubfolder", {{"images/n.jpg", "N1"}, {"images/m.jpg", nullptr}}},
     };
     for (ChangeCase &c : cases)
         c.hardLinks = hardLinks;
