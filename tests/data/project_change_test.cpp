@@ -1,5 +1,6 @@
 #include "data/project_change.h"
 #include "platform/file_change.h"
+#include "support/killed_change.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -419,4 +420,41 @@ TEST(RecoveredChange, OpeningWaitsForAChangeOfAnotherCopy)
     EXPECT_EQ(f.readAll(), QByteArray("new"));
     ::close(ready[0]);
     ::close(ready[1]);
+}
+
+// A recovery that could not put every file back tells which ones are back and which are not, and
+// never names a file not put back among those as they were.
+TEST(RecoveredChange, AFailedUndoNamesTheFilesNotPutBackApart)
+{
+    QTemporaryDir dir;
+    put(dir.filePath("a.ptf"), "A0");
+    put(dir.filePath("b.ptf"), "B0");
+    ASSERT_EQ(runKilledAtStep(
+                  -1,
+                  [&] {
+                      FileChange c(dir.path());
+                      return c.write(dir.filePath("a.ptf"), "A1") && c.write(dir.filePath("b.ptf"), "B1") &&
+                             c.commit();
+                  },
+                  [&] {
+                      QFile b(dir.filePath("b.ptf"));
+                      return b.open(QIODevice::ReadOnly) && b.readAll() == "B1";
+                  }),
+              KilledRun::Killed);
+    FileChange::setDiskRecorder([](const FileChange::DiskCall &call) {
+        return !(call.kind == FileChange::DiskCall::Rename && call.path.endsWith("a.ptf.korvalin-old"));
+    });
+    const QString told = RecoverInterruptedChange(dir.path());
+    FileChange::setDiskRecorder(nullptr);
+    EXPECT_TRUE(told.startsWith("The last change of the project was interrupted and could not be undone: these "
+                                "files could not be put back: a.ptf: "))
+        << told.toStdString();
+    EXPECT_TRUE(told.contains("These files are as they were before it: b.ptf.")) << told.toStdString();
+    EXPECT_FALSE(told.contains("before it: a.ptf")) << told.toStdString();
+    EXPECT_FALSE(told.contains("before it: b.ptf, a.ptf")) << told.toStdString();
+    // The next opening puts the rest back.
+    EXPECT_TRUE(RecoverInterruptedChange(dir.path()).contains("undone"));
+    QFile a(dir.filePath("a.ptf"));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), "A0");
 }
