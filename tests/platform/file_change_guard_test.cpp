@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdarg>
+#include <cstring>
 #include <functional>
 
 #include <dlfcn.h>
@@ -27,8 +29,29 @@ namespace {
 
 int g_fileSyncs = 0;
 int g_folderSyncs = 0;
+// An open of a name that ends so fails, as when no descriptor is left.
+const char *g_failOpenOf = nullptr;
 
 } // namespace
+
+extern "C" int open(const char *path, int flags, ...)
+{
+    mode_t mode = 0;
+    if (flags & (O_CREAT | O_TMPFILE)) {
+        va_list args;
+        va_start(args, flags);
+        mode = va_arg(args, mode_t);
+        va_end(args);
+    }
+    const size_t n = g_failOpenOf ? std::strlen(g_failOpenOf) : 0;
+    const size_t length = std::strlen(path);
+    if (n && length >= n && std::strcmp(path + length - n, g_failOpenOf) == 0) {
+        errno = EMFILE;
+        return -1;
+    }
+    static const auto real = reinterpret_cast<int (*)(const char *, int, ...)>(dlsym(RTLD_NEXT, "open"));
+    return real(path, flags, mode);
+}
 
 // The system's own calls, counted where they reach the system: a sync the change records but does
 // not make is seen.
@@ -442,5 +465,32 @@ INSTANTIATE_TEST_SUITE_P(Changes, SyncsMade,
                                            SyncCase{"CommittedByCopies", false, true},
                                            SyncCase{"UndoneByCopies", false, false}),
                          [](const ::testing::TestParamInfo<SyncCase> &info) { return std::string(info.param.name); });
+
+// A sync whose file or folder cannot be opened fails the commit: the change is undone, or its
+// journal stays for the next opening to undo; it is never told as done.
+class SyncOpenFails : public Guard, public ::testing::WithParamInterface<const char *>
+{
+};
+
+TEST_P(SyncOpenFails, FailsTheCommit)
+{
+    const power_cut::Files before = everything();
+    {
+        FileChange c(m_dir);
+        ASSERT_TRUE(c.write(file("a.ptf"), "A1") && c.write(file("c.ptf"), "C1"));
+        g_failOpenOf = GetParam();
+        EXPECT_FALSE(c.commit());
+        g_failOpenOf = nullptr;
+        EXPECT_FALSE(c.lastError().isEmpty());
+    }
+    const FileChange::Recovery r = FileChange::recoverFolder(m_dir);
+    EXPECT_NE(r.kind, FileChange::Recovery::Completed);
+    EXPECT_EQ(everything(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Opens, SyncOpenFails, ::testing::Values("/p/a.ptf", "/p"),
+                         [](const ::testing::TestParamInfo<const char *> &info) {
+                             return std::string(info.index == 0 ? "OfAFile" : "OfTheFolder");
+                         });
 
 } // namespace
