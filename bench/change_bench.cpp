@@ -174,16 +174,20 @@ void BM_CompareEveryFileRead(benchmark::State &state)
 }
 BENCHMARK(BM_CompareEveryFileRead)->Arg(150)->Arg(5000)->Unit(benchmark::kMicrosecond);
 
-// A journal of nearly 16 MiB judged on opening: one that names one file again and again, and one
-// of distinct files whose every line reads (the longest judgement: every name is looked at).
+// A journal of nearly 16 MiB judged on opening: one that names one file again and again (0), one
+// of distinct files whose every line reads (1), and one that says again and again that its one
+// file was removed (2).
 void BM_JudgeLargeJournal(benchmark::State &state)
 {
     QTemporaryDir dir;
     QByteArray journal = "KORVALIN-CHANGE 1\n";
     const qint64 limit = 16 * 1024 * 1024 - 100;
+    if (state.range(0) == 2)
+        journal += "new\tb.ptf\tb.ptf.korvalin-new\n";
     for (int i = 0; journal.size() < limit; ++i) {
-        const QByteArray name = state.range(0) ? "f" + QByteArray::number(i) + ".ptf" : QByteArray("b.ptf");
-        const QByteArray line = "new\t" + name + "\t" + name + ".korvalin-new\n";
+        const QByteArray name = state.range(0) == 1 ? "f" + QByteArray::number(i) + ".ptf" : QByteArray("b.ptf");
+        const QByteArray line = state.range(0) == 2 ? QByteArray("gone\tb.ptf\n")
+                                                    : "new\t" + name + "\t" + name + ".korvalin-new\n";
         if (journal.size() + line.size() > limit)
             break;
         journal += line;
@@ -202,7 +206,7 @@ void BM_JudgeLargeJournal(benchmark::State &state)
     }
     state.counters["bytes"] = double(journal.size());
 }
-BENCHMARK(BM_JudgeLargeJournal)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_JudgeLargeJournal)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

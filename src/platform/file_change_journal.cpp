@@ -185,6 +185,11 @@ public:
         // in time linear in its size, and a forged one is judged by its first fault.
         qsizetype from = kHeader.size();
         for (int at = 2; from < end && m_p.fault.isEmpty(); ++at) {
+            // A change writes a few lines for each file it touches.
+            if (at > 8 * kMaxFiles) {
+                m_p.refuse(QStringLiteral("it has more lines (line %1) than any change of this program writes").arg(at));
+                break;
+            }
             const qsizetype next = bytes.indexOf('\n', from);
             line(at, bytes.mid(from, next - from));
             from = next + 1;
@@ -258,6 +263,10 @@ private:
     // The names of fields first to last, each checked and taken; false at the first that is none.
     bool names(int at, const QList<QByteArray> &fields, qsizetype count, QStringList &result)
     {
+        if (m_all.size() >= 3 * kMaxFiles) {
+            m_p.refuse(QStringLiteral("it names more files (line %1) than any change of this program touches").arg(at));
+            return false;
+        }
         for (qsizetype i = 1; i <= count; ++i) {
             QString n;
             if (!name(at, fields[i], n))
@@ -349,7 +358,7 @@ OnDisk onDisk(const QString &folder, const QString &rel, bool lastMayBeLink = fa
 {
     OnDisk result;
     QString path = folder;
-    const QStringList parts = rel.split(QLatin1Char('/'));
+    const QStringList parts = rel.contains(QLatin1Char('/')) ? rel.split(QLatin1Char('/')) : QStringList{rel};
     for (qsizetype i = 0; i < parts.size(); ++i) {
         path += QLatin1Char('/') + parts[i];
         struct stat st;
@@ -409,8 +418,9 @@ QString unnamedOwnFile(const QString &folder, const Parsed &p)
 
 // Whether the files are in a state that the change the journal records can have left, every
 // file that recovery is to put back, keep or remove being shown by its inode to be the change's
-// own. madeGone: the files the change made, which undoing it removes.
-QString stateFault(const QString &folder, const Parsed &p, QStringList &madeGone)
+// own. madeGone: the files the change made, which undoing it removes. acting: the entries of which
+// a name is there, the only ones recovery has anything to do for.
+QString stateFault(const QString &folder, const Parsed &p, QStringList &madeGone, std::vector<Entry> &acting)
 {
     QHash<QString, OnDisk> disk;
     auto at = [&](const QString &rel, bool lastMayBeLink = false) -> const OnDisk & {
@@ -488,6 +498,10 @@ QString stateFault(const QString &folder, const Parsed &p, QStringList &madeGone
         if (!kept.there && replaced)
             return QStringLiteral("the file %1 was replaced, but its kept file %2 is not there")
                 .arg(shown(e.file), shown(e.backup));
+    }
+    for (const Entry &e : p.entries) {
+        if (at(e.file).there || at(e.temp).there || (!e.backup.isEmpty() && at(e.backup).there))
+            acting.push_back(e);
     }
     return unnamedOwnFile(folder, p);
 }
@@ -612,14 +626,15 @@ Reading read(const QString &folder, const QString &journalName)
         r.verdict = Reading::Act;
         return r;
     }
+    std::vector<Entry> acting;
     if (p.fault.isEmpty())
-        p.refuse(stateFault(folder, p, r.madeGone));
+        p.refuse(stateFault(folder, p, r.madeGone, acting));
     if (!p.fault.isEmpty())
         return refuse(folder, p.fault, r);
     r.verdict = Reading::Act;
     if (p.done)
         r.madeGone.clear();
-    r.entries = std::move(p.entries);
+    r.entries = std::move(acting);
     r.scratch = p.scratch;
     r.done = p.done;
     return r;

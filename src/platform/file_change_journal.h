@@ -17,6 +17,9 @@ extern const QByteArray kHeader;
 // No change writes more: a line per file touched, and a change touches some thousands of files at
 // the very most. A larger one is refused before it is read.
 constexpr qint64 kMaxBytes = 16 * 1024 * 1024;
+// Nor names more files: a journal that does is refused at the first line past it, so that judging
+// one takes a moment however it was made.
+constexpr int kMaxFiles = 20000;
 
 QByteArray encodeName(const QString &rel);
 

@@ -70,11 +70,14 @@ void noteRead(const QString &path)
     if (path.isEmpty())
         return;
     const QString name = key(path);
-    if (!stamps().contains(name)) {
-        Stamp s = stampOf(name);
-        s.read = true;
-        stamps().insert(name, s);
+    const auto it = stamps().find(name);
+    if (it != stamps().end()) {
+        it->read = true; // what it wrote itself, now read: still as it last saw it
+        return;
     }
+    Stamp s = stampOf(name);
+    s.read = true;
+    stamps().insert(name, s);
 }
 
 void noteWritten(const QString &path)
