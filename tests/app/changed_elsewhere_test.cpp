@@ -48,6 +48,17 @@ bool saveShown(QWidget *window)
 const std::vector<ElsewhereRow> &elsewhereRows()
 {
     static const std::vector<ElsewhereRow> rows = {
+        // A file the action only read: its save relies on it all the same.
+        {"LineStopRemoved", "stations.ptf", Elsewhere::Removed},
+        {"TimetableSave", "daygroups.ptf", Elsewhere::Rewritten,
+         [] { return tripCells(timetable().sgTimeTable, 1).startsWith(QLatin1String("05:31")); }},
+        {"StationAdd", "lines.ptf", Elsewhere::RewrittenSameSize,
+         [] {
+             return saveShown(fmEditStations) &&
+                    control<QLineEdit>(fmEditStations, "leStationName")->text() == QLatin1String("Bergweg");
+         }},
+        {"PlanCourseSave", "line_stations.ptf", Elsewhere::RewrittenInPlace},
+        {"LineDelete", "intervals.ptf", Elsewhere::Removed},
         // Written after three plan and station files, which go back.
         {"StationDelete", "line_stations.ptf", Elsewhere::Rewritten},
         {"StationDelete", "stations.ptf", Elsewhere::Removed},

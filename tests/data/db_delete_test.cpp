@@ -242,6 +242,7 @@ TEST_F(Deletes, LineStationTablesOfAProjectWithoutPlans)
 {
     for (const char *file : {"line_maps.ptf", "line_map_lines.ptf"})
         QFile::remove(path(file));
+    takeFolderAsItIs();
     EXPECT_TRUE(DeleteLineFromLineMapStationTables(L1)); // the per-plan files are not reachable
     EXPECT_TRUE(DeleteLineStationsOfLine(L3));
     EXPECT_EQ(rows("line_stations.ptf", {"LineID"}).filter("12").size(), 0);

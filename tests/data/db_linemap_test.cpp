@@ -1,5 +1,4 @@
 #include "data/db_func.h"
-#include "platform/file_stamps.h"
 
 #include "plan_project.h"
 
@@ -254,6 +253,7 @@ TEST_F(PlanRows, PlanWhoseDataWasNeverWrittenIsDeletedAndKeepsItsImage)
          {"line_map_line_sections.ptf", "line_map_line_intersections.ptf", "line_map_line_text_visible.ptf",
           "line_map_line_text_color.ptf", "line_map_line_text_offset.ptf", "lms_1.ptf", "lmisp_1.ptf", "lmimsp_1.ptf"})
         ASSERT_TRUE(QFile::remove(path(file))) << file;
+    takeFolderAsItIs();
     LoadLineMaps();
     // A cancelled New leaves the template's rows in memory; they must not reach the file.
     CreateEmptyLineMapPrefs();
@@ -272,6 +272,7 @@ TEST_F(PlanRows, PlanWhoseDataWasNeverWrittenIsDeletedAndKeepsItsImage)
 
     // A plan without a settings row, in a project without a settings file.
     ASSERT_TRUE(QFile::remove(prefsFile()));
+    takeFolderAsItIs();
     ASSERT_TRUE(DeleteLineMap(2));
     EXPECT_FALSE(QFileInfo::exists(prefsFile()));
     EXPECT_FALSE(QFileInfo::exists(path("lms_2.ptf")));
@@ -359,10 +360,9 @@ TEST_F(PlanRows, DamagedFilesStopThePlanDeletionBeforeAnythingGoes)
         EXPECT_EQ(rows("line_map_line_sections.ptf", {"LineMapID"}).count("2"), 2);
         EXPECT_EQ(GetLineMapIDByName("Innen"), 2);
         QFile::remove(path(file));
+        takeFolderAsItIs();
     }
-    // With the damaged files gone (a missing file holds no rows) the plan can be deleted, once
-    // the project is read anew: the files were removed by another hand than this copy's.
-    FileStamps::forgetAll();
+    // With the damaged files gone (a missing file holds no rows) the plan can be deleted.
     m_dialogs.messages.clear();
     EXPECT_TRUE(DeleteLineMap(2));
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join('\n').toStdString();

@@ -303,6 +303,7 @@ TEST_F(TimetableFiles, LinesWithoutTimetablesOrWithAMissingTripFile)
     EXPECT_FALSE(QFile::exists(path("ttc_6.ptf")));
     EXPECT_FALSE(QFile::exists(path("distances.ini")));
     QFile::remove(path("line_stations.ptf"));
+    takeFolderAsItIs();
 
     // The direction-2 trip file is missing. The station delete has done direction 1 and says the
     // work is not done.

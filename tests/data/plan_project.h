@@ -134,6 +134,8 @@ protected:
         b.chop(2); // the last line's CR LF
         b = b.left(b.lastIndexOf('\n') + 1);
         writeText(path(file), b);
+        // Damaged by another hand than this copy's, as if before the project was opened.
+        takeFolderAsItIs();
         return b;
     }
     // Puts a directory (with a file in it, so it cannot be removed) where a file is to be

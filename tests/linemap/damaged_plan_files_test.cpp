@@ -5,7 +5,6 @@
 #include "support/app_environment.h"
 #include "support/window_controls.h"
 #include "data/db_func.h"
-#include "platform/file_stamps.h"
 #include "data/main_globals.h"
 #include "data/plan_project.h"
 #include "linemap/edit_line_network_plans.h"
@@ -96,10 +95,8 @@ protected:
         }
         m_cut =
             m_lineLeftOut ? leaveOutALine(QLatin1String(GetParam().file)) : cutShort(QLatin1String(GetParam().file));
-        // The project opened again with the file cut short: what was seen of it before counts no
-        // longer, as when the program opens a project.
+        // The project opened again with the file cut short.
         if (GetParam().master) {
-            FileStamps::forgetAll();
             loadMasterTables();
             LoadPrefs(path("prefs.ptf"));
         }
@@ -135,6 +132,7 @@ protected:
         QByteArray b = bytes(file);
         b.insert(b.lastIndexOf("\r\n", b.size() - 3) + 2, "1,Bahnhof West,\r\n");
         writeText(path(file), b);
+        takeFolderAsItIs();
         return b;
     }
     int damagedReports() const

@@ -202,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct Relied
 {
     const char *name;
-    bool read;                                     // r.ptf read (else only written) by this copy
+    enum Seen { Written, Read, WrittenThenRead } seen; // what this copy did with r.ptf
     std::function<void(const QString &r)> elsewhere; // what the other program does
     bool refused;
 };
@@ -217,10 +217,10 @@ TEST_P(ReliedOn, ASaveIsRefusedWhenAFileItReadChangedElsewhere)
     put(file("r.ptf"), "R0");
     if (QByteArray(row.name).contains("Created"))
         QFile::remove(file("r.ptf"));
-    if (row.read)
-        FileStamps::noteRead(file("r.ptf"));
-    else
+    if (row.seen != Relied::Read)
         FileStamps::noteWritten(file("r.ptf"));
+    if (row.seen != Relied::Written)
+        FileStamps::noteRead(file("r.ptf"));
     row.elsewhere(file("r.ptf"));
     const power_cut::Files before = everything();
     const QString error = writeAlone(QStringLiteral("w.ptf"), "W1");
@@ -242,11 +242,12 @@ void rewritten(const QString &path)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, ReliedOn,
-    ::testing::Values(Relied{"ReadAndRewritten", true, rewritten, true},
-                      Relied{"ReadAndRemoved", true, [](const QString &r) { QFile::remove(r); }, true},
-                      Relied{"FoundMissingAndCreated", true, [](const QString &r) { put(r, "new"); }, true},
-                      Relied{"ReadAndLeftAlone", true, [](const QString &) {}, false},
-                      Relied{"OnlyWrittenAndRewritten", false, rewritten, false}),
+    ::testing::Values(Relied{"ReadAndRewritten", Relied::Read, rewritten, true},
+                      Relied{"ReadAndRemoved", Relied::Read, [](const QString &r) { QFile::remove(r); }, true},
+                      Relied{"FoundMissingAndCreated", Relied::Read, [](const QString &r) { put(r, "new"); }, true},
+                      Relied{"ReadAndLeftAlone", Relied::Read, [](const QString &) {}, false},
+                      Relied{"OnlyWrittenAndRewritten", Relied::Written, rewritten, false},
+                      Relied{"WrittenThenReadAndRewritten", Relied::WrittenThenRead, rewritten, true}),
     [](const ::testing::TestParamInfo<Relied> &info) { return std::string(info.param.name); });
 
 // ------------------------------------------------------------------ a folder from elsewhere
