@@ -446,7 +446,8 @@ const std::vector<ReadRow> &readRows()
     return rows;
 }
 
-class StampedWhenRead : public ProjectFolder, public ::testing::WithParamInterface<ReadRow>
+// A project folder of which nothing was seen before the row, nor after it.
+class FreshStamps : public ProjectFolder
 {
 protected:
     void SetUp() override
@@ -459,6 +460,10 @@ protected:
         FileStamps::forgetAll();
         ProjectFolder::TearDown();
     }
+};
+
+class StampedWhenRead : public FreshStamps, public ::testing::WithParamInterface<ReadRow>
+{
 };
 
 } // namespace
@@ -556,19 +561,8 @@ const std::vector<StampRow> &stampRows()
     return rows;
 }
 
-class FileStampSteps : public ProjectFolder, public ::testing::WithParamInterface<StampRow>
+class FileStampSteps : public FreshStamps, public ::testing::WithParamInterface<StampRow>
 {
-protected:
-    void SetUp() override
-    {
-        ProjectFolder::SetUp();
-        FileStamps::forgetAll();
-    }
-    void TearDown() override
-    {
-        FileStamps::forgetAll();
-        ProjectFolder::TearDown();
-    }
 };
 
 } // namespace
