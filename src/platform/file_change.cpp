@@ -74,8 +74,9 @@ struct FileChange::State
     // Checked once, under the journal's lock: every file the program read is as it saw it.
     bool stampsChecked = false;
     QString refusal;
-    // By folder (folder-relative): the files beside which a kept or temporary file lies.
-    QHash<QString, QSet<QString>> strays;
+    // By folder (folder-relative): the files beside which a kept or temporary file lies, each
+    // with the first such file.
+    QHash<QString, QHash<QString, QString>> strays;
 
     QString abs(const QString &rel) const { return folder + QLatin1Char('/') + rel; }
     static QByteArray goneLine(const QString &rel) { return "gone\t" + encodeName(rel) + '\n'; }
@@ -211,12 +212,14 @@ struct FileChange::State
     {
         if (!stampsChecked) {
             const QString changed = FileStamps::firstChangedUnder(folder, journalPath());
-            if (!changed.isEmpty())
-                return FileStamps::changedElsewhereReason(journal::shown(QDir(folder).relativeFilePath(changed)));
+            if (!changed.isEmpty()) {
+                const QString name = QDir(folder).relativeFilePath(changed);
+                return FileStamps::changedElsewhereReason(journal::shown(name), name == rel);
+            }
             stampsChecked = true;
         }
         if (!FileStamps::unchanged(abs(rel)))
-            return FileStamps::changedElsewhereReason(journal::shown(rel));
+            return FileStamps::changedElsewhereReason(journal::shown(rel), true);
         // Only the last part may be a link: the file's own link is replaced by the file, its
         // target left as it is. A folder on the way that is a link would take the change out of
         // the project folder, where its recovery does not follow it.
@@ -235,21 +238,21 @@ struct FileChange::State
         const QString dir = slash < 0 ? QString() : rel.left(slash);
         auto it = strays.find(dir);
         if (it == strays.end()) {
-            QSet<QString> beside;
+            QHash<QString, QString> beside;
             const QString prefix = dir.isEmpty() ? QString() : dir + QLatin1Char('/');
             const QStringList names =
                 QDir(dir.isEmpty() ? folder : abs(dir))
                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
             for (const QString &name : names) {
-                if (journal::isChangeFileName(name))
-                    beside.insert(prefix + journal::baseOfChangeFile(name));
+                if (journal::isChangeFileName(name) && !beside.contains(prefix + journal::baseOfChangeFile(name)))
+                    beside.insert(prefix + journal::baseOfChangeFile(name), prefix + name);
             }
             it = strays.insert(dir, beside);
         }
-        if (it->contains(rel))
-            return QStringLiteral("a kept or temporary file of another change (%1.korvalin-…) lies beside it; put it "
-                                  "in order or remove it, then save again")
-                .arg(journal::shown(rel));
+        if (const auto stray = it->constFind(rel); stray != it->constEnd())
+            return QStringLiteral("a kept or temporary file of another change (%1) lies beside it; put it in order or "
+                                  "remove it, then save again")
+                .arg(journal::shown(*stray));
         return QString();
     }
 

@@ -125,11 +125,11 @@ void forgetUnder(const QString &folder)
     stamps().removeIf([&prefix](const auto &it) { return it.key().startsWith(prefix); });
 }
 
-QString changedElsewhereReason(const QString &file)
+QString changedElsewhereReason(const QString &file, bool written)
 {
-    return QStringLiteral("the project was changed elsewhere: another program changed %1 after this copy read "
+    return QStringLiteral("the project was changed elsewhere: another program changed %1%2 after this copy read "
                           "or saved it. Nothing of this save was written; open the project again to go on.")
-        .arg(file);
+        .arg(file, written ? QString() : QStringLiteral(", which this save relies on,"));
 }
 
 } // namespace FileStamps

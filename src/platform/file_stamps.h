@@ -32,7 +32,7 @@ void forgetAll();
 void forgetUnder(const QString &folder);
 
 // The reason a refused write gives, after the name of the file written; it names the file that
-// another program changed, which may be another one the save relied on.
-QString changedElsewhereReason(const QString &file);
+// another program changed: the one written, or another one the save relied on.
+QString changedElsewhereReason(const QString &file, bool written);
 
 } // namespace FileStamps
