@@ -104,8 +104,7 @@ void emptyTable(Table &table)
 bool projectHas(const char *file)
 {
     const QString path = ProjectDir + QLatin1Char('/') + QLatin1String(file);
-    FileStamps::noteRead(path);
-    return QFileInfo::exists(path);
+    return FileStamps::seenThere(path);
 }
 
 // A table starts without rows and is loaded only when the project has its file, so a file that
@@ -478,8 +477,6 @@ void TfmMain::LoadProject(const QString &fileName)
             dialogs().showMessage(again);
         found = readProjectTables();
     }
-    // The journal was looked at for the reading only: this copy's own changes make it.
-    FileStamps::forget(journalOf(ProjectDir));
 
     SaveDialogPrj.FileName = fileName;
     setWindowTitle(ProductTitle + QStringLiteral(":  ") + fileName);

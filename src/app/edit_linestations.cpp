@@ -194,8 +194,7 @@ bool TfmEditLineStations::saveStations(int lineID, const QStringList &stations)
         return DeleteLineFromLineMapStationTables(lineID) && DeleteLineStationsOfLine(lineID);
     }
     if (hadStations) {
-        FileStamps::noteRead(ProjectDir + QStringLiteral("/line_maps.ptf"));
-        if (QFileInfo::exists(ProjectDir + QStringLiteral("/line_maps.ptf")) &&
+        if (FileStamps::seenThere(ProjectDir + QStringLiteral("/line_maps.ptf")) &&
             !DeleteRemovedStationsFromLineMaps(lineID, stations))
             return false;
         if (LineHasConnections(lineID))

@@ -27,8 +27,7 @@ const QString kLineMapID = QStringLiteral("LineMapID");
 // A file read only when it is there is seen either way: the delete relies on its absence too.
 bool fileExists(const QString &file)
 {
-    FileStamps::noteRead(projectFile(file));
-    return QFileInfo::exists(projectFile(file));
+    return FileStamps::seenThere(projectFile(file));
 }
 
 // A file that is not there counts as deleted.
@@ -73,8 +72,7 @@ bool collectPlans(std::set<int> &plans)
 // many) and writes the file back when any went. The table is closed afterwards.
 template <typename Change> bool editPlanFile(const PlanTable &which, int lineMapID, Change &&change)
 {
-    FileStamps::noteRead(planFileName(which, lineMapID));
-    if (!QFileInfo::exists(planFileName(which, lineMapID)))
+    if (!FileStamps::seenThere(planFileName(which, lineMapID)))
         return true;
     Table &t = dm1->*which.table;
     bool ok = which.load(lineMapID);

@@ -250,8 +250,7 @@ bool EraseDistancesSection(int LineConnectionID)
 {
     try {
         const QString file = distancesFile();
-        FileStamps::noteRead(file);
-        if (!QFileInfo::exists(file))
+        if (!FileStamps::seenThere(file))
             return true;
         IniFile ini;
         if (!loadForWrite(ini, file))

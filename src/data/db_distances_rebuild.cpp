@@ -114,8 +114,7 @@ DistancesRebuildReport RebuildDistancesFile(const DistancesProgress &Progress)
     try {
         // A file that is there but cannot be read would lose every kept section. Seen also when
         // missing: one that another copy creates meanwhile is not written over.
-        FileStamps::noteRead(file);
-        if (QFileInfo::exists(file) && !ini.load(file))
+        if (FileStamps::seenThere(file) && !ini.load(file))
             return report;
     } catch (const std::exception &) {
         return report;

@@ -127,8 +127,7 @@ bool loadPlanTable(Table &table, const QString &path, void (*createEmptyTable)()
 {
     guarded(table, [&] { table.close(); });
     // Seen as missing too: the empty table is written back over no file another copy made since.
-    FileStamps::noteRead(path);
-    if (!QFileInfo::exists(path)) {
+    if (!FileStamps::seenThere(path)) {
         createEmptyTable();
         return true;
     }
@@ -160,8 +159,7 @@ bool loadIndividualPrefs(Table &table, const char *prefix, int lineMapID, void (
 {
     const QString path = LineMapFileName(prefix, lineMapID);
     guarded(table, [&] { table.close(); });
-    FileStamps::noteRead(path);
-    if (QFileInfo::exists(path))
+    if (FileStamps::seenThere(path))
         migrateIndividualPrefsNames(path);
     return loadPlanTable(table, path, createEmptyTable, QStringLiteral("Fehler beim laden der Datei: ") + path);
 }
@@ -297,8 +295,7 @@ void LoadLines()
 
 void LoadNewStations()
 {
-    FileStamps::noteRead(projectFile(QStringLiteral("newstations.ptf")));
-    if (!QFileInfo::exists(projectFile(QStringLiteral("newstations.ptf"))))
+    if (!FileStamps::seenThere(projectFile(QStringLiteral("newstations.ptf"))))
         return;
     loadMaster(dm1->cdsNewStations, QStringLiteral("newstations.ptf"),
                QStringLiteral("File %1 (new stations) not found"), QStringLiteral("(newstations.ptf)"));
@@ -517,8 +514,7 @@ PrefsImport importLineMapPrefs(const QString &Path, Table &t, bool RewriteMigrat
     QString source = Path;
     std::optional<QTemporaryDir> scratch;
     QStringList lines;
-    FileStamps::noteRead(Path);
-    const bool migrated = QFileInfo::exists(Path) && ansi::readLines(Path, lines) && migrateLineMapPrefsNames(lines);
+    const bool migrated = FileStamps::seenThere(Path) && ansi::readLines(Path, lines) && migrateLineMapPrefsNames(lines);
     if (migrated) {
         scratch.emplace();
         source = scratch->filePath(QStringLiteral("line_map_prefs.ptf"));
@@ -614,8 +610,7 @@ bool LoadLineMapLineIntersections()
 
 bool LoadOrCreateLineMapLines()
 {
-    FileStamps::noteRead(projectFile(QStringLiteral("line_map_lines.ptf")));
-    if (!QFileInfo::exists(projectFile(QStringLiteral("line_map_lines.ptf"))))
+    if (!FileStamps::seenThere(projectFile(QStringLiteral("line_map_lines.ptf"))))
         return CreateEmptyLineMapLines();
     return LoadLineMapLines();
 }

@@ -134,8 +134,7 @@ bool loadSharedTable(SharedTable which, bool &present)
 {
     const SharedTableFiles &s = sharedFiles(which);
     // Seen as missing too: the empty table is written over no file another copy made since.
-    FileStamps::noteRead(projectFile(QLatin1String(s.file)));
-    present = QFileInfo::exists(projectFile(QLatin1String(s.file)));
+    present = FileStamps::seenThere(projectFile(QLatin1String(s.file)));
     if (present)
         return s.load();
     // Whatever the table holds (another project's rows, a template) is not this project's.
@@ -487,8 +486,7 @@ bool DeleteLineMap(int LineMapID)
         // would replace every plan's settings. The project's own file decides, a missing one
         // holds no row.
         const QString prefsFile = projectFile(QStringLiteral("line_map_prefs.ptf"));
-        FileStamps::noteRead(prefsFile);
-        if (QFileInfo::exists(prefsFile)) {
+        if (FileStamps::seenThere(prefsFile)) {
             if (!LoadLineMapPrefs(prefsFile))
                 return false;
         } else {

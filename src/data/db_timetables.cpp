@@ -317,8 +317,7 @@ bool DeleteTimeTableColumn(int LineID, int Direction, int DayGroupID, int Positi
 bool DeleteStationFromTimeTables(int LineID, int StationID)
 {
     // A line whose timetables were never saved has nothing to remove; seen so, as read.
-    FileStamps::noteRead(TimeTableConnectionsFilePath(LineID));
-    if (!QFileInfo::exists(TimeTableConnectionsFilePath(LineID)))
+    if (!FileStamps::seenThere(TimeTableConnectionsFilePath(LineID)))
         return true;
     if (!LoadTimeTableConnections(LineID))
         return false;

@@ -199,13 +199,6 @@ bool RemoveProjectFileInChange(const QString &path)
 
 namespace {
 
-// Each file once, at most some twenty, a long name shortened: a journal from elsewhere may name
-// thousands, or one name of any length.
-QString listed(const QStringList &files)
-{
-    return journal::listed(files);
-}
-
 // What became of the journal after the change was completed or undone.
 QString journalLeft(const FileChange::Recovery &r)
 {
@@ -252,7 +245,7 @@ QString RecoverInterruptedChange(const QString &projectDir, bool *busy)
     case FileChange::Recovery::Completed:
         return QStringLiteral("The last change of the project was interrupted after all its files were written; "
                               "it has been completed: %1.")
-                   .arg(listed(r.files)) +
+                   .arg(journal::listed(r.files)) +
                journalLeft(r);
     case FileChange::Recovery::Undone: {
         if (r.files.isEmpty())
@@ -266,9 +259,9 @@ QString RecoverInterruptedChange(const QString &projectDir, bool *busy)
         QString text = QStringLiteral("The last change of the project was interrupted before it was complete; it has "
                                       "been undone.");
         if (!asBefore.isEmpty())
-            text += QStringLiteral(" These files are as they were before it: %1.").arg(listed(asBefore));
+            text += QStringLiteral(" These files are as they were before it: %1.").arg(journal::listed(asBefore));
         if (!r.madeGone.isEmpty())
-            text += QStringLiteral(" The files it had made are gone again: %1.").arg(listed(r.madeGone));
+            text += QStringLiteral(" The files it had made are gone again: %1.").arg(journal::listed(r.madeGone));
         if (r.cut)
             text += QStringLiteral(" The last line of its journal was cut short and was not acted on.");
         return text + journalLeft(r);
@@ -281,11 +274,11 @@ QString RecoverInterruptedChange(const QString &projectDir, bool *busy)
                                       "can have left: %2. Nothing was changed or removed.")
                            .arg(FileChange::journalName(), r.error);
         if (!r.files.isEmpty())
-            text += QStringLiteral(" The journal names these files: %1.").arg(listed(r.files));
+            text += QStringLiteral(" The journal names these files: %1.").arg(journal::listed(r.files));
         text += r.lying.isEmpty()
                     ? QStringLiteral(" No kept or temporary file of a change lies in the folder.")
                     : QStringLiteral(" These kept or temporary files of a change lie in the folder: %1.")
-                          .arg(listed(r.lying));
+                          .arg(journal::listed(r.lying));
         return text + QStringLiteral(" Put the files in order by hand and remove the journal; until then no change "
                                      "of the project can be saved.");
     }
@@ -301,7 +294,7 @@ QString RecoverInterruptedChange(const QString &projectDir, bool *busy)
                                   "files could not be put back: %1.")
                        .arg(r.error);
     if (!back.isEmpty())
-        text += QStringLiteral(" These files are as they were before it: %1.").arg(listed(back));
+        text += QStringLiteral(" These files are as they were before it: %1.").arg(journal::listed(back));
     return text + QStringLiteral(" The journal %1 stays, so that the next opening of the project tries again.")
                       .arg(FileChange::journalName());
 }

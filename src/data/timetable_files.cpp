@@ -298,8 +298,7 @@ QString DamagedTimeTableFileOfLine(int LineID)
 {
     auto damaged = [](const QString &file) {
         Table scratch(QStringLiteral("scratch"));
-        FileStamps::noteRead(file);
-        return QFileInfo::exists(file) && !LoadPtfFileStructure(file, scratch);
+        return FileStamps::seenThere(file) && !LoadPtfFileStructure(file, scratch);
     };
     const QString stopRows = TimeTableConnectionsFilePath(LineID);
     if (damaged(stopRows))

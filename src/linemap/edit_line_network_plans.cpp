@@ -220,8 +220,7 @@ void TfmEditLineNetworkPlans::SetModified()
 // The project's own settings rows: a cancelled New leaves the template's rows in memory.
 void TfmEditLineNetworkPlans::reloadProjectPrefs()
 {
-    FileStamps::noteRead(projectPrefsFile());
-    if (QFileInfo::exists(projectPrefsFile()))
+    if (FileStamps::seenThere(projectPrefsFile()))
         LoadLineMapPrefs(projectPrefsFile());
     else
         CreateEmptyLineMapPrefs();

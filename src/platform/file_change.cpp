@@ -1,4 +1,5 @@
 #include "platform/file_change.h"
+#include "platform/file_change_checks.h"
 #include "platform/file_change_disk.h"
 
 #include "platform/file_stamps.h"
@@ -17,7 +18,6 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,9 +74,7 @@ struct FileChange::State
     // Checked once, under the journal's lock: every file the program read is as it saw it.
     bool stampsChecked = false;
     QString refusal;
-    // By folder (folder-relative): the files beside which a kept or temporary file lies, each
-    // with the first such file.
-    QHash<QString, QHash<QString, QString>> strays;
+    change_checks::StrayFiles strays;
 
     QString abs(const QString &rel) const { return folder + QLatin1Char('/') + rel; }
     static QByteArray goneLine(const QString &rel) { return "gone\t" + encodeName(rel) + '\n'; }
@@ -175,85 +173,39 @@ struct FileChange::State
     // else by the sync before done. False with the system's reason; nothing left behind.
     bool makeOwnFile(const QString &rel, const QString &name, const QByteArray &bytes, bool sync)
     {
-        const QString path = abs(name);
-        const int fd = diskCreate(path, true);
-        if (fd < 0)
-            return failFor(rel, systemReason(errno));
-        struct stat st;
-        bool ok = ::fstat(fd, &st) == 0 || failFor(rel, systemReason(errno));
-        ok = ok && append("id\t" + encodeName(name) + '\t' + QByteArray::number(quint64(st.st_ino)) + '\n') &&
-             syncJournal();
-        if (!ok)
-            failedFile = rel;
         int err = 0;
-        if (ok && !diskWrite(fd, path, bytes, err))
-            ok = failFor(rel, systemReason(err));
-#ifdef SYNC_FILE_RANGE_WRITE
-        // The bytes start on their way to the disk now, so that the sync before done, of all the
-        // change's files one after the other, finds most of them there already. Only a hint.
-        if (ok && !sync)
-            ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-#endif
-        if (ok && sync && !diskSyncFile(fd, path))
-            ok = failFor(rel, systemReason(errno));
-        if (::close(fd) != 0 && ok)
-            ok = failFor(rel, systemReason(errno));
+        bool journaled = true;
+        const bool ok = writeNewFile(abs(name), bytes, err, sync, [&](int fd) {
+            struct stat st;
+            if (::fstat(fd, &st) != 0) {
+                err = errno;
+                return false;
+            }
+            journaled = append("id\t" + encodeName(name) + '\t' + QByteArray::number(quint64(st.st_ino)) + '\n') &&
+                        syncJournal();
+            return journaled;
+        });
         if (!ok)
-            removeIfThere(path);
-        else
-            stepDone();
-        return ok;
+            return journaled ? failFor(rel, systemReason(err)) : (failedFile = rel, false);
+        stepDone();
+        return true;
     }
 
     // Why the file may not be touched, checked under the journal's lock before the change's first
-    // write: a file this copy read that another program changed since (the save relies on it), a
-    // name through a link, a kept or temporary file of another change beside it. Empty: none.
+    // write. Empty: none.
     QString reasonAgainst(const QString &rel)
     {
         if (!stampsChecked) {
-            const QString changed = FileStamps::firstChangedUnder(folder, journalPath());
-            if (!changed.isEmpty()) {
-                const QString name = QDir(folder).relativeFilePath(changed);
-                return FileStamps::changedElsewhereReason(journal::shown(name), name == rel);
-            }
+            const QString changed = change_checks::changedElsewhere(folder, journalPath(), rel);
+            if (!changed.isEmpty())
+                return changed;
             stampsChecked = true;
         }
         if (!FileStamps::unchanged(abs(rel)))
             return FileStamps::changedElsewhereReason(journal::shown(rel), true);
-        // Only the last part may be a link: the file's own link is replaced by the file, its
-        // target left as it is. A folder on the way that is a link would take the change out of
-        // the project folder, where its recovery does not follow it.
-        const QStringList parts = rel.split(QLatin1Char('/'));
-        QString path = folder;
-        for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-            path += QLatin1Char('/') + parts[i];
-            struct stat st;
-            if (::lstat(nativePath(path).constData(), &st) != 0)
-                break;
-            if (S_ISLNK(st.st_mode))
-                return QStringLiteral("the name %1 passes through a symbolic link (%2); nothing was written through it")
-                    .arg(journal::shown(rel), journal::shown(QStringList(parts.mid(0, i + 1)).join(QLatin1Char('/'))));
-        }
-        const qsizetype slash = rel.lastIndexOf(QLatin1Char('/'));
-        const QString dir = slash < 0 ? QString() : rel.left(slash);
-        auto it = strays.find(dir);
-        if (it == strays.end()) {
-            QHash<QString, QString> beside;
-            const QString prefix = dir.isEmpty() ? QString() : dir + QLatin1Char('/');
-            const QStringList names =
-                QDir(dir.isEmpty() ? folder : abs(dir))
-                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-            for (const QString &name : names) {
-                if (journal::isChangeFileName(name) && !beside.contains(prefix + journal::baseOfChangeFile(name)))
-                    beside.insert(prefix + journal::baseOfChangeFile(name), prefix + name);
-            }
-            it = strays.insert(dir, beside);
-        }
-        if (const auto stray = it->constFind(rel); stray != it->constEnd())
-            return QStringLiteral("a kept or temporary file of another change (%1) lies beside it; put it in order or "
-                                  "remove it, then save again")
-                .arg(journal::shown(*stray));
-        return QString();
+        if (const QString link = change_checks::linkOnTheWay(folder, rel); !link.isEmpty())
+            return link;
+        return strays.besideOf(folder, rel);
     }
 
     // The journal of a change refused before it touched a file goes again, still locked.
@@ -266,58 +218,6 @@ struct FileChange::State
         return -1;
     }
 
-    // The journal's file, locked and holding the header, under no name yet (or, where a file
-    // system has no unnamed files, under a name of its own); -1 with errno set.
-    int newJournalFile(bool unnamed, QByteArray &temp) const
-    {
-#ifdef O_TMPFILE
-        int fd = unnamed ? ::open(nativePath(folder).constData(), O_WRONLY | O_TMPFILE | O_APPEND | O_CLOEXEC, 0644)
-                         : -1;
-#else
-        Q_UNUSED(unnamed);
-        int fd = -1;
-#endif
-        for (int i = 0; fd < 0 && i < 100; ++i) {
-            temp = nativePath(abs(QStringLiteral("%1-%2-%3").arg(FileChange::journalName()).arg(::getpid()).arg(i)));
-            fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
-            if (fd < 0 && errno != EEXIST)
-                break;
-        }
-        if (fd < 0)
-            return -1;
-        int err = 0;
-        if (::flock(fd, LOCK_EX) != 0 || !writeAll(fd, kHeader.constData(), kHeader.size(), err)) {
-            err = err ? err : errno;
-            ::close(fd);
-            if (!temp.isEmpty())
-                ::unlink(temp.constData());
-            errno = err;
-            return -1;
-        }
-        return fd;
-    }
-
-    // Gives the journal's file the journal's name; fails with EEXIST when a journal is there.
-    static bool linkJournalName(int fd, const QByteArray &temp, const QByteArray &name)
-    {
-        if (!temp.isEmpty()) {
-            const bool ok = ::link(temp.constData(), name.constData()) == 0;
-            const int err = errno;
-            ::unlink(temp.constData());
-            errno = err;
-            return ok;
-        }
-#ifdef AT_EMPTY_PATH
-        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0)
-            return true;
-        return errno != EEXIST && ::linkat(fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH) == 0;
-#else
-        errno = ENOTSUP;
-        return false;
-#endif
-    }
-
     // The journal is locked before it has its name, and the name is given by a link, which fails
     // when a journal is there: no other copy of the program ever finds the journal of a running
     // change unlocked. The lock is let go by the system when the process ends.
@@ -328,26 +228,12 @@ struct FileChange::State
         // The journal, made and given its header, as the calls a power cut may cut short.
         if (!allowed(Call::Create, journalPath()) || !allowed(Call::Write, journalPath(), QString(), kHeader))
             return fail(systemReason(errno));
-        const QByteArray name = nativePath(journalPath());
-        QByteArray temp;
-        int fd = newJournalFile(true, temp);
-        bool named = fd >= 0 && linkJournalName(fd, temp, name);
-        if (fd >= 0 && !named && errno != EEXIST && temp.isEmpty()) {
-            // An unnamed file cannot be named here (no /proc): one of a name of its own, then.
-            ::close(fd);
-            fd = newJournalFile(false, temp);
-            named = fd >= 0 && linkJournalName(fd, temp, name);
-        }
+        const int fd = takeJournal(folder, journalPath());
+        if (fd < 0 && errno == EEXIST)
+            return fail(QStringLiteral("another change of the project is under way or was interrupted (%1)")
+                            .arg(FileChange::journalName()));
         if (fd < 0)
             return fail(systemReason(errno));
-        if (!named) {
-            const int err = errno;
-            ::close(fd);
-            if (err == EEXIST)
-                return fail(QStringLiteral("another change of the project is under way or was interrupted (%1)")
-                                .arg(FileChange::journalName()));
-            return fail(systemReason(err));
-        }
         journal = fd;
         return true;
     }

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -159,14 +160,15 @@ bool syncFolders(const QStringList &folders, QString &error)
 
 // A new file with the bytes, made durable unless sync is false; false with the system's error,
 // nothing left behind.
-bool writeNewFile(const QString &path, const QByteArray &bytes, int &error, bool sync)
+bool writeNewFile(const QString &path, const QByteArray &bytes, int &error, bool sync,
+                  const std::function<bool(int fd)> &beforeBytes)
 {
-    const int fd = diskCreate(path, false);
+    const int fd = diskCreate(path, bool(beforeBytes));
     if (fd < 0) {
         error = errno;
         return false;
     }
-    bool ok = diskWrite(fd, path, bytes, error);
+    bool ok = (!beforeBytes || beforeBytes(fd)) && diskWrite(fd, path, bytes, error);
 #ifdef SYNC_FILE_RANGE_WRITE
     // The bytes start on their way to the disk now, so that the sync before done, of all the
     // change's files one after the other, finds most of them there already. Only a hint.
@@ -207,6 +209,82 @@ bool removeIfThere(const QString &path)
     return diskUnlink(path) == 0 || errno == ENOENT || errno == EISDIR;
 }
 
+
+namespace {
+
+// The journal's file, locked and holding the header, under no name yet (or, where a file system
+// has no unnamed files, under a name of its own); -1 with errno set.
+int lockedJournalFile(const QString &folder, const QString &journal, bool unnamed, QByteArray &temp)
+{
+#ifdef O_TMPFILE
+    int fd = unnamed ? ::open(nativePath(folder).constData(), O_WRONLY | O_TMPFILE | O_APPEND | O_CLOEXEC, 0644) : -1;
+#else
+    Q_UNUSED(unnamed);
+    int fd = -1;
+#endif
+    for (int i = 0; fd < 0 && i < 100; ++i) {
+        temp = nativePath(QStringLiteral("%1-%2-%3").arg(journal).arg(::getpid()).arg(i));
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        return -1;
+    int err = 0;
+    if (::flock(fd, LOCK_EX) != 0 || !writeAll(fd, journal::kHeader.constData(), journal::kHeader.size(), err)) {
+        err = err ? err : errno;
+        ::close(fd);
+        if (!temp.isEmpty())
+            ::unlink(temp.constData());
+        errno = err;
+        return -1;
+    }
+    return fd;
+}
+
+// Gives the journal's file the journal's name; fails with EEXIST when a journal is there.
+bool linkJournalName(int fd, const QByteArray &temp, const QByteArray &name)
+{
+    if (!temp.isEmpty()) {
+        const bool ok = ::link(temp.constData(), name.constData()) == 0;
+        const int err = errno;
+        ::unlink(temp.constData());
+        errno = err;
+        return ok;
+    }
+#ifdef AT_EMPTY_PATH
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    return errno != EEXIST && ::linkat(fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH) == 0;
+#else
+    errno = ENOTSUP;
+    return false;
+#endif
+}
+
+} // namespace
+
+int takeJournal(const QString &folder, const QString &journal)
+{
+    const QByteArray name = nativePath(journal);
+    QByteArray temp;
+    int fd = lockedJournalFile(folder, journal, true, temp);
+    bool named = fd >= 0 && linkJournalName(fd, temp, name);
+    if (fd >= 0 && !named && errno != EEXIST && temp.isEmpty()) {
+        // An unnamed file cannot be named here (no /proc): one of a name of its own, then.
+        ::close(fd);
+        fd = lockedJournalFile(folder, journal, false, temp);
+        named = fd >= 0 && linkJournalName(fd, temp, name);
+    }
+    if (fd >= 0 && !named) {
+        const int err = errno;
+        ::close(fd);
+        errno = err;
+        return -1;
+    }
+    return fd;
+}
 
 QString cleanFolder(const QString &folder)
 {

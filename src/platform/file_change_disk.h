@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 // The disk calls of a change. Every call that changes the disk goes through these, so that a test
@@ -44,11 +45,19 @@ bool diskWrite(int fd, const QString &path, const QByteArray &bytes, int &error)
 bool syncFolders(const QStringList &folders, QString &error);
 // A new file with the bytes, made durable unless sync is false; false with the system's error,
 // nothing left behind.
-bool writeNewFile(const QString &path, const QByteArray &bytes, int &error, bool sync);
+// With beforeBytes: the file is made anew (one that is there is an error), and the function is
+// given it before its first byte; false from it fails the write, error left as the function set it.
+bool writeNewFile(const QString &path, const QByteArray &bytes, int &error, bool sync,
+                  const std::function<bool(int fd)> &beforeBytes = {});
 // The bytes of the file.
 bool readWhole(const QString &path, QByteArray &bytes, int &error);
 // Removes the file unless it is a folder; false only when a file stays.
 bool removeIfThere(const QString &path);
+
+// The journal of a change, made and locked before it takes its name (a link, which fails when a
+// journal is there: no other copy of the program ever finds the journal of a running change
+// unlocked); its descriptor, or -1 with errno set (EEXIST: a journal is there).
+int takeJournal(const QString &folder, const QString &journal);
 
 // The folder of a change as one name: absolute and clean; empty for none.
 QString cleanFolder(const QString &folder);

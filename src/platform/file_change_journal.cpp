@@ -113,19 +113,11 @@ struct Parsed
     bool cut = false;   // the last line is not whole
     QString fault;
     QStringList named;
-    QSet<QString> namedSet;
 
     void refuse(const QString &why)
     {
         if (fault.isEmpty())
             fault = why;
-    }
-    void name(const QString &file)
-    {
-        if (!namedSet.contains(file)) {
-            namedSet.insert(file);
-            named << file;
-        }
     }
 };
 
@@ -287,7 +279,7 @@ private:
         }
         // The file a line names is told even when the line is refused.
         if ((kind == "keep" || kind == "new") && f.size() > 1)
-            m_p.name(QUrl::fromPercentEncoding(f[1]));
+            m_p.named << QUrl::fromPercentEncoding(f[1]);
         QStringList n;
         QString a;
         quint64 inode = 0;

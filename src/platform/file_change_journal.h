@@ -50,7 +50,7 @@ struct Reading
     QStringList scratch; // further files of the change's own that go with it
     bool done = false;
     QString refusal;     // Refuse: why the journal is not acted on
-    QStringList named;   // the files it names, as far as it could be read, each once
+    QStringList named;   // the files it names, as far as it could be read
     QStringList madeGone; // Act, not done: the files the change had made, removed again
     bool cut = false;    // its last line was cut short (by a kill or a power cut) and is not acted on
     QStringList lying;   // Refuse: the change's own files (kept, temporary, copies) that lie in the folder

@@ -80,6 +80,12 @@ void noteRead(const QString &path)
     stamps().insert(name, s);
 }
 
+bool seenThere(const QString &path)
+{
+    noteRead(path);
+    return QFileInfo::exists(path);
+}
+
 void noteWritten(const QString &path)
 {
     if (path.isEmpty())
@@ -107,11 +113,6 @@ QString firstChangedUnder(const QString &folder, const QString &except)
             return it.key();
     }
     return QString();
-}
-
-void forget(const QString &path)
-{
-    stamps().remove(key(path));
 }
 
 void forgetAll()

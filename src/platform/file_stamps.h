@@ -13,6 +13,9 @@ namespace FileStamps {
 // the tables made from it are what a later save writes back; a second read of a file already
 // seen (a check, a look-up) does not make older tables newer.
 void noteRead(const QString &path);
+// Whether the file is there, noted as read either way: a save that rests on a file's absence
+// relies on it as much as on its bytes, and a file another program makes since is told.
+bool seenThere(const QString &path);
 // The program wrote or removed the file, or put its old bytes back: what is there now is its own.
 void noteWritten(const QString &path);
 // False when the file is not as last seen: another program wrote, removed or created it. A
@@ -24,8 +27,6 @@ bool unchanged(const QString &path);
 // no input of a save.
 // A file given as except is passed over (a change's own journal, which it makes itself).
 QString firstChangedUnder(const QString &folder, const QString &except = QString());
-// What was seen of the file counts no longer.
-void forget(const QString &path);
 // Opening a project reads it anew: what was seen of any earlier state no longer counts.
 void forgetAll();
 // A new project made in the folder: what the folder held before is no part of it.
