@@ -10,7 +10,8 @@
 // project folder is input like any other file: the folder may come from elsewhere. Recovery acts
 // on one only when every line is one that a change of this program writes for this folder and
 // the files in the folder are in a state that such a change can leave; anything else is told and
-// left as it is. Used by FileChange alone.
+// left as it is. Used by FileChange alone; its listing of names by the message that tells a
+// recovery.
 namespace journal {
 
 extern const QByteArray kHeader;

@@ -305,18 +305,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "a kept or temporary file of another change (images/m.jpg.korvalin-copy)"}),
     [](const ::testing::TestParamInfo<Refusal> &info) { return std::string(info.param.name); });
 
-// A file of a like name that is none of a change's own, or one beside another file, stays and
-// takes no part.
-TEST_F(Guard, FilesOfLikeNamesBesideOtherFilesStay)
-{
-    put(file("notes.txt.korvalin-old"), "the user's");
-    put(file("a.ptf.korvalin-old1"), "the user's too");
-    EXPECT_EQ(writeAlone(QStringLiteral("a.ptf"), "A1"), QString());
-    EXPECT_EQ(bytesOf(file("a.ptf")), "A1");
-    EXPECT_EQ(bytesOf(file("notes.txt.korvalin-old")), "the user's");
-    EXPECT_EQ(bytesOf(file("a.ptf.korvalin-old1")), "the user's too");
-}
-
 // A data file that is itself a link is replaced by a file; its target stays as it was, also when
 // the change is killed at any step and the folder recovered: the link is then back, or the file.
 TEST_F(Guard, ADataFileThatIsALinkIsReplacedAndItsTargetStays)
